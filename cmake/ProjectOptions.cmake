@@ -1,0 +1,22 @@
+# Warnings for our own targets; third-party headers come in as SYSTEM includes.
+function(atc_set_warnings target)
+    target_compile_options(${target} PRIVATE
+        -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+        -Wunused -Woverloaded-virtual -Wconversion -Wsign-conversion -Wnull-dereference
+        -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough -Werror)
+endfunction()
+
+if(ATC_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Tests of one tree: atc_add_test(NAME SOURCES... LIBS ...)
+function(atc_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    atc_set_warnings(${name})
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+        PROPERTIES ENVIRONMENT "ATC_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
+endfunction()
