@@ -1,0 +1,126 @@
+#include <QB/Array.hpp>
+#include <QB/HashSet.hpp>
+#include <QB/HashTable.hpp>
+#include <QB/UniString.hpp>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using QB::UniString;
+
+namespace {
+
+template <typename Table> std::vector<int> KeysOf(const Table& table) {
+    std::vector<int> keys;
+    for (const auto& [key, value] : table) {
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+} // namespace
+
+TEST(HashTable, IteratesInInsertionOrderThroughDeletesAndCompaction) {
+    QB::HashTable<int, std::string> table;
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_TRUE(table.Add(i, std::to_string(i)));
+    }
+    // Deleting most entries forces at least one compaction along the way.
+    for (int i = 0; i < 100; ++i) {
+        if (i % 10 != 3) {
+            EXPECT_TRUE(table.Delete(i));
+        }
+    }
+    EXPECT_FALSE(table.Delete(0));
+    EXPECT_EQ(KeysOf(table), (std::vector<int>{3, 13, 23, 33, 43, 53, 63, 73, 83, 93}));
+    for (int key : KeysOf(table)) {
+        EXPECT_EQ(table.Get(key), std::to_string(key));
+    }
+    table.Add(0, "zero");
+    table.Put(13, "thirteen"); // replacing keeps the place
+    EXPECT_EQ(KeysOf(table), (std::vector<int>{3, 13, 23, 33, 43, 53, 63, 73, 83, 93, 0}));
+    EXPECT_EQ(table.Get(13), "thirteen");
+    EXPECT_EQ(table.GetSize(), 11u);
+}
+
+TEST(HashTable, AddKeepsTheExistingValueWhilePutReplacesIt) {
+    QB::HashTable<UniString, UniString> table{{"ArdoTesselCode", "A10"}};
+    EXPECT_FALSE(table.Add("ArdoTesselCode", "B20"));
+    EXPECT_EQ(table.Get("ArdoTesselCode"), UniString("A10"));
+    table.Put("ArdoTesselCode", "B20");
+    EXPECT_EQ(table.Get("ArdoTesselCode"), UniString("B20"));
+    table["ArdoTesselTitle"] += "Walls";
+    EXPECT_EQ(table.GetKeys(), (QB::Array<UniString>{"ArdoTesselCode", "ArdoTesselTitle"}));
+}
+
+TEST(HashTable, MissingKeysAreReportedNotInvented) {
+    QB::HashTable<UniString, int> table;
+    EXPECT_THROW(table.Get("missing"), std::out_of_range);
+    EXPECT_EQ(table.GetPtr("missing"), nullptr);
+    int value = 7;
+    EXPECT_FALSE(table.Get("missing", &value));
+    EXPECT_EQ(value, 7);
+    EXPECT_TRUE(table.IsEmpty());
+}
+
+TEST(HashTable, EqualityIgnoresInsertionOrder) {
+    QB::HashTable<int, int> a{{1, 10}, {2, 20}};
+    QB::HashTable<int, int> b{{2, 20}, {1, 10}};
+    EXPECT_EQ(a, b);
+    b.Put(1, 11);
+    EXPECT_NE(a, b);
+}
+
+TEST(HashTable, HoldsMoveOnlyValues) {
+    QB::HashTable<int, std::unique_ptr<int>> table;
+    table.Add(1, std::make_unique<int>(5));
+    table.Put(1, std::make_unique<int>(6));
+    ASSERT_NE(table.Get(1), nullptr);
+    EXPECT_EQ(*table.Get(1), 6);
+}
+
+TEST(HashSet, KeepsInsertionOrderAndMembershipAcrossDeletes) {
+    QB::HashSet<int> set;
+    for (int i = 0; i < 50; ++i) {
+        set.Add(i);
+    }
+    EXPECT_FALSE(set.Add(7));
+    for (int i = 0; i < 50; i += 2) {
+        set.Delete(i);
+    }
+    set.Add(0);
+    std::vector<int> items(set.begin(), set.end());
+    ASSERT_EQ(items.size(), 26u);
+    EXPECT_EQ(items.front(), 1);
+    EXPECT_EQ(items[24], 49);
+    EXPECT_EQ(items.back(), 0);
+    EXPECT_TRUE(set.Contains(49));
+    EXPECT_FALSE(set.Contains(48));
+    EXPECT_EQ(set, (QB::HashSet<int>(set.begin(), set.end())));
+}
+
+TEST(Array, BadIndicesThrowInsteadOfCorruptingMemory) {
+    QB::Array<int> items{1, 2, 3};
+    EXPECT_THROW(items[3], std::out_of_range);
+    EXPECT_THROW(items.Delete(3), std::out_of_range);
+    EXPECT_THROW(items.Insert(5, 0), std::out_of_range);
+    QB::Array<int> empty;
+    EXPECT_THROW(empty.GetLast(), std::out_of_range);
+    EXPECT_THROW(empty.Pop(), std::out_of_range);
+}
+
+TEST(Array, EditsKeepTheOrderOfTheRemainingItems) {
+    QB::Array<int> items{1, 2, 3, 2};
+    items.Insert(0, 0);
+    items.Insert(items.GetSize(), 9);
+    EXPECT_TRUE(items.DeleteFirst(2));
+    EXPECT_EQ(items, (QB::Array<int>{0, 1, 3, 2, 9}));
+    EXPECT_EQ(items.DeleteIf([](int x) { return x > 2; }), 2u);
+    EXPECT_EQ(items, (QB::Array<int>{0, 1, 2}));
+    EXPECT_EQ(items.FindFirst(2), 2u);
+    EXPECT_EQ(items.Pop(), 2);
+    EXPECT_FALSE(items.Contains(2));
+}

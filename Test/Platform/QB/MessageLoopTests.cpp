@@ -1,0 +1,87 @@
+#include <QB/Debug.hpp>
+#include <QB/Runnable.hpp>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class Step : public QB::Runnable {
+public:
+    explicit Step(std::function<void()> work) : _work(std::move(work)) {}
+    void Run() override { _work(); }
+
+private:
+    std::function<void()> _work;
+};
+
+std::shared_ptr<QB::Runnable> MakeStep(std::function<void()> work) {
+    return std::make_shared<Step>(std::move(work));
+}
+
+struct MessageLoopTest : testing::Test {
+    QB::MessageLoop& loop = QB::MessageLoop::Instance();
+    QB::MessageLoopExecutor executor;
+    void SetUp() override { loop.DiscardPending(); }
+    void TearDown() override { loop.DiscardPending(); }
+};
+
+} // namespace
+
+TEST_F(MessageLoopTest, TasksRunLaterInPostingOrderIncludingTasksPostedWhileRunning) {
+    std::vector<int> order;
+    executor.Execute(MakeStep([&] {
+        order.push_back(1);
+        executor.Execute(MakeStep([&] { order.push_back(3); }));
+    }));
+    executor.Execute(MakeStep([&] { order.push_back(2); }));
+    EXPECT_TRUE(order.empty());
+    EXPECT_EQ(loop.GetPendingCount(), 2u);
+    EXPECT_EQ(loop.RunPending(), 3u);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(loop.RunPending(), 0u);
+}
+
+TEST_F(MessageLoopTest, ThrowingRunnableIsReportedAndTheLoopGoesOn) {
+    QB::DebugOutputCapture output;
+    bool ranAfter = false;
+    executor.Execute(MakeStep([] { throw std::runtime_error("dialog failed"); }));
+    executor.Execute(MakeStep([] { throw 42; }));
+    executor.Execute(MakeStep([&] { ranAfter = true; }));
+    EXPECT_EQ(loop.RunPending(), 3u);
+    EXPECT_TRUE(ranAfter);
+    EXPECT_EQ(output.GetText(), "QB::MessageLoop: runnable threw: dialog failed\n"
+                                "QB::MessageLoop: runnable threw an unknown exception\n");
+}
+
+TEST_F(MessageLoopTest, SelfRepostingTaskIsBoundedPerDrain) {
+    int runs = 0;
+    std::function<void()> again = [&] {
+        ++runs;
+        executor.Execute(MakeStep(again));
+    };
+    executor.Execute(MakeStep(again));
+    EXPECT_EQ(loop.RunPending(5), 5u);
+    EXPECT_EQ(runs, 5);
+    EXPECT_EQ(loop.GetPendingCount(), 1u);
+}
+
+TEST_F(MessageLoopTest, EmptyTaskIsHarmless) {
+    executor.Execute(QB::RunnableTask(nullptr));
+    EXPECT_EQ(loop.RunPending(), 1u);
+}
+
+TEST_F(MessageLoopTest, PostingFromAnotherThreadIsCaughtInDebugBuilds) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEBUG_DEATH(
+        {
+            std::thread worker([this] { executor.Execute(MakeStep([] {})); });
+            worker.join();
+        },
+        "main thread only");
+}

@@ -1,0 +1,78 @@
+#include "Vantrel/Api/Error/Assert.hpp"
+#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+
+#include "Support/LogCapture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+#include <string>
+
+using namespace TesselConnect;
+
+namespace {
+
+int ReturnsNeutralValueOnFailure(int lastStory, int firstStory, int nameCount) {
+    if (!ATC_EXPECT_CRITICAL(
+            (lastStory - firstStory + 1) == nameCount,
+            "(lastStory - firstStory + 1) == static_cast<int>(names.GetSize()), lastStory({}), "
+            "firstStory({}), names.GetSize()({})",
+            lastStory, firstStory, nameCount)) {
+        return -1;
+    }
+    return nameCount;
+}
+
+} // namespace
+
+TEST(Assertions, HoldingExpectationLogsNothingAndYieldsTrue) {
+    TestSupport::LogCapture log;
+    EXPECT_EQ(ReturnsNeutralValueOnFailure(3, 1, 3), 3);
+    EXPECT_TRUE(ATC_EXPECT_ERROR(1 + 1 == 2, "1 + 1 == 2"));
+    EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST(Assertions, FailedExpectationLogsExpressionAndValuesAtCallerPosition) {
+    TestSupport::LogCapture log;
+    EXPECT_EQ(ReturnsNeutralValueOnFailure(5, 1, 3), -1);
+
+    const auto lines = log.Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].level, spdlog::level::critical);
+    EXPECT_EQ(lines[0].message,
+              "failed assertion: (lastStory - firstStory + 1) == static_cast<int>(names.GetSize()), "
+              "lastStory(5), firstStory(1), names.GetSize()(3)");
+    EXPECT_EQ(lines[0].function, "ReturnsNeutralValueOnFailure");
+    EXPECT_NE(lines[0].file.find("AssertTest.cpp"), std::string::npos);
+}
+
+TEST(Assertions, LevelsFollowTheMacroAndConditionIsEvaluatedOnce) {
+    TestSupport::LogCapture log;
+    int evaluations = 0;
+    EXPECT_FALSE(ATC_EXPECT_WARN(++evaluations == 0, "manager != nullptr"));
+    EXPECT_FALSE(ATC_EXPECT_ERROR(false, "!specId.IsEmpty()"));
+    EXPECT_EQ(evaluations, 1);
+    EXPECT_TRUE(log.Contains(spdlog::level::warn, "failed assertion: manager != nullptr"));
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
+}
+
+TEST(Assertions, FailedAssertThrowsRuntimeErrorNamingSourcePosition) {
+    TestSupport::LogCapture log;
+    const int expectedLine = __LINE__ + 2;
+    try {
+        ATC_ASSERT(log.Lines().size() == 42, "conn->_vnApi == this->_vnApi");
+        FAIL() << "nothing thrown";
+    } catch (const AddonRuntimeError& error) {
+        EXPECT_EQ(std::string(error.what()), fmt::format("{}:{}: error: assert", __FILE__, expectedLine));
+    }
+    EXPECT_TRUE(log.Contains(spdlog::level::critical, "failed assertion: conn->_vnApi == this->_vnApi"));
+}
+
+TEST(Assertions, RuntimeErrorAtSourceCarriesTheGivenText) {
+    const int expectedLine = __LINE__ + 1;
+    const AddonRuntimeError error = AddonRuntimeError::AtSource("story index out of range");
+    EXPECT_EQ(std::string(error.what()),
+              fmt::format("{}:{}: error: story index out of range", __FILE__, expectedLine));
+    EXPECT_EQ(std::string(AddonRuntimeError("plain").what()), "plain");
+}

@@ -1,0 +1,108 @@
+#include <VNAPI/VNAPI.h>
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+
+// ---- Layouts the host and the add-on must agree on ----------------------------------------------
+
+static_assert(sizeof(VNAPI_FunctionTable) == 4488);
+static_assert(VNAPI_AssignedFunctionCount < VNAPI_FUNCTION_SLOT_COUNT);
+static_assert(sizeof(VNAPI_ExportedFuncs) == 120);
+static_assert(offsetof(VNAPI_ExportedFuncs, recordVersion) == 0);
+static_assert(offsetof(VNAPI_ExportedFuncs, checkEnvironment) == 8);
+static_assert(offsetof(VNAPI_ExportedFuncs, registerInterface) == 16);
+static_assert(offsetof(VNAPI_ExportedFuncs, initialize) == 24);
+static_assert(offsetof(VNAPI_ExportedFuncs, freeData) == 32);
+static_assert(offsetof(VNAPI_ExportedFuncs, apiVersion) == 40);
+static_assert(VNAPI_EXPORTED_FUNCS_VERSION == 0x170001 && VNAPI_API_VERSION == 23000);
+static_assert(sizeof(API_Guid) == 16 && sizeof(VNAPI_Token) == 8);
+static_assert(offsetof(API_StoryCmd, index) == 4 && offsetof(API_StoryCmd, redraw) == 7);
+
+// ---- Codes -------------------------------------------------------------------------------------
+
+static_assert(APIReq_GetCurrentWindow == 0x4757494E && APIReq_GetDatabaseInfo == 0x47444249 &&
+              APIReq_GetStorySettings == 0x4753544F && APIReq_ChangeStorySettings == 0x4353544F &&
+              APIReq_Get3DProjection == 0x47503344 && APIReq_Change3DProjection == 0x43503344 &&
+              APIReq_ApplicationInfo == 0x4150504C && APIReq_ProjectInfo == 0x50524F4A &&
+              APIReq_ChangeWindow == 0x43485744 && APIReq_ZoomToSelected == 0x444F4F4D &&
+              APIReq_NeigToElemType == 0x4E544F45 && APIReq_ElemTypeName == 0x4745544E &&
+              APIReq_HierarchicalOwner == 0x4748454F && APIReq_NavigatorItem == 0x474E4954 &&
+              APIReq_GetMenuItemFlags == 0x474D4946 && APIReq_SetMenuItemFlags == 0x534D4946 &&
+              APIReq_OpenProgress == 0x49505744 && APIReq_StepProgress == 0x53505250 &&
+              APIReq_CloseProgress == 0x43505744);
+
+static_assert(APIVarId_CornerWindow == 0x43525744 && APIVarId_WallEnd == 0x5741454E &&
+              APIVarId_WindowOpening == 0x57494E44 && APIVarId_Door == 0x444F4F52 &&
+              APIVarId_Lamp == 0x4C494748);
+
+// The palette is enabled in floor plan, section, elevation, interior elevation, 3D and
+// documents from 3D, which the host knows as 903.
+static_assert((API_PalEnabled_FloorPlan | API_PalEnabled_Section | API_PalEnabled_Elevation |
+               API_PalEnabled_InteriorElevation | API_PalEnabled_3D | API_PalEnabled_DocumentFrom3D) == 903);
+
+static_assert(APIERR_GENERAL == 0x81060001 && APIERR_BADID == 0x81060065 && APIERR_BADPARS == 0x81060068 &&
+              APIERR_NOPLAN == 0x810600CB && APIERR_NOSEL == 0x810600CE && APIERR_LOCKEDLAY == 0x8106012F &&
+              APIERR_NOTMINE == 0x81060132 && APIERR_NOACCESSRIGHT == 0x81060133 &&
+              APIERR_BADCLASSIFICATIONFORELEM == 0x81060135 && APIERR_NOMODULEDATA == 0x81060195 &&
+              APIERR_NOTSUPPORTED == 0x81060387 && APIERR_READONLY == 0x8106038A && NoError == 0);
+
+TEST(HostApiHeader, EnumeratorNamesServeLogTexts) {
+    EXPECT_STREQ(API_ElemTypeIDName(API_WallID), "API_WallID");
+    EXPECT_STREQ(API_ElemTypeIDName(74), "API_OpeningID");
+    EXPECT_EQ(API_ElemTypeIDName(11), nullptr);
+    EXPECT_STREQ(API_ElemVariationIDName(VNAPI_FOURCC('D', 'O', 'O', 'R')), "APIVarId_Door");
+    EXPECT_STREQ(API_ElemVariationIDName(0), "APIVarId_Generic");
+    EXPECT_EQ(API_ElemVariationIDName(VNAPI_FOURCC('X', 'X', 'X', 'X')), nullptr);
+    EXPECT_STREQ(API_NeigIDName(APINeig_Wall), "APINeig_Wall");
+    EXPECT_EQ(API_NeigIDName(0xFFFF), nullptr);
+}
+
+TEST(HostApiHeader, ValueInitialisedTableHasEveryFunctionMissing) {
+    const VNAPI_FunctionTable table{};
+    unsigned char zero[sizeof(VNAPI_FunctionTable)] = {};
+    EXPECT_EQ(std::memcmp(&table, zero, sizeof(table)), 0);
+    EXPECT_EQ(table.VNAPI_Register_Menu, nullptr);
+    EXPECT_EQ(table.VNAPI_Syncwork_GetReservationStatus, nullptr);
+}
+
+TEST(HostApiHeader, CopiedRecordsOwnTheirData) {
+    API_ModulData original;
+    original.dataVersion = 1;
+    original.platformSign = API_PlatformSign_LittleEndian;
+    original.dataHdl = {std::byte{1}, std::byte{2}};
+
+    API_ModulData copy = original;
+    EXPECT_EQ(copy, original);
+    copy.dataHdl[0] = std::byte{9};
+    EXPECT_EQ(original.dataHdl[0], std::byte{1});
+    EXPECT_NE(copy, original);
+}
+
+TEST(HostApiHeader, PropertyEqualityConsidersValueAndDefaultFlag) {
+    API_Property desired;
+    desired.definition.guid.bytes[0] = 7;
+    desired.isDefault = false;
+    desired.value.variantStatus = API_VariantStatusNormal;
+    desired.value.singleVariant.type = API_PropertyStringValueType;
+    desired.value.singleVariant.uniStringValue = "F10";
+
+    API_Property current = desired;
+    EXPECT_EQ(current, desired);
+    current.isDefault = true;
+    EXPECT_NE(current, desired);
+    current = desired;
+    current.value.singleVariant.uniStringValue = "F11";
+    EXPECT_NE(current, desired);
+}
+
+TEST(HostApiHeader, GuidConversionCopiesBytesUnchanged) {
+    const QB::Guid guid("{7a4bcdda-da8d-459c-b356-a815f02c5df4}");
+    const API_Guid apiGuid = QBGuid2APIGuid(guid);
+    EXPECT_EQ(apiGuid.bytes[0], 0x7a);
+    EXPECT_EQ(apiGuid.bytes[15], 0xf4);
+    EXPECT_EQ(APIGuid2QBGuid(apiGuid), guid);
+    EXPECT_TRUE(APIGuid2QBGuid(API_Guid{}).IsNull());
+}
