@@ -1,0 +1,7 @@
+#include "Tessel/Api/TesselCallbackApi.hpp"
+
+namespace TesselConnect::Api {
+
+TesselCallbackApi::~TesselCallbackApi() = default;
+
+} // namespace TesselConnect::Api

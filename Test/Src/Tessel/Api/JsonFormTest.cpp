@@ -1,0 +1,89 @@
+#include "Tessel/Api/JsonForm.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace TesselConnect::Api {
+namespace {
+
+using Name = Properties::Name;
+
+AssociableType VirtualType() {
+    return AssociableType("c-17", "Walls", "2 elements", "VANTREL Virtual Type",
+                          Properties{{Name::ClauseId, "c-17"}, {Name::Code, "A10"}}, nullptr);
+}
+
+const std::string VirtualTypeJson = R"({"id":"c-17","title":"Walls","subtitle":"2 elements",)"
+                                    R"("category":"VANTREL Virtual Type",)"
+                                    R"("properties":{"ArdoTesselClauseId":"c-17","ArdoTesselCode":"A10"},)"
+                                    R"("subGroup":null})";
+
+AppState HostApp() {
+    return AppState{"Kelvane Vantrel", "27.0.3001", "1.3.1.0",
+                    QB::Array<QB::UniString>{"association", "selection", "objects", "verification"}};
+}
+
+const std::string HostAppJson =
+    R"({"app":"Kelvane Vantrel","appVersion":"27.0.3001","pluginVersion":"1.3.1.0",)"
+    R"("supportedFeatures":["association","selection","objects","verification"]})";
+
+TEST(RecordJson, TypeObjectHasItsKeysInOrderAndNullForNoProperties) {
+    EXPECT_EQ(ToJson(VirtualType()), VirtualTypeJson);
+    EXPECT_EQ(
+        ToJson(AssociableType("API_ElemTypeID-5-0", "Wall", "", "", {}, nullptr)),
+        R"({"id":"API_ElemTypeID-5-0","title":"Wall","subtitle":"","category":"","properties":null,"subGroup":null})");
+    EXPECT_EQ(ToJson(QB::Array<AssociableType>{}), "[]");
+    EXPECT_EQ(ToJson(QB::Array<AssociableType>{VirtualType(), VirtualType()}),
+              "[" + VirtualTypeJson + "," + VirtualTypeJson + "]");
+}
+
+TEST(RecordJson, SubGroupIsWrittenWithItsNameAndItems) {
+    auto group = std::make_unique<AssociableTypeGroup>();
+    group->name = "Nested";
+    group->items.Push(VirtualType());
+    const AssociableType outer("o", "", "", "", {}, std::move(group));
+    EXPECT_EQ(ToJson(outer), R"({"id":"o","title":"","subtitle":"","category":"","properties":null,)"
+                             R"("subGroup":{"name":"Nested","items":[)" +
+                                 VirtualTypeJson + "]}}");
+}
+
+TEST(RecordJson, StatesWithNothingToShowAreNull) {
+    EXPECT_EQ(ToJson(SelectionState{}), R"({"type":null})");
+    EXPECT_EQ(ToJson(SelectionState{AssociableType("", "title without id", "", "", {}, nullptr)}),
+              R"({"type":null})");
+    EXPECT_EQ(ToJson(SelectionState{VirtualType()}), R"({"type":)" + VirtualTypeJson + "}");
+
+    EXPECT_EQ(ToJson(DocumentState{"", "Untitled"}), "null");
+    EXPECT_EQ(ToJson(DocumentState{"plan-1", "House"}), R"({"documentRef":"plan-1","documentName":"House"})");
+}
+
+TEST(RecordJson, AppStateListsFeaturesInOrder) {
+    EXPECT_EQ(ToJson(HostApp()), HostAppJson);
+    EXPECT_EQ(ToJson(AppState{}), R"({"app":"","appVersion":"","pluginVersion":"","supportedFeatures":[]})");
+}
+
+TEST(RecordJson, AllStateIsAppThenDocumentThenSelection) {
+    const AllState noProject{SelectionState{}, DocumentState{}, HostApp()};
+    EXPECT_EQ(ToJson(noProject),
+              R"({"appState":)" + HostAppJson + R"(,"documentState":null,"selectionState":{"type":null}})");
+
+    const AllState open{SelectionState{VirtualType()}, DocumentState{"plan-1", "House"}, HostApp()};
+    EXPECT_EQ(ToJson(open), R"({"appState":)" + HostAppJson +
+                                R"(,"documentState":{"documentRef":"plan-1","documentName":"House"})"
+                                R"(,"selectionState":{"type":)" +
+                                VirtualTypeJson + "}}");
+}
+
+TEST(RecordJson, HostileTitlesAreEscapedEverywhere) {
+    const DocumentState document{"ref\"", "My \"House\"\\\n</script>"};
+    EXPECT_EQ(ToJson(document), R"({"documentRef":"ref\"","documentName":"My \"House\"\\\n</script>"})");
+    const AssociableType type("id", "ti\ttle", "", "Größe", {}, nullptr);
+    EXPECT_EQ(
+        ToJson(type),
+        R"({"id":"id","title":"ti\ttle","subtitle":"","category":"Größe","properties":null,"subGroup":null})");
+}
+
+} // namespace
+} // namespace TesselConnect::Api

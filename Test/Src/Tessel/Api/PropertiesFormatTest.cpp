@@ -1,0 +1,102 @@
+#include "Tessel/Api/Properties.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace TesselConnect::Api {
+namespace {
+
+using Name = Properties::Name;
+
+const QB::UniString ClauseRow = "{ArdoTesselCode}: {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix}";
+
+std::string Format(const Properties& properties, const QB::UniString& text) {
+    return properties.Format(text).ToUtf8();
+}
+
+TEST(PropertiesFormat, ClauseRowWithEmptyPrefixLeavesNoStrayBlank) {
+    const Properties clause{
+        {Name::Code, "A10"}, {Name::Prefix, ""}, {Name::Title, "Walls"}, {Name::Suffix, "(external)"}};
+    EXPECT_EQ(Format(clause, ClauseRow), "A10: Walls (external)");
+
+    const Properties bare{
+        {Name::Code, "F10"}, {Name::Prefix, ""}, {Name::Title, "Brick walls"}, {Name::Suffix, ""}};
+    EXPECT_EQ(Format(bare, ClauseRow), "F10: Brick walls");
+
+    const Properties full{
+        {Name::Code, "F10"}, {Name::Prefix, "A"}, {Name::Title, "Brick walls"}, {Name::Suffix, "B"}};
+    EXPECT_EQ(Format(full, ClauseRow), "F10: A Brick walls B");
+}
+
+TEST(PropertiesFormat, EachFormWithValueAndWithEmptyValue) {
+    const Properties set{{"N", "v"}};
+    EXPECT_EQ(Format(set, "<{N}>"), "<v>");
+    EXPECT_EQ(Format(set, "<{ :N}>"), "< v>");
+    EXPECT_EQ(Format(set, "<{N: }>"), "<v >");
+    EXPECT_EQ(Format(set, "<{ :N: }>"), "< v >");
+
+    const Properties empty{{"N", ""}};
+    EXPECT_EQ(Format(empty, "<{N}>"), "<>");
+    EXPECT_EQ(Format(empty, "<{ :N}>"), "<>");
+    EXPECT_EQ(Format(empty, "<{N: }>"), "<>");
+    EXPECT_EQ(Format(empty, "<{ :N: }>"), "<>");
+}
+
+TEST(PropertiesFormat, PlaceholdersOfMissingNamesStayVerbatim) {
+    const Properties codeAndTitle{{Name::Code, "A10"}, {Name::Title, "Walls"}};
+    EXPECT_EQ(Format(codeAndTitle, ClauseRow), "A10: {ArdoTesselPrefix: }Walls{ :ArdoTesselSuffix}");
+    EXPECT_EQ(Format(codeAndTitle, "{ElemCount} of {ArdoTesselCode} in [{ViewName}]"),
+              "{ElemCount} of A10 in [{ViewName}]");
+    // Names match exactly, case and blanks included.
+    EXPECT_EQ(Format(codeAndTitle, "{ardotesselcode}{ ArdoTesselCode}{ArdoTesselCode }{: ArdoTesselCode}"),
+              "{ardotesselcode}{ ArdoTesselCode}{ArdoTesselCode }{: ArdoTesselCode}");
+    EXPECT_EQ(Format(Properties{}, ClauseRow), ClauseRow.ToUtf8());
+}
+
+TEST(PropertiesFormat, EveryOccurrenceIsReplacedAndUnbalancedBracesAreKept) {
+    const Properties code{{Name::Code, "A10"}};
+    EXPECT_EQ(Format(code, "{ArdoTesselCode}/{ArdoTesselCode}{ :ArdoTesselCode}"), "A10/A10 A10");
+    EXPECT_EQ(Format(code, "{{ArdoTesselCode}} {ArdoTesselCode { } }{"), "{A10} {ArdoTesselCode { } }{");
+    EXPECT_EQ(Format(code, "{"), "{");
+    EXPECT_EQ(Format(code, "}{}"), "}{}");
+}
+
+// A clause title may quote placeholder text; it must appear as written whichever entry comes first.
+TEST(PropertiesFormat, ValuesAreInsertedVerbatimWhateverTheTableOrder) {
+    Properties titleFirst;
+    titleFirst.Put(Name::Title, "Use {ArdoTesselCode} and { :ArdoTesselSuffix}");
+    titleFirst.Put(Name::Code, "A10");
+    titleFirst.Put(Name::Suffix, "S");
+    Properties codeFirst;
+    codeFirst.Put(Name::Code, "A10");
+    codeFirst.Put(Name::Suffix, "S");
+    codeFirst.Put(Name::Title, "Use {ArdoTesselCode} and { :ArdoTesselSuffix}");
+
+    const std::string expected = "A10: Use {ArdoTesselCode} and { :ArdoTesselSuffix} S";
+    EXPECT_EQ(Format(titleFirst, "{ArdoTesselCode}: {ArdoTesselTitle}{ :ArdoTesselSuffix}"), expected);
+    EXPECT_EQ(Format(codeFirst, "{ArdoTesselCode}: {ArdoTesselTitle}{ :ArdoTesselSuffix}"), expected);
+
+    // Nor can a value complete a placeholder with the text around it.
+    const Properties split{{"Part", "TesselCode"}, {Name::Code, "A10"}};
+    EXPECT_EQ(Format(split, "{Ardo{Part}}"), "{ArdoTesselCode}");
+}
+
+TEST(PropertiesFormat, UnusualNamesFromThePageResolve) {
+    const Properties odd{{"a}b", "X"}, {"Größe", "groß"}, {"", "empty-name"}, {"k.*+?", "R"}};
+    EXPECT_EQ(Format(odd, "[{a}b}]"), "[X]");
+    EXPECT_EQ(Format(odd, "[{ :Größe: }]"), "[ groß ]");
+    EXPECT_EQ(Format(odd, "[{}]"), "[empty-name]");
+    EXPECT_EQ(Format(odd, "[{k.*+?}]"), "[R]");
+    // A stored name shaped like a decorated form is taken as it is.
+    const Properties decoratedName{{" :N", "whole"}, {"N", "part"}};
+    EXPECT_EQ(Format(decoratedName, "[{ :N}]"), "[whole]");
+}
+
+TEST(PropertiesFormat, TextAroundPlaceholdersIsKeptByteForByte) {
+    const Properties title{{Name::Title, "Mauerwerk – Ziegel"}};
+    EXPECT_EQ(Format(title, "→ {ArdoTesselTitle} ✓\n\t\"q\""), "→ Mauerwerk – Ziegel ✓\n\t\"q\"");
+}
+
+} // namespace
+} // namespace TesselConnect::Api

@@ -1,0 +1,94 @@
+#include "Tessel/Api/Properties.hpp"
+
+#include "Support/LogCapture.hpp"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace TesselConnect::Api {
+namespace {
+
+using Name = Properties::Name;
+
+TEST(Properties, WellKnownNamesAreTheStoredPropertyNames) {
+    EXPECT_EQ(Name::ProjectId, "ArdoTesselProjectId");
+    EXPECT_EQ(Name::SpecificationId, "ArdoTesselSpecificationId");
+    EXPECT_EQ(Name::ClauseId, "ArdoTesselClauseId");
+    EXPECT_EQ(Name::Code, "ArdoTesselCode");
+    EXPECT_EQ(Name::Title, "ArdoTesselTitle");
+    EXPECT_EQ(Name::Prefix, "ArdoTesselPrefix");
+    EXPECT_EQ(Name::Suffix, "ArdoTesselSuffix");
+}
+
+TEST(Properties, CodeAndTitleReadTheirEntriesWithoutLogging) {
+    TestSupport::LogCapture log;
+    const Properties clause{{Name::Code, "A10"}, {Name::Title, ""}};
+    EXPECT_EQ(clause.Code(), "A10");
+    EXPECT_EQ(clause.Title(), "");
+    EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST(Properties, MissingCodeOrTitleLogsTheAssertionAndGivesEmpty) {
+    TestSupport::LogCapture log;
+    const Properties empty;
+    EXPECT_EQ(empty.Code(), "");
+    EXPECT_EQ(empty.Title(), "");
+    EXPECT_EQ(log.Messages(spdlog::level::err),
+              (std::vector<std::string>{"failed assertion: this->ContainsKey(Name::Code)",
+                                        "failed assertion: this->ContainsKey(Name::Title)"}));
+}
+
+TEST(Properties, EqualityIgnoresOrderAndCopiesAreIndependent) {
+    Properties a;
+    a.Put(Name::Code, "A10");
+    a.Put("Custom", "kept");
+    Properties b;
+    b.Put("Custom", "kept");
+    b.Put(Name::Code, "A10");
+    EXPECT_EQ(a, b);
+
+    Properties copy = a;
+    copy.Put(Name::Code, "B20");
+    EXPECT_EQ(a.Code(), "A10");
+    EXPECT_NE(copy, a);
+    copy.Put(Name::Code, "A10");
+    copy.Put(Name::Title, "");
+    EXPECT_NE(copy, a); // an extra empty entry is still an entry
+}
+
+TEST(PropertiesJson, CompactObjectInTableOrder) {
+    Properties clause;
+    clause.Put(Name::Code, "A10");
+    clause.Put(Name::Title, "Walls");
+    clause.Put("Custom", "");
+    EXPECT_EQ(ToJson(clause), R"({"ArdoTesselCode":"A10","ArdoTesselTitle":"Walls","Custom":""})");
+    EXPECT_EQ(ToJson(Properties{}), "{}");
+}
+
+TEST(PropertiesJson, HostileTextStaysInsideItsStrings) {
+    Properties hostile;
+    hostile.Put("q\"uote", "a\"b\\c");
+    hostile.Put("ctl", std::string("\n\r\t\b\f\x01\x1f", 7));
+    hostile.Put("nul", std::string("a\0b", 3));
+    hostile.Put("ünï", "Größe – ✓ 𝄞");
+    hostile.Put("script", "</script><script>alert(1)</script>");
+    EXPECT_EQ(ToJson(hostile), R"({"q\"uote":"a\"b\\c",)"
+                               R"("ctl":"\n\r\t\b\f\u0001\u001F",)"
+                               R"("nul":"a\u0000b",)"
+                               R"("ünï":"Größe – ✓ 𝄞",)"
+                               R"("script":"</script><script>alert(1)</script>"})");
+}
+
+TEST(PropertiesJson, LogAndStreamFormsAreTheJsonText) {
+    const Properties clause{{Name::Code, "A\"10"}};
+    EXPECT_EQ(fmt::format("props: {}", clause), R"(props: {"ArdoTesselCode":"A\"10"})");
+    std::ostringstream stream;
+    stream << clause;
+    EXPECT_EQ(stream.str(), R"({"ArdoTesselCode":"A\"10"})");
+}
+
+} // namespace
+} // namespace TesselConnect::Api

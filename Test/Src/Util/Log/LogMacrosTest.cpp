@@ -1,0 +1,128 @@
+#include "Util/Log/CatchAndLog.hpp"
+#include "Util/Log/Log.hpp"
+
+#include "Support/LogCapture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string_view>
+
+namespace {
+
+using TesselConnect::Util::Log::CutSourcePath;
+using TesselConnect::Util::Log::FunctionName;
+
+static_assert(std::string_view(CutSourcePath("C:\\build\\Src\\Model\\Element.cpp")) == "Model\\Element.cpp");
+static_assert(std::string_view(CutSourcePath("/work/main/Src/Model/Element.cpp")) == "Model/Element.cpp");
+static_assert(std::string_view(CutSourcePath("/a/Src/b/Src/c.cpp")) == "b/Src/c.cpp");
+static_assert(std::string_view(CutSourcePath("/a/MySrc/x.cpp")) == "/a/MySrc/x.cpp");
+static_assert(std::string_view(CutSourcePath("/a/Src")) == "/a/Src");
+static_assert(std::string_view(CutSourcePath("Element.cpp")) == "Element.cpp");
+static_assert(std::string_view(FunctionName("operator()")) == "operator ()");
+static_assert(std::string_view(FunctionName("operator()=")) == "operator()=");
+static_assert(std::string_view(FunctionName("Associate")) == "Associate");
+
+TEST(LogMacros, LineCarriesLevelMessageAndLocationBelowSourceRoot) {
+    TestSupport::LogCapture capture;
+    const int line = __LINE__ + 1;
+    LOG_WARN("value {} of {}", 42, std::string_view("Element"));
+
+    const auto lines = capture.Lines();
+    ASSERT_EQ(lines.size(), 1U);
+    EXPECT_EQ(lines[0].level, spdlog::level::warn);
+    EXPECT_EQ(lines[0].message, "value 42 of Element");
+    EXPECT_EQ(lines[0].file, "Util/Log/LogMacrosTest.cpp");
+    EXPECT_EQ(lines[0].line, line);
+    EXPECT_EQ(lines[0].function, "TestBody");
+}
+
+TEST(LogMacros, EveryMacroLogsAtItsOwnLevel) {
+    TestSupport::LogCapture capture;
+    LOG_TRACE("t");
+    LOG_DEBUG("d");
+    LOG_INFO("i");
+    LOG_WARN("w");
+    LOG_ERROR("e");
+    LOG_CRITICAL("c");
+
+    const auto lines = capture.Lines();
+    ASSERT_EQ(lines.size(), 6U);
+    const spdlog::level::level_enum expected[] = {spdlog::level::trace, spdlog::level::debug,
+                                                  spdlog::level::info,  spdlog::level::warn,
+                                                  spdlog::level::err,   spdlog::level::critical};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].level, expected[i]) << lines[i].message;
+    }
+}
+
+TEST(LogMacros, LambdaLogsAsOperatorWithSpace) {
+    TestSupport::LogCapture capture;
+    [] { LOG_INFO("inside"); }();
+
+    ASSERT_EQ(capture.Lines().size(), 1U);
+    EXPECT_EQ(capture.Lines()[0].function, "operator ()");
+}
+
+TEST(LogMacros, BracesInArgumentsArePrintedVerbatim) {
+    TestSupport::LogCapture capture;
+    LOG_INFO("name: {}", "{0} %s %n {}");
+
+    EXPECT_TRUE(capture.Contains(spdlog::level::info, "name: {0} %s %n {}"));
+}
+
+TEST(LogMacros, ArgumentsOfFilteredLinesAreNotEvaluated) {
+    TestSupport::LogCapture capture;
+    auto logger = spdlog::default_logger();
+    logger->set_level(spdlog::level::warn);
+    int evaluations = 0;
+    auto count = [&] { return ++evaluations; };
+
+    LOG_DEBUG("{}", count());
+    LOG_ERROR("{}", count());
+
+    logger->set_level(spdlog::level::trace);
+    EXPECT_EQ(evaluations, 1);
+    EXPECT_EQ(capture.Messages(), std::vector<std::string>{"1"});
+}
+
+TEST(LogMacros, LoggingWithoutDefaultLoggerIsHarmless) {
+    auto previous = spdlog::default_logger();
+    spdlog::set_default_logger(nullptr);
+    LOG_CRITICAL("nobody listens {}", 1);
+    spdlog::set_default_logger(previous);
+    SUCCEED();
+}
+
+TEST(LogMacros, CatchAllLogsStandardAndUnknownExceptionsAtError) {
+    TestSupport::LogCapture capture;
+    try {
+        throw std::runtime_error("disk gone");
+    }
+    LOG_CATCH_ALL
+    try {
+        throw 7;
+    }
+    LOG_CATCH_ALL
+
+    EXPECT_EQ(capture.Messages(spdlog::level::err),
+              (std::vector<std::string>{"exception: disk gone", "unknown exception!"}));
+    EXPECT_EQ(capture.Lines()[0].file, "Util/Log/LogMacrosTest.cpp");
+}
+
+TEST(LogCapture, NestedCapturesEachSeeTheLinesOfTheirLifetime) {
+    TestSupport::LogCapture outer;
+    LOG_INFO("first");
+    {
+        TestSupport::LogCapture inner;
+        LOG_INFO("second");
+        EXPECT_EQ(inner.Messages(), std::vector<std::string>{"second"});
+    }
+    LOG_INFO("third");
+    EXPECT_EQ(outer.Messages(), (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(outer.Count(spdlog::level::info, "second"), 1U);
+    EXPECT_TRUE(outer.ContainsPart(spdlog::level::info, "hir"));
+    EXPECT_FALSE(outer.Contains(spdlog::level::warn, "third"));
+}
+
+} // namespace

@@ -1,0 +1,79 @@
+#include "Util/Log/QBReporterSink.hpp"
+
+#include <QB/Debug.hpp>
+
+#include <gtest/gtest.h>
+
+#include <spdlog/logger.h>
+
+#include <memory>
+#include <regex>
+
+namespace {
+
+using TesselConnect::Util::Log::QBReporterSink_st;
+
+std::shared_ptr<spdlog::logger> ReporterLogger(spdlog::level::level_enum sinkLevel) {
+    auto logger =
+        std::make_shared<spdlog::logger>("ArdoTesselConnect", std::make_shared<QBReporterSink_st>(sinkLevel));
+    logger->set_level(spdlog::level::trace);
+    return logger;
+}
+
+TEST(QBReporterSink, WritesPatternedLineEndingInCarriageReturnLineFeed) {
+    QB::DebugOutputCapture output;
+    auto logger = ReporterLogger(spdlog::level::trace);
+
+    logger->log(spdlog::source_loc{"Model/Element.cpp", 120, "Associate"}, spdlog::level::warn,
+                "elements: {}", 3);
+
+    const std::regex expected(R"(\[\d\d-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] \[ArdoTesselConnect\] \[warning\] )"
+                              R"(\[Model/Element\.cpp:120\] \(Associate\) elements: 3\r\n)");
+    EXPECT_TRUE(std::regex_match(output.GetText(), expected)) << output.GetText();
+}
+
+TEST(QBReporterSink, LinesBelowItsLevelAreNotWritten) {
+    QB::DebugOutputCapture output;
+    auto logger = ReporterLogger(spdlog::level::info);
+
+    logger->log(spdlog::source_loc{"a.cpp", 1, "F"}, spdlog::level::debug, "hidden");
+    logger->log(spdlog::source_loc{"a.cpp", 2, "F"}, spdlog::level::info, "shown");
+
+    EXPECT_EQ(output.GetText().find("hidden"), std::string::npos);
+    EXPECT_NE(output.GetText().find("(F) shown\r\n"), std::string::npos);
+}
+
+TEST(QBReporterSink, PrintfDirectivesInMessagesReachTheOutputUnchanged) {
+    QB::DebugOutputCapture output;
+    auto logger = ReporterLogger(spdlog::level::trace);
+
+    logger->log(spdlog::source_loc{"a.cpp", 1, "F"}, spdlog::level::info, "title: {}", "%s%n%x 100%");
+
+    EXPECT_NE(output.GetText().find("title: %s%n%x 100%\r\n"), std::string::npos);
+}
+
+TEST(QBReporterSink, PatternChangesKeepTheLineEnding) {
+    QB::DebugOutputCapture output;
+    auto sink = std::make_shared<QBReporterSink_st>(spdlog::level::trace);
+    spdlog::logger logger("ArdoTesselConnect", sink);
+    sink->set_pattern("%l|%v");
+
+    logger.info("one");
+    logger.error("two");
+
+    EXPECT_EQ(output.GetText(), "info|one\r\nerror|two\r\n");
+}
+
+TEST(QBReporterSink, LongLinesAreWrittenWhole) {
+    QB::DebugOutputCapture output;
+    auto sink = std::make_shared<QBReporterSink_st>(spdlog::level::trace);
+    spdlog::logger logger("ArdoTesselConnect", sink);
+    sink->set_pattern("%v");
+    const std::string text(5000, 'x');
+
+    logger.info(text);
+
+    EXPECT_EQ(output.GetText(), text + "\r\n");
+}
+
+} // namespace

@@ -1,0 +1,187 @@
+// The host core library's resource modules: registration, indexed string lookup and the other
+// lookups that the host and the dialog library make.
+
+#include "Support/TempDir.hpp"
+
+#include <QB/Resource.hpp>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+QB::ResourceModuleContents SmallModule() {
+    QB::ResourceModuleContents contents;
+    contents.AddStringList({100, {"first", "second", "third"}});
+    contents.AddStringList({101, {}});
+    contents.AddAlert({200, -2, "Title %s", "Main %s and %s", "Detail", {"Cancel", "OK"}});
+    QB::ResourceDialog dialog{300, "Dialog", 100, 50, {}};
+    dialog.items.push_back({QB::DialogItemKind::PushButton, {1, 2, 30, 20}, "OK", 0, "Close it"});
+    contents.AddDialog(dialog);
+    QB::ResourceIcon icon{400, "Icon", {}};
+    icon.images.push_back({192, 32, 32, QB::ImageFormat::Svg, {'h', 'i'}});
+    icon.images.push_back({96, 16, 16, QB::ImageFormat::Svg, {'l', 'o'}});
+    contents.AddIcon(icon);
+    contents.SetModuleIdentifier({32500, 7, 8});
+    return contents;
+}
+
+class ResourceRegistry : public ::testing::Test {
+protected:
+    void SetUp() override { _module = QB::RegisterResourceModule("", SmallModule()); }
+    void TearDown() override { QB::UnregisterResourceModule(_module); }
+
+    QB::ResModule _module = QB::InvalidResModule;
+};
+
+TEST_F(ResourceRegistry, IndexedStringLookupFindsItemsCountedFromOne) {
+    QB::UniString text;
+    EXPECT_TRUE(QB::GetIndexedString(text, 100, 1, _module));
+    EXPECT_EQ(text, QB::UniString("first"));
+    EXPECT_TRUE(QB::GetIndexedString(text, 100, 3, _module));
+    EXPECT_EQ(text, QB::UniString("third"));
+}
+
+TEST_F(ResourceRegistry, IndexedStringLookupFailsCleanlyAndLeavesTheTextAlone) {
+    struct Case {
+        QB::ResId list;
+        QB::Int32 index;
+        const char* why;
+    };
+    const std::array cases{Case{100, 0, "index 0"},         Case{100, 4, "index past the end"},
+                           Case{100, -1, "negative index"}, Case{101, 1, "empty list"},
+                           Case{999, 1, "missing list"},    Case{100, INT32_MIN, "smallest index"}};
+    for (const Case& c : cases) {
+        QB::UniString text("untouched");
+        EXPECT_FALSE(QB::GetIndexedString(text, c.list, c.index, _module)) << c.why;
+        EXPECT_EQ(text, QB::UniString("untouched")) << c.why;
+    }
+    QB::UniString text("untouched");
+    EXPECT_FALSE(QB::GetIndexedString(text, 100, 1, QB::InvalidResModule));
+    EXPECT_FALSE(QB::GetIndexedString(text, 100, 1, _module + 1000));
+}
+
+TEST_F(ResourceRegistry, UnregisteredHandleFindsNothingAndIsNeverReused) {
+    const QB::ResModule other = QB::RegisterResourceModule("", SmallModule());
+    ASSERT_NE(other, _module);
+    EXPECT_TRUE(QB::UnregisterResourceModule(other));
+    EXPECT_FALSE(QB::UnregisterResourceModule(other));
+
+    QB::UniString text;
+    EXPECT_FALSE(QB::GetIndexedString(text, 100, 1, other));
+    EXPECT_FALSE(QB::GetResourceAlert(other, 200).has_value());
+    EXPECT_EQ(QB::GetResourceModule(other), nullptr);
+
+    const QB::ResModule next = QB::RegisterResourceModule("", SmallModule());
+    EXPECT_NE(next, other);
+    EXPECT_NE(next, QB::InvalidResModule);
+    QB::UnregisterResourceModule(next);
+}
+
+TEST_F(ResourceRegistry, ContentsHeldByACallerOutliveUnregistration) {
+    const QB::ResModule other = QB::RegisterResourceModule("", SmallModule());
+    const auto contents = QB::GetResourceModule(other);
+    QB::UnregisterResourceModule(other);
+    ASSERT_NE(contents, nullptr);
+    ASSERT_NE(contents->FindStringList(100), nullptr);
+    EXPECT_EQ(contents->FindStringList(100)->items[1], QB::UniString("second"));
+}
+
+TEST_F(ResourceRegistry, ModulesAreFoundByTheirLibraryFileHoweverItIsSpelled) {
+    TestSupport::TempDir dir("resmodule");
+    std::filesystem::create_directories(dir / "lib");
+    std::ofstream(dir / "lib" / "addon.so") << "x";
+    std::filesystem::create_symlink(dir / "lib", dir / "link");
+
+    const std::string plain = (dir / "lib" / "addon.so").string();
+    const QB::ResModule first = QB::RegisterResourceModule(plain, SmallModule());
+    EXPECT_EQ(QB::FindResourceModule(plain), first);
+    EXPECT_EQ(QB::FindResourceModule((dir / "lib" / ".." / "lib" / "addon.so").string()), first);
+    EXPECT_EQ(QB::FindResourceModule((dir / "link" / "addon.so").string()), first);
+    EXPECT_EQ(QB::FindResourceModule((dir / "lib" / "other.so").string()), QB::InvalidResModule);
+    EXPECT_EQ(QB::FindResourceModule(""), QB::InvalidResModule)
+        << "a module without file is found by handle only";
+
+    // A library loaded again before its old module went away: the newer module answers.
+    const QB::ResModule second = QB::RegisterResourceModule(plain, SmallModule());
+    EXPECT_EQ(QB::FindResourceModule(plain), second);
+    QB::UnregisterResourceModule(second);
+    EXPECT_EQ(QB::FindResourceModule(plain), first);
+    QB::UnregisterResourceModule(first);
+    EXPECT_EQ(QB::FindResourceModule(plain), QB::InvalidResModule);
+}
+
+TEST_F(ResourceRegistry, DuplicateIdsKeepTheFirstDefinition) {
+    QB::ResourceModuleContents contents;
+    EXPECT_TRUE(contents.AddStringList({1, {"kept"}}));
+    EXPECT_FALSE(contents.AddStringList({1, {"dropped"}}));
+    EXPECT_TRUE(contents.AddAlert({1, -1, "kept", "", "", {"OK"}}));
+    EXPECT_FALSE(contents.AddAlert({1, -1, "dropped", "", "", {"OK"}}));
+    EXPECT_EQ(contents.FindStringList(1)->items[0], QB::UniString("kept"));
+    EXPECT_EQ(contents.FindAlert(1)->title, QB::UniString("kept"));
+}
+
+TEST_F(ResourceRegistry, AlertDialogIconAndIdentifierLookups) {
+    const auto alert = QB::GetResourceAlert(_module, 200);
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->buttons.size(), 2U);
+    EXPECT_FALSE(QB::GetResourceAlert(_module, 201).has_value());
+
+    const auto dialog = QB::GetResourceDialog(_module, 300);
+    ASSERT_TRUE(dialog.has_value());
+    ASSERT_EQ(dialog->items.size(), 1U);
+    EXPECT_EQ(dialog->items[0].helpText, QB::UniString("Close it"));
+    EXPECT_FALSE(QB::GetResourceDialog(_module, 301).has_value());
+
+    const auto identifier = QB::GetModuleIdentifier(_module);
+    ASSERT_TRUE(identifier.has_value());
+    EXPECT_EQ(*identifier, (QB::ModuleIdentifier{32500, 7, 8}));
+    EXPECT_FALSE(QB::GetModuleIdentifier(QB::InvalidResModule).has_value());
+}
+
+TEST_F(ResourceRegistry, IconImagePicksTheLowestResolutionThatIsSharpEnough) {
+    const auto icon = QB::GetResourceIcon(_module, 400);
+    ASSERT_TRUE(icon.has_value());
+    EXPECT_EQ(icon->ImageFor(72)->dpi, 96U);
+    EXPECT_EQ(icon->ImageFor(96)->dpi, 96U);
+    EXPECT_EQ(icon->ImageFor(120)->dpi, 192U);
+    EXPECT_EQ(icon->ImageFor(192)->dpi, 192U);
+    EXPECT_EQ(icon->ImageFor(288)->dpi, 192U) << "beyond the sharpest image, the sharpest one";
+    EXPECT_EQ(QB::ResourceIcon{}.ImageFor(96), nullptr);
+    EXPECT_FALSE(QB::GetResourceIcon(_module, 401).has_value());
+}
+
+TEST(AlertParameters, FillInOrderPerText) {
+    const std::array<QB::UniString, 2> parameters{"Project", "Spec"};
+    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("The Specification %s - %s is used."), parameters),
+              QB::UniString("The Specification Project - Spec is used."));
+
+    const auto alert =
+        QB::FillAlertParameters(QB::ResourceAlert{1, -1, "T %s", "M %s/%s", "D", {"OK"}}, parameters);
+    EXPECT_EQ(alert.title, QB::UniString("T Project"));
+    EXPECT_EQ(alert.mainText, QB::UniString("M Project/Spec"));
+    EXPECT_EQ(alert.detailText, QB::UniString("D"));
+    EXPECT_EQ(alert.buttons.size(), 1U);
+}
+
+TEST(AlertParameters, MissingParametersLeaveNothingAndExtraOnesAreUnused) {
+    const std::array<QB::UniString, 1> one{"A"};
+    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("%s and %s."), one), QB::UniString("A and ."));
+    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("%s"), std::span<const QB::UniString>{}),
+              QB::UniString(""));
+    const std::array<QB::UniString, 3> three{"A", "B", "C"};
+    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("only %s"), three), QB::UniString("only A"));
+    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("100% sure, %d"), three), QB::UniString("100% sure, %d"));
+}
+
+TEST(AlertParameters, ParameterTextIsShownAsTyped) {
+    const std::array<QB::UniString, 2> hostile{"%s%s", "second"};
+    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("[%s] [%s]"), hostile), QB::UniString("[%s%s] [second]"));
+    const std::array<QB::UniString, 1> unicode{"Bürogebäude – Nord"};
+    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("«%s»"), unicode), QB::UniString("«Bürogebäude – Nord»"));
+}
+
+} // namespace

@@ -1,0 +1,502 @@
+// The add-on's texts as the user sees them. Each expected text is a copy kept here on purpose, so
+// that an accidental edit of a resource file fails a test instead of reaching users.
+
+#include "Util/Resource/OwnModule.hpp"
+#include "Util/Resource/ResourceIds.hpp"
+
+#include "Support/LogCapture.hpp"
+
+#include <QB/Resource.hpp>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace TesselConnect::Util::Resource;
+
+struct ExpectedList {
+    QB::UInt32 id;
+    std::vector<std::string> items;
+};
+
+const std::vector<ExpectedList> ExpectedLists = {
+    {32520, {"Ardo Tessel Connect^20010^E3^ES^EE^EI^ET"}},
+    {32521, {"Open Ardo Tessel Connect Palette"}},
+    {32510,
+     {
+         "Ardo Tessel Connect",
+         "Connect and Navigate",
+         "Workflow Issues: {Count}",
+         "Used clauses History",
+         "{ArdoTesselCode}: {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix}",
+         "Disassociated elements",
+         "{TypeName}: {ElemCount} element(s)",
+         "{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}",
+         "<Specification is not selected>",
+     }},
+    {32522,
+     {
+         "Ardo Tessel: {ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}",
+         "{ArdoTesselPropertyName}",
+         "Generated property definition for Ardo Tessel: {ArdoTesselSpecificationTitle} - "
+         "{ArdoTesselProjectTitle}",
+         "<Unassociated>",
+         "Virtual Type for mixed selection",
+         "There are {unassociated_count} disassociated element(s) and other associated elements",
+         "All of the selected elements are associated to the same virtual type",
+         "",
+         "Multiple virtual types are selected",
+         "",
+         "Collection of elements",
+         "Association will be removed from selected VANTREL elements only.",
+         "VANTREL Virtual Type",
+     }},
+    {32523,
+     {
+         "Connect VANTREL project with Ardo Tessel specification",
+         "Disconnect VANTREL project from Ardo Tessel specification",
+         "Update specification titles",
+         "Update Tessel associated element(s) properties",
+         "Associate element(s) with Ardo Tessel clause",
+         "Remove element(s) association from Ardo Tessel clause",
+     }},
+    {32524,
+     {
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be associated with Ardo clause. Please contact Technical Support.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be removed from Ardo clause. Please contact Technical Support.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be associated with Ardo clause. Element type(s) cannot be "
+         "classified.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be associated with Ardo clause. Element(s) are hotlinked.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be associated with Ardo clause. Element(s) are not reserved.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be removed from Ardo clause. Element(s) are not reserved.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be associated with Ardo clause. Element(s) are placed on a locked "
+         "layer.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be removed from Ardo clause. Element(s) are placed on a locked "
+         "layer.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be associated with Ardo clause. Element(s) are locked.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be removed from Ardo clause. Element(s) are locked.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be associated with Ardo clause. Element(s) are placed on an "
+         "invisible layer.",
+         "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): "
+         "{ElemCount} element(s) could not be removed from Ardo clause. Element(s) are placed on an "
+         "invisible layer.",
+         "{ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): {ElemCount} "
+         "element(s) could not be updated with selected Ardo clause. Internal Error, please contact "
+         "Technical Support.",
+         "{ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): {ElemCount} "
+         "element(s) could not get properties updated. Property Manager is not reserved.",
+         "{ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): {ElemCount} "
+         "element(s) could not get properties updated. Element(s) are placed on a locked layer.",
+         "{ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): {ElemCount} "
+         "element(s) could not get properties updated. Element(s) are locked .",
+         "{ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): {ElemCount} "
+         "element(s) could not get properties updated. Element(s) are placed on an invisible layer.",
+         "The current VANTREL classification system does not contain an item with code \"{ArdoTesselCode}\". "
+         "In order to proceed please create the relevant classification item in Classification Manager.",
+         "The classification system used for the specification was deleted or is not accessible. All "
+         "associated data will be lost. Disconnect the specification and connect it again.",
+         "The property group used for the specification was deleted or is not accessible. All associated "
+         "data will be lost. Disconnect the specification and connect it again.",
+         "Property \"{MissingPropertyName}\" used for the specification was deleted or is not accessible. "
+         "All associated data will be lost. Disconnect the specification and connect it again.",
+         "Updating ArdoTessel specification or project title to {ArdoTesselProjectTitleNew} - "
+         "{ArdoTesselSpecificationTitleNew} failed in VANTREL. The Property manager is not reserved. Please "
+         "reserve the Property manager and press Try to Fix issue button.",
+         "Internal error. Please contact Technical Support.",
+     }},
+    {32525,
+     {"Wall",
+      "Column",
+      "Beam",
+      "Window",
+      "Wall End",
+      "Window Opening",
+      "Door",
+      "Object",
+      "Lamp",
+      "Slab",
+      "Roof",
+      "Mesh",
+      "Zone",
+      "Curtain Wall",
+      "Curtain Wall Segment",
+      "Curtain Wall Frame",
+      "Curtain Wall Panel",
+      "Curtain Wall Junction",
+      "Curtain Wall Accessory",
+      "Shell",
+      "Skylight",
+      "Morph",
+      "Stair",
+      "Stair Riser",
+      "Stair Tread",
+      "Stair Structure",
+      "Railing",
+      "Railing Toprail",
+      "Railing Handrail",
+      "Railing Rail",
+      "Railing Post",
+      "Railing InnerPost",
+      "Railing Baluster",
+      "Railing Panel",
+      "Railing Segment",
+      "Railing Node",
+      "Railing BalusterSet",
+      "Railing Pattern",
+      "Railing Toprail End",
+      "Railing Handrail End",
+      "Railing Rail End",
+      "Railing Toprail Connection",
+      "Railing Handrail Connection",
+      "Railing Rail Connection",
+      "Railing End Finish",
+      "Beam Segment",
+      "Column Segment",
+      "Opening"}},
+};
+
+struct ExpectedAlert {
+    QB::UInt32 id;
+    QB::Int32 type;
+    std::string title;
+    std::string mainText;
+    std::string detailText;
+    std::vector<std::string> buttons;
+};
+
+const std::vector<ExpectedAlert> ExpectedAlerts = {
+    {32550,
+     -1,
+     "Ardo Tessel Connect: Property Manager reservation.",
+     "Ardo Tessel Connect requires access to Properties in order to continue.",
+     "Please reserve the Property Manager and try again.",
+     {"OK"}},
+    {32551,
+     -1,
+     "Ardo Tessel Connect: Classification Manager reservation.",
+     "Ardo Tessel Connect requires access to Classification systems in order to continue.",
+     "Please reserve the Classification Manager and try again.",
+     {"OK"}},
+    {32554,
+     -1,
+     "Ardo Tessel Connect: Corrupted ArdoTessel data.",
+     "The internal data are corrupted and will be removed.",
+     "",
+     {"OK"}},
+    {32555,
+     -1,
+     "Ardo Tessel Connect: Connection error.",
+     "There was an unexpected error while connecting to a specification.",
+     "Please contact Technical Support.",
+     {"OK"}},
+    {32556, -1, "Ardo Tessel Connect: Error.", "%s", "", {"OK"}},
+    {32558,
+     -2,
+     "Ardo Tessel Connect: Connection already exists.",
+     "Connection with the given specification already exists.",
+     "This could happen if the connection was removed on Tessel site without the addon. Please see the "
+     "documantion "
+     "for further details.",
+     {"Cancel", "Restore Connection", "Discard Connection"}},
+    {32559,
+     -2,
+     "Ardo Tessel Connect: Error whilst associating a Specification.",
+     "The Specification %s - %s with the same Classification System is already associated with this VANTREL "
+     "project.",
+     "You cannot associate several Specifications with the very same Classification System to an VANTREL "
+     "project.",
+     {"Cancel", "Discard current only", "Discard and Connect to new"}},
+    {32560,
+     -2,
+     "Ardo Tessel Connect: Offline Syncwork project.",
+     "The current project is an offline Syncwork project which cannot be edited.",
+     "",
+     {"Cancel"}},
+    {32561,
+     -2,
+     "Ardo Tessel Connect: Syncwork permissions violation.",
+     "You do not have permissions to connect to a ArdoTessel specification.",
+     "Please Send & Receive and try again.",
+     {"Ok"}},
+    {32562,
+     -2,
+     "Ardo Tessel Connect: Connection does not exist.",
+     "VANTREL project is not connected to the given ArdoTessel specification.",
+     "Try to disconnect the specification and reconnect it again.",
+     {"Ok"}},
+    {32563,
+     -1,
+     "ArdoTessel Connect: Connection was lost.",
+     "The connection to ArdoTessel specification was lost since the last project session.",
+     "The connection was either removed in a separate ArdoTessel session or VANTREL project was not saved "
+     "after "
+     "disconnecting from a specification. Please reconnect and try to associate the element(s) again.",
+     {"Cancel", "Try to reconnect"}},
+    {32564,
+     -1,
+     "ArdoTessel Connect: Warning.",
+     "Consolidating Issues and Clauses is not undoable.",
+     "All Issues referring to deleted elements will be removed and altered Clause text will be reset to the "
+     "original "
+     "values.",
+     {"Cancel", "OK"}},
+};
+
+using Kind = QB::DialogItemKind;
+using Align = QB::TextAlignment;
+
+struct ExpectedItem {
+    Kind kind;
+    QB::ResourceRect rect;
+    std::string text;
+    QB::ResId icon;
+    std::string helpText;
+    Align alignment = Align::Left;
+};
+
+struct ExpectedDialog {
+    QB::UInt32 id;
+    std::string title;
+    QB::Int32 width;
+    QB::Int32 height;
+    std::vector<ExpectedItem> items;
+};
+
+// Pop-ups are laid out by width only; they get the standard height of 20.
+const std::vector<ExpectedDialog> ExpectedDialogs = {
+    {32600,
+     "Tessel Browser",
+     556,
+     456,
+     {
+         {Kind::Browser, {3, 28, 550, 427}, "", 0, ""},
+         {Kind::IconButton, {3, 0, 26, 26}, "", 20001, "Go to Homepage"},
+         {Kind::IconButton, {498, 0, 26, 26}, "", 20003, "Reload this page"},
+         {Kind::IconButton, {528, 0, 26, 26}, "", 20002, "Ovra Tool Guides"},
+         {Kind::PopUp, {59, 3, 413, 20}, "", 0, ""},
+     }},
+    {32601,
+     "Tessel Issues",
+     556,
+     130,
+     {
+         {Kind::ListBox, {3, 1, 550, 100}, "", 0, ""},
+         {Kind::IconButton, {3, 103, 38, 26}, "", 20005, "Select Element(s) in Active Issue"},
+         {Kind::IconButton, {47, 103, 38, 26}, "", 20008, "Zoom to Selection"},
+         {Kind::IconButton, {528, 105, 23, 23}, "", 20003, "Consolidate Issues and Clauses"},
+         {Kind::Text, {100, 110, 50, 20}, "Selected:", 0, "Selected associable elements", Align::Right},
+         {Kind::Text, {153, 110, 30, 20}, "0", 0, "Selected associable elements"},
+         {Kind::Text, {186, 110, 50, 20}, "Editable:", 0, "Editable elements", Align::Right},
+         {Kind::Text, {239, 110, 30, 20}, "0", 0, "Editable elements"},
+         {Kind::IconButton, {500, 105, 23, 23}, "", 20009, "Remove the selected issue"},
+         {Kind::IconButton, {474, 105, 23, 23}, "", 20011, "Try to fix the selected issue"},
+     }},
+    {32602,
+     "Virtual Types",
+     556,
+     130,
+     {
+         {Kind::ListBox, {3, 1, 550, 100}, "", 0, ""},
+         {Kind::IconButton, {3, 103, 38, 26}, "", 20005, "Select Element(s) with Clause"},
+         {Kind::IconButton, {47, 103, 38, 26}, "", 20008, "Select and Zoom to Element(s) with Clause"},
+         {Kind::Text, {100, 110, 50, 20}, "Selected:", 0, "Selected valid/associable elements", Align::Right},
+         {Kind::Text, {153, 110, 30, 20}, "0", 0, "Selected valid/associable elements"},
+         {Kind::Text, {186, 110, 50, 20}, "Editable:", 0, "Valid and editable elements", Align::Right},
+         {Kind::Text, {239, 110, 30, 20}, "0", 0, "Valid and editable elements"},
+         {Kind::PushButton,
+          {270, 101, 175, 27},
+          "Associate",
+          0,
+          "Associate selected elements to selected Clause"},
+         {Kind::PushButton, {453, 101, 100, 27}, "Disassociate", 0, "Remove selected elements' association "},
+     }},
+    {32603,
+     "Unassociated Elements",
+     556,
+     130,
+     {
+         {Kind::ListBox, {3, 1, 550, 100}, "", 0, ""},
+         {Kind::IconButton, {3, 103, 38, 26}, "", 20005, "Select Disassociated Element(s)"},
+         {Kind::IconButton, {47, 103, 38, 26}, "", 20008, "Select and Zoom to Disassociated Element(s)"},
+         {Kind::IconButton, {528, 105, 23, 23}, "", 20003, "Refresh Disassociated Elements list"},
+         {Kind::Text, {100, 110, 50, 20}, "Selected:", 0, "Selected valid/associable elements", Align::Right},
+         {Kind::Text, {153, 110, 30, 20}, "0", 0, "Selected valid/associable elements"},
+         {Kind::Text, {186, 110, 50, 20}, "Editable:", 0, "Valid and editable elements", Align::Right},
+         {Kind::Text, {239, 110, 30, 20}, "0", 0, "Valid and editable elements"},
+     }},
+    {32610,
+     "Ardo Tessel Connect: Default Specification Classification",
+     540,
+     145,
+     {
+         {Kind::Text,
+          {20, 20, 500, 45},
+          "Choose a default VANTREL classification system for the project \"{ArdoTesselProjectTitle}\", the "
+          "specification \"{ArdoTesselSpecificationTitle}\" using classification system type "
+          "\"{ArdoTesselSpecificationType}\".",
+          0,
+          ""},
+         {Kind::PopUp, {20, 75, 500, 20}, "", 0, ""},
+         {Kind::PushButton, {420, 103, 100, 24}, "Choose", 0, ""},
+         {Kind::PushButton, {320, 103, 100, 24}, "Cancel", 0, ""},
+     }},
+};
+
+class OwnResourceTexts : public ::testing::Test {
+protected:
+    void SetUp() override { _module = RegisterOwnResourceModule(); }
+    void TearDown() override { UnregisterOwnResourceModule(); }
+
+    std::string ListItem(QB::UInt32 list, QB::Int32 index) const {
+        QB::UniString text;
+        EXPECT_TRUE(QB::GetIndexedString(text, list, index, _module)) << list << "/" << index;
+        return text.ToUtf8();
+    }
+
+    QB::ResModule _module = QB::InvalidResModule;
+};
+
+TEST_F(OwnResourceTexts, CompiledInFilesReadWithoutFaults) {
+    TestSupport::LogCapture log;
+    QB::ResourceModuleContents contents = ReadOwnResources();
+    EXPECT_TRUE(log.Messages(spdlog::level::critical).empty());
+    EXPECT_EQ(contents.GetStringListCount(), 8U);
+    EXPECT_EQ(contents.GetAlertCount(), ExpectedAlerts.size());
+    EXPECT_EQ(contents.GetDialogCount(), ExpectedDialogs.size());
+    EXPECT_EQ(contents.GetIconCount(), 11U);
+}
+
+TEST_F(OwnResourceTexts, StringListsHoldEveryTextVerbatimAndNothingMore) {
+    for (const ExpectedList& list : ExpectedLists) {
+        for (std::size_t index = 1; index <= list.items.size(); ++index) {
+            EXPECT_EQ(ListItem(list.id, static_cast<QB::Int32>(index)), list.items[index - 1])
+                << "list " << list.id << " item " << index;
+        }
+        QB::UniString beyond;
+        EXPECT_FALSE(
+            QB::GetIndexedString(beyond, list.id, static_cast<QB::Int32>(list.items.size() + 1), _module))
+            << "list " << list.id << " has more items than expected";
+    }
+}
+
+TEST_F(OwnResourceTexts, AddonIdentityNamesTheAddonAndItsVersion) {
+    EXPECT_EQ(ListItem(32000, 1), "Ardo Tessel Connect");
+    const std::string description = ListItem(32000, 2);
+    EXPECT_TRUE(description.starts_with("Version: 1.3.1.0 (")) << description;
+    const auto lineBreak = description.find('\n');
+    ASSERT_NE(lineBreak, std::string::npos);
+    EXPECT_EQ(description[lineBreak - 1], ')');
+    EXPECT_GT(description.size(), lineBreak + 1) << "the maker's notice follows the line break";
+    EXPECT_EQ(description.find('@'), std::string::npos) << "every build fact was filled in";
+}
+
+TEST_F(OwnResourceTexts, NamedReferencesPointAtTheirTexts) {
+    EXPECT_EQ(ListItem(Text::MenuText.GetResourceId(), Text::MenuText.GetIndex()),
+              "Ardo Tessel Connect^20010^E3^ES^EE^EI^ET");
+    EXPECT_EQ(LookupOwnString(Text::IssuesTabTitle), QB::UniString("Workflow Issues: {Count}"));
+    EXPECT_EQ(LookupOwnString(Text::UndoDisassociate),
+              QB::UniString("Remove element(s) association from Ardo Tessel clause"));
+    EXPECT_EQ(LookupOwnString(Text::IssueInternalError),
+              QB::UniString("Internal error. Please contact Technical Support."));
+    EXPECT_EQ(LookupOwnString(Text::VirtualTypeName), QB::UniString("VANTREL Virtual Type"));
+    EXPECT_EQ(LookupOwnString(Text::ElementTypeName(48)), QB::UniString("Opening"));
+    EXPECT_EQ(LookupOwnString(Text::ElementTypeName(49)), std::nullopt);
+}
+
+TEST_F(OwnResourceTexts, AlertsHaveTheirTypesTextsAndButtons) {
+    for (const ExpectedAlert& expected : ExpectedAlerts) {
+        const auto alert = QB::GetResourceAlert(_module, expected.id);
+        ASSERT_TRUE(alert.has_value()) << expected.id;
+        EXPECT_EQ(alert->type, expected.type) << expected.id;
+        EXPECT_EQ(alert->title.ToUtf8(), expected.title) << expected.id;
+        EXPECT_EQ(alert->mainText.ToUtf8(), expected.mainText) << expected.id;
+        EXPECT_EQ(alert->detailText.ToUtf8(), expected.detailText) << expected.id;
+        std::vector<std::string> buttons;
+        for (const QB::UniString& button : alert->buttons) {
+            buttons.push_back(button.ToUtf8());
+        }
+        EXPECT_EQ(buttons, expected.buttons) << expected.id;
+    }
+    for (const QB::ResId unused : {32552U, 32553U, 32557U}) {
+        EXPECT_FALSE(QB::GetResourceAlert(_module, unused).has_value()) << unused;
+    }
+}
+
+TEST_F(OwnResourceTexts, DialogsHaveEveryItemWithKindPlaceTextIconAndHelp) {
+    for (const ExpectedDialog& expected : ExpectedDialogs) {
+        const auto dialog = QB::GetResourceDialog(_module, expected.id);
+        ASSERT_TRUE(dialog.has_value()) << expected.id;
+        EXPECT_EQ(dialog->title.ToUtf8(), expected.title);
+        EXPECT_EQ(dialog->width, expected.width);
+        EXPECT_EQ(dialog->height, expected.height);
+        ASSERT_EQ(dialog->items.size(), expected.items.size()) << expected.id;
+        for (std::size_t i = 0; i < expected.items.size(); ++i) {
+            const QB::ResourceDialogItem& item = dialog->items[i];
+            const ExpectedItem& want = expected.items[i];
+            SCOPED_TRACE(testing::Message() << "dialog " << expected.id << " item " << i + 1);
+            EXPECT_EQ(item.kind, want.kind);
+            EXPECT_EQ(item.rect, want.rect);
+            EXPECT_EQ(item.text.ToUtf8(), want.text);
+            EXPECT_EQ(item.icon, want.icon);
+            EXPECT_EQ(item.helpText.ToUtf8(), want.helpText);
+            EXPECT_EQ(item.alignment, want.alignment);
+            if (item.kind == Kind::ListBox) {
+                EXPECT_EQ(item.tabColumns, 1U);
+                EXPECT_FALSE(item.multiSelection);
+            }
+        }
+    }
+}
+
+TEST_F(OwnResourceTexts, EveryIconHasAVectorImageAtBothResolutions) {
+    for (QB::ResId id = 20001; id <= 20011; ++id) {
+        const auto icon = QB::GetResourceIcon(_module, id);
+        ASSERT_TRUE(icon.has_value()) << id;
+        const QB::ResourceIconImage* normal = icon->ImageFor(96);
+        const QB::ResourceIconImage* high = icon->ImageFor(192);
+        ASSERT_NE(normal, nullptr);
+        ASSERT_NE(high, nullptr);
+        EXPECT_EQ(normal->dpi, 96U);
+        EXPECT_EQ(high->dpi, 192U);
+        EXPECT_EQ(high->width, 2 * normal->width);
+        EXPECT_EQ(high->height, 2 * normal->height);
+        for (const QB::ResourceIconImage* image : {normal, high}) {
+            EXPECT_EQ(image->format, QB::ImageFormat::Svg);
+            const std::string svg(image->data.begin(), image->data.end());
+            EXPECT_TRUE(svg.starts_with("<svg ")) << id;
+            EXPECT_NE(svg.find("</svg>"), std::string::npos) << id;
+        }
+    }
+    // Every icon a dialog item names exists.
+    for (const ExpectedDialog& dialog : ExpectedDialogs) {
+        for (const ExpectedItem& item : dialog.items) {
+            if (item.icon != 0) {
+                EXPECT_TRUE(QB::GetResourceIcon(_module, item.icon).has_value()) << item.icon;
+            }
+        }
+    }
+}
+
+TEST_F(OwnResourceTexts, ModuleIdentifierGivesDeveloperAndLocalId) {
+    const auto identifier = QB::GetModuleIdentifier(_module);
+    ASSERT_TRUE(identifier.has_value());
+    EXPECT_EQ(identifier->id, 32500U);
+    EXPECT_NE(identifier->developerId, 0U);
+    EXPECT_NE(identifier->localId, 0U);
+}
+
+} // namespace
