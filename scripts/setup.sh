@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format
     libspdlog-dev libfmt-dev rapidjson-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    duktape-dev
+    duktape-dev libssl-dev
 )
 if [[ "${ATC_WITH_BROWSER:-0}" == "1" ]]; then
     packages+=(chromium)

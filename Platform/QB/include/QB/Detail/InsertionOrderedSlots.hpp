@@ -57,6 +57,21 @@ public:
         USize _position = 0;
     };
 
+    InsertionOrderedSlots() = default;
+    InsertionOrderedSlots(const InsertionOrderedSlots&) = default;
+    InsertionOrderedSlots(InsertionOrderedSlots&&) noexcept = default;
+    // Slots may hold a const key (hash tables), so they cannot be assigned one by one: copy, then
+    // take the copy's storage whole.
+    InsertionOrderedSlots& operator=(const InsertionOrderedSlots& other) {
+        if (this != &other) {
+            InsertionOrderedSlots copy(other);
+            *this = std::move(copy);
+        }
+        return *this;
+    }
+    InsertionOrderedSlots& operator=(InsertionOrderedSlots&&) noexcept = default;
+    ~InsertionOrderedSlots() = default;
+
     USize GetSize() const noexcept { return _index.size(); }
     bool IsEmpty() const noexcept { return _index.empty(); }
 
