@@ -1,0 +1,137 @@
+#include "FunctionTable.hpp"
+
+#include "HostApi.hpp"
+
+#include <mutex>
+#include <new>
+#include <type_traits>
+#include <unordered_set>
+#include <vector>
+
+namespace VantrelSim {
+
+namespace {
+
+std::mutex& RegistryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::unordered_set<const VNAPI_HostContext*>& LiveContexts() {
+    static std::unordered_set<const VNAPI_HostContext*> contexts;
+    return contexts;
+}
+
+Host* Resolve(VNAPI_Token token) {
+    const std::lock_guard lock(RegistryMutex());
+    return LiveContexts().contains(token) ? token->host : nullptr;
+}
+
+void AddGuid(std::vector<QB::Guid>& guids, const API_Guid& guid) {
+    guids.push_back(APIGuid2QBGuid(guid));
+}
+
+// The guids a call is about, for faults that concern one guid.
+template <typename T> void CollectGuids(std::vector<QB::Guid>& guids, const T& arg) {
+    using Plain = std::remove_cv_t<std::remove_pointer_t<T>>;
+    if constexpr (std::is_pointer_v<T> && !std::is_void_v<Plain>) {
+        if (arg == nullptr) {
+            return;
+        }
+        if constexpr (std::is_same_v<Plain, API_Guid>) {
+            AddGuid(guids, *arg);
+        } else if constexpr (std::is_same_v<Plain, API_Elem_Head>) {
+            AddGuid(guids, arg->guid);
+        } else if constexpr (std::is_same_v<Plain, API_Element>) {
+            AddGuid(guids, arg->header.guid);
+        } else if constexpr (std::is_same_v<Plain, API_ClassificationItem> ||
+                             std::is_same_v<Plain, API_ClassificationSystem> ||
+                             std::is_same_v<Plain, API_PropertyGroup> ||
+                             std::is_same_v<Plain, API_PropertyDefinition>) {
+            AddGuid(guids, arg->guid);
+        } else if constexpr (std::is_same_v<Plain, API_Property>) {
+            AddGuid(guids, arg->definition.guid);
+        } else if constexpr (std::is_same_v<Plain, API_AddonObject>) {
+            AddGuid(guids, arg->id);
+        } else if constexpr (std::is_same_v<Plain, QB::Array<API_Guid>>) {
+            for (const auto& guid : *arg) {
+                AddGuid(guids, guid);
+            }
+        } else if constexpr (std::is_same_v<Plain, QB::Array<API_Neig>>) {
+            for (const auto& neig : *arg) {
+                AddGuid(guids, neig.guid);
+            }
+        } else if constexpr (std::is_same_v<Plain, QB::Array<API_Property>>) {
+            for (const auto& property : *arg) {
+                AddGuid(guids, property.definition.guid);
+            }
+        }
+    }
+}
+
+template <typename R> R Refusal(VNAPI_ErrCode code) {
+    if constexpr (std::is_same_v<R, VNAPI_ErrCode>) {
+        return code;
+    } else if constexpr (!std::is_void_v<R>) {
+        return R{};
+    }
+}
+
+template <HostFunction Function, auto Method> struct Trampoline;
+
+template <HostFunction Function, typename R, typename... A, R (HostApi::*Method)(A...)>
+struct Trampoline<Function, Method> {
+    static R Call(VNAPI_Token token, A... args) noexcept {
+        Host* host = Resolve(token);
+        if (host == nullptr) {
+            return Refusal<R>(APIERR_NOTINIT);
+        }
+        try {
+            HostApi& api = ApiOf(*host);
+            std::vector<QB::Guid> guids;
+            std::optional<API_RequestCode> request;
+            if constexpr (IsSelectorFunction(Function)) {
+                request = std::get<0>(std::tie(args...));
+                // The guid-taking requests pass the guid as their first parameter.
+                if (*request == APIReq_HierarchicalOwner || *request == APIReq_NavigatorItem) {
+                    CollectGuids(guids, static_cast<const API_Guid*>(std::get<1>(std::tie(args...))));
+                }
+            } else {
+                (CollectGuids(guids, args), ...);
+            }
+            if (const auto fault = api.BeforeCall(Function, request, guids)) {
+                return Refusal<R>(*fault);
+            }
+            return (api.*Method)(args...);
+        } catch (const std::bad_alloc&) {
+            return Refusal<R>(APIERR_MEMFULL);
+        } catch (...) {
+            return Refusal<R>(APIERR_GENERAL);
+        }
+    }
+};
+
+} // namespace
+
+void RegisterContext(const VNAPI_HostContext* context) {
+    const std::lock_guard lock(RegistryMutex());
+    LiveContexts().insert(context);
+}
+
+void UnregisterContext(const VNAPI_HostContext* context) {
+    const std::lock_guard lock(RegistryMutex());
+    LiveContexts().erase(context);
+}
+
+void SetFunctionSlot(VNAPI_FunctionTable& table, HostFunction function, bool filled) {
+    switch (function) {
+#define VANTRELSIM_SLOT_CASE_(name)                                                                          \
+    case HostFunction::name:                                                                                 \
+        table.name = filled ? &Trampoline<HostFunction::name, &HostApi::name>::Call : nullptr;               \
+        break;
+        VNAPI_FOR_EACH_FUNCTION(VANTRELSIM_SLOT_CASE_)
+#undef VANTRELSIM_SLOT_CASE_
+    }
+}
+
+} // namespace VantrelSim

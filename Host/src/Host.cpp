@@ -1,0 +1,480 @@
+#include <VantrelSim/Host.hpp>
+
+#include "FunctionTable.hpp"
+#include "HostApi.hpp"
+#include "Records.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace VantrelSim {
+
+HostApi& ApiOf(Host& host) {
+    return *host._api;
+}
+
+Host::Host()
+    : _context(std::make_unique<VNAPI_HostContext>()), _table(std::make_unique<VNAPI_FunctionTable>()),
+      _api(std::make_unique<HostApi>(*this)) {
+    _context->host = this;
+    RegisterContext(_context.get());
+    for (std::size_t i = 0; i < HostFunctionCount; ++i) {
+        SetFunctionSlot(*_table, static_cast<HostFunction>(i), true);
+    }
+    _applicationInfo.serverApplication = APIAppl_Interactive;
+    _applicationInfo.mainVersion = 23;
+    _applicationInfo.releaseVersion = 0;
+    _applicationInfo.buildNum = 3001;
+    _applicationInfo.language = "UKI";
+}
+
+Host::~Host() {
+    UnregisterContext(_context.get());
+}
+
+VNAPI_Token Host::Token() const {
+    return _context.get();
+}
+
+void Host::RemoveFunction(HostFunction function) {
+    SetFunctionSlot(*_table, function, false);
+}
+
+void Host::RestoreFunction(HostFunction function) {
+    SetFunctionSlot(*_table, function, true);
+}
+
+// ---- The project ---------------------------------------------------------------------------
+
+Project& Host::GetProject() {
+    if (!_project) {
+        throw std::logic_error("VantrelSim::Host: no project is open");
+    }
+    return *_project;
+}
+
+const Project& Host::GetProject() const {
+    if (!_project) {
+        throw std::logic_error("VantrelSim::Host: no project is open");
+    }
+    return *_project;
+}
+
+void Host::ReplaceProject(std::optional<Project> project, API_NotifyEventID event) {
+    if (_project) {
+        SendProjectEvent(APINotify_Close);
+    }
+    _project = std::move(project);
+    _selection.clear();
+    _undoSteps.clear();
+    if (_project && event != 0) {
+        SendProjectEvent(event);
+    }
+}
+
+void Host::NewProject(Project project) {
+    ReplaceProject(std::move(project), APINotify_New);
+}
+
+void Host::NewAndResetProject(Project project) {
+    ReplaceProject(std::move(project), APINotify_NewAndReset);
+}
+
+void Host::OpenProject(Project project) {
+    ReplaceProject(std::move(project), APINotify_Open);
+}
+
+void Host::CloseProject() {
+    ReplaceProject(std::nullopt, 0);
+}
+
+void Host::SaveProject(const std::optional<QB::UniString>& name) {
+    GetProject();
+    SendProjectEvent(APINotify_PreSave);
+    if (name) {
+        GetProject().name = *name;
+    }
+    SendProjectEvent(APINotify_Save);
+}
+
+void Host::Quit() {
+    SendProjectEvent(APINotify_Quit);
+    _project.reset();
+    _selection.clear();
+    _undoSteps.clear();
+}
+
+// ---- Acting as the user --------------------------------------------------------------------
+
+void Host::SetSelection(const std::vector<QB::Guid>& elements) {
+    const Project& project = GetProject();
+    _selection.clear();
+    for (const auto& guid : elements) {
+        if (const Element* element = project.FindElement(guid)) {
+            _selection.push_back(NeigOf(*element));
+        }
+    }
+    NotifySelection();
+}
+
+std::vector<QB::Guid> Host::SelectedElements() const {
+    std::vector<QB::Guid> guids;
+    if (!_project) {
+        return guids;
+    }
+    for (const auto& neig : _selection) {
+        const QB::Guid guid = APIGuid2QBGuid(neig.guid);
+        if (_project->FindElement(guid) != nullptr) {
+            guids.push_back(guid);
+        }
+    }
+    return guids;
+}
+
+void Host::NotifySelection() {
+    if (_selectionHandler == nullptr) {
+        return;
+    }
+    const auto selected = SelectedElements();
+    API_Neig last = {};
+    if (!selected.empty()) {
+        last = NeigOf(*_project->FindElement(selected.back()));
+    }
+    _selectionHandler(&last);
+}
+
+QB::Guid Host::DrawElement(Element element, API_ElementNotifyKind kind) {
+    Project& project = GetProject();
+    if (element.guid.IsNull()) {
+        element.guid = _api->NewGuid("element");
+    }
+    if (project.FindLayer(element.layer) == nullptr || !project.HasStory(element.story)) {
+        throw std::invalid_argument("VantrelSim::Host::DrawElement: no such layer or story");
+    }
+    const Element& added = project.AddElement(std::move(element));
+    const QB::Guid guid = added.guid;
+    if (project.shared) {
+        // What a user draws is in that user's workspace.
+        project.teamwork.elementHolders[guid] = project.teamwork.currentUser;
+    }
+    NotifyNewElement(added, kind);
+    return guid;
+}
+
+void Host::NotifyNewElement(const Element& element, API_ElementNotifyKind kind) {
+    if (_newElementHandler == nullptr) {
+        return;
+    }
+    if (_newElementTypes) {
+        const bool wanted =
+            std::any_of(_newElementTypes->begin(), _newElementTypes->end(), [&](const auto& type) {
+                return type.typeID == element.type &&
+                       (type.variationID == APIVarId_Generic || type.variationID == element.variation);
+            });
+        if (!wanted) {
+            return;
+        }
+    }
+    API_NotifyElement notification = {};
+    notification.notifyKind = kind;
+    notification.elemHead = HeaderOf(element);
+    _newElementHandler(&notification);
+}
+
+void Host::DeleteElement(const QB::Guid& element) {
+    GetProject().DeleteElement(element);
+}
+
+void Host::ChangeWindow(const API_WindowInfo& window) {
+    Project& project = GetProject();
+    const View* view = project.FindView(window.typeID, window.index, APIGuid2QBGuid(window.databaseUnId));
+    if (view == nullptr) {
+        throw std::invalid_argument("VantrelSim::Host::ChangeWindow: no such view");
+    }
+    project.currentWindow = {view->type, view->index, QBGuid2APIGuid(view->databaseGuid)};
+    if (view->type == APIWind_FloorPlanID) {
+        project.currentStory = static_cast<QB::Int16>(view->index);
+    }
+    SendProjectEvent(APINotify_ChangeWindow);
+}
+
+void Host::ChangeStory(QB::Int16 story) {
+    Project& project = GetProject();
+    if (!project.HasStory(story)) {
+        throw std::invalid_argument("VantrelSim::Host::ChangeStory: no such story");
+    }
+    project.currentStory = story;
+    if (project.currentWindow.typeID == APIWind_FloorPlanID) {
+        const View* plan = project.FloorPlanOf(story);
+        project.currentWindow = {APIWind_FloorPlanID, story, QBGuid2APIGuid(plan->databaseGuid)};
+    }
+    SendProjectEvent(APINotify_ChangeFloor);
+}
+
+void Host::SendProjectEvent(API_NotifyEventID event, QB::Int32 param) {
+    if (_projectEventHandler != nullptr && (_projectEventMask & event) == event && event != 0) {
+        _projectEventHandler(event, param);
+    }
+}
+
+// ---- Commands ------------------------------------------------------------------------------
+
+VNAPI_ErrCode Host::BeginChange() {
+    if (_commandDepth == 0) {
+        return APIERR_NEEDSUNDOSCOPE;
+    }
+    if (!_rollback && _project) {
+        _rollback = *_project;
+    }
+    _changedInCommand = true;
+    return NoError;
+}
+
+VNAPI_ErrCode Host::RunUndoableCommand(const QB::UniString& name,
+                                       const std::function<VNAPI_ErrCode()>& body) {
+    return RunCommand(name, true, body);
+}
+
+VNAPI_ErrCode Host::RunCommand(const QB::UniString& name, bool undoable,
+                               const std::function<VNAPI_ErrCode()>& body) {
+    if (!_project) {
+        return APIERR_REFUSEDCMD;
+    }
+    if (_commandDepth > 0) {
+        ++_commandDepth;
+        VNAPI_ErrCode result = APIERR_GENERAL;
+        try {
+            result = body();
+        } catch (...) {
+            --_commandDepth;
+            throw;
+        }
+        --_commandDepth;
+        _commands.push_back({name, undoable, true, result});
+        return result;
+    }
+
+    _commandDepth = 1;
+    _rollback.reset();
+    _changedInCommand = false;
+    VNAPI_ErrCode result = APIERR_GENERAL;
+    try {
+        result = body();
+    } catch (...) {
+        result = APIERR_GENERAL;
+    }
+    _commandDepth = 0;
+    if (result != NoError) {
+        if (_rollback) {
+            RestoreProject(std::move(*_rollback));
+        }
+    } else if (undoable) {
+        _undoSteps.push_back(
+            {name, _changedInCommand ? std::move(_rollback) : std::nullopt, _changedInCommand});
+        std::size_t kept = 0;
+        for (auto step = _undoSteps.rbegin(); step != _undoSteps.rend(); ++step) {
+            if (step->before && ++kept > _undoDepth) {
+                step->before.reset();
+            }
+        }
+    }
+    _rollback.reset();
+    _changedInCommand = false;
+    _commands.push_back({name, undoable, false, result});
+    return result;
+}
+
+void Host::RestoreProject(Project before) {
+    if (!_project) {
+        return;
+    }
+    // Reservations and the view belong to the team server and the window, not to the undo history.
+    before.teamwork = std::move(_project->teamwork);
+    before.currentWindow = _project->currentWindow;
+    before.currentStory = _project->currentStory;
+    *_project = std::move(before);
+}
+
+bool Host::Undo() {
+    if (_undoSteps.empty() || _commandDepth > 0) {
+        return false;
+    }
+    UndoStep& step = _undoSteps.back();
+    if (step.changed) {
+        if (!step.before) {
+            return false;
+        }
+        RestoreProject(std::move(*step.before));
+    }
+    _undoSteps.pop_back();
+    return true;
+}
+
+std::vector<QB::UniString> Host::UndoStepNames() const {
+    std::vector<QB::UniString> names;
+    names.reserve(_undoSteps.size());
+    for (const auto& step : _undoSteps) {
+        names.push_back(step.name);
+    }
+    return names;
+}
+
+// ---- Menu and palette ----------------------------------------------------------------------
+
+VNAPI_ErrCode Host::ChooseMenuItem(QB::Int32 menuResID, QB::Int32 itemIndex) {
+    const auto menu = std::find_if(_menus.begin(), _menus.end(),
+                                   [&](const auto& entry) { return entry.menuStrResID == menuResID; });
+    if (menu == _menus.end()) {
+        return APIERR_BADID;
+    }
+    if ((menu->itemFlags & API_MenuItemDisabled) != 0) {
+        return APIERR_REFUSEDCMD;
+    }
+    if (menu->handler == nullptr) {
+        return APIERR_MODULCMDNOTSUPPORTED;
+    }
+    const API_MenuParams params = {{menuResID, itemIndex}};
+    return menu->handler(&params);
+}
+
+VNAPI_ErrCode Host::SendPaletteMessage(QB::Int32 referenceID, API_PaletteMessageID message,
+                                       std::intptr_t param) {
+    const auto palette = std::find_if(_palettes.begin(), _palettes.end(),
+                                      [&](const auto& entry) { return entry.referenceID == referenceID; });
+    if (palette == _palettes.end()) {
+        return APIERR_WINDNOTEXIST;
+    }
+    return palette->callback(referenceID, message, param);
+}
+
+// ---- Shared projects -----------------------------------------------------------------------
+
+void Host::SetCurrentUser(QB::Int32 user) {
+    Teamwork& teamwork = GetProject().teamwork;
+    teamwork.currentUser = user;
+    const bool known = std::any_of(teamwork.users.begin(), teamwork.users.end(),
+                                   [&](const User& entry) { return entry.id == user; });
+    if (!known) {
+        teamwork.users.push_back({user, "User " + QB::ValueToUniString(user)});
+    }
+}
+
+QB::Int32 Host::CurrentUser() const {
+    return GetProject().teamwork.currentUser;
+}
+
+void Host::ReserveElements(const std::vector<QB::Guid>& elements, QB::Int32 user) {
+    Project& project = GetProject();
+    for (const auto& guid : elements) {
+        if (project.FindElement(guid) != nullptr) {
+            project.teamwork.elementHolders[guid] = user;
+        }
+    }
+}
+
+void Host::ReleaseElements(const std::vector<QB::Guid>& elements) {
+    Project& project = GetProject();
+    for (const auto& guid : elements) {
+        project.teamwork.elementHolders.erase(guid);
+    }
+}
+
+void Host::ReserveSet(const QB::UniString& setName, QB::Int32 user) {
+    GetProject().teamwork.setHolders.Put(setName, user);
+}
+
+void Host::ReserveObject(const QB::Guid& object, QB::Int32 user) {
+    Teamwork& teamwork = GetProject().teamwork;
+    if (user == 0) {
+        teamwork.objectHolders.erase(object);
+    } else {
+        teamwork.objectHolders[object] = user;
+    }
+}
+
+IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& work) {
+    const QB::HashTable<QB::UniString, API_ModulData> mine = GetProject().modulData;
+    const QB::Int32 me = CurrentUser();
+    const std::size_t myUndoSteps = _undoSteps.size();
+    SetCurrentUser(user);
+    const auto restore = [&] {
+        if (_project) {
+            _project->teamwork.currentUser = me;
+            _project->modulData = mine;
+        }
+        // The other user's steps are in that user's history, not in this one's.
+        if (_undoSteps.size() > myUndoSteps) {
+            _undoSteps.resize(myUndoSteps);
+        }
+    };
+    try {
+        work();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    IncomingChanges changes;
+    const auto& theirs = GetProject().modulData;
+    for (const auto& [name, record] : theirs) {
+        const API_ModulData* before = mine.GetPtr(name);
+        if (before == nullptr || !(*before == record)) {
+            changes.modulData.emplace_back(name, record);
+        }
+    }
+    for (const auto& [name, record] : mine) {
+        if (!theirs.ContainsKey(name)) {
+            changes.modulData.emplace_back(name, std::nullopt);
+        }
+    }
+    restore();
+    return changes;
+}
+
+std::vector<MergeOutcome> Host::ReceiveChanges(const IncomingChanges& changes) {
+    GetProject();
+    std::vector<MergeOutcome> outcomes;
+    for (const auto& [name, incoming] : changes.modulData) {
+        MergeOutcome outcome;
+        outcome.name = name;
+        Project& project = GetProject();
+        const API_ModulData* local = project.modulData.GetPtr(name);
+        if (!incoming) {
+            project.modulData.Delete(name);
+        } else if (local == nullptr) {
+            project.modulData.Put(name, *incoming);
+        } else if (!(*local == *incoming)) {
+            if (_mergeHandler != nullptr && _modulDataHandlerRegistered) {
+                // The handler gets copies: it may call the host, which may change the project.
+                const QB::UniString modulName = name;
+                const API_ModulData original = *local;
+                const API_ModulData toMerge = *incoming;
+                API_ModulData destination = *incoming;
+                outcome.handlerCalled = true;
+                outcome.mode = changes.mode;
+                outcome.handlerResult =
+                    _mergeHandler(changes.mode, &modulName, &original, &toMerge, &destination);
+                if (outcome.handlerResult == NoError) {
+                    GetProject().modulData.Put(name, std::move(destination));
+                }
+            } else {
+                project.modulData.Put(name, *incoming);
+            }
+        }
+        outcomes.push_back(std::move(outcome));
+    }
+    SendProjectEvent(APINotify_ReceiveChanges);
+    return outcomes;
+}
+
+void Host::SendChanges() {
+    GetProject();
+    SendProjectEvent(APINotify_SendChanges);
+}
+
+void Host::SetProgress(ProgressChange change) {
+    if (_progressListener) {
+        _progressListener(change, _progress);
+    }
+}
+
+} // namespace VantrelSim

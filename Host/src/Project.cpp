@@ -1,0 +1,441 @@
+#include <VantrelSim/Project.hpp>
+
+#include "StableGuid.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+namespace VantrelSim {
+
+QB::Guid ReservableSetGuid(const QB::UniString& setName) {
+    return StableGuid("reservable-set", setName.ToUtf8());
+}
+
+Project::Project() {
+    View view3D;
+    view3D.type = APIWind_3DModelID;
+    view3D.index = 0;
+    view3D.databaseGuid = StableGuid("view", "3D");
+    view3D.navigatorGuid = StableGuid("navigator", "3D");
+    view3D.title = "3D / All";
+    view3D.name = "Generic Perspective";
+    _views.push_back(view3D);
+    currentWindow = {APIWind_3DModelID, 0, QBGuid2APIGuid(view3D.databaseGuid)};
+    projection.isPerspective = true;
+    projection.viewAngle = 1.0;
+}
+
+QB::Guid Project::NextGuid(std::string_view kind) {
+    return StableGuid(kind, "#" + std::to_string(++_guidCounter));
+}
+
+// ---- Stories, layers, views ----------------------------------------------------------------
+
+const Story& Project::GetStory(QB::Int16 index) const {
+    if (!HasStory(index)) {
+        throw std::out_of_range("VantrelSim::Project: no such story");
+    }
+    return _stories[static_cast<std::size_t>(index - _firstStory)];
+}
+
+Story& Project::GetStory(QB::Int16 index) {
+    return const_cast<Story&>(std::as_const(*this).GetStory(index));
+}
+
+void Project::SetFirstStoryIndex(QB::Int16 index) {
+    if (!_stories.empty()) {
+        throw std::logic_error("VantrelSim::Project: the first story index is fixed once stories exist");
+    }
+    _firstStory = index;
+    currentStory = index;
+}
+
+QB::Int16 Project::AddStory(const QB::UniString& storyName, double elevation, double height,
+                            const QB::Guid& viewGuid, const QB::Guid& navigatorGuid) {
+    const auto index = static_cast<QB::Int16>(_firstStory + StoryCount());
+    _stories.push_back({storyName, elevation, height, viewGuid});
+    View plan;
+    plan.type = APIWind_FloorPlanID;
+    plan.index = index;
+    plan.databaseGuid = viewGuid;
+    plan.navigatorGuid = navigatorGuid;
+    plan.title = QB::ValueToUniString(static_cast<QB::Int32>(index)) + ". " + storyName;
+    plan.name = storyName;
+    plan.referenceId = QB::ValueToUniString(static_cast<QB::Int32>(index));
+    _views.push_back(plan);
+    if (_stories.size() == 1) {
+        currentStory = index;
+        currentWindow = {APIWind_FloorPlanID, index, QBGuid2APIGuid(viewGuid)};
+    }
+    return index;
+}
+
+void Project::RenumberStoriesFrom(QB::Int16 index, int delta) {
+    for (auto& [guid, element] : _elements) {
+        if (element.story >= index) {
+            element.story = static_cast<QB::Int16>(element.story + delta);
+        }
+    }
+    for (auto& view : _views) {
+        if (view.type == APIWind_FloorPlanID && view.index >= index) {
+            view.index += delta;
+            view.referenceId = QB::ValueToUniString(view.index);
+            view.title = view.referenceId + ". " + view.name;
+        }
+    }
+    if (currentWindow.typeID == APIWind_FloorPlanID && currentWindow.index >= index) {
+        currentWindow.index += delta;
+    }
+    if (currentStory >= index) {
+        currentStory = static_cast<QB::Int16>(currentStory + delta);
+    }
+}
+
+void Project::InsertStory(QB::Int16 index, const QB::UniString& storyName, const QB::Guid& viewGuid,
+                          const QB::Guid& navigatorGuid) {
+    if (index < _firstStory || index > LastStory() + 1) {
+        throw std::out_of_range("VantrelSim::Project: story insert position out of range");
+    }
+    const auto position = static_cast<std::ptrdiff_t>(index - _firstStory);
+    const double elevation = _stories.empty()      ? 0.0
+                             : index > LastStory() ? _stories.back().elevation + _stories.back().height
+                                                   : _stories[static_cast<std::size_t>(position)].elevation;
+    RenumberStoriesFrom(index, +1);
+    _stories.insert(_stories.begin() + position, Story{storyName, elevation, 3.0, viewGuid});
+    View plan;
+    plan.type = APIWind_FloorPlanID;
+    plan.index = index;
+    plan.databaseGuid = viewGuid;
+    plan.navigatorGuid = navigatorGuid;
+    plan.name = storyName;
+    plan.referenceId = QB::ValueToUniString(static_cast<QB::Int32>(index));
+    plan.title = plan.referenceId + ". " + storyName;
+    _views.push_back(plan);
+}
+
+void Project::DeleteStory(QB::Int16 index) {
+    const Story story = GetStory(index);
+    std::vector<QB::Guid> doomed;
+    for (const auto& [guid, element] : _elements) {
+        if (element.story == index && element.owner.IsNull()) {
+            doomed.push_back(guid);
+        }
+    }
+    for (const auto& guid : doomed) {
+        DeleteElement(guid);
+    }
+    std::erase_if(_views, [&](const View& view) { return view.databaseGuid == story.floorPlanGuid; });
+    _stories.erase(_stories.begin() + static_cast<std::ptrdiff_t>(index - _firstStory));
+    if (currentWindow.typeID == APIWind_FloorPlanID && currentWindow.index == index) {
+        currentWindow = {APIWind_3DModelID, 0, QBGuid2APIGuid(View3D().databaseGuid)};
+    }
+    RenumberStoriesFrom(static_cast<QB::Int16>(index + 1), -1);
+    if (currentStory > LastStory() || currentStory < _firstStory) {
+        currentStory = _stories.empty() ? _firstStory : LastStory();
+    }
+}
+
+QB::Int32 Project::AddLayer(Layer layer) {
+    _layers.push_back(std::move(layer));
+    return static_cast<QB::Int32>(_layers.size());
+}
+
+const Layer* Project::FindLayer(QB::Int32 index) const {
+    if (index < 1 || static_cast<std::size_t>(index) > _layers.size()) {
+        return nullptr;
+    }
+    return &_layers[static_cast<std::size_t>(index - 1)];
+}
+
+Layer* Project::FindLayer(QB::Int32 index) {
+    return const_cast<Layer*>(std::as_const(*this).FindLayer(index));
+}
+
+std::optional<QB::Int32> Project::FindLayerByName(const QB::UniString& layerName) const {
+    for (std::size_t i = 0; i < _layers.size(); ++i) {
+        if (_layers[i].name == layerName) {
+            return static_cast<QB::Int32>(i + 1);
+        }
+    }
+    return std::nullopt;
+}
+
+void Project::AddView(View view) {
+    _views.push_back(std::move(view));
+}
+
+const View* Project::FindView(API_DatabaseTypeID type, QB::Int32 index, const QB::Guid& databaseGuid) const {
+    for (const auto& view : _views) {
+        if (!databaseGuid.IsNull() ? view.databaseGuid == databaseGuid && view.type == type
+                                   : view.type == type && view.index == index) {
+            return &view;
+        }
+    }
+    return nullptr;
+}
+
+const View* Project::FindViewByNavigatorGuid(const QB::Guid& guid) const {
+    for (const auto& view : _views) {
+        if (view.navigatorGuid == guid) {
+            return &view;
+        }
+    }
+    return nullptr;
+}
+
+const View* Project::FloorPlanOf(QB::Int16 story) const {
+    return FindView(APIWind_FloorPlanID, story, QB::NullGuid);
+}
+
+const View& Project::View3D() const {
+    return *FindView(APIWind_3DModelID, 0, QB::NullGuid);
+}
+
+void Project::Replace3DView(const View& view) {
+    for (auto& existing : _views) {
+        if (existing.type == APIWind_3DModelID) {
+            if (currentWindow.typeID == APIWind_3DModelID) {
+                currentWindow.databaseUnId = QBGuid2APIGuid(view.databaseGuid);
+            }
+            existing = view;
+            existing.index = 0;
+        }
+    }
+}
+
+// ---- Elements ------------------------------------------------------------------------------
+
+const Element* Project::FindElement(const QB::Guid& guid) const {
+    const auto it = _elements.find(guid);
+    return it == _elements.end() ? nullptr : &it->second;
+}
+
+Element* Project::FindElement(const QB::Guid& guid) {
+    const auto it = _elements.find(guid);
+    return it == _elements.end() ? nullptr : &it->second;
+}
+
+Element& Project::AddElement(Element element) {
+    if (element.guid.IsNull() || _elements.contains(element.guid)) {
+        throw std::invalid_argument("VantrelSim::Project: element guid null or taken");
+    }
+    element.sequence = ++_sequenceCounter;
+    element.modiStamp = ++_stampCounter;
+    const QB::Guid guid = element.guid;
+    auto [it, added] = _elements.emplace(guid, std::move(element));
+    Element& stored = it->second;
+    _byType[stored.type].emplace(stored.sequence, guid);
+    if (!stored.owner.IsNull()) {
+        _parts[stored.owner].insert(guid);
+    }
+    for (const auto& [system, item] : stored.classification) {
+        _byItem[item].emplace(stored.sequence, guid);
+    }
+    return stored;
+}
+
+void Project::DeleteElement(const QB::Guid& guid) {
+    const auto it = _elements.find(guid);
+    if (it == _elements.end()) {
+        return;
+    }
+    if (const auto parts = _parts.find(guid); parts != _parts.end()) {
+        const std::vector<QB::Guid> children(parts->second.begin(), parts->second.end());
+        for (const auto& child : children) {
+            DeleteElement(child);
+        }
+        _parts.erase(guid);
+    }
+    const Element& element = it->second;
+    _byType[element.type].erase(element.sequence);
+    for (const auto& [system, item] : element.classification) {
+        _byItem[item].erase(element.sequence);
+    }
+    if (!element.owner.IsNull()) {
+        if (const auto siblings = _parts.find(element.owner); siblings != _parts.end()) {
+            siblings->second.erase(guid);
+        }
+    }
+    for (auto& [setGuid, set] : elementSets) {
+        std::erase(set.elements, guid);
+    }
+    teamwork.elementHolders.erase(guid);
+    _elements.erase(it);
+}
+
+API_HierarchicalElemKind Project::HierarchicalKind(const Element& element) const {
+    if (element.unknownHierarchy) {
+        return API_UnknownElemType;
+    }
+    if (!element.owner.IsNull()) {
+        return API_SubElemType;
+    }
+    const auto parts = _parts.find(element.guid);
+    return parts != _parts.end() && !parts->second.empty() ? API_MainElemType : API_SingleElemType;
+}
+
+QB::Guid Project::RootOwner(const Element& element) const {
+    const Element* current = &element;
+    // Bounded walk: a hand-written project file could make an owner cycle.
+    for (std::size_t depth = 0; depth < _elements.size() && !current->owner.IsNull(); ++depth) {
+        const Element* owner = FindElement(current->owner);
+        if (owner == nullptr) {
+            break;
+        }
+        current = owner;
+    }
+    return current->guid;
+}
+
+// ---- Classification ------------------------------------------------------------------------
+
+ClassificationSystem& Project::AddSystem(ClassificationSystem system) {
+    const QB::Guid guid = system.guid;
+    _systems.Put(guid, std::move(system));
+    return _systems.Get(guid);
+}
+
+void Project::RemoveItemFromElements(const QB::Guid& itemGuid) {
+    const auto list = _byItem.find(itemGuid);
+    if (list == _byItem.end()) {
+        return;
+    }
+    for (const auto& [sequence, elementGuid] : list->second) {
+        Element& element = _elements.at(elementGuid);
+        std::erase_if(element.classification, [&](const auto& entry) { return entry.second == itemGuid; });
+        Touch(element);
+    }
+    _byItem.erase(list);
+}
+
+void Project::DeleteSystem(const QB::Guid& guid) {
+    std::vector<QB::Guid> items;
+    for (const auto& [itemGuid, item] : _items) {
+        if (item.system == guid) {
+            items.push_back(itemGuid);
+        }
+    }
+    for (const auto& itemGuid : items) {
+        RemoveItemFromElements(itemGuid);
+        for (auto& [definitionGuid, definition] : _definitions) {
+            definition.availability.erase(itemGuid);
+        }
+        _items.erase(itemGuid);
+    }
+    _systems.Delete(guid);
+}
+
+const ClassificationItem* Project::FindItem(const QB::Guid& guid) const {
+    const auto it = _items.find(guid);
+    return it == _items.end() ? nullptr : &it->second;
+}
+
+ClassificationItem* Project::FindItem(const QB::Guid& guid) {
+    const auto it = _items.find(guid);
+    return it == _items.end() ? nullptr : &it->second;
+}
+
+ClassificationItem& Project::AddItem(ClassificationItem item, const QB::Guid& nextSibling) {
+    ClassificationSystem& system = _systems.Get(item.system);
+    std::vector<QB::Guid>& siblings =
+        item.parent.IsNull() ? system.rootItems : _items.at(item.parent).children;
+    const auto before = std::find(siblings.begin(), siblings.end(), nextSibling);
+    siblings.insert(nextSibling.IsNull() ? siblings.end() : before, item.guid);
+    system.itemsById.emplace(item.id, item.guid);
+    const QB::Guid guid = item.guid;
+    return _items.emplace(guid, std::move(item)).first->second;
+}
+
+void Project::Classify(Element& element, const QB::Guid& itemGuid) {
+    const ClassificationItem& item = _items.at(itemGuid);
+    auto& slot = element.classification[item.system];
+    if (slot == itemGuid) {
+        return;
+    }
+    if (!slot.IsNull()) {
+        _byItem[slot].erase(element.sequence);
+    }
+    slot = itemGuid;
+    _byItem[itemGuid].emplace(element.sequence, element.guid);
+    Touch(element);
+}
+
+void Project::Unclassify(Element& element, const QB::Guid& itemGuid) {
+    const auto it = std::find_if(element.classification.begin(), element.classification.end(),
+                                 [&](const auto& entry) { return entry.second == itemGuid; });
+    if (it == element.classification.end()) {
+        return;
+    }
+    element.classification.erase(it);
+    _byItem[itemGuid].erase(element.sequence);
+    Touch(element);
+}
+
+// ---- Properties ----------------------------------------------------------------------------
+
+PropertyGroup& Project::AddGroup(PropertyGroup group) {
+    const QB::Guid guid = group.guid;
+    _groups.Put(guid, std::move(group));
+    return _groups.Get(guid);
+}
+
+void Project::DeleteGroup(const QB::Guid& guid) {
+    const PropertyGroup* group = _groups.GetPtr(guid);
+    if (group == nullptr) {
+        return;
+    }
+    for (const auto& definitionGuid : group->definitions) {
+        _definitions.erase(definitionGuid);
+        for (auto& [elementGuid, element] : _elements) {
+            element.values.erase(definitionGuid);
+        }
+    }
+    _groups.Delete(guid);
+}
+
+const PropertyDefinition* Project::FindDefinition(const QB::Guid& guid) const {
+    const auto it = _definitions.find(guid);
+    return it == _definitions.end() ? nullptr : &it->second;
+}
+
+PropertyDefinition* Project::FindDefinition(const QB::Guid& guid) {
+    const auto it = _definitions.find(guid);
+    return it == _definitions.end() ? nullptr : &it->second;
+}
+
+PropertyDefinition& Project::AddDefinition(API_PropertyDefinition record) {
+    const QB::Guid guid = APIGuid2QBGuid(record.guid);
+    _groups.Get(APIGuid2QBGuid(record.groupGuid)).definitions.push_back(guid);
+    PropertyDefinition& definition = _definitions[guid];
+    const auto availability = record.availability;
+    definition.record = std::move(record);
+    SetAvailability(definition, availability);
+    return definition;
+}
+
+void Project::SetAvailability(PropertyDefinition& definition, const QB::Array<API_Guid>& items) {
+    definition.availability.clear();
+    definition.record.availability.Clear();
+    for (const auto& item : items) {
+        if (definition.availability.insert(APIGuid2QBGuid(item)).second) {
+            definition.record.availability.Push(item);
+        }
+    }
+}
+
+bool Project::IsAvailable(const Element& element, const PropertyDefinition& definition) const {
+    return std::any_of(element.classification.begin(), element.classification.end(),
+                       [&](const auto& entry) { return definition.availability.contains(entry.second); });
+}
+
+API_Property Project::PropertyOf(const Element& element, const PropertyDefinition& definition) const {
+    API_Property property;
+    property.definition = definition.record;
+    const auto own = element.values.find(APIGuid2QBGuid(definition.record.guid));
+    property.isDefault = own == element.values.end();
+    property.value = property.isDefault ? definition.record.defaultValue : own->second;
+    return property;
+}
+
+} // namespace VantrelSim

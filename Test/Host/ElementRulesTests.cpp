@@ -1,0 +1,195 @@
+// What elements the host lists and what it lets the current user change.
+
+#include "HostFixture.hpp"
+
+#include <algorithm>
+
+namespace VantrelSimTest {
+namespace {
+
+class ElementRules : public HostTest {
+protected:
+    std::vector<QB::Guid> List(API_ElemTypeID type, API_ElemFilterFlags flags,
+                               API_ElemVariationID variation = APIVarId_Generic) {
+        QB::Array<API_Guid> elements = {A(QB::Guid::Generate())}; // replaced, not appended to
+        EXPECT_EQ(NoError, T().VNAPI_Element_GetElemList(Tok(), &elements, type, flags, variation, nullptr));
+        std::vector<QB::Guid> guids;
+        for (const auto& guid : elements) {
+            guids.push_back(APIGuid2QBGuid(guid));
+        }
+        return guids;
+    }
+    bool Passes(const QB::Guid& element, API_ElemFilterFlags flags) {
+        const API_Guid guid = A(element);
+        return T().VNAPI_Element_PassesFilter(Tok(), &guid, flags, APIVarId_Generic, nullptr);
+    }
+};
+
+TEST_F(ElementRules, ListsFollowTypeVariationAndFilterFlags) {
+    auto build = Build();
+    const auto onHidden = build.AddElement({.type = API_WallID, .layer = hidden});
+    const auto upstairs = build.AddElement({.type = API_WallID, .story = first, .layer = walls});
+    const auto door = build.AddElement({.type = API_DoorID, .variation = APIVarId_Door, .layer = walls});
+    const auto plainDoor = build.AddElement({.type = API_DoorID, .layer = walls});
+    P().FindElement(upstairs)->shownByStructure = false;
+
+    EXPECT_EQ((std::vector<QB::Guid>{wall, onHidden, upstairs}), List(API_WallID, APIFilt_None));
+    EXPECT_EQ((std::vector<QB::Guid>{wall, upstairs}), List(API_WallID, APIFilt_OnVisLayer));
+    EXPECT_EQ((std::vector<QB::Guid>{wall}), List(API_WallID, 0x1406)); // the floor plan's listing
+    EXPECT_EQ((std::vector<QB::Guid>{door}), List(API_DoorID, 0, APIVarId_Door));
+    EXPECT_EQ((std::vector<QB::Guid>{door, plainDoor}), List(API_DoorID, 0));
+    EXPECT_EQ(5U, List(API_NoElemTypeID, 0).size());
+
+    P().FindElement(wall)->shownIn3D = false;
+    EXPECT_EQ((std::vector<QB::Guid>{}), List(API_WallID, 0x1402 | APIFilt_In3D));
+}
+
+TEST_F(ElementRules, EditabilityFollowsLayersLocksHotlinksAndWorkspace) {
+    auto build = Build();
+    const auto onLocked = build.AddElement({.type = API_WallID, .layer = locked});
+    const auto lockedWall = build.AddElement({.type = API_WallID, .layer = walls, .locked = true});
+    const auto hotlinked =
+        build.AddElement({.type = API_WallID, .layer = walls, .hotlink = build.AddHotlink("M")});
+    const auto onHidden = build.AddElement({.type = API_WallID, .layer = hidden});
+
+    EXPECT_TRUE(Passes(wall, APIFilt_IsEditable | APIFilt_OnVisLayer | APIFilt_InMyWorkspace));
+    EXPECT_FALSE(Passes(onLocked, APIFilt_IsEditable));
+    EXPECT_FALSE(Passes(lockedWall, APIFilt_IsEditable));
+    EXPECT_FALSE(Passes(hotlinked, APIFilt_IsEditable));
+    EXPECT_FALSE(Passes(onHidden, APIFilt_OnVisLayer));
+    EXPECT_TRUE(Passes(onHidden, APIFilt_None));
+    EXPECT_FALSE(Passes(QB::Guid::Generate(), APIFilt_None));
+
+    EXPECT_EQ(NoError, InCommand([&] {
+                  EXPECT_EQ(APIERR_LOCKEDLAY, Classify(onLocked, itemSs20));
+                  EXPECT_EQ(APIERR_READONLY, Classify(lockedWall, itemSs20));
+                  EXPECT_EQ(APIERR_READONLY, Classify(hotlinked, itemSs20));
+                  EXPECT_EQ(APIERR_BADID, Classify(QB::Guid::Generate(), itemSs20));
+                  EXPECT_EQ(APIERR_BADID, Classify(wall, QB::Guid::Generate()));
+                  return NoError;
+              }));
+}
+
+TEST_F(ElementRules, InASharedProjectOnlyReservedElementsAreMine) {
+    Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
+    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
+    EXPECT_FALSE(Passes(wall, APIFilt_IsEditable));
+    EXPECT_EQ(NoError, InCommand([&] {
+                  return Classify(wall, itemSs20) == APIERR_NOTMINE ? NoError : APIERR_GENERAL;
+              }));
+
+    host.ReserveElements({wall}, 2);
+    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
+    host.ReserveElements({wall}, 1);
+    EXPECT_TRUE(Passes(wall, APIFilt_InMyWorkspace | APIFilt_IsEditable));
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
+}
+
+TEST_F(ElementRules, AnElementHasAtMostOneItemPerSystem) {
+    EXPECT_EQ(NoError, InCommand([&] {
+                  EXPECT_EQ(NoError, Classify(wall, itemSs20));
+                  EXPECT_EQ(NoError, Classify(wall, itemLocal));
+                  return Classify(wall, itemSs25);
+              }));
+    EXPECT_EQ(itemSs25, ItemOf(wall, system));
+    EXPECT_EQ(itemLocal, ItemOf(wall, otherSystem));
+
+    const API_Guid ss20 = A(itemSs20);
+    const API_Guid ss25 = A(itemSs25);
+    QB::Array<API_Guid> with;
+    EXPECT_EQ(NoError, T().VNAPI_Element_GetElementsWithClassification(Tok(), &ss20, &with));
+    EXPECT_TRUE(with.IsEmpty());
+    EXPECT_EQ(NoError, T().VNAPI_Element_GetElementsWithClassification(Tok(), &ss25, &with));
+    EXPECT_EQ((QB::Array<API_Guid>{A(wall)}), with);
+
+    // Removing an item the element does not have is no error; removing its own item works.
+    const API_Guid element = A(wall);
+    EXPECT_EQ(NoError, InCommand([&] {
+                  EXPECT_EQ(NoError, T().VNAPI_Element_RemoveClassificationItem(Tok(), &element, &ss20));
+                  return T().VNAPI_Element_RemoveClassificationItem(Tok(), &element, &ss25);
+              }));
+    EXPECT_TRUE(ItemOf(wall, system).IsNull());
+}
+
+TEST_F(ElementRules, SectionElementsShowTheirParentAndTakeNoClassification) {
+    const auto section =
+        Build().AddElement({.type = API_SectionElemID, .layer = walls, .sectionParent = wall});
+    API_Element element = {};
+    element.header.guid = A(section);
+    ASSERT_EQ(NoError, T().VNAPI_Element_Get(Tok(), &element, 0));
+    EXPECT_EQ(API_SectionElemID, element.header.typeID);
+    EXPECT_EQ(A(wall), element.sectElem.parentGuid);
+    EXPECT_EQ(API_WallID, element.sectElem.parentTypeID);
+    EXPECT_EQ(NoError, InCommand([&] {
+                  return Classify(section, itemSs20) == APIERR_BADCLASSIFICATIONFORELEM ? NoError
+                                                                                        : APIERR_GENERAL;
+              }));
+}
+
+TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSingles) {
+    auto build = Build();
+    const auto curtainWall = build.AddElement({.type = API_CurtainWallID, .layer = walls});
+    const auto segment =
+        build.AddElement({.type = API_CurtainWallSegmentID, .layer = walls, .owner = curtainWall});
+    const auto panel = build.AddElement({.type = API_CurtainWallPanelID, .layer = walls, .owner = segment});
+    const auto strange = build.AddElement({.type = API_ObjectID, .layer = walls});
+    P().FindElement(strange)->unknownHierarchy = true;
+
+    const auto ask = [&](const QB::Guid& element, API_HierarchicalOwnerKind kind) {
+        const API_Guid guid = A(element);
+        API_HierarchicalOwnerInfo info = {};
+        EXPECT_EQ(NoError, T().VNAPI_Goodies(Tok(), APIReq_HierarchicalOwner, const_cast<API_Guid*>(&guid),
+                                             &kind, &info));
+        return info;
+    };
+    EXPECT_EQ(API_MainElemType, ask(curtainWall, API_RootOwner).elemKind);
+    EXPECT_EQ(A(curtainWall), ask(curtainWall, API_RootOwner).ownerGuid);
+    EXPECT_EQ(API_SubElemType, ask(panel, API_DirectOwner).elemKind);
+    EXPECT_EQ(A(segment), ask(panel, API_DirectOwner).ownerGuid);
+    EXPECT_EQ(A(curtainWall), ask(panel, API_RootOwner).ownerGuid);
+    EXPECT_EQ(API_SingleElemType, ask(wall, API_RootOwner).elemKind);
+    EXPECT_EQ(A(wall), ask(wall, API_RootOwner).ownerGuid);
+    EXPECT_EQ(API_UnknownElemType, ask(strange, API_RootOwner).elemKind);
+
+    // Deleting the main element takes its parts with it.
+    host.DeleteElement(curtainWall);
+    API_Elem_Head header = {};
+    header.guid = A(panel);
+    EXPECT_EQ(APIERR_BADID, T().VNAPI_Element_GetHeader(Tok(), &header, 0));
+}
+
+TEST_F(ElementRules, SelectionKeepsOrderSkipsDeletedElementsAndCountsEditableOnes) {
+    auto build = Build();
+    const auto onLocked = build.AddElement({.type = API_WallID, .layer = locked});
+    const auto gone = build.AddElement({.type = API_WallID, .layer = walls});
+    host.SetSelection({onLocked, wall, gone});
+    host.DeleteElement(gone);
+
+    API_SelectionInfo info;
+    QB::Array<API_Neig> neigs;
+    ASSERT_EQ(NoError, T().VNAPI_Selection_Get(Tok(), &info, &neigs, false, false, API_SelPos_Any));
+    EXPECT_EQ(API_SelElems, info.kind);
+    EXPECT_EQ(2, info.elemCount);
+    EXPECT_EQ(1, info.editableElemCount);
+    ASSERT_EQ(2U, neigs.GetSize());
+    EXPECT_EQ(A(onLocked), neigs[0].guid);
+    EXPECT_EQ(APINeig_Wall, neigs[1].neigID);
+
+    ASSERT_EQ(NoError, T().VNAPI_Selection_Get(Tok(), &info, &neigs, true, false, API_SelPos_Any));
+    EXPECT_EQ(1U, neigs.GetSize());
+
+    EXPECT_EQ(NoError, T().VNAPI_Element_DeselectAll(Tok()));
+    EXPECT_EQ(APIERR_NOSEL, T().VNAPI_Selection_Get(Tok(), &info, &neigs, false, false, API_SelPos_Any));
+    EXPECT_TRUE(neigs.IsEmpty());
+    EXPECT_EQ(API_SelEmpty, info.kind);
+
+    EXPECT_EQ(NoError, T().VNAPI_Automate(Tok(), APIReq_ZoomToSelected, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(host.Zooms().empty()); // nothing selected: nothing happens
+    const QB::Array<API_Neig> pick = {{APINeig_Wall, 0, A(wall)}, {APINeig_Wall, 0, A(wall)}};
+    EXPECT_EQ(NoError, T().VNAPI_Element_Select(Tok(), &pick, true));
+    EXPECT_EQ(NoError, T().VNAPI_Automate(Tok(), APIReq_ZoomToSelected, nullptr, nullptr, nullptr));
+    EXPECT_EQ((std::vector<std::vector<QB::Guid>>{{wall}}), host.Zooms());
+}
+
+} // namespace
+} // namespace VantrelSimTest

@@ -1,0 +1,165 @@
+// Project files: hand-written samples load, saved projects read back, broken files are
+// refused with the place of the fault.
+
+#include "HostFixture.hpp"
+
+#include <VantrelSim/LargeProject.hpp>
+#include <VantrelSim/ProjectFile.hpp>
+
+#include "Support/TempDir.hpp"
+
+namespace VantrelSimTest {
+namespace {
+
+const char* const Sample = R"({
+  "format": "vantrel-sim-project", "version": 1, "name": "House",
+  "shared": {"currentUser": 1, "users": [{"id": 1, "name": "Anna"}, {"id": 2, "name": "Ben"}],
+             "reservations": {"ClassificationsAndProperties": 2}},
+  "stories": [{"name": "Ground Floor"}, {"name": "First Floor", "height": 2.8}],
+  "layers": [{"name": "Walls"}, {"name": "Hidden", "hidden": true}],
+  "views": [{"type": "section", "title": "S-01 Section", "referenceId": "S-01"}],
+  "currentView": "S-01 Section",
+  "hotlinks": [{"name": "Module A"}],
+  "classificationSystems": [{"name": "Uniclass", "editionVersion": "2015",
+      "items": [{"id": "Ss", "children": [{"id": "Ss_20", "name": "Framing"}]}]}],
+  "propertyGroups": [{"name": "Ardo", "definitions": [
+      {"name": "Clause", "default": "<Unassociated>", "availableFor": ["Uniclass/Ss_20"]},
+      {"name": "Count", "valueType": "integer", "collection": "list", "default": [1, 2]}]}],
+  "elements": [
+      {"name": "W1", "type": "Wall", "layer": "Walls", "classification": ["Uniclass/Ss_20"],
+       "properties": {"Ardo/Clause": "C-1"}, "reservedBy": 1},
+      {"name": "CW", "type": "API_CurtainWallID", "story": "First Floor", "layer": 1},
+      {"name": "P1", "type": "Curtain Wall Panel", "owner": "CW", "hotlink": "Module A"},
+      {"name": "D1", "type": "Door", "variation": "DOOR", "layer": "Hidden", "locked": true},
+      {"type": "API_SectionElemID", "sectionParent": "W1"}],
+  "modulData": [{"name": "ConnectionWithSpecification:s1", "data": "AAEC/w=="}],
+  "addonObjects": [{"name": "PlanData", "data": "", "reservedBy": 2}],
+  "elementSets": [{"elements": ["W1", "D1"], "data": "CQ=="}]
+})";
+
+QB::Guid Named(const Project& project, const char* name) {
+    QB::Guid found;
+    project.ForEachElementOfType(API_NoElemTypeID, [&](const Element& element) {
+        if (element.name == name) {
+            found = element.guid;
+        }
+    });
+    return found;
+}
+
+TEST(ProjectFile, AHandWrittenSampleLoadsWithEverythingConnected) {
+    const Project project = ReadProjectJson(Sample, "sample.json");
+    EXPECT_EQ("House", project.name);
+    EXPECT_TRUE(project.shared);
+    EXPECT_EQ(2, project.teamwork.setHolders.Get("ClassificationsAndProperties"));
+    EXPECT_EQ(2, project.StoryCount());
+    EXPECT_DOUBLE_EQ(3.0, project.GetStory(1).elevation);
+    EXPECT_EQ(APIWind_SectionID, project.currentWindow.typeID);
+    EXPECT_EQ(5U, project.ElementCount());
+
+    const Element& wall = *project.FindElement(Named(project, "W1"));
+    const Element& panel = *project.FindElement(Named(project, "P1"));
+    const Element& door = *project.FindElement(Named(project, "D1"));
+    EXPECT_EQ(1, wall.layer);
+    EXPECT_EQ(1, project.teamwork.elementHolders.at(wall.guid));
+    EXPECT_EQ(API_SubElemType, project.HierarchicalKind(panel));
+    EXPECT_EQ(API_MainElemType, project.HierarchicalKind(*project.FindElement(panel.owner)));
+    EXPECT_EQ(project.Hotlinks().at(0).guid, panel.hotlink);
+    EXPECT_EQ(APIVarId_Door, door.variation);
+    EXPECT_EQ(2, door.layer);
+    EXPECT_TRUE(door.locked);
+
+    const auto& item = *project.FindItem(wall.classification.begin()->second);
+    EXPECT_EQ("Ss_20", item.id);
+    const PropertyGroup& group = project.Groups().begin()->second;
+    const PropertyDefinition& clause = *project.FindDefinition(group.definitions.at(0));
+    EXPECT_TRUE(project.IsAvailable(wall, clause));
+    EXPECT_EQ("C-1", project.PropertyOf(wall, clause).value.singleVariant.uniStringValue);
+    const PropertyDefinition& count = *project.FindDefinition(group.definitions.at(1));
+    EXPECT_EQ(2U, count.record.defaultValue.listVariant.GetSize());
+
+    EXPECT_EQ((API_DataBlock{std::byte{0}, std::byte{1}, std::byte{2}, std::byte{0xFF}}),
+              project.modulData.Get("ConnectionWithSpecification:s1").dataHdl);
+    EXPECT_EQ(1U, project.elementSets.GetSize());
+}
+
+TEST(ProjectFile, MissingGuidsAreTheSameOnEveryLoad) {
+    const Project first = ReadProjectJson(Sample);
+    const Project second = ReadProjectJson(Sample);
+    EXPECT_EQ(Named(first, "W1"), Named(second, "W1"));
+    EXPECT_FALSE(Named(first, "W1").IsNull());
+    EXPECT_EQ(WriteProjectJson(first), WriteProjectJson(second));
+}
+
+TEST(ProjectFile, ASavedProjectReadsBackTheSame) {
+    Project project = ReadProjectJson(Sample);
+    ProjectBuilder build(project);
+    build.SetModulData("Binary", {std::byte{0}, std::byte{0x80}, std::byte{0xFE}});
+    const std::string text = WriteProjectJson(project);
+    const Project reread = ReadProjectJson(text, "saved.json");
+    EXPECT_EQ(text, WriteProjectJson(reread));
+    EXPECT_EQ(project.modulData.Get("Binary"), reread.modulData.Get("Binary"));
+}
+
+TEST(ProjectFile, AGeneratedProjectSurvivesTheFileOnDisk) {
+    LargeProjectOptions options;
+    options.elements = 500;
+    const Project project = GenerateLargeProject(options);
+    EXPECT_EQ(500U, project.ElementCount());
+    TestSupport::TempDir folder("vantrel-sim");
+    SaveProjectFile(project, folder / "large.json");
+    const Project loaded = LoadProjectFile(folder / "large.json");
+    EXPECT_EQ(WriteProjectJson(project), WriteProjectJson(loaded));
+}
+
+void ExpectRefused(const std::string& json, const std::string& message) {
+    try {
+        ReadProjectJson(json, "broken.json");
+        ADD_FAILURE() << "accepted: " << json;
+    } catch (const ProjectFileError& error) {
+        EXPECT_EQ(message, error.what());
+    }
+}
+
+TEST(ProjectFile, BrokenFilesAreRefusedNamingThePlaceOfTheFault) {
+    ExpectRefused("{\n  \"name\": \"House\",\n  \"stories\": [\n}", "broken.json:4:1: Invalid value.");
+    ExpectRefused("[]", "broken.json: /: the project must be a JSON object");
+    ExpectRefused(
+        R"({"format": "other"})",
+        "broken.json: /format: \"other\" is not a project file format (expected \"vantrel-sim-project\")");
+    ExpectRefused(R"({"version": 2})",
+                  "broken.json: /version: version 2 is newer than this simulator reads (1)");
+    ExpectRefused(R"({"stories": [{"name": "G"}], "layers": [{"name": "Walls"}],
+                      "elements": [{"type": "Wall", "layer": "Wals"}]})",
+                  "broken.json: /elements/0/layer: no layer \"Wals\"");
+    ExpectRefused(R"({"stories": [{"name": "G"}], "layers": [{"name": "L"}],
+                      "elements": [{"type": "Roof"}, {"type": "Gazebo"}]})",
+                  "broken.json: /elements/1/type: is not an element type");
+    ExpectRefused(R"({"stories": [{"name": "G"}], "layers": [{"name": "L"}],
+                      "elements": [{"type": "Wall", "owner": "Nobody"}]})",
+                  "broken.json: /elements/0/owner: no element \"Nobody\" (write an element's name or guid)");
+    ExpectRefused(R"({"stories": [{"name": "G"}], "layers": [{"name": "L"}],
+                      "elements": [{"type": "Wall", "classification": ["Uniclass/Ss_99"]}]})",
+                  "broken.json: /elements/0/classification/0: no classification item \"Uniclass/Ss_99\" "
+                  "(write \"System/ItemId\" or the item's guid)");
+    ExpectRefused(R"({"modulData": [{"name": "M", "data": "not base64!"}]})",
+                  "broken.json: /modulData/0/data: is not base64 text");
+    ExpectRefused(R"({"stories": [{"name": "G", "guid": "7A4BCDDA-DA8D-459C-B356-A815F02C5DF4"}],
+                      "hotlinks": [{"name": "H", "guid": "7a4bcdda-da8d-459c-b356-a815f02c5df4"}]})",
+                  "broken.json: /hotlinks/0: the guid 7A4BCDDA-DA8D-459C-B356-A815F02C5DF4 is used twice");
+    ExpectRefused(R"({"propertyGroups": [{"name": "G", "definitions": [{"name": "N", "valueType": "integer",
+                      "default": "x"}]}]})",
+                  "broken.json: /propertyGroups/0/definitions/0/default: must be an integer");
+    ExpectRefused(R"({"stories": [{"name": "G"}], "layers": [{"name": "L"}],
+                      "elements": [{"name": "A", "type": "Wall"}, {"name": "A", "type": "Wall"}]})",
+                  "broken.json: /elements/1/name: the element name \"A\" is used twice");
+    ExpectRefused(R"({"firstStory": 70000})", "broken.json: /firstStory: is out of range");
+}
+
+TEST(ProjectFile, AFileThatCannotBeReadIsRefused) {
+    TestSupport::TempDir folder("vantrel-sim");
+    EXPECT_THROW(LoadProjectFile(folder / "missing.json"), ProjectFileError);
+}
+
+} // namespace
+} // namespace VantrelSimTest

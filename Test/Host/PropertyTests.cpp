@@ -1,0 +1,201 @@
+// Property groups, definitions and element values as the host keeps them.
+
+#include "HostFixture.hpp"
+
+namespace VantrelSimTest {
+namespace {
+
+class Properties : public HostTest {
+protected:
+    API_Guid CreateGroup(const QB::UniString& name, VNAPI_ErrCode expected = NoError) {
+        API_PropertyGroup group;
+        group.groupType = API_PropertyCustomGroupType;
+        group.name = name;
+        EXPECT_EQ(expected, InCommand([&] { return T().VNAPI_Property_CreatePropertyGroup(Tok(), &group); }));
+        return group.guid;
+    }
+    API_PropertyDefinition StringDefinition(const API_Guid& group, const QB::UniString& name,
+                                            const std::vector<QB::Guid>& availability) {
+        API_PropertyDefinition definition;
+        definition.groupGuid = group;
+        definition.name = name;
+        definition.definitionType = API_PropertyCustomDefinitionType;
+        definition.collectionType = API_PropertySingleCollectionType;
+        definition.valueType = API_PropertyStringValueType;
+        definition.defaultValue = StringValue("<Unassociated>");
+        for (const auto& item : availability) {
+            definition.availability.Push(A(item));
+        }
+        return definition;
+    }
+    API_Guid CreateDefinition(API_PropertyDefinition definition, VNAPI_ErrCode expected = NoError) {
+        EXPECT_EQ(expected,
+                  InCommand([&] { return T().VNAPI_Property_CreatePropertyDefinition(Tok(), &definition); }));
+        return definition.guid;
+    }
+    bool Available(const QB::Guid& element, const API_Guid& definition) {
+        const API_Guid guid = A(element);
+        return T().VNAPI_Element_IsPropertyAvailable(Tok(), &guid, &definition);
+    }
+    VNAPI_ErrCode Values(const QB::Guid& element, const API_Guid& definition, QB::Array<API_Property>& out) {
+        const API_Guid guid = A(element);
+        const QB::Array<API_Guid> definitions = {definition};
+        return T().VNAPI_Element_GetPropertyValuesByGuid(Tok(), &guid, &definitions, &out);
+    }
+    static API_Property ValueFor(const API_Guid& definition, const QB::UniString& text) {
+        API_Property property;
+        property.definition.guid = definition;
+        property.isDefault = false;
+        property.value = StringValue(text);
+        return property;
+    }
+};
+
+TEST_F(Properties, ADefinitionIsAvailableExactlyForElementsCarryingOneOfItsItems) {
+    const auto group = CreateGroup("Ardo Tessel: Spec - House");
+    const auto definition =
+        CreateDefinition(StringDefinition(group, "ArdoTesselClauseId", {itemSs20, itemSs25}));
+    QB::Array<API_Property> values;
+    EXPECT_FALSE(Available(wall, definition));
+    EXPECT_EQ(APIERR_BADPROPERTYFORELEM, Values(wall, definition, values));
+
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs25); }));
+    EXPECT_TRUE(Available(wall, definition));
+    ASSERT_EQ(NoError, Values(wall, definition, values));
+    ASSERT_EQ(1U, values.GetSize());
+    EXPECT_TRUE(values[0].isDefault);
+    EXPECT_EQ("<Unassociated>", values[0].value.singleVariant.uniStringValue);
+    EXPECT_EQ("ArdoTesselClauseId", values[0].definition.name);
+
+    EXPECT_EQ(NoError,
+              InCommand([&] { return Classify(wall, itemLocal); })); // another system: still available
+    EXPECT_TRUE(Available(wall, definition));
+}
+
+TEST_F(Properties, ValuesAreWrittenAllOrNothingAndReturnToTheirDefault) {
+    const auto group = CreateGroup("Group");
+    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
+    const auto other = CreateDefinition(StringDefinition(group, "Other", {itemLocal}));
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
+    const API_Guid element = A(wall);
+
+    // "Other" is not available for the wall: nothing of the two is written.
+    const QB::Array<API_Property> both = {ValueFor(clause, "C-1"), ValueFor(other, "x")};
+    EXPECT_EQ(NoError, InCommand([&] {
+                  return T().VNAPI_Element_SetProperties(Tok(), &element, &both) == APIERR_BADPROPERTYFORELEM
+                             ? NoError
+                             : APIERR_GENERAL;
+              }));
+    QB::Array<API_Property> values;
+    ASSERT_EQ(NoError, Values(wall, clause, values));
+    EXPECT_TRUE(values[0].isDefault);
+
+    const QB::Array<API_Property> one = {ValueFor(clause, "C-1")};
+    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &one); }));
+    ASSERT_EQ(NoError, Values(wall, clause, values));
+    EXPECT_FALSE(values[0].isDefault);
+    EXPECT_EQ("C-1", values[0].value.singleVariant.uniStringValue);
+
+    API_Property reset = ValueFor(clause, "ignored");
+    reset.isDefault = true;
+    const QB::Array<API_Property> back = {reset};
+    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &back); }));
+    ASSERT_EQ(NoError, Values(wall, clause, values));
+    EXPECT_TRUE(values[0].isDefault);
+
+    // A value of the wrong type is refused.
+    API_Property number = ValueFor(clause, "");
+    number.value.singleVariant.type = API_PropertyIntegerValueType;
+    const QB::Array<API_Property> wrong = {number};
+    EXPECT_EQ(NoError, InCommand([&] {
+                  return T().VNAPI_Element_SetProperties(Tok(), &element, &wrong) == APIERR_BADVALUE
+                             ? NoError
+                             : APIERR_GENERAL;
+              }));
+}
+
+TEST_F(Properties, ModifyingManyElementsStopsAtTheFirstThatCannotTakeTheValue) {
+    const auto group = CreateGroup("Group");
+    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
+    const auto lockedWall = Build().AddElement({.type = API_WallID, .layer = walls, .locked = true});
+    Build().Classify(lockedWall, itemSs20);
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
+
+    const API_Property value = ValueFor(clause, "C-9");
+    const QB::Array<API_Guid> elements = {A(wall), A(lockedWall)};
+    EXPECT_EQ(NoError, InCommand([&] {
+                  return T().VNAPI_ElementList_ModifyPropertyValue(Tok(), &value, &elements) ==
+                                 APIERR_READONLY
+                             ? NoError
+                             : APIERR_GENERAL;
+              }));
+    QB::Array<API_Property> values;
+    ASSERT_EQ(NoError, Values(wall, clause, values));
+    EXPECT_TRUE(values[0].isDefault);
+
+    const QB::Array<API_Guid> editable = {A(wall)};
+    EXPECT_EQ(NoError,
+              InCommand([&] { return T().VNAPI_ElementList_ModifyPropertyValue(Tok(), &value, &editable); }));
+    ASSERT_EQ(NoError, Values(wall, clause, values));
+    EXPECT_EQ("C-9", values[0].value.singleVariant.uniStringValue);
+}
+
+TEST_F(Properties, NamesAreUniqueRegardlessOfCase) {
+    const auto group = CreateGroup("Ardo Tessel: Spec - House");
+    CreateGroup("ARDO TESSEL: SPEC - HOUSE", APIERR_NAMEALREADYUSED);
+    CreateGroup("Ardo Tessel: Spec - House*");
+    CreateDefinition(StringDefinition(group, "ArdoTesselCode", {}));
+    CreateDefinition(StringDefinition(group, "ardotesselcode", {}), APIERR_NAMEALREADYUSED);
+
+    API_PropertyGroup rename;
+    rename.guid = group;
+    rename.name = "Ardo Tessel: Spec - House*";
+    EXPECT_EQ(APIERR_NAMEALREADYUSED,
+              InCommand([&] { return T().VNAPI_Property_ChangePropertyGroup(Tok(), &rename); }));
+    QB::Array<API_PropertyGroup> groups;
+    ASSERT_EQ(NoError, T().VNAPI_Property_GetPropertyGroups(Tok(), &groups));
+    ASSERT_EQ(2U, groups.GetSize());
+    EXPECT_EQ("Ardo Tessel: Spec - House", groups[0].name);
+}
+
+TEST_F(Properties, ChangingADefinitionKeepsItsShapeAndUpdatesAvailability) {
+    const auto group = CreateGroup("Group");
+    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
+    API_PropertyDefinition changed;
+    changed.guid = clause;
+    ASSERT_EQ(NoError, T().VNAPI_Property_GetPropertyDefinition(Tok(), &changed));
+    changed.availability.Push(A(itemLocal));
+    changed.valueType = API_PropertyIntegerValueType; // not a changeable part
+    EXPECT_EQ(NoError,
+              InCommand([&] { return T().VNAPI_Property_ChangePropertyDefinition(Tok(), &changed); }));
+
+    API_PropertyDefinition read;
+    read.guid = clause;
+    ASSERT_EQ(NoError, T().VNAPI_Property_GetPropertyDefinition(Tok(), &read));
+    EXPECT_EQ(API_PropertyStringValueType, read.valueType);
+    EXPECT_EQ((QB::Array<API_Guid>{A(itemSs20), A(itemLocal)}), read.availability);
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemLocal); }));
+    EXPECT_TRUE(Available(wall, clause));
+}
+
+TEST_F(Properties, DeletingAGroupDeletesItsDefinitionsAndTheirValues) {
+    const auto group = CreateGroup("Group");
+    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
+    const API_Guid element = A(wall);
+    const QB::Array<API_Property> one = {ValueFor(clause, "C-1")};
+    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &one); }));
+
+    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Property_DeletePropertyGroup(Tok(), &group); }));
+    API_PropertyDefinition gone;
+    gone.guid = clause;
+    EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyDefinition(Tok(), &gone));
+    API_PropertyGroup missing;
+    missing.guid = group;
+    EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyGroup(Tok(), &missing));
+    EXPECT_TRUE(P().FindElement(wall)->values.empty());
+    EXPECT_FALSE(Available(wall, clause));
+}
+
+} // namespace
+} // namespace VantrelSimTest

@@ -1,0 +1,158 @@
+#include "HostFixture.hpp"
+
+#include "Support/LogCapture.hpp"
+
+#include "Vantrel/Api/Error/Error.hpp"
+
+#include <stdexcept>
+
+namespace TesselConnect::Test {
+namespace {
+
+using TestSupport::LogCapture;
+using VantrelSim::HostFunction;
+
+class SpecialOutcomes : public HostFixture {};
+
+TEST_F(SpecialOutcomes, ProjectInfoWithoutProjectIsFalseAndWithProjectIsFilled) {
+    API_ProjectInfo info;
+    info.projectName = "stale";
+    EXPECT_FALSE(vantrel->GetProjectInfo(info));
+
+    VantrelSim::Project project;
+    project.name = "Tower";
+    host.OpenProject(project);
+    ASSERT_TRUE(vantrel->GetProjectInfo(info));
+    EXPECT_EQ(info.projectName, QB::UniString("Tower"));
+
+    host.Faults().NextCalls(HostFunction::VNAPI_Environment, APIERR_BADPARS, 1);
+    EXPECT_THROW(vantrel->GetProjectInfo(info), Api::Error<APIERR_BADPARS>);
+}
+
+TEST_F(SpecialOutcomes, SelectionIsEmptyWithoutProjectOrSelectionAndThrowsOtherwise) {
+    EXPECT_TRUE(vantrel->Selection_Get(false, false, API_SelPos_Any).neigs.IsEmpty());
+
+    host.NewProject();
+    EXPECT_TRUE(vantrel->Selection_Get(false, false, API_SelPos_Any).neigs.IsEmpty());
+
+    VantrelSim::Element wall;
+    wall.guid = QB::Guid::Generate();
+    host.GetProject().AddElement(wall);
+    host.SetSelection({wall.guid});
+    const Api::Selection selection = vantrel->Selection_Get(false, false, API_SelPos_Any);
+    ASSERT_EQ(selection.neigs.GetSize(), 1U);
+    EXPECT_EQ(APIGuid2QBGuid(selection.neigs[0].guid), wall.guid);
+
+    host.Faults().NextCalls(HostFunction::VNAPI_Selection_Get, APIERR_GENERAL, 1);
+    EXPECT_THROW(vantrel->Selection_Get(false, false, API_SelPos_Any), Api::Error<APIERR_GENERAL>);
+}
+
+TEST_F(SpecialOutcomes, ModulDataMissingEmptyAndStored) {
+    host.NewProject();
+    LogCapture log;
+    API_ModulData record;
+    record.dataVersion = 5;
+    EXPECT_FALSE(vantrel->ModulData_Get("never stored", record));
+    EXPECT_EQ(record, API_ModulData{}) << "the output starts cleared";
+
+    API_ModulData empty;
+    empty.dataVersion = 1;
+    host.GetProject().modulData.Put("empty", empty);
+    EXPECT_FALSE(vantrel->ModulData_Get("empty", record));
+    EXPECT_EQ(log.Count(spdlog::level::err, "Vantrel::ModulData_Get: has modul data but it is null"), 1U);
+
+    API_ModulData stored;
+    stored.dataVersion = 1;
+    stored.platformSign = API_PlatformSign_LittleEndian;
+    stored.dataHdl = {std::byte{1}, std::byte{2}};
+    InCommand([&] { vantrel->ModulData_Store("conn", stored); });
+    ASSERT_TRUE(vantrel->ModulData_Get("conn", record));
+    EXPECT_EQ(record, stored);
+    EXPECT_EQ(vantrel->ModulData_GetList().Contains("conn"), true);
+
+    InCommand([&] {
+        vantrel->ModulData_Erase("conn");
+        vantrel->ModulData_Erase("no such name");
+    });
+    EXPECT_FALSE(vantrel->ModulData_Get("conn", record));
+    EXPECT_TRUE(log.Messages(spdlog::level::err).size() == 1U) << "erasing nothing is no failure";
+}
+
+TEST_F(SpecialOutcomes, ThrowingCommandIsLoggedAndHostSeesSuccess) {
+    host.NewProject();
+    LogCapture log;
+    bool ran = false;
+    EXPECT_NO_THROW(vantrel->CallUndoableCommand("Associate", [&] {
+        ran = true;
+        throw std::runtime_error("boom");
+    }));
+    EXPECT_TRUE(ran);
+    ASSERT_FALSE(host.Commands().empty());
+    EXPECT_EQ(host.Commands().back().result, NoError);
+    EXPECT_TRUE(host.Commands().back().undoable);
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "exception: boom"));
+
+    EXPECT_NO_THROW(vantrel->CallCommand("Store", [] { throw 42; }));
+    EXPECT_EQ(host.Commands().back().result, NoError);
+    EXPECT_FALSE(host.Commands().back().undoable);
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "unknown exception!"));
+}
+
+TEST_F(SpecialOutcomes, RefusedCommandLogsTheAssertionAndDoesNotThrow) {
+    LogCapture log;
+    bool ran = false;
+    EXPECT_NO_THROW(vantrel->CallUndoableCommand("Associate", [&] { ran = true; }));
+    EXPECT_FALSE(ran) << "no project: the host refuses the command";
+    EXPECT_TRUE(log.Contains(spdlog::level::critical, fmt::format("failed assertion: res == NoError, res({})",
+                                                                  Api::AsSigned(APIERR_REFUSEDCMD))));
+}
+
+TEST_F(SpecialOutcomes, MissingSlotsAnswerNotSupportedOrNeutralValues) {
+    host.NewProject();
+    VantrelSim::Element wall;
+    wall.guid = QB::Guid::Generate();
+    host.GetProject().AddElement(wall);
+    ASSERT_TRUE(vantrel->Element_PassesFilter(wall.guid, APIFilt_None));
+
+    for (HostFunction function :
+         {HostFunction::VNAPI_Element_GetHeader, HostFunction::VNAPI_Element_PassesFilter,
+          HostFunction::VNAPI_Element_IsPropertyAvailable, HostFunction::VNAPI_Syncwork_IsSharedProject,
+          HostFunction::VNAPI_Syncwork_FindReservableSet, HostFunction::VNAPI_Syncwork_GetReservationStatus,
+          HostFunction::VNAPI_CallUndoableCommand, HostFunction::VNAPI_Database}) {
+        host.RemoveFunction(function);
+    }
+    InstallTable();
+    LogCapture log;
+
+    API_Elem_Head header{};
+    header.guid = QBGuid2APIGuid(wall.guid);
+    EXPECT_THROW(vantrel->Element_GetHeader(header, 0), Api::Error<APIERR_NOTSUPPORTED>);
+    EXPECT_THROW(vantrel->Database_GetCurrentWindow(), Api::Error<APIERR_NOTSUPPORTED>);
+    EXPECT_TRUE(log.Contains(spdlog::level::trace,
+                             fmt::format("GeneralError exception will be thrown: APIERR_NOTSUPPORTED({})",
+                                         Api::AsSigned(APIERR_NOTSUPPORTED))));
+    EXPECT_FALSE(vantrel->Element_PassesFilter(wall.guid, APIFilt_None));
+    EXPECT_FALSE(vantrel->Element_IsPropertyAvailable(wall.guid, QB::Guid::Generate()));
+    EXPECT_FALSE(vantrel->Syncwork_IsSharedProject());
+    EXPECT_TRUE(vantrel->Syncwork_FindReservableSet(1).IsNull());
+    EXPECT_EQ(vantrel->Syncwork_GetReservationStatus(QB::Guid::Generate(), nullptr), 0);
+
+    bool ran = false;
+    vantrel->CallUndoableCommand("Associate", [&] { ran = true; });
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(log.Contains(spdlog::level::critical, fmt::format("failed assertion: res == NoError, res({})",
+                                                                  Api::AsSigned(APIERR_NOTSUPPORTED))));
+}
+
+TEST_F(SpecialOutcomes, NoTableAtAllBehavesAsEveryFunctionMissing) {
+    Implementation::HostFunctions::Clear();
+    API_ProjectInfo info;
+    EXPECT_THROW(vantrel->GetProjectInfo(info), Api::Error<APIERR_NOTSUPPORTED>);
+    EXPECT_THROW(vantrel->Selection_Get(false, false, API_SelPos_Any), Api::Error<APIERR_NOTSUPPORTED>);
+    LogCapture log;
+    EXPECT_TRUE(vantrel->GetResourceString(32000, 1).IsEmpty());
+    EXPECT_TRUE(log.Contains(spdlog::level::critical, "Missing resource string. resID(32000), index(1)"));
+}
+
+} // namespace
+} // namespace TesselConnect::Test
