@@ -1,0 +1,101 @@
+#pragma once
+
+// The open project's identity towards the web application: the plan id, a guid in text form,
+// kept in the project's add-on object "PlanData" so that every user of a shared project sees
+// the same id. A project that was never connected has no such object and works with a
+// temporary random id until Sync stores it with the first connection.
+//
+// Owned by the manager, which calls HasPlanData when it starts and when a project is opened or
+// other users' changes arrive, GenerateNewId for a new project (or when HasPlanData is false),
+// and Sync when a specification is connected while the id is not loaded yet. Host main thread
+// only. Host failures reach the caller as the typed errors of Vantrel/Api/Error, unreadable
+// content as the typed error of its channel status, newer stored content as
+// Model::Error::VersionIncompatibility; HasPlanData and Title never throw.
+
+#include <QB/Guid.hpp>
+#include <QB/Object.hpp>
+#include <QB/UniString.hpp>
+
+#include <VNAPI/VNAPI_Records.h>
+
+#include <exception>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace TesselConnect::Api {
+class Vantrel;
+}
+
+namespace TesselConnect::Model {
+
+// The project's "PlanData" object is reserved by another user of the shared project, who is
+// creating the plan id right now (or never released it). The connection cannot be made yet;
+// the next attempt starts over.
+class AnotherUserIsInitingThePlanId : public std::exception {
+public:
+    const char* what() const noexcept override { return "AnotherUserIsInitingThePlanId"; }
+};
+
+class PlanData : public QB::Object {
+public:
+    static const QB::ClassInfo classInfo;
+    // The name of the project's add-on object that holds the stored form.
+    static constexpr const char* AddonObjectName = "PlanData";
+
+    // Empty: no id, no add-on object, not loaded.
+    explicit PlanData(std::shared_ptr<Api::Vantrel> vantrel);
+    ~PlanData() override;
+
+    PlanData(const PlanData&) = delete;
+    PlanData& operator=(const PlanData&) = delete;
+
+    // Looks up the project's "PlanData" object and loads the id from it. False (nothing
+    // changed but the remembered object) when there is none or it cannot be read.
+    bool HasPlanData();
+    // A fresh temporary id; forgets the add-on object and the loaded state. Stores nothing.
+    void GenerateNewId();
+    // Finds or creates the "PlanData" object unless it is already known; true when this call
+    // created it. Another user creating it at the same moment is taken in stride.
+    bool InitAddonObjectIfNeeded();
+    // Reads the id from the known add-on object; false when it holds nothing usable.
+    bool Load();
+    bool IsLoaded() const noexcept { return _loaded; }
+    // Makes the id permanent: adopts the id another user stored first (answers true, the id may
+    // have changed) or stores this one (answers false). In a shared project the object is
+    // reserved while it is filled and released on every way out. Throws
+    // AnotherUserIsInitingThePlanId when another user holds the object.
+    bool Sync();
+    // The project's name for the page: its name, else its path, else "Untitled" for a project
+    // never saved, else "unknown"; empty without a project or when the host fails.
+    QB::UniString Title() const;
+
+    const QB::UniString& GetId() const noexcept { return _id; }
+    const QB::Guid& GetAddonObjectGuid() const noexcept { return _addonObject; }
+
+    // "PlanData{_id: <id>}"
+    std::string ToString() const;
+
+    const QB::ClassInfo* GetClassInfo() const override { return &classInfo; }
+    // The stored form: a frame of this class holding the id. Read leaves the id as it was
+    // unless the whole content reads; throws Model::Error::VersionIncompatibility for a newer
+    // main version.
+    QB::ErrCode Read(QB::IChannel& ic) override;
+    QB::ErrCode Write(QB::OChannel& oc) const override;
+    void Print(std::ostream& os) const override;
+    void Dump(std::ostream& os) const override;
+
+private:
+    // Both throw the typed host error of a channel failure.
+    void ReadContent(const API_DataBlock& content);
+    API_DataBlock WriteContent() const;
+    // Reads the object's content into the id and logs it; false when the object is empty.
+    bool AdoptStoredId();
+
+    std::shared_ptr<Api::Vantrel> _vantrel;
+    QB::Guid _addonObject;
+    bool _loaded = false;
+    QB::UniString _id;
+};
+
+} // namespace TesselConnect::Model

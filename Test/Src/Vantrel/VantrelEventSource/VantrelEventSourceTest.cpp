@@ -1,0 +1,191 @@
+#include "Vantrel/Api/VantrelEventSource/VantrelEventSource.hpp"
+
+#include "RecordingObserver.hpp"
+#include "Support/LogCapture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using TesselConnect::Api::VantrelEventSource;
+using TestSupport::Journal;
+using TestSupport::RecordingObserver;
+
+namespace {
+
+class VantrelEvents : public ::testing::Test {
+protected:
+    void SetUp() override { _observersBefore = Source().GetObserverCount(); }
+    // Whatever a test attached is gone again once its observers are.
+    void TearDown() override { EXPECT_EQ(Source().GetObserverCount(), _observersBefore); }
+
+    static VantrelEventSource& Source() { return VantrelEventSource::GetInstance(); }
+
+    TestSupport::LogCapture _log;
+    Journal _journal;
+
+private:
+    QB::USize _observersBefore = 0;
+};
+
+struct ProjectEventCase {
+    API_NotifyEventID code;
+    const char* event;
+    const char* logName;
+};
+
+// Written out independently of the source's table on purpose.
+const std::vector<ProjectEventCase> ProjectEventCases = {
+    {0x00000001, "Project_New", "&VantrelEventObserver::VNEvent_Project_New"},
+    {0x00000002, "Project_NewAndReset", "&VantrelEventObserver:: VNEvent_Project_NewAndReset"},
+    {0x00000004, "Project_Open", "&VantrelEventObserver::VNEvent_Project_Open"},
+    {0x00000008, "Project_PreSave", "&VantrelEventObserver:: VNEvent_Project_PreSave"},
+    {0x00000010, "Project_Save", "&VantrelEventObserver::VNEvent_Project_Save"},
+    {0x00000020, "Project_Close", "&VantrelEventObserver:: VNEvent_Project_Close"},
+    {0x00000040, "Project_Quit", "&VantrelEventObserver::VNEvent_Project_Quit"},
+    {0x00000080, "Project_TempSave", "&VantrelEventObserver:: VNEvent_Project_TempSave"},
+    {0x00008000, "Project_SendChanges", "&VantrelEventObserver:: VNEvent_Project_SendChanges"},
+    {0x00010000, "Project_ReceiveChanges", "&VantrelEventObserver:: VNEvent_Project_ReceiveChanges"},
+    {0x00080000, "Project_ChangeWindow", "&VantrelEventObserver:: VNEvent_Project_ChangeWindow"},
+    {0x00100000, "Project_ChangeFloor", "&VantrelEventObserver:: VNEvent_Project_ChangeFloor"},
+    {0x04000000, "Project_PropertyDefinitionChanged",
+     "&VantrelEventObserver:: VNEvent_Project_PropertyDefinitionChanged"},
+    {0x08000000, "Project_ClassificationItemChanged",
+     "&VantrelEventObserver:: VNEvent_Project_ClassificationItemChanged"},
+    {0x10000000, "Project_PropertyVisibilityChanged",
+     "&VantrelEventObserver:: VNEvent_Project_PropertyVisibilityChanged"},
+    {0x20000000, "Project_ClassificationVisibilityChanged",
+     "&VantrelEventObserver:: VNEvent_Project_ClassificationVisibilityChanged"},
+    {0x40000000, "Project_ShowIn3DChanged", "&VantrelEventObserver:: VNEvent_Project_ShowIn3DChanged"},
+};
+
+API_Neig WallNeig() {
+    API_Neig neig = {};
+    neig.neigID = APINeig_Wall;
+    neig.subIndex = 3;
+    for (unsigned char i = 0; i < 16; ++i) {
+        neig.guid.bytes[i] = static_cast<unsigned char>(i + 1);
+    }
+    return neig;
+}
+
+} // namespace
+
+TEST_F(VantrelEvents, ObserversAreToldNewestFirst) {
+    RecordingObserver first("first", _journal);
+    RecordingObserver second("second", _journal);
+    RecordingObserver third("third", _journal);
+
+    EXPECT_EQ(VantrelEventSource::Send_ProjectEvent(APINotify_Open, 0), NoError);
+
+    EXPECT_EQ(_journal, (Journal{"third:Project_Open", "second:Project_Open", "first:Project_Open"}));
+}
+
+TEST_F(VantrelEvents, EachProjectEventCodeReachesItsMethodAndIsNamedInFailureLines) {
+    RecordingObserver observer("o", _journal,
+                               [](const std::string& event) { throw std::runtime_error(event); });
+
+    for (const ProjectEventCase& eventCase : ProjectEventCases) {
+        SCOPED_TRACE(eventCase.event);
+        _journal.clear();
+        _log.Clear();
+
+        EXPECT_EQ(VantrelEventSource::Send_ProjectEvent(eventCase.code, 0), NoError);
+
+        EXPECT_EQ(_journal, Journal{std::string("o:") + eventCase.event});
+        EXPECT_EQ(_log.Messages(spdlog::level::err),
+                  std::vector<std::string>{
+                      fmt::format("exception: {}; funcName: {}", eventCase.event, eventCase.logName)});
+    }
+}
+
+TEST_F(VantrelEvents, CombinedOrUnknownProjectEventCodesNotifyNobody) {
+    RecordingObserver observer("o", _journal);
+
+    for (const API_NotifyEventID code :
+         {API_NotifyEventID{0}, APINotify_New | APINotify_Open, API_NotifyEventID{0x00000100},
+          API_NotifyEventID{0x80000000}, API_AllNotificationMask}) {
+        EXPECT_EQ(VantrelEventSource::Send_ProjectEvent(code, 7), NoError);
+    }
+
+    EXPECT_TRUE(_journal.empty());
+    EXPECT_TRUE(_log.Lines().empty());
+}
+
+TEST_F(VantrelEvents, MissingHostRecordIsLoggedAndNotifiesNobody) {
+    RecordingObserver observer("o", _journal);
+
+    EXPECT_EQ(VantrelEventSource::Send_SelectionChanged(nullptr), NoError);
+    EXPECT_EQ(VantrelEventSource::Element_NewElementEvent(nullptr), NoError);
+
+    EXPECT_TRUE(_journal.empty());
+    EXPECT_EQ(_log.Messages(spdlog::level::err),
+              (std::vector<std::string>{"failed assertion: selElemNeig != nullptr",
+                                        "failed assertion: elemNotify != nullptr"}));
+}
+
+TEST_F(VantrelEvents, ThrowingObserversAreLoggedAndTheOthersStillTold) {
+    RecordingObserver oldest("oldest", _journal);
+    RecordingObserver throwsOther("other", _journal, [](const std::string&) { throw 42; });
+    RecordingObserver throwsStd("std", _journal,
+                                [](const std::string&) { throw std::logic_error("observer failed"); });
+    const API_Neig neig = WallNeig();
+
+    EXPECT_EQ(VantrelEventSource::Send_SelectionChanged(&neig), NoError);
+    EXPECT_EQ(VantrelEventSource::Element_NewElementEvent(nullptr), NoError);
+
+    EXPECT_EQ(_journal,
+              (Journal{"std:SelectionChanged", "other:SelectionChanged", "oldest:SelectionChanged"}));
+    const auto errors = _log.Messages(spdlog::level::err);
+    ASSERT_GE(errors.size(), 2u);
+    EXPECT_EQ(errors[0],
+              "exception: observer failed; funcName: &VantrelEventObserver::VNEvent_SelectionChanged");
+    EXPECT_EQ(errors[1], "unknown exception; funcName: &VantrelEventObserver::VNEvent_SelectionChanged");
+}
+
+TEST_F(VantrelEvents, ObserverDetachedDuringNotificationIsNotTold) {
+    auto victim = std::make_unique<RecordingObserver>("victim", _journal);
+    RecordingObserver middle("middle", _journal);
+    RecordingObserver killer("killer", _journal, [&victim](const std::string&) { victim.reset(); });
+
+    VantrelEventSource::Send_ProjectEvent(APINotify_Save, 0);
+
+    EXPECT_EQ(_journal, (Journal{"killer:Project_Save", "middle:Project_Save"}));
+}
+
+TEST_F(VantrelEvents, ObserverAttachedDuringNotificationWaitsForTheNextEvent) {
+    std::vector<std::unique_ptr<RecordingObserver>> added;
+    RecordingObserver oldest("oldest", _journal);
+    RecordingObserver adder("adder", _journal, [&](const std::string&) {
+        if (added.empty()) {
+            added.push_back(std::make_unique<RecordingObserver>("late", _journal));
+        }
+    });
+
+    VantrelEventSource::Send_ProjectEvent(APINotify_New, 0);
+    EXPECT_EQ(_journal, (Journal{"adder:Project_New", "oldest:Project_New"}));
+
+    _journal.clear();
+    VantrelEventSource::Send_ProjectEvent(APINotify_Open, 0);
+    EXPECT_EQ(_journal, (Journal{"late:Project_Open", "adder:Project_Open", "oldest:Project_Open"}));
+}
+
+TEST_F(VantrelEvents, NestedEventRaisedByAnObserverReachesEveryoneAndTheOuterWalkGoesOn) {
+    RecordingObserver oldest("oldest", _journal);
+    RecordingObserver selecting("selecting", _journal, [](const std::string& event) {
+        if (event == "Project_ChangeWindow") {
+            const API_Neig neig = WallNeig();
+            VantrelEventSource::Send_SelectionChanged(&neig);
+        }
+    });
+    RecordingObserver newest("newest", _journal);
+
+    VantrelEventSource::Send_ProjectEvent(APINotify_ChangeWindow, 0);
+
+    EXPECT_EQ(_journal, (Journal{"newest:Project_ChangeWindow", "selecting:Project_ChangeWindow",
+                                 "newest:SelectionChanged", "selecting:SelectionChanged",
+                                 "oldest:SelectionChanged", "oldest:Project_ChangeWindow"}));
+}
