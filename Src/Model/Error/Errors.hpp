@@ -1,0 +1,84 @@
+#pragma once
+
+// The model layer's own failures. None carries a host error code; host failures stay the typed
+// errors of Vantrel/Api/Error.
+//
+// Thrown by the classification system (MissingClassificationSystem), the property group
+// (MissingPropertyGroup, MissingProperty), the virtual type (MissingClassificationItem) and every
+// stored model class that meets a newer main version (VersionIncompatibility). The connection's
+// exception handler turns an error that carries an issue (IssueErrorBase) into that issue and an
+// alert. All copy without surprises; copying an IssueErrorBase clones its issue.
+
+#include <QB/UniString.hpp>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+namespace TesselConnect::Model::Issue {
+class Base;
+class MissingClassificationItem;
+} // namespace TesselConnect::Model::Issue
+
+namespace TesselConnect::Model::Error {
+
+// A failure that the user should see as an issue. Its message is the carried issue's address in
+// hexadecimal, so log lines of the same failure can be matched with the issue.
+class IssueErrorBase : public std::exception {
+public:
+    explicit IssueErrorBase(std::unique_ptr<Issue::Base> issue);
+    IssueErrorBase(const IssueErrorBase& other);
+    IssueErrorBase(IssueErrorBase&& other) noexcept;
+    IssueErrorBase& operator=(const IssueErrorBase& other);
+    IssueErrorBase& operator=(IssueErrorBase&& other) noexcept;
+    ~IssueErrorBase() override;
+
+    const char* what() const noexcept override { return _message.c_str(); }
+
+    // The carried issue; nullptr only when a copy could not clone it.
+    const Issue::Base* GetIssue() const noexcept { return _issue.get(); }
+    // A copy of the issue the caller can keep (nullptr as above).
+    std::shared_ptr<Issue::Base> CloneIssue() const;
+
+private:
+    std::string _message;
+    std::unique_ptr<Issue::Base> _issue;
+};
+
+// No item of the connection's classification system has the clause code (or the item was
+// deleted); carries a MissingClassificationItem issue with the clause properties.
+class MissingClassificationItem : public IssueErrorBase {
+public:
+    explicit MissingClassificationItem(std::unique_ptr<Issue::MissingClassificationItem> issue);
+};
+
+class MissingClassificationSystem : public std::exception {
+public:
+    const char* what() const noexcept override { return "MissingClassificationSystem"; }
+};
+
+class MissingPropertyGroup : public std::exception {
+public:
+    const char* what() const noexcept override { return "MissingPropertyGroup"; }
+};
+
+// "MissingProperty: " and the clause property name.
+class MissingProperty : public std::exception {
+public:
+    explicit MissingProperty(const QB::UniString& propertyName);
+
+    const char* what() const noexcept override { return _message.c_str(); }
+    const QB::UniString& GetPropertyName() const noexcept { return _propertyName; }
+
+private:
+    QB::UniString _propertyName;
+    std::string _message;
+};
+
+// A stored object was written by a newer version of the add-on (its main version is greater).
+class VersionIncompatibility : public std::exception {
+public:
+    const char* what() const noexcept override { return "Error::VersionIncompatibility"; }
+};
+
+} // namespace TesselConnect::Model::Error

@@ -1,0 +1,32 @@
+#include "Model/Error/TypedErrorExceptor.hpp"
+
+#include <stdexcept>
+
+namespace TesselConnect::Model {
+
+void TypedErrorExceptor::Capture(const std::function<void()>& callback) noexcept {
+    try {
+        callback();
+    } catch (const std::exception&) {
+        // The exception object itself is kept, so a host error stays Api::Error<N> (or one of the
+        // no-access-right types) and a model error keeps its issue when thrown again.
+        if (!HasCaptured()) {
+            _captured = std::current_exception();
+        }
+    } catch (...) {
+        if (!HasCaptured()) {
+            _unknown = true;
+        }
+    }
+}
+
+void TypedErrorExceptor::Rethrow() const {
+    if (_captured != nullptr) {
+        std::rethrow_exception(_captured);
+    }
+    if (_unknown) {
+        throw std::runtime_error("TypedErrorExceptor: unknown");
+    }
+}
+
+} // namespace TesselConnect::Model

@@ -1,0 +1,362 @@
+#include "Model/VirtualType.hpp"
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Element.hpp"
+#include "Model/Issue/ElementsAssociationIssueSet.hpp"
+#include "Model/Issue/UpdateElementsPropertiesIssueSet.hpp"
+#include "Model/PropertyGroup.hpp"
+#include "Util/Log/Log.hpp"
+#include "Vantrel/Api/Error/Assert.hpp"
+#include "Vantrel/Api/Error/Error.hpp"
+#include "Vantrel/Api/Structs/WindowId.hpp"
+#include "Vantrel/Api/Vantrel.hpp"
+
+#include <VNAPI/VNAPI_GuidConversion.h>
+
+#include <exception>
+#include <optional>
+
+namespace TesselConnect::Model {
+
+namespace {
+
+using AssocReason = Issue::ElementsAssociation::Type;
+using UpdateReason = Issue::UpdateElementsProperties::Type;
+
+// The window the operation runs in; an empty id when the host cannot tell.
+Api::WindowId CaptureWindowOrEmpty(Api::Vantrel& vnApi) {
+    try {
+        return Api::CaptureCurrentWindow(vnApi);
+    } catch (const std::exception& exception) {
+        LOG_ERROR("exception: {}", exception.what());
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
+    return {};
+}
+
+// Why associating failed on an element; nullopt for failures that are only logged.
+std::optional<AssocReason> AssociationReason(VNAPI_ErrCode code) {
+    switch (code) {
+    case APIERR_BADID:
+        return std::nullopt;
+    case APIERR_BADCLASSIFICATIONFORELEM:
+        return AssocReason::AssocNotSuitable;
+    case APIERR_READONLY:
+    case APIERR_LOCKEDLAY:
+        return AssocReason::AssocOnLockedLayer;
+    case APIERR_NOACCESSRIGHT:
+    case APIERR_NOTMINE:
+        return AssocReason::AssocNoSyncworkRight;
+    default:
+        return AssocReason::AssocUnknown;
+    }
+}
+
+std::optional<AssocReason> DisassociationReason(VNAPI_ErrCode code) {
+    switch (code) {
+    case APIERR_BADID:
+    case APIERR_BADPARS:
+        return std::nullopt;
+    case APIERR_NOACCESSRIGHT:
+    case APIERR_NOTMINE:
+        return AssocReason::DisassocNoSyncworkRight;
+    case APIERR_READONLY:
+    case APIERR_LOCKEDLAY:
+        return AssocReason::DisassocOnLockedLayer;
+    default:
+        return AssocReason::DisassocUnknown;
+    }
+}
+
+std::optional<UpdateReason> UpdateFailureReason(VNAPI_ErrCode code) {
+    switch (code) {
+    case APIERR_BADID:
+        return std::nullopt;
+    case APIERR_NOACCESSRIGHT:
+    case APIERR_NOTMINE:
+        return UpdateReason::NoSyncworkRight;
+    case APIERR_READONLY:
+        return UpdateReason::OnLockedLayer;
+    default:
+        return UpdateReason::Unknown;
+    }
+}
+
+// Runs `work` for one element; a failure to read the element is logged and the element skipped.
+template <typename Work> void ForElement(const QB::Guid& elemGuid, Work work) {
+    try {
+        work();
+    } catch (const std::exception& exception) {
+        LOG_ERROR("exception: {}; elemGuid: {}", exception.what(), elemGuid);
+    } catch (...) {
+        LOG_ERROR("unknown exception; elemGuid: {}", elemGuid);
+    }
+}
+
+bool SameValues(const API_Property& desired, const API_Property& current) {
+    return desired.isDefault == current.isDefault && desired.value == current.value;
+}
+
+} // namespace
+
+AssociationResult VirtualType::AssociateElements(const Api::Properties& properties,
+                                                 const QB::Array<QB::Guid>& elemGuids) {
+    const bool propertiesChanged = SetTesselProperties(properties);
+    CheckClassificationItem();
+    const QB::Guid itemGuid = _classificationItemGuid;
+    QB::Array<API_Property> elementProperties;
+    BuildElementProperties(elementProperties);
+
+    Api::Vantrel& vnApi = GetVantrel();
+    Issue::ElementsAssociationIssueSet issueSet(_virtualTypeId, CaptureWindowOrEmpty(vnApi));
+    AssociationResult result;
+    result.elements.Reserve(elemGuids.GetSize());
+    for (const QB::Guid& requestedGuid : elemGuids) {
+        ForElement(requestedGuid, [&] {
+            const Element element(vnApi, requestedGuid);
+            const QB::Guid& elemGuid = element.GetGuid();
+            const Element::Usability usability = element.GetUsability(vnApi);
+            switch (usability) {
+            case Element::Usability::NotExists:
+                LOG_INFO("elem({}):", elemGuid);
+                return;
+            case Element::Usability::NotInMyWorkspace:
+                LOG_INFO("elem({}): {}", elemGuid, usability);
+                issueSet.Record(AssocReason::AssocNoSyncworkRight, elemGuid);
+                return;
+            case Element::Usability::OnInvisibleLayer:
+                LOG_INFO("elem({}): {}", elemGuid, usability);
+                issueSet.Record(AssocReason::AssocOnInvisibleLayer, elemGuid);
+                return;
+            case Element::Usability::OnLockedLayer:
+                LOG_INFO("elem({}): {}", elemGuid, usability);
+                issueSet.Record(AssocReason::AssocOnLockedLayer, elemGuid);
+                return;
+            case Element::Usability::ElementLocked:
+                LOG_INFO("elem({}): {}", elemGuid, usability);
+                issueSet.Record(AssocReason::AssocLockedElement, elemGuid);
+                return;
+            case Element::Usability::NotClassifyableHotlink:
+                LOG_INFO("Hotlink({}) is not assoc", elemGuid);
+                issueSet.Record(AssocReason::AssocIsHotlink, elemGuid);
+                return;
+            case Element::Usability::NotClassifyableByAddon:
+                LOG_WARN("Should have been filtered: Elem({})", elemGuid);
+                return;
+            case Element::Usability::Editable:
+                LOG_DEBUG("Elem({})", elemGuid);
+                break;
+            }
+            try {
+                vnApi.Element_AddClassificationItem(elemGuid, itemGuid);
+                LOG_DEBUG("elem({}) was classified({})", elemGuid, itemGuid);
+                vnApi.Element_SetProperties(elemGuid, elementProperties);
+                result.elements.Push(elemGuid);
+                LOG_DEBUG("element({}) properties were set({})", elemGuid, _virtualTypeId);
+            } catch (const Api::GeneralError& error) {
+                LOG_INFO("{}, {}", error.what(), elemGuid);
+                if (const std::optional<AssocReason> reason = AssociationReason(error.GetErrorCode())) {
+                    issueSet.Record(*reason, elemGuid);
+                }
+            } catch (const std::exception& exception) {
+                LOG_ERROR("exception: {}; virtualType: {}; elem: {}", exception.what(), *this, elemGuid);
+                issueSet.Record(AssocReason::AssocUnknown, elemGuid);
+            } catch (...) {
+                LOG_ERROR("unknown exception; virtualType: {}; elem: {}", *this, elemGuid);
+                issueSet.Record(AssocReason::AssocUnknown, elemGuid);
+            }
+        });
+    }
+    result.issues = issueSet.GetIssues();
+
+    if (propertiesChanged) {
+        result.issues.Append(UpdateElementProperties().issues);
+    }
+    LOG_INFO("associated({}), issues({})", result.elements.GetSize(), result.issues.GetSize());
+    return result;
+}
+
+AssociationResult VirtualType::DisassociateElements(const QB::Array<QB::Guid>& elemGuids) {
+    CheckClassificationItem();
+    const QB::Guid itemGuid = _classificationItemGuid;
+
+    Api::Vantrel& vnApi = GetVantrel();
+    Issue::ElementsAssociationIssueSet issueSet(_virtualTypeId, CaptureWindowOrEmpty(vnApi));
+    AssociationResult result;
+    result.elements.Reserve(elemGuids.GetSize());
+    for (const QB::Guid& requestedGuid : elemGuids) {
+        ForElement(requestedGuid, [&] {
+            const Element element(vnApi, requestedGuid);
+            const QB::Guid& elemGuid = element.GetGuid();
+            const Element::Usability usability = element.GetUsability(vnApi);
+            switch (usability) {
+            case Element::Usability::NotExists:
+            case Element::Usability::NotClassifyableHotlink:
+            case Element::Usability::NotClassifyableByAddon:
+                LOG_ERROR("elem({}): {}", elemGuid, usability);
+                return;
+            case Element::Usability::NotInMyWorkspace:
+                issueSet.Record(AssocReason::DisassocNoSyncworkRight, elemGuid);
+                return;
+            case Element::Usability::OnInvisibleLayer:
+                issueSet.Record(AssocReason::DisassocOnInvisibleLayer, elemGuid);
+                return;
+            case Element::Usability::OnLockedLayer:
+                issueSet.Record(AssocReason::DisassocOnLockedLayer, elemGuid);
+                return;
+            case Element::Usability::ElementLocked:
+                issueSet.Record(AssocReason::DisassocLockedElement, elemGuid);
+                return;
+            case Element::Usability::Editable:
+                break;
+            }
+            try {
+                vnApi.Element_RemoveClassificationItem(elemGuid, itemGuid);
+                result.elements.Push(elemGuid);
+                LOG_DEBUG("element({}) was dissacociated from ({}, {})", elemGuid, _virtualTypeId, itemGuid);
+            } catch (const Api::GeneralError& error) {
+                LOG_INFO("{}, {}", error.what(), elemGuid);
+                if (const std::optional<AssocReason> reason = DisassociationReason(error.GetErrorCode())) {
+                    issueSet.Record(*reason, elemGuid);
+                }
+            } catch (const std::exception& exception) {
+                LOG_ERROR("exception: {}; virtualType: {}; elem: {}", exception.what(), *this, elemGuid);
+                issueSet.Record(AssocReason::DisassocUnknown, elemGuid);
+            } catch (...) {
+                LOG_ERROR("unknown exception; virtualType: {}; elem: {}", *this, elemGuid);
+                issueSet.Record(AssocReason::DisassocUnknown, elemGuid);
+            }
+        });
+    }
+    result.issues = issueSet.GetIssues();
+    LOG_INFO("disassociated({}), issues({})", result.elements.GetSize(), result.issues.GetSize());
+    return result;
+}
+
+void VirtualType::GetAssociatedElements(QB::Array<QB::Guid>& elemGuids) const {
+    elemGuids.Clear();
+    CheckClassificationItem();
+    Api::Vantrel& vnApi = GetVantrel();
+    const QB::Array<API_Guid> classified =
+        vnApi.Element_GetElementsWithClassification(_classificationItemGuid);
+    const PropertyGroup& propertyGroup = _owner->GetPropertyGroup();
+    // Throws MissingProperty once here rather than answering "no clause id" for every element.
+    propertyGroup.GetDefinitionGuid(Api::Properties::Name::ClauseId);
+    for (const API_Guid& apiGuid : classified) {
+        const QB::Guid elemGuid = APIGuid2QBGuid(apiGuid);
+        try {
+            if (propertyGroup.GetElementClauseId(elemGuid) == _virtualTypeId) {
+                elemGuids.Push(elemGuid);
+            }
+        } catch (const Api::Error<APIERR_BADID>&) {
+            LOG_INFO("Elem({}) is probably deleted meanwhile. Suspicious, but handled.", elemGuid);
+        }
+    }
+}
+
+AssociationResult VirtualType::UpdateElementProperties() {
+    QB::Array<QB::Guid> associated;
+    GetAssociatedElements(associated);
+    QB::Array<API_Property> desired;
+    BuildElementProperties(desired);
+    QB::Array<API_Guid> definitionGuids;
+    definitionGuids.Reserve(desired.GetSize());
+    for (const API_Property& property : desired) {
+        definitionGuids.Push(property.definition.guid);
+    }
+
+    Api::Vantrel& vnApi = GetVantrel();
+    // Rewrites are not tied to the window the user looks at; the issue opens the 3D window.
+    const Api::WindowId window(Api::DatabaseId(APIWind_3DModelID, 0, QB::Guid()), 0, false);
+    Issue::UpdateElementsPropertiesIssueSet issueSet(_virtualTypeId, window);
+    AssociationResult result;
+    QB::USize toUpdateCount = 0;
+    for (const QB::Guid& requestedGuid : associated) {
+        ForElement(requestedGuid, [&] {
+            const Element element(vnApi, requestedGuid);
+            const QB::Guid& elemGuid = element.GetGuid();
+            bool counted = false;
+            // An element whose comparison failed was not brought up to date either, so it must
+            // keep the dirty names alive.
+            const auto recordFailure = [&](UpdateReason reason) {
+                issueSet.Record(reason, elemGuid);
+                if (!counted) {
+                    ++toUpdateCount;
+                    counted = true;
+                }
+            };
+            try {
+                const QB::Array<API_Property> current =
+                    vnApi.Element_GetPropertyValuesByGuid(elemGuid, definitionGuids);
+                ATC_ASSERT(
+                    current.GetSize() == desired.GetSize(),
+                    "properties.GetSize() == elemProperties.GetSize(), properties({}), elemProperties({})",
+                    desired.GetSize(), current.GetSize());
+                bool differs = false;
+                for (QB::USize i = 0; i < desired.GetSize(); ++i) {
+                    const QB::Guid desiredGuid = APIGuid2QBGuid(desired[i].definition.guid);
+                    const QB::Guid currentGuid = APIGuid2QBGuid(current[i].definition.guid);
+                    ATC_ASSERT(desiredGuid == currentGuid,
+                               "properties[i].definition.guid == elemProperties[i] .definition.guid, "
+                               "properties[i]({}), elemProperties[i]({})",
+                               desiredGuid, currentGuid);
+                    differs = differs || !SameValues(desired[i], current[i]);
+                }
+                if (!differs) {
+                    return;
+                }
+                ++toUpdateCount;
+                counted = true;
+                const Element::Usability usability = element.GetUsability(vnApi);
+                switch (usability) {
+                case Element::Usability::NotExists:
+                    LOG_DEBUG("elem({}): {}", elemGuid, usability);
+                    return;
+                case Element::Usability::NotInMyWorkspace:
+                    recordFailure(UpdateReason::NoSyncworkRight);
+                    return;
+                case Element::Usability::OnInvisibleLayer:
+                    recordFailure(UpdateReason::OnInvisibleLayer);
+                    return;
+                case Element::Usability::OnLockedLayer:
+                    recordFailure(UpdateReason::OnLockedLayer);
+                    return;
+                case Element::Usability::ElementLocked:
+                    recordFailure(UpdateReason::LockedElement);
+                    return;
+                case Element::Usability::NotClassifyableHotlink:
+                case Element::Usability::NotClassifyableByAddon:
+                    LOG_ERROR("elem({}): {}", elemGuid, usability);
+                    return;
+                case Element::Usability::Editable:
+                    break;
+                }
+                vnApi.Element_SetProperties(elemGuid, desired);
+                result.elements.Push(elemGuid);
+            } catch (const Api::GeneralError& error) {
+                LOG_INFO("{}, {}", error.what(), elemGuid);
+                if (const std::optional<UpdateReason> reason = UpdateFailureReason(error.GetErrorCode())) {
+                    recordFailure(*reason);
+                }
+            } catch (const std::exception& exception) {
+                LOG_ERROR("exception: {}; elem: {}; virtualType: {}", exception.what(), elemGuid, *this);
+                recordFailure(UpdateReason::Unknown);
+            } catch (...) {
+                LOG_ERROR("unknown exception; elem: {}; virtualType: {}", elemGuid, *this);
+                recordFailure(UpdateReason::Unknown);
+            }
+        });
+    }
+    result.issues = issueSet.GetIssues();
+
+    if (toUpdateCount == result.elements.GetSize()) {
+        ATC_EXPECT_ERROR(result.issues.IsEmpty(), "issues.IsEmpty()");
+        _dirtyTesselPropertyNames.Clear();
+    } else {
+        ATC_EXPECT_ERROR(!result.issues.IsEmpty(), "!issues.IsEmpty()");
+    }
+    return result;
+}
+
+} // namespace TesselConnect::Model

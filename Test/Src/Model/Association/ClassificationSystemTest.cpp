@@ -1,0 +1,64 @@
+#include "AssociationFixture.hpp"
+
+#include "Model/ClassificationSystem.hpp"
+#include "Model/Error/Errors.hpp"
+
+namespace TesselConnect::Test {
+namespace {
+
+using TestSupport::LogCapture;
+
+class ClassificationSystemOverHost : public AssociationFixture {
+protected:
+    Model::ClassificationSystem System() { return {connection.get(), systemGuid}; }
+};
+
+TEST_F(ClassificationSystemOverHost, ItemsAreFoundByExactCodeFirstInPreOrder) {
+    Connect();
+    const Model::ClassificationSystem system = System();
+    EXPECT_EQ(system.FindItemGuidByCode("F10.1"), itemF10Deep);
+    // The later G20 is a root item after the first one; the first met in the walk wins.
+    EXPECT_EQ(system.FindItemGuidByCode("G20"), itemG20);
+    EXPECT_TRUE(system.FindItemGuidByCode("f10").IsNull());
+    EXPECT_TRUE(system.FindItemGuidByCode("").IsNull());
+
+    const QB::Array<QB::Guid> all = system.GetAllItemGuids();
+    ASSERT_EQ(all.GetSize(), 5U);
+    EXPECT_EQ(all[0], itemF10);
+    EXPECT_EQ(all[2], itemF10Deep);
+    EXPECT_EQ(all[4], itemG20Later);
+}
+
+TEST_F(ClassificationSystemOverHost, NullOrDeletedSystemIsMissing) {
+    Connect();
+    const Model::ClassificationSystem none(connection.get());
+    EXPECT_THROW(none.CheckExists(), Model::Error::MissingClassificationSystem);
+
+    Project().DeleteSystem(systemGuid);
+    const Model::ClassificationSystem deleted = System();
+    EXPECT_THROW(deleted.CheckExists(), Model::Error::MissingClassificationSystem);
+    EXPECT_THROW(deleted.FindItemGuidByCode("F10"), Model::Error::MissingClassificationSystem);
+    EXPECT_THROW(deleted.GetAllItemGuids(), Model::Error::MissingClassificationSystem);
+}
+
+TEST_F(ClassificationSystemOverHost, StoredFormReadsBackAndRefusesANewerMainVersion) {
+    Connect();
+    const Model::ClassificationSystem system = System();
+    const std::vector<std::byte> bytes = Bytes(system);
+
+    Model::ClassificationSystem read(connection.get());
+    QB::MemoryIChannel ic(bytes);
+    EXPECT_EQ(read.Read(ic), QB::NoError);
+    EXPECT_EQ(read.GetGuid(), systemGuid);
+    EXPECT_EQ(Bytes(read), bytes);
+    EXPECT_EQ(fmt::format("{}", read), fmt::format("{{ _guid: {} }}", systemGuid));
+
+    QB::MemoryIChannel newer(WithMainVersion(bytes, 2));
+    EXPECT_THROW(read.Read(newer), Model::Error::VersionIncompatibility);
+
+    QB::MemoryIChannel truncated(std::vector<std::byte>(bytes.begin(), bytes.end() - 3));
+    EXPECT_NE(read.Read(truncated), QB::NoError);
+}
+
+} // namespace
+} // namespace TesselConnect::Test

@@ -1,0 +1,166 @@
+#include "AssociationFixture.hpp"
+
+#include "Model/Element.hpp"
+#include "Model/ElementType.hpp"
+#include "Model/SelectionCache.hpp"
+
+#include <VantrelSim/HostFunction.hpp>
+
+namespace TesselConnect::Test {
+namespace {
+
+using TestSupport::LogCapture;
+using Usability = Model::Element::Usability;
+using VantrelSim::HostFunction;
+
+class ElementOverHost : public AssociationFixture {
+protected:
+    Usability UsabilityOf(const QB::Guid& guid) {
+        return Model::Element(*vantrel, guid).GetUsability(*vantrel);
+    }
+    QB::UniString TypeNameOf(const QB::Guid& guid) {
+        return Model::Element(*vantrel, guid).GetTypeName(*vantrel);
+    }
+
+    void ShareWithOtherHolding(const QB::Guid& element) {
+        VantrelSim::ProjectBuilder(Project()).Share({{1, "me"}, {2, "other"}}, 1);
+        host.ReserveElements({element}, 2);
+    }
+};
+
+TEST_F(ElementOverHost, EachEditabilityCaseHasItsUsability) {
+    const QB::Guid editable = AddWall();
+    const QB::Guid hiddenLocked = AddElement({.type = API_WallID, .layer = hiddenLayer, .locked = true});
+    const QB::Guid onLockedLayer = AddElement({.type = API_WallID, .layer = lockedLayer});
+    const QB::Guid locked = AddElement({.type = API_WallID, .locked = true});
+    const QB::Guid hotlinked =
+        AddElement({.type = API_WallID, .hotlink = VantrelSim::ProjectBuilder(Project()).AddHotlink("Site")});
+
+    EXPECT_EQ(UsabilityOf(editable), Usability::Editable);
+    EXPECT_EQ(UsabilityOf(hiddenLocked), Usability::OnInvisibleLayer);
+    EXPECT_EQ(UsabilityOf(onLockedLayer), Usability::OnLockedLayer);
+    EXPECT_EQ(UsabilityOf(locked), Usability::ElementLocked);
+    // Visible and unlocked, yet part of a placed hotlink.
+    EXPECT_EQ(UsabilityOf(hotlinked), Usability::NotClassifyableHotlink);
+
+    ShareWithOtherHolding(editable);
+    EXPECT_EQ(UsabilityOf(editable), Usability::NotInMyWorkspace);
+
+    EXPECT_TRUE(Model::Element(*vantrel, locked).IsUsableForAssociation(*vantrel));
+    EXPECT_FALSE(Model::Element(*vantrel, hotlinked).IsUsableForAssociation(*vantrel));
+}
+
+TEST_F(ElementOverHost, TypesOutsideTheTableAndMainObjectsCannotBeAssociated) {
+    const QB::Guid genericDoor = AddElement({.type = API_DoorID, .variation = APIVarId_Generic});
+    const QB::Guid door = AddElement({.type = API_DoorID, .variation = APIVarId_Door});
+    const QB::Guid mainObject = AddElement({.type = API_ObjectID});
+    const QB::Guid partObject = AddElement({.type = API_ObjectID, .owner = mainObject});
+    const QB::Guid single = AddElement({.type = API_ObjectID});
+
+    EXPECT_EQ(UsabilityOf(genericDoor), Usability::NotClassifyableByAddon);
+    EXPECT_EQ(UsabilityOf(door), Usability::Editable);
+    EXPECT_EQ(UsabilityOf(mainObject), Usability::NotClassifyableByAddon);
+    EXPECT_EQ(UsabilityOf(partObject), Usability::Editable);
+    EXPECT_EQ(UsabilityOf(single), Usability::Editable);
+
+    Project().FindElement(single)->unknownHierarchy = true;
+    LogCapture log;
+    EXPECT_EQ(UsabilityOf(single), Usability::NotClassifyableByAddon);
+    EXPECT_TRUE(log.Contains(spdlog::level::err, fmt::format("API_UnknownElemType :{}", single)));
+}
+
+TEST_F(ElementOverHost, ASectionElementStandsForTheModelElementItShows) {
+    const QB::Guid wall = AddElement({.type = API_WallID, .layer = lockedLayer});
+    const QB::Guid section = AddElement({.type = API_SectionElemID, .sectionParent = wall});
+    const Model::Element element(*vantrel, section);
+    EXPECT_EQ(element.GetGuid(), wall);
+    EXPECT_EQ(element.GetType(), (Model::ElementType{API_WallID, APIVarId_Generic}));
+    EXPECT_EQ(element.GetUsability(*vantrel), Usability::OnLockedLayer);
+
+    Project().DeleteElement(wall);
+    Project().DeleteElement(section);
+    EXPECT_THROW(Model::Element(*vantrel, section), Api::Error<APIERR_BADID>);
+}
+
+TEST_F(ElementOverHost, TypeTableNamesEveryClassifiableType) {
+    const QB::Array<Model::ElementType>& types = Model::ElementTypeTable::GetTypes();
+    ASSERT_EQ(types.GetSize(), 48U);
+    QB::HashTable<API_ElemTypeID, bool> typeIds;
+    std::vector<std::string> names;
+    for (const Model::ElementType& type : types) {
+        typeIds.Put(type.typeID, true);
+        names.push_back(vantrel->GetResourceString(*Model::ElementTypeTable::FindName(type)).ToUtf8());
+    }
+    EXPECT_EQ(typeIds.GetSize(), 45U);
+    EXPECT_EQ(names[5], "Wall End");
+    EXPECT_EQ(names[8], "Lamp");
+    EXPECT_EQ(names[13], "Curtain Wall");
+    EXPECT_EQ(names[21], "Morph");
+    EXPECT_EQ(names[22], "Stair");
+    EXPECT_EQ(names[44], "Railing End Finish");
+    EXPECT_EQ(names[47], "Opening");
+
+    EXPECT_EQ(TypeNameOf(AddElement({.type = API_WindowID, .variation = APIVarId_WallEnd})),
+              QB::UniString("Wall End"));
+    EXPECT_EQ(TypeNameOf(AddElement({.type = API_ObjectID})), QB::UniString("Object"));
+    LogCapture log;
+    EXPECT_EQ(TypeNameOf(AddElement({.type = API_DoorID})), QB::UniString("<unknown type>"));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::err, "failed assertion: variations->Get(this->variationID, &tup)"));
+    EXPECT_EQ(TypeNameOf(AddElement({.type = API_SectionElemID})), QB::UniString("<unknown type>"));
+    EXPECT_TRUE(log.Contains(spdlog::level::err,
+                             "failed assertion: _GetTypeContainer().Get( this->typeID, &variations)"));
+}
+
+TEST_F(ElementOverHost, SelectAddsOwnersAndLeavesOutDeletedElements) {
+    const QB::Guid stair = AddElement({.type = API_StairID});
+    const QB::Guid tread = AddElement({.type = API_StairTreadID, .owner = stair});
+    const QB::Guid wall = AddWall();
+    const QB::Guid gone = AddWall();
+    Project().DeleteElement(gone);
+
+    LogCapture log;
+    Model::Element::Select(*vantrel, {wall, gone, tread, stair});
+    std::vector<QB::Guid> selected = host.SelectedElements();
+    EXPECT_EQ(selected.size(), 3U);
+    EXPECT_NE(std::find(selected.begin(), selected.end(), wall), selected.end());
+    EXPECT_NE(std::find(selected.begin(), selected.end(), tread), selected.end());
+    EXPECT_NE(std::find(selected.begin(), selected.end(), stair), selected.end());
+    EXPECT_TRUE(
+        log.ContainsPart(spdlog::level::debug, fmt::format(": Element was deleted meanwhile: {}", gone)));
+}
+
+class SelectionCacheOverHost : public ElementOverHost {};
+
+TEST_F(SelectionCacheOverHost, CountersDescribeWhatIsNotListed) {
+    Model::SelectionCache cache;
+    EXPECT_FALSE(cache.Update(*vantrel)); // nothing selected before or now
+
+    const QB::Guid wall = AddWall();
+    const QB::Guid hotlinked =
+        AddElement({.type = API_WallID, .hotlink = VantrelSim::ProjectBuilder(Project()).AddHotlink("Site")});
+    const QB::Guid unreadable = AddWall();
+    const QB::Guid door = AddElement({.type = API_DoorID});
+    const QB::Guid locked = AddElement({.type = API_WallID, .locked = true});
+    const QB::Guid shownWall = AddWall();
+    const QB::Guid section = AddElement({.type = API_SectionElemID, .sectionParent = shownWall});
+    host.SetSelection({wall, hotlinked, unreadable, door, locked, section});
+    host.Faults().ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, unreadable);
+
+    LogCapture log;
+    EXPECT_TRUE(cache.Update(*vantrel));
+    EXPECT_EQ(cache.GetElements(), (QB::Array<QB::Guid>{wall, hotlinked, locked, shownWall}));
+    EXPECT_EQ(cache.GetNotEditableCount(), 2U);
+    EXPECT_EQ(cache.GetHotlinkCount(), 1U);
+    EXPECT_EQ(cache.GetSkippedCount(), 2U);
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "; neigs[i]: {"));
+
+    host.SetSelection({});
+    EXPECT_TRUE(cache.Update(*vantrel)); // a change: the selection became empty
+    EXPECT_TRUE(cache.GetElements().IsEmpty());
+    EXPECT_EQ(cache.GetNotEditableCount() + cache.GetHotlinkCount() + cache.GetSkippedCount(), 0U);
+    EXPECT_FALSE(cache.Update(*vantrel));
+}
+
+} // namespace
+} // namespace TesselConnect::Test

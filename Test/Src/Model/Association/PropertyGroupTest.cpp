@@ -1,0 +1,163 @@
+#include "AssociationFixture.hpp"
+
+#include "Model/Error/Errors.hpp"
+#include "Model/PropertyGroup.hpp"
+
+#include <VantrelSim/HostFunction.hpp>
+
+namespace TesselConnect::Test {
+namespace {
+
+using TestSupport::LogCapture;
+using VantrelSim::HostFunction;
+using Name = Api::Properties::Name;
+
+class PropertyGroupOverHost : public AssociationFixture {
+protected:
+    const VantrelSim::PropertyGroup* HostGroup() {
+        return Project().FindGroup(connection->GetPropertyGroup().GetGuid());
+    }
+};
+
+TEST_F(PropertyGroupOverHost, ConnectingCreatesTheGroupWithFiveStringDefinitions) {
+    Connect();
+    const Model::PropertyGroup& group = connection->GetPropertyGroup();
+    ASSERT_NE(HostGroup(), nullptr);
+    EXPECT_EQ(HostGroup()->name, QB::UniString("Ardo Tessel: Spec - Project"));
+    EXPECT_EQ(
+        group.GetDefinitionGuids().GetKeys(),
+        (QB::Array<QB::UniString>{Name::ClauseId, Name::Code, Name::Title, Name::Prefix, Name::Suffix}));
+
+    const VantrelSim::PropertyDefinition* code =
+        Project().FindDefinition(group.GetDefinitionGuid(Name::Code));
+    ASSERT_NE(code, nullptr);
+    EXPECT_EQ(code->record.name, QB::UniString("ArdoTesselCode"));
+    EXPECT_EQ(code->record.description,
+              QB::UniString("Generated property definition for Ardo Tessel: Spec - Project"));
+    EXPECT_EQ(code->record.valueType, API_PropertyStringValueType);
+    EXPECT_EQ(code->record.collectionType, API_PropertySingleCollectionType);
+    EXPECT_EQ(code->record.defaultValue.singleVariant.uniStringValue, QB::UniString("<Unassociated>"));
+    EXPECT_EQ(code->availability.size(), 5U);
+}
+
+TEST_F(PropertyGroupOverHost, NameClashesAppendOneStarPerRetry) {
+    VantrelSim::ProjectBuilder(Project()).AddPropertyGroup("Ardo Tessel: Spec - Project");
+    VantrelSim::ProjectBuilder(Project()).AddPropertyGroup("Ardo Tessel: Spec - Project*");
+    LogCapture log;
+    Connect();
+    EXPECT_EQ(HostGroup()->name, QB::UniString("Ardo Tessel: Spec - Project**"));
+    EXPECT_EQ(
+        log.Count(spdlog::level::info, "PropertyDefintion is exists with name(Ardo Tessel: Spec - Project)"),
+        1U);
+
+    // Renaming onto a taken name retries the same way; an empty title keeps the stored one.
+    VantrelSim::ProjectBuilder(Project()).AddPropertyGroup("Ardo Tessel: New - Project");
+    Undoable([&] { connection->GetPropertyGroup().UpdateTitle("New", ""); });
+    EXPECT_EQ(HostGroup()->name, QB::UniString("Ardo Tessel: New - Project*"));
+    EXPECT_TRUE(log.Contains(spdlog::level::info,
+                             "Name is already exists: property group(Ardo Tessel: New - Project)"));
+}
+
+TEST_F(PropertyGroupOverHost, ADefinitionTheUserMadeByHandIsAdoptedNotDuplicated) {
+    Connect();
+    Model::PropertyGroup& group = connection->GetPropertyGroup();
+    const QB::Guid byHand =
+        VantrelSim::ProjectBuilder(Project()).AddStringProperty(group.GetGuid(), "ArdoTesselNote", "");
+    const std::size_t definitionsBefore = HostGroup()->definitions.size();
+    LogCapture log;
+    Undoable([&] { group.CreatePropertyIfNotExists("ArdoTesselNote"); });
+    EXPECT_EQ(group.GetDefinitionGuid("ArdoTesselNote"), byHand);
+    EXPECT_EQ(HostGroup()->definitions.size(), definitionsBefore);
+    EXPECT_TRUE(log.Contains(spdlog::level::info,
+                             "Did the user manually created a property with the name(ArdoTesselNote)"));
+}
+
+TEST_F(PropertyGroupOverHost, DeletedGroupOrDefinitionIsNoticedAndRefused) {
+    Connect();
+    Model::PropertyGroup& group = connection->GetPropertyGroup();
+    const QB::Guid groupGuid = group.GetGuid();
+
+    const QB::Guid titleDefinition = group.GetDefinitionGuids().Get(Name::Title);
+    // The user deleted the definition: the host no longer knows its guid.
+    host.Faults().ForGuid(HostFunction::VNAPI_Property_GetPropertyDefinition, APIERR_BADID, titleDefinition);
+    EXPECT_FALSE(group.IsExistsProperty(Name::Title));
+    EXPECT_THROW(group.GetDefinitionGuid(Name::Title), Model::Error::MissingProperty);
+    try {
+        group.GetDefinitionGuid(Name::Title);
+    } catch (const Model::Error::MissingProperty& error) {
+        EXPECT_STREQ(error.what(), "MissingProperty: ArdoTesselTitle");
+    }
+
+    Project().DeleteGroup(groupGuid);
+    LogCapture log;
+    EXPECT_FALSE(group.IsExists());
+    EXPECT_TRUE(log.Contains(
+        spdlog::level::info,
+        fmt::format("Has the user deleted the property group({}) for the association?", groupGuid)));
+    EXPECT_THROW(Undoable([&] { group.CreatePropertyIfNotExists("Other"); }),
+                 Model::Error::MissingPropertyGroup);
+    EXPECT_THROW(Undoable([&] { group.UpdateTitle("New", "Titles"); }), Model::Error::MissingPropertyGroup);
+
+    // Removing a group the user already deleted succeeds and forgets it.
+    Undoable([&] { group.Remove(); });
+    EXPECT_TRUE(group.GetGuid().IsNull());
+    EXPECT_TRUE(group.GetDefinitionGuids().IsEmpty());
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::info,
+                     fmt::format("The user probably already deleted the PropertyGroup({})", groupGuid)));
+}
+
+TEST_F(PropertyGroupOverHost, ANullGroupIsMissingWithoutAskingTheHost) {
+    Model::PropertyGroup group(nullptr);
+    LogCapture log;
+    const std::size_t callsBefore = host.CallCount(HostFunction::VNAPI_Property_GetPropertyGroup);
+    EXPECT_FALSE(group.IsExists());
+    EXPECT_EQ(host.CallCount(HostFunction::VNAPI_Property_GetPropertyGroup), callsBefore);
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !this->_guid.IsNull()"));
+}
+
+TEST_F(PropertyGroupOverHost, ClauseIdOfAnElementNeedsTheAvailablePropertyAndAValueOfItsOwn) {
+    Connect();
+    const Model::PropertyGroup& group = connection->GetPropertyGroup();
+    const QB::Guid wall = AddWall();
+    // Not classified: the property does not apply to the element.
+    EXPECT_TRUE(group.GetElementClauseId(wall).IsEmpty());
+
+    VantrelSim::ProjectBuilder build(Project());
+    build.Classify(wall, itemF10);
+    EXPECT_TRUE(group.GetElementClauseId(wall).IsEmpty()); // only the "<Unassociated>" default
+    build.SetStringValue(wall, group.GetDefinitionGuids().Get(Name::ClauseId), "clause-7");
+    EXPECT_EQ(group.GetElementClauseId(wall), QB::UniString("clause-7"));
+
+    // A deleted element: reading its value reports the host's error to the caller.
+    host.Faults().ForGuid(HostFunction::VNAPI_Element_GetPropertyValuesByGuid, APIERR_BADID, wall);
+    EXPECT_THROW(group.GetElementClauseId(wall), Api::Error<APIERR_BADID>);
+}
+
+TEST_F(PropertyGroupOverHost, StoredFormReadsBackAndRefusesANewerMainVersion) {
+    Connect();
+    const Model::PropertyGroup& group = connection->GetPropertyGroup();
+    const std::vector<std::byte> bytes = Bytes(group);
+
+    Model::PropertyGroup read(connection.get());
+    QB::MemoryIChannel ic(bytes);
+    EXPECT_EQ(read.Read(ic), QB::NoError);
+    EXPECT_EQ(read.GetGuid(), group.GetGuid());
+    EXPECT_EQ(read.GetDefinitionGuids(), group.GetDefinitionGuids());
+    EXPECT_EQ(Bytes(read), bytes);
+    EXPECT_EQ(fmt::format("{}", read)
+                  .rfind(fmt::format("{{ _guid: {}, _tesselPropertyNameToDefinitionGuids: "
+                                     "{{ArdoTesselClauseId: {}, ",
+                                     group.GetGuid(), group.GetDefinitionGuids().Get(Name::ClauseId)),
+                         0),
+              0U);
+
+    QB::MemoryIChannel newer(WithMainVersion(bytes, 2));
+    EXPECT_THROW(read.Read(newer), Model::Error::VersionIncompatibility);
+
+    QB::MemoryIChannel truncated(std::vector<std::byte>(bytes.begin(), bytes.begin() + 30));
+    EXPECT_NE(read.Read(truncated), QB::NoError);
+}
+
+} // namespace
+} // namespace TesselConnect::Test

@@ -1,0 +1,397 @@
+#include "AssociationFixture.hpp"
+
+#include "Model/Element.hpp"
+#include "Model/Error/Errors.hpp"
+#include "Model/Issue/ElementsAssociation.hpp"
+#include "Model/Issue/MissingClassificationItem.hpp"
+#include "Model/Issue/UpdateElementsProperties.hpp"
+#include "Model/VirtualType.hpp"
+#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Vantrel/Api/Error/Error.hpp"
+
+#include <VantrelSim/HostFunction.hpp>
+
+#include <utility>
+
+namespace TesselConnect::Test {
+namespace {
+
+using TestSupport::LogCapture;
+using VantrelSim::HostFunction;
+using Reason = Model::Issue::ElementsAssociation::Type;
+using UpdateReason = Model::Issue::UpdateElementsProperties::Type;
+using Name = Api::Properties::Name;
+
+// (reason, errored elements) of each issue, in creation order.
+using IssueSummary = std::vector<std::pair<QB::Int32, QB::Array<QB::Guid>>>;
+
+IssueSummary Summarize(const Model::AssociationResult& result) {
+    IssueSummary summary;
+    for (const auto& issue : result.issues) {
+        if (const auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(issue.get())) {
+            summary.emplace_back(association->GetType(), association->GetErroredElements());
+        } else if (const auto* update =
+                       dynamic_cast<const Model::Issue::UpdateElementsProperties*>(issue.get())) {
+            summary.emplace_back(100 + update->GetType(), update->GetErroredElements());
+        }
+    }
+    return summary;
+}
+
+class VirtualTypeOverHost : public AssociationFixture {
+protected:
+    VirtualTypeOverHost() { Connect(); }
+
+    std::shared_ptr<Model::VirtualType> MakeVirtualType(const Api::Properties& clause) {
+        std::shared_ptr<Model::VirtualType> virtualType;
+        Undoable([&] {
+            virtualType =
+                std::make_shared<Model::VirtualType>(connection.get(), clause.Get(Name::ClauseId), clause);
+        });
+        return virtualType;
+    }
+
+    Model::AssociationResult Associate(Model::VirtualType& virtualType, const Api::Properties& clause,
+                                       const QB::Array<QB::Guid>& elements) {
+        Model::AssociationResult result;
+        Undoable([&] { result = virtualType.AssociateElements(clause, elements); },
+                 "Associate element(s) with Ardo Tessel clause");
+        return result;
+    }
+
+    Model::AssociationResult Disassociate(Model::VirtualType& virtualType,
+                                          const QB::Array<QB::Guid>& elements) {
+        Model::AssociationResult result;
+        Undoable([&] { result = virtualType.DisassociateElements(elements); });
+        return result;
+    }
+
+    std::size_t ChangesOfElements() const {
+        return host.CallCount(HostFunction::VNAPI_Element_AddClassificationItem) +
+               host.CallCount(HostFunction::VNAPI_Element_SetProperties) +
+               host.CallCount(HostFunction::VNAPI_Element_RemoveClassificationItem);
+    }
+};
+
+TEST_F(VirtualTypeOverHost, ConstructionNeedsACodeWithAnItem) {
+    LogCapture log;
+    Api::Properties noCode = Clause("c1", "F10");
+    noCode.Delete(Name::Code);
+    try {
+        Model::VirtualType(connection.get(), "c1", noCode);
+        ADD_FAILURE();
+    } catch (const AddonRuntimeError& error) {
+        EXPECT_TRUE(std::string_view(error.what()).ends_with(": error: Missing code property"));
+    }
+    EXPECT_TRUE(log.Contains(spdlog::level::critical,
+                             "failed assertion: properties.ContainsKey( Api::Properties::Name::Code)"));
+    try {
+        Model::VirtualType(connection.get(), "c1", Clause("c1", ""));
+        ADD_FAILURE();
+    } catch (const AddonRuntimeError& error) {
+        EXPECT_TRUE(std::string_view(error.what()).ends_with(": error: Empty code string"));
+    }
+
+    try {
+        Model::VirtualType(connection.get(), "c9", Clause("c9", "Z99"));
+        ADD_FAILURE();
+    } catch (const Model::Error::MissingClassificationItem& error) {
+        const auto* issue = dynamic_cast<const Model::Issue::MissingClassificationItem*>(error.GetIssue());
+        ASSERT_NE(issue, nullptr);
+        EXPECT_EQ(issue->GetCode(), QB::UniString("Z99"));
+        EXPECT_EQ(issue->GetTesselClauseProperties(), Clause("c9", "Z99"));
+        // A copy owns a clone of the issue.
+        const Model::Error::MissingClassificationItem copy = error;
+        EXPECT_NE(copy.GetIssue(), error.GetIssue());
+        EXPECT_STRNE(copy.what(), error.what());
+    }
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::err, "failed assertion: !this->_classificationItemGuid.IsNull()"));
+}
+
+TEST_F(VirtualTypeOverHost, AssociatingClassifiesAndWritesTheClauseProperties) {
+    const QB::Guid wall = AddWall();
+    const QB::Guid section = AddElement({.type = API_SectionElemID, .sectionParent = AddWall()});
+    const QB::Guid shownWall = Model::Element(*vantrel, section).GetGuid();
+    const auto clause = Clause("c1", "F10", "", "A", "");
+    const auto virtualType = MakeVirtualType(clause);
+
+    LogCapture log;
+    const Model::AssociationResult result = Associate(*virtualType, clause, {wall, section});
+    EXPECT_TRUE(result.issues.IsEmpty());
+    EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{wall, shownWall}));
+    EXPECT_EQ(ItemOf(wall), itemF10);
+    EXPECT_EQ(ItemOf(shownWall), itemF10);
+    EXPECT_EQ(ValueOf(wall, Name::ClauseId), QB::UniString("c1"));
+    EXPECT_EQ(ValueOf(wall, Name::Code), QB::UniString("F10"));
+    EXPECT_EQ(ValueOf(wall, Name::Prefix), QB::UniString("A"));
+    // Empty attributes are written as a single space.
+    EXPECT_EQ(ValueOf(wall, Name::Title), QB::UniString(" "));
+    EXPECT_EQ(ValueOf(shownWall, Name::Suffix), QB::UniString(" "));
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "associated(2), issues(0)"));
+    EXPECT_EQ(host.UndoStepNames().back(), QB::UniString("Associate element(s) with Ardo Tessel clause"));
+
+    // Its elements: the item and its clause id, not just the item.
+    const QB::Guid otherClause = AddWall();
+    Associate(*MakeVirtualType(Clause("c2", "F10")), Clause("c2", "F10"), {otherClause});
+    QB::Array<QB::Guid> associated;
+    virtualType->GetAssociatedElements(associated);
+    EXPECT_EQ(associated, (QB::Array<QB::Guid>{wall, shownWall}));
+}
+
+TEST_F(VirtualTypeOverHost, UnusableElementsBecomeOneIssuePerReason) {
+    const QB::Guid hidden1 = AddElement({.type = API_WallID, .layer = hiddenLayer});
+    const QB::Guid hidden2 = AddElement({.type = API_WallID, .layer = hiddenLayer});
+    const QB::Guid onLockedLayer = AddElement({.type = API_WallID, .layer = lockedLayer});
+    const QB::Guid locked = AddElement({.type = API_WallID, .locked = true});
+    const QB::Guid hotlinked =
+        AddElement({.type = API_WallID, .hotlink = VantrelSim::ProjectBuilder(Project()).AddHotlink("Site")});
+    const QB::Guid notMine = AddWall();
+    const QB::Guid genericDoor = AddElement({.type = API_DoorID});
+    const QB::Guid deleted = AddWall();
+    const QB::Guid editable = AddWall();
+    Project().DeleteElement(deleted);
+    VantrelSim::ProjectBuilder(Project()).Share({{1, "me"}, {2, "other"}}, 1);
+    host.ReserveSet(VantrelSim::ClassificationsAndPropertiesSetName, 1);
+    host.ReserveElements({hidden1, hidden2, onLockedLayer, locked, hotlinked, genericDoor, editable}, 1);
+    host.ReserveElements({notMine}, 2);
+
+    const auto clause = Clause("c1", "F10");
+    const auto virtualType = MakeVirtualType(clause);
+    LogCapture log;
+    const Model::AssociationResult result = Associate(
+        *virtualType, clause,
+        {hidden1, onLockedLayer, locked, hotlinked, notMine, genericDoor, deleted, hidden2, editable});
+    EXPECT_EQ(Summarize(result), (IssueSummary{{Reason::AssocOnInvisibleLayer, {hidden1, hidden2}},
+                                               {Reason::AssocOnLockedLayer, {onLockedLayer}},
+                                               {Reason::AssocLockedElement, {locked}},
+                                               {Reason::AssocIsHotlink, {hotlinked}},
+                                               {Reason::AssocNoSyncworkRight, {notMine}}}));
+    EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{editable}));
+    EXPECT_TRUE(log.Contains(spdlog::level::info, fmt::format("Hotlink({}) is not assoc", hotlinked)));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::warn, fmt::format("Should have been filtered: Elem({})", genericDoor)));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::err, fmt::format("; elemGuid: {}", deleted)));
+    EXPECT_TRUE(ItemOf(hidden1).IsNull());
+
+    // Disassociating: a hotlinked element is only logged.
+    log.Clear();
+    const Model::AssociationResult removed =
+        Disassociate(*virtualType, {hotlinked, locked, notMine, editable});
+    EXPECT_EQ(Summarize(removed), (IssueSummary{{Reason::DisassocLockedElement, {locked}},
+                                                {Reason::DisassocNoSyncworkRight, {notMine}}}));
+    EXPECT_EQ(removed.elements, (QB::Array<QB::Guid>{editable}));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::err, fmt::format("elem({}): ", hotlinked)));
+}
+
+TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
+    const QB::Guid unsuitable = AddWall();
+    const QB::Guid readOnly = AddWall();
+    const QB::Guid notMine = AddWall();
+    const QB::Guid noAccess = AddWall();
+    const QB::Guid lockedLayer2 = AddWall();
+    const QB::Guid vanished = AddWall();
+    const QB::Guid failing = AddWall();
+    const QB::Guid fine = AddWall();
+    const auto clause = Clause("c1", "F10");
+    const auto virtualType = MakeVirtualType(clause);
+
+    auto& faults = host.Faults();
+    faults.ForGuid(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_BADCLASSIFICATIONFORELEM,
+                   unsuitable);
+    faults.ForGuid(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_READONLY, readOnly);
+    faults.ForGuid(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_NOTMINE, notMine);
+    faults.ForGuid(HostFunction::VNAPI_Element_SetProperties, APIERR_NOACCESSRIGHT, noAccess);
+    faults.ForGuid(HostFunction::VNAPI_Element_SetProperties, APIERR_LOCKEDLAY, lockedLayer2);
+    faults.ForGuid(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_BADID, vanished);
+    faults.ForGuid(HostFunction::VNAPI_Element_SetProperties, APIERR_GENERAL, failing);
+    const Model::AssociationResult result =
+        Associate(*virtualType, clause,
+                  {unsuitable, readOnly, notMine, noAccess, lockedLayer2, vanished, failing, fine});
+    EXPECT_EQ(Summarize(result), (IssueSummary{{Reason::AssocNotSuitable, {unsuitable}},
+                                               {Reason::AssocOnLockedLayer, {readOnly, lockedLayer2}},
+                                               {Reason::AssocNoSyncworkRight, {notMine, noAccess}},
+                                               {Reason::AssocUnknown, {failing}}}));
+    EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{fine}));
+
+    faults.Clear();
+    Associate(*virtualType, clause, {unsuitable, readOnly, notMine, noAccess});
+    faults.ForGuid(HostFunction::VNAPI_Element_RemoveClassificationItem, APIERR_NOACCESSRIGHT, unsuitable);
+    faults.ForGuid(HostFunction::VNAPI_Element_RemoveClassificationItem, APIERR_LOCKEDLAY, readOnly);
+    faults.ForGuid(HostFunction::VNAPI_Element_RemoveClassificationItem, APIERR_BADPARS, notMine);
+    faults.ForGuid(HostFunction::VNAPI_Element_RemoveClassificationItem, APIERR_GENERAL, noAccess);
+    const Model::AssociationResult removed =
+        Disassociate(*virtualType, {unsuitable, readOnly, notMine, noAccess, fine});
+    EXPECT_EQ(Summarize(removed), (IssueSummary{{Reason::DisassocNoSyncworkRight, {unsuitable}},
+                                                {Reason::DisassocOnLockedLayer, {readOnly}},
+                                                {Reason::DisassocUnknown, {noAccess}}}));
+    EXPECT_EQ(removed.elements, (QB::Array<QB::Guid>{fine}));
+}
+
+TEST_F(VirtualTypeOverHost, AMissingItemGroupOrPropertyFailsBeforeAnyElementChanges) {
+    const QB::Guid wall = AddWall();
+    const auto clause = Clause("c1", "F10");
+    const auto virtualType = MakeVirtualType(clause);
+    const std::size_t changesBefore = ChangesOfElements();
+
+    host.Faults().ForGuid(HostFunction::VNAPI_Classification_GetClassificationItem, APIERR_BADID, itemF10);
+    EXPECT_THROW(Associate(*virtualType, clause, {wall}), Model::Error::MissingClassificationItem);
+    EXPECT_THROW(Disassociate(*virtualType, {wall}), Model::Error::MissingClassificationItem);
+    host.Faults().Clear();
+
+    const QB::Guid title = connection->GetPropertyGroup().GetDefinitionGuids().Get(Name::Title);
+    host.Faults().ForGuid(HostFunction::VNAPI_Property_GetPropertyDefinition, APIERR_BADID, title);
+    EXPECT_THROW(Associate(*virtualType, clause, {wall}), Model::Error::MissingProperty);
+    host.Faults().Clear();
+
+    Project().DeleteGroup(connection->GetPropertyGroup().GetGuid());
+    EXPECT_THROW(Associate(*virtualType, clause, {wall}), Model::Error::MissingProperty);
+    EXPECT_EQ(ChangesOfElements(), changesBefore);
+    EXPECT_TRUE(ItemOf(wall).IsNull());
+}
+
+TEST_F(VirtualTypeOverHost, ChangedClauseValuesAreRewrittenAndClearedOnlyWhenAllElementsWereUpdated) {
+    const QB::Guid first = AddWall();
+    const QB::Guid second = AddWall();
+    const QB::Guid third = AddWall();
+    const auto virtualType = MakeVirtualType(Clause("c1", "F10"));
+    Associate(*virtualType, Clause("c1", "F10"), {first, second});
+    EXPECT_FALSE(virtualType->HasDirtyProperties());
+
+    // The second element gets locked; a new title arrives with the third element.
+    Project().FindElement(second)->locked = true;
+    const auto renamed = Clause("c1", "F10", "Stone walls");
+    const Model::AssociationResult result = Associate(*virtualType, renamed, {third});
+    EXPECT_EQ(virtualType->GetDirtyTesselPropertyNames(), (QB::Array<QB::UniString>{Name::Title}));
+    EXPECT_EQ(Summarize(result), (IssueSummary{{100 + UpdateReason::LockedElement, {second}}}));
+    EXPECT_EQ(ValueOf(first, Name::Title), QB::UniString("Stone walls"));
+    EXPECT_EQ(ValueOf(second, Name::Title), QB::UniString("Brick walls"));
+    EXPECT_EQ(ValueOf(third, Name::Title), QB::UniString("Stone walls"));
+    // The change was stored at once.
+    EXPECT_TRUE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
+    EXPECT_EQ(virtualType->GetWebDescription(true).properties.Get(Name::Title),
+              QB::UniString("Stone walls<dirty>"));
+
+    Project().FindElement(second)->locked = false;
+    Model::AssociationResult update;
+    Undoable([&] { update = virtualType->UpdateElementProperties(); });
+    EXPECT_TRUE(update.issues.IsEmpty());
+    EXPECT_EQ(update.elements, (QB::Array<QB::Guid>{second})); // only the one that differed
+    EXPECT_FALSE(virtualType->HasDirtyProperties());
+    EXPECT_EQ(ValueOf(second, Name::Title), QB::UniString("Stone walls"));
+}
+
+TEST_F(VirtualTypeOverHost, ADefinitionIsMadeAvailableForANewItemBeforeValuesAreWritten) {
+    const QB::Guid itemH30 = VantrelSim::ProjectBuilder(Project()).AddItem(systemGuid, "H30", "Roofs");
+    const QB::Guid code = connection->GetPropertyGroup().GetDefinitionGuids().Get(Name::Code);
+    EXPECT_FALSE(Project().FindDefinition(code)->availability.contains(itemH30));
+
+    const QB::Guid roof = AddElement({.type = API_RoofID});
+    const auto clause = Clause("c3", "H30");
+    const Model::AssociationResult result = Associate(*MakeVirtualType(clause), clause, {roof});
+    EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{roof}));
+    EXPECT_TRUE(Project().FindDefinition(code)->availability.contains(itemH30));
+    EXPECT_EQ(ValueOf(roof, Name::Code), QB::UniString("H30"));
+}
+
+TEST_F(VirtualTypeOverHost, DisassociationTakesTheItemAndLeavesTheValues) {
+    const QB::Guid wall = AddWall();
+    const auto clause = Clause("c1", "F10");
+    const auto virtualType = MakeVirtualType(clause);
+    Associate(*virtualType, clause, {wall});
+    LogCapture log;
+    const Model::AssociationResult result = Disassociate(*virtualType, {wall});
+    EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{wall}));
+    EXPECT_TRUE(ItemOf(wall).IsNull());
+    const VantrelSim::Element* element = Project().FindElement(wall);
+    EXPECT_EQ(element->values.size(), 5U);
+    EXPECT_TRUE(log.Contains(spdlog::level::debug,
+                             fmt::format("element({}) was dissacociated from (c1, {})", wall, itemF10)));
+}
+
+TEST_F(VirtualTypeOverHost, StoredFormReadsBackAndRefusesANewerMainVersion) {
+    const auto virtualType = MakeVirtualType(Clause("c1", "F10"));
+    Undoable([&] { virtualType->SetTesselProperties(Clause("c1", "F10", "Stone walls")); });
+    const std::vector<std::byte> bytes = Bytes(*virtualType);
+
+    Model::VirtualType read(connection.get());
+    QB::MemoryIChannel ic(bytes);
+    EXPECT_EQ(read.Read(ic), QB::NoError);
+    EXPECT_EQ(Bytes(read), bytes);
+    EXPECT_EQ(read.ToString(), virtualType->ToString());
+    EXPECT_EQ(read.ToString(),
+              fmt::format("{{ _classificationID: F10, _classificationItemGuid: {}, _virtualTypeId: c1, "
+                          "_tesselProperties: {}, _dirtyTesselPropertyNames: [ArdoTesselTitle] }}",
+                          itemF10, virtualType->GetTesselProperties()));
+
+    QB::MemoryIChannel newer(WithMainVersion(bytes, 2));
+    EXPECT_THROW(read.Read(newer), Model::Error::VersionIncompatibility);
+    QB::MemoryIChannel truncated(std::vector<std::byte>(bytes.begin(), bytes.end() - 5));
+    EXPECT_NE(Model::VirtualType(connection.get()).Read(truncated), QB::NoError);
+}
+
+TEST_F(VirtualTypeOverHost, MergeInOnlyChecksThatBothDescribeTheSameClause) {
+    const auto virtualType = MakeVirtualType(Clause("c1", "F10"));
+    const auto other = MakeVirtualType(Clause("c1", "G20"));
+    const std::string before = virtualType->ToString();
+    LogCapture log;
+    virtualType->MergeIn(*other);
+    EXPECT_EQ(virtualType->ToString(), before);
+    EXPECT_TRUE(
+        log.ContainsPart(spdlog::level::critical,
+                         "failed assertion: _classificationID == toMerge._classificationID, *this({"));
+    log.Clear();
+    virtualType->MergeIn(*virtualType);
+    EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST_F(VirtualTypeOverHost, WebDescriptionAndTextsUseTheClauseProperties) {
+    const auto virtualType = MakeVirtualType(Clause("c1", "F10", "Brick walls", "", "B"));
+    const Api::AssociableType description = virtualType->GetWebDescription(false);
+    EXPECT_EQ(description.id, QB::UniString("c1"));
+    EXPECT_EQ(description.title, QB::UniString("Collection of elements"));
+    EXPECT_EQ(description.subtitle,
+              QB::UniString("Association will be removed from selected VANTREL elements only."));
+    EXPECT_EQ(description.category, QB::UniString("VANTREL Virtual Type"));
+    EXPECT_EQ(description.properties, virtualType->GetTesselProperties());
+    EXPECT_EQ(
+        virtualType->ResolveStringVariables("{ArdoTesselSpecificationTitle}: {ArdoTesselPrefix: "
+                                            "}{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode})"),
+        QB::UniString("Spec: Brick walls B (F10)"));
+}
+
+TEST(TypedErrorExceptor, RethrowsWhatWasCapturedWithItsType) {
+    Model::TypedErrorExceptor nothing;
+    nothing.Capture([] {});
+    EXPECT_FALSE(nothing.HasCaptured());
+    EXPECT_NO_THROW(nothing.Rethrow());
+
+    Model::TypedErrorExceptor badId;
+    badId.Capture([] { throw Api::Error<APIERR_BADID>(); });
+    EXPECT_THROW(badId.Rethrow(), Api::Error<APIERR_BADID>);
+
+    Model::TypedErrorExceptor noRight;
+    noRight.Capture([] { throw Api::ErrorPropertyManagerNoAccessRight(); });
+    EXPECT_THROW(noRight.Rethrow(), Api::ErrorPropertyManagerNoAccessRight);
+
+    Model::TypedErrorExceptor missing;
+    missing.Capture([] { throw Model::Error::MissingProperty("ArdoTesselTitle"); });
+    try {
+        missing.Rethrow();
+        ADD_FAILURE();
+    } catch (const Model::Error::MissingProperty& error) {
+        EXPECT_STREQ(error.what(), "MissingProperty: ArdoTesselTitle");
+    }
+
+    Model::TypedErrorExceptor unknown;
+    unknown.Capture([] { throw 42; });
+    try {
+        unknown.Rethrow();
+        ADD_FAILURE();
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "TypedErrorExceptor: unknown");
+    }
+}
+
+} // namespace
+} // namespace TesselConnect::Test

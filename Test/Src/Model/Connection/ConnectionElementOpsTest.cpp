@@ -1,0 +1,275 @@
+// The connection's element and issue operations over the simulated host: each is one named undo
+// step, failures become issues, and the page and observers hear of changes in the right order.
+
+#include "ConnectionFixture.hpp"
+
+#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Issue/ElementsAssociation.hpp"
+#include "Model/Issue/UnknownError.hpp"
+
+using namespace TesselConnect;
+using TesselConnect::Test::ConnectionFixture;
+
+namespace {
+
+class ConnectionElementOps : public ConnectionFixture {};
+
+TEST_F(ConnectionElementOps, AssociatingWithANewClauseCreatesStoresAndAnnouncesItsTypeBeforeElementsChange) {
+    AttachPage();
+    Connect();
+    page->calls.clear();
+    std::vector<std::string> seen;
+    const auto look = [&](const std::string& when) {
+        seen.push_back(fmt::format("{}: stored({}), classified({})", when,
+                                   ReadBack(StoredRecord())->HasVirtualType("c-1"), !ItemOf(wall1).IsNull()));
+    };
+    observer.onEvent = [&](const std::string& event) { look(event); };
+    page->onAssociate = [&] { look("page"); };
+
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1, wall2}, true);
+
+    EXPECT_EQ(seen, (std::vector<std::string>{"VirtualTypesChanged: stored(true), classified(false)",
+                                              "page: stored(true), classified(false)"}));
+    ASSERT_EQ(page->calls.size(), 1U);
+    EXPECT_TRUE(page->calls[0].starts_with("Associate(c-1, {")) << page->calls[0];
+    EXPECT_TRUE(page->calls[0].ends_with("}, c-1)")) << page->calls[0];
+    EXPECT_EQ(ItemOf(wall1), itemF10);
+    EXPECT_EQ(ItemOf(wall2), itemF10);
+    EXPECT_EQ(host.UndoStepNames(),
+              (std::vector<QB::UniString>{"Test step", "Associate element(s) with Ardo Tessel clause"}));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::debug, "Generating virtual type({ _classificationID: F10"));
+}
+
+TEST_F(ConnectionElementOps, AssociatingAgainReusesTheTypeAndTellsThePageOnlyWhenAsked) {
+    AttachPage();
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    page->calls.clear();
+    observer.events.clear();
+
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall2}, false);
+
+    EXPECT_TRUE(page->calls.empty());
+    EXPECT_TRUE(observer.events.empty());
+    EXPECT_EQ(connection->GetVirtualTypes().GetSize(), 1U);
+    EXPECT_EQ(ItemOf(wall2), itemF10);
+}
+
+TEST_F(ConnectionElementOps, AssociatingWhileMarkedAsDisconnectedChangesNothing) {
+    AttachPage();
+    Connect();
+    Undoable([&] { connection->MarkAsDisconnected(); });
+    page->calls.clear();
+    const std::vector<QB::UniString> stepsBefore = host.UndoStepNames();
+
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, true);
+
+    EXPECT_TRUE(ItemOf(wall1).IsNull());
+    EXPECT_FALSE(connection->HasVirtualType("c-1"));
+    EXPECT_TRUE(page->calls.empty());
+    EXPECT_EQ(host.UndoStepNames(), stepsBefore);
+    EXPECT_TRUE(log.Contains(spdlog::level::info,
+                             "Assocation was skipped because connection is marked as disconnected: " +
+                                 Model::ToString(*connection)));
+}
+
+TEST_F(ConnectionElementOps, AssociatingWithAMissingItemRecordsTheIssueAndAlerts) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "X99"), {wall1}, true);
+
+    EXPECT_FALSE(connection->HasVirtualType("c-1"));
+    EXPECT_TRUE(ItemOf(wall1).IsNull());
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "OperationFailed"}));
+    EXPECT_EQ(ReadBack(StoredRecord())->GetIssueCollection().GetIssues().GetSize(), 1U);
+}
+
+TEST_F(ConnectionElementOps, ElementsThatFailBecomeOneIssuePerReasonAndLeaveWhenFixed) {
+    Connect();
+    host.Faults().ForGuid(VantrelSim::HostFunction::VNAPI_Element_AddClassificationItem, APIERR_NOTMINE,
+                          wall2);
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1, wall2}, false);
+
+    const auto& issues = connection->GetIssueCollection().GetIssues();
+    ASSERT_EQ(issues.GetSize(), 1U);
+    const auto* issue = dynamic_cast<const Model::Issue::ElementsAssociation*>(issues[0].get());
+    ASSERT_NE(issue, nullptr);
+    EXPECT_EQ(issue->GetErroredElements(), QB::Array<QB::Guid>{wall2});
+
+    host.Faults().Clear();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall2}, false);
+    EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
+    EXPECT_TRUE(ReadBack(StoredRecord())->GetIssueCollection().GetIssues().IsEmpty());
+}
+
+TEST_F(ConnectionElementOps, DisassociatingWithAnUnknownClauseChangesNothing) {
+    Connect();
+    connection->Disassociate("unknown", {wall1});
+    EXPECT_TRUE(log.Contains(spdlog::level::err,
+                             "failed assertion: this->_virtualTypes.ContainsKey(tesselClauseId)"));
+    EXPECT_EQ(host.UndoStepNames().size(), 1U);
+}
+
+TEST_F(ConnectionElementOps, DisassociatingKeepsTheVirtualTypeAndIsOneNamedStep) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+
+    connection->Disassociate("c-1", {wall1});
+
+    EXPECT_TRUE(ItemOf(wall1).IsNull());
+    EXPECT_TRUE(connection->HasVirtualType("c-1"));
+    EXPECT_TRUE(connection->GetElementsOfVirtualType("c-1").IsEmpty());
+    EXPECT_EQ(host.UndoStepNames().back(), "Remove element(s) association from Ardo Tessel clause");
+}
+
+TEST_F(ConnectionElementOps, UpdatePropertiesDoesNothingUnlessSomethingChangedOrForced) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    const std::size_t steps = host.UndoStepNames().size();
+
+    connection->UpdateProperties("c-1", Clause("c-1", "F10"), false);
+    EXPECT_EQ(host.UndoStepNames().size(), steps);
+
+    connection->UpdateProperties("c-1", Clause("c-1", "F10"), true);
+    EXPECT_EQ(host.UndoStepNames().size(), steps + 1);
+    EXPECT_EQ(host.UndoStepNames().back(), "Update Tessel associated element(s) properties");
+
+    connection->UpdateProperties("c-1", Clause("c-1", "F10", "Stone walls"), false);
+    EXPECT_EQ(host.UndoStepNames().size(), steps + 2);
+    EXPECT_EQ(connection->GetVirtualType("c-1")->GetTesselProperties().Title(), "Stone walls");
+    EXPECT_FALSE(connection->GetVirtualType("c-1")->HasDirtyProperties());
+
+    connection->UpdateProperties("unknown", Clause("unknown", "F10"), true);
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::err, "failed assertion: this->_virtualTypes.ContainsKey(typeId)"));
+}
+
+TEST_F(ConnectionElementOps, UpdateAllElementPropertiesShowsProgressAndClosesItAlsoOnFailure) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10", "Walls"), {wall1}, false);
+    connection->Associate("c-2", Clause("c-2", "G20", "Floors"), {wall2}, false);
+
+    connection->UpdateAllElementProperties();
+    EXPECT_EQ(host.UndoStepNames().back(), "Update Tessel associated element(s) properties");
+    EXPECT_FALSE(host.Progress().open);
+    EXPECT_EQ(host.Progress().title, "Ardo Tessel: Updating element properties");
+    EXPECT_EQ(host.Progress().phases, 2);
+    EXPECT_EQ(host.Progress().steps, 2);
+    EXPECT_EQ(host.Progress().current, "Floors");
+
+    host.Faults().Always(VantrelSim::HostFunction::VNAPI_Element_GetElementsWithClassification,
+                         APIERR_GENERAL);
+    connection->UpdateAllElementProperties();
+    EXPECT_FALSE(host.Progress().open);
+    EXPECT_EQ(connection->GetIssueCollection().GetIssuesOfType<Model::Issue::UnknownError>().GetSize(), 1U);
+}
+
+TEST_F(ConnectionElementOps, UpdateTitlesWithTheStoredTitlesDoesNothing) {
+    Connect();
+    EXPECT_FALSE(connection->UpdateTitles("Spec", "Project"));
+    EXPECT_EQ(host.UndoStepNames().size(), 1U);
+    EXPECT_TRUE(observer.events.empty());
+}
+
+TEST_F(ConnectionElementOps, UpdateTitlesRenamesTheGroupAndStores) {
+    Connect();
+    EXPECT_TRUE(connection->UpdateTitles("New spec", "New project"));
+
+    EXPECT_EQ(Project().FindGroup(connection->GetPropertyGroup().GetGuid())->name,
+              "Ardo Tessel: New spec - New project");
+    EXPECT_EQ(ReadBack(StoredRecord())->TesselSpecificationTitle(), "New spec");
+    EXPECT_EQ(host.UndoStepNames().back(), "Update specification titles");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"TitlesChanged"}));
+}
+
+TEST_F(ConnectionElementOps, RefusedTitleChangeKeepsTheTitlesAddsAnIssueAndStillReportsTheChange) {
+    Connect();
+    host.Faults().Always(VantrelSim::HostFunction::VNAPI_Property_ChangePropertyGroup, APIERR_NOACCESSRIGHT);
+
+    EXPECT_TRUE(connection->UpdateTitles("New spec", "New project"));
+
+    EXPECT_EQ(connection->TesselSpecificationTitle(), "Spec");
+    EXPECT_EQ(connection->TesselProjectTitle(), "Project");
+    const auto titleIssues =
+        connection->GetIssueCollection().GetIssuesOfType<Model::Issue::CoudntUpdateProjectOrSpecTitle>();
+    ASSERT_EQ(titleIssues.GetSize(), 1U);
+    const auto& issue = dynamic_cast<const Model::Issue::CoudntUpdateProjectOrSpecTitle&>(*titleIssues[0]);
+    EXPECT_EQ(issue.GetNewSpecTitle(), "New spec");
+    EXPECT_EQ(issue.GetNewProjectTitle(), "New project");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "TitlesChanged"}));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::info,
+                     "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT): Couldn't apply project(New "
+                     "project) or specification(New spec) name change on property group. No worries, we "
+                     "can try it later."));
+
+    // Once the host accepts it, the issue goes.
+    host.Faults().Clear();
+    EXPECT_TRUE(connection->UpdateTitles("New spec", "New project"));
+    EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
+    EXPECT_EQ(connection->TesselSpecificationTitle(), "New spec");
+}
+
+TEST_F(ConnectionElementOps, SortingSelectedElementsByVirtualType) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1, wall2}, false);
+    const QB::Guid loose = VantrelSim::ProjectBuilder(Project()).AddElement(WallSpec());
+    const QB::Guid unreadable = VantrelSim::ProjectBuilder(Project()).AddElement(WallSpec());
+    connection->Associate("c-1", Clause("c-1", "F10"), {unreadable}, false);
+    using VantrelSim::HostFunction;
+    host.Faults().ForGuid(HostFunction::VNAPI_Element_GetPropertyValuesByGuid, APIERR_BADID, wall2);
+    host.Faults().ForGuid(HostFunction::VNAPI_Element_GetPropertyValuesByGuid, APIERR_GENERAL, unreadable);
+
+    const auto sorted = connection->SortElementsByVirtualType({wall1, loose, wall2, unreadable, wall1});
+
+    ASSERT_EQ(sorted.virtualTypes.GetSize(), 1U);
+    EXPECT_EQ(sorted.virtualTypes[0], connection->GetVirtualType("c-1"));
+    EXPECT_EQ(sorted.unassociatedElements, (QB::Array<QB::Guid>{loose, unreadable}));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::info, fmt::format("Element({}) propably deleted meanwhile", wall2)));
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "GeneralError: APIERR_GENERAL(-2130313215)"));
+}
+
+TEST_F(ConnectionElementOps, SortingWithoutTheClauseIdPropertyCallsEverythingUnassociated) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    Undoable([&] { Project().DeleteGroup(connection->GetPropertyGroup().GetGuid()); });
+
+    const auto sorted = connection->SortElementsByVirtualType({wall1, wall2});
+
+    EXPECT_TRUE(sorted.virtualTypes.IsEmpty());
+    EXPECT_EQ(sorted.unassociatedElements, (QB::Array<QB::Guid>{wall1, wall2}));
+    EXPECT_TRUE(log.Contains(spdlog::level::debug, "MissingProperty: ArdoTesselClauseId"));
+}
+
+TEST_F(ConnectionElementOps, ElementsOfAVirtualType) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    EXPECT_EQ(connection->GetElementsOfVirtualType("c-1"), QB::Array<QB::Guid>{wall1});
+    EXPECT_TRUE(connection->GetElementsOfVirtualType("unknown").IsEmpty());
+    EXPECT_TRUE(log.Contains(
+        spdlog::level::err,
+        "failed assertion: this->_virtualTypes.ContainsKey(virtualTypeId), virtualTypeId(unknown)"));
+}
+
+TEST_F(ConnectionElementOps, IssuesAreRemovedRefreshedAndListedWithTheirTexts) {
+    Connect();
+    const auto issue = std::make_shared<Model::Issue::UnknownError>("hint");
+    connection->AddIssue(issue);
+    const auto rows = connection->GetIssuesWithText();
+    ASSERT_EQ(rows.GetSize(), 1U);
+    EXPECT_EQ(rows[0].connection, connection);
+    EXPECT_EQ(rows[0].issue, issue);
+    EXPECT_EQ(rows[0].text, "Internal error. Please contact Technical Support.");
+
+    observer.events.clear();
+    connection->RefreshIssues(); // nothing to forget: no store, no event
+    EXPECT_TRUE(observer.events.empty());
+
+    connection->RemoveIssue(issue);
+    EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
+    EXPECT_TRUE(
+        ReadBack(StoredRecord())->GetIssueCollection().GetDeletedIssues().ContainsKey(issue->GetGuid()));
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged"}));
+}
+
+} // namespace

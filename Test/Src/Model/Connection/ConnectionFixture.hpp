@@ -1,0 +1,228 @@
+#pragma once
+
+// A small project over the simulated host and the production host interface, for the tests of the
+// connection with a specification: a classification system "Specs" with the items F10 and G20, two
+// walls on a visible layer, a recording page and a recording observer. Connecting runs the connect
+// constructor inside a real undoable command, as the factory does.
+
+#include "Support/LogCapture.hpp"
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/ConnectionWithSpecificationObserver.hpp"
+#include "Model/Error/TypedErrorExceptor.hpp"
+#include "Model/PlanData.hpp"
+#include "Model/TesselPtr.hpp"
+#include "Model/VirtualType.hpp"
+#include "Tessel/Api/Properties.hpp"
+#include "Tessel/Api/Tessel.hpp"
+#include "Util/Resource/OwnModule.hpp"
+#include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
+#include "Vantrel/Implementation/HostFunctions.hpp"
+#include "Vantrel/Implementation/Vantrel.hpp"
+
+#include <VantrelSim/Host.hpp>
+#include <VantrelSim/ProjectBuilder.hpp>
+
+#include <QB/Channel.hpp>
+
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace TesselConnect::Test {
+
+// The page: records every call as one line, and lets a test look at the project when a call arrives.
+class RecordingTessel final : public Api::Tessel {
+public:
+    void InitCallbacks() override { calls.emplace_back("InitCallbacks"); }
+    void SetAppState(const Api::AppState&) override { calls.emplace_back("SetAppState"); }
+    void SetDocumentState(const Api::DocumentState&) override { calls.emplace_back("SetDocumentState"); }
+    void SetSelectionState(const Api::SelectionState&) override { calls.emplace_back("SetSelectionState"); }
+    void AssociateSpec(const QB::UniString& specificationId, const QB::UniString& documentRef,
+                       const QB::UniString& documentName) override {
+        calls.push_back(fmt::format("AssociateSpec({}, {}, {})", specificationId, documentRef, documentName));
+    }
+    void RemoveSpecAssociation(const QB::UniString& specificationId,
+                               const QB::UniString& documentRef) override {
+        calls.push_back(fmt::format("RemoveSpecAssociation({}, {})", specificationId, documentRef));
+    }
+    void Associate(const Api::AssociableType& type, const QB::UniString& clauseId) override {
+        calls.push_back(fmt::format("Associate({}, {}, {})", type.id, type.properties, clauseId));
+        if (onAssociate) {
+            onAssociate();
+        }
+    }
+    void RemoveAssociation(const QB::UniString&, const QB::UniString&) override {
+        calls.emplace_back("RemoveAssociation");
+    }
+    void SendAssociationFeedback(bool, const QB::UniString&) override {
+        calls.emplace_back("SendAssociationFeedback");
+    }
+    void RequestClauseData(const QB::UniString&, const QB::UniString&,
+                           const QB::Array<QB::UniString>&) override {
+        calls.emplace_back("RequestClauseData");
+    }
+
+    std::vector<std::string> calls;
+    std::function<void()> onAssociate;
+};
+
+// Records the events of one connection as lines, in the order they arrive.
+class RecordingObserver final : public Model::ConnectionWithSpecificationObserver {
+public:
+    using ConnPtr = std::shared_ptr<Model::ConnectionWithSpecification>;
+
+    void ConnEvent_Disconnected(const ConnPtr&) override { Record("Disconnected"); }
+    void ConnEvent_VirtualTypesChanged(const ConnPtr&) override { Record("VirtualTypesChanged"); }
+    void ConnEvent_IssuesChanged(const ConnPtr&) override { Record("IssuesChanged"); }
+    void ConnEvent_UnassociatedElementTypeChanged(const ConnPtr&,
+                                                  const QB::HashSet<Model::ElementType>& types) override {
+        Record(fmt::format("UnassociatedElementTypeChanged({})", types.GetSize()));
+    }
+    void ConnEvent_PropertyManagerNotReserved(const ConnPtr&) override {
+        Record("PropertyManagerNotReserved");
+    }
+    void ConnEvent_ClassificationManagerNotReserved(const ConnPtr&) override {
+        Record("ClassificationManagerNotReserved");
+    }
+    void ConnEvent_OperationFailed(const ConnPtr&,
+                                   const std::shared_ptr<Model::Issue::Base>& issue) override {
+        failedIssues.push_back(issue);
+        Record("OperationFailed");
+    }
+    void ConnEvent_TitlesChanged(const ConnPtr&) override { Record("TitlesChanged"); }
+
+    std::vector<std::string> events;
+    std::vector<std::shared_ptr<Model::Issue::Base>> failedIssues;
+    std::function<void(const std::string&)> onEvent;
+
+private:
+    void Record(const std::string& event) {
+        events.push_back(event);
+        if (onEvent) {
+            onEvent(event);
+        }
+    }
+};
+
+class ConnectionFixture : public ::testing::Test {
+protected:
+    static constexpr const char* SpecId = "spec-1";
+    static constexpr const char* ModulDataName = "ConnectionWithSpecification:spec-1";
+
+    ConnectionFixture() {
+        Implementation::HostFunctions::Set(host.FunctionTable());
+        Implementation::HostFunctions::SetToken(host.Token());
+        host.SetAddonResModule(Util::Resource::RegisterOwnResourceModule());
+
+        VantrelSim::Project project;
+        VantrelSim::ProjectBuilder build(project);
+        build.AddStory("Ground");
+        layer = build.AddLayer("Walls");
+        systemGuid = build.AddSystem("Specs", "1");
+        itemF10 = build.AddItem(systemGuid, "F10", "Walls");
+        itemG20 = build.AddItem(systemGuid, "G20", "Floors");
+        wall1 = build.AddElement(WallSpec());
+        wall2 = build.AddElement(WallSpec());
+        host.NewProject(std::move(project));
+        planData->GenerateNewId();
+    }
+
+    ~ConnectionFixture() override {
+        if (connection != nullptr) {
+            connection->Detach(observer);
+        }
+        connection.reset();
+        Implementation::HostFunctions::Clear();
+    }
+
+    VantrelSim::Project& Project() { return host.GetProject(); }
+
+    VantrelSim::ElementSpec WallSpec() const {
+        VantrelSim::ElementSpec spec;
+        spec.type = API_WallID;
+        spec.layer = layer;
+        return spec;
+    }
+
+    // Runs `body` as one undoable command and throws what it threw, with its type.
+    void Undoable(const std::function<void()>& body, const QB::UniString& name = "Test step") {
+        Model::TypedErrorExceptor exceptor;
+        vantrel->CallUndoableCommand(name, [&] { exceptor.Capture(body); });
+        exceptor.Rethrow();
+    }
+
+    // Connects the project with "spec-1" over "Specs" and observes the connection.
+    Model::ConnectionWithSpecification& Connect() {
+        Undoable([&] {
+            connection = std::make_shared<Model::ConnectionWithSpecification>(
+                vantrel, tesselPtr, planData, systemGuid, SpecId, "Spec", "proj-1", "Project");
+        });
+        connection->Attach(observer);
+        return *connection;
+    }
+
+    void AttachPage() { tesselPtr->Set(page); }
+
+    std::shared_ptr<Model::ConnectionWithSpecification> EmptyConnection() const {
+        return std::make_shared<Model::ConnectionWithSpecification>(vantrel, tesselPtr, planData);
+    }
+
+    static Api::Properties Clause(const QB::UniString& clauseId, const QB::UniString& code,
+                                  const QB::UniString& title = "Brick walls") {
+        return Api::Properties{{Api::Properties::Name::ClauseId, clauseId},
+                               {Api::Properties::Name::Code, code},
+                               {Api::Properties::Name::Title, title},
+                               {Api::Properties::Name::Prefix, "A"},
+                               {Api::Properties::Name::Suffix, "B"}};
+    }
+
+    const API_ModulData& StoredRecord() { return Project().modulData.Get(ModulDataName); }
+
+    // The stored record read back into a fresh connection.
+    std::shared_ptr<Model::ConnectionWithSpecification> ReadBack(const API_ModulData& record) {
+        auto copy = EmptyConnection();
+        EXPECT_EQ(Api::ModulDataWrapper::ReadObject(record, *copy), QB::NoError);
+        return copy;
+    }
+
+    static std::vector<std::byte> Bytes(const Model::ConnectionWithSpecification& conn,
+                                        QB::Protocol protocol = QB::PlatformProtocol) {
+        QB::MemoryOChannel oc(protocol);
+        EXPECT_EQ(conn.Write(oc), QB::NoError);
+        return oc.GetData();
+    }
+
+    // Replaces the stored record (as another user's store would).
+    void SetStoredRecord(const API_ModulData& record) { Project().modulData.Put(ModulDataName, record); }
+
+    QB::Guid ItemOf(const QB::Guid& element) {
+        const VantrelSim::Element* elem = Project().FindElement(element);
+        const auto found = elem->classification.find(systemGuid);
+        return found == elem->classification.end() ? QB::Guid() : found->second;
+    }
+
+    TestSupport::LogCapture log;
+    VantrelSim::Host host;
+    std::shared_ptr<Api::Vantrel> vantrel = std::make_shared<Implementation::Vantrel>();
+    std::shared_ptr<Model::TesselPtr> tesselPtr = std::make_shared<Model::TesselPtr>();
+    std::shared_ptr<Model::PlanData> planData = std::make_shared<Model::PlanData>(vantrel);
+    std::shared_ptr<RecordingTessel> page = std::make_shared<RecordingTessel>();
+    RecordingObserver observer;
+    std::shared_ptr<Model::ConnectionWithSpecification> connection;
+
+    QB::Int32 layer = 0;
+    QB::Guid systemGuid;
+    QB::Guid itemF10;
+    QB::Guid itemG20;
+    QB::Guid wall1;
+    QB::Guid wall2;
+};
+
+} // namespace TesselConnect::Test

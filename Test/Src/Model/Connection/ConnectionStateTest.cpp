@@ -1,0 +1,170 @@
+// Connecting, reconnecting, disconnecting, and how failures of an operation reach the observers and
+// the issues.
+
+#include "ConnectionFixture.hpp"
+
+#include "Model/Error/Errors.hpp"
+#include "Model/Issue/MissingClassificationItem.hpp"
+#include "Model/Issue/UnknownError.hpp"
+#include "Vantrel/Api/Error/Error.hpp"
+
+using namespace TesselConnect;
+using TesselConnect::Test::ConnectionFixture;
+
+namespace {
+
+class ConnectionState : public ConnectionFixture {};
+
+TEST_F(ConnectionState, ConnectingCreatesTheGroupTellsThePageAndStores) {
+    AttachPage();
+    Connect();
+
+    EXPECT_TRUE(connection->GetPropertyGroup().IsExists());
+    const auto& definitions = connection->GetPropertyGroup().GetDefinitionGuids();
+    EXPECT_EQ(definitions.GetKeys(),
+              (QB::Array<QB::UniString>{"ArdoTesselClauseId", "ArdoTesselCode", "ArdoTesselTitle",
+                                        "ArdoTesselPrefix", "ArdoTesselSuffix"}));
+    EXPECT_EQ(page->calls, (std::vector<std::string>{
+                               fmt::format("AssociateSpec(spec-1, {}, Untitled)", planData->GetId())}));
+    EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
+    EXPECT_EQ(host.UndoStepNames(), (std::vector<QB::UniString>{"Test step"}));
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "ConnectionWithSpecification: connect"));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Specification was connected: { "));
+}
+
+TEST_F(ConnectionState, ConnectingWithADeletedSystemFailsBeforeCreatingAnything) {
+    Project().DeleteSystem(systemGuid);
+    EXPECT_THROW(Connect(), Model::Error::MissingClassificationSystem);
+    EXPECT_TRUE(Project().Groups().IsEmpty());
+    EXPECT_TRUE(Project().modulData.IsEmpty());
+}
+
+TEST_F(ConnectionState, MarkedAsDisconnectedUntilReconnectedWithAPage) {
+    Connect();
+    Undoable([&] { connection->MarkAsDisconnected(); });
+    EXPECT_TRUE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
+
+    // Without a page nothing happens: the page must be told before the mark goes.
+    Undoable([&] { connection->ReconnectWithTesselSpecification(); });
+    EXPECT_TRUE(connection->IsMarkedAsDisconnected());
+
+    AttachPage();
+    Undoable([&] { connection->ReconnectWithTesselSpecification(); });
+    EXPECT_FALSE(connection->IsMarkedAsDisconnected());
+    EXPECT_FALSE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
+    EXPECT_EQ(page->calls.size(), 1U);
+}
+
+TEST_F(ConnectionState, StoringOutsideACommandAddsNoUndoStep) {
+    Connect();
+    connection->MarkAsDisconnected();
+    EXPECT_TRUE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
+    EXPECT_EQ(host.UndoStepNames(), (std::vector<QB::UniString>{"Test step"}));
+}
+
+TEST_F(ConnectionState, DisconnectRemovesGroupAndRecordAndTellsPageAndObservers) {
+    AttachPage();
+    Connect();
+    page->calls.clear();
+    const QB::Guid groupGuid = connection->GetPropertyGroup().GetGuid();
+
+    EXPECT_TRUE(connection->Disconnect(true));
+
+    EXPECT_TRUE(connection->IsMarkedAsDeleted());
+    EXPECT_EQ(Project().FindGroup(groupGuid), nullptr);
+    EXPECT_FALSE(Project().modulData.ContainsKey(ModulDataName));
+    EXPECT_EQ(page->calls, (std::vector<std::string>{
+                               fmt::format("RemoveSpecAssociation(spec-1, {})", planData->GetId())}));
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"Disconnected"}));
+    EXPECT_EQ(host.UndoStepNames().back(), "Disconnect VANTREL project from Ardo Tessel specification");
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Specification was disconnected: { "));
+}
+
+TEST_F(ConnectionState, DisconnectWhenAnotherUserAlreadyRemovedEverything) {
+    Connect();
+    Undoable([&] { Project().DeleteGroup(connection->GetPropertyGroup().GetGuid()); });
+    Project().modulData.Delete(ModulDataName);
+
+    EXPECT_TRUE(connection->Disconnect(false));
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"Disconnected"}));
+    EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
+}
+
+TEST_F(ConnectionState, DisconnectRefusedByTheHostKeepsTheConnection) {
+    Connect();
+    host.Faults().Always(VantrelSim::HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_NOACCESSRIGHT);
+
+    EXPECT_FALSE(connection->Disconnect(true));
+    EXPECT_FALSE(connection->IsMarkedAsDeleted());
+    EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"PropertyManagerNotReserved"}));
+}
+
+// ---- HandleExceptions ---------------------------------------------------------------------------
+
+TEST_F(ConnectionState, ReservationErrorsBecomeObserverEventsOnly) {
+    Connect();
+    EXPECT_FALSE(connection->HandleExceptions([] { throw Api::ErrorPropertyManagerNoAccessRight(); }));
+    EXPECT_FALSE(connection->HandleExceptions([] { throw Api::ErrorClassificationManagerNoAccessRight(); }));
+
+    EXPECT_EQ(observer.events,
+              (std::vector<std::string>{"PropertyManagerNotReserved", "ClassificationManagerNotReserved"}));
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::info, "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"));
+    EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
+}
+
+TEST_F(ConnectionState, ModelErrorWithAnIssueAddsItStoresAndReportsIt) {
+    Connect();
+    EXPECT_FALSE(connection->HandleExceptions([this] {
+        throw Model::Error::MissingClassificationItem(
+            std::make_unique<Model::Issue::MissingClassificationItem>(Clause("c-1", "X99")));
+    }));
+
+    const auto& issues = connection->GetIssueCollection().GetIssues();
+    ASSERT_EQ(issues.GetSize(), 1U);
+    EXPECT_NE(dynamic_cast<const Model::Issue::MissingClassificationItem*>(issues[0].get()), nullptr);
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "OperationFailed"}));
+    ASSERT_EQ(observer.failedIssues.size(), 1U);
+    EXPECT_EQ(observer.failedIssues[0], issues[0]);
+    EXPECT_EQ(ReadBack(StoredRecord())->GetIssueCollection().GetIssues().GetSize(), 1U);
+}
+
+TEST_F(ConnectionState, OtherFailuresBecomeUnknownErrorIssues) {
+    Connect();
+    EXPECT_FALSE(connection->HandleExceptions([] { throw std::runtime_error("boom"); }));
+    EXPECT_FALSE(connection->HandleExceptions([] { throw 42; }));
+
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "exception: boom"));
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "unknown exception!"));
+    const auto& issues = connection->GetIssueCollection().GetIssues();
+    ASSERT_EQ(issues.GetSize(), 2U);
+    const auto* first = dynamic_cast<const Model::Issue::UnknownError*>(issues[0].get());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetHint(), "boom");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "IssuesChanged"}));
+}
+
+TEST_F(ConnectionState, AFailingObserverNeitherStopsTheOthersNorTheOperation) {
+    Connect();
+    TesselConnect::Test::RecordingObserver second;
+    second.onEvent = [](const std::string&) { throw std::runtime_error("observer failed"); };
+    connection->Attach(second);
+
+    EXPECT_FALSE(connection->HandleExceptions([] { throw Api::ErrorPropertyManagerNoAccessRight(); }));
+
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"PropertyManagerNotReserved"}));
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "exception: observer failed"));
+    connection->Detach(second);
+}
+
+TEST_F(ConnectionState, ExecuteUndoableIsOneNamedStepAndReportsTheOutcome) {
+    Connect();
+    EXPECT_TRUE(connection->ExecuteUndoable("Step A", [this] { connection->Store(); }));
+    EXPECT_FALSE(
+        connection->ExecuteUndoable("Step B", [] { throw Api::ErrorPropertyManagerNoAccessRight(); }));
+    EXPECT_EQ(host.UndoStepNames(), (std::vector<QB::UniString>{"Test step", "Step A", "Step B"}));
+}
+
+} // namespace

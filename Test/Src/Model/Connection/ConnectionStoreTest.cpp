@@ -1,0 +1,236 @@
+// The connection's stored form in module data: write and read back, other platforms, newer
+// versions, re-reading after other users' changes, and merging another user's copy.
+
+#include "ConnectionFixture.hpp"
+
+#include "Model/Error/Errors.hpp"
+#include "Model/Issue/UnknownError.hpp"
+
+#include <QB/Time.hpp>
+
+using namespace TesselConnect;
+using TesselConnect::Test::ConnectionFixture;
+
+namespace {
+
+class ConnectionStore : public ConnectionFixture {};
+
+TEST_F(ConnectionStore, ConnectingStoresARecordThatReadsBackEqual) {
+    const QB::ScopedTimeOverride time(1700000000);
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+
+    const API_ModulData& record = StoredRecord();
+    EXPECT_EQ(record.dataVersion, 1);
+    EXPECT_EQ(record.platformSign, 22359);
+    EXPECT_EQ(record.dataHdl, Bytes(*connection));
+    EXPECT_EQ(connection->GetLastModificationTime(), 1700000000);
+
+    const auto copy = ReadBack(record);
+    EXPECT_EQ(Bytes(*copy), Bytes(*connection));
+    EXPECT_EQ(copy->TesselSpecificationTitle(), "Spec");
+    EXPECT_EQ(copy->TesselProjectId(), "proj-1");
+    ASSERT_TRUE(copy->HasVirtualType("c-1"));
+    EXPECT_EQ(copy->GetVirtualType("c-1")->GetOwner(), copy.get());
+    EXPECT_EQ(copy->GetPropertyGroup().GetDefinitionGuids().GetSize(), 5U);
+}
+
+TEST_F(ConnectionStore, RecordFromAnotherPlatformReadsBack) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+
+    API_ModulData record;
+    record.dataVersion = 1;
+    record.platformSign = 19789;
+    record.dataHdl = Bytes(*connection, QB::Protocol::BigEndian);
+    ASSERT_NE(record.dataHdl, Bytes(*connection));
+
+    EXPECT_EQ(Bytes(*ReadBack(record)), Bytes(*connection));
+}
+
+TEST_F(ConnectionStore, NewerMainVersionIsRefused) {
+    Connect();
+    API_ModulData record = StoredRecord();
+    record.dataHdl.at(16) = std::byte{2}; // the frame's main version, after the class guid
+
+    const auto copy = EmptyConnection();
+    EXPECT_THROW(Api::ModulDataWrapper::ReadObject(record, *copy), Model::Error::VersionIncompatibility);
+}
+
+TEST_F(ConnectionStore, ReadRaisesVirtualTypesThenIssuesChanged) {
+    Connect();
+    const auto copy = EmptyConnection();
+    TesselConnect::Test::RecordingObserver copyObserver;
+    copy->Attach(copyObserver);
+
+    EXPECT_EQ(Api::ModulDataWrapper::ReadObject(StoredRecord(), *copy), QB::NoError);
+    EXPECT_EQ(copyObserver.events, (std::vector<std::string>{"VirtualTypesChanged", "IssuesChanged"}));
+    copy->Detach(copyObserver);
+}
+
+TEST_F(ConnectionStore, ConnectionMarkedAsDeletedIsNeverStoredAgain) {
+    Connect();
+    connection->Disconnect(false);
+    log.Clear();
+
+    connection->Store();
+
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !this->_markedAsDeleted"));
+    EXPECT_FALSE(Project().modulData.ContainsKey(ModulDataName));
+}
+
+TEST_F(ConnectionStore, RefreshAfterAnotherUserDisconnectedMarksTheConnectionDeleted) {
+    Connect();
+    Project().modulData.Delete(ModulDataName);
+
+    connection->RefreshFromStored();
+
+    EXPECT_TRUE(connection->IsMarkedAsDeleted());
+    EXPECT_TRUE(log.Contains(spdlog::level::debug, "modul data: ConnectionWithSpecification:spec-1"));
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "Moduldata probably deleted on another SW client"));
+}
+
+TEST_F(ConnectionStore, RefreshTakesOverAnotherUsersChanges) {
+    Connect();
+    // Another user's copy: the same connection with a virtual type this one lacks.
+    const auto theirs = ReadBack(StoredRecord());
+    Undoable([&] { theirs->Associate("c-9", Clause("c-9", "G20"), {wall2}, false); });
+    const API_ModulData theirRecord = StoredRecord();
+    observer.events.clear();
+
+    connection->RefreshFromStored();
+
+    ASSERT_TRUE(connection->HasVirtualType("c-9"));
+    EXPECT_EQ(connection->GetVirtualType("c-9")->GetOwner(), connection.get());
+    EXPECT_EQ(Bytes(*connection), theirRecord.dataHdl);
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"VirtualTypesChanged", "IssuesChanged"}));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Loaded: ConnectionWithSpecification:spec-1: { "));
+}
+
+// A record that breaks off must not replace the complete state: the next store would write the
+// partial record over every user's virtual types and issues.
+TEST_F(ConnectionStore, TruncatedRecordKeepsTheStateAndTheNextStoreWritesItWhole) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    connection->AddIssue(std::make_shared<Model::Issue::UnknownError>("kept"));
+    const std::vector<std::byte> complete = Bytes(*connection);
+
+    API_ModulData truncated = StoredRecord();
+    truncated.dataHdl.resize(truncated.dataHdl.size() / 2);
+    SetStoredRecord(truncated);
+    observer.events.clear();
+
+    connection->RefreshFromStored();
+
+    EXPECT_FALSE(connection->IsMarkedAsDeleted());
+    EXPECT_TRUE(connection->HasVirtualType("c-1"));
+    EXPECT_EQ(connection->GetIssueCollection().GetIssues().GetSize(), 1U);
+    EXPECT_TRUE(observer.events.empty());
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::critical, "ConnectionWithSpecification read error: "));
+
+    Undoable([&] { connection->Store(); });
+    EXPECT_EQ(StoredRecord().dataHdl, complete);
+}
+
+TEST_F(ConnectionStore, RefreshNeverThrows) {
+    Connect();
+    host.Faults().Always(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_GENERAL);
+
+    EXPECT_NO_THROW(connection->RefreshFromStored());
+    EXPECT_FALSE(connection->IsMarkedAsDeleted());
+    EXPECT_TRUE(
+        log.ContainsPart(spdlog::level::critical, "ConnectionWithSpecification read error: APIERR_GENERAL"));
+}
+
+TEST_F(ConnectionStore, MergeAddsTheOthersVirtualTypeAndItBelongsToTheReceiver) {
+    Connect();
+    auto theirs = ReadBack(StoredRecord());
+    Undoable([&] { theirs->Associate("c-9", Clause("c-9", "G20"), {wall2}, false); });
+    observer.events.clear();
+
+    EXPECT_TRUE(connection->MergeIn(*theirs));
+    theirs.reset(); // the other copy does not outlive the merge
+
+    ASSERT_TRUE(connection->HasVirtualType("c-9"));
+    EXPECT_EQ(connection->GetVirtualType("c-9")->GetOwner(), connection.get());
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"VirtualTypesChanged"}));
+
+    // Working through the taken-over virtual type reaches the receiving connection.
+    connection->Associate("c-9", Clause("c-9", "G20"), {wall1}, false);
+    EXPECT_EQ(ItemOf(wall1), itemG20);
+    EXPECT_EQ(ReadBack(StoredRecord())->GetVirtualTypes().GetSize(), 1U);
+    EXPECT_TRUE(ReadBack(StoredRecord())->HasVirtualType("c-9"));
+}
+
+TEST_F(ConnectionStore, MergeOfAnotherSpecificationChangesNothing) {
+    Connect();
+    const auto other = EmptyConnection();
+    const std::vector<std::byte> before = Bytes(*connection);
+
+    EXPECT_FALSE(connection->MergeIn(*other));
+    EXPECT_EQ(Bytes(*connection), before);
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::critical,
+                     "failed assertion: this->_tesselSpecificationId == toMerge._tesselSpecificationId"));
+}
+
+TEST_F(ConnectionStore, MergeTakesTheDisconnectedMarkAndRevivesADeletedConnection) {
+    Connect();
+    const auto theirs = ReadBack(StoredRecord());
+    Undoable([&] { theirs->MarkAsDisconnected(); });
+    connection->Disconnect(false);
+
+    connection->MergeIn(*theirs);
+
+    EXPECT_FALSE(connection->IsMarkedAsDeleted());
+    EXPECT_TRUE(connection->IsMarkedAsDisconnected());
+}
+
+TEST(ConnectionNames, ModulDataNamesAndPlaceholders) {
+    using Model::ConnectionWithSpecification;
+    EXPECT_EQ(ConnectionWithSpecification::ModulDataName("abc"), "ConnectionWithSpecification:abc");
+    EXPECT_TRUE(ConnectionWithSpecification::IsModulDataNameOfThisType("ConnectionWithSpecification:abc"));
+    EXPECT_FALSE(ConnectionWithSpecification::IsModulDataNameOfThisType("PlanData"));
+    EXPECT_FALSE(ConnectionWithSpecification::IsModulDataNameOfThisType("connectionWithSpecification:abc"));
+    EXPECT_EQ(ConnectionWithSpecification::GetVirtualTypeIdForClauseId("c-1"), "c-1");
+
+    EXPECT_EQ(ConnectionWithSpecification::ResolveStringVariables(
+                  "{ArdoTesselSpecificationId}/{ArdoTesselProjectId}: {ArdoTesselSpecificationTitle} - "
+                  "{ArdoTesselProjectTitle} {Other}",
+                  "s", "Spec", "p", "Project"),
+              "s/p: Spec - Project {Other}");
+    // A title that reads like a placeholder is shown as typed.
+    EXPECT_EQ(ConnectionWithSpecification::ResolveStringVariables(
+                  "{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}", "s", "{ArdoTesselProjectId}",
+                  "p", "P"),
+              "{ArdoTesselProjectId} - P");
+}
+
+TEST_F(ConnectionStore, ResolveStringVariablesUsesOverridesOnlyWhenGiven) {
+    Connect();
+    const QB::UniString text = "{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}";
+    EXPECT_EQ(connection->ResolveStringVariables(text), "Spec - Project");
+    EXPECT_EQ(connection->ResolveStringVariables(text, "New spec"), "New spec - Project");
+    EXPECT_EQ(connection->ResolveStringVariables(text, "", "New project"), "Spec - New project");
+}
+
+TEST_F(ConnectionStore, TextDumpListsTheFieldsInOrder) {
+    const QB::ScopedTimeOverride time(42);
+    Connect();
+    const std::string dump = Model::ToString(*connection);
+    EXPECT_TRUE(dump.starts_with("{ \"_lastModificationTime\": 42, \"_markedAsDeleted\": 0, "
+                                 "\"_markedAsDisconnected\": 0, \"_tesselSpecificationTitle\": Spec, "
+                                 "\"_tesselProjectTitle\": Project, \"_classificationSystem\": { _guid: "))
+        << dump;
+    EXPECT_NE(
+        dump.find(
+            ", \"_tesselSpecificationId\": spec-1, \"_tesselProjectId\": proj-1, \"_propertyGroup\": { "),
+        std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find(", _virtualTypes: [], \"_issueCollection\": {issues: [], deleted: []"),
+              std::string::npos)
+        << dump;
+    EXPECT_TRUE(dump.ends_with(" }")) << dump;
+}
+
+} // namespace

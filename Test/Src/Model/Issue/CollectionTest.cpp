@@ -1,0 +1,240 @@
+#include "Src/Model/Issue/IssueBuilders.hpp"
+#include "Src/Model/Issue/IssueProject.hpp"
+#include "Support/LogCapture.hpp"
+
+#include "Model/Issue/Collection.hpp"
+#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Issue/ElementsAssociationIssueSet.hpp"
+#include "Model/Issue/MissingClassificationItem.hpp"
+#include "Model/Issue/UnknownError.hpp"
+
+#include <QB/Time.hpp>
+
+#include <gtest/gtest.h>
+
+namespace TesselConnect::Test {
+namespace {
+
+using Model::Issue::Collection;
+using Model::Issue::ElementsAssociation;
+using Model::Issue::IssuePtr;
+using Model::Issue::Issues;
+using Model::Issue::UpdateElementsProperties;
+
+TEST(IssueSet, TwoFailureReasonsGiveTwoIssuesOfOneElementEach) {
+    const QB::Array<QB::Guid> elements = NewGuids(3);
+    Model::Issue::ElementsAssociationIssueSet set("clause-1", Api::WindowId());
+    set.Record(ElementsAssociation::AssocIsHotlink, elements[0]);
+    set.Record(ElementsAssociation::AssocLockedElement, elements[1]);
+    set.Record(ElementsAssociation::AssocIsHotlink, elements[2]);
+
+    ASSERT_EQ(set.GetIssues().GetSize(), 2u);
+    const auto& hotlinked = dynamic_cast<const ElementsAssociation&>(*set.GetIssues()[0]);
+    const auto& locked = dynamic_cast<const ElementsAssociation&>(*set.GetIssues()[1]);
+    EXPECT_EQ(hotlinked.GetType(), ElementsAssociation::AssocIsHotlink);
+    EXPECT_EQ(hotlinked.GetErroredElements(), (QB::Array<QB::Guid>{elements[0], elements[2]}));
+    EXPECT_EQ(hotlinked.GetSeverity(), Model::Issue::Severity::Warning);
+    EXPECT_EQ(locked.GetErroredElements(), (QB::Array<QB::Guid>{elements[1]}));
+    EXPECT_EQ(hotlinked.GetTargetVirtualType(), "clause-1");
+}
+
+TEST(IssueSeverity, FollowsTheReason) {
+    using Model::Issue::Severity::Error;
+    using Model::Issue::Severity::Warning;
+    EXPECT_EQ(ElementsAssociation::SeverityOf(ElementsAssociation::AssocUnknown), Error);
+    EXPECT_EQ(ElementsAssociation::SeverityOf(ElementsAssociation::DisassocUnknown), Error);
+    for (QB::Int32 reason = 3; reason <= 12; ++reason) {
+        EXPECT_EQ(ElementsAssociation::SeverityOf(reason), Warning) << reason;
+    }
+    EXPECT_EQ(UpdateElementsProperties::SeverityOf(UpdateElementsProperties::Unknown), Error);
+    for (QB::Int32 reason = 2; reason <= 5; ++reason) {
+        EXPECT_EQ(UpdateElementsProperties::SeverityOf(reason), Warning) << reason;
+    }
+    EXPECT_EQ(Model::Issue::MissingClassificationItem(Api::Properties()).GetSeverity(), Error);
+    EXPECT_EQ(Model::Issue::CoudntUpdateProjectOrSpecTitle("a", "b").GetSeverity(), Warning);
+    EXPECT_EQ(Model::Issue::UnknownError("x").GetSeverity(), Error);
+}
+
+class CollectionAdd : public ::testing::Test {
+protected:
+    QB::ScopedTimeOverride _time{1000};
+    Collection _collection;
+    QB::Array<QB::Guid> _elements = NewGuids(4);
+};
+
+TEST_F(CollectionAdd, NewerIssueStripsOlderAndAnEmptiedOlderIssueDisappears) {
+    auto older = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement,
+                                                       {_elements[0], _elements[1]});
+    auto partlyOlder = MakeElementIssue<UpdateElementsProperties>(UpdateElementsProperties::LockedElement,
+                                                                  {_elements[2], _elements[3]});
+    _collection.Add(older);
+    _collection.Add(partlyOlder);
+    _time.Advance(5);
+
+    // Another reason and another kind: association issues strip every older elements issue.
+    auto newer = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocNoSyncworkRight,
+                                                       {_elements[0], _elements[1], _elements[2]});
+    EXPECT_TRUE(_collection.Add(newer));
+
+    EXPECT_EQ(_collection.GetIssues(), (Issues{partlyOlder, newer}));
+    EXPECT_EQ(partlyOlder->GetErroredElements(), (QB::Array<QB::Guid>{_elements[3]}));
+}
+
+TEST_F(CollectionAdd, PropertyUpdateIssuesStripOnlyPropertyUpdateIssues) {
+    auto association =
+        MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {_elements[0]});
+    auto update =
+        MakeElementIssue<UpdateElementsProperties>(UpdateElementsProperties::Unknown, {_elements[0]});
+    _collection.Add(association);
+    _collection.Add(update);
+    _time.Advance(1);
+    _collection.Add(
+        MakeElementIssue<UpdateElementsProperties>(UpdateElementsProperties::OnLockedLayer, {_elements[0]}));
+
+    ASSERT_EQ(_collection.GetIssues().GetSize(), 2u);
+    EXPECT_EQ(_collection.GetIssues()[0], association);
+    EXPECT_EQ(association->GetErroredElements().GetSize(), 1u);
+}
+
+TEST_F(CollectionAdd, OlderIssueAddedAfterAMergeIsStrippedByTheNewerOne) {
+    auto olderFromOtherUser = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement,
+                                                                    {_elements[0], _elements[1]});
+    auto olderCovered =
+        MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocOnLockedLayer, {_elements[2]});
+    _time.Advance(10);
+    auto newer = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocNoSyncworkRight,
+                                                       {_elements[1], _elements[2]});
+    _collection.Add(newer);
+
+    EXPECT_TRUE(_collection.Add(olderFromOtherUser));
+    EXPECT_FALSE(_collection.Add(olderCovered));
+
+    EXPECT_EQ(_collection.GetIssues(), (Issues{newer, olderFromOtherUser}));
+    EXPECT_EQ(olderFromOtherUser->GetErroredElements(), (QB::Array<QB::Guid>{_elements[0]}));
+    EXPECT_EQ(newer->GetErroredElements().GetSize(), 2u);
+}
+
+TEST_F(CollectionAdd, ProjectIssuesSupersedeTheirOlderTwins) {
+    Api::Properties f10;
+    f10.Put(Api::Properties::Name::Code, "F10");
+    Api::Properties g20;
+    g20.Put(Api::Properties::Name::Code, "G20");
+    auto firstF10 = std::make_shared<Model::Issue::MissingClassificationItem>(f10);
+    auto g20Issue = std::make_shared<Model::Issue::MissingClassificationItem>(g20);
+    auto oldTitles = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("Spec", "Project");
+    auto hintA = std::make_shared<Model::Issue::UnknownError>("a");
+    auto hintB = std::make_shared<Model::Issue::UnknownError>("b");
+    Issues all{firstF10, g20Issue, oldTitles, hintA, hintB};
+    EXPECT_TRUE(_collection.AddAll(all));
+    EXPECT_TRUE(all.IsEmpty());
+
+    auto secondF10 = std::make_shared<Model::Issue::MissingClassificationItem>(f10);
+    auto newTitles = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("Spec 2", "Project");
+    auto hintA2 = std::make_shared<Model::Issue::UnknownError>("a");
+    Issues newer{secondF10, newTitles, hintA2};
+    _collection.AddAll(newer);
+
+    EXPECT_EQ(_collection.GetIssues(), (Issues{g20Issue, hintB, secondF10, newTitles, hintA2}));
+    EXPECT_EQ(_collection.GetIssuesOfType<Model::Issue::CoudntUpdateProjectOrSpecTitle>(),
+              (Issues{newTitles}));
+}
+
+TEST_F(CollectionAdd, EmptyInputsChangeNothing) {
+    Issues none;
+    EXPECT_FALSE(_collection.AddAll(none));
+    EXPECT_FALSE(
+        _collection.Add(MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocUnknown, {})));
+    EXPECT_TRUE(_collection.GetIssues().IsEmpty());
+}
+
+TEST_F(CollectionAdd, RemovalIsRememberedAndPrunedToTheNewestAtTheLimit) {
+    for (QB::USize i = 0; i + 1 < Collection::DeletedEntriesLimit; ++i) {
+        auto issue =
+            std::make_shared<Model::Issue::UnknownError>(QB::ValueToUniString(static_cast<QB::UInt64>(i)));
+        _collection.Add(issue);
+        _collection.Remove(issue);
+        _time.Advance(1);
+    }
+    EXPECT_EQ(_collection.GetDeletedIssues().GetSize(), Collection::DeletedEntriesLimit - 1);
+    EXPECT_TRUE(_collection.GetIssues().IsEmpty());
+
+    auto last = std::make_shared<Model::Issue::UnknownError>("last");
+    _collection.Add(last);
+    _collection.Remove(last);
+
+    const auto& deleted = _collection.GetDeletedIssues();
+    ASSERT_EQ(deleted.GetSize(), Collection::KeptDeletedEntries);
+    EXPECT_TRUE(deleted.ContainsKey(last->GetGuid()));
+    QB::Int32 oldest = TIGetTime();
+    for (const auto& [guid, time] : deleted) {
+        oldest = std::min(oldest, time);
+    }
+    EXPECT_EQ(oldest, TIGetTime() - static_cast<QB::Int32>(Collection::KeptDeletedEntries) + 1);
+}
+
+TEST_F(CollectionAdd, RemovingAnEqualButDifferentObjectRemovesNothing) {
+    auto issue = std::make_shared<Model::Issue::UnknownError>("x");
+    _collection.Add(issue);
+    _collection.Remove(IssuePtr(issue->CloneIssue()));
+    EXPECT_EQ(_collection.GetIssues().GetSize(), 1u);
+    EXPECT_TRUE(_collection.GetDeletedIssues().IsEmpty());
+}
+
+class CollectionInProject : public IssueProject {};
+
+TEST_F(CollectionInProject, RemovedIssueDoesNotComeBackThroughAMerge) {
+    Collection mine(_connection.get());
+    Collection theirs(_connection.get());
+    auto issue = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {_walls[1]});
+    mine.Add(issue);
+    theirs.Add(IssuePtr(issue->CloneIssue()));
+    mine.Remove(issue);
+
+    EXPECT_FALSE(mine.MergeIn(theirs));
+    EXPECT_TRUE(mine.GetIssues().IsEmpty());
+
+    // And the other way round: the removal travels with the merge.
+    EXPECT_TRUE(theirs.MergeIn(mine));
+    EXPECT_TRUE(theirs.GetIssues().IsEmpty());
+    EXPECT_TRUE(theirs.GetDeletedIssues().ContainsKey(issue->GetGuid()));
+}
+
+TEST_F(CollectionInProject, MergeTakesNewIssuesOnceAndDropsDeletedElements) {
+    Collection mine(_connection.get());
+    Collection theirs(_connection.get());
+    auto shared = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {_walls[1]});
+    mine.Add(shared);
+    theirs.Add(IssuePtr(shared->CloneIssue()));
+    auto onlyTheirs = MakeElementIssue<UpdateElementsProperties>(UpdateElementsProperties::LockedElement,
+                                                                 {_walls[2], _walls[3]});
+    theirs.Add(onlyTheirs);
+    _host.DeleteElement(_walls[3]);
+
+    EXPECT_TRUE(mine.MergeIn(theirs));
+
+    EXPECT_EQ(mine.GetIssues(), (Issues{shared, onlyTheirs}));
+    EXPECT_EQ(onlyTheirs->GetErroredElements(), (QB::Array<QB::Guid>{_walls[2]}));
+}
+
+TEST_F(CollectionInProject, RefreshForgetsSucceededElementsAndRemovesEmptiedIssues) {
+    Collection collection(_connection.get());
+    auto a = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement,
+                                                   {_walls[1], _walls[2]});
+    auto b = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocOnLockedLayer, {_walls[3]});
+    collection.Add(a);
+    collection.Add(b);
+
+    TestSupport::LogCapture log;
+    EXPECT_TRUE(collection.Refresh({_walls[2], _walls[3]}));
+    EXPECT_EQ(collection.GetIssues(), (Issues{a}));
+    EXPECT_EQ(a->GetErroredElements(), (QB::Array<QB::Guid>{_walls[1]}));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::trace,
+                     fmt::format("ElementsAssociationBase: element({}) was removed becaus it is deleted "
+                                 "or not relevant",
+                                 _walls[3])));
+    EXPECT_FALSE(collection.Refresh({}));
+}
+
+} // namespace
+} // namespace TesselConnect::Test

@@ -1,0 +1,35 @@
+#pragma once
+
+// Small helpers to make issues with chosen elements in tests.
+
+#include "Model/Issue/ElementsAssociation.hpp"
+#include "Model/Issue/UpdateElementsProperties.hpp"
+#include "Vantrel/Api/Structs/WindowId.hpp"
+
+#include <QB/Array.hpp>
+#include <QB/Guid.hpp>
+
+#include <memory>
+
+namespace TesselConnect::Test {
+
+template <typename Kind>
+std::shared_ptr<Kind> MakeElementIssue(typename Kind::Type reason, const QB::Array<QB::Guid>& elements,
+                                       const QB::UniString& virtualType = "clause-1",
+                                       const Api::WindowId& windowId = {}) {
+    auto issue = std::make_shared<Kind>(reason, virtualType, windowId);
+    for (const QB::Guid& element : elements) {
+        issue->AddErroredElement(element);
+    }
+    return issue;
+}
+
+inline QB::Array<QB::Guid> NewGuids(int count) {
+    QB::Array<QB::Guid> guids;
+    for (int i = 0; i < count; ++i) {
+        guids.Push(QB::Guid::Generate());
+    }
+    return guids;
+}
+
+} // namespace TesselConnect::Test

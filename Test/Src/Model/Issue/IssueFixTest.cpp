@@ -1,0 +1,53 @@
+#include "Src/Model/Issue/IssueBuilders.hpp"
+#include "Src/Model/Issue/IssueProject.hpp"
+#include "Support/LogCapture.hpp"
+
+#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace TesselConnect::Test {
+namespace {
+
+using Model::Issue::ElementsAssociation;
+using Model::Issue::Issues;
+
+class IssueFix : public IssueProject {};
+
+TEST_F(IssueFix, FixingReRunsTheAssociationForExactlyItsElementsAndTheIssueGoes) {
+    // Locked elements cannot be associated; once the user unlocks them the fix goes through.
+    _host.GetProject().FindElement(_walls[1])->locked = true;
+    _host.GetProject().FindElement(_walls[2])->locked = true;
+    _connection->Associate(ClauseId, ClauseProperties("Brick walls"), {_walls[1], _walls[2]}, false);
+    const Issues issues = _connection->GetIssueCollection().GetIssues();
+    ASSERT_EQ(issues.GetSize(), 1u);
+    auto& issue = dynamic_cast<ElementsAssociation&>(*issues[0]);
+    EXPECT_EQ(issue.GetType(), ElementsAssociation::AssocLockedElement);
+    EXPECT_TRUE(issue.IsFixable());
+
+    _host.GetProject().FindElement(_walls[1])->locked = false;
+    _host.GetProject().FindElement(_walls[2])->locked = false;
+    const std::size_t undoStepsBefore = _host.UndoStepNames().size();
+    const std::string printedBeforeFix = issue.ToString();
+    TestSupport::LogCapture log;
+    issue.Fix(*_connection);
+
+    EXPECT_TRUE(log.Contains(spdlog::level::info, printedBeforeFix));
+    EXPECT_TRUE(issue.IsEmpty());
+    EXPECT_TRUE(_connection->GetIssueCollection().GetIssues().IsEmpty());
+    EXPECT_EQ(_host.UndoStepNames().size(), undoStepsBefore + 1);
+    EXPECT_EQ(_connection->GetElementsOfVirtualType(ClauseId).GetSize(), 3u);
+}
+
+TEST_F(IssueFix, TitleIssueWithoutNewSpecTitleFixesWithTheCurrentOne) {
+    Model::Issue::CoudntUpdateProjectOrSpecTitle issue("", "New project");
+    issue.Fix(*_connection);
+    EXPECT_TRUE(issue.IsEmpty());
+    EXPECT_EQ(_connection->TesselSpecificationTitle(), "Spec title");
+    EXPECT_EQ(_connection->TesselProjectTitle(), "New project");
+}
+
+} // namespace
+} // namespace TesselConnect::Test

@@ -1,0 +1,347 @@
+#include "Model/PlanData.hpp"
+
+#include "Model/Error/Errors.hpp"
+#include "Support/LogCapture.hpp"
+#include "Vantrel/Api/Error/Error.hpp"
+#include "Vantrel/Implementation/HostFunctions.hpp"
+#include "Vantrel/Implementation/Vantrel.hpp"
+
+#include <VantrelSim/Host.hpp>
+
+#include <QB/Channel.hpp>
+
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+
+using namespace TesselConnect;
+using TesselConnect::Model::PlanData;
+using VantrelSim::HostFunction;
+
+namespace {
+
+constexpr QB::Int32 Me = 1;
+constexpr QB::Int32 OtherUser = 2;
+
+// The stored form written field by field: frame header (class guid, main and minor version,
+// body length) and the id (byte count and UTF-8).
+API_DataBlock StoredForm(const std::string& id, QB::UInt16 mainVersion = 1) {
+    QB::MemoryOChannel oc;
+    oc.Write(QB::Guid("{dee32ada-7169-4dfd-a6fe-1bfba4fc9f73}"));
+    oc.Write(mainVersion);
+    oc.Write(QB::UInt16{0});
+    oc.Write(static_cast<QB::UInt32>(4 + id.size()));
+    oc.Write(QB::UniString(id));
+    return oc.TakeData();
+}
+
+// The host's table with the add-on-object creation slot replaced, so a test can act as another
+// user in the moment between the add-on's look-up and its creation.
+VNAPI_AddOnObject_CreateUniqueObjectFunc* originalCreate = nullptr;
+std::function<void()> beforeCreate;
+
+VNAPI_ErrCode CreateAfterInterference(VNAPI_Token token, const QB::UniString* name, API_Guid* objectGuid) {
+    if (const std::function<void()> interference = std::exchange(beforeCreate, {})) {
+        interference();
+    }
+    return originalCreate(token, name, objectGuid);
+}
+
+class PlanDataTest : public ::testing::Test {
+protected:
+    PlanDataTest() { InstallTable(host.FunctionTable()); }
+    ~PlanDataTest() override {
+        Implementation::HostFunctions::Clear();
+        beforeCreate = {};
+    }
+
+    void InstallTable(const VNAPI_FunctionTable& table) {
+        Implementation::HostFunctions::Set(table);
+        Implementation::HostFunctions::SetToken(host.Token());
+    }
+
+    void OpenProject(bool shared, const QB::UniString& name = "Tower") {
+        VantrelSim::Project project;
+        project.name = name;
+        project.shared = shared;
+        host.OpenProject(std::move(project));
+        if (shared) {
+            host.SetCurrentUser(Me);
+        }
+    }
+
+    // As connecting a specification does: inside one host command, failures carried out.
+    bool SyncInCommand(PlanData& planData) {
+        bool result = false;
+        std::exception_ptr failure;
+        vantrel->CallUndoableCommand("Connect", [&] {
+            try {
+                result = planData.Sync();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+        return result;
+    }
+
+    // Puts a "PlanData" object into the project as another user would have left it.
+    QB::Guid PutPlanDataObject(API_DataBlock content, QB::Int32 holder = 0) {
+        const QB::Guid guid = QB::Guid::Generate();
+        host.GetProject().addonObjects.Put(guid, {guid, "PlanData", std::move(content)});
+        if (holder != 0) {
+            host.ReserveObject(guid, holder);
+        }
+        return guid;
+    }
+
+    const VantrelSim::AddonObject* FindPlanDataObject() const {
+        for (const auto& [guid, object] : host.GetProject().addonObjects) {
+            if (object.name == "PlanData") {
+                return &object;
+            }
+        }
+        return nullptr;
+    }
+
+    QB::Int32 HolderOf(const QB::Guid& object) const {
+        const auto& holders = host.GetProject().teamwork.objectHolders;
+        const auto found = holders.find(object);
+        return found == holders.end() ? 0 : found->second;
+    }
+
+    TestSupport::LogCapture log;
+    VantrelSim::Host host;
+    std::shared_ptr<Implementation::Vantrel> vantrel = std::make_shared<Implementation::Vantrel>();
+};
+
+const char* const AnotherUserLine =
+    "AnotherUserIsInitingThePlanId: If it coninuosly happening probably the other "
+    "client 'forget' to release it. User interaction is required.";
+
+} // namespace
+
+TEST_F(PlanDataTest, NewProjectWorksWithFreshTemporaryIdsAndStoresNothing) {
+    OpenProject(false);
+    PlanData planData(vantrel);
+    EXPECT_EQ(planData.ToString(), "PlanData{_id: }");
+
+    EXPECT_FALSE(planData.HasPlanData());
+    planData.GenerateNewId();
+    const QB::UniString firstId = planData.GetId();
+    planData.GenerateNewId();
+
+    const auto parsed = QB::Guid::Parse(planData.GetId());
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_FALSE(parsed->IsNull());
+    EXPECT_NE(planData.GetId(), firstId);
+    EXPECT_FALSE(planData.IsLoaded());
+    EXPECT_TRUE(planData.GetAddonObjectGuid().IsNull());
+    EXPECT_TRUE(host.GetProject().addonObjects.IsEmpty());
+}
+
+TEST_F(PlanDataTest, FirstConnectionCreatesTheObjectStoresTheTemporaryIdAndReadsBack) {
+    OpenProject(false);
+    PlanData planData(vantrel);
+    planData.GenerateNewId();
+    const QB::UniString id = planData.GetId();
+
+    EXPECT_FALSE(SyncInCommand(planData));
+
+    EXPECT_TRUE(planData.IsLoaded());
+    EXPECT_EQ(planData.GetId(), id);
+    const VantrelSim::AddonObject* stored = FindPlanDataObject();
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->guid, planData.GetAddonObjectGuid());
+    EXPECT_EQ(stored->data, StoredForm(id.ToUtf8()));
+    EXPECT_EQ(host.UndoStepNames(), std::vector<QB::UniString>{"Connect"});
+    const std::string guidText = stored->guid.ToString();
+    EXPECT_EQ(
+        log.Messages(spdlog::level::trace),
+        (std::vector<std::string>{
+            fmt::format("PlanData{{_id: {}}}", id),
+            "PlanData AddOnObject was created or get from SW: " + guidText, "Reserving PlanData: " + guidText,
+            fmt::format("PlanData is still empty, now we fill it: PlanData{{_id: {}}}", id)}));
+
+    PlanData reopened(vantrel);
+    EXPECT_TRUE(reopened.HasPlanData());
+    EXPECT_TRUE(reopened.IsLoaded());
+    EXPECT_EQ(reopened.GetId(), id);
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, fmt::format("PlanData loaded: PlanData{{_id: {}}}", id)));
+}
+
+TEST_F(PlanDataTest, EmptyExistingObjectIsFilledWithThisUsersIdAndReleased) {
+    OpenProject(true);
+    const QB::Guid object = PutPlanDataObject({});
+    PlanData planData(vantrel);
+    EXPECT_FALSE(planData.HasPlanData());
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::warn, "Probably couldn't save the planid: PlanData{_id: }, 0 bytes"));
+    planData.GenerateNewId();
+
+    EXPECT_FALSE(SyncInCommand(planData));
+
+    EXPECT_EQ(planData.GetAddonObjectGuid(), object);
+    EXPECT_EQ(FindPlanDataObject()->data, StoredForm(planData.GetId().ToUtf8()));
+    EXPECT_EQ(host.GetProject().addonObjects.GetSize(), 1u);
+    EXPECT_EQ(HolderOf(object), 0);
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::trace, "Found existing PlanData AddOnObject: " + object.ToString()));
+}
+
+TEST_F(PlanDataTest, AnotherUsersStoredIdIsAdoptedAndSyncAnswersTrue) {
+    OpenProject(true);
+    const QB::Guid object = PutPlanDataObject(StoredForm("THEIR-PLAN-ID"));
+    PlanData planData(vantrel);
+    planData.GenerateNewId();
+
+    EXPECT_TRUE(SyncInCommand(planData));
+
+    EXPECT_EQ(planData.GetId(), "THEIR-PLAN-ID");
+    EXPECT_TRUE(planData.IsLoaded());
+    EXPECT_EQ(FindPlanDataObject()->data, StoredForm("THEIR-PLAN-ID"));
+    EXPECT_EQ(HolderOf(object), 0);
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "Loaded PlanData: PlanData{_id: THEIR-PLAN-ID}"));
+}
+
+TEST_F(PlanDataTest, LosingTheCreationRaceAdoptsTheWinnersObjectAndId) {
+    OpenProject(true);
+    VNAPI_FunctionTable table = host.FunctionTable();
+    originalCreate = table.VNAPI_AddOnObject_CreateUniqueObject;
+    table.VNAPI_AddOnObject_CreateUniqueObject = &CreateAfterInterference;
+    InstallTable(table);
+    QB::Guid winners;
+    beforeCreate = [&] { winners = PutPlanDataObject(StoredForm("WINNER-ID")); };
+    PlanData planData(vantrel);
+    planData.GenerateNewId();
+
+    EXPECT_TRUE(SyncInCommand(planData));
+
+    EXPECT_EQ(planData.GetAddonObjectGuid(), winners);
+    EXPECT_EQ(planData.GetId(), "WINNER-ID");
+    EXPECT_EQ(host.GetProject().addonObjects.GetSize(), 1u);
+    EXPECT_EQ(log.Count(spdlog::level::trace, "Found existing PlanData AddOnObject: " + winners.ToString()),
+              1u);
+    EXPECT_TRUE(log.Contains(spdlog::level::trace,
+                             "Found existing PlanData AddOnObject: " + QB::NullGuid.ToString()));
+}
+
+TEST_F(PlanDataTest, ObjectReservedByAnotherUserStopsTheConnectionUntilReleased) {
+    OpenProject(true);
+    const QB::Guid object = PutPlanDataObject({}, OtherUser);
+    PlanData planData(vantrel);
+    planData.GenerateNewId();
+    const QB::UniString id = planData.GetId();
+
+    EXPECT_THROW(SyncInCommand(planData), Model::AnotherUserIsInitingThePlanId);
+
+    EXPECT_TRUE(log.Contains(spdlog::level::info, AnotherUserLine));
+    EXPECT_FALSE(planData.IsLoaded());
+    EXPECT_EQ(planData.GetId(), id);
+    EXPECT_TRUE(FindPlanDataObject()->data.empty());
+    EXPECT_EQ(HolderOf(object), OtherUser);
+
+    host.ReserveObject(object, 0);
+    EXPECT_FALSE(SyncInCommand(planData));
+    EXPECT_EQ(FindPlanDataObject()->data, StoredForm(id.ToUtf8()));
+}
+
+// Whether this user created the object in the same call or reserved an existing one, a failure
+// while storing must not leave the object held: every other user would be locked out for good.
+TEST_F(PlanDataTest, FailedStoreInSharedProjectReleasesTheObjectForEveryone) {
+    for (const bool objectExists : {false, true}) {
+        SCOPED_TRACE(objectExists ? "existing empty object" : "object created by this call");
+        OpenProject(true);
+        if (objectExists) {
+            PutPlanDataObject({});
+        }
+        host.Faults().NextCalls(HostFunction::VNAPI_AddOnObject_ModifyObject, APIERR_GENERAL, 1);
+        PlanData mine(vantrel);
+        mine.GenerateNewId();
+
+        EXPECT_THROW(SyncInCommand(mine), Api::Error<APIERR_GENERAL>);
+
+        EXPECT_FALSE(mine.IsLoaded());
+        ASSERT_NE(FindPlanDataObject(), nullptr);
+        const QB::Guid object = FindPlanDataObject()->guid;
+        EXPECT_EQ(HolderOf(object), 0);
+
+        host.SetCurrentUser(OtherUser);
+        PlanData theirs(vantrel);
+        theirs.GenerateNewId();
+        EXPECT_FALSE(SyncInCommand(theirs));
+        EXPECT_EQ(FindPlanDataObject()->data, StoredForm(theirs.GetId().ToUtf8()));
+        EXPECT_EQ(HolderOf(object), 0);
+    }
+}
+
+TEST_F(PlanDataTest, UnreadableOrNewerStoredContentIsNeitherLoadedNorOverwritten) {
+    struct Case {
+        API_DataBlock content;
+        std::string error;
+    };
+    API_DataBlock truncated = StoredForm("CUT-SHORT");
+    truncated.resize(truncated.size() - 3);
+    for (const Case& stored : {Case{StoredForm("FUTURE", 2), "Error::VersionIncompatibility"},
+                               Case{truncated, Api::GeneralError(QB::ErrorCorruptedData).what()}}) {
+        SCOPED_TRACE(stored.error);
+        OpenProject(true);
+        PutPlanDataObject(stored.content);
+        PlanData planData(vantrel);
+
+        EXPECT_FALSE(planData.HasPlanData());
+        EXPECT_TRUE(planData.GetId().IsEmpty());
+        EXPECT_EQ(log.Messages(spdlog::level::err), std::vector<std::string>{"exception: " + stored.error});
+        log.Clear();
+
+        planData.GenerateNewId();
+        const QB::UniString id = planData.GetId();
+        EXPECT_THROW(SyncInCommand(planData), std::exception);
+        EXPECT_EQ(planData.GetId(), id);
+        EXPECT_FALSE(planData.IsLoaded());
+        EXPECT_EQ(FindPlanDataObject()->data, stored.content);
+        EXPECT_EQ(HolderOf(FindPlanDataObject()->guid), 0);
+    }
+}
+
+TEST_F(PlanDataTest, StoredEmptyIdIsReportedAndNotTakenAsPlanData) {
+    OpenProject(false);
+    const API_DataBlock content = StoredForm("");
+    PutPlanDataObject(content);
+    PlanData planData(vantrel);
+
+    EXPECT_FALSE(planData.HasPlanData());
+
+    EXPECT_TRUE(log.Contains(
+        spdlog::level::critical,
+        fmt::format("failed assertion: !this->_id.IsEmpty(), handle({} bytes)", content.size())));
+}
+
+TEST_F(PlanDataTest, TitleFollowsTheProjectInformation) {
+    PlanData planData(vantrel);
+    EXPECT_EQ(planData.Title(), "");
+
+    OpenProject(false, "Tower");
+    EXPECT_EQ(planData.Title(), "Tower");
+
+    OpenProject(false, "");
+    EXPECT_EQ(planData.Title(), "Untitled");
+
+    host.GetProject().path = "/projects/annex";
+    EXPECT_EQ(planData.Title(), "/projects/annex");
+
+    host.Faults().NextCalls(HostFunction::VNAPI_Environment, APIERR_GENERAL, 1);
+    log.Clear();
+    EXPECT_EQ(planData.Title(), "");
+    EXPECT_EQ(log.Messages(spdlog::level::err),
+              std::vector<std::string>{"exception: " + std::string(Api::Error<APIERR_GENERAL>().what())});
+}
