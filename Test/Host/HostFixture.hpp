@@ -29,7 +29,7 @@ protected:
         walls = build.AddLayer("Walls");
         hidden = build.AddLayer("Hidden", true, false);
         locked = build.AddLayer("Locked", false, true);
-        system = build.AddSystem("Uniclass", "2015");
+        system = build.AddSystem("Keystone", "2015");
         itemSs = build.AddItem(system, "Ss", "Systems");
         itemSs20 = build.AddItem(system, "Ss_20", "Framing", itemSs);
         itemSs25 = build.AddItem(system, "Ss_25", "Walls", itemSs);

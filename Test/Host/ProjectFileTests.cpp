@@ -20,13 +20,13 @@ const char* const Sample = R"({
   "views": [{"type": "section", "title": "S-01 Section", "referenceId": "S-01"}],
   "currentView": "S-01 Section",
   "hotlinks": [{"name": "Module A"}],
-  "classificationSystems": [{"name": "Uniclass", "editionVersion": "2015",
+  "classificationSystems": [{"name": "Keystone", "editionVersion": "2015",
       "items": [{"id": "Ss", "children": [{"id": "Ss_20", "name": "Framing"}]}]}],
   "propertyGroups": [{"name": "Ardo", "definitions": [
-      {"name": "Clause", "default": "<Unassociated>", "availableFor": ["Uniclass/Ss_20"]},
+      {"name": "Clause", "default": "<Unassociated>", "availableFor": ["Keystone/Ss_20"]},
       {"name": "Count", "valueType": "integer", "collection": "list", "default": [1, 2]}]}],
   "elements": [
-      {"name": "W1", "type": "Wall", "layer": "Walls", "classification": ["Uniclass/Ss_20"],
+      {"name": "W1", "type": "Wall", "layer": "Walls", "classification": ["Keystone/Ss_20"],
        "properties": {"Ardo/Clause": "C-1"}, "reservedBy": 1},
       {"name": "CW", "type": "API_CurtainWallID", "story": "First Floor", "layer": 1},
       {"name": "P1", "type": "Curtain Wall Panel", "owner": "CW", "hotlink": "Module A"},
@@ -139,8 +139,8 @@ TEST(ProjectFile, BrokenFilesAreRefusedNamingThePlaceOfTheFault) {
                       "elements": [{"type": "Wall", "owner": "Nobody"}]})",
                   "broken.json: /elements/0/owner: no element \"Nobody\" (write an element's name or guid)");
     ExpectRefused(R"({"stories": [{"name": "G"}], "layers": [{"name": "L"}],
-                      "elements": [{"type": "Wall", "classification": ["Uniclass/Ss_99"]}]})",
-                  "broken.json: /elements/0/classification/0: no classification item \"Uniclass/Ss_99\" "
+                      "elements": [{"type": "Wall", "classification": ["Keystone/Ss_99"]}]})",
+                  "broken.json: /elements/0/classification/0: no classification item \"Keystone/Ss_99\" "
                   "(write \"System/ItemId\" or the item's guid)");
     ExpectRefused(R"({"modulData": [{"name": "M", "data": "not base64!"}]})",
                   "broken.json: /modulData/0/data: is not base64 text");

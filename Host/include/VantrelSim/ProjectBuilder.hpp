@@ -10,7 +10,7 @@
 //     build.AddStory("Ground Floor");
 //     const auto walls = build.AddLayer("Walls");
 //     const auto wall = build.AddElement({.type = API_WallID, .layer = walls});
-//     const auto system = build.AddSystem("Uniclass", "2015");
+//     const auto system = build.AddSystem("Keystone", "2015");
 //     build.Classify(wall, build.AddItem(system, "Ss_20"));
 
 #include <VantrelSim/Project.hpp>

@@ -11,10 +11,10 @@
 //     "format": "vantrel-sim-project", "version": 1, "name": "House",
 //     "stories": [{"name": "Ground Floor"}, {"name": "First Floor", "height": 2.8}],
 //     "layers": [{"name": "Walls"}, {"name": "Hidden", "hidden": true}],
-//     "classificationSystems": [{"name": "Uniclass", "editionVersion": "2015",
+//     "classificationSystems": [{"name": "Keystone", "editionVersion": "2015",
 //         "items": [{"id": "Ss", "children": [{"id": "Ss_20", "name": "Framing"}]}]}],
 //     "elements": [{"name": "W1", "type": "Wall", "story": "Ground Floor", "layer": "Walls",
-//                   "classification": ["Uniclass/Ss_20"]}]
+//                   "classification": ["Keystone/Ss_20"]}]
 //   }
 //
 // Reading refuses a malformed file with ProjectFileError, whose message names the source and

@@ -42,7 +42,7 @@ protected:
 
         VantrelSim::ClassificationSystem system;
         system.guid = QB::Guid::Generate();
-        system.name = "Uniclass";
+        system.name = "Keystone";
         _systemGuid = system.guid;
         project.AddSystem(system);
         VantrelSim::ClassificationItem item;
