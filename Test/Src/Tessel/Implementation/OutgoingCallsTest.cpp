@@ -1,0 +1,134 @@
+// The expressions the add-on runs in the page: their exact text for plain values, and for hostile
+// values that they compile and hand the page exactly the original text.
+
+#include "BridgeFixture.hpp"
+
+#include <PK/JSObject.hpp>
+
+namespace TesselConnect::Test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class OutgoingCalls : public BridgeFixture {
+protected:
+    OutgoingCalls() {
+        Open();
+        backend->RecordCallsOn("ardoTesselState");
+        log.Clear();
+    }
+
+    static Api::AssociableType Clause(const QB::UniString& title) {
+        return Api::AssociableType("c1", title, "", "Clause", {{"ArdoTesselCode", "A10"}}, nullptr);
+    }
+};
+
+TEST_F(OutgoingCalls, EveryOperationRunsOneGuardedExpression) {
+    const std::string prefix = "window.ardoTesselState && window.ardoTesselState.";
+    browser->SetAppState({"Kelvane Vantrel", "27.0.1", "1.0.0", {"association", "selection"}});
+    browser->SetDocumentState({});
+    browser->SetDocumentState({"plan-1", "Tower"});
+    browser->SetSelectionState({});
+    browser->SetSelectionState({Clause("Wall")});
+    browser->AssociateSpec("spec-1", "plan-1", R"(Tower "A")");
+    browser->RemoveSpecAssociation("spec-1", "plan-1");
+    browser->Associate(Clause("Wall"), "c1");
+    browser->RemoveAssociation("t1", "c1");
+    browser->SendAssociationFeedback(true, "done");
+    browser->SendAssociationFeedback(false, "failed");
+    browser->RequestClauseData("spec-1", "plan-1", {});
+    browser->RequestClauseData("spec-1", "plan-1", {"c1", "c2"});
+
+    const std::string type =
+        R"({"id":"c1","title":"Wall","subtitle":"","category":"Clause","properties":{"ArdoTesselCode":"A10"},"subGroup":null})";
+    const Strings expected{
+        R"(setAppState({"app":"Kelvane Vantrel","appVersion":"27.0.1","pluginVersion":"1.0.0","supportedFeatures":["association","selection"]}))",
+        "setDocumentState(null)",
+        R"(setDocumentState({"documentRef":"plan-1","documentName":"Tower"}))",
+        R"(setSelectionState({"type":null}))",
+        R"(setSelectionState({"type":)" + type + "})",
+        R"(associateSpec("spec-1","plan-1","Tower \"A\""))",
+        R"(removeSpecAssociation("spec-1","plan-1"))",
+        "associate(" + type + R"(,"c1"))",
+        R"(removeAssociation("t1","c1"))",
+        R"(sendAssociationFeedback(true,"done"))",
+        R"(sendAssociationFeedback(false,"failed"))",
+        R"(requestClauseData("spec-1","plan-1",null))",
+        R"(requestClauseData("spec-1","plan-1",["c1","c2"]))",
+    };
+    Strings executed;
+    Strings logged;
+    for (const auto& line : expected) {
+        executed.push_back(prefix + line);
+        logged.push_back("ExecuteJS: " + prefix + line);
+    }
+    Strings scripts;
+    for (const auto& script : backend->GetExecutedScripts()) {
+        scripts.push_back(script.ToUtf8());
+    }
+    EXPECT_EQ(Strings(scripts.end() - static_cast<std::ptrdiff_t>(expected.size()), scripts.end()), executed);
+    EXPECT_EQ(log.Messages(spdlog::level::debug), logged);
+    EXPECT_EQ(backend->GetRecordedCalls().size(), expected.size());
+}
+
+TEST_F(OutgoingCalls, HostileTextsArriveIntactAndRunNothing) {
+    backend->RunPageScript("var stolen = false; function stealSession() { stolen = true; }");
+    const QB::UniString texts[] = {
+        R"(x"); stealSession(); //)",
+        "ends in a backslash\\",
+        R"(backslash before quote \"); stealSession(); //)",
+        "line\nbreak and\r\nCRLF and \t tab and \x01 control",
+        "separators \u2028 and \u2029",
+        "</script><script>stealSession()</script>",
+        "Ünïcødé ✓ 日本語 😀",
+        "",
+    };
+    for (const auto& text : texts) {
+        browser->AssociateSpec(text, "plan-1", text);
+        browser->SendAssociationFeedback(false, text);
+        browser->RequestClauseData(text, text, {text, "c2"});
+        browser->SetSelectionState({Clause(text)});
+    }
+    EXPECT_TRUE(backend->GetRefusedScripts().IsEmpty());
+    EXPECT_EQ(TextOf(backend->RunPageScript("String(stolen)")), "false");
+
+    const auto& calls = backend->GetRecordedCalls();
+    ASSERT_EQ(calls.size(), 4 * std::size(texts));
+    for (std::size_t index = 0; index < std::size(texts); ++index) {
+        const std::string text = texts[index].ToUtf8();
+        const auto& associate = calls[4 * index].arguments;
+        EXPECT_EQ(TextOf(associate[0]), text);
+        EXPECT_EQ(TextOf(associate[2]), text);
+        EXPECT_EQ(TextOf(calls[4 * index + 1].arguments[1]), text);
+        const auto& request = calls[4 * index + 2].arguments;
+        const auto clauseIds = std::dynamic_pointer_cast<PK::JSArray>(request[2]);
+        ASSERT_NE(clauseIds, nullptr);
+        EXPECT_EQ(TextOf(request[1]), text);
+        EXPECT_EQ(TextOf(clauseIds->GetItemArray()[0]), text);
+        const auto selection = std::dynamic_pointer_cast<PK::JSObject>(calls[4 * index + 3].arguments[0]);
+        ASSERT_NE(selection, nullptr);
+        const auto type = std::dynamic_pointer_cast<PK::JSObject>(selection->FindItem("type"));
+        ASSERT_NE(type, nullptr);
+        EXPECT_EQ(TextOf(type->FindItem("title")), text);
+    }
+}
+
+TEST_F(OutgoingCalls, PageWithoutItsStateObjectIgnoresTheCall) {
+    backend->FinishLoad("https://app.tessel.example/other");
+    browser->RemoveSpecAssociation("spec-1", "plan-1");
+    EXPECT_TRUE(backend->GetRefusedScripts().IsEmpty());
+    for (const auto& message : backend->GetConsoleMessages()) {
+        EXPECT_NE(message.level, QB::UniString("error")) << message.text.ToUtf8();
+    }
+}
+
+TEST_F(OutgoingCalls, RefusedExpressionIsLoggedAndNotRetried) {
+    backend->refuseScripts = true;
+    browser->RemoveAssociation("t1", "c1");
+    EXPECT_EQ(log.Messages(spdlog::level::err), Strings{"failed assertion: this->ExecuteJS(expr)"});
+    backend->refuseScripts = false;
+    EXPECT_TRUE(backend->GetRecordedCalls().empty());
+}
+
+} // namespace
+} // namespace TesselConnect::Test
