@@ -62,7 +62,7 @@ ConnectionWithSpecification::ConnectionWithSpecification(const std::shared_ptr<A
                                                          const std::shared_ptr<TesselPtr>& tesselPtr,
                                                          const std::shared_ptr<PlanData>& planData)
     : _vnApi(vnApi), _tesselPtr(tesselPtr), _planData(planData), _classificationSystem(this),
-      _propertyGroup(this), _issueCollection(this) {
+      _propertyGroup(this), _issueCollection(this), _unassociatedElementsCache(*this) {
     ATC_ASSERT(_vnApi != nullptr && _tesselPtr != nullptr && _planData != nullptr,
                "vnApi != nullptr && tesselPtr != nullptr && planData != nullptr");
 }

@@ -6,8 +6,9 @@
 //
 // Ownership: created and loaded only by the connection factory and held by shared pointers (the
 // factory keeps weak ones); every observer event needs that shared ownership. The connection shares
-// the manager's host interface, page holder and plan data, and owns its virtual types, which keep a
-// plain back pointer to it (hence neither copyable nor movable).
+// the manager's host interface, page holder and plan data, and owns its virtual types and its
+// unassociated-elements cache, which keep a plain back pointer to it (hence neither copyable nor
+// movable). The cache follows associations, disassociations and reloads; it is never stored.
 //
 // Threads: the host's main thread only; no locks.
 //
@@ -23,6 +24,7 @@
 #include "Model/ElementType.hpp"
 #include "Model/Issue/Collection.hpp"
 #include "Model/PropertyGroup.hpp"
+#include "Model/UnassociatedElementsCache.hpp"
 #include "Tessel/Api/Properties.hpp"
 
 #include <VNAPI/VNAPI.h>
@@ -112,6 +114,10 @@ public:
     PropertyGroup& GetPropertyGroup() noexcept { return _propertyGroup; }
     const PropertyGroup& GetPropertyGroup() const noexcept { return _propertyGroup; }
     const Issue::Collection& GetIssueCollection() const noexcept { return _issueCollection; }
+    UnassociatedElementsCache& GetUnassociatedElementsCache() noexcept { return _unassociatedElementsCache; }
+    const UnassociatedElementsCache& GetUnassociatedElementsCache() const noexcept {
+        return _unassociatedElementsCache;
+    }
 
     Api::Vantrel& GetVantrel() const noexcept { return *_vnApi; }
     const std::shared_ptr<Api::Vantrel>& GetVantrelShared() const noexcept { return _vnApi; }
@@ -264,6 +270,8 @@ private:
     QB::UniString _tesselProjectId;
     QB::UniString _tesselProjectTitle;
     VirtualTypeTable _virtualTypes;
+    // Rebuilt from the project, never stored.
+    UnassociatedElementsCache _unassociatedElementsCache;
     // Commands of this connection now running (see RunInCommand); not stored.
     int _commandDepth = 0;
 };

@@ -322,12 +322,18 @@ QB::Array<ConnectionWithSpecification::IssueWithText> ConnectionWithSpecificatio
 
 // ---- Seams of the unassociated-elements cache --------------------------------------------------
 
-// A connection keeps no unassociated-elements cache of its own yet; these are the places where it
-// is told which elements left or joined the unassociated ones, and when to rebuild.
-void ConnectionWithSpecification::ElementsWereAssociated(const QB::Array<QB::Guid>&) {}
+// The unassociated-elements cache follows the elements that left or joined the unassociated ones,
+// and rebuilds after a reload, whose virtual types may differ from what it was built with.
+void ConnectionWithSpecification::ElementsWereAssociated(const QB::Array<QB::Guid>& elemGuids) {
+    _unassociatedElementsCache.RemoveElements(elemGuids);
+}
 
-void ConnectionWithSpecification::ElementsWereDisassociated(const QB::Array<QB::Guid>&) {}
+void ConnectionWithSpecification::ElementsWereDisassociated(const QB::Array<QB::Guid>& elemGuids) {
+    _unassociatedElementsCache.AddElements(elemGuids);
+}
 
-void ConnectionWithSpecification::ReloadedFromStored() {}
+void ConnectionWithSpecification::ReloadedFromStored() {
+    _unassociatedElementsCache.Reset(true);
+}
 
 } // namespace TesselConnect::Model

@@ -1,5 +1,8 @@
 #include "Model/Error/TypedErrorExceptor.hpp"
 
+#include "Vantrel/Api/Error/ThrowError.hpp"
+#include "Vantrel/Api/Vantrel.hpp"
+
 #include <stdexcept>
 
 namespace TesselConnect::Model {
@@ -26,6 +29,20 @@ void TypedErrorExceptor::Rethrow() const {
     }
     if (_unknown) {
         throw std::runtime_error("TypedErrorExceptor: unknown");
+    }
+}
+
+void RunInHostCommand(Api::Vantrel& vnApi, const QB::UniString& commandName,
+                      const std::function<void()>& change) {
+    TypedErrorExceptor exceptor;
+    bool ran = false;
+    vnApi.CallCommand(commandName, [&exceptor, &ran, &change] {
+        ran = true;
+        exceptor.Capture(change);
+    });
+    exceptor.Rethrow();
+    if (!ran) {
+        ATC_THROW_API_ERROR(APIERR_REFUSEDCMD);
     }
 }
 

@@ -13,8 +13,14 @@
 // or std::runtime_error("TypedErrorExceptor: unknown") for something that was not a
 // std::exception, and returns normally when nothing was captured.
 
+#include <QB/UniString.hpp>
+
 #include <exception>
 #include <functional>
+
+namespace TesselConnect::Api {
+class Vantrel;
+}
 
 namespace TesselConnect::Model {
 
@@ -31,5 +37,11 @@ private:
     std::exception_ptr _captured;
     bool _unknown = false;
 };
+
+// Runs `change` inside a host command that adds no undo step (the project takes changes only inside
+// a command) and throws what it threw, with its type; a command the host refused to run throws
+// APIERR_REFUSEDCMD.
+void RunInHostCommand(Api::Vantrel& vnApi, const QB::UniString& commandName,
+                      const std::function<void()>& change);
 
 } // namespace TesselConnect::Model

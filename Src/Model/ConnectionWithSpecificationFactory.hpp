@@ -1,0 +1,126 @@
+#pragma once
+
+// The one place where connections come into being: connecting the project with a specification,
+// loading connections from the project's module data (one record per specification) and merging
+// two users' records of a shared project.
+//
+// Every caller gets the same connection object for a specification while anybody holds it: the
+// factory caches weak references by module-data name, so a connection nobody holds any more is
+// read again at the next Load. Connections made here share the factory's host interface, page
+// holder and plan data.
+//
+// Host main thread only. Get, Load and GetAll throw what reading throws; a record whose bytes do
+// not read is erased first, while a record of a newer add-on version and a host failure leave the
+// record in place (another user's data are never destroyed for a reason of our own). Cmd_Connect
+// throws the conflict errors below, host errors, Api::ErrorPropertyManagerNoAccessRight and, for an
+// empty specification id, AddonRuntimeError; ModulDataMerge never throws.
+
+#include <VNAPI/VNAPI.h>
+
+#include <QB/Array.hpp>
+#include <QB/Guid.hpp>
+#include <QB/HashTable.hpp>
+#include <QB/Types.hpp>
+#include <QB/UniString.hpp>
+
+#include <exception>
+#include <memory>
+
+namespace TesselConnect::Api {
+class Vantrel;
+}
+
+namespace TesselConnect::Model {
+
+class ConnectionWithSpecification;
+class PlanData;
+class TesselPtr;
+
+// Another connection of the project already uses the chosen classification system.
+class ClassificationSystemAlreadyUsedError : public std::exception {
+public:
+    explicit ClassificationSystemAlreadyUsedError(std::shared_ptr<ConnectionWithSpecification> connection)
+        : _connection(std::move(connection)) {}
+    const char* what() const noexcept override { return "ClassificationSystemAlreadyUsedError"; }
+    const std::shared_ptr<ConnectionWithSpecification>& GetConnection() const noexcept { return _connection; }
+
+private:
+    std::shared_ptr<ConnectionWithSpecification> _connection;
+};
+
+// The project already has a connection for the specification.
+class ConnectionAlreadyExistsForSpecificationInPlanError : public std::exception {
+public:
+    explicit ConnectionAlreadyExistsForSpecificationInPlanError(
+        std::shared_ptr<ConnectionWithSpecification> connection)
+        : _connection(std::move(connection)) {}
+    const char* what() const noexcept override {
+        return "ConnectionAlreadyExistsForSpecificationInPlanError";
+    }
+    const std::shared_ptr<ConnectionWithSpecification>& GetConnection() const noexcept { return _connection; }
+
+private:
+    std::shared_ptr<ConnectionWithSpecification> _connection;
+};
+
+class ConnectionWithSpecificationFactory {
+public:
+    // The host's mode for merging two users' module data of a shared project; other modes keep the
+    // original record.
+    static constexpr QB::UInt32 MergeModeMerge = 11;
+
+    ConnectionWithSpecificationFactory(std::shared_ptr<Api::Vantrel> vnApi,
+                                       std::shared_ptr<TesselPtr> tesselPtr,
+                                       std::shared_ptr<PlanData> planData);
+    ~ConnectionWithSpecificationFactory();
+
+    ConnectionWithSpecificationFactory(const ConnectionWithSpecificationFactory&) = delete;
+    ConnectionWithSpecificationFactory& operator=(const ConnectionWithSpecificationFactory&) = delete;
+
+    // The connection of the specification, empty when the project has none (or it is marked as
+    // deleted).
+    std::shared_ptr<ConnectionWithSpecification> Get(const QB::UniString& tesselSpecificationId);
+    // The connection stored under the module-data name, empty when there is none.
+    std::shared_ptr<ConnectionWithSpecification> Load(const QB::UniString& modulDataName);
+    // Every connection of the project, in the host's order of module-data names.
+    QB::Array<std::shared_ptr<ConnectionWithSpecification>> GetAll();
+    QB::Array<std::shared_ptr<const ConnectionWithSpecification>> GetAllConst();
+
+    // Connects the project with the specification as one undoable host command and returns the
+    // new connection.
+    std::shared_ptr<ConnectionWithSpecification> Cmd_Connect(const QB::Guid& classificationSystemGuid,
+                                                             const QB::UniString& tesselSpecificationId,
+                                                             const QB::UniString& tesselSpecificationTitle,
+                                                             const QB::UniString& tesselProjectId,
+                                                             const QB::UniString& tesselProjectTitle);
+
+    // Forgets the cached connections (project new or open); the objects live on while held.
+    void Clear();
+    // Every live cached connection re-reads its stored data (after other users' changes).
+    void RefreshAll();
+
+    // Merges two users' records of a connection into `destInfo`; answers the host's error code.
+    VNAPI_ErrCode ModulDataMerge(QB::UInt32 mode, const QB::UniString& modulDataName,
+                                 const API_ModulData* originalInfo, const API_ModulData* toMergeInfo,
+                                 API_ModulData* destInfo);
+
+private:
+    std::shared_ptr<ConnectionWithSpecification> ReadFromModulData(const QB::UniString& modulDataName);
+    // Removes an unreadable record (one already gone is fine); a host failure is only logged.
+    void EraseModulData(const QB::UniString& modulDataName) noexcept;
+    // In a shared project the user must hold "ClassificationsAndProperties"; throws
+    // Api::ErrorPropertyManagerNoAccessRight otherwise.
+    void CheckClassificationsAndPropertiesReserved();
+    std::shared_ptr<ConnectionWithSpecification> NewEmptyConnection() const;
+    VNAPI_ErrCode MergeConnectionRecords(const QB::UniString& modulDataName,
+                                         const API_ModulData& originalInfo, const API_ModulData& toMergeInfo,
+                                         API_ModulData& destInfo);
+
+    std::shared_ptr<Api::Vantrel> _vnApi;
+    std::shared_ptr<TesselPtr> _tesselPtr;
+    std::shared_ptr<PlanData> _planData;
+    QB::HashTable<QB::UniString, std::weak_ptr<ConnectionWithSpecification>> _connections;
+    bool _loadedAll = false;
+};
+
+} // namespace TesselConnect::Model

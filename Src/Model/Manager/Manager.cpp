@@ -1,0 +1,313 @@
+#include "Model/Manager/Manager.hpp"
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/ConnectionWithSpecificationFactory.hpp"
+#include "Model/Error/TypedErrorExceptor.hpp"
+#include "Model/PlanData.hpp"
+#include "Model/TesselPtr.hpp"
+#include "Tessel/Api/Tessel.hpp"
+#include "Util/Log/CatchAndLog.hpp"
+#include "Util/Log/Log.hpp"
+#include "Vantrel/Api/Error/Error.hpp"
+#include "Vantrel/Api/Vantrel.hpp"
+
+#include <ostream>
+#include <sstream>
+#include <utility>
+
+namespace TesselConnect::Model {
+
+std::shared_ptr<Manager> Manager::Create(const AddonVersion& version, std::shared_ptr<Api::Vantrel> vnApi) {
+    // The constructor is private so that a manager always has shared ownership; make_shared
+    // cannot reach it.
+    std::shared_ptr<Manager> manager(new Manager(version, std::move(vnApi)));
+    manager->InitFromProject();
+    return manager;
+}
+
+Manager::Manager(const AddonVersion& version, std::shared_ptr<Api::Vantrel> vnApi)
+    : _addonVersion(version), _vnApi(std::move(vnApi)), _tesselPtr(std::make_shared<TesselPtr>()),
+      _callbacks(std::make_shared<TesselCallbacks>(this)), _planData(std::make_shared<PlanData>(_vnApi)),
+      _factory(std::make_unique<ConnectionWithSpecificationFactory>(_vnApi, _tesselPtr, _planData)) {
+    LOG_TRACE("Manager::construct");
+}
+
+void Manager::InitFromProject() {
+    try {
+        const bool hasPlanData = _planData->HasPlanData();
+        LOG_INFO("Has PlanData: {}", hasPlanData);
+        if (!hasPlanData) {
+            _planData->GenerateNewId();
+        }
+        _selectionCache.Update(*_vnApi);
+    } catch (const Api::Error<APIERR_NOPLAN>&) {
+        // No project open yet: the project events will fill in the plan identity.
+    }
+    LOG_CATCH_ALL
+
+    const auto connections = GetConnections();
+    if (!connections.IsEmpty()) {
+        ResetSelectedConnection(connections.GetFirst());
+    }
+}
+
+Manager::~Manager() {
+    try {
+        LOG_TRACE("Manager:destruct");
+        ResetTesselApi(nullptr);
+    }
+    LOG_CATCH_ALL
+    if (_selectedConnection != nullptr) {
+        DetachFromConnection(*_selectedConnection);
+    }
+}
+
+void Manager::ResetTesselApi(const std::shared_ptr<Api::Tessel>& tessel) {
+    LOG_TRACE("Manager:ResetTesselApi: {}", tessel != nullptr);
+    if (tessel == _tesselPtr->Get()) {
+        return;
+    }
+    if (tessel != nullptr) {
+        tessel->SetCallbackApi(_callbacks);
+    }
+    _tesselPtr->Set(tessel);
+}
+
+// ---- Connections ---------------------------------------------------------------------------------
+
+std::shared_ptr<ConnectionWithSpecification>
+Manager::GetConnection(const QB::UniString& tesselSpecificationId) {
+    try {
+        return _factory->Get(tesselSpecificationId);
+    }
+    LOG_CATCH_ALL
+    Notify([](ManagerObserver& observer) { observer.ManagerEvent_CorruptedData(); });
+    return nullptr;
+}
+
+QB::Array<std::shared_ptr<ConnectionWithSpecification>> Manager::GetConnections() {
+    try {
+        return _factory->GetAll();
+    }
+    LOG_CATCH_ALL
+    Notify([](ManagerObserver& observer) { observer.ManagerEvent_CorruptedData(); });
+    return {};
+}
+
+QB::Array<std::shared_ptr<const ConnectionWithSpecification>> Manager::GetConnectionsConst() {
+    try {
+        return _factory->GetAllConst();
+    }
+    LOG_CATCH_ALL
+    Notify([](ManagerObserver& observer) { observer.ManagerEvent_CorruptedData(); });
+    return {};
+}
+
+void Manager::AttachToConnection(ConnectionWithSpecification& conn) {
+    conn.Attach(static_cast<ConnectionWithSpecificationObserver&>(*this));
+}
+
+void Manager::DetachFromConnection(ConnectionWithSpecification& conn) {
+    conn.Detach(static_cast<ConnectionWithSpecificationObserver&>(*this));
+}
+
+void Manager::ResetSelectedConnection(const std::shared_ptr<ConnectionWithSpecification>& conn) {
+    if (conn == _selectedConnection) {
+        return;
+    }
+    if (_selectedConnection != nullptr) {
+        DetachFromConnection(*_selectedConnection);
+    }
+    _selectedConnection = conn;
+
+    if (_selectedConnection == nullptr) {
+        auto stored = _factory->GetAll();
+        if (!stored.IsEmpty()) {
+            _selectedConnection = stored.GetFirst();
+        }
+    }
+
+    const auto tessel = _tesselPtr->Get();
+    if (_selectedConnection != nullptr) {
+        if (tessel != nullptr) {
+            tessel->SetSelectionState(GetSelectionState());
+        }
+        AttachToConnection(*_selectedConnection);
+        _selectedSpecId = _selectedConnection->TesselSpecificationId();
+        LOG_INFO("ResetSelectedConnection: {}", *_selectedConnection);
+    } else {
+        if (tessel != nullptr) {
+            tessel->SetSelectionState(Api::SelectionState{});
+        }
+        _selectedSpecId = QB::UniString();
+        LOG_INFO("ResetSelectedConnection: none");
+    }
+
+    const auto selected = _selectedConnection;
+    Notify([&selected](ManagerObserver& observer) {
+        observer.ManagerEvent_SelectedConnectionChanged(selected);
+    });
+}
+
+void Manager::ConnectWithSpecification(const QB::Guid& classificationSystemGuid,
+                                       const QB::UniString& tesselSpecificationId,
+                                       const QB::UniString& tesselSpecificationTitle,
+                                       const QB::UniString& tesselProjectId,
+                                       const QB::UniString& tesselProjectTitle) {
+    if (!_planData->IsLoaded()) {
+        // Storing the plan id changes the project, which the host allows only inside a command.
+        bool adopted = false;
+        RunInHostCommand(*_vnApi, "PlanData", [this, &adopted] { adopted = _planData->Sync(); });
+        if (adopted) {
+            // Another user stored the plan id first: the page's document reference changed.
+            SendAllStates();
+        }
+    }
+
+    if (const auto existing = GetConnection(tesselSpecificationId); existing != nullptr) {
+        LOG_INFO("Connection({}) exists for specification but it shouldn't. This could happen if the user "
+                 "disassociate the project at the tessel side and re-associate",
+                 *existing);
+        DisconnectOnRequest(existing);
+    }
+
+    const auto conn = _factory->Cmd_Connect(classificationSystemGuid, tesselSpecificationId,
+                                            tesselSpecificationTitle, tesselProjectId, tesselProjectTitle);
+    ResetSelectedConnection(conn);
+    Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
+}
+
+void Manager::DisconnectOnRequest(const std::shared_ptr<ConnectionWithSpecification>& conn) {
+    AttachToConnection(*conn);
+    Notify([&conn](ManagerObserver& observer) { observer.ManagerEvent_ConnectionWillDisconnect(conn); });
+    conn->Disconnect(true);
+    // Only the selected connection stays observed; ConnEvent_Disconnected has moved the selection
+    // on by now.
+    if (conn != _selectedConnection) {
+        DetachFromConnection(*conn);
+    }
+}
+
+// ---- Merge ---------------------------------------------------------------------------------------
+
+VNAPI_ErrCode Manager::HandleModulDataMergeRequest(QB::UInt32 mode, const QB::UniString& modulDataName,
+                                                   const API_ModulData* originalInfo,
+                                                   const API_ModulData* toMergeInfo,
+                                                   API_ModulData* destInfo) {
+    try {
+        LOG_TRACE("Manager::ModulDataMergeRequested: mode({}), modulName({})", mode, modulDataName);
+        if (ConnectionWithSpecification::IsModulDataNameOfThisType(modulDataName)) {
+            return _factory->ModulDataMerge(mode, modulDataName, originalInfo, toMergeInfo, destInfo);
+        }
+        LOG_CRITICAL("Modul data merge handler is missing: {}", modulDataName);
+    } catch (const std::exception& e) {
+        LOG_CRITICAL("exception: {}; mode: {}; modulName: {}", e.what(), mode, modulDataName);
+    } catch (...) {
+        LOG_CRITICAL("unknown exception; mode: {}; modulName: {}", mode, modulDataName);
+    }
+    return APIERR_BADPARS;
+}
+
+// ---- Host events ---------------------------------------------------------------------------------
+
+void Manager::VNEvent_SelectionChanged(const API_Neig&) {
+    const auto tessel = _tesselPtr->Get();
+    if (tessel == nullptr) {
+        return;
+    }
+    if (_selectionCache.Update(*_vnApi)) {
+        tessel->SetSelectionState(GetSelectionState());
+        Notify(
+            [this](ManagerObserver& observer) { observer.ManagerEvent_SelectionChanged(_selectionCache); });
+    }
+}
+
+void Manager::ResetForNewProject() {
+    _factory->Clear();
+    _planData->GenerateNewId();
+    Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
+    ResetSelectedConnection(nullptr);
+    SendAllStates();
+}
+
+void Manager::VNEvent_Project_New() {
+    LOG_TRACE("VNEvent_Project_New");
+    ResetForNewProject();
+}
+
+void Manager::VNEvent_Project_NewAndReset() {
+    LOG_TRACE("VNEvent_Project_NewAndReset");
+    VNEvent_Project_New();
+}
+
+void Manager::VNEvent_Project_Open() {
+    LOG_TRACE("VNEvent_Project_Open");
+    _factory->Clear();
+    if (!_planData->HasPlanData()) {
+        _planData->GenerateNewId();
+    }
+    Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
+    const auto connections = GetConnections();
+    ResetSelectedConnection(connections.IsEmpty() ? nullptr : connections.GetFirst());
+    SendAllStates();
+}
+
+void Manager::VNEvent_Project_ReceiveChanges() {
+    LOG_TRACE("VNEvent_Project_ReceiveChanges");
+    if (!_planData->HasPlanData()) {
+        _planData->GenerateNewId();
+    }
+    _factory->RefreshAll();
+    if (_selectedConnection != nullptr && _selectedConnection->IsMarkedAsDeleted()) {
+        ResetSelectedConnection(nullptr);
+    }
+    Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
+    if (_selectedConnection == nullptr) {
+        const auto connections = GetConnections();
+        if (!connections.IsEmpty()) {
+            ResetSelectedConnection(connections.GetFirst());
+        }
+    }
+}
+
+void Manager::ConnEvent_Disconnected(const std::shared_ptr<ConnectionWithSpecification>& conn) {
+    Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
+    if (conn == _selectedConnection) {
+        ResetSelectedConnection(nullptr);
+    }
+}
+
+// ---- Observers and dump --------------------------------------------------------------------------
+
+void Manager::Notify(const std::function<void(ManagerObserver&)>& event) {
+    NotifyObservers<ManagerObserver>([&event](ManagerObserver& observer) {
+        try {
+            event(observer);
+        }
+        LOG_CATCH_ALL
+    });
+}
+
+std::ostream& operator<<(std::ostream& os, const Manager& manager) {
+    os << "{"
+       << "_planData:" << manager._planData->ToString() << ", _selectedSpecId:" << manager._selectedSpecId
+       << ", _selectionCache: elem_count: " << manager._selectionCache.GetElements().GetSize()
+       << ", connections: [";
+    // The dump only reads; a failure to list the connections is reported like any other read.
+    const auto connections = const_cast<Manager&>(manager).GetConnectionsConst();
+    const char* separator = "";
+    for (const auto& conn : connections) {
+        os << separator << *conn;
+        separator = ", ";
+    }
+    os << "]}";
+    return os;
+}
+
+std::string ToString(const Manager& manager) {
+    std::ostringstream os;
+    os << manager;
+    return os.str();
+}
+
+} // namespace TesselConnect::Model

@@ -1,0 +1,227 @@
+// Loading connections from module data: the weak-reference cache, records that are missing,
+// unreadable, of another platform or of a newer add-on, and refreshing the loaded ones.
+
+#include "FactoryFixture.hpp"
+
+#include "Model/Error/Errors.hpp"
+#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Vantrel/Api/Error/Error.hpp"
+
+#include <gmock/gmock.h>
+
+using namespace TesselConnect;
+using TesselConnect::Test::FactoryFixture;
+using ::testing::EndsWith;
+
+namespace {
+
+class FactoryLoad : public FactoryFixture {
+protected:
+    // Connects spec-1 over "Specs" and spec-2 over "Other", then forgets both, as after reopening.
+    void StoreTwoConnections() {
+        ConnectThroughFactory();
+        ConnectThroughFactory(OtherSpecId, &otherSystemGuid);
+        factory = std::make_unique<Model::ConnectionWithSpecificationFactory>(vantrel, tesselPtr, planData);
+        log.Clear();
+    }
+
+    static std::vector<QB::UniString>
+    Ids(const QB::Array<std::shared_ptr<Model::ConnectionWithSpecification>>& all) {
+        std::vector<QB::UniString> ids;
+        for (const auto& conn : all) {
+            ids.push_back(conn->TesselSpecificationId());
+        }
+        return ids;
+    }
+};
+
+TEST_F(FactoryLoad, LoadedConnectionSharesTheFactorysPartsAndIsCachedWhileHeld) {
+    StoreTwoConnections();
+
+    const auto first = factory->Get(SpecId);
+
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetVantrelShared(), vantrel);
+    EXPECT_EQ(first->GetTesselPtr(), tesselPtr);
+    EXPECT_EQ(first->GetPlanData(), planData);
+    EXPECT_EQ(first->GetClassificationSystem().GetGuid(), systemGuid);
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Loaded: ConnectionWithSpecification:spec-1: { "));
+    EXPECT_EQ(factory->Get(SpecId), first);
+    EXPECT_EQ(factory->Load(ModulDataName), first);
+    EXPECT_EQ(log.Messages(spdlog::level::info).size(), 1U);
+}
+
+TEST_F(FactoryLoad, ConnectionNobodyHoldsIsReadAgain) {
+    StoreTwoConnections();
+    {
+        const auto first = factory->Get(SpecId);
+        first->MarkAsDisconnected();
+    }
+    log.Clear();
+
+    const auto again = factory->Get(SpecId);
+
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(again->IsMarkedAsDisconnected());
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Loaded: ConnectionWithSpecification:spec-1: { "));
+}
+
+TEST_F(FactoryLoad, ConnectionMarkedAsDeletedButStillHeldIsNeitherGotNorListed) {
+    const auto conn = ConnectThroughFactory();
+    const API_ModulData record = StoredRecord();
+    conn->Disconnect(false);
+    // Another user's copy brings the record back while this object still stands for the deleted one.
+    SetStoredRecord(record);
+
+    EXPECT_EQ(factory->Get(SpecId), nullptr);
+    EXPECT_TRUE(factory->GetAll().IsEmpty());
+    EXPECT_TRUE(factory->GetAllConst().IsEmpty());
+}
+
+TEST_F(FactoryLoad, MissingModulDataMeansNoConnection) {
+    EXPECT_EQ(factory->Get("unknown"), nullptr);
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "No modul data for: ConnectionWithSpecification:unknown"));
+
+    // A record without data is no connection either.
+    VantrelSim::ProjectBuilder(Project()).SetModulData("ConnectionWithSpecification:empty", {});
+    EXPECT_EQ(factory->Load("ConnectionWithSpecification:empty"), nullptr);
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "No modul data for: ConnectionWithSpecification:empty"));
+    EXPECT_TRUE(factory->GetAll().IsEmpty());
+}
+
+TEST_F(FactoryLoad, EmptyIdsAndNamesAreRefused) {
+    EXPECT_EQ(factory->Get(""), nullptr);
+    EXPECT_EQ(factory->Load(""), nullptr);
+
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !modulDataName.IsEmpty()"));
+    EXPECT_EQ(host.CallCount(VantrelSim::HostFunction::VNAPI_ModulData_Get), 0U);
+}
+
+// Load is only for connection records: another kind of record is never read, let alone erased.
+TEST_F(FactoryLoad, NameOfAnotherKindThrowsAndKeepsItsRecord) {
+    VantrelSim::ProjectBuilder(Project()).SetModulData("PlanNotes", {std::byte{1}, std::byte{2}});
+
+    try {
+        factory->Load("PlanNotes");
+        FAIL() << "loaded a record of another kind";
+    } catch (const AddonRuntimeError& e) {
+        EXPECT_THAT(e.what(), EndsWith(": error: assert"));
+    }
+    EXPECT_TRUE(log.Contains(
+        spdlog::level::err,
+        "failed assertion: ConnectionWithSpecification:: IsModulDataNameOfThisType(modulDataName)"));
+    EXPECT_TRUE(Project().modulData.ContainsKey("PlanNotes"));
+}
+
+TEST_F(FactoryLoad, GetAllListsConnectionRecordsInTheHostsOrderAndSkipsOthers) {
+    StoreTwoConnections();
+    VantrelSim::ProjectBuilder(Project()).SetModulData("PlanNotes", {std::byte{1}});
+
+    EXPECT_EQ(Ids(factory->GetAll()), (std::vector<QB::UniString>{"spec-1", "spec-2"}));
+    const auto all = factory->GetAllConst();
+    ASSERT_EQ(all.GetSize(), 2U);
+    EXPECT_EQ(all[1]->TesselSpecificationId(), "spec-2");
+}
+
+TEST_F(FactoryLoad, CorruptedRecordIsErasedAndOnlyTheFirstGetAllFails) {
+    StoreTwoConnections();
+    API_ModulData broken = Project().modulData.Get(OtherModulDataName);
+    broken.dataHdl.resize(broken.dataHdl.size() / 2);
+    Project().modulData.Put(OtherModulDataName, broken);
+
+    EXPECT_THROW(factory->GetAll(), Api::GeneralError);
+
+    EXPECT_FALSE(Project().modulData.ContainsKey(OtherModulDataName));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "ConnectionWithSpecification read error: APIERR_"));
+    EXPECT_TRUE(
+        log.ContainsPart(spdlog::level::debug, "modulDataName: ConnectionWithSpecification:spec-2, data: "));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::trace, "GeneralError exception will be thrown: APIERR_"));
+    EXPECT_EQ(Ids(factory->GetAll()), (std::vector<QB::UniString>{"spec-1"}));
+}
+
+// A record of a newer add-on is not broken: erasing it would destroy every user's associations.
+TEST_F(FactoryLoad, RecordOfANewerAddonIsReportedButKept) {
+    StoreTwoConnections();
+    API_ModulData newer = StoredRecord();
+    newer.dataHdl.at(16) = std::byte{2}; // the frame's main version, after the class guid
+    SetStoredRecord(newer);
+
+    EXPECT_THROW(factory->Get(SpecId), Model::Error::VersionIncompatibility);
+
+    EXPECT_EQ(StoredRecord(), newer);
+    EXPECT_TRUE(log.Contains(spdlog::level::err,
+                             "ConnectionWithSpecification read error: Error::VersionIncompatibility"));
+}
+
+TEST_F(FactoryLoad, RecordFromAnotherPlatformIsReadWithItsProtocol) {
+    StoreTwoConnections();
+    const auto original = ReadBack(StoredRecord());
+    SetStoredRecord(RecordOf(*original, QB::Protocol::BigEndian, API_PlatformSign_BigEndian));
+
+    const auto conn = factory->Get(SpecId);
+
+    ASSERT_NE(conn, nullptr);
+    EXPECT_EQ(Bytes(*conn), Bytes(*original));
+}
+
+// A host that fails to hand the record out says nothing about the record: it stays.
+TEST_F(FactoryLoad, HostFailureWhileGettingTheRecordKeepsIt) {
+    StoreTwoConnections();
+    host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_GENERAL, 1);
+
+    EXPECT_THROW(factory->Get(SpecId), Api::Error<APIERR_GENERAL>);
+
+    EXPECT_TRUE(
+        log.ContainsPart(spdlog::level::err, "ConnectionWithSpecification read error: APIERR_GENERAL("));
+    EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
+    EXPECT_NE(factory->Get(SpecId), nullptr);
+}
+
+TEST_F(FactoryLoad, NoModulDataErrorFromTheHostMeansNoConnection) {
+    StoreTwoConnections();
+    host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_NOMODULEDATA, 1);
+
+    EXPECT_EQ(factory->Get(SpecId), nullptr);
+
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "No modul data for: ConnectionWithSpecification:spec-1"));
+    EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
+}
+
+TEST_F(FactoryLoad, NoOpenProjectHasNoConnections) {
+    StoreTwoConnections();
+    host.CloseProject();
+
+    EXPECT_TRUE(factory->GetAll().IsEmpty());
+    EXPECT_TRUE(log.Messages(spdlog::level::err).empty());
+}
+
+TEST_F(FactoryLoad, ClearForgetsTheCacheButNotTheObjects) {
+    const auto conn = ConnectThroughFactory();
+
+    factory->Clear();
+    const auto reloaded = factory->Get(SpecId);
+
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_NE(reloaded, conn);
+    EXPECT_EQ(conn->TesselSpecificationId(), "spec-1");
+}
+
+TEST_F(FactoryLoad, RefreshAllReReadsTheConnectionsStillHeld) {
+    const auto conn = ConnectThroughFactory();
+    {
+        // Held by nobody afterwards: skipped by RefreshAll.
+        ConnectThroughFactory(OtherSpecId, &otherSystemGuid);
+    }
+    const auto theirs = ReadBack(StoredRecord());
+    Undoable([&] { theirs->Associate("c-9", Clause("c-9", "G20"), {wall2}, false); });
+    log.Clear();
+
+    factory->RefreshAll();
+
+    EXPECT_TRUE(conn->HasVirtualType("c-9"));
+    EXPECT_EQ(log.Count(spdlog::level::trace, "RefreshFromStored: Spec spec-1, spec-1"), 1U);
+    EXPECT_FALSE(log.ContainsPart(spdlog::level::trace, "RefreshFromStored: Spec spec-2"));
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+// Merging two users' records of a connection: the real merge into a loaded or a stored connection,
+// the other modes, missing records and data, and records that cannot be read.
+
+#include "FactoryFixture.hpp"
+
+#include "Vantrel/Implementation/HostFunctions.hpp"
+
+#include <gmock/gmock.h>
+
+using namespace TesselConnect;
+using TesselConnect::Test::FactoryFixture;
+using TesselConnect::Test::RecordingObserver;
+using ::testing::Contains;
+
+namespace {
+
+class FactoryMerge : public FactoryFixture {
+protected:
+    ~FactoryMerge() override { mergingFactory = nullptr; }
+
+    // This user has associated c-1 with wall1; another user, from the record before that, added the
+    // virtual type c-2. Returns the other user's changes, not yet received.
+    VantrelSim::IncomingChanges DivergeFromAnotherUser() {
+        connection = ConnectThroughFactory();
+        connection->Attach(observer);
+        const API_ModulData common = StoredRecord();
+        const auto incoming = host.AsOtherUser(2, [&] {
+            const auto theirs = ReadBack(common);
+            Undoable([&] { theirs->Associate("c-2", Clause("c-2", "G20"), {wall2}, false); });
+        });
+        connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+        original = StoredRecord();
+        toMerge = *incoming.modulData.at(0).second;
+        observer.events.clear();
+        log.Clear();
+        return incoming;
+    }
+
+    // What the host's merge handler reaches, as the manager routes it.
+    static VNAPI_ErrCode OnMerge(API_ModulDataMergeMode mode, const QB::UniString* name,
+                                 const API_ModulData* originalInfo, const API_ModulData* toMergeInfo,
+                                 API_ModulData* destInfo) {
+        return mergingFactory->ModulDataMerge(static_cast<QB::UInt32>(mode), *name, originalInfo, toMergeInfo,
+                                              destInfo);
+    }
+
+    void InstallMergeHandler() {
+        mergingFactory = factory.get();
+        const auto& table = Implementation::HostFunctions::Get();
+        host.BeginInterfaceRegistration();
+        ASSERT_EQ(table.VNAPI_Register_ModulDataHandler(Implementation::HostFunctions::GetToken()), NoError);
+        host.EndInterfaceRegistration();
+        ASSERT_EQ(
+            table.VNAPI_Install_ModulDataMergeHandler(Implementation::HostFunctions::GetToken(), &OnMerge),
+            NoError);
+    }
+
+    VNAPI_ErrCode Merge(QB::UInt32 mode, const API_ModulData* originalInfo,
+                        const API_ModulData* toMergeInfo) {
+        return factory->ModulDataMerge(mode, ModulDataName, originalInfo, toMergeInfo, &destination);
+    }
+
+    static inline Model::ConnectionWithSpecificationFactory* mergingFactory = nullptr;
+
+    API_ModulData original;
+    API_ModulData toMerge;
+    API_ModulData destination{7, 7, {std::byte{7}}};
+};
+
+TEST_F(FactoryMerge, ReceivedChangesMergeIntoTheLoadedConnectionAtOnce) {
+    const auto incoming = DivergeFromAnotherUser();
+    InstallMergeHandler();
+
+    const auto outcomes = host.ReceiveChanges(incoming);
+
+    ASSERT_EQ(outcomes.size(), 1U);
+    EXPECT_TRUE(outcomes[0].handlerCalled);
+    EXPECT_EQ(outcomes[0].handlerResult, NoError);
+    EXPECT_TRUE(connection->HasVirtualType("c-1"));
+    ASSERT_TRUE(connection->HasVirtualType("c-2"));
+    EXPECT_EQ(connection->GetVirtualType("c-2")->GetOwner(), connection.get());
+    EXPECT_THAT(observer.events, Contains("VirtualTypesChanged"));
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "ModulDataMerge: ConnectionWithSpecification:spec-1"));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::info, "MergeIn: ConnectionWithSpecification:spec-1, has loaded: true"));
+    // The stored record is the merged connection.
+    EXPECT_EQ(StoredRecord().dataVersion, 1);
+    EXPECT_EQ(StoredRecord().platformSign, 22359);
+    EXPECT_EQ(StoredRecord().dataHdl, Bytes(*connection));
+}
+
+TEST_F(FactoryMerge, RecordsOfAConnectionNobodyHoldsAreMergedFromTheirBytes) {
+    DivergeFromAnotherUser();
+    factory = std::make_unique<Model::ConnectionWithSpecificationFactory>(vantrel, tesselPtr, planData);
+
+    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &original, &toMerge), NoError);
+
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::info, "MergeIn: ConnectionWithSpecification:spec-1, has loaded: false"));
+    const auto merged = ReadBack(destination);
+    EXPECT_TRUE(merged->HasVirtualType("c-1"));
+    EXPECT_TRUE(merged->HasVirtualType("c-2"));
+    EXPECT_FALSE(connection->HasVirtualType("c-2"));
+}
+
+// Another platform's record is read with its own protocol, like the connection's own read.
+TEST_F(FactoryMerge, RecordFromAnotherPlatformMerges) {
+    DivergeFromAnotherUser();
+    const API_ModulData theirs =
+        RecordOf(*ReadBack(toMerge), QB::Protocol::BigEndian, API_PlatformSign_BigEndian);
+
+    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &original, &theirs), NoError);
+
+    EXPECT_TRUE(connection->HasVirtualType("c-2"));
+    EXPECT_TRUE(ReadBack(destination)->HasVirtualType("c-2"));
+}
+
+TEST_F(FactoryMerge, OtherModesKeepTheOriginalRecordUnchanged) {
+    DivergeFromAnotherUser();
+
+    EXPECT_EQ(Merge(APIMDMerge_KeepOriginal, &original, &toMerge), NoError);
+    EXPECT_EQ(destination, original);
+
+    API_ModulData withoutData{1, 22359, {}};
+    EXPECT_EQ(Merge(0, &withoutData, &toMerge), NoError);
+    EXPECT_EQ(destination, withoutData);
+    EXPECT_FALSE(connection->HasVirtualType("c-2"));
+}
+
+TEST_F(FactoryMerge, MissingRecordAnswersBadParameters) {
+    DivergeFromAnotherUser();
+
+    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, nullptr, &toMerge),
+              0x81060068u);
+    EXPECT_EQ(factory->ModulDataMerge(Model::ConnectionWithSpecificationFactory::MergeModeMerge,
+                                      ModulDataName, &original, &toMerge, nullptr),
+              APIERR_BADPARS);
+
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::err,
+                     "failed assertion: originalInfo != nullptr && toMergeInfo != nullptr && destInfo != "
+                     "nullptr, originalInfo != nullptr(false), toMergeInfo != nullptr(true), "
+                     "modulDataName(ConnectionWithSpecification:spec-1)"));
+    EXPECT_EQ(destination, (API_ModulData{7, 7, {std::byte{7}}}));
+}
+
+TEST_F(FactoryMerge, MissingDataTakesTheOtherRecord) {
+    DivergeFromAnotherUser();
+    const API_ModulData withoutData{1, 22359, {}};
+
+    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &withoutData, &toMerge),
+              NoError);
+    EXPECT_EQ(destination, toMerge);
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: originalInfo->dataHdl != nullptr, "
+                                                 "modulDataName(ConnectionWithSpecification:spec-1)"));
+
+    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &original, &withoutData),
+              NoError);
+    EXPECT_EQ(destination, original);
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: toMergeInfo->dataHdl != nullptr, "
+                                                 "modulDataName(ConnectionWithSpecification:spec-1)"));
+    EXPECT_FALSE(connection->HasVirtualType("c-2"));
+}
+
+// The host presets the destination with the other user's record; a failed merge must not let that
+// silently replace this user's associations.
+TEST_F(FactoryMerge, ReceivingABrokenRecordKeepsThisUsersRecord) {
+    auto incoming = DivergeFromAnotherUser();
+    incoming.modulData.at(0).second->dataHdl.resize(12);
+    InstallMergeHandler();
+
+    std::vector<VantrelSim::MergeOutcome> outcomes;
+    EXPECT_NO_THROW(outcomes = host.ReceiveChanges(incoming));
+
+    EXPECT_EQ(outcomes.at(0).handlerResult, NoError);
+    EXPECT_EQ(StoredRecord(), original);
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "exception: APIERR_"));
+    EXPECT_FALSE(connection->HasVirtualType("c-2"));
+}
+
+} // namespace

@@ -1,0 +1,355 @@
+#include "ManagerFixture.hpp"
+
+#include "Model/ConnectionWithSpecificationFactory.hpp"
+#include "Model/UnassociatedElementsCache.hpp"
+#include "Model/VirtualType.hpp"
+
+#include <gmock/gmock.h>
+
+namespace TesselConnect::Test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class ManagerTest : public ManagerFixture {};
+
+TEST_F(ManagerTest, ConstructionWithoutAProjectSurvivesAndANewProjectWorks) {
+    host.CloseProject();
+    CreateManager();
+
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "Manager::construct"));
+    EXPECT_THAT(log.Messages(spdlog::level::critical), IsEmpty());
+    EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
+
+    host.NewProject(BuildProject());
+    manager->VNEvent_Project_New();
+    Connect("spec-1", systemGuid);
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
+}
+
+TEST_F(ManagerTest, ConnectingSelectsTheNewConnectionAndMakesThePlanIdPermanent) {
+    CreateManager();
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "Has PlanData: false"));
+    AttachPage();
+
+    Connect("spec-1", systemGuid);
+
+    ASSERT_NE(manager->GetSelectedConnection(), nullptr);
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
+    EXPECT_THAT(observer.events, ElementsAre("SelectedConnectionChanged(spec-1)", "ConnectionsChanged"));
+    EXPECT_TRUE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-1") != nullptr));
+    EXPECT_TRUE(manager->GetPlanData()->IsLoaded());
+    EXPECT_EQ(manager->GetConnection("spec-1"), manager->GetSelectedConnection());
+}
+
+TEST_F(ManagerTest, ConnectingTheSameSpecificationAgainDisconnectsTheOldConnectionFirst) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    const auto first = manager->GetSelectedConnection();
+    observer.events.clear();
+
+    Connect("spec-1", systemGuid);
+
+    EXPECT_TRUE(first->IsMarkedAsDeleted());
+    EXPECT_EQ(observer.Count("ConnectionWillDisconnect(spec-1)"), 1U);
+    EXPECT_NE(manager->GetSelectedConnection(), first);
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
+    EXPECT_NE(std::find(page->calls.begin(), page->calls.end(),
+                        fmt::format("RemoveSpecAssociation(spec-1, {})", manager->GetPlanData()->GetId())),
+              page->calls.end());
+}
+
+TEST_F(ManagerTest, ConnectingWithAClassificationSystemInUseChangesNothing) {
+    CreateManager();
+    Connect("spec-1", systemGuid);
+    const auto selected = manager->GetSelectedConnection();
+
+    EXPECT_THROW(Connect("spec-2", systemGuid), Model::ClassificationSystemAlreadyUsedError);
+
+    EXPECT_EQ(manager->GetSelectedConnection(), selected);
+    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-2") != nullptr));
+}
+
+TEST_F(ManagerTest, SelectionStateDescribesMixedSingleAndMultipleVirtualTypeSelections) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    Select({walls[0]});
+    manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
+    Select({walls[1]});
+    manager->Handle_associationRequested("c2", "spec-1", "c2", Clause("c2", "G20"));
+
+    Select({walls[0], walls[2]});
+    auto state = page->selectionStates.back().type;
+    EXPECT_EQ(state.id, "1c2615cd-6465-49a1-847b-73eea685c9d3");
+    EXPECT_EQ(state.title, "Virtual Type for mixed selection");
+    EXPECT_EQ(state.subtitle, "There are 1 disassociated element(s) and other associated elements");
+
+    Select({walls[0]});
+    state = page->selectionStates.back().type;
+    EXPECT_EQ(state.id, "c1");
+    EXPECT_EQ(state.title, "All of the selected elements are associated to the same virtual type");
+    EXPECT_EQ(state.subtitle, "");
+
+    Select({walls[0], walls[1]});
+    state = page->selectionStates.back().type;
+    EXPECT_EQ(state.id, "be039721-3bd8-4508-9fcb-bc4cbbe58256");
+    EXPECT_EQ(state.title, "Multiple virtual types are selected");
+    EXPECT_TRUE(state.properties.IsEmpty());
+    EXPECT_EQ(observer.Count("SelectionChanged(2)"), 2U);
+}
+
+TEST_F(ManagerTest, SelectionChangesAreIgnoredWhileNoPageIsAttached) {
+    CreateManager();
+    Select({walls[0]});
+
+    EXPECT_TRUE(manager->GetSelectionCache().GetElements().IsEmpty());
+    EXPECT_EQ(observer.Count("SelectionChanged(1)"), 0U);
+}
+
+TEST_F(ManagerTest, AllStateCarriesApplicationDocumentAndSelection) {
+    host.ApplicationInfo().mainVersion = 27;
+    host.ApplicationInfo().releaseVersion = 1;
+    host.ApplicationInfo().buildNum = 4100;
+    CreateManager();
+
+    const auto all = manager->Handle_getAllState();
+
+    EXPECT_EQ(all.appState.app, "Kelvane Vantrel");
+    EXPECT_EQ(all.appState.appVersion, "27.1.4100");
+    EXPECT_EQ(all.appState.pluginVersion, "1.3.1.0");
+    EXPECT_THAT(all.appState.supportedFeatures,
+                ElementsAre("association", "selection", "objects", "verification"));
+    EXPECT_EQ(all.documentState.documentRef, manager->GetPlanData()->GetId());
+    EXPECT_FALSE(all.documentState.documentRef.IsEmpty());
+    EXPECT_TRUE(all.selectionState.type.IsEmpty());
+}
+
+TEST_F(ManagerTest, SelectInstancesOfTypeChecksTheIdentifierAndSelectsUnassociatedElements) {
+    CreateManager();
+    Connect("spec-1", systemGuid);
+    manager->GetSelectedConnection()->GetUnassociatedElementsCache().Reset(false);
+
+    manager->Handle_selectInstancesOfType("API_ElemTypeID-5");
+    manager->Handle_selectInstancesOfType("API_ElemTypeID-x-0");
+    manager->Handle_selectInstancesOfType("1c2615cd-6465-49a1-847b-73eea685c9d3");
+    EXPECT_TRUE(host.SelectedElements().empty());
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: typeId.Split(\"-\", &idArray) == 3"));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::err, "failed assertion: QB::UniStringToValue(idArray[1], typeID)"));
+
+    manager->Handle_selectInstancesOfType(fmt::format("API_ElemTypeID-{}-0", static_cast<int>(API_WallID)));
+
+    auto selected = host.SelectedElements();
+    std::sort(selected.begin(), selected.end());
+    auto expected = walls;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(selected, expected);
+    ASSERT_EQ(host.Zooms().size(), 1U);
+}
+
+TEST_F(ManagerTest, AllTypesInDocumentListsVirtualTypesThenUnassociatedElementTypes) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    Select({walls[0]});
+    manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
+    manager->GetSelectedConnection()->GetUnassociatedElementsCache().Reset(false);
+
+    const auto types = manager->Handle_getAllTypesInDocument("ignored", {"ArdoTesselCode", "Extra"});
+
+    ASSERT_EQ(types.GetSize(), 2U);
+    EXPECT_EQ(types[0].id, "c1");
+    EXPECT_EQ(*types[0].properties.GetPtr("ArdoTesselCode"), "F10");
+    EXPECT_EQ(*types[0].properties.GetPtr("Extra"), "");
+    EXPECT_EQ(types[1].id, fmt::format("API_ElemTypeID-{}-0", static_cast<int>(API_WallID)));
+    EXPECT_EQ(types[1].title, "Wall: 2");
+    EXPECT_EQ(types[1].properties.GetSize(), 2U);
+}
+
+TEST_F(ManagerTest, UpdatePropertiesIgnoresOtherDocumentsAndReportsUnknownTypesOnce) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    Select({walls[0]});
+    manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
+    const auto planId = manager->GetPlanData()->GetId();
+
+    auto changed = Clause("c1", "F10");
+    changed.Put(Api::Properties::Name::Title, "Renamed");
+    manager->Handle_updateProperties("other-doc", "", {{"c1", changed}});
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::warn, fmt::format("assert: planId({}), documentRef(other-doc)", planId)));
+    EXPECT_EQ(manager->GetSelectedConnection()->GetVirtualType("c1")->GetTesselProperties().Title(),
+              "Title F10");
+
+    manager->Handle_updateProperties(planId, "", {{"c1", changed}, {"zz", Clause("zz", "G20")}});
+
+    EXPECT_EQ(manager->GetSelectedConnection()->GetVirtualType("c1")->GetTesselProperties().Title(),
+              "Renamed");
+    const auto warnings = log.Messages(spdlog::level::warn);
+    EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
+                            [](const std::string& line) {
+                                return line.starts_with("Not existing types are expected by tessel: [zz], ");
+                            }),
+              1);
+}
+
+TEST_F(ManagerTest, RemovingTheAssociationOfAnotherDocumentOnlyAnswersThePage) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", "doc-of-another-plan");
+
+    EXPECT_EQ(page->calls.back(), "RemoveSpecAssociation(spec-1, doc-of-another-plan)");
+    EXPECT_FALSE(manager->GetSelectedConnection()->IsMarkedAsDeleted());
+    EXPECT_TRUE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-1") != nullptr));
+}
+
+TEST_F(ManagerTest, RemovingAnUnknownSpecificationAssociationAnswersThePage) {
+    CreateManager();
+    AttachPage();
+    const auto planId = manager->GetPlanData()->GetId();
+
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-9", planId);
+
+    EXPECT_TRUE(log.Contains(spdlog::level::warn,
+                             "Tessel thinks the plan is connected to this specification but we "
+                             "dont have Connection. spec-9, proj-1"));
+    EXPECT_EQ(page->calls.back(), fmt::format("RemoveSpecAssociation(spec-9, {})", planId));
+}
+
+TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLeavesNone) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    ASSERT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-2");
+    const auto planId = manager->GetPlanData()->GetId();
+
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-2", planId);
+    ASSERT_NE(manager->GetSelectedConnection(), nullptr);
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
+
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", planId);
+    EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
+    EXPECT_TRUE(page->selectionStates.back().type.IsEmpty());
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "ResetSelectedConnection: none"));
+    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-1") != nullptr));
+    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-2") != nullptr));
+}
+
+TEST_F(ManagerTest, AssociationRequestWithoutConnectionIsReportedOnce) {
+    CreateManager();
+    manager->Handle_associationRequested("c1", "spec-9", "c1", Clause("c1", "F10"));
+
+    EXPECT_EQ(log.Count(spdlog::level::info, "Tessel Association Requested But Connection Does Not Exist"),
+              1U);
+    EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 1U);
+}
+
+TEST_F(ManagerTest, SpecAssociationRequestMarksAnExistingConnectionAsDisconnected) {
+    CreateManager();
+    Connect("spec-1", systemGuid);
+    observer.events.clear();
+
+    manager->Handle_specAssociationRequested("proj-1", "spec-1", "Project", "Spec", "unused", "Keystone");
+
+    EXPECT_TRUE(manager->GetSelectedConnection()->IsMarkedAsDisconnected());
+    EXPECT_THAT(observer.events,
+                ElementsAre("SpecAssociationRequested(proj-1, Project, spec-1, Spec, Keystone)"));
+}
+
+TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
+    CreateManager();
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    observer.events.clear();
+
+    manager->Handle_specOpened("proj-1", "spec-1", "Project", "New title");
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationTitle(), "New title");
+    EXPECT_EQ(observer.Count("ConnectionsChanged"), 1U);
+
+    manager->Handle_specOpened("other-project", "spec-2", "Project", "Spec spec-2");
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: conn->TesselProjectId() == projectId"));
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
+}
+
+TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    const auto planId = manager->GetPlanData()->GetId();
+
+    manager->VNEvent_Project_NewAndReset();
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "VNEvent_Project_NewAndReset"));
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "VNEvent_Project_New"));
+    EXPECT_NE(manager->GetPlanData()->GetId(), planId);
+
+    manager->VNEvent_Project_Open();
+    EXPECT_EQ(manager->GetPlanData()->GetId(), planId);
+    ASSERT_NE(manager->GetSelectedConnection(), nullptr);
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
+    EXPECT_EQ(page->calls.back(), "SetSelectionState");
+    EXPECT_EQ(page->documentStates.back().documentRef, planId);
+}
+
+TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
+    CreateManager();
+    Connect("spec-1", systemGuid);
+    API_ModulData garbage;
+    garbage.dataVersion = 1;
+    garbage.platformSign = 22359;
+    garbage.dataHdl = {std::byte{1}, std::byte{2}, std::byte{3}};
+    Project().modulData.Put("ConnectionWithSpecification:broken", garbage);
+    observer.events.clear();
+
+    EXPECT_TRUE(manager->GetConnections().IsEmpty());
+    EXPECT_THAT(observer.events, ElementsAre("CorruptedData"));
+    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:broken") != nullptr));
+
+    EXPECT_EQ(manager->GetConnections().GetSize(), 1U);
+}
+
+TEST_F(ManagerTest, MergeRequestsForOtherModuleDataAreRefused) {
+    CreateManager();
+    API_ModulData original;
+    API_ModulData toMerge;
+    API_ModulData dest;
+
+    EXPECT_EQ(manager->HandleModulDataMergeRequest(11, "PlanData", &original, &toMerge, &dest),
+              APIERR_BADPARS);
+    EXPECT_TRUE(log.Contains(spdlog::level::critical, "Modul data merge handler is missing: PlanData"));
+}
+
+TEST_F(ManagerTest, OnlineStateAndThePageLifetime) {
+    CreateManager();
+    AttachPage();
+    manager->Handle_onlineStateChanged(false);
+    EXPECT_THAT(observer.events, ElementsAre("OnlineStateChanged(false)"));
+    EXPECT_NE(page->GetCallbackApi(), nullptr);
+
+    manager->DetachObserver(observer);
+    manager.reset();
+
+    EXPECT_EQ(page->GetCallbackApi(), nullptr);
+}
+
+TEST_F(ManagerTest, DumpListsPlanSelectionAndConnections) {
+    CreateManager();
+    Connect("spec-1", systemGuid);
+
+    const std::string dump = Model::ToString(*manager);
+
+    EXPECT_TRUE(dump.starts_with("{_planData:"));
+    EXPECT_NE(dump.find(", _selectedSpecId:spec-1, _selectionCache: elem_count: 0, connections: [{"),
+              std::string::npos);
+    EXPECT_TRUE(dump.ends_with("}]}"));
+}
+
+} // namespace
+} // namespace TesselConnect::Test

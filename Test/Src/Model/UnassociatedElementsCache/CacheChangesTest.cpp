@@ -1,0 +1,134 @@
+// Keeping the unassociated-elements cache up to date without a rebuild: associations,
+// disassociations and new elements.
+
+#include "CacheFixture.hpp"
+
+#include <VantrelSim/Project.hpp>
+
+#include <gmock/gmock.h>
+
+using namespace TesselConnect;
+using TesselConnect::Test::CacheFixture;
+
+namespace {
+
+class CacheChanges : public CacheFixture {
+protected:
+    void SetUp() override {
+        Cache().Reset(false);
+        log.Clear();
+    }
+};
+
+TEST_F(CacheChanges, AssociatingRemovesAndDisassociatingAddsBackNotifyingOnlyTheirType) {
+    const QB::Array<QB::Guid> walls{wall1, wall2, wallUpstairs};
+
+    connection->Associate("c-1", Clause("c-1", "F10"), walls, false);
+
+    EXPECT_EQ(Cache().GetCount(Wall), 0U);
+    EXPECT_EQ(Cache().GetCount(Column), 1U);
+    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
+
+    connection->Disassociate("c-1", walls);
+
+    EXPECT_EQ(ElementsOf(Wall), Sorted({wall1, wall2, wallUpstairs}));
+    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}, {Key(Wall)}}));
+    EXPECT_EQ(host.CallCount(VantrelSim::HostFunction::VNAPI_Element_GetElemList), 45U);
+}
+
+TEST_F(CacheChanges, NothingToChangeMeansNoNotification) {
+    EXPECT_FALSE(Cache().AddElements({wall1, wall2}));
+    EXPECT_FALSE(Cache().RemoveElements({hiddenWall}));
+    EXPECT_FALSE(Cache().RemoveElements({}));
+    EXPECT_TRUE(typeObserver.notifications.empty());
+
+    EXPECT_TRUE(Cache().RemoveElements({wall1, column}));
+    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall), Key(Column)}}));
+    EXPECT_TRUE(Cache().AddElements({wall1}));
+    EXPECT_EQ(Cache().GetCount(Wall), 3U);
+}
+
+// Objects can be associated from the selection; like a rebuild, the list never shows them.
+TEST_F(CacheChanges, DisassociatedObjectIsNotListed) {
+    EXPECT_FALSE(Cache().AddElements({object}));
+    EXPECT_FALSE(Cache().GetTable().ContainsKey(Object));
+}
+
+TEST_F(CacheChanges, ElementTheHostCannotReadIsSkippedAndTheOthersGoOn) {
+    host.Faults().ForGuid(VantrelSim::HostFunction::VNAPI_Element_GetHeader, APIERR_BADID, wall1);
+
+    EXPECT_TRUE(Cache().RemoveElements({wall1, wall2}));
+
+    EXPECT_EQ(ElementsOf(Wall), Sorted({wall1, wallUpstairs}));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::err, fmt::format("; element: {}", wall1)));
+}
+
+TEST_F(CacheChanges, NewWallWithoutClauseIsListedAtOnceWithoutARebuild) {
+    const std::size_t progressWindows = OpenedProgressWindows();
+
+    const QB::Guid drawn = host.DrawElement(Drawn(API_WallID));
+
+    EXPECT_EQ(ElementsOf(Wall), Sorted({wall1, wall2, wallUpstairs, drawn}));
+    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
+    EXPECT_EQ(OpenedProgressWindows(), progressWindows);
+}
+
+TEST_F(CacheChanges, NewColumnRebuildsAndRefreshesColumnAndColumnSegment) {
+    const std::size_t progressWindows = OpenedProgressWindows();
+
+    const QB::Guid drawn = host.DrawElement(Drawn(API_ColumnID));
+
+    EXPECT_EQ(ElementsOf(Column), Sorted({column, drawn}));
+    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Column), Key(ColumnSegment)}}));
+    EXPECT_EQ(OpenedProgressWindows(), progressWindows + 1);
+}
+
+TEST_F(CacheChanges, NewElementWithAClauseOfTheConnectionChangesNothing) {
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    typeObserver.notifications.clear();
+    const QB::Guid definition = connection->GetPropertyGroup().GetDefinitionGuid("ArdoTesselClauseId");
+    VantrelSim::Element copy = Drawn(API_WallID);
+    copy.classification[systemGuid] = itemF10;
+    copy.values[definition] = VantrelSim::StringValue("c-1");
+
+    host.DrawElement(copy, APINotifyElement_Copy);
+
+    EXPECT_EQ(ElementsOf(Wall), Sorted({wall2, wallUpstairs}));
+    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
+}
+
+TEST_F(CacheChanges, NewElementWithAClauseNoVirtualTypeHasIsReportedAndChangesNothing) {
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    typeObserver.notifications.clear();
+    const QB::Guid definition = connection->GetPropertyGroup().GetDefinitionGuid("ArdoTesselClauseId");
+    VantrelSim::Element pasted = Drawn(API_WallID);
+    pasted.classification[systemGuid] = itemF10;
+    pasted.values[definition] = VantrelSim::StringValue("c-elsewhere");
+
+    const QB::Guid drawn = host.DrawElement(pasted);
+
+    EXPECT_EQ(ElementsOf(Wall), Sorted({wall2, wallUpstairs}));
+    EXPECT_TRUE(typeObserver.notifications.empty());
+    const auto errors = log.Messages(spdlog::level::err);
+    ASSERT_EQ(errors.size(), 1U);
+    EXPECT_THAT(errors[0], ::testing::StartsWith("failed assertion: this->_conn.HasVirtualType( "
+                                                 "this->_conn.GetVirtualTypeIdForClauseId( clauseId)), "
+                                                 "this->_conn({ "));
+    EXPECT_THAT(errors[0], ::testing::EndsWith(fmt::format("}}), elem.GetTrueGuid()({}), typeID(1)", drawn)));
+}
+
+TEST_F(CacheChanges, NewElementsThatCannotBeAssociatedAreIgnored) {
+    VantrelSim::Element hotlinked = Drawn(API_WallID);
+    hotlinked.hotlink = hotlink;
+    host.DrawElement(hotlinked);
+    host.DrawElement(Drawn(API_ObjectID));
+    VantrelSim::Element unclassifiableDoor = Drawn(API_DoorID);
+    host.DrawElement(unclassifiableDoor);
+
+    EXPECT_EQ(Cache().GetCount(Wall), 3U);
+    EXPECT_FALSE(Cache().GetTable().ContainsKey(Object));
+    EXPECT_FALSE(Cache().GetTable().ContainsKey(GenericDoor));
+    EXPECT_TRUE(typeObserver.notifications.empty());
+}
+
+} // namespace
