@@ -9,7 +9,8 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     duktape-dev libssl-dev
 )
-if [[ "${ATC_WITH_BROWSER:-0}" == "1" ]]; then
+# The browser tests and the simulator's pages need Chromium; ATC_WITH_BROWSER=0 leaves it out.
+if [[ "${ATC_WITH_BROWSER:-1}" == "1" ]]; then
     packages+=(chromium)
 fi
 

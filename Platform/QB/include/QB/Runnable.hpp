@@ -9,12 +9,18 @@
 // runnable throws is caught, reported through DBPrint and does not stop the loop.
 //
 // Main thread only: Execute and RunPending assert (debug builds) that they are called on
-// the thread that created the executor / the loop.
+// the thread that created the executor / the loop. The one exception is PostFromAnyThread,
+// through which work done elsewhere (a browser engine's reader thread) hands its results
+// to the main thread; the loop's thread can block in WaitForTasks until such a post comes.
 
 #include <QB/Types.hpp>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace QB {
@@ -50,18 +56,28 @@ public:
     static MessageLoop& Instance();
 
     void Post(RunnableTask task);
+    // Any thread: queues the task behind those already queued and wakes WaitForTasks.
+    void PostFromAnyThread(RunnableTask task);
+    // Loop thread: waits until a task is queued or the timeout has passed; true when one is.
+    bool WaitForTasks(std::chrono::milliseconds timeout);
     // Runs tasks until the queue is empty or `maxTasks` have run (a guard against tasks
     // that keep re-posting themselves); returns the number run.
     USize RunPending(USize maxTasks = DefaultTaskBound);
-    USize GetPendingCount() const noexcept { return _queue.size(); }
+    USize GetPendingCount() const;
     // Drops queued tasks without running them (host shutdown).
     void DiscardPending() noexcept;
     bool IsOnLoopThread() const noexcept { return std::this_thread::get_id() == _thread; }
 
 private:
     MessageLoop();
+    void TakeForeignTasks();
+
     std::deque<RunnableTask> _queue;
     std::thread::id _thread;
+    mutable std::mutex _foreignMutex;
+    std::condition_variable _foreignPosted;
+    std::deque<RunnableTask> _foreign;
+    std::atomic<bool> _hasForeign{false};
 };
 
 class MessageLoopExecutor {

@@ -1,0 +1,211 @@
+#include "ChromiumFixture.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+
+namespace ChromiumTest {
+
+namespace {
+
+void DescribeInto(std::ostringstream& out, const PK::JSBaseRef& value) {
+    if (const auto scalar = std::dynamic_pointer_cast<PK::JSValue>(value)) {
+        switch (scalar->GetType()) {
+        case PK::JSValue::DEFAULT:
+            out << "null";
+            return;
+        case PK::JSValue::BOOL:
+            out << (scalar->GetBool() ? "true" : "false");
+            return;
+        case PK::JSValue::INTEGER:
+            out << scalar->GetInteger();
+            return;
+        case PK::JSValue::UINTEGER:
+            out << scalar->GetUInteger() << "u";
+            return;
+        case PK::JSValue::DOUBLE:
+            out << scalar->GetDouble() << "d";
+            return;
+        case PK::JSValue::STRING:
+            out << '"' << scalar->GetString().ToUtf8() << '"';
+            return;
+        }
+    }
+    if (const auto array = std::dynamic_pointer_cast<PK::JSArray>(value)) {
+        out << '[';
+        for (QB::USize i = 0; i < array->GetItemArray().GetSize(); ++i) {
+            out << (i > 0 ? "," : "");
+            DescribeInto(out, array->GetItemArray()[i]);
+        }
+        out << ']';
+        return;
+    }
+    if (const auto object = std::dynamic_pointer_cast<PK::JSObject>(value)) {
+        out << '{';
+        bool first = true;
+        for (const auto& [name, item] : object->GetItemTable()) {
+            out << (first ? "" : ",") << '"' << name.ToUtf8() << "\":";
+            DescribeInto(out, item);
+            first = false;
+        }
+        out << '}';
+        return;
+    }
+    out << (value == nullptr ? "<none>" : "<other>");
+}
+
+} // namespace
+
+std::string Describe(const PK::JSBaseRef& value) {
+    std::ostringstream out;
+    DescribeInto(out, value);
+    return out.str();
+}
+
+void EventLog::URLChanged(const PK::BrowserURLChangeEvent& event) {
+    lines.push_back("url " + event.GetURL().ToUtf8());
+}
+
+void EventLog::LoadingStateChanged(const PK::BrowserLoadingStateChangeEvent& event) {
+    lines.push_back(event.IsLoading() ? "loading" : "loaded");
+}
+
+void EventLog::JSDialogOpened(PK::BrowserJSDialogEvent& event) {
+    const PK::JSDialog& dialog = event.GetDialog();
+    dialogs.push_back(dialog);
+    lines.push_back("dialog " + dialog.message.ToUtf8());
+    if (dialog.kind == PK::JSDialog::Kind::Confirm) {
+        event.Answer(acceptConfirm);
+    } else if (dialog.kind == PK::JSDialog::Kind::Prompt) {
+        event.Answer(!promptAnswer.IsEmpty(), promptAnswer);
+    }
+}
+
+void ChromiumFixture::SetUp() {
+    loop.DiscardPending();
+    StartBrowser();
+}
+
+void ChromiumFixture::TearDown() {
+    browser.reset();
+    loop.DiscardPending();
+}
+
+void ChromiumFixture::StartBrowser() {
+    PK::ChromiumOptions options;
+    options.temporaryRoot = temp.Path();
+    options.startTimeout = 60s;
+    try {
+        browser =
+            std::make_unique<PK::Browser>(std::make_unique<PK::ChromiumBrowserBackend>(settings, options));
+    } catch (const std::exception& e) {
+        FAIL() << "Chromium could not be started for this test (install it with scripts/setup.sh): "
+               << e.what();
+    }
+    browser->Attach(events);
+}
+
+PK::ChromiumBrowserBackend& ChromiumFixture::Backend() const {
+    return dynamic_cast<PK::ChromiumBrowserBackend&>(browser->GetBackend());
+}
+
+bool ChromiumFixture::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        loop.RunPending();
+        if (done()) {
+            return true;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        loop.WaitForTasks(left);
+    }
+}
+
+std::size_t ChromiumFixture::LoadedCount() const {
+    return static_cast<std::size_t>(std::count(events.lines.begin(), events.lines.end(), "loaded"));
+}
+
+bool ChromiumFixture::LoadAndWait(const std::string& url, const std::string& expectedURL) {
+    const std::string target = expectedURL.empty() ? url : expectedURL;
+    const std::size_t loadedBefore = LoadedCount();
+    if (!browser->LoadURL(QB::UniString(url))) {
+        return false;
+    }
+    return RunUntil([&] {
+        return LoadedCount() > loadedBefore && browser->GetURL().ToUtf8() == target && !Backend().IsLoading();
+    });
+}
+
+bool ChromiumFixture::LoadHTMLAndWait(const std::string& html) {
+    const std::size_t loadedBefore = LoadedCount();
+    const std::string before = browser->GetURL().ToUtf8();
+    if (!browser->LoadHTML(QB::UniString(html))) {
+        return false;
+    }
+    return RunUntil([&] {
+        return LoadedCount() > loadedBefore && browser->GetURL().ToUtf8() != before && !Backend().IsLoading();
+    });
+}
+
+PK::JSBaseRef ChromiumFixture::Evaluate(const std::string& expression) {
+    std::optional<PK::ChromiumEvaluation> result;
+    Backend().EvaluateInPage(QB::UniString(expression),
+                             [&result](const PK::ChromiumEvaluation& evaluation) { result = evaluation; });
+    if (!RunUntil([&] { return result.has_value(); })) {
+        ADD_FAILURE() << "no answer to: " << expression;
+        return nullptr;
+    }
+    if (!result->succeeded) {
+        ADD_FAILURE() << "evaluating " << expression << " failed: " << result->error.ToUtf8();
+        return nullptr;
+    }
+    return result->value;
+}
+
+bool ChromiumFixture::WaitInPage(const std::string& condition) {
+    return EvaluateText(
+               "new Promise((resolve) => { const end = Date.now() + 10000; const check = () => {"
+               " let met = false; try { met = !!(" +
+               condition +
+               "); } catch (e) {}"
+               " if (met || Date.now() > end) resolve(met); else setTimeout(check, 10); }; check(); })") ==
+           "true";
+}
+
+void ChromiumFixture::RegisterIntegrator() {
+    auto integrator = std::make_shared<PK::JSObject>("integrator");
+    const auto record = [this](const std::string& name, const PK::JSBaseRef& argument) {
+        calls.push_back(
+            PageCall{name, argument, browser->GetCallingOrigin().ToUtf8(), std::this_thread::get_id()});
+    };
+    integrator->AddItem(std::make_shared<PK::JSFunction>("echo", [record](PK::JSBaseRef argument) {
+        record("echo", argument);
+        return argument;
+    }));
+    integrator->AddItem(std::make_shared<PK::JSFunction>("report", [record](PK::JSBaseRef argument) {
+        record("report", argument);
+        return PK::MakeDefaultValue();
+    }));
+    integrator->AddItem(
+        std::make_shared<PK::JSFunction>("fail", [record](PK::JSBaseRef argument) -> PK::JSBaseRef {
+            record("fail", argument);
+            throw std::runtime_error("model broke");
+        }));
+    ASSERT_TRUE(browser->RegisterAsynchJSObject(integrator));
+}
+
+std::size_t ChromiumFixture::CallsOf(const std::string& function) const {
+    return static_cast<std::size_t>(std::count_if(
+        calls.begin(), calls.end(), [&function](const PageCall& call) { return call.function == function; }));
+}
+
+bool ChromiumFixture::WaitForCalls(const std::string& function, std::size_t count) {
+    return RunUntil([&] { return CallsOf(function) >= count; });
+}
+
+} // namespace ChromiumTest

@@ -1,0 +1,83 @@
+#pragma once
+
+// A small HTTP/1.1 server on 127.0.0.1 for tests that drive a real browser: it serves files
+// of a folder and answers routes set by the test, one response per connection.
+//
+// It listens on a free port of the loopback interface only and runs one thread of its own,
+// which serves any number of connections at once (browsers open connections they do not
+// use at once). Route handlers run on that thread. The destructor stops the thread and
+// closes every connection.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace TestSupport {
+
+class LoopbackHttpServer {
+public:
+    struct Request {
+        std::string method;
+        std::string path; // without the query, percent-decoded
+        std::string query;
+        std::map<std::string, std::string> headers; // names lower-cased
+    };
+
+    struct Response {
+        int status = 200;
+        std::string contentType = "text/html; charset=utf-8";
+        std::string body;
+        std::vector<std::pair<std::string, std::string>> headers;
+    };
+
+    using Handler = std::function<Response(const Request&)>;
+
+    LoopbackHttpServer();
+    ~LoopbackHttpServer();
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    // Files under the folder answer the paths that no route takes ("/" is "/index.html").
+    void ServeFolder(std::filesystem::path folder);
+    // An exact path (without query).
+    void Route(const std::string& path, Handler handler);
+    void Route(const std::string& path, std::string html);
+
+    std::uint16_t Port() const noexcept { return _port; }
+    // "http://127.0.0.1:<port>"
+    std::string Origin() const;
+    std::string URL(std::string_view path) const;
+
+    std::vector<Request> Requests() const;
+    std::vector<Request> RequestsFor(const std::string& path) const;
+
+private:
+    struct Connection;
+
+    void Serve();
+    bool HandleReadable(Connection& connection);
+    Response Answer(const Request& request);
+    Response ServeFile(const Request& request) const;
+
+    int _listener = -1;
+    int _wakeRead = -1;
+    int _wakeWrite = -1;
+    std::uint16_t _port = 0;
+    std::thread _thread;
+
+    mutable std::mutex _mutex;
+    std::filesystem::path _folder;
+    std::unordered_map<std::string, Handler> _routes;
+    std::vector<Request> _requests;
+};
+
+} // namespace TestSupport
