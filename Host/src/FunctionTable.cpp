@@ -22,9 +22,15 @@ std::unordered_set<const VNAPI_HostContext*>& LiveContexts() {
     return contexts;
 }
 
+const VNAPI_HostContext*& StartupContext() {
+    static const VNAPI_HostContext* context = nullptr;
+    return context;
+}
+
 Host* Resolve(VNAPI_Token token) {
     const std::lock_guard lock(RegistryMutex());
-    return LiveContexts().contains(token) ? token->host : nullptr;
+    const VNAPI_HostContext* context = token != nullptr ? token : StartupContext();
+    return LiveContexts().contains(context) ? context->host : nullptr;
 }
 
 void AddGuid(std::vector<QB::Guid>& guids, const API_Guid& guid) {
@@ -121,6 +127,14 @@ void RegisterContext(const VNAPI_HostContext* context) {
 void UnregisterContext(const VNAPI_HostContext* context) {
     const std::lock_guard lock(RegistryMutex());
     LiveContexts().erase(context);
+    if (StartupContext() == context) {
+        StartupContext() = nullptr;
+    }
+}
+
+void SetStartupContext(const VNAPI_HostContext* context) {
+    const std::lock_guard lock(RegistryMutex());
+    StartupContext() = context;
 }
 
 void SetFunctionSlot(VNAPI_FunctionTable& table, HostFunction function, bool filled) {

@@ -44,6 +44,19 @@ void Host::RestoreFunction(HostFunction function) {
     SetFunctionSlot(*_table, function, true);
 }
 
+void Host::ForgetAddon() {
+    _menus.clear();
+    _palettes.clear();
+    _modulDataHandlerRegistered = false;
+    _mergeHandler = nullptr;
+    _selectionHandler = nullptr;
+    _projectEventHandler = nullptr;
+    _projectEventMask = 0;
+    _newElementHandler = nullptr;
+    _newElementTypes.reset();
+    _inRegistration = false;
+}
+
 // ---- The project ---------------------------------------------------------------------------
 
 Project& Host::GetProject() {

@@ -127,6 +127,10 @@ public:
     // interface registration entry).
     void BeginInterfaceRegistration() { _inRegistration = true; }
     void EndInterfaceRegistration() { _inRegistration = false; }
+    // Drops everything the add-on registered or installed (menus, palettes, module-data
+    // handling, the merge and notification handlers), as the host does when it unloads the
+    // add-on: none of its functions is called afterwards.
+    void ForgetAddon();
 
     // ---- The project -----------------------------------------------------------------------
     bool HasProject() const { return _project.has_value(); }

@@ -1,0 +1,23 @@
+#include "UI/AddonResModule.hpp"
+
+#include "Util/Resource/OwnModule.hpp"
+#include "Vantrel/Implementation/HostFunctions.hpp"
+
+namespace TesselConnect::UI {
+
+QB::ResModule GetAddonResModule() {
+    const auto getOwnResModule = Implementation::HostFunctions::Get().VNAPI_GetOwnResModule;
+    if (getOwnResModule != nullptr) {
+        if (const QB::ResModule module = getOwnResModule(Implementation::HostFunctions::GetToken());
+            module != QB::InvalidResModule) {
+            return module;
+        }
+    }
+    return Util::Resource::GetOwnResourceModule();
+}
+
+PK::Icon AddonIcon(QB::ResId iconId) {
+    return PK::Icon(GetAddonResModule(), iconId);
+}
+
+} // namespace TesselConnect::UI

@@ -1,0 +1,209 @@
+// The add-on library's life in the host: what it shows the host, its answers before the host's
+// table arrives, a whole start and release, and unloading with and without a release.
+
+#include "AddonFixture.hpp"
+#include "ExportedSymbols.hpp"
+
+#include <QB/Guid.hpp>
+#include <QB/Pref.hpp>
+
+#include <dlfcn.h>
+
+#include <spdlog/spdlog.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace TesselConnect::Test {
+
+namespace {
+
+using VantrelSim::AddonLoader;
+
+} // namespace
+
+class AddonLifecycle : public AddonFixture {};
+
+// Everything else of the library stays inside it.
+TEST_F(AddonLifecycle, LibraryExportsOnlyTheTwoLoadingFunctions) {
+    EXPECT_EQ(ExportedSymbolNames(AddonLibrary()),
+              (std::set<std::string>{"GetExportedFuncAddrs", "SetImportedFuncAddrs"}));
+}
+
+// The 120-byte record: zeroed first, record version, four entries, API version.
+TEST_F(AddonLifecycle, EntryRecordIsZeroedAndCarriesVersionsAndFourEntries) {
+    _loader->Load(AddonLibrary());
+    void* library = dlopen(_loader->LibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(library, nullptr);
+    auto* getExported =
+        reinterpret_cast<VNAPI_GetExportedFuncAddrsProc*>(dlsym(library, VNAPI_GET_EXPORTED_FUNC_ADDRS_NAME));
+    ASSERT_NE(getExported, nullptr);
+    VNAPI_ExportedFuncs record;
+    std::memset(&record, 0xAB, sizeof(record));
+    ASSERT_EQ(getExported(&record), NoError);
+    dlclose(library);
+
+    std::array<unsigned char, 120> bytes{};
+    static_assert(sizeof(record) == bytes.size());
+    std::memcpy(bytes.data(), &record, bytes.size());
+    const std::array<unsigned char, 8> head{0x01, 0x00, 0x17, 0x00, 0, 0, 0, 0};
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes.begin()));
+    for (std::size_t entry = 8; entry < 40; entry += 8) {
+        EXPECT_FALSE(std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(entry),
+                                 bytes.begin() + static_cast<std::ptrdiff_t>(entry + 8),
+                                 [](unsigned char b) { return b == 0; }))
+            << "entry at offset " << entry;
+    }
+    const std::array<unsigned char, 4> apiVersion{0xD8, 0x59, 0x00, 0x00}; // 23000
+    EXPECT_TRUE(std::equal(apiVersion.begin(), apiVersion.end(), bytes.begin() + 40));
+    EXPECT_TRUE(std::all_of(bytes.begin() + 44, bytes.end(), [](unsigned char b) { return b == 0; }));
+    EXPECT_EQ(record.checkEnvironment, _loader->ExportedFunctions().checkEnvironment);
+}
+
+// Until the host hands over its table every entry answers as if it did nothing.
+TEST_F(AddonLifecycle, EntriesBeforeTheTableArrivedDoNothing) {
+    _loader->Load(AddonLibrary());
+
+    EXPECT_EQ(_loader->CheckEnvironment(), APIAddon_DontRegister);
+    EXPECT_EQ(_loader->RegisterInterface(), 0x81060001U);
+    EXPECT_EQ(_loader->Initialize(), 0x81060001U);
+    EXPECT_EQ(_loader->FreeData(), 0x81060001U);
+
+    EXPECT_TRUE(_loader->Environment().addOnInfo.name.IsEmpty());
+    EXPECT_TRUE(_host.Reports().empty());
+    EXPECT_TRUE(_host.Menus().empty());
+    EXPECT_TRUE(_host.Palettes().empty());
+    EXPECT_FALSE(_host.HasSelectionHandler());
+    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+
+    _loader->Unload();
+    // The initialisation never took the token, so nothing was left unreleased.
+    EXPECT_EQ(_debugOutput.GetText().find("Abnormal add-on termination"), std::string::npos);
+}
+
+TEST_F(AddonLifecycle, StartRegistersEverythingTheAddonNeeds) {
+    StartAddon();
+
+    EXPECT_EQ(_loader->Environment().addOnInfo.name, "Ardo Tessel Connect");
+    EXPECT_TRUE(_loader->Environment().addOnInfo.description.ToUtf8().starts_with("Version: 1.3.1.0"))
+        << _loader->Environment().addOnInfo.description;
+    ASSERT_EQ(_host.Reports().size(), 2U);
+    EXPECT_EQ(_host.Reports()[0].text, "ArdoTesselConnect: CheckEnvironment");
+    EXPECT_EQ(_host.Reports()[1].text, "ArdoTesselConnect: APIAddon_Normal");
+    EXPECT_FALSE(_host.Reports()[0].withDialog || _host.Reports()[1].withDialog);
+
+    ASSERT_EQ(_host.Menus().size(), 1U);
+    const VantrelSim::MenuRegistration& menu = _host.Menus().front();
+    EXPECT_EQ(menu.menuStrResID, 32520);
+    EXPECT_EQ(menu.promptStrResID, 32521);
+    EXPECT_EQ(menu.menuCode, MenuCode_Palettes);
+    EXPECT_EQ(menu.menuFlags, MenuFlag_Default);
+    EXPECT_EQ(menu.text, "Ardo Tessel Connect^20010^E3^ES^EE^EI^ET");
+    EXPECT_EQ(menu.prompt, "Open Ardo Tessel Connect Palette");
+    EXPECT_NE(menu.handler, nullptr);
+    EXPECT_TRUE(_host.IsModulDataHandlerRegistered());
+
+    ASSERT_EQ(_host.Palettes().size(), 1U);
+    EXPECT_EQ(_host.Palettes().front().referenceID, 32401);
+    EXPECT_EQ(_host.Palettes().front().enabledFlags, 903);
+    EXPECT_EQ(_host.Palettes().front().guid, QB::Guid("{7a4bcdda-da8d-459c-b356-a815f02c5df4}"));
+    EXPECT_TRUE(_host.HasSelectionHandler());
+    EXPECT_EQ(_host.ProjectEventMask(), 0xFFFFFFFFU);
+    EXPECT_TRUE(_host.HasNewElementHandler());
+    EXPECT_TRUE(_host.HasMergeHandler());
+
+    EXPECT_NE(_debugOutput.GetText().find("ArdoTesselConnect: Initialize\n"), std::string::npos);
+    const auto info = LogMessages("info");
+    ASSERT_GE(info.size(), 4U);
+    EXPECT_TRUE(info[0].starts_with("Addon: ArdoTesselConnect: version: 1.3.1.0, git-commit-hash: \""))
+        << info[0];
+    EXPECT_NE(info[0].find("\", devkit version: 23000, build time: "), std::string::npos) << info[0];
+    EXPECT_TRUE(info[0].ends_with(", ")) << info[0];
+    const QB::UniString userId =
+        QBPref::GetRootKey(QBPref::UserDomain).GetString("ArdoTesselConnect", "userId", "", false);
+    EXPECT_FALSE(userId.IsEmpty());
+    EXPECT_EQ(info[1], "trackingUserId: " + userId.ToUtf8());
+    EXPECT_TRUE(info[2].starts_with("APIEnv_ApplicationID: {\"serverApplication\": 1, \"mainVersion\": 23"))
+        << info[2];
+    EXPECT_EQ(info[3], "Location: file://" + LoadedAddonPath().string());
+    EXPECT_EQ(LogCount("debug", "new Model::Manager"), 1U);
+    EXPECT_TRUE(LogMessages("critical").empty());
+}
+
+// The release takes back every registration: the host's project events in particular, all of
+// them, not only the low ones (an event left bound would reach an unloaded library).
+TEST_F(AddonLifecycle, ReleaseRemovesEveryRegistrationAndTheManager) {
+    StartAddon();
+    _loader->Act([&] { _host.OpenProject(_host.GetProject()); });
+    EXPECT_EQ(LogCount("trace", "VNEvent_Project_Open"), 1U);
+
+    EXPECT_EQ(_loader->FreeData(), NoError);
+
+    EXPECT_FALSE(_host.HasSelectionHandler());
+    EXPECT_EQ(_host.ProjectEventMask(), 0U);
+    EXPECT_FALSE(_host.HasNewElementHandler());
+    EXPECT_FALSE(_host.HasMergeHandler());
+    EXPECT_TRUE(_host.Palettes().empty());
+    _loader->Act([&] { _host.OpenProject(_host.GetProject()); });
+    EXPECT_EQ(LogCount("trace", "VNEvent_Project_Open"), 1U);
+
+    EXPECT_TRUE(LogContains("debug", "FreeData"));
+    EXPECT_TRUE(LogContains("trace", "free manager"));
+    EXPECT_TRUE(LogContains("trace", "Manager:destruct"));
+    EXPECT_TRUE(LogContains("info", "FreeData finished"));
+    EXPECT_TRUE(LogMessages("error").empty());
+
+    _loader->Unload();
+    EXPECT_EQ(_debugOutput.GetText().find("Abnormal add-on termination"), std::string::npos);
+    EXPECT_FALSE(AddonLoader::IsLibraryMapped(AddonLibrary()));
+}
+
+// A host that drops the library without releasing it hears about it on the debug output.
+TEST_F(AddonLifecycle, UnloadWithoutReleaseReportsAbnormalTermination) {
+    StartAddon();
+
+    _loader->Unload();
+
+    EXPECT_NE(
+        _debugOutput.GetText().find("Abnormal add-on termination (\"" + LoadedAddonPath().string() + "\")\n"),
+        std::string::npos)
+        << _debugOutput.GetText();
+    EXPECT_FALSE(AddonLoader::IsLibraryMapped(AddonLibrary()));
+    EXPECT_TRUE(_host.Menus().empty());
+    EXPECT_TRUE(_host.Palettes().empty());
+    EXPECT_FALSE(_host.HasSelectionHandler());
+}
+
+// The logging library is the process's: the add-on's logger must not outlive its code.
+TEST_F(AddonLifecycle, UnloadHandsTheDefaultLoggerBack) {
+    const std::shared_ptr<spdlog::logger> before = spdlog::default_logger();
+    StartAddon();
+    ASSERT_EQ(spdlog::default_logger()->name(), "ArdoTesselConnect");
+
+    _loader->FreeData();
+    EXPECT_EQ(spdlog::default_logger()->name(), "ArdoTesselConnect"); // the logger stays until unload
+    _loader->Unload();
+
+    EXPECT_EQ(spdlog::default_logger(), before);
+    EXPECT_TRUE(LogContains("info", "FreeData finished"));
+}
+
+// A library loaded again starts from nothing: no table, no token, no manager of the last run.
+TEST_F(AddonLifecycle, LibraryLoadedAgainStartsAfresh) {
+    StartAddon();
+    _loader->FreeData();
+    _loader->Unload();
+
+    _loader->Load(AddonLibrary());
+    EXPECT_EQ(_loader->Initialize(), 0x81060001U);
+    EXPECT_EQ(_loader->HandOverFunctionTable(), NoError);
+    EXPECT_EQ(_loader->CheckEnvironment(), APIAddon_Normal);
+    EXPECT_EQ(_loader->RegisterInterface(), NoError);
+    EXPECT_EQ(_loader->Initialize(), NoError);
+    EXPECT_EQ(LogCount("debug", "new Model::Manager"), 2U);
+}
+
+} // namespace TesselConnect::Test

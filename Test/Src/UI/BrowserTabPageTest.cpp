@@ -1,0 +1,180 @@
+// The browser panel: the pop-up of connected specifications, the navigation buttons, the page's
+// online reports and resizing.
+
+#include "UIFixture.hpp"
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/TesselPtr.hpp"
+#include "Tessel/Implementation/TesselBrowser.hpp"
+
+#include <PK/UserActions.hpp>
+
+#include <gmock/gmock.h>
+
+namespace TesselConnect::Test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using Load = PK::InProcessBrowserBackend::Load;
+using PK::User::ActionResult;
+
+constexpr QB::Int32 BrowserPanel = 1;
+constexpr QB::Int32 HomeButton = 2;
+constexpr QB::Int32 ReloadButton = 3;
+constexpr QB::Int32 GuidesButton = 4;
+constexpr QB::Int32 Connections = 5;
+
+class BrowserTab : public UIFixture {
+protected:
+    PK::TabPage& BrowserPage() { return Page(BrowserPanel); }
+
+    std::size_t LoadCount() { return Backend().GetLoads().size(); }
+    const Load& LastLoad() { return Backend().GetLoads().back(); }
+    // The offline page that forwards to `target` once the browser is online.
+    static bool IsOfflinePageFor(const Load& load, const std::string& target) {
+        return load.kind == Load::Kind::HTML && load.text.ToUtf8().find(target) != std::string::npos;
+    }
+};
+
+TEST_F(BrowserTab, WithoutConnectionsThePopUpOffersOnlyThePlaceholder) {
+    OpenPalette();
+
+    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("      5 pop-up, 1 entries\n"
+                                                     "        * 1 \"<Specification is not selected>\"\n"));
+}
+
+TEST_F(BrowserTab, ChoosingThePlaceholderOnlySendsTheBrowserHome) {
+    OpenPalette();
+    const std::size_t loads = LoadCount();
+
+    EXPECT_EQ(PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 1), ActionResult::Delivered);
+
+    EXPECT_EQ(LoadCount(), loads + 1);
+    EXPECT_TRUE(IsOfflinePageFor(LastLoad(), "https://app.tessel.example/"));
+    EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
+    EXPECT_TRUE(log.Contains(spdlog::level::err,
+                             "failed assertion: static_cast<USize>(sel) <= this->_connIds.GetSize()"));
+}
+
+TEST_F(BrowserTab, OneConnectionIsTheOnlyEntryAndSelected) {
+    OpenPalette();
+    Connect("spec-1", systemGuid);
+
+    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("      5 pop-up, 1 entries\n"
+                                                     "        * 1 \"Spec spec-1 - Tower\"\n"));
+}
+
+TEST_F(BrowserTab, TwoConnectionsListBothWithTheSelectedOneMarked) {
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    OpenPalette();
+
+    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("      5 pop-up, 2 entries\n"
+                                                     "          1 \"Spec spec-1 - Tower\"\n"
+                                                     "        * 2 \"Spec spec-2 - Tower\"\n"));
+}
+
+TEST_F(BrowserTab, ChoosingAnEntrySelectsItsConnectionEverywhere) {
+    const auto first = Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    OpenPalette();
+
+    PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 1);
+
+    EXPECT_EQ(manager->GetSelectedConnection(), first);
+    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Spec spec-1 - Tower\"\n"));
+    EXPECT_TRUE(IsOfflinePageFor(LastLoad(), "https://app.tessel.example/"));
+}
+
+TEST_F(BrowserTab, NewTitlesRenameTheEntry) {
+    const auto conn = Connect("spec-1", systemGuid);
+    OpenPalette();
+
+    conn->UpdateTitles("Walls", "Annex");
+
+    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Walls - Annex\"\n"));
+}
+
+TEST_F(BrowserTab, HomeSendsTheBrowserHomeAndSelectsTheFirstConnection) {
+    const auto first = Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    OpenPalette();
+    const std::size_t loads = LoadCount();
+
+    PK::User::ClickButton(BrowserPage(), HomeButton);
+
+    EXPECT_EQ(LoadCount(), loads + 1);
+    EXPECT_TRUE(IsOfflinePageFor(LastLoad(), "https://app.tessel.example/"));
+    EXPECT_EQ(manager->GetSelectedConnection(), first);
+}
+
+TEST_F(BrowserTab, ReloadForgetsTheCookiesReloadsGoesHomeAndResendsTheStates) {
+    OpenPalette();
+    Backend().FinishLoad();
+    Backend().SetCookie("https://app.tessel.example/", "session", "42");
+    const std::size_t loads = LoadCount();
+    const std::size_t scripts = Backend().GetExecutedScripts().GetSize();
+
+    PK::User::ClickButton(BrowserPage(), ReloadButton);
+
+    EXPECT_TRUE(Backend().GetCookies("https://app.tessel.example/").empty());
+    ASSERT_EQ(LoadCount(), loads + 2);
+    EXPECT_EQ(Backend().GetLoads()[loads].kind, Load::Kind::Reload);
+    EXPECT_TRUE(Backend().GetLoads()[loads].bypassCache);
+    EXPECT_TRUE(IsOfflinePageFor(LastLoad(), "https://app.tessel.example/"));
+    std::string sent;
+    for (QB::USize i = scripts; i < Backend().GetExecutedScripts().GetSize(); ++i) {
+        sent += Backend().GetExecutedScripts()[i].ToUtf8();
+    }
+    EXPECT_THAT(sent, HasSubstr("setAppState("));
+    EXPECT_THAT(sent, HasSubstr("setDocumentState("));
+}
+
+TEST_F(BrowserTab, GuidesLogTheManagerAndOpenTheToolGuides) {
+    OpenPalette();
+
+    PK::User::ClickButton(BrowserPage(), GuidesButton);
+
+    EXPECT_TRUE(IsOfflinePageFor(LastLoad(), Implementation::TesselBrowser::InfoPageURL));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::debug,
+                                 "Info button was clicked on browser page. Dump of Manager: {"));
+}
+
+TEST_F(BrowserTab, EveryOnlineReportSendsTheBrowserHome) {
+    OpenPalette();
+    const std::size_t loads = LoadCount();
+
+    manager->Handle_onlineStateChanged(false);
+    manager->Handle_onlineStateChanged(true);
+
+    EXPECT_EQ(LoadCount(), loads + 2);
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "BrowserTabPage::ManagerEvent_OnlineStateChanged: false"));
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "BrowserTabPage::ManagerEvent_OnlineStateChanged: true"));
+}
+
+TEST_F(BrowserTab, WideningThePaletteWidensBrowserAndPopUpAndMovesTheRightButtons) {
+    UI::Palette& palette = OpenPalette();
+
+    EXPECT_EQ(PK::User::ResizePanel(palette, 100, 0), ActionResult::Delivered);
+
+    const PK::TabPage& page = BrowserPage();
+    EXPECT_EQ(page.GetItemControl(1)->rect, (PK::Rect{3, 28, 650, 427}));
+    EXPECT_EQ(page.GetItemControl(HomeButton)->rect, (PK::Rect{3, 0, 26, 26}));
+    EXPECT_EQ(page.GetItemControl(ReloadButton)->rect, (PK::Rect{598, 0, 26, 26}));
+    EXPECT_EQ(page.GetItemControl(GuidesButton)->rect, (PK::Rect{628, 0, 26, 26}));
+    EXPECT_EQ(page.GetItemControl(Connections)->rect, (PK::Rect{59, 3, 513, 20}));
+}
+
+TEST_F(BrowserTab, TheBrowserGoesWithThePage) {
+    OpenPalette();
+    ASSERT_NE(manager->GetTesselPtr()->Get(), nullptr);
+
+    UI::Palette::Destroy();
+
+    EXPECT_EQ(manager->GetTesselPtr()->Get(), nullptr);
+    EXPECT_THAT(log.Messages(spdlog::level::err), Not(::testing::Contains(HasSubstr("exception"))));
+}
+
+} // namespace
+} // namespace TesselConnect::Test

@@ -1,0 +1,240 @@
+// The "Used clauses History" and "Disassociated elements" panels: their rows, counters, buttons,
+// incremental updates and resizing.
+
+#include "UIFixture.hpp"
+
+#include <PK/ListBox.hpp>
+#include <PK/UserActions.hpp>
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+
+namespace TesselConnect::Test {
+namespace {
+
+using PK::User::ActionResult;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+using ::testing::UnorderedElementsAreArray;
+
+constexpr QB::Int32 ClausePanel = 2;
+constexpr QB::Int32 UnassociatedPanel = 3;
+constexpr QB::Int32 List = 1;
+constexpr QB::Int32 SelectButton = 2;
+constexpr QB::Int32 ZoomButton = 3;
+constexpr QB::Int32 AssociateButton = 8;
+constexpr QB::Int32 DisassociateButton = 9;
+constexpr QB::Int32 RefreshButton = 4;
+
+class PanelTabs : public UIFixture {
+protected:
+    // Opens the palette with a connection and rolls the two panels down so the user can reach them.
+    void OpenWithConnection() {
+        conn = Connect("spec-1", systemGuid);
+        OpenPalette();
+        PK::User::ExpandRollPanel(RollPanel(ClausePanel));
+        PK::User::ExpandRollPanel(RollPanel(UnassociatedPanel));
+    }
+
+    std::vector<std::string> Rows(QB::Int32 panel) const {
+        std::vector<std::string> rows;
+        for (const PK::ListRow& row : Page(panel).GetItemControl(List)->list.rows) {
+            rows.push_back(row.cells.at(0).text.ToUtf8());
+        }
+        return rows;
+    }
+    bool Enabled(QB::Int32 panel, QB::Int32 item) const { return Page(panel).IsItemEffectivelyEnabled(item); }
+    std::vector<QB::Guid> ElementsOf(const QB::UniString& clauseId) const {
+        const auto elements = conn->GetElementsOfVirtualType(clauseId);
+        return {elements.begin(), elements.end()};
+    }
+
+    std::shared_ptr<Model::ConnectionWithSpecification> conn;
+};
+
+// ---- Used clauses History ----
+
+TEST_F(PanelTabs, ClauseRowsShowCodeAndTitleWithoutStrayBlanks) {
+    OpenWithConnection();
+    Associate("spec-1", "c1", "F10", {walls[0]});
+    Api::Properties decorated = Clause("c2", "G20");
+    decorated.Put(Api::Properties::Name::Prefix, "A");
+    decorated.Put(Api::Properties::Name::Suffix, "B");
+    Select({walls[1]});
+    manager->Handle_associationRequested("c2", "spec-1", "c2", decorated);
+
+    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: Title F10", "G20: A Title G20 B"));
+    EXPECT_THAT(RenderPanel(ClausePanel), HasSubstr("  roll panel 2 \"Used clauses History\", expanded\n"));
+}
+
+TEST_F(PanelTabs, ASelectedClauseWithoutModelSelectionOnlyOffersSelectAndZoom) {
+    OpenWithConnection();
+    Associate("spec-1", "c1", "F10", {walls[0]});
+    Select({});
+
+    PK::User::ClickListRow(Page(ClausePanel), List, 1);
+
+    EXPECT_TRUE(Enabled(ClausePanel, SelectButton));
+    EXPECT_TRUE(Enabled(ClausePanel, ZoomButton));
+    EXPECT_FALSE(Enabled(ClausePanel, AssociateButton));
+    EXPECT_FALSE(Enabled(ClausePanel, DisassociateButton));
+
+    Select({walls[1]});
+    EXPECT_TRUE(Enabled(ClausePanel, AssociateButton));
+    EXPECT_TRUE(Enabled(ClausePanel, DisassociateButton));
+}
+
+TEST_F(PanelTabs, SelectAndZoomActOnTheClausesElements) {
+    OpenWithConnection();
+    Associate("spec-1", "c1", "F10", {walls[0], walls[1]});
+    Select({});
+    PK::User::ClickListRow(Page(ClausePanel), List, 1);
+
+    PK::User::ClickButton(Page(ClausePanel), SelectButton);
+    EXPECT_THAT(host.SelectedElements(), UnorderedElementsAre(walls[0], walls[1]));
+    EXPECT_THAT(host.Zooms(), IsEmpty());
+
+    PK::User::ClickButton(Page(ClausePanel), ZoomButton);
+    EXPECT_EQ(host.Zooms().size(), 1U);
+}
+
+TEST_F(PanelTabs, AssociatingFromThePanelDoesNotTellThePage) {
+    OpenWithConnection();
+    Associate("spec-1", "c1", "F10", {walls[0]});
+    PK::User::ClickListRow(Page(ClausePanel), List, 1);
+    Select({walls[2]});
+    const auto toldBefore =
+        std::count_if(Backend().GetExecutedScripts().begin(), Backend().GetExecutedScripts().end(),
+                      [](const QB::UniString& s) { return s.Contains("ardoTesselState.associate("); });
+    ASSERT_GT(toldBefore, 0); // the page's own request was answered
+
+    EXPECT_EQ(PK::User::ClickButton(Page(ClausePanel), AssociateButton), ActionResult::Delivered);
+
+    EXPECT_THAT(ElementsOf("c1"), UnorderedElementsAre(walls[0], walls[2]));
+    const auto toldAfter =
+        std::count_if(Backend().GetExecutedScripts().begin(), Backend().GetExecutedScripts().end(),
+                      [](const QB::UniString& s) { return s.Contains("ardoTesselState.associate("); });
+    EXPECT_EQ(toldAfter, toldBefore);
+}
+
+TEST_F(PanelTabs, DisassociatingFromThePanelRemovesTheSelectedElements) {
+    OpenWithConnection();
+    Associate("spec-1", "c1", "F10", {walls[0], walls[1]});
+    PK::User::ClickListRow(Page(ClausePanel), List, 1);
+    Select({walls[1]});
+
+    PK::User::ClickButton(Page(ClausePanel), DisassociateButton);
+
+    EXPECT_THAT(ElementsOf("c1"), ElementsAre(walls[0]));
+}
+
+TEST_F(PanelTabs, CountersCountSkippedElementsAsSelected) {
+    OpenWithConnection();
+
+    Select({walls[0], lockedWall, door});
+
+    EXPECT_EQ(Page(ClausePanel).GetItemControl(5)->text, "3");
+    EXPECT_EQ(Page(ClausePanel).GetItemControl(7)->text, "1");
+    EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(6)->text, "3");
+    EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(8)->text, "1");
+}
+
+TEST_F(PanelTabs, ClausePanelGrowsItsListAndMovesItsButtons) {
+    OpenWithConnection();
+
+    EXPECT_EQ(PK::User::ResizePanel(*FindPalette(), 100, 80), ActionResult::Delivered);
+
+    // Four expanded panels share the height: 20 pixels each.
+    const PK::TabPage& page = Page(ClausePanel);
+    EXPECT_EQ(page.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
+    EXPECT_EQ(page.GetItemControl(SelectButton)->rect, (PK::Rect{3, 123, 38, 26}));
+    EXPECT_EQ(page.GetItemControl(5)->rect, (PK::Rect{153, 130, 30, 20}));
+    EXPECT_EQ(page.GetItemControl(AssociateButton)->rect, (PK::Rect{270, 121, 275, 27}));
+    EXPECT_EQ(page.GetItemControl(DisassociateButton)->rect, (PK::Rect{553, 121, 100, 27}));
+}
+
+// ---- Disassociated elements ----
+
+TEST_F(PanelTabs, UnassociatedRowsCountTheCandidatesOfEachTypeByName) {
+    OpenWithConnection();
+
+    EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Column: 1 element(s)", "Wall: 4 element(s)"));
+    EXPECT_THAT(RenderPanel(UnassociatedPanel),
+                HasSubstr("  roll panel 3 \"Disassociated elements\", expanded\n"));
+}
+
+TEST_F(PanelTabs, AssociatingTheLastElementOfATypeRemovesItsRowAndDisassociatingBringsItBackInOrder) {
+    OpenWithConnection();
+
+    Associate("spec-1", "c1", "F10", {column});
+    EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Wall: 4 element(s)"));
+
+    Associate("spec-1", "c1", "F10", {walls[0]});
+    EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Wall: 3 element(s)"));
+
+    Select({column});
+    manager->Handle_removeAssociationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
+    EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Column: 1 element(s)", "Wall: 3 element(s)"));
+}
+
+TEST_F(PanelTabs, SelectAndZoomActOnTheUnassociatedElementsOfTheType) {
+    OpenWithConnection();
+    PK::User::ClickListRow(Page(UnassociatedPanel), List, 2);
+
+    PK::User::ClickButton(Page(UnassociatedPanel), ZoomButton);
+
+    EXPECT_THAT(host.SelectedElements(),
+                UnorderedElementsAreArray({walls[0], walls[1], walls[2], lockedWall}));
+    EXPECT_EQ(host.Zooms().size(), 1U);
+}
+
+TEST_F(PanelTabs, RefreshRebuildsTheRowsFromTheProject) {
+    OpenWithConnection();
+    host.DeleteElement(walls[0]);
+
+    PK::User::ClickButton(Page(UnassociatedPanel), RefreshButton);
+
+    EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Column: 1 element(s)", "Wall: 3 element(s)"));
+}
+
+TEST_F(PanelTabs, RefreshWithoutAConnectionLeavesAnEmptyList) {
+    OpenPalette();
+    PK::User::ExpandRollPanel(RollPanel(UnassociatedPanel));
+
+    EXPECT_EQ(PK::User::ClickButton(Page(UnassociatedPanel), RefreshButton), ActionResult::Delivered);
+
+    EXPECT_THAT(Rows(UnassociatedPanel), IsEmpty());
+    EXPECT_THAT(RenderPanel(UnassociatedPanel),
+                HasSubstr("\"Disassociated elements\", expanded, inactive\n"));
+}
+
+TEST_F(PanelTabs, UnassociatedPanelGrowsItsListAndMovesItsButtonsDown) {
+    OpenWithConnection();
+
+    PK::User::ResizePanel(*FindPalette(), 100, 80);
+
+    const PK::TabPage& page = Page(UnassociatedPanel);
+    EXPECT_EQ(page.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
+    EXPECT_EQ(page.GetItemControl(ZoomButton)->rect, (PK::Rect{47, 123, 38, 26}));
+    EXPECT_EQ(page.GetItemControl(RefreshButton)->rect, (PK::Rect{528, 125, 23, 23}));
+    EXPECT_EQ(page.GetItemControl(8)->rect, (PK::Rect{239, 130, 30, 20}));
+}
+
+TEST_F(PanelTabs, SwitchingTheConnectionSwitchesEveryPanel) {
+    OpenWithConnection();
+    Associate("spec-1", "c1", "F10", {walls[0]});
+    Connect("spec-2", otherSystemGuid);
+
+    EXPECT_THAT(Rows(ClausePanel), IsEmpty());
+    EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Column: 1 element(s)", "Wall: 4 element(s)"));
+
+    manager->ResetSelectedConnection(conn);
+    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: Title F10"));
+    EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Column: 1 element(s)", "Wall: 3 element(s)"));
+}
+
+} // namespace
+} // namespace TesselConnect::Test

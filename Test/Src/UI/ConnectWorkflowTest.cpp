@@ -1,0 +1,290 @@
+// The connect workflow from the page's request: the classification-system choice, the lost
+// connection, and every failure of connecting with the alert the user sees and the choices made.
+
+#include "UIFixture.hpp"
+
+#include "UI/TesselPalette/ConnectWorkflow.hpp"
+#include "Util/Resource/ResourceIds.hpp"
+
+#include <VantrelSim/HostFunction.hpp>
+#include <VantrelSim/ProjectBuilder.hpp>
+
+#include <gmock/gmock.h>
+
+namespace TesselConnect::Test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using VantrelSim::HostFunction;
+namespace AlertId = Util::Resource::AlertId;
+
+class ConnectWorkflow : public UIFixture {
+protected:
+    void SetUp() override { OpenPalette(); }
+
+    // The page asks to connect `specId`; the user picks `entry` of the systems.
+    void RequestAndChoose(const QB::UniString& specId, QB::Int32 entry = 1) {
+        ScriptSystemChoice(entry);
+        RequestConnection(specId);
+        Drain();
+    }
+
+    // The workflow itself, for a specification whose connection the page did not mark as lost.
+    void RunWorkflow(const QB::UniString& specId, QB::Int32 entry = 1) {
+        ScriptSystemChoice(entry);
+        UI::RunConnectWorkflow(manager, UI::ConnectRequest{"proj-1", "Tower", specId, "Spec", "Uniclass"},
+                               {});
+        Drain();
+    }
+
+    bool IsConnected(const QB::UniString& specId) { return manager->GetConnection(specId) != nullptr; }
+
+    std::size_t PageCallCount(const std::string& function) const {
+        std::size_t count = 0;
+        for (const QB::UniString& script : Backend().GetExecutedScripts()) {
+            count += script.ToUtf8().find("ardoTesselState." + function + "(") != std::string::npos ? 1U : 0U;
+        }
+        return count;
+    }
+};
+
+TEST_F(ConnectWorkflow, TheChosenSystemIsConnectedAfterTheRequestHasReturned) {
+    ScriptSystemChoice(2);
+    RequestConnection("spec-1", "Walls", "Tower", "Uniclass");
+    EXPECT_THAT(Dialogs(), IsEmpty());
+
+    Drain();
+
+    ASSERT_EQ(Dialogs().size(), 1U);
+    EXPECT_THAT(Dialogs()[0].openedView,
+                HasSubstr("Choose a default VANTREL classification system for the project \\\"Tower\\\", the "
+                          "specification \\\"Walls\\\" using classification system type \\\"Uniclass\\\"."));
+    EXPECT_THAT(Dialogs()[0].openedView, HasSubstr("    * 1 \"Specs (1)\"\n      2 \"Other\"\n"));
+    const auto conn = manager->GetConnection("spec-1");
+    ASSERT_NE(conn, nullptr);
+    EXPECT_EQ(conn->GetClassificationSystem().GetGuid(), otherSystemGuid);
+    EXPECT_EQ(manager->GetSelectedConnection(), conn);
+    EXPECT_THAT(Alerts(), IsEmpty());
+    EXPECT_THAT(responder->GetFailures(), IsEmpty());
+}
+
+TEST_F(ConnectWorkflow, CancellingTheChoiceConnectsNothing) {
+    ScriptDialogCancel();
+    RequestConnection("spec-1");
+    Drain();
+
+    EXPECT_FALSE(IsConnected("spec-1"));
+    EXPECT_THAT(Alerts(), IsEmpty());
+}
+
+TEST_F(ConnectWorkflow, ALostConnectionIsOfferedForReconnectionInsteadOfTheChoice) {
+    const auto conn = Connect("spec-1", systemGuid);
+    conn->MarkAsDisconnected();
+
+    ScriptAlertAnswer(2, AlertId::ConnectionWasLost);
+    RequestConnection("spec-1");
+    Drain();
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionWasLost));
+    EXPECT_THAT(Dialogs(), IsEmpty());
+    EXPECT_FALSE(conn->IsMarkedAsDisconnected());
+}
+
+TEST_F(ConnectWorkflow, CancellingTheReconnectionLeavesTheConnectionLost) {
+    const auto conn = Connect("spec-1", systemGuid);
+    conn->MarkAsDisconnected();
+
+    ScriptAlertAnswer(1, AlertId::ConnectionWasLost);
+    RequestConnection("spec-1");
+    Drain();
+
+    EXPECT_TRUE(conn->IsMarkedAsDisconnected());
+    EXPECT_THAT(Dialogs(), IsEmpty());
+}
+
+TEST_F(ConnectWorkflow, ThePageMarksAnExistingConnectionAsLostBeforeTheWorkflowRuns) {
+    const auto conn = Connect("spec-1", systemGuid);
+
+    RequestConnection("spec-1");
+
+    EXPECT_TRUE(conn->IsMarkedAsDisconnected());
+    Drain();
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionWasLost));
+}
+
+TEST_F(ConnectWorkflow, AConnectionThatIsNotLostIsReplacedAfterAWarning) {
+    const auto old = Connect("spec-1", systemGuid);
+
+    RunWorkflow("spec-1");
+
+    EXPECT_TRUE(log.Contains(spdlog::level::warn, "failed assertion: conn->IsDisconnected()"));
+    EXPECT_TRUE(old->IsMarkedAsDeleted());
+    ASSERT_TRUE(IsConnected("spec-1"));
+    EXPECT_NE(manager->GetConnection("spec-1"), old);
+}
+
+TEST_F(ConnectWorkflow, MissingClassificationRightsAskForTheClassificationManager) {
+    host.Faults().Always(HostFunction::VNAPI_Classification_GetClassificationSystem, APIERR_NOACCESSRIGHT);
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationManagerNotReserved));
+    EXPECT_TRUE(log.Contains(
+        spdlog::level::info,
+        "ConnectWithSpecification: ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT): "
+        "specId(spec-1), specTitle(Spec), projectId(proj-1), projectTitle(Tower)"));
+    EXPECT_FALSE(IsConnected("spec-1"));
+}
+
+TEST_F(ConnectWorkflow, MissingPropertyRightsAskForThePropertyManager) {
+    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_NOACCESSRIGHT);
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::PropertyManagerNotReserved));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::info,
+                     "ConnectWithSpecification ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT): "
+                     "specId(spec-1), specTitle(Spec), projectId(proj-1), projectTitle(Tower)"));
+}
+
+TEST_F(ConnectWorkflow, ASystemInUseNamesItsConnectionAndCancelKeepsEverything) {
+    const auto old = Connect("spec-1", systemGuid);
+
+    ScriptAlertAnswer(1, AlertId::ClassificationSystemAlreadyUsed);
+    RequestAndChoose("spec-2");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationSystemAlreadyUsed));
+    EXPECT_EQ(Alerts()[0].largeText,
+              "The Specification Tower - Spec spec-1 with the same Classification System is "
+              "already associated with this VANTREL project.");
+    EXPECT_FALSE(old->IsMarkedAsDeleted());
+    EXPECT_FALSE(IsConnected("spec-2"));
+}
+
+TEST_F(ConnectWorkflow, DiscardCurrentOnlyDisconnectsTheOldConnectionAndConnectsNothing) {
+    const auto old = Connect("spec-1", systemGuid);
+
+    ScriptAlertAnswer(2, AlertId::ClassificationSystemAlreadyUsed);
+    RequestAndChoose("spec-2");
+
+    EXPECT_TRUE(old->IsMarkedAsDeleted());
+    EXPECT_FALSE(IsConnected("spec-2"));
+    EXPECT_THAT(RenderPanel(1), HasSubstr("    * 1 \"<Specification is not selected>\"\n"));
+}
+
+TEST_F(ConnectWorkflow, DiscardAndConnectToNewEndsWithTheNewConnection) {
+    const auto old = Connect("spec-1", systemGuid);
+
+    ScriptAlertAnswer(3, AlertId::ClassificationSystemAlreadyUsed);
+    RequestAndChoose("spec-2");
+
+    EXPECT_TRUE(old->IsMarkedAsDeleted());
+    const auto fresh = manager->GetConnection("spec-2");
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(fresh->GetClassificationSystem().GetGuid(), systemGuid);
+    EXPECT_EQ(Dialogs().size(), 1U);
+    EXPECT_THAT(RenderPanel(1), HasSubstr("    * 1 \"Spec - Tower\"\n"));
+}
+
+TEST_F(ConnectWorkflow, DiscardAndConnectToNewMakesNoAttemptWhenTheDisconnectFailed) {
+    const auto old = Connect("spec-1", systemGuid);
+    host.Faults().Always(HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_GENERAL);
+
+    ScriptAlertAnswer(3, AlertId::ClassificationSystemAlreadyUsed);
+    RequestAndChoose("spec-2");
+
+    EXPECT_FALSE(old->IsMarkedAsDeleted());
+    EXPECT_FALSE(IsConnected("spec-2"));
+    EXPECT_EQ(Dialogs().size(), 1U);
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationSystemAlreadyUsed));
+}
+
+TEST_F(ConnectWorkflow, RestoreConnectionReconnectsTheExistingConnection) {
+    const auto old = Connect("spec-1", otherSystemGuid);
+    host.Faults().Always(HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_GENERAL);
+
+    const std::size_t toldBefore = PageCallCount("associateSpec");
+
+    ScriptAlertAnswer(2, AlertId::ConnectionAlreadyExists);
+    RunWorkflow("spec-1");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionAlreadyExists));
+    EXPECT_TRUE(
+        log.ContainsPart(spdlog::level::info, "ConnectionAlreadyExistsForSpecificationInPlanError: ,{"));
+    EXPECT_FALSE(old->IsMarkedAsDeleted());
+    EXPECT_EQ(manager->GetConnection("spec-1"), old);
+    EXPECT_EQ(PageCallCount("associateSpec"), toldBefore + 1);
+}
+
+TEST_F(ConnectWorkflow, DiscardConnectionDisconnectsTheExistingConnectionWithoutConnectingAgain) {
+    const auto old = Connect("spec-1", otherSystemGuid);
+    host.Faults().Add({HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_GENERAL, {}, {}, 1});
+
+    const std::size_t toldBefore = PageCallCount("removeSpecAssociation");
+
+    ScriptAlertAnswer(3, AlertId::ConnectionAlreadyExists);
+    RunWorkflow("spec-1");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionAlreadyExists));
+    EXPECT_TRUE(old->IsMarkedAsDeleted());
+    EXPECT_FALSE(IsConnected("spec-1"));
+    EXPECT_EQ(Dialogs().size(), 1U);
+    // Discarding does not tell the page.
+    EXPECT_EQ(PageCallCount("removeSpecAssociation"), toldBefore);
+}
+
+TEST_F(ConnectWorkflow, APlanIdAnotherUserIsCreatingAsksToSendAndReceive) {
+    // A shared project whose plan id object exists but is still empty: another user is filling it.
+    VantrelSim::Project project;
+    VantrelSim::ProjectBuilder build(project);
+    build.AddSystem("Specs", "1");
+    build.AddAddonObject("PlanData");
+    build.Share({{1, "Anna"}, {2, "Ben"}}, 1);
+    host.OpenProject(std::move(project));
+    manager->VNEvent_Project_Open();
+    host.Faults().Always(HostFunction::VNAPI_AddOnObject_ReserveObjects, APIERR_NOTMINE);
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::SyncworkPermissionsViolation));
+    EXPECT_TRUE(log.Contains(
+        spdlog::level::info,
+        "ConnectWithSpecification: AnotherUserIsInitingThePlanId, specId(spec-1), specTitle(Spec), "
+        "projectId(proj-1), projectTitle(Tower)"));
+}
+
+TEST_F(ConnectWorkflow, AnOfflineSyncworkProjectCannotBeConnected) {
+    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_NOSYNCWORKPROJECT);
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::OfflineSyncworkProject));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "specId(spec-1), specTitle(Spec), projectId(proj-1), "
+                                                      "projectTitle(Tower)"));
+}
+
+TEST_F(ConnectWorkflow, AHostCancelShowsNothing) {
+    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_CANCEL);
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_THAT(Alerts(), IsEmpty());
+    EXPECT_FALSE(IsConnected("spec-1"));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "APIERR_CANCEL"));
+}
+
+TEST_F(ConnectWorkflow, AnyOtherFailureIsAConnectionError) {
+    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_GENERAL);
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionError));
+    EXPECT_TRUE(log.ContainsPart(
+        spdlog::level::err, "; specId: spec-1; specTitle: Spec; projectId: proj-1; projectTitle: Tower"));
+}
+
+} // namespace
+} // namespace TesselConnect::Test

@@ -1,0 +1,227 @@
+// The issues panel: rows ordered by text with severity icons, the panel's count and icon, the
+// selection kept across rebuilds, the buttons, the double click and the consolidation.
+
+#include "UIFixture.hpp"
+
+#include "Util/Resource/ResourceIds.hpp"
+
+#include <VantrelSim/HostFunction.hpp>
+
+#include <PK/ListBox.hpp>
+#include <PK/UserActions.hpp>
+
+#include <gmock/gmock.h>
+
+namespace TesselConnect::Test {
+namespace {
+
+using PK::User::ActionResult;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+namespace AlertId = Util::Resource::AlertId;
+
+constexpr QB::Int32 ClausePanel = 2;
+constexpr QB::Int32 IssuesPanel = 4;
+constexpr QB::Int32 List = 1;
+constexpr QB::Int32 SelectButton = 2;
+constexpr QB::Int32 ZoomButton = 3;
+constexpr QB::Int32 ConsolidateButton = 4;
+constexpr QB::Int32 RemoveButton = 9;
+constexpr QB::Int32 FixButton = 10;
+
+const std::string LockedLayerF10 =
+    "[Ground] Title F10 (F10): 1 element(s) could not be associated with Ardo clause. "
+    "Element(s) are placed on a locked layer.";
+const std::string MissingZ99 =
+    "The current VANTREL classification system does not contain an item with code "
+    "\"Z99\". In order to proceed please create the relevant classification item in "
+    "Classification Manager.";
+
+// A text as the rendering quotes it.
+std::string Quoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
+class IssuesTab : public UIFixture {
+protected:
+    // A warning (the locked wall could not join clause c1) and an error (no item Z99).
+    void SetUp() override {
+        conn = Connect("spec-1", systemGuid);
+        OpenPalette();
+        Associate("spec-1", "c1", "F10", {walls[0], lockedWall});
+        Associate("spec-1", "c9", "Z99", {walls[1]});
+        Drain();
+        PK::InteractionRecord::Instance().Clear();
+    }
+
+    PK::TabPage& IssuesPage() const { return Page(IssuesPanel); }
+    bool Enabled(QB::Int32 item) const { return IssuesPage().IsItemEffectivelyEnabled(item); }
+    QB::Int32 SelectedRow() const { return IssuesPage().GetItemControl(List)->list.selected; }
+    std::size_t RowCount() const { return IssuesPage().GetItemControl(List)->list.rows.size(); }
+
+    std::shared_ptr<Model::ConnectionWithSpecification> conn;
+};
+
+TEST_F(IssuesTab, WithoutAConnectionTheListIsEmptyAndCountsZero) {
+    conn->Disconnect(true);
+
+    EXPECT_EQ(RowCount(), 0U);
+    EXPECT_THAT(RenderPanel(IssuesPanel),
+                HasSubstr("  roll panel 4 \"Workflow Issues: 0\", expanded, inactive\n"));
+}
+
+TEST_F(IssuesTab, RowsAreSortedByTextWithTheirSeverityIconsAndThePanelShowsTheWorst) {
+    EXPECT_THAT(RenderPanel(IssuesPanel),
+                HasSubstr("  roll panel 4 \"Workflow Issues: 2\" icon 20006, expanded\n"));
+    EXPECT_THAT(RenderPanel(IssuesPanel), HasSubstr("      1 list box, 2 rows\n"
+                                                    "          1 icon 20007 " +
+                                                    Quoted(LockedLayerF10) +
+                                                    "\n"
+                                                    "          2 icon 20006 " +
+                                                    Quoted(MissingZ99) + "\n"));
+}
+
+TEST_F(IssuesTab, OnlyWarningsShowTheWarningIcon) {
+    PK::User::ClickListRow(IssuesPage(), List, 2);
+    PK::User::ClickButton(IssuesPage(), RemoveButton);
+
+    EXPECT_THAT(RenderPanel(IssuesPanel), HasSubstr("\"Workflow Issues: 1\" icon 20007, expanded\n"));
+}
+
+TEST_F(IssuesTab, AnIssueWithoutElementsEnablesOnlyRemove) {
+    PK::User::ClickListRow(IssuesPage(), List, 2);
+
+    EXPECT_FALSE(Enabled(SelectButton));
+    EXPECT_FALSE(Enabled(ZoomButton));
+    EXPECT_TRUE(Enabled(RemoveButton));
+    EXPECT_FALSE(Enabled(FixButton));
+}
+
+TEST_F(IssuesTab, AnElementsIssueEnablesEverythingAndPointsAtItsClause) {
+    PK::User::ClickListRow(IssuesPage(), List, 1);
+
+    EXPECT_TRUE(Enabled(SelectButton));
+    EXPECT_TRUE(Enabled(ZoomButton));
+    EXPECT_TRUE(Enabled(RemoveButton));
+    EXPECT_TRUE(Enabled(FixButton));
+    EXPECT_EQ(Page(ClausePanel).GetItemControl(List)->list.selected, 1);
+}
+
+TEST_F(IssuesTab, SelectAndZoomActOnTheIssuesElements) {
+    PK::User::ClickListRow(IssuesPage(), List, 1);
+
+    PK::User::ClickButton(IssuesPage(), SelectButton);
+    EXPECT_THAT(host.SelectedElements(), ElementsAre(lockedWall));
+    EXPECT_THAT(host.Zooms(), IsEmpty());
+
+    host.SetSelection({});
+    PK::User::ClickButton(IssuesPage(), ZoomButton);
+    EXPECT_THAT(host.SelectedElements(), ElementsAre(lockedWall));
+    ASSERT_EQ(host.Zooms().size(), 1U);
+    EXPECT_THAT(host.Zooms()[0], ElementsAre(lockedWall));
+}
+
+TEST_F(IssuesTab, RemovingTheSelectedIssueRebuildsTheListWithoutSelection) {
+    PK::User::ClickListRow(IssuesPage(), List, 1);
+
+    PK::User::ClickButton(IssuesPage(), RemoveButton);
+
+    EXPECT_EQ(RowCount(), 1U);
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_FALSE(Enabled(RemoveButton));
+    EXPECT_EQ(conn->GetIssueCollection().GetIssues().GetSize(), 1U);
+}
+
+TEST_F(IssuesTab, ARebuildKeepsTheSameIssueSelectedWhereverItMoved) {
+    PK::User::ClickListRow(IssuesPage(), List, 2); // the missing item
+
+    Associate("spec-1", "c8", "A01", {walls[2]}); // a new row sorts before it
+    Drain();
+
+    ASSERT_EQ(RowCount(), 3U);
+    EXPECT_THAT(IssuesPage().GetItemControl(List)->list.rows[1].cells[0].text.ToUtf8(), HasSubstr("\"A01\""));
+    EXPECT_EQ(SelectedRow(), 3);
+    EXPECT_TRUE(Enabled(RemoveButton));
+}
+
+TEST_F(IssuesTab, FixingRetriesTheOperationAndDropsTheSolvedIssue) {
+    Project().FindLayer(lockedLayer)->locked = false;
+    PK::User::ClickListRow(IssuesPage(), List, 1);
+
+    PK::User::ClickButton(IssuesPage(), FixButton);
+
+    EXPECT_EQ(RowCount(), 1U);
+    EXPECT_THAT(conn->GetElementsOfVirtualType("c1"), ::testing::Contains(lockedWall));
+}
+
+TEST_F(IssuesTab, DoubleClickGoesToTheViewThenSelectsAndZoomsStepByStep) {
+    const std::size_t windowChanges = host.CallCount(VantrelSim::HostFunction::VNAPI_Automate);
+
+    EXPECT_EQ(PK::User::DoubleClickListRow(IssuesPage(), List, 1), ActionResult::Delivered);
+    EXPECT_THAT(host.Zooms(), IsEmpty());
+
+    Drain();
+    EXPECT_GT(host.CallCount(VantrelSim::HostFunction::VNAPI_Automate), windowChanges);
+    EXPECT_THAT(host.SelectedElements(), ElementsAre(lockedWall));
+    ASSERT_EQ(host.Zooms().size(), 1U);
+}
+
+TEST_F(IssuesTab, DoubleClickOnAnIssueWithoutViewDoesNothing) {
+    PK::User::DoubleClickListRow(IssuesPage(), List, 2);
+    Drain();
+
+    EXPECT_THAT(host.Zooms(), IsEmpty());
+}
+
+TEST_F(IssuesTab, CancellingTheConsolidationChangesNothing) {
+    host.DeleteElement(lockedWall);
+    ScriptAlertAnswer(1, AlertId::ConsolidationNotUndoable);
+
+    PK::User::ClickButton(IssuesPage(), ConsolidateButton);
+    EXPECT_THAT(Alerts(), IsEmpty());
+    Drain();
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConsolidationNotUndoable));
+    EXPECT_EQ(RowCount(), 2U);
+}
+
+TEST_F(IssuesTab, ConsolidatingDropsIssuesOfDeletedElements) {
+    host.DeleteElement(lockedWall);
+    ScriptAlertAnswer(2, AlertId::ConsolidationNotUndoable);
+
+    PK::User::ClickButton(IssuesPage(), ConsolidateButton);
+    Drain();
+
+    EXPECT_EQ(RowCount(), 1U);
+    EXPECT_THAT(RenderPanel(IssuesPanel), HasSubstr("1 icon 20006 " + Quoted(MissingZ99)));
+}
+
+TEST_F(IssuesTab, CountersShowTheAssociableAndEditableSelection) {
+    Select({walls[2], lockedWall, door});
+
+    EXPECT_EQ(IssuesPage().GetItemControl(6)->text, "2");
+    EXPECT_EQ(IssuesPage().GetItemControl(8)->text, "1");
+}
+
+TEST_F(IssuesTab, GrowingMovesTheButtonsAndStretchesTheList) {
+    EXPECT_EQ(PK::User::ResizePanel(*FindPalette(), 100, 60), ActionResult::Delivered);
+
+    const PK::TabPage& page = IssuesPage();
+    EXPECT_EQ(page.GetClientHeight(), 160);
+    EXPECT_EQ(page.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 130}));
+    EXPECT_EQ(page.GetItemControl(List)->list.fields[0].end, 650 - PK::ListBox::ScrollBarWidth);
+    EXPECT_EQ(page.GetItemControl(SelectButton)->rect, (PK::Rect{3, 133, 38, 26}));
+    EXPECT_EQ(page.GetItemControl(ZoomButton)->rect, (PK::Rect{47, 133, 38, 26}));
+    EXPECT_EQ(page.GetItemControl(ConsolidateButton)->rect, (PK::Rect{628, 135, 23, 23}));
+    EXPECT_EQ(page.GetItemControl(6)->rect, (PK::Rect{153, 140, 30, 20}));
+    EXPECT_EQ(page.GetItemControl(RemoveButton)->rect, (PK::Rect{600, 135, 23, 23}));
+    EXPECT_EQ(page.GetItemControl(FixButton)->rect, (PK::Rect{574, 135, 23, 23}));
+}
+
+} // namespace
+} // namespace TesselConnect::Test

@@ -1,0 +1,160 @@
+// Opening, showing, hiding and closing the palette through the menu, the host's control messages
+// and the close box; the menu item's mark while the palette exists.
+
+#include "UIFixture.hpp"
+
+#include "Model/TesselPtr.hpp"
+#include "Tessel/Implementation/TesselBrowser.hpp"
+#include "UI/BrowserTabPage.hpp"
+
+#include <VantrelSim/HostFunction.hpp>
+
+#include <PK/UserActions.hpp>
+
+#include <gmock/gmock.h>
+
+namespace TesselConnect::Test {
+namespace {
+
+using ::testing::HasSubstr;
+using UI::Palette;
+
+constexpr API_MenuItemFlags PaletteOpenMark = 2;
+
+class PaletteLifetime : public UIFixture {};
+
+TEST_F(PaletteLifetime, OpeningBuildsFourPanelsAndMarksTheMenuItem) {
+    Palette& palette = OpenPalette();
+
+    EXPECT_TRUE(Palette::Exists());
+    EXPECT_TRUE(palette.IsVisible());
+    EXPECT_TRUE(palette.IsProcessingEvents());
+    EXPECT_EQ(palette.GetPlacement(), -32768);
+    EXPECT_EQ(palette.GetTitle(), "Ardo Tessel Connect 1.3");
+    EXPECT_EQ(palette.GetMinClientWidth(), 550);
+    EXPECT_EQ(palette.GetMinClientHeight(), 50);
+    EXPECT_EQ(palette.GetGrowType(), PK::GrowType::HVGrow);
+    EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, PaletteOpenMark);
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "Palette contruct"));
+    EXPECT_THAT(Render(), HasSubstr("  roll panel 1 \"Connect and Navigate\", expanded\n"
+                                    "    page 32600 \"Tessel Browser\" 556 x 456\n"));
+    EXPECT_THAT(Render(), HasSubstr("  roll panel 2 \"Used clauses History\", collapsed, inactive\n"
+                                    "    page 32602 \"Virtual Types\" 556 x 130\n"));
+    EXPECT_THAT(Render(), HasSubstr("  roll panel 3 \"Disassociated elements\", collapsed, inactive\n"
+                                    "    page 32603 \"Unassociated Elements\" 556 x 130\n"));
+    EXPECT_THAT(Render(), HasSubstr("  roll panel 4 \"Workflow Issues: 0\", expanded, inactive\n"
+                                    "    page 32601 \"Tessel Issues\" 556 x 130\n"));
+    EXPECT_EQ(manager->GetTesselPtr()->Get(), palette.GetBrowserTabPage()->GetBrowser());
+}
+
+TEST_F(PaletteLifetime, OpeningTwiceShowsTheExistingPalette) {
+    Palette& first = OpenPalette();
+    first.Hide();
+
+    Palette& second = OpenPalette();
+
+    EXPECT_EQ(&first, &second);
+    EXPECT_TRUE(second.IsVisible());
+    EXPECT_EQ(log.Count(spdlog::level::trace, "Palette contruct"), 1U);
+}
+
+TEST_F(PaletteLifetime, TheCloseBoxHidesAtOnceAndDestroysOnTheNextTurn) {
+    Palette& palette = OpenPalette();
+
+    EXPECT_EQ(PK::User::RequestClose(palette), PK::User::ActionResult::Delivered);
+
+    EXPECT_TRUE(Palette::Exists());
+    EXPECT_FALSE(palette.IsVisible());
+    EXPECT_FALSE(palette.IsProcessingEvents());
+    Drain();
+    EXPECT_FALSE(Palette::Exists());
+    EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, 0);
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "Palette destruct"));
+    EXPECT_EQ(manager->GetTesselPtr()->Get(), nullptr);
+
+    OpenPalette();
+    EXPECT_EQ(log.Count(spdlog::level::trace, "Palette contruct"), 2U);
+    EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, PaletteOpenMark);
+}
+
+TEST_F(PaletteLifetime, OpeningWhileTheCloseIsPendingBuildsAPaletteThatStays) {
+    Palette& closing = OpenPalette();
+    PK::User::RequestClose(closing);
+
+    Palette& fresh = OpenPalette(); // drains the pending destruction too
+
+    EXPECT_TRUE(Palette::Exists());
+    EXPECT_TRUE(fresh.IsVisible());
+    EXPECT_EQ(log.Count(spdlog::level::trace, "Palette contruct"), 2U);
+    EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, PaletteOpenMark);
+}
+
+TEST_F(PaletteLifetime, ControlMessagesHideShowDisableEnableAndReportVisibility) {
+    Palette& palette = OpenPalette();
+    bool visible = false;
+
+    EXPECT_EQ(Palette::HandleControlMessage(2, nullptr), 0);
+    EXPECT_EQ(Palette::HandleControlMessage(7, &visible), 0);
+    EXPECT_FALSE(visible);
+    EXPECT_FALSE(palette.IsVisible());
+
+    Palette::HandleControlMessage(3, nullptr);
+    Palette::HandleControlMessage(7, &visible);
+    EXPECT_TRUE(visible);
+
+    Palette::HandleControlMessage(4, nullptr);
+    EXPECT_FALSE(palette.AreItemsEnabled());
+    EXPECT_THAT(Render(), HasSubstr(", items disabled"));
+    Palette::HandleControlMessage(5, nullptr);
+    EXPECT_TRUE(palette.AreItemsEnabled());
+
+    Palette::HandleControlMessage(2, nullptr);
+    Palette::HandleControlMessage(6, nullptr);
+    EXPECT_TRUE(palette.IsVisible());
+    EXPECT_EQ(Palette::HandleControlMessage(8, &visible), 0);
+}
+
+TEST_F(PaletteLifetime, TheCloseMessageClosesLikeTheCloseBox) {
+    OpenPalette();
+
+    EXPECT_EQ(Palette::HandleControlMessage(1, nullptr), 0);
+    Drain();
+
+    EXPECT_FALSE(Palette::Exists());
+    EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, 0);
+}
+
+TEST_F(PaletteLifetime, ControlMessagesWithoutAPaletteDoNothing) {
+    bool visible = true;
+
+    EXPECT_EQ(Palette::HandleControlMessage(7, &visible), 0);
+    EXPECT_EQ(Palette::HandleControlMessage(3, nullptr), 0);
+
+    EXPECT_TRUE(visible);
+    EXPECT_FALSE(Palette::Exists());
+}
+
+TEST_F(PaletteLifetime, DestroyRemovesThePaletteAndItsMark) {
+    Palette::Destroy(); // nothing to destroy
+    OpenPalette();
+
+    Palette::Destroy();
+
+    EXPECT_FALSE(Palette::Exists());
+    EXPECT_EQ(FindPalette(), nullptr);
+    EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, 0);
+    EXPECT_EQ(manager->GetObserverCount(), 0U);
+}
+
+TEST_F(PaletteLifetime, AMenuItemTheHostRefusesToMarkLeavesThePaletteUsable) {
+    host.Faults().Always(VantrelSim::HostFunction::VNAPI_Interface, APIERR_BADID);
+
+    Palette& palette = OpenPalette();
+
+    EXPECT_TRUE(palette.IsVisible());
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "exception: "));
+    host.Faults().Clear();
+}
+
+} // namespace
+} // namespace TesselConnect::Test

@@ -1,0 +1,177 @@
+// The classification-system selector dialog and the add-on's alerts, as the user meets them.
+
+#include "UIFixture.hpp"
+
+#include "UI/Alerts.hpp"
+#include "UI/ClassificationSystemSelectorDialog.hpp"
+#include "UI/TesselPalette/ConnectWorkflow.hpp"
+#include "Util/Resource/ResourceIds.hpp"
+
+#include <gmock/gmock.h>
+
+#include <functional>
+
+namespace TesselConnect::Test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using Dialog = UI::ClassificationSystemSelectorDialog;
+namespace AlertId = Util::Resource::AlertId;
+
+class SelectorDialog : public UIFixture {
+protected:
+    static QB::UniString Identity(const QB::UniString& text) { return text; }
+    const QB::Array<QB::UniString> systems{"Specs (1)", "Other"};
+};
+
+TEST_F(SelectorDialog, PromptNamesTheRequestAndKeepsUnknownPlaceholders) {
+    const UI::ConnectRequest request{"proj-7", "Tower", "spec-7", "Walls and Floors", "Uniclass"};
+    ScriptDialogCancel();
+    Dialog dialog(systems, [&request](const QB::UniString& text) {
+        return UI::ResolveRequestPlaceholders(
+            text + " {ArdoTesselProjectId} {ArdoTesselSpecificationId} {Unknown}", request);
+    });
+
+    EXPECT_FALSE(dialog.Run());
+
+    ASSERT_EQ(Dialogs().size(), 1U);
+    EXPECT_THAT(
+        Dialogs()[0].openedView,
+        HasSubstr(
+            "1 text \"Choose a default VANTREL classification system for the project \\\"Tower\\\", the "
+            "specification \\\"Walls and Floors\\\" using classification system type \\\"Uniclass\\\". "
+            "proj-7 spec-7 {Unknown}\""));
+    EXPECT_THAT(Dialogs()[0].openedView,
+                HasSubstr("2 pop-up, 2 entries\n    * 1 \"Specs (1)\"\n      2 \"Other\""));
+    EXPECT_THAT(responder->GetFailures(), IsEmpty());
+}
+
+TEST_F(SelectorDialog, ChooseWithoutChangingThePopUpTakesTheFirstSystem) {
+    responder->QueueDialogSteps({PK::ScriptedResponder::ClickButton(3)});
+    Dialog dialog(systems, Identity);
+
+    EXPECT_TRUE(dialog.Run());
+    EXPECT_EQ(dialog.GetSelectedIndex(), 0);
+}
+
+TEST_F(SelectorDialog, ChoosingAnEntryAnswersItsPositionFromZero) {
+    ScriptSystemChoice(2);
+    Dialog dialog(systems, Identity);
+
+    EXPECT_TRUE(dialog.Run());
+    EXPECT_EQ(dialog.GetSelectedIndex(), 1);
+    EXPECT_THAT(responder->GetFailures(), IsEmpty());
+}
+
+TEST_F(SelectorDialog, CancelAnswersFalse) {
+    ScriptDialogCancel();
+    Dialog dialog(systems, Identity);
+
+    EXPECT_FALSE(dialog.Run());
+    EXPECT_EQ(Dialogs().back().response, PK::ModalResponse::Cancel);
+}
+
+TEST_F(SelectorDialog, WithoutSystemsChooseStaysDisabledAndOnlyCancelIsLeft) {
+    responder->QueueDialogSteps({PK::ScriptedResponder::ClickButton(3)});
+    Dialog dialog({}, Identity);
+
+    EXPECT_FALSE(dialog.Run());
+    EXPECT_THAT(Dialogs().back().openedView, HasSubstr("3 push button \"Choose\", disabled"));
+    EXPECT_EQ(dialog.GetSelectedIndex(), -1);
+    EXPECT_EQ(responder->GetFailures().size(), 1U); // the refused click
+}
+
+TEST_F(SelectorDialog, AMissingFormatterIsAProgrammingError) {
+    EXPECT_THROW(Dialog(systems, Dialog::TextFormatter{}), std::bad_function_call);
+}
+
+class AlertTexts : public UIFixture {};
+
+// Each alert of the resource file with the texts, type and buttons the user sees.
+TEST_F(AlertTexts, EveryAlertShowsItsTitleTypeAndButtons) {
+    struct Expected {
+        QB::UInt32 id;
+        QB::Int32 type;
+        const char* title;
+        std::vector<QB::UniString> buttons;
+    };
+    const std::vector<Expected> table = {
+        {AlertId::PropertyManagerNotReserved,
+         -1,
+         "Ardo Tessel Connect: Property Manager reservation.",
+         {"OK"}},
+        {AlertId::ClassificationManagerNotReserved,
+         -1,
+         "Ardo Tessel Connect: Classification Manager reservation.",
+         {"OK"}},
+        {AlertId::CorruptedData, -1, "Ardo Tessel Connect: Corrupted ArdoTessel data.", {"OK"}},
+        {AlertId::ConnectionError, -1, "Ardo Tessel Connect: Connection error.", {"OK"}},
+        {AlertId::OperationFailed, -1, "Ardo Tessel Connect: Error.", {"OK"}},
+        {AlertId::ConnectionAlreadyExists,
+         -2,
+         "Ardo Tessel Connect: Connection already exists.",
+         {"Cancel", "Restore Connection", "Discard Connection"}},
+        {AlertId::ClassificationSystemAlreadyUsed,
+         -2,
+         "Ardo Tessel Connect: Error whilst associating a Specification.",
+         {"Cancel", "Discard current only", "Discard and Connect to new"}},
+        {AlertId::OfflineSyncworkProject, -2, "Ardo Tessel Connect: Offline Syncwork project.", {"Cancel"}},
+        {AlertId::SyncworkPermissionsViolation,
+         -2,
+         "Ardo Tessel Connect: Syncwork permissions violation.",
+         {"Ok"}},
+        {AlertId::ConnectionDoesNotExist, -2, "Ardo Tessel Connect: Connection does not exist.", {"Ok"}},
+        {AlertId::ConnectionWasLost,
+         -1,
+         "ArdoTessel Connect: Connection was lost.",
+         {"Cancel", "Try to reconnect"}},
+        {AlertId::ConsolidationNotUndoable, -1, "ArdoTessel Connect: Warning.", {"Cancel", "OK"}},
+    };
+    for (const Expected& expected : table) {
+        UI::ShowAlertNow(expected.id);
+        ASSERT_FALSE(Alerts().empty());
+        const PK::AlertRecord& shown = Alerts().back();
+        EXPECT_EQ(shown.alertId, expected.id);
+        EXPECT_EQ(shown.type, expected.type) << expected.id;
+        EXPECT_EQ(shown.title, expected.title) << expected.id;
+        EXPECT_EQ(shown.buttons, expected.buttons) << expected.id;
+    }
+    EXPECT_EQ(Alerts().size(), table.size());
+}
+
+TEST_F(AlertTexts, ParametersFillThePlaceholdersInOrder) {
+    UI::ShowAlertNow(AlertId::ClassificationSystemAlreadyUsed, {"Tower", "Walls %s"});
+
+    EXPECT_EQ(Alerts().back().largeText,
+              "The Specification Tower - Walls %s with the same Classification System is "
+              "already associated with this VANTREL project.");
+}
+
+TEST_F(AlertTexts, APostedAlertWaitsForTheLoopAndHandsOverTheAnswer) {
+    std::vector<QB::Int32> answers;
+    ScriptAlertAnswer(2, AlertId::ConsolidationNotUndoable);
+
+    UI::PostAlert(AlertId::ConsolidationNotUndoable, {},
+                  [&answers](QB::Int32 answer) { answers.push_back(answer); });
+    EXPECT_THAT(Alerts(), IsEmpty());
+    Drain();
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConsolidationNotUndoable));
+    EXPECT_THAT(answers, ElementsAre(2));
+}
+
+TEST_F(AlertTexts, AFailingContinuationIsLoggedAndTheLoopGoesOn) {
+    bool laterTaskRan = false;
+    UI::PostAlert(AlertId::CorruptedData, {},
+                  [](QB::Int32) { throw std::runtime_error("continuation failed"); });
+    UI::PostAlert(AlertId::ConnectionError, {}, [&laterTaskRan](QB::Int32) { laterTaskRan = true; });
+    Drain();
+
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "exception: continuation failed"));
+    EXPECT_TRUE(laterTaskRan);
+}
+
+} // namespace
+} // namespace TesselConnect::Test

@@ -1,0 +1,100 @@
+#pragma once
+
+// The palette over the simulated host: a project with two classification systems ("Specs" with
+// items F10 and G20, "Other" with F10), three walls and a column, the add-on's menu registered,
+// a scripted user answering alerts and dialogs, and the message loop drained on request.
+
+#include "Support/LogCapture.hpp"
+#include "Support/TempDir.hpp"
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Manager/Manager.hpp"
+#include "Tessel/Api/Properties.hpp"
+#include "UI/TesselPalette/Palette.hpp"
+
+#include <VantrelSim/Host.hpp>
+
+#include <PK/InProcessBrowserBackend.hpp>
+#include <PK/InteractionRecord.hpp>
+#include <PK/Responder.hpp>
+#include <PX/RollDownPalette.hpp>
+
+#include <QB/Guid.hpp>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace TesselConnect::Test {
+
+class UIFixture : public ::testing::Test {
+protected:
+    UIFixture();
+    ~UIFixture() override;
+
+    // Runs what the palette posted (alerts, dialogs, the connect workflow, destruction).
+    void Drain();
+
+    // Menu command: opens (or shows) the palette and lets the host's loop run.
+    UI::Palette& OpenPalette();
+    UI::Palette* FindPalette() const;
+    PX::RollPanel& RollPanel(QB::Int32 index) const;
+    PK::TabPage& Page(QB::Int32 index) const;
+    std::string Render() const;
+    // The rendering of one roll panel and its page, from its header line on.
+    std::string RenderPanel(QB::Int32 index) const;
+    PK::InProcessBrowserBackend& Backend() const;
+
+    // Connects directly through the manager (no dialog).
+    std::shared_ptr<Model::ConnectionWithSpecification> Connect(const QB::UniString& specId,
+                                                                const QB::Guid& system);
+    // Selects the elements in the host and lets the manager hear of it.
+    void Select(const std::vector<QB::Guid>& elements);
+    // Associates the elements with a clause of the code through the page's request.
+    void Associate(const QB::UniString& specId, const QB::UniString& clauseId, const QB::UniString& code,
+                   const std::vector<QB::Guid>& elements);
+    static Api::Properties Clause(const QB::UniString& clauseId, const QB::UniString& code);
+
+    // The page asks to connect a specification.
+    void RequestConnection(const QB::UniString& specId, const QB::UniString& specTitle = "Spec",
+                           const QB::UniString& projectTitle = "Tower",
+                           const QB::UniString& specType = "Uniclass");
+    // The next selector dialog: choose the entry (from 1) of the pop-up and press Choose.
+    void ScriptSystemChoice(QB::Int32 entry);
+    void ScriptDialogCancel();
+    void ScriptAlertAnswer(QB::Int32 button, QB::ResId alertId);
+
+    const std::vector<PK::AlertRecord>& Alerts() const {
+        return PK::InteractionRecord::Instance().GetAlerts();
+    }
+    std::vector<QB::ResId> AlertIds() const;
+    const std::vector<PK::DialogRecord>& Dialogs() const {
+        return PK::InteractionRecord::Instance().GetDialogs();
+    }
+
+    VantrelSim::Project& Project() { return host.GetProject(); }
+    API_MenuItemFlags MenuItemFlags() const;
+
+    TestSupport::TempDir prefs{"ui-prefs"};
+    TestSupport::LogCapture log;
+    VantrelSim::Host host;
+    std::shared_ptr<Api::Vantrel> vantrel;
+    std::shared_ptr<Model::Manager> manager;
+    std::shared_ptr<PK::ScriptedResponder> responder = std::make_shared<PK::ScriptedResponder>();
+
+    QB::Int32 layer = 0;
+    QB::Guid systemGuid;
+    QB::Guid otherSystemGuid;
+    QB::Int32 lockedLayer = 0;
+    std::vector<QB::Guid> walls;
+    QB::Guid lockedWall; // on a locked layer: associating it fails with a warning
+    QB::Guid column;
+    QB::Guid door; // of a variation the add-on cannot classify
+
+private:
+    VantrelSim::Project BuildProject();
+};
+
+} // namespace TesselConnect::Test
