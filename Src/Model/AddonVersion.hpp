@@ -23,7 +23,7 @@ struct AddonVersion {
     }
 };
 
-// This release.
+// This release: "1.3.1.0".
 inline constexpr AddonVersion CurrentAddonVersion{1, 3, 1, 0};
 
 } // namespace TesselConnect

@@ -165,9 +165,9 @@ void Manager::ConnectWithSpecification(const QB::Guid& classificationSystemGuid,
     }
 
     if (const auto existing = GetConnection(tesselSpecificationId); existing != nullptr) {
-        LOG_INFO("Connection({}) exists for specification but it shouldn't. This could happen if the user "
-                 "disassociate the project at the tessel side and re-associate",
-                 *existing);
+        // clang-format off
+        LOG_INFO("Connection({}) exists for specification but it shouldn't. This could happen if the user disassociate the project at the tessel side and re-associate", *existing);
+        // clang-format on
         DisconnectOnRequest(existing);
     }
 

@@ -12,9 +12,9 @@ namespace {
 using TestSupport::LogCapture;
 using VantrelSim::HostFunction;
 
-class SpecialOutcomes : public HostFixture {};
+class UnusualOutcomes : public HostFixture {};
 
-TEST_F(SpecialOutcomes, ProjectInfoWithoutProjectIsFalseAndWithProjectIsFilled) {
+TEST_F(UnusualOutcomes, ProjectInfoWithoutProjectIsFalseAndWithProjectIsFilled) {
     API_ProjectInfo info;
     info.projectName = "stale";
     EXPECT_FALSE(vantrel->GetProjectInfo(info));
@@ -29,7 +29,7 @@ TEST_F(SpecialOutcomes, ProjectInfoWithoutProjectIsFalseAndWithProjectIsFilled) 
     EXPECT_THROW(vantrel->GetProjectInfo(info), Api::Error<APIERR_BADPARS>);
 }
 
-TEST_F(SpecialOutcomes, SelectionIsEmptyWithoutProjectOrSelectionAndThrowsOtherwise) {
+TEST_F(UnusualOutcomes, SelectionIsEmptyWithoutProjectOrSelectionAndThrowsOtherwise) {
     EXPECT_TRUE(vantrel->Selection_Get(false, false, API_SelPos_Any).neigs.IsEmpty());
 
     host.NewProject();
@@ -47,7 +47,7 @@ TEST_F(SpecialOutcomes, SelectionIsEmptyWithoutProjectOrSelectionAndThrowsOtherw
     EXPECT_THROW(vantrel->Selection_Get(false, false, API_SelPos_Any), Api::Error<APIERR_GENERAL>);
 }
 
-TEST_F(SpecialOutcomes, ModulDataMissingEmptyAndStored) {
+TEST_F(UnusualOutcomes, ModulDataMissingEmptyAndStored) {
     host.NewProject();
     LogCapture log;
     API_ModulData record;
@@ -78,7 +78,7 @@ TEST_F(SpecialOutcomes, ModulDataMissingEmptyAndStored) {
     EXPECT_TRUE(log.Messages(spdlog::level::err).size() == 1U) << "erasing nothing is no failure";
 }
 
-TEST_F(SpecialOutcomes, ThrowingCommandIsLoggedAndHostSeesSuccess) {
+TEST_F(UnusualOutcomes, ThrowingCommandIsLoggedAndHostSeesSuccess) {
     host.NewProject();
     LogCapture log;
     bool ran = false;
@@ -98,7 +98,7 @@ TEST_F(SpecialOutcomes, ThrowingCommandIsLoggedAndHostSeesSuccess) {
     EXPECT_TRUE(log.Contains(spdlog::level::err, "unknown exception!"));
 }
 
-TEST_F(SpecialOutcomes, RefusedCommandLogsTheAssertionAndDoesNotThrow) {
+TEST_F(UnusualOutcomes, RefusedCommandLogsTheAssertionAndDoesNotThrow) {
     LogCapture log;
     bool ran = false;
     EXPECT_NO_THROW(vantrel->CallUndoableCommand("Associate", [&] { ran = true; }));
@@ -107,7 +107,7 @@ TEST_F(SpecialOutcomes, RefusedCommandLogsTheAssertionAndDoesNotThrow) {
                                                                   Api::AsSigned(APIERR_REFUSEDCMD))));
 }
 
-TEST_F(SpecialOutcomes, MissingSlotsAnswerNotSupportedOrNeutralValues) {
+TEST_F(UnusualOutcomes, MissingSlotsAnswerNotSupportedOrNeutralValues) {
     host.NewProject();
     VantrelSim::Element wall;
     wall.guid = QB::Guid::Generate();
@@ -144,7 +144,7 @@ TEST_F(SpecialOutcomes, MissingSlotsAnswerNotSupportedOrNeutralValues) {
                                                                   Api::AsSigned(APIERR_NOTSUPPORTED))));
 }
 
-TEST_F(SpecialOutcomes, NoTableAtAllBehavesAsEveryFunctionMissing) {
+TEST_F(UnusualOutcomes, NoTableAtAllBehavesAsEveryFunctionMissing) {
     Implementation::HostFunctions::Clear();
     API_ProjectInfo info;
     EXPECT_THROW(vantrel->GetProjectInfo(info), Api::Error<APIERR_NOTSUPPORTED>);
