@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# Builds the add-on and the simulated host. The demo scenario runs here once the
-# simulator program exists.
+# Builds the add-on and the simulated host, then runs the demo scenario: the simulated Vantrel
+# loads the add-on, opens the sample project and walks the whole workflow, in headless Chromium
+# when it is installed. Results go to out/demo (transcript, log, saved project, pictures).
+# Extra arguments go to vantrel-sim, e.g. scripts/run.sh --browser none
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)"
-if [[ -x build/release/Host/vantrel-sim ]]; then
-    exec build/release/Host/vantrel-sim run Samples/Demo/demo.scenario.json "$@"
-fi
-echo "Built. The simulated host program is not part of this build yet."
+exec build/release/Host/vantrel-sim shot Samples/Demo/demo.scenario.json --out out/demo "$@"

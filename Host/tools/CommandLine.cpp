@@ -1,0 +1,175 @@
+#include "CommandLine.hpp"
+
+#include <fmt/format.h>
+
+#include <charconv>
+#include <limits>
+
+namespace VantrelSim::Tool {
+
+namespace {
+
+template <typename Number>
+Number ParseNumber(const std::string& option, const std::string& text, Number low, Number high) {
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+        throw UsageError(fmt::format("{} takes a number from {} to {}, not \"{}\"", option, low, high, text));
+    }
+    return value;
+}
+
+double ParseShare(const std::string& option, const std::string& text) {
+    try {
+        std::size_t used = 0;
+        const double value = std::stod(text, &used);
+        if (used == text.size() && value >= 0.0 && value <= 1.0) {
+            return value;
+        }
+    } catch (const std::exception&) {
+    }
+    throw UsageError(fmt::format("{} takes a share from 0 to 1, not \"{}\"", option, text));
+}
+
+} // namespace
+
+std::string UsageText() {
+    return R"(vantrel-sim: the simulated Vantrel host, with the ArdoTesselConnect add-on loaded from its library
+
+usage:
+  vantrel-sim run SCENARIO [options]    carry out a scenario: transcript, add-on log, resulting project
+  vantrel-sim shot SCENARIO [options]   the same, with pictures of the palette and the page at the end
+                                        and after every step marked "shot"
+  vantrel-sim check SCENARIO            read a scenario and its project files, run nothing
+  vantrel-sim generate FILE [options]   write a large project file for benchmarks and soak tests
+  vantrel-sim --help | --version
+
+options of run and shot:
+  --out DIR          where everything goes (default: out/<scenario name>, below the current folder)
+  --browser WHICH    chromium: the stand-in web application in headless Chromium (the default when
+                     Chromium is installed); none: the simulator makes the page's calls itself
+  --shots DIR        (run) pictures into DIR, as shot does (shot: default <out>/shots)
+  --addon FILE       the add-on library (default: the one built with this program)
+  --webapp DIR       the stand-in web application (default: WebApp of the source tree)
+  --chromium FILE    the browser (default: /usr/lib/chromium/chromium)
+  --quiet            only the summary on the terminal; the transcript file is complete
+
+options of generate:
+  --elements N --stories N --layers N --hotlinks N --items N (classification items) --seed N
+  --hotlinked SHARE --hierarchical SHARE --sections SHARE --classified SHARE (0 to 1)
+
+Steps ("do"): openProject newProject saveProject reopenProject closeProject select changeWindow
+changeStory createElement deleteElements setLayer lockElements setProperty addClassificationItem
+shareProject reserve release receiveChanges sendChanges undo menu paletteMessage click choosePopUp
+clickRow doubleClickRow resize closePalette rollPanel page check. Page actions ("action"): connect
+open associate removeAssociation updateClause listTypes selectInstances disconnect rename offline
+online getAllState call. Every step may carry "note", "answers", "expect" and "shot".
+The README's section for users of the simulator describes the scenario and project file formats.
+
+exit codes: 0 passed, 1 an expectation failed or a step could not be done, 2 malformed command line,
+scenario or project file, 3 the add-on, the browser or the output folder is not usable.
+)";
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const RunOptions& defaults) {
+    CommandLine line;
+    line.run = defaults;
+    if (arguments.empty()) {
+        throw UsageError("say what to do: run, shot, check or generate (see --help)");
+    }
+    const std::string& verb = arguments.front();
+    if (verb == "--help" || verb == "-h" || verb == "help") {
+        line.command = Command::Help;
+        return line;
+    }
+    if (verb == "--version") {
+        line.command = Command::Version;
+        return line;
+    }
+    if (verb == "run") {
+        line.command = Command::Run;
+    } else if (verb == "shot") {
+        line.command = Command::Shot;
+    } else if (verb == "check") {
+        line.command = Command::Check;
+    } else if (verb == "generate") {
+        line.command = Command::Generate;
+    } else {
+        throw UsageError(
+            fmt::format("\"{}\" is not a command: run, shot, check or generate (see --help)", verb));
+    }
+    const bool runs = line.command == Command::Run || line.command == Command::Shot;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            line.command = Command::Help;
+            return line;
+        }
+        if (!argument.starts_with("--")) {
+            if (!line.file.empty()) {
+                throw UsageError(
+                    fmt::format("one file only: \"{}\" and \"{}\"", line.file.string(), argument));
+            }
+            line.file = argument;
+            continue;
+        }
+        if (argument == "--quiet") {
+            if (!runs) {
+                throw UsageError(fmt::format("--quiet is not an option of {} (see --help)", verb));
+            }
+            line.run.quiet = true;
+            continue;
+        }
+        if (i + 1 >= arguments.size()) {
+            throw UsageError(fmt::format("{} needs a value", argument));
+        }
+        const std::string& value = arguments[++i];
+        if (runs && argument == "--out") {
+            line.run.outDir = value;
+            line.outGiven = true;
+        } else if (runs && argument == "--browser") {
+            if (value != "chromium" && value != "none") {
+                throw UsageError(fmt::format("--browser is chromium or none, not \"{}\"", value));
+            }
+            line.run.browser = value == "chromium" ? BrowserChoice::Chromium : BrowserChoice::None;
+        } else if (runs && argument == "--shots") {
+            line.run.shots = value;
+        } else if (runs && argument == "--addon") {
+            line.run.addon = value;
+        } else if (runs && argument == "--webapp") {
+            line.run.webApp = value;
+        } else if (runs && argument == "--chromium") {
+            line.run.chromium = value;
+        } else if (line.command == Command::Generate && argument == "--elements") {
+            line.generate.elements = ParseNumber<std::size_t>(argument, value, 1, 10'000'000);
+        } else if (line.command == Command::Generate && argument == "--stories") {
+            line.generate.stories = ParseNumber<QB::Int16>(argument, value, 1, 500);
+        } else if (line.command == Command::Generate && argument == "--layers") {
+            line.generate.layers = ParseNumber<QB::Int32>(argument, value, 1, 10'000);
+        } else if (line.command == Command::Generate && argument == "--hotlinks") {
+            line.generate.hotlinks = ParseNumber<std::size_t>(argument, value, 0, 10'000);
+        } else if (line.command == Command::Generate && argument == "--items") {
+            line.generate.classificationItems = ParseNumber<std::size_t>(argument, value, 1, 1'000'000);
+        } else if (line.command == Command::Generate && argument == "--seed") {
+            line.generate.seed =
+                ParseNumber<std::uint32_t>(argument, value, 0, std::numeric_limits<std::uint32_t>::max());
+        } else if (line.command == Command::Generate && argument == "--hotlinked") {
+            line.generate.hotlinkedShare = ParseShare(argument, value);
+        } else if (line.command == Command::Generate && argument == "--hierarchical") {
+            line.generate.hierarchicalShare = ParseShare(argument, value);
+        } else if (line.command == Command::Generate && argument == "--sections") {
+            line.generate.sectionElementShare = ParseShare(argument, value);
+        } else if (line.command == Command::Generate && argument == "--classified") {
+            line.generate.classifiedShare = ParseShare(argument, value);
+        } else {
+            throw UsageError(fmt::format("{} is not an option of {} (see --help)", argument, verb));
+        }
+    }
+    if (line.file.empty()) {
+        throw UsageError(line.command == Command::Generate ? "name the project file to write"
+                                                           : "name the scenario file");
+    }
+    return line;
+}
+
+} // namespace VantrelSim::Tool

@@ -1,0 +1,37 @@
+#pragma once
+
+// The command line of vantrel-sim: sub-command, scenario or output file, and options. Parsing
+// never exits the program; a malformed command line gives UsageError with a message for the user.
+
+#include "Runner.hpp"
+
+#include <VantrelSim/LargeProject.hpp>
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace VantrelSim::Tool {
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class Command { Help, Version, Run, Shot, Check, Generate };
+
+struct CommandLine {
+    Command command = Command::Help;
+    std::filesystem::path file; // the scenario, or the project file to generate
+    RunOptions run;             // outDir empty: out/<scenario name>
+    bool outGiven = false;
+    LargeProjectOptions generate;
+};
+
+// `defaults` carries the built-in paths (add-on, web application, browser).
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const RunOptions& defaults);
+std::string UsageText();
+
+} // namespace VantrelSim::Tool

@@ -1,0 +1,96 @@
+#pragma once
+
+// The inside of a run (Runner.hpp): the host, the loaded add-on, the page, the recordings, and the
+// step loop. Split over files by concern: RunSession.cpp (setting up, the step loop, finishing),
+// RunActions.cpp (carrying out the actions), RunReport.cpp (what a step did, for the transcript),
+// Expectations.cpp (checking), Shots.cpp (pictures).
+
+#include "DebugCapture.hpp"
+#include "PageDriver.hpp"
+#include "PageTraffic.hpp"
+#include "PaletteView.hpp"
+#include "ProgressBar.hpp"
+#include "Runner.hpp"
+#include "Scenario.hpp"
+#include "ScenarioResponder.hpp"
+#include "StepRecord.hpp"
+#include "Transcript.hpp"
+#include "WebAppData.hpp"
+
+#include <VantrelSim/AddonLoader.hpp>
+#include <VantrelSim/Host.hpp>
+#include <VantrelSim/Project.hpp>
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace VantrelSim::Tool {
+
+class RunSession {
+public:
+    RunSession(const Scenario& scenario, RunOptions options);
+    ~RunSession();
+
+    int Run();
+
+private:
+    // ---- Setting up and finishing (RunSession.cpp)
+    void PrepareOutput();
+    void LoadProjects();
+    void ChoosePage();
+    void WritePreferences();
+    void StartHost();
+    void Finish();
+    std::filesystem::path ProjectOutput(const std::string& file) const;
+
+    // ---- Steps (RunSession.cpp)
+    void RunStep(const Step& step);
+    StepMarks Mark() const;
+    StepRecord Gather(const StepMarks& marks) const;
+    // Runs the message loop and the page until neither has anything left to do.
+    void Settle();
+    void Fail(const std::string& text);
+
+    // ---- Actions (RunActions.cpp)
+    void Perform(const Step& step);
+    // Runs what the user or the host does, then the message loop, as the host's main loop would.
+    template <typename Work> void Act(Work&& work) { _loader->Act(std::forward<Work>(work)); }
+    const Project& RequireProject(const char* why) const;
+    // A project file the scenario names: read before the run, or now when the run made it.
+    const Project& ProjectFile(const std::filesystem::path& path);
+
+    // ---- Report (RunReport.cpp)
+    void Report(const StepRecord& record, const StepMarks& marks);
+    void ReportPalette();
+
+    // ---- Pictures (Shots.cpp)
+    void TakeShots(const std::string& name);
+
+    const Scenario& _scenario;
+    RunOptions _options;
+    std::map<std::filesystem::path, Project> _projects; // project files, read before the run
+    WebAppData _webApp;
+    std::unique_ptr<Transcript> _transcript;
+    std::unique_ptr<DebugCapture> _debug;
+    PageTraffic _traffic;
+    std::unique_ptr<PageDriver> _page;
+    std::string _browserName;
+    std::shared_ptr<ScenarioResponder> _responder;
+    std::unique_ptr<ProgressBar> _progress;
+    std::vector<std::string> _progressNotes; // progress windows closed since the last report
+    Host _host;
+    std::unique_ptr<AddonLoader> _loader;
+    PaletteView _palette{_host};
+    std::string _lastPalette;
+    std::vector<std::string> _failures;
+    bool _environmentFailed = false; // the browser did not start: exit code Environment
+    std::size_t _checks = 0;
+    std::size_t _stepsRun = 0;
+    std::size_t _shots = 0;
+};
+
+} // namespace VantrelSim::Tool

@@ -1,0 +1,301 @@
+#pragma once
+
+// A scenario: what a user, other users and the host do with the add-on, step by step, and what
+// should be true after each step. Read from JSON (ScenarioReader.hpp), carried out by the Runner.
+//
+// References stay text until the step runs (elements by name or guid, panels by name or number,
+// buttons by number, text or help text), because the project and the palette they point into
+// change while the scenario runs. The reader checks everything that can be checked without them.
+
+#include <QB/Types.hpp>
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace VantrelSim::Tool {
+
+using Names = std::vector<std::string>;
+// A button, an alert button or a pop-up entry: its number (from 1) or its text.
+using Choice = std::variant<QB::Int32, std::string>;
+
+// ---- Project and host ---------------------------------------------------------------------
+
+struct OpenProject {
+    std::filesystem::path path; // resolved against the scenario's folder
+};
+struct NewProject {};
+struct SaveProject {
+    std::string file; // in the output folder; empty: the scenario's project file name
+};
+// Saves, closes and opens the saved file again: what was stored must read back.
+struct ReopenProject {};
+struct CloseProject {};
+
+struct Select {
+    Names elements; // empty: nothing selected
+};
+struct ChangeWindow {
+    std::string view; // a view title, or a story name for its floor plan
+};
+struct ChangeStory {
+    std::string story; // name or number
+};
+
+struct NewElement {
+    std::string name;
+    std::string type;
+    std::string variation;
+    std::string story;
+    std::string layer;
+    std::string owner;
+    std::string hotlink;
+    bool locked = false;
+    Names classification; // "System/ItemId"
+};
+struct CreateElement {
+    NewElement element;
+};
+struct DeleteElements {
+    Names elements;
+};
+struct SetLayer {
+    std::string layer;
+    std::optional<bool> hidden;
+    std::optional<bool> locked;
+};
+struct LockElements {
+    Names elements;
+    bool locked = true;
+};
+// The user types a value into an element's property.
+struct SetProperty {
+    std::string element;
+    std::string property; // "Group/Definition", or a definition name found in one group only
+    std::string value;
+};
+struct AddClassificationItem {
+    std::string system;
+    std::string id;
+    std::string name;
+};
+
+struct ShareUser {
+    QB::Int32 id = 0;
+    std::string name;
+};
+struct ShareProject {
+    std::vector<ShareUser> users;
+    QB::Int32 currentUser = 0;
+};
+struct Reserve {
+    bool release = false;
+    QB::Int32 user = 0; // 0: the current user
+    Names elements;
+    std::string set;         // "ClassificationsAndProperties", ...
+    std::string addonObject; // an add-on object by name
+};
+
+// What another user does before this user receives it.
+struct CopyModulData {
+    std::filesystem::path from; // a project file holding the other user's record
+    std::string name;
+};
+struct EraseModulData {
+    std::string name;
+};
+using OtherUserChange =
+    std::variant<CreateElement, DeleteElements, LockElements, SetProperty, CopyModulData, EraseModulData>;
+struct ReceiveChanges {
+    QB::Int32 user = 2;
+    std::string mode = "merge"; // "merge" or "keepOriginal": how the host asks the merge handler
+    std::vector<OtherUserChange> changes;
+};
+struct SendChanges {};
+struct Undo {
+    QB::Int32 times = 1;
+};
+
+// ---- Palette ------------------------------------------------------------------------------
+
+struct Menu {};
+struct PaletteMessage {
+    std::string message; // close, hide, show, disable, enable
+};
+struct Click {
+    std::string panel;
+    Choice button;
+};
+struct ChoosePopUp {
+    std::string panel;
+    Choice entry;
+};
+struct ClickRow {
+    std::string panel;
+    Choice row;
+    bool doubleClick = false;
+};
+struct Resize {
+    QB::Int32 dw = 0;
+    QB::Int32 dh = 0;
+};
+struct ClosePalette {};
+struct RollPanel {
+    std::string panel;
+    bool expand = true;
+};
+
+// ---- The page -----------------------------------------------------------------------------
+
+enum class PageActionKind {
+    Connect,
+    Open,
+    Associate,
+    RemoveAssociation,
+    UpdateClause,
+    ListTypes,
+    SelectInstances,
+    Disconnect,
+    Rename,
+    Offline,
+    Online,
+    GetAllState,
+    Call
+};
+
+struct PageAction {
+    PageActionKind kind = PageActionKind::GetAllState;
+    std::string specification;
+    std::string clause;
+    std::string type; // selectInstances: a type id or the start of a listed title
+    std::optional<std::string> title;
+    std::optional<std::string> prefix;
+    std::optional<std::string> suffix;
+    std::optional<std::string> projectTitle;
+    std::optional<std::string> specificationTitle;
+    std::string function;  // call
+    std::string arguments; // call: JSON text of the argument array
+};
+
+struct Check {};
+
+using Action = std::variant<OpenProject, NewProject, SaveProject, ReopenProject, CloseProject, Select,
+                            ChangeWindow, ChangeStory, CreateElement, DeleteElements, SetLayer, LockElements,
+                            SetProperty, AddClassificationItem, ShareProject, Reserve, ReceiveChanges,
+                            SendChanges, Undo, Menu, PaletteMessage, Click, ChoosePopUp, ClickRow, Resize,
+                            ClosePalette, RollPanel, PageAction, Check>;
+
+// ---- Answers given to what the step shows -------------------------------------------------
+
+struct AlertAnswer {
+    std::optional<QB::UInt32> alertId; // the alert expected; another one is a failure
+    Choice button;
+};
+// The classification system selector: choose a system (entry number or the start of its text)
+// or cancel.
+struct SystemChoice {
+    std::optional<Choice> system; // none: cancel
+};
+using Answer = std::variant<AlertAnswer, SystemChoice>;
+
+// ---- Expectations -------------------------------------------------------------------------
+
+struct AlertExpectation {
+    std::optional<QB::UInt32> id;
+    std::string text; // found in the title, main or detail text
+};
+
+struct PageCallExpectation {
+    std::string function;
+    std::string text; // found in the arguments
+};
+
+struct ElementExpectation {
+    std::string element;
+    std::optional<bool> exists;
+    // system name -> item id; nullopt: not classified in that system
+    std::vector<std::pair<std::string, std::optional<std::string>>> classification;
+    // "Group/Definition" or a definition name -> value; nullopt: the element has no such property
+    std::vector<std::pair<std::string, std::optional<std::string>>> properties;
+};
+
+struct PanelExpectation {
+    std::string panel;
+    std::optional<std::string> title;
+    std::optional<Names> rows; // exactly these rows (first column), in order
+    Names rowsContaining;      // some row contains each text
+    Names rowsNotContaining;
+    Names enabled; // buttons
+    Names disabled;
+    std::optional<std::string> selectedRow;
+    std::optional<bool> expanded;
+};
+
+struct IssuesExpectation {
+    std::optional<std::size_t> count;
+    Names containing;
+    Names notContaining;
+};
+
+struct Expectations {
+    std::optional<std::vector<AlertExpectation>> alerts; // exactly these, in order
+    std::optional<std::vector<QB::UInt32>> dialogs;      // ids, exactly, in order
+    std::optional<Names> undoSteps;                      // names of the steps made, in order
+    std::vector<PageCallExpectation> pageReceived;
+    Names pageNotReceived;
+    std::optional<std::string> pageAnswer; // found in the answers of the step's page calls
+    // The page's state (window.tesselStandIn.state) by path ("document.documentName"): a text is
+    // compared as it is, other values as JSON; nullopt: nothing there.
+    std::vector<std::pair<std::string, std::optional<std::string>>> pageState;
+    std::optional<IssuesExpectation> issues;
+    std::vector<PanelExpectation> panels;
+    std::optional<bool> paletteOpen;
+    std::vector<ElementExpectation> elements;
+    std::optional<Names> selection; // exactly these elements
+    std::optional<bool> zoomed;
+    Names log; // lines of the add-on's log written during the step contain these
+    Names logAbsent;
+    std::vector<std::pair<std::string, bool>> propertyGroups; // name -> exists
+    std::vector<std::pair<std::string, bool>> modulData;      // record name -> exists
+
+    bool IsEmpty() const;
+};
+
+// ---- The scenario -------------------------------------------------------------------------
+
+struct Step {
+    std::size_t number = 0; // from 1
+    std::string kind;       // the "do" word, for messages
+    std::string note;       // what the step is about, for the transcript
+    Action action;
+    std::vector<Answer> answers;
+    Expectations expect;
+    bool shot = false; // pictures after this step (when pictures are taken)
+};
+
+struct Preference {
+    std::string key; // in section "ArdoTesselConnect"
+    std::string value;
+};
+
+struct Scenario {
+    std::filesystem::path file;
+    std::string title;
+    std::string description;
+    std::filesystem::path project; // empty: a new, empty project
+    std::vector<Preference> preferences;
+    std::vector<Step> steps;
+
+    std::filesystem::path Folder() const { return file.parent_path(); }
+    // The file name without ".scenario.json" (or ".json").
+    std::string Stem() const;
+};
+
+// The name a step is shown with: "step 3 (page associate)".
+std::string StepLabel(const Step& step);
+
+} // namespace VantrelSim::Tool

@@ -1,0 +1,96 @@
+// vantrel-sim: the simulated Vantrel host as a program (CommandLine.cpp has the usage).
+
+#include "CommandLine.hpp"
+#include "ExitCode.hpp"
+#include "Runner.hpp"
+#include "ScenarioProjects.hpp"
+#include "ScenarioReader.hpp"
+
+#include <VantrelSim/LargeProject.hpp>
+#include <VantrelSim/ProjectFile.hpp>
+
+#include <fmt/format.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#ifndef ATC_SIM_ADDON
+#define ATC_SIM_ADDON "ArdoTesselConnect.so"
+#endif
+#ifndef ATC_SIM_WEBAPP
+#define ATC_SIM_WEBAPP "WebApp"
+#endif
+#ifndef ATC_SIM_VERSION
+#define ATC_SIM_VERSION "1.0.0"
+#endif
+
+namespace {
+
+using namespace VantrelSim::Tool;
+
+int Generate(const CommandLine& line) {
+    const VantrelSim::Project project = VantrelSim::GenerateLargeProject(line.generate);
+    VantrelSim::SaveProjectFile(project, line.file);
+    fmt::print(
+        "wrote {}: {} elements on {} stories and {} layers, {} hotlinks, {} classification items (seed {})\n",
+        line.file.string(), project.ElementCount(), project.StoryCount(), project.Layers().size(),
+        project.Hotlinks().size(), line.generate.classificationItems, line.generate.seed);
+    return ExitCode::Passed;
+}
+
+int RunOrCheck(CommandLine line) {
+    const Scenario scenario = LoadScenarioFile(line.file);
+    if (line.command == Command::Check) {
+        const auto projects = LoadScenarioProjects(scenario);
+        fmt::print("{}: {} steps, {} project file(s): fine\n", line.file.string(), scenario.steps.size(),
+                   projects.size());
+        return ExitCode::Passed;
+    }
+    if (!line.outGiven) {
+        line.run.outDir = std::filesystem::path("out") / scenario.Stem();
+    }
+    if (line.command == Command::Shot && !line.run.shots) {
+        line.run.shots = line.run.outDir / "shots";
+    }
+    return Runner(scenario, line.run).Run();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    RunOptions defaults;
+    defaults.addon = ATC_SIM_ADDON;
+    defaults.webApp = ATC_SIM_WEBAPP;
+    defaults.chromium = "/usr/lib/chromium/chromium";
+    try {
+        const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), defaults);
+        switch (line.command) {
+        case Command::Help:
+            fmt::print("{}", UsageText());
+            return ExitCode::Passed;
+        case Command::Version:
+            fmt::print("vantrel-sim {}\n", ATC_SIM_VERSION);
+            return ExitCode::Passed;
+        case Command::Generate:
+            return Generate(line);
+        case Command::Run:
+        case Command::Shot:
+        case Command::Check:
+            return RunOrCheck(line);
+        }
+    } catch (const UsageError& error) {
+        fmt::print(stderr, "vantrel-sim: {}\n", error.what());
+        return ExitCode::BadInput;
+    } catch (const ScenarioError& error) {
+        fmt::print(stderr, "vantrel-sim: {}\n", error.what());
+        return ExitCode::BadInput;
+    } catch (const std::exception& error) {
+        fmt::print(stderr, "vantrel-sim: {}\n", error.what());
+        return ExitCode::Environment;
+    } catch (...) {
+        fmt::print(stderr, "vantrel-sim: unknown failure\n");
+        return ExitCode::Environment;
+    }
+    return ExitCode::Environment;
+}

@@ -1,0 +1,44 @@
+// The demo scenario with the stand-in web application in a real headless Chromium, as the
+// README's first command runs it: page actions are clicks on the page, and the run leaves
+// pictures of the palette and the page.
+
+#include "SimProgram.hpp"
+
+#include "Support/TempDir.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace SimTest {
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr const char* Chromium = "/usr/lib/chromium/chromium";
+
+bool IsPng(const std::filesystem::path& file) {
+    return ReadFile(file).starts_with("\x89PNG\r\n\x1a\n");
+}
+
+TEST(SimChromium, DemoScenarioPassesInChromiumAndLeavesPictures) {
+    if (!std::filesystem::exists(Chromium)) {
+        GTEST_SKIP() << "no Chromium at " << Chromium;
+    }
+    TestSupport::TempDir temp("sim-chromium");
+    const std::filesystem::path folder = std::filesystem::absolute(temp.Path());
+    const std::filesystem::path out = folder / "demo";
+    const ProgramRun run = RunSim({"shot", (SourceDir() / "Samples/Demo/demo.scenario.json").string(),
+                                   "--browser", "chromium", "--out", out.string(), "--quiet"},
+                                  folder);
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_THAT(run.out, HasSubstr("browser: chromium"));
+    EXPECT_THAT(run.out, HasSubstr("39 of 39 steps run"));
+    EXPECT_THAT(ReadFile(out / "transcript.txt"),
+                HasSubstr("page -> add-on: specAssociationRequested(\"P-1001\", \"S-2001\""));
+    EXPECT_TRUE(IsPng(out / "shots" / "final-palette.png"));
+    EXPECT_TRUE(IsPng(out / "shots" / "final-page.png"));
+    EXPECT_TRUE(IsPng(out / "shots" / "step-05-palette.png"));
+}
+
+} // namespace
+} // namespace SimTest

@@ -1,0 +1,25 @@
+#pragma once
+
+// Runs the vantrel-sim program as its users do: a child process with arguments, its output kept
+// in files of a test folder. The program and the source tree come from the build
+// (ATC_SIM_PROGRAM, ATC_SOURCE_DIR).
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace SimTest {
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+ProgramRun RunSim(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
+
+std::filesystem::path SourceDir();
+std::string ReadFile(const std::filesystem::path& file);
+void WriteFile(const std::filesystem::path& file, const std::string& text);
+
+} // namespace SimTest

@@ -1,0 +1,247 @@
+// The vantrel-sim program as its users run it: the demo scenario from start to end with the
+// simulator's own page, what a run leaves behind, and the exit codes of failed expectations,
+// steps that cannot be done and malformed input.
+
+#include "SimProgram.hpp"
+
+#include "Support/TempDir.hpp"
+
+#include <VantrelSim/ProjectFile.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace SimTest {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+const VantrelSim::Element* ElementNamed(const VantrelSim::Project& project, const std::string& name) {
+    const VantrelSim::Element* found = nullptr;
+    project.ForEachElementOfType(API_NoElemTypeID, [&](const VantrelSim::Element& element) {
+        if (element.name.ToUtf8() == name) {
+            found = &element;
+        }
+    });
+    return found;
+}
+
+std::string ItemOf(const VantrelSim::Project& project, const VantrelSim::Element& element,
+                   const std::string& systemName) {
+    for (const auto& [system, item] : element.classification) {
+        const VantrelSim::ClassificationSystem* found = project.FindSystem(system);
+        const VantrelSim::ClassificationItem* classification = project.FindItem(item);
+        if (found != nullptr && classification != nullptr && found->name.ToUtf8() == systemName) {
+            return classification->id.ToUtf8();
+        }
+    }
+    return {};
+}
+
+class SimProgram : public ::testing::Test {
+protected:
+    // A scenario over the sample project, written into the test folder.
+    std::filesystem::path Scenario(const std::string& steps) {
+        const std::filesystem::path file = folder / "case.scenario.json";
+        WriteFile(file, R"({"project": ")" +
+                            (SourceDir() / "Samples/Demo/riverside-library.project.json").string() +
+                            R"(", "steps": )" + steps + "}");
+        return file;
+    }
+
+    ProgramRun Run(const std::filesystem::path& scenario) {
+        return RunSim(
+            {"run", scenario.string(), "--browser", "none", "--out", (folder / "out").string(), "--quiet"},
+            folder);
+    }
+
+    TestSupport::TempDir temp{"sim-program"};
+    // The program runs in this folder: every path it is given is absolute.
+    const std::filesystem::path folder = std::filesystem::absolute(temp.Path());
+};
+
+// The README's demo, without a browser: every expectation holds, and the run leaves the
+// transcript, the add-on's log, its preferences and a saved project whose module data reads back.
+TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
+    const std::filesystem::path out = folder / "demo";
+    const ProgramRun run = RunSim({"run", (SourceDir() / "Samples/Demo/demo.scenario.json").string(),
+                                   "--browser", "none", "--out", out.string(), "--quiet"},
+                                  folder);
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_THAT(run.out, HasSubstr("39 of 39 steps run"));
+    EXPECT_THAT(run.out, HasSubstr("PASSED"));
+
+    const std::string transcript = ReadFile(out / "transcript.txt");
+    EXPECT_THAT(transcript, HasSubstr("browser: none"));
+    EXPECT_THAT(transcript,
+                HasSubstr("undo step \"Connect VANTREL project with Ardo Tessel specification\""));
+    EXPECT_THAT(transcript, HasSubstr("alert 32564 \"ArdoTessel Connect: Warning.\""));
+    EXPECT_THAT(transcript, HasSubstr("add-on -> page: removeSpecAssociation(\"S-2001\""));
+    EXPECT_THAT(transcript,
+                HasSubstr("Warning: [Ground Floor] Walls (external) (A10): 1 element(s) could not be "
+                          "associated with Ardo clause. Element(s) are placed on a locked layer."));
+
+    EXPECT_THAT(ReadFile(out / "ArdoTesselConnect.log"), HasSubstr("FreeData finished"));
+    EXPECT_THAT(ReadFile(out / "preferences" / "Machine.prefs"), HasSubstr("log.path="));
+
+    const VantrelSim::Project saved = VantrelSim::LoadProjectFile(out / "demo.project.json");
+    EXPECT_TRUE(saved.modulData.ContainsKey("ConnectionWithSpecification:S-2002"));
+    EXPECT_FALSE(saved.modulData.ContainsKey("ConnectionWithSpecification:S-2001"));
+    const VantrelSim::Element* column = ElementNamed(saved, "C-01");
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(ItemOf(saved, *column, "Stand-in Work Sections"), "22.10");
+}
+
+// Another user's copy of the connection's record comes in with the received changes; the host asks
+// the add-on to merge it with this user's copy, and the add-on keeps both users' clauses.
+TEST_F(SimProgram, ReceivedRecordOfAnotherUserIsMergedByTheAddOn) {
+    const ProgramRun run = Run(Scenario(R"~([
+        {"do": "menu"},
+        {"do": "page", "action": "connect", "specification": "S-2001", "answers": [{"chooseSystem": 1}]},
+        {"do": "page", "action": "open", "specification": "S-2001"},
+        {"do": "select", "elements": ["EW-01"]},
+        {"do": "page", "action": "associate", "specification": "S-2001", "clause": "C-3001"},
+        {"do": "saveProject", "file": "theirs.project.json"},
+        {"do": "select", "elements": ["IW-01"]},
+        {"do": "page", "action": "associate", "specification": "S-2001", "clause": "C-3002"},
+        {"do": "receiveChanges", "user": 2,
+         "changes": [{"do": "copyModulData", "from": "out/theirs.project.json",
+                      "name": "ConnectionWithSpecification:S-2001"}],
+         "expect": {"panels": {"clauses": {"rows": ["A10: Walls (external)", "A20: Internal Walls"]}},
+                    "log": ["MergeIn: ConnectionWithSpecification:S-2001"]}}])~"));
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_THAT(
+        ReadFile(folder / "out" / "transcript.txt"),
+        HasSubstr(
+            "received module data \"ConnectionWithSpecification:S-2001\": merged by the add-on (kept its "
+            "result)"));
+}
+
+// In a shared project an element the user has not reserved cannot be associated: it becomes an
+// issue, which the fix button resolves once the element is reserved.
+TEST_F(SimProgram, UnreservedElementBecomesAnIssueThatTheFixResolvesOnceReserved) {
+    const ProgramRun run = Run(Scenario(R"~([
+        {"do": "menu"},
+        {"do": "page", "action": "connect", "specification": "S-2001", "answers": [{"chooseSystem": 1}]},
+        {"do": "page", "action": "open", "specification": "S-2001"},
+        {"do": "shareProject", "users": [{"id": 1, "name": "Ann"}, {"id": 2, "name": "Ben"}], "currentUser": 1},
+        {"do": "select", "elements": ["EW-11"]},
+        {"do": "page", "action": "associate", "specification": "S-2001", "clause": "C-3001",
+         "expect": {"issues": {"count": 1, "containing": ["Element(s) are not reserved."]},
+                    "elements": {"EW-11": {"classification": {"Stand-in Element Classification": null}}}}},
+        {"do": "reserve", "elements": ["EW-11"]},
+        {"do": "clickRow", "panel": "issues", "row": "not reserved"},
+        {"do": "click", "panel": "issues", "button": "Try to fix the selected issue",
+         "expect": {"issues": 0, "elements": {"EW-11": {"classification": {"Stand-in Element Classification": "A10"}}}}}
+        ])~"));
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+}
+
+TEST_F(SimProgram, FailedExpectationIsReportedAndExitsWithOneAfterTheRemainingSteps) {
+    const ProgramRun run = Run(Scenario(R"([
+        {"do": "menu", "expect": {"issues": 3}},
+        {"do": "check", "expect": {"paletteOpen": true, "panels": {"issues": {"title": "Workflow Issues: 0"}}}},
+        {"do": "check", "expect": {"elements": {"EW-01": {"exists": false}}}}])"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.out, HasSubstr("FAILED: step 1 (menu): expected 3 issue(s), the issues panel lists 0"));
+    EXPECT_THAT(run.out, HasSubstr("FAILED: step 3 (check): the element \"EW-01\" should not exist"));
+    EXPECT_THAT(run.out, HasSubstr("3 of 3 steps run, 4 expectations checked, 2 failures"));
+    EXPECT_THAT(ReadFile(folder / "out" / "transcript.txt"), HasSubstr("ok: 2 expectations held"));
+}
+
+TEST_F(SimProgram, StepThatCannotBeDoneStopsTheRunWithOne) {
+    const ProgramRun run = Run(Scenario(R"([
+        {"do": "click", "panel": "issues", "button": "Consolidate Issues and Clauses"},
+        {"do": "menu"}])"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.out, HasSubstr("FAILED: step 1 (click): the add-on's palette is not open"));
+    EXPECT_THAT(run.out, HasSubstr("1 of 2 steps run"));
+}
+
+TEST_F(SimProgram, ButtonsAreNamedWhenTheStepNamesOneThePanelLacks) {
+    const ProgramRun run =
+        Run(Scenario(R"([{"do": "menu"}, {"do": "click", "panel": "clauses", "button": "Launch"}])"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.out, HasSubstr("step 2 (click): the clauses panel has no button \"Launch\" (it has 2 "
+                                   "\"Select Element(s) with Clause\""));
+}
+
+TEST_F(SimProgram, AnswerForAnAlertThatNeverCameFails) {
+    const ProgramRun run =
+        Run(Scenario(R"([{"do": "menu", "answers": [{"alert": 32564, "button": "OK"}]}])"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.out, HasSubstr("FAILED: step 1 (menu): alert 32564 was expected but never shown"));
+}
+
+TEST_F(SimProgram, PageActionOutsideTheWebApplicationsDataFails) {
+    const ProgramRun run =
+        Run(Scenario(R"([{"do": "menu"}, {"do": "page", "action": "connect", "specification": "S-9999"}])"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.out,
+                HasSubstr("step 2 (page connect): the web application has no specification \"S-9999\" "
+                          "(it has S-2001, S-2002, S-2003)"));
+}
+
+TEST_F(SimProgram, BrowserThatDoesNotStartEndsTheRunWithThree) {
+    const ProgramRun run =
+        RunSim({"run", Scenario(R"([{"do": "menu"}, {"do": "check"}])").string(), "--browser", "chromium",
+                "--chromium", "/bin/false", "--out", (folder / "out").string(), "--quiet"},
+               folder);
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_THAT(run.out, HasSubstr("FAILED: step 1 (menu): the browser did not start ("));
+    EXPECT_THAT(run.out, HasSubstr("--browser none runs without one"));
+    EXPECT_THAT(run.out, HasSubstr("1 of 2 steps run"));
+}
+
+TEST_F(SimProgram, MalformedScenarioIsRefusedWithTwoBeforeAnythingRuns) {
+    const ProgramRun run = Run(Scenario(R"([{"do": "menu"}, {"do": "select", "element": "EW-01"}])"));
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, HasSubstr("case.scenario.json: step 2 (select): \"elements\" is missing"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "out"));
+}
+
+TEST_F(SimProgram, MalformedProjectFileIsRefusedWithTwo) {
+    WriteFile(folder / "broken.project.json", R"({"stories": [{"name": "Ground"}], "layers": [{}]})");
+    const std::filesystem::path scenario = folder / "broken.scenario.json";
+    WriteFile(scenario, R"({"project": "broken.project.json", "steps": [{"do": "menu"}]})");
+    const ProgramRun run = Run(scenario);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, HasSubstr("\"project\": the project file is refused: "));
+    EXPECT_THAT(run.err, HasSubstr("broken.project.json: /layers/0: \"name\" is missing"));
+}
+
+TEST_F(SimProgram, CommandLineMistakesExitWithTwoAndHelpWithZero) {
+    EXPECT_EQ(RunSim({}, folder).exitCode, 2);
+    const ProgramRun browser = RunSim({"run", "x.json", "--browser", "safari"}, folder);
+    EXPECT_EQ(browser.exitCode, 2);
+    EXPECT_THAT(browser.err, HasSubstr("--browser is chromium or none, not \"safari\""));
+    const ProgramRun option = RunSim({"generate", "x.json", "--browser", "none"}, folder);
+    EXPECT_EQ(option.exitCode, 2);
+    EXPECT_THAT(option.err, HasSubstr("--browser is not an option of generate"));
+    const ProgramRun help = RunSim({"--help"}, folder);
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_THAT(help.out, HasSubstr("vantrel-sim run SCENARIO"));
+}
+
+TEST_F(SimProgram, CheckReadsTheDemoWithoutRunningIt) {
+    const ProgramRun run =
+        RunSim({"check", (SourceDir() / "Samples/Demo/demo.scenario.json").string()}, folder);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("39 steps, 1 project file(s): fine"));
+}
+
+TEST_F(SimProgram, GenerateWritesALargeProjectThatReadsBack) {
+    const ProgramRun run = RunSim({"generate", "large.project.json", "--elements", "800", "--stories", "4",
+                                   "--layers", "6", "--seed", "7"},
+                                  folder);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("800 elements on 4 stories and 6 layers"));
+    const VantrelSim::Project project = VantrelSim::LoadProjectFile(folder / "large.project.json");
+    EXPECT_EQ(project.ElementCount(), 800u);
+    EXPECT_EQ(project.StoryCount(), 4);
+    EXPECT_FALSE(project.Hotlinks().empty());
+}
+
+} // namespace
+} // namespace SimTest
