@@ -204,16 +204,7 @@ void ConnectionWithSpecification::RunInCommand(const QB::UniString& commandName,
     }
     // The project takes changes only inside a host command; bookkeeping that follows an undo step
     // (issues, a new virtual type) is stored in a command of its own that adds no undo step.
-    TypedErrorExceptor exceptor;
-    bool ran = false;
-    _vnApi->CallCommand(commandName, [&exceptor, &ran, &change] {
-        ran = true;
-        exceptor.Capture(change);
-    });
-    exceptor.Rethrow();
-    if (!ran) {
-        ATC_THROW_API_ERROR(APIERR_REFUSEDCMD);
-    }
+    RunInHostCommand(*_vnApi, commandName, change);
 }
 
 QB::ErrCode ConnectionWithSpecification::Write(QB::OChannel& oc) const {
