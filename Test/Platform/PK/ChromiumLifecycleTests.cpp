@@ -140,10 +140,9 @@ TEST_F(BrowserEndTest, KilledBrowserFailsEverythingAtOnce) {
     EXPECT_FALSE(shot->succeeded);
     // Far below the command timeout: nothing waited for a reply that could never come.
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
-    // Whether the exit status is known yet when the closed connection is noticed depends on
-    // scheduling, so only the notice itself is certain.
-    EXPECT_NE(output.GetText().find("PK: chromium: the browser has ended: the browser closed the connection"),
-              std::string::npos)
+    // How the end shows (a closed or a reset connection, with or without the exit status) depends
+    // on scheduling, so only the notice itself is certain.
+    EXPECT_NE(output.GetText().find("PK: chromium: the browser has ended: "), std::string::npos)
         << output.GetText();
 }
 
