@@ -3,8 +3,15 @@ function(atc_set_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
         -Wunused -Woverloaded-virtual -Wconversion -Wsign-conversion -Wnull-dereference
-        -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough -Werror)
+        -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+    if(ATC_WARNINGS_AS_ERRORS)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
 endfunction()
+
+# The heavy third-party headers every test includes, parsed once per test program.
+set(ATC_TEST_PRECOMPILED_HEADERS <gmock/gmock.h> <gtest/gtest.h> <fmt/format.h> <memory> <string> <vector>
+    <functional> <unordered_map>)
 
 if(ATC_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -17,6 +24,7 @@ function(atc_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
     atc_set_warnings(${name})
+    target_precompile_headers(${name} PRIVATE ${ATC_TEST_PRECOMPILED_HEADERS})
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
         PROPERTIES ENVIRONMENT "ATC_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
 endfunction()

@@ -2,6 +2,8 @@
 
 #include "StableGuid.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -27,7 +29,7 @@ Project::Project() {
 }
 
 QB::Guid Project::NextGuid(std::string_view kind) {
-    return StableGuid(kind, "#" + std::to_string(++_guidCounter));
+    return StableGuid(kind, fmt::format("#{}", ++_guidCounter));
 }
 
 // ---- Stories, layers, views ----------------------------------------------------------------

@@ -113,8 +113,8 @@ QB::Guid ProjectBuilder::AddSystem(const QB::UniString& name, const QB::UniStrin
 QB::Guid ProjectBuilder::AddItem(const QB::Guid& system, const QB::UniString& id, const QB::UniString& name,
                                  const QB::Guid& parent, const QB::UniString& description) {
     const ClassificationSystem* owner = _project.FindSystem(system);
-    Require(owner != nullptr, "no such classification system");
-    Require(!owner->itemsById.contains(id), "item id taken in the system");
+    Require(owner != nullptr && !owner->itemsById.contains(id),
+            owner == nullptr ? "no such classification system" : "item id taken in the system");
     Require(parent.IsNull() ||
                 (_project.FindItem(parent) != nullptr && _project.FindItem(parent)->system == system),
             "no such parent item in the system");

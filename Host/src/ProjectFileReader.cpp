@@ -301,6 +301,10 @@ private:
 
     void ReadItems(const Value& items, const std::string& pointer, const QB::Guid& system,
                    const std::string& systemName, const QB::Guid& parent) {
+        const ClassificationSystem* owner = _project.FindSystem(system);
+        if (owner == nullptr) {
+            throw std::logic_error("VantrelSim: classification items read before their system");
+        }
         for (Json::SizeType i = 0; i < items.Size(); ++i) {
             const std::string at = At(pointer, i);
             const Value& entry = ObjectAt(items, i, pointer);
@@ -312,7 +316,7 @@ private:
             item.name = Text(entry, "name", at);
             item.description = Text(entry, "description", at);
             Expect(!item.id.IsEmpty(), At(at, "id"), "must not be empty");
-            Expect(!_project.FindSystem(system)->itemsById.contains(item.id), At(at, "id"),
+            Expect(!owner->itemsById.contains(item.id), At(at, "id"),
                    fmt::format("the item id \"{}\" is used twice in the system", item.id.ToUtf8()));
             Unique(_guids, item.guid, at);
             _itemsByPath.emplace(systemName + "/" + item.id.ToUtf8(), item.guid);

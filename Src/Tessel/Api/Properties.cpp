@@ -44,23 +44,40 @@ public:
             const auto name =
                 content.substr(LeadingMark.size(), content.size() - LeadingMark.size() - TrailingMark.size());
             if (const auto* value = Find(name)) {
-                return value->empty() ? std::string() : " " + std::string(*value) + " ";
+                return Padded(*value, true, true);
             }
         }
         if (leading) {
             if (const auto* value = Find(content.substr(LeadingMark.size()))) {
-                return value->empty() ? std::string() : " " + std::string(*value);
+                return Padded(*value, true, false);
             }
         }
         if (trailing) {
             if (const auto* value = Find(content.substr(0, content.size() - TrailingMark.size()))) {
-                return value->empty() ? std::string() : std::string(*value) + " ";
+                return Padded(*value, false, true);
             }
         }
         return std::nullopt;
     }
 
 private:
+    // A decorated placeholder of an empty value leaves no spaces behind.
+    static std::string Padded(std::string_view value, bool before, bool after) {
+        std::string padded;
+        if (value.empty()) {
+            return padded;
+        }
+        padded.reserve(value.size() + 2);
+        if (before) {
+            padded.push_back(' ');
+        }
+        padded.append(value);
+        if (after) {
+            padded.push_back(' ');
+        }
+        return padded;
+    }
+
     const std::string_view* Find(std::string_view name) const {
         const auto it = _values.find(name);
         return it == _values.end() ? nullptr : &it->second;

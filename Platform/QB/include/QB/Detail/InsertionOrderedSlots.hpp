@@ -139,7 +139,9 @@ private:
         }
         _slots = std::move(live);
         for (USize position = 0; position < _slots.size(); ++position) {
-            _index.find(KeyOf{}(*_slots[position]))->second = position;
+            // Every live slot has its key in the index; assigning keeps that true without a lookup
+            // that could, as far as the compiler knows, miss.
+            _index.insert_or_assign(KeyOf{}(*_slots[position]), position);
         }
     }
 
