@@ -21,6 +21,9 @@
 #ifndef ATC_SIM_WEBAPP
 #define ATC_SIM_WEBAPP "WebApp"
 #endif
+#ifndef ATC_SIM_OTHER_SITE
+#define ATC_SIM_OTHER_SITE "OtherSite"
+#endif
 #ifndef ATC_SIM_VERSION
 #define ATC_SIM_VERSION "1.0.0"
 #endif
@@ -62,6 +65,7 @@ int main(int argc, char** argv) {
     RunOptions defaults;
     defaults.addon = ATC_SIM_ADDON;
     defaults.webApp = ATC_SIM_WEBAPP;
+    defaults.otherSite = ATC_SIM_OTHER_SITE;
     defaults.chromium = "/usr/lib/chromium/chromium";
     try {
         const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), defaults);
