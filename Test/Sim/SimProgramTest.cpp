@@ -230,6 +230,25 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// A project file that a step saves is what later steps read, not the file an earlier run left there.
+TEST_F(SimProgram, AProjectFileSavedByAStepIsReadAnewByLaterSteps) {
+    const auto steps = [](const std::string& clause, const std::string& row) {
+        return R"([{"do": "menu"},
+            {"do": "page", "action": "connect", "specification": "S-2001", "answers": [{"chooseSystem": 1}]},
+            {"do": "page", "action": "open", "specification": "S-2001"},
+            {"do": "select", "elements": ["EW-01"]},
+            {"do": "page", "action": "associate", "specification": "S-2001", "clause": ")" +
+               clause + R"("},
+            {"do": "saveProject", "file": "theirs.project.json"},
+            {"do": "openProject", "file": "out/theirs.project.json",
+             "expect": {"panels": {"clauses": {"rows": [")" +
+               row + R"("]}}}}])";
+    };
+    EXPECT_EQ(Run(Scenario(steps("C-3001", "A10: Walls (external)"))).exitCode, 0);
+    const ProgramRun again = Run(Scenario(steps("C-3002", "A20: Internal Walls")));
+    EXPECT_EQ(again.exitCode, 0) << again.out;
+}
+
 TEST_F(SimProgram, StepThatCannotBeDoneStopsTheRunWithOne) {
     const ProgramRun run = Run(Scenario(R"([
         {"do": "click", "panel": "issues", "button": "Consolidate Issues and Clauses"},
