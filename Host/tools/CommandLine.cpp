@@ -61,9 +61,10 @@ options of generate:
 Steps ("do"): openProject newProject saveProject reopenProject closeProject select changeWindow
 changeStory createElement deleteElements setLayer lockElements setProperty addClassificationItem
 shareProject reserve release receiveChanges sendChanges undo menu paletteMessage click choosePopUp
-clickRow doubleClickRow resize closePalette rollPanel page check. Page actions ("action"): connect
-open associate removeAssociation updateClause listTypes selectInstances disconnect rename offline
-online getAllState call. Every step may carry "note", "answers", "expect" and "shot".
+clickRow doubleClickRow resize closePalette rollPanel page check hostFault clearHostFaults quitHost
+startHost restartHost. Page actions ("action"): connect open associate removeAssociation updateClause
+listTypes selectInstances disconnect rename offline online getAllState call navigate script. Every
+step may carry "note", "answers", "expect", "shot", "faults" and "meanwhile".
 The README's section for users of the simulator describes the scenario and project file formats.
 
 exit codes: 0 passed, 1 an expectation failed or a step could not be done, 2 malformed command line,
