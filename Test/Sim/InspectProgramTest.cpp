@@ -6,6 +6,8 @@
 
 #include "Support/TempDir.hpp"
 
+#include <VantrelSim/ProjectFile.hpp>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
