@@ -2,6 +2,7 @@
 
 #include "CommandLine.hpp"
 #include "ExitCode.hpp"
+#include "InspectCommand.hpp"
 #include "Runner.hpp"
 #include "ScenarioProjects.hpp"
 #include "ScenarioReader.hpp"
@@ -23,6 +24,9 @@
 #endif
 #ifndef ATC_SIM_OTHER_SITE
 #define ATC_SIM_OTHER_SITE "OtherSite"
+#endif
+#ifndef ATC_SIM_INSPECTOR
+#define ATC_SIM_INSPECTOR "vantrel-sim-inspect.so"
 #endif
 #ifndef ATC_SIM_VERSION
 #define ATC_SIM_VERSION "1.0.0"
@@ -78,6 +82,8 @@ int main(int argc, char** argv) {
             return ExitCode::Passed;
         case Command::Generate:
             return Generate(line);
+        case Command::Inspect:
+            return RunInspector(ATC_SIM_INSPECTOR, line.file, line.json, line.planId);
         case Command::Run:
         case Command::Shot:
         case Command::Check:
