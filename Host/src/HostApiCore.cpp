@@ -15,6 +15,9 @@ std::optional<VNAPI_ErrCode> HostApi::BeforeCall(HostFunction function,
                                                  std::optional<API_RequestCode> request,
                                                  std::span<const QB::Guid> guids) {
     ++_host._callCounts[static_cast<std::size_t>(function)];
+    if (_host._callListener) {
+        _host._callListener(function);
+    }
     if (_host._faults.IsEmpty()) {
         return std::nullopt;
     }

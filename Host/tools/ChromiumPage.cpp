@@ -28,9 +28,10 @@ std::string Selector(const std::string& attribute, const std::string& value, con
 
 ChromiumPage::ChromiumPage(PageTraffic& traffic, const WebAppData& data,
                            const std::filesystem::path& webAppFolder, PK::ChromiumOptions options,
-                           bool loginConfigured)
-    : _traffic(traffic), _data(data), _server(webAppFolder), _options(std::move(options)),
-      _loginConfigured(loginConfigured) {}
+                           bool loginConfigured, const std::filesystem::path& otherSiteFolder)
+    : _traffic(traffic), _data(data), _server(webAppFolder),
+      _otherSite(otherSiteFolder.empty() ? nullptr : std::make_unique<StaticFileServer>(otherSiteFolder)),
+      _options(std::move(options)), _loginConfigured(loginConfigured) {}
 
 std::string ChromiumPage::Describe() const {
     return fmt::format("chromium: headless {} showing the stand-in web application at {}",
@@ -299,6 +300,12 @@ void ChromiumPage::Perform(const PageAction& action) {
         Evaluate("(function () { window.ardoTesselIntegrator.getAllState(); return 'called'; })()");
         WaitForCall("getAllState", since);
         return;
+    case PageActionKind::Navigate:
+        Navigate(action);
+        return;
+    case PageActionKind::Script:
+        Evaluate(action.script);
+        return;
     case PageActionKind::Call:
         Evaluate(fmt::format(
             "(function (name, args) {{ var bridge = window.ardoTesselIntegrator;"
@@ -307,6 +314,39 @@ void ChromiumPage::Perform(const PageAction& action) {
             JsString(action.function), action.arguments));
         WaitForCall(action.function, since);
         return;
+    }
+}
+
+void ChromiumPage::Navigate(const PageAction& action) {
+    PK::ChromiumBrowserBackend& engine = Engine();
+    if (action.site != "home" && _otherSite == nullptr) {
+        throw StepFailure("the simulator serves no other site (its pages were not found)");
+    }
+    // Cookies belong to a host whatever its port: the other site goes by another name of the loopback
+    // interface, so that it is a site of its own to the browser.
+    const std::string url = action.site == "home"
+                                ? HomeURL()
+                                : fmt::format("http://localhost:{}/{}", _otherSite->Port(), action.page);
+    // As a link the user follows: the page itself goes there.
+    Evaluate(
+        fmt::format("(function (url) {{ window.location.href = url; return 'going'; }})({})", JsString(url)));
+    if (!RunUntil([&] { return engine.GetURL().ToUtf8() == url && !engine.IsLoading(); }, CallLimit)) {
+        throw StepFailure(
+            fmt::format("the page did not go to {} (it is at {})", url, engine.GetURL().ToUtf8()));
+    }
+}
+
+std::optional<std::string> ChromiumPage::EvaluateJson(const std::string& expression, std::string& error) {
+    const PK::ChromiumBrowserBackend* engine = FindEngine();
+    if (engine == nullptr || !engine->IsAlive()) {
+        error = "the add-on has no browser open";
+        return std::nullopt;
+    }
+    try {
+        return EvaluationResult(Evaluate(EvaluateScript(expression)), error);
+    } catch (const StepFailure& failure) {
+        error = failure.what();
+        return std::nullopt;
     }
 }
 

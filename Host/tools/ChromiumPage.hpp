@@ -27,9 +27,11 @@ namespace VantrelSim::Tool {
 
 class ChromiumPage final : public PageDriver {
 public:
-    // Serves `webAppFolder`; `loginConfigured`: the add-on has credentials for its quick login.
+    // Serves `webAppFolder`, and `otherSiteFolder` (when given) on a second origin;
+    // `loginConfigured`: the add-on has credentials for its quick login.
     ChromiumPage(PageTraffic& traffic, const WebAppData& data, const std::filesystem::path& webAppFolder,
-                 PK::ChromiumOptions options, bool loginConfigured);
+                 PK::ChromiumOptions options, bool loginConfigured,
+                 const std::filesystem::path& otherSiteFolder = {});
 
     std::string Describe() const override;
     std::string HomeURL() const override;
@@ -38,6 +40,7 @@ public:
     void Perform(const PageAction& action) override;
     bool Screenshot(const std::filesystem::path& png, std::string& why) override;
     std::optional<std::string> PageState(const std::vector<std::string>& path) override;
+    std::optional<std::string> EvaluateJson(const std::string& expression, std::string& error) override;
 
     std::string StartError() const override { return _startError; }
 
@@ -54,10 +57,12 @@ private:
     void WaitForCall(const std::string& function, std::size_t since) const;
     void RequireOpened(const std::string& specification) const;
     std::string Readiness() const;
+    void Navigate(const PageAction& action);
 
     PageTraffic& _traffic;
     const WebAppData& _data;
     StaticFileServer _server;
+    std::unique_ptr<StaticFileServer> _otherSite;
     PK::ChromiumOptions _options;
     bool _loginConfigured;
     std::string _startError;

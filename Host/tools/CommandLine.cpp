@@ -42,6 +42,9 @@ usage:
                                         and after every step marked "shot"
   vantrel-sim check SCENARIO            read a scenario and its project files, run nothing
   vantrel-sim generate FILE [options]   write a large project file for benchmarks and soak tests
+  vantrel-sim inspect PROJECT [--json] [--plan-id ID]
+                                        read and check the add-on's data in a project file, for
+                                        support; --plan-id: the project's plan id as the page has it
   vantrel-sim --help | --version
 
 options of run and shot:
@@ -61,13 +64,15 @@ options of generate:
 Steps ("do"): openProject newProject saveProject reopenProject closeProject select changeWindow
 changeStory createElement deleteElements setLayer lockElements setProperty addClassificationItem
 shareProject reserve release receiveChanges sendChanges undo menu paletteMessage click choosePopUp
-clickRow doubleClickRow resize closePalette rollPanel page check. Page actions ("action"): connect
-open associate removeAssociation updateClause listTypes selectInstances disconnect rename offline
-online getAllState call. Every step may carry "note", "answers", "expect" and "shot".
+clickRow doubleClickRow resize closePalette rollPanel page check hostFault clearHostFaults quitHost
+startHost restartHost. Page actions ("action"): connect open associate removeAssociation updateClause
+listTypes selectInstances disconnect rename offline online getAllState call navigate script. Every
+step may carry "note", "answers", "expect", "shot", "faults" and "meanwhile".
 The README's section for users of the simulator describes the scenario and project file formats.
 
 exit codes: 0 passed, 1 an expectation failed or a step could not be done, 2 malformed command line,
 scenario or project file, 3 the add-on, the browser or the output folder is not usable.
+inspect: 0 no findings, 1 findings, 2 malformed command line or project file, 3 inspector not usable.
 )";
 }
 
@@ -75,7 +80,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
     CommandLine line;
     line.run = defaults;
     if (arguments.empty()) {
-        throw UsageError("say what to do: run, shot, check or generate (see --help)");
+        throw UsageError("say what to do: run, shot, check, generate or inspect (see --help)");
     }
     const std::string& verb = arguments.front();
     if (verb == "--help" || verb == "-h" || verb == "help") {
@@ -94,9 +99,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
         line.command = Command::Check;
     } else if (verb == "generate") {
         line.command = Command::Generate;
+    } else if (verb == "inspect") {
+        line.command = Command::Inspect;
     } else {
         throw UsageError(
-            fmt::format("\"{}\" is not a command: run, shot, check or generate (see --help)", verb));
+            fmt::format("\"{}\" is not a command: run, shot, check, generate or inspect (see --help)", verb));
     }
     const bool runs = line.command == Command::Run || line.command == Command::Shot;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -111,6 +118,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
                     fmt::format("one file only: \"{}\" and \"{}\"", line.file.string(), argument));
             }
             line.file = argument;
+            continue;
+        }
+        if (argument == "--json") {
+            if (line.command != Command::Inspect) {
+                throw UsageError(fmt::format("--json is not an option of {} (see --help)", verb));
+            }
+            line.json = true;
             continue;
         }
         if (argument == "--quiet") {
@@ -161,13 +175,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             line.generate.sectionElementShare = ParseShare(argument, value);
         } else if (line.command == Command::Generate && argument == "--classified") {
             line.generate.classifiedShare = ParseShare(argument, value);
+        } else if (line.command == Command::Inspect && argument == "--plan-id") {
+            line.planId = value;
         } else {
             throw UsageError(fmt::format("{} is not an option of {} (see --help)", argument, verb));
         }
     }
     if (line.file.empty()) {
-        throw UsageError(line.command == Command::Generate ? "name the project file to write"
-                                                           : "name the scenario file");
+        throw UsageError(line.command == Command::Generate  ? "name the project file to write"
+                         : line.command == Command::Inspect ? "name the project file to inspect"
+                                                            : "name the scenario file");
     }
     return line;
 }

@@ -20,14 +20,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Help, Version, Run, Shot, Check, Generate };
+enum class Command { Help, Version, Run, Shot, Check, Generate, Inspect };
 
 struct CommandLine {
     Command command = Command::Help;
-    std::filesystem::path file; // the scenario, or the project file to generate
+    std::filesystem::path file; // the scenario, the project file to generate or to inspect
     RunOptions run;             // outDir empty: out/<scenario name>
     bool outGiven = false;
     LargeProjectOptions generate;
+    bool json = false;                 // inspect
+    std::optional<std::string> planId; // inspect: the plan id the page knows the project by
 };
 
 // `defaults` carries the built-in paths (add-on, web application, browser).

@@ -30,6 +30,14 @@ void DebugCapture::Write(std::string_view text) {
     }
 }
 
+void DebugCapture::Note(std::string_view text) {
+    const std::lock_guard lock(_mutex);
+    std::string line = std::string(NotePrefix).append(text);
+    _file << line << '\n';
+    _file.flush();
+    _lines.push_back(std::move(line));
+}
+
 std::size_t DebugCapture::LineCount() const {
     const std::lock_guard lock(_mutex);
     return _lines.size();

@@ -26,6 +26,9 @@ public:
 
     std::size_t LineCount() const;
     std::vector<std::string> LinesSince(std::size_t first) const;
+    // A line of the simulator's own among the add-on's, where it happened ("host fault: ...").
+    void Note(std::string_view text);
+    static constexpr std::string_view NotePrefix = "vantrel-sim: ";
 
 private:
     void Write(std::string_view text);

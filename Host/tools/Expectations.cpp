@@ -1,7 +1,11 @@
 #include "Expectations.hpp"
 
+#include "DebugCapture.hpp"
+#include "Json.hpp"
 #include "ProjectRefs.hpp"
 #include "StepFailure.hpp"
+
+#include <VantrelSim/HostErrorName.hpp>
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
@@ -32,6 +36,29 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+std::string FunctionOf(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(dot + 1);
+}
+
+// Two JSON texts with the same value (members in any order, 1 and 1.0 alike).
+bool SameJson(const std::string& a, const std::string& b) {
+    Json::Document left;
+    Json::Document right;
+    left.Parse(a.c_str(), a.size());
+    right.Parse(b.c_str(), b.size());
+    if (left.HasParseError() || right.HasParseError()) {
+        return a == b;
+    }
+    return left == right;
+}
+
+std::string Describe(const LogLineExpectation& line) {
+    return line.level.empty()  ? fmt::format("\"{}\"", line.text)
+           : line.text.empty() ? fmt::format("a line of level {}", line.level)
+                               : fmt::format("\"{}\" at level {}", line.text, line.level);
+}
+
 class Checker {
 public:
     explicit Checker(const ExpectationContext& context) : _context(context) {}
@@ -42,8 +69,16 @@ public:
         UndoSteps(expect);
         Page(expect);
         Log(expect);
+        AddonLog(expect);
+        HostCalls(expect);
+        PageDetails(expect);
         Palette(expect);
         Project(expect);
+        if (expect.addonRunning) {
+            Expect(_context.addonRunning == *expect.addonRunning,
+                   *expect.addonRunning ? "the host should run the add-on; it does not"
+                                        : "the host should not run the add-on; it does");
+        }
         return std::move(_results);
     }
 
@@ -176,14 +211,128 @@ private:
     void Log(const Expectations& expect) {
         const auto& lines = _context.record.logLines;
         const auto logged = [&](const std::string& text) {
-            return std::any_of(lines.begin(), lines.end(),
-                               [&](const std::string& line) { return Contains(line, text); });
+            return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+                return !line.starts_with(DebugCapture::NotePrefix) && Contains(line, text);
+            });
         };
         for (const std::string& text : expect.log) {
             Expect(logged(text), fmt::format("the add-on should have logged \"{}\"", text));
         }
         for (const std::string& text : expect.logAbsent) {
             Expect(!logged(text), fmt::format("the add-on should not have logged \"{}\"", text));
+        }
+    }
+
+    void AddonLog(const Expectations& expect) {
+        const auto& lines = _context.record.addonLog;
+        const auto logged = [&](const LogLineExpectation& wanted) {
+            return std::any_of(lines.begin(), lines.end(), [&](const AddonLogLine& line) {
+                return (wanted.level.empty() || line.level == wanted.level) &&
+                       Contains(line.line, wanted.text);
+            });
+        };
+        for (const LogLineExpectation& line : expect.addonLog) {
+            Expect(logged(line), fmt::format("the add-on's log file should have {} ({} new lines)",
+                                             Describe(line), lines.size()));
+        }
+        for (const LogLineExpectation& line : expect.addonLogAbsent) {
+            Expect(!logged(line), fmt::format("the add-on's log file should not have {}", Describe(line)));
+        }
+        for (const auto& [level, count] : expect.addonLogCount) {
+            std::vector<std::string> found;
+            for (const AddonLogLine& line : lines) {
+                if (line.level == level) {
+                    found.push_back(line.line);
+                }
+            }
+            Expect(found.size() == count,
+                   fmt::format("the add-on's log file should have {} line(s) of level {}, "
+                               "it has {}: {}",
+                               count, level, found.size(), QuotedList(found)));
+        }
+    }
+
+    void HostCalls(const Expectations& expect) {
+        if (!expect.hostCalls) {
+            return;
+        }
+        const StepRecord& record = _context.record;
+        if (expect.hostCalls->total) {
+            Expect(record.callTotal <= *expect.hostCalls->total,
+                   fmt::format("the step should make at most {} host calls, it made {}",
+                               *expect.hostCalls->total, record.callTotal));
+        }
+        for (const auto& [function, most] : expect.hostCalls->perFunction) {
+            std::size_t made = 0;
+            for (const auto& [called, count] : record.calls) {
+                made += called == function ? count : 0;
+            }
+            Expect(made <= most, fmt::format("the step should call {} at most {} time(s), it called it {}",
+                                             HostFunctionName(function), most, made));
+        }
+    }
+
+    void PageDetails(const Expectations& expect) {
+        for (const auto& [expression, wanted] : expect.pageEval) {
+            std::string error;
+            const std::optional<std::string> actual = _context.page.EvaluateJson(expression, error);
+            if (!actual) {
+                Expect(false, fmt::format("the page could not evaluate {}: {}", expression, error));
+                continue;
+            }
+            Expect(SameJson(*actual, wanted),
+                   fmt::format("in the page, {} should be {}, it is {}", expression, wanted, *actual));
+        }
+        const auto& traffic = _context.record.traffic;
+        if (expect.pageDialogs) {
+            std::vector<std::pair<std::string, std::string>> shown;
+            std::vector<std::string> texts;
+            for (const TrafficEntry& entry : traffic) {
+                if (entry.kind == TrafficEntry::Kind::PageDialog) {
+                    shown.emplace_back(entry.name, entry.text);
+                    texts.push_back(entry.name + " " + entry.text);
+                }
+            }
+            const auto& wanted = *expect.pageDialogs;
+            bool same = shown.size() == wanted.size();
+            for (std::size_t i = 0; same && i < shown.size(); ++i) {
+                same = (wanted[i].kind.empty() || wanted[i].kind == shown[i].first) &&
+                       Contains(shown[i].second, wanted[i].text);
+            }
+            std::vector<std::string> wantedTexts;
+            for (const PageDialogExpectation& dialog : wanted) {
+                wantedTexts.push_back((dialog.kind.empty() ? "" : dialog.kind + " ") + dialog.text);
+            }
+            Expect(same, fmt::format("the page should have shown the dialogs {}, it showed {}",
+                                     QuotedList(wantedTexts), QuotedList(texts)));
+        }
+        for (const PageAnswerExpectation& wanted : expect.pageAnswerIs) {
+            std::vector<std::string> answers;
+            bool all = true;
+            for (const TrafficEntry& entry : traffic) {
+                if (entry.kind != TrafficEntry::Kind::PageCall || FunctionOf(entry.name) != wanted.function) {
+                    continue;
+                }
+                const std::string answer = !entry.answer       ? std::string("no answer")
+                                           : entry.refused     ? "a rejection: " + *entry.answer
+                                           : entry.emptyAnswer ? std::string("the empty answer")
+                                                               : *entry.answer;
+                answers.push_back(answer);
+                const bool holds =
+                    entry.answer && !entry.refused &&
+                    (!wanted.answer ? entry.emptyAnswer
+                     : wanted.json  ? !entry.emptyAnswer && SameJson(*entry.answer, *wanted.answer)
+                                    : !entry.emptyAnswer && *entry.answer == *wanted.answer);
+                all = all && holds;
+            }
+            Expect(!answers.empty() && all,
+                   answers.empty() ? fmt::format("the page made no call of {} in this step", wanted.function)
+                                   : fmt::format("the add-on should have answered {} with {}, it answered {}",
+                                                 wanted.function,
+                                                 !wanted.answer ? std::string("the empty answer")
+                                                 : wanted.json  ? *wanted.answer
+                                                                : fmt::format("\"{}\"", *wanted.answer),
+                                                 QuotedList(answers)));
         }
     }
 
@@ -231,6 +380,26 @@ private:
     void Panel(const PanelExpectation& expect) {
         PX::RollPanel& rollPanel = _context.palette.RequireRollPanel(expect.panel);
         const PK::TabPage& page = _context.palette.RequirePage(expect.panel);
+        if (expect.icon) {
+            const std::string icon = PaletteView::IconName(rollPanel.GetIcon());
+            Expect(icon == *expect.icon, fmt::format("the {} panel's icon should be {}, it is {}",
+                                                     expect.panel, Quoted(*expect.icon), Quoted(icon)));
+        }
+        if (expect.rowIcons) {
+            std::vector<std::string> icons;
+            for (const ListRowView& row : PaletteView::Rows(page)) {
+                icons.push_back(row.icon);
+            }
+            Expect(icons == *expect.rowIcons,
+                   fmt::format("the icons of the {} panel's rows should be {}, they are {}", expect.panel,
+                               QuotedList(*expect.rowIcons), QuotedList(icons)));
+        }
+        if (expect.popUp) {
+            PopUp(page, expect.panel, *expect.popUp);
+        }
+        for (const ItemExpectation& item : expect.items) {
+            Guarded([&] { Item(page, expect.panel, item); });
+        }
         if (expect.title) {
             Expect(rollPanel.GetTitle().ToUtf8() == *expect.title,
                    fmt::format("the {} panel's title should be \"{}\", it is \"{}\"", expect.panel,
@@ -279,9 +448,71 @@ private:
         }
     }
 
+    void PopUp(const PK::TabPage& page, const std::string& panel, const PopUpExpectation& expect) {
+        const QB::Int32 index = PaletteView::FindItemOfKind(page, PK::ItemKind::PopUp);
+        if (index == 0) {
+            Expect(false, fmt::format("the {} panel has no pop-up", panel));
+            return;
+        }
+        const PK::PopUpState& popUp = page.GetItemControl(index)->popUp;
+        std::vector<std::string> entries;
+        for (const QB::UniString& entry : popUp.entries) {
+            entries.push_back(entry.ToUtf8());
+        }
+        if (expect.entries) {
+            Expect(entries == *expect.entries,
+                   fmt::format("the {} panel's pop-up should offer {}, it offers {}", panel,
+                               QuotedList(*expect.entries), QuotedList(entries)));
+        }
+        if (expect.selected) {
+            const std::optional<std::string> selected =
+                popUp.selected >= 1 && static_cast<std::size_t>(popUp.selected) <= entries.size()
+                    ? std::optional<std::string>(entries[static_cast<std::size_t>(popUp.selected) - 1])
+                    : std::nullopt;
+            Expect(selected && Contains(*selected, *expect.selected),
+                   fmt::format("the {} panel's pop-up should show \"{}\", it shows {}", panel,
+                               *expect.selected, Quoted(selected)));
+        }
+    }
+
+    void Item(const PK::TabPage& page, const std::string& panel, const ItemExpectation& expect) {
+        const QB::Int32 index = _context.palette.RequireItem(page, panel, expect.item);
+        const PK::ItemControl& item = *page.GetItemControl(index);
+        const std::string name = fmt::format("{} of the {} panel", PaletteView::ItemName(item), panel);
+        const std::pair<const std::optional<QB::Int32>*, std::pair<const char*, QB::Int32>> sizes[] = {
+            {&expect.x, {"x", item.rect.x}},
+            {&expect.y, {"y", item.rect.y}},
+            {&expect.width, {"width", item.rect.width}},
+            {&expect.height, {"height", item.rect.height}}};
+        for (const auto& [wanted, actual] : sizes) {
+            if (*wanted) {
+                Expect(**wanted == actual.second, fmt::format("the {} of {} should be {}, it is {}",
+                                                              actual.first, name, **wanted, actual.second));
+            }
+        }
+        if (expect.enabled) {
+            Expect(page.IsItemEffectivelyEnabled(index) == *expect.enabled,
+                   fmt::format("{} should be {}", name, *expect.enabled ? "enabled" : "disabled"));
+        }
+        if (expect.visible) {
+            Expect(item.visible == *expect.visible,
+                   fmt::format("{} should be {}", name, *expect.visible ? "visible" : "hidden"));
+        }
+        if (expect.icon) {
+            const std::string icon = PaletteView::IconName(item.icon);
+            Expect(icon == *expect.icon, fmt::format("the icon of {} should be {}, it is {}", name,
+                                                     Quoted(*expect.icon), Quoted(icon)));
+        }
+        if (expect.text) {
+            Expect(item.text.ToUtf8() == *expect.text, fmt::format("{} should say \"{}\", it says \"{}\"",
+                                                                   name, *expect.text, item.text.ToUtf8()));
+        }
+    }
+
     void Project(const Expectations& expect) {
         const bool wanted = !expect.elements.empty() || expect.selection || expect.zoomed ||
-                            !expect.propertyGroups.empty() || !expect.modulData.empty();
+                            !expect.propertyGroups.empty() || !expect.modulData.empty() ||
+                            !expect.addonObjects.empty();
         if (!wanted) {
             return;
         }
@@ -323,6 +554,14 @@ private:
             }
             Expect(found == exists, fmt::format("the property group \"{}\" should {}exist; the groups are {}",
                                                 name, exists ? "" : "not ", QuotedList(groups)));
+        }
+        for (const auto& [name, exists] : expect.addonObjects) {
+            bool found = false;
+            for (const auto& [guid, object] : project.addonObjects) {
+                found = found || object.name.ToUtf8() == name;
+            }
+            Expect(found == exists,
+                   fmt::format("the add-on object \"{}\" should {}exist", name, exists ? "" : "not "));
         }
         for (const auto& [name, exists] : expect.modulData) {
             Expect(project.modulData.ContainsKey(QB::UniString(name)) == exists,

@@ -22,6 +22,7 @@ struct ExpectationContext {
     const PaletteView& palette;
     const StepRecord& record;
     PageDriver& page;
+    bool addonRunning = true;
 };
 
 struct ExpectationResults {

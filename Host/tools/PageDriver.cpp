@@ -20,4 +20,24 @@ std::string PageDriver::PageStateScript(const std::vector<std::string>& path) {
         access);
 }
 
+std::string PageDriver::EvaluateScript(const std::string& expression) {
+    // The expression on lines of its own: a trailing comment in it cannot swallow the rest.
+    return "(function () { try { var value = (\n" + expression +
+           "\n); var text = JSON.stringify(value); return text === undefined ? 'null' : text; } catch (e) { "
+           "return '\\u0001' + String(e); } })()";
+}
+
+std::optional<std::string> PageDriver::EvaluationResult(const std::string& answer, std::string& error) {
+    if (answer.starts_with(NothingMarker)) {
+        error = answer.substr(1);
+        return std::nullopt;
+    }
+    return answer;
+}
+
+std::optional<std::string> PageDriver::EvaluateJson(const std::string&, std::string& error) {
+    error = "this page cannot evaluate scripts";
+    return std::nullopt;
+}
+
 } // namespace VantrelSim::Tool

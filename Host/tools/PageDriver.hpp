@@ -44,6 +44,10 @@ public:
     // it is, another value as JSON; nullopt when there is none (or no page).
     virtual std::optional<std::string> PageState(const std::vector<std::string>& path) = 0;
 
+    // The value of a JavaScript expression in the page as JSON text ("null" for undefined);
+    // nullopt, with `error` saying why, when there is no page or the expression throws.
+    virtual std::optional<std::string> EvaluateJson(const std::string& expression, std::string& error);
+
     // Why the browser engine could not be started, once an engine was asked for; "" when it ran.
     virtual std::string StartError() const { return {}; }
 
@@ -51,6 +55,10 @@ protected:
     PageDriver() = default;
     // The script that answers PageState: a text, or "\u0001" for nothing.
     static std::string PageStateScript(const std::vector<std::string>& path);
+    // The script that answers EvaluateJson: JSON text, or "\u0001" and the error.
+    static std::string EvaluateScript(const std::string& expression);
+    // What a script of EvaluateScript answered, as EvaluateJson answers.
+    static std::optional<std::string> EvaluationResult(const std::string& answer, std::string& error);
     static constexpr const char* NothingMarker = "\x01";
     PageDriver(const PageDriver&) = delete;
     PageDriver& operator=(const PageDriver&) = delete;

@@ -127,13 +127,14 @@ std::size_t PageTraffic::Add(TrafficEntry entry) {
     return _entries.size() - 1;
 }
 
-void PageTraffic::Answer(std::size_t index, std::string answer, bool rejected) {
+void PageTraffic::Answer(std::size_t index, std::string answer, bool rejected, bool empty) {
     TrafficEntry& entry = _entries.at(index);
     if (!entry.answer && _pendingCalls > 0) {
         --_pendingCalls;
     }
     entry.answer = std::move(answer);
     entry.refused = rejected;
+    entry.emptyAnswer = empty;
 }
 
 // ---- RecordingBackend ------------------------------------------------------------------------
@@ -222,14 +223,18 @@ void RecordingBackend::BackendJSCall(const PK::JSCall& call, PK::JSCallReply rep
         reply(PK::JSCallResult::Reject("no browser"));
         return;
     }
-    _client->BackendJSCall(
-        call, [this, alive = _alive, index, reply = std::move(reply)](const PK::JSCallResult& result) {
-            if (*alive) {
-                _traffic.Answer(index, result.resolved ? AnswerText(result.value) : result.error.ToUtf8(),
-                                !result.resolved);
-            }
-            reply(result);
-        });
+    _client->BackendJSCall(call, [this, alive = _alive, index,
+                                  reply = std::move(reply)](const PK::JSCallResult& result) {
+        if (*alive) {
+            const auto scalar = std::dynamic_pointer_cast<PK::JSValue>(result.value);
+            const bool empty =
+                result.resolved &&
+                (result.value == nullptr || (scalar != nullptr && scalar->GetType() == PK::JSValue::DEFAULT));
+            _traffic.Answer(index, result.resolved ? AnswerText(result.value) : result.error.ToUtf8(),
+                            !result.resolved, empty);
+        }
+        reply(result);
+    });
 }
 
 PK::JSDialogAnswer RecordingBackend::BackendJSDialog(const PK::JSDialog& dialog) {

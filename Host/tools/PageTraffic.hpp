@@ -34,7 +34,8 @@ struct TrafficEntry {
     std::string text;
     // page call: the answer once it came: a text answer as it is, "" for nothing
     std::optional<std::string> answer;
-    bool refused = false; // script not accepted, or page call rejected
+    bool refused = false;     // script not accepted, or page call rejected
+    bool emptyAnswer = false; // page call: the answer was the empty result (no value)
 };
 
 class PageTraffic {
@@ -44,7 +45,7 @@ public:
     // Entries from `first` on.
     std::vector<TrafficEntry> Since(std::size_t first) const;
     std::size_t Add(TrafficEntry entry);
-    void Answer(std::size_t index, std::string answer, bool rejected);
+    void Answer(std::size_t index, std::string answer, bool rejected, bool empty = false);
     // Page calls not answered yet.
     std::size_t PendingCalls() const { return _pendingCalls; }
 

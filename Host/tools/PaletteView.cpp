@@ -22,7 +22,9 @@ bool IsButton(const PK::ItemControl& item) {
     return item.kind == PK::ItemKind::IconButton || item.kind == PK::ItemKind::PushButton;
 }
 
-std::string IconName(const PK::Icon& icon) {
+} // namespace
+
+std::string PaletteView::IconName(const PK::Icon& icon) {
     if (icon.IsEmpty()) {
         return {};
     }
@@ -31,7 +33,25 @@ std::string IconName(const PK::Icon& icon) {
                                                : fmt::format("icon {}", icon.GetResourceId());
 }
 
-} // namespace
+QB::Int32 PaletteView::RequireItem(const PK::Panel& page, const std::string& panel,
+                                   const Choice& item) const {
+    if (const auto* number = std::get_if<QB::Int32>(&item)) {
+        if (page.GetItemControl(*number) == nullptr) {
+            throw StepFailure(
+                fmt::format("the {} panel has no item {} (it has {})", panel, *number, page.GetItemCount()));
+        }
+        return *number;
+    }
+    const QB::UniString wanted(std::get<std::string>(item));
+    for (QB::Int32 index = 1; index <= page.GetItemCount(); ++index) {
+        const PK::ItemControl& control = *page.GetItemControl(index);
+        if (control.text.IsEqual(wanted, QB::CaseSensitivity::Insensitive) ||
+            control.helpText.IsEqual(wanted, QB::CaseSensitivity::Insensitive)) {
+            return index;
+        }
+    }
+    throw StepFailure(fmt::format("the {} panel has no item {}", panel, ChoiceText(item)));
+}
 
 QB::Int32 PaletteView::PanelIndex(const std::string& panel) {
     for (std::size_t i = 0; i < PanelNames.size(); ++i) {

@@ -43,6 +43,10 @@ public:
     static std::vector<ListRowView> Rows(const PK::Panel& page);
     // "\"Associate\"", "\"Remove the selected issue\"" or "item 3".
     static std::string ItemName(const PK::ItemControl& item);
+    // The item a user would call `item` (its number, its text or its help text), of any kind.
+    QB::Int32 RequireItem(const PK::Panel& page, const std::string& panel, const Choice& item) const;
+    // The icon's resource name, "icon <id>" without one, "" for no icon.
+    static std::string IconName(const PK::Icon& icon);
     // The palette's text rendering, or "" without a palette.
     std::string Render() const;
 

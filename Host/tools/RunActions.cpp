@@ -4,8 +4,10 @@
 #include "ProjectRefs.hpp"
 #include "StepFailure.hpp"
 
+#include "Json.hpp"
 #include "ProjectFileNames.hpp"
 
+#include <VantrelSim/HostErrorName.hpp>
 #include <VantrelSim/ProjectBuilder.hpp>
 #include <VantrelSim/ProjectFile.hpp>
 
@@ -103,6 +105,163 @@ const Project& RunSession::ProjectFile(const std::filesystem::path& path) {
     }
 }
 
+Fault RunSession::MakeFault(const HostFaultSpec& spec, std::size_t tag) {
+    Fault fault;
+    fault.function = spec.function;
+    fault.code = spec.code;
+    fault.tag = tag;
+    if (!spec.element.empty()) {
+        fault.concerning = ProjectRefs(RequireProject("find the element of a fault")).Element(spec.element);
+    }
+    if (spec.call) {
+        fault.remaining = 1;
+        fault.skip = *spec.call - 1;
+    } else {
+        fault.remaining = spec.calls;
+    }
+    return fault;
+}
+
+void RunSession::ApplyOtherUserChange(Project& project, const OtherUserChange& change, QB::Int32 user) {
+    const auto findObject = [&](const std::string& name) -> AddonObject* {
+        for (auto& [guid, object] : project.addonObjects) {
+            if (object.name.ToUtf8() == name) {
+                return &object;
+            }
+        }
+        return nullptr;
+    };
+    const auto contentOf = [&](const AddonObjectChange& object) {
+        if (!object.from) {
+            return object.data;
+        }
+        for (const auto& [guid, candidate] : ProjectFile(*object.from).addonObjects) {
+            if (candidate.name.ToUtf8() == object.name) {
+                return candidate.data;
+            }
+        }
+        throw StepFailure(fmt::format("{} has no add-on object \"{}\"", object.from->string(), object.name));
+    };
+    std::visit(
+        Overloaded{
+            [&](const CreateElement& create) {
+                Element element = MakeElement(project, create.element);
+                element.guid = project.NextGuid("element");
+                project.AddElement(std::move(element));
+            },
+            [&](const DeleteElements& remove) {
+                for (const QB::Guid& guid : ProjectRefs(project).Elements(remove.elements)) {
+                    project.DeleteElement(guid);
+                }
+            },
+            [&](const LockElements& lock) {
+                for (const QB::Guid& guid : ProjectRefs(project).Elements(lock.elements)) {
+                    project.FindElement(guid)->locked = lock.locked;
+                }
+            },
+            [&](const SetProperty& typed) { TypeProperty(project, typed); },
+            [&](const CopyModulData& copy) {
+                const API_ModulData* record =
+                    ProjectFile(copy.from).modulData.GetPtr(QB::UniString(copy.name));
+                if (record == nullptr) {
+                    throw StepFailure(
+                        fmt::format("{} has no module data \"{}\"", copy.from.string(), copy.name));
+                }
+                project.modulData.Put(QB::UniString(copy.name), *record);
+            },
+            [&](const EraseModulData& erase) { project.modulData.Delete(QB::UniString(erase.name)); },
+            [&](const StoreModulData& store) {
+                API_ModulData record;
+                record.dataVersion = store.dataVersion;
+                record.platformSign = store.platformSign;
+                record.dataHdl = store.data;
+                project.modulData.Put(QB::UniString(store.name), std::move(record));
+            },
+            [&](const AddonObjectChange& object) {
+                AddonObject* existing = findObject(object.name);
+                switch (object.kind) {
+                case AddonObjectChange::Kind::Create: {
+                    if (existing != nullptr) {
+                        throw StepFailure(
+                            fmt::format("the project has an add-on object \"{}\" already", object.name));
+                    }
+                    const QB::Guid guid = project.NextGuid("addon-object");
+                    project.addonObjects.Put(guid, {guid, QB::UniString(object.name), contentOf(object)});
+                    if (project.shared) {
+                        // As the host does: a new object stays with its creator until released.
+                        project.teamwork.objectHolders[guid] = user;
+                    }
+                    return;
+                }
+                case AddonObjectChange::Kind::Change:
+                    if (existing == nullptr) {
+                        throw StepFailure(
+                            fmt::format("the project has no add-on object \"{}\"", object.name));
+                    }
+                    existing->data = contentOf(object);
+                    return;
+                case AddonObjectChange::Kind::Delete:
+                    if (existing == nullptr) {
+                        throw StepFailure(
+                            fmt::format("the project has no add-on object \"{}\"", object.name));
+                    }
+                    project.teamwork.objectHolders.erase(existing->guid);
+                    project.addonObjects.Delete(QB::Guid(existing->guid));
+                    return;
+                }
+            },
+            [&](const Reserve& reserve) {
+                const std::vector<QB::Guid> guids = ProjectRefs(project).Elements(reserve.elements);
+                if (!guids.empty()) {
+                    reserve.release ? _host.ReleaseElements(guids) : _host.ReserveElements(guids, user);
+                }
+                if (!reserve.set.empty()) {
+                    _host.ReserveSet(QB::UniString(reserve.set), reserve.release ? 0 : user);
+                }
+                if (!reserve.addonObject.empty()) {
+                    const AddonObject* object = findObject(reserve.addonObject);
+                    if (object == nullptr) {
+                        throw StepFailure(
+                            fmt::format("the project has no add-on object \"{}\"", reserve.addonObject));
+                    }
+                    _host.ReserveObject(object->guid, reserve.release ? 0 : user);
+                }
+            },
+        },
+        change);
+}
+
+std::string RunSession::WithLiveValues(const std::string& arguments) {
+    if (arguments.find("${") == std::string::npos) {
+        return arguments;
+    }
+    const std::pair<const char*, std::vector<std::string>> live[] = {
+        {"documentRef", {"document", "documentRef"}}, {"selectionTypeId", {"selection", "type", "id"}}};
+    std::string result = arguments;
+    for (const auto& [name, path] : live) {
+        const std::string placeholder = fmt::format("${{{}}}", name);
+        if (result.find(placeholder) == std::string::npos) {
+            continue;
+        }
+        const std::optional<std::string> value = _page->PageState(path);
+        if (!value) {
+            throw StepFailure(
+                fmt::format("the page knows no {} yet, so \"{}\" has no value", name, placeholder));
+        }
+        // The value goes inside a JSON string of the arguments: escaped as one.
+        Json::StringBuffer buffer;
+        Json::Writer<Json::StringBuffer> writer(buffer);
+        writer.String(value->c_str(), static_cast<Json::SizeType>(value->size()));
+        const std::string quoted = buffer.GetString();
+        const std::string escaped = quoted.substr(1, quoted.size() - 2);
+        for (std::size_t at = result.find(placeholder); at != std::string::npos;
+             at = result.find(placeholder, at + escaped.size())) {
+            result.replace(at, placeholder.size(), escaped);
+        }
+    }
+    return result;
+}
+
 void RunSession::Perform(const Step& step) {
     std::visit(
         Overloaded{
@@ -121,6 +280,8 @@ void RunSession::Perform(const Step& step) {
                 const std::filesystem::path file = ProjectOutput(save.file);
                 Act([&] { _host.SaveProject(QB::UniString(file.filename().string())); });
                 SaveProjectFile(_host.GetProject(), file);
+                // A later step that reads this file reads what was saved now.
+                _projects.erase(file);
                 _transcript->Line("saved to " + file.string(), 2);
             },
             [&](const ReopenProject&) {
@@ -231,42 +392,8 @@ void RunSession::Perform(const Step& step) {
             [&](const ReceiveChanges& receive) {
                 RequireProject("receive changes into");
                 IncomingChanges incoming = _host.AsOtherUser(receive.user, [&] {
-                    Project& project = _host.GetProject();
                     for (const OtherUserChange& change : receive.changes) {
-                        std::visit(Overloaded{
-                                       [&](const CreateElement& create) {
-                                           Element element = MakeElement(project, create.element);
-                                           element.guid = project.NextGuid("element");
-                                           project.AddElement(std::move(element));
-                                       },
-                                       [&](const DeleteElements& remove) {
-                                           for (const QB::Guid& guid :
-                                                ProjectRefs(project).Elements(remove.elements)) {
-                                               project.DeleteElement(guid);
-                                           }
-                                       },
-                                       [&](const LockElements& lock) {
-                                           for (const QB::Guid& guid :
-                                                ProjectRefs(project).Elements(lock.elements)) {
-                                               project.FindElement(guid)->locked = lock.locked;
-                                           }
-                                       },
-                                       [&](const SetProperty& typed) { TypeProperty(project, typed); },
-                                       [&](const CopyModulData& copy) {
-                                           const API_ModulData* record =
-                                               ProjectFile(copy.from).modulData.GetPtr(
-                                                   QB::UniString(copy.name));
-                                           if (record == nullptr) {
-                                               throw StepFailure(fmt::format("{} has no module data \"{}\"",
-                                                                             copy.from.string(), copy.name));
-                                           }
-                                           project.modulData.Put(QB::UniString(copy.name), *record);
-                                       },
-                                       [&](const EraseModulData& erase) {
-                                           project.modulData.Delete(QB::UniString(erase.name));
-                                       },
-                                   },
-                                   change);
+                        ApplyOtherUserChange(_host.GetProject(), change, receive.user);
                     }
                 });
                 incoming.mode = receive.mode == "keepOriginal" ? APIMDMerge_KeepOriginal : APIMDMerge_Merge;
@@ -300,13 +427,19 @@ void RunSession::Perform(const Step& step) {
             },
 
             // ---- Palette ---------------------------------------------------------------------
-            [&](const Menu&) {
+            [&](const Menu& menu) {
+                if (!_addonRunning) {
+                    throw StepFailure("the host is not running: " + _notRunningWhy);
+                }
                 if (_host.Menus().empty()) {
                     throw StepFailure("the add-on registered no menu");
                 }
-                const QB::Int32 menu = _host.Menus().front().menuStrResID;
-                if (_loader->ChooseMenuItem(menu, 1) != NoError) {
-                    throw StepFailure("the host has no such menu item");
+                const QB::Int32 list = _host.Menus().front().menuStrResID;
+                if (const VNAPI_ErrCode result = _loader->ChooseMenuItem(list, menu.item);
+                    result != NoError) {
+                    throw StepFailure(
+                        fmt::format("the host could not choose item {} of the add-on's menu: {}", menu.item,
+                                    DescribeHostError(result)));
                 }
             },
             [&](const PaletteMessage& message) {
@@ -385,8 +518,46 @@ void RunSession::Perform(const Step& step) {
             },
 
             // ---- Page and checks ---------------------------------------------------------------
-            [&](const PageAction& action) { _page->Perform(action); },
+            [&](const PageAction& action) {
+                if (action.kind != PageActionKind::Call) {
+                    _page->Perform(action);
+                    return;
+                }
+                PageAction live = action;
+                live.arguments = WithLiveValues(action.arguments);
+                if (live.arguments != action.arguments) {
+                    _transcript->Line("arguments: " + live.arguments, 2);
+                }
+                _page->Perform(live);
+            },
             [&](const Check&) {},
+            [&](const InjectFault& inject) {
+                _host.Faults().Add(MakeFault(inject.fault, 0));
+                const HostFaultSpec& fault = inject.fault;
+                _transcript->Line(fmt::format("{} answers {} {}{}", HostFunctionName(fault.function),
+                                              DescribeHostError(fault.code),
+                                              fault.call ? fmt::format("at its call {} from now", *fault.call)
+                                              : fault.calls
+                                                  ? fmt::format("for its next {} call(s)", *fault.calls)
+                                                  : std::string("from now on"),
+                                              fault.element.empty() ? "" : " about " + fault.element),
+                                  2);
+            },
+            [&](const ClearFaults& clear) {
+                if (clear.function) {
+                    _host.Faults().Clear(*clear.function);
+                } else {
+                    _host.Faults().Clear();
+                }
+            },
+            [&](const HostLife& life) {
+                if (life.quit) {
+                    QuitHost();
+                }
+                if (life.start) {
+                    StartHostAgain(step);
+                }
+            },
         },
         step.action);
 }

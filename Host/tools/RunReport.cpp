@@ -1,5 +1,6 @@
 #include "RunSession.hpp"
 
+#include "DebugCapture.hpp"
 #include "ProjectRefs.hpp"
 
 #include <fmt/format.h>
@@ -182,10 +183,23 @@ void RunSession::Report(const StepRecord& record, const StepMarks& marks) {
                              report.text.ToUtf8()),
                  2);
     }
+    // The simulator's notes (host faults, other users acting) in order among the add-on's lines.
     for (const std::string& line : record.logLines) {
-        if (const auto notable = Notable(line)) {
+        if (line.starts_with(DebugCapture::NotePrefix)) {
+            out.Line(line.substr(DebugCapture::NotePrefix.size()), 2);
+        } else if (const auto notable = Notable(line)) {
             out.Line("add-on log " + *notable, 2);
         }
+    }
+    if (record.callTotal > 0) {
+        std::vector<std::string> calls;
+        for (const auto& [function, count] : record.calls) {
+            calls.push_back(fmt::format("{} {}", HostFunctionName(function), count));
+        }
+        out.Line(fmt::format("cost: {} host call{}, {} ms", record.callTotal,
+                             record.callTotal == 1 ? "" : "s", record.elapsed.count()),
+                 2);
+        out.Line(fmt::format("{}", fmt::join(calls, ", ")), 6);
     }
     ReportPalette();
 }

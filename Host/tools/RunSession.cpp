@@ -8,6 +8,7 @@
 #include "SimulatedPage.hpp"
 #include "StepFailure.hpp"
 
+#include <VantrelSim/HostErrorName.hpp>
 #include <VantrelSim/ProjectFile.hpp>
 
 #include <PK/InteractionRecord.hpp>
@@ -18,6 +19,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <unistd.h>
@@ -36,7 +38,7 @@ public:
 struct StopRun {};
 
 constexpr const char* PreferenceSection = "ArdoTesselConnect";
-constexpr const char* AddonLogFile = "ArdoTesselConnect.log";
+constexpr const char* AddonLogName = "ArdoTesselConnect.log";
 
 QB::Int32 PreferenceDomain(const std::string& key) {
     if (key.starts_with("log.")) {
@@ -46,8 +48,14 @@ QB::Int32 PreferenceDomain(const std::string& key) {
 }
 
 std::string ErrorName(VNAPI_ErrCode code) {
-    return code == NoError ? std::string("passed")
-                           : fmt::format("answered {:#010x}", static_cast<std::uint32_t>(code));
+    return code == NoError ? std::string("passed") : "answered " + DescribeHostError(code);
+}
+
+std::string StartFailure(const AddonStartResult& started) {
+    return fmt::format("table {}, environment check {}, registration {}, initialisation {}",
+                       ErrorName(started.tableResult),
+                       started.addonType == APIAddon_Normal ? "passed" : "refused",
+                       ErrorName(started.registrationResult), ErrorName(started.initializationResult));
 }
 
 } // namespace
@@ -116,7 +124,7 @@ void RunSession::PrepareOutput() {
     }
     for (const auto& entry : std::filesystem::directory_iterator(out)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && (name.starts_with(AddonLogFile) || name == "host-debug-output.txt" ||
+        if (entry.is_regular_file() && (name.starts_with(AddonLogName) || name == "host-debug-output.txt" ||
                                         name == "chromium-output.txt" || name.ends_with(".project.json"))) {
             std::filesystem::remove(entry.path());
         }
@@ -140,7 +148,7 @@ void RunSession::ChoosePage() {
         choice = std::filesystem::exists(_options.chromium) ? BrowserChoice::Chromium : BrowserChoice::None;
     }
     if (choice == BrowserChoice::None) {
-        _page = std::make_unique<SimulatedPage>(_traffic, _webApp);
+        _page = std::make_unique<SimulatedPage>(_traffic, _webApp, _options.otherSite);
         _browserName = "none";
     } else {
         if (!std::filesystem::exists(_options.chromium)) {
@@ -156,7 +164,8 @@ void RunSession::ChoosePage() {
         chromium.viewportWidth = 1100;
         chromium.viewportHeight = 820;
         std::filesystem::create_directories(chromium.temporaryRoot);
-        _page = std::make_unique<ChromiumPage>(_traffic, _webApp, _options.webApp, std::move(chromium), true);
+        _page = std::make_unique<ChromiumPage>(_traffic, _webApp, _options.webApp, std::move(chromium), true,
+                                               _options.otherSite);
         _browserName = "chromium";
     }
     _transcript->Line("browser: " + _page->Describe());
@@ -172,7 +181,7 @@ void RunSession::WritePreferences() {
 
     std::map<std::string, std::string> values = {
         {"log.level", "trace"},
-        {"log.path", std::filesystem::absolute(out / AddonLogFile).string()},
+        {"log.path", std::filesystem::absolute(out / AddonLogName).string()},
         {"tessel.url", _page->HomeURL()},
     };
     for (const Preference& preference : _scenario.preferences) {
@@ -201,6 +210,33 @@ void RunSession::WritePreferences() {
 
 void RunSession::StartHost() {
     _debug = std::make_unique<DebugCapture>(_options.outDir / "host-debug-output.txt");
+    _addonLog = std::make_unique<AddonLogFile>(_options.outDir / AddonLogName);
+    _host.Faults().SetListener([this](const FiredFault& fault) {
+        _debug->Note(fmt::format("host fault: {} answered {}", HostFunctionName(fault.function),
+                                 DescribeHostError(fault.code)));
+    });
+    _host.SetCallListener([this](HostFunction function) {
+        for (ArmedMeanwhile& armed : _meanwhile) {
+            if (armed.landed || armed.what->before != function || ++armed.seen != armed.what->call) {
+                continue;
+            }
+            armed.landed = true;
+            _debug->Note(fmt::format("user {} acts before call {} of {}", armed.what->user, armed.what->call,
+                                     HostFunctionName(function)));
+            // A failure must not escape into the host function: the step reports it afterwards.
+            try {
+                _host.AsOtherUser(armed.what->user, [&] {
+                    for (const OtherUserChange& change : armed.what->changes) {
+                        ApplyOtherUserChange(_host.GetProject(), change, armed.what->user);
+                    }
+                });
+            } catch (const std::exception& error) {
+                _meanwhileProblems.push_back(fmt::format("the changes of user {} before {}: {}",
+                                                         armed.what->user, HostFunctionName(function),
+                                                         error.what()));
+            }
+        }
+    });
     QB::MessageLoop::Instance().DiscardPending();
     PK::InteractionRecord::Instance().Clear();
     PK::SetUserResponder(_responder);
@@ -217,21 +253,10 @@ void RunSession::StartHost() {
 
     _host.NewProject();
     _loader = std::make_unique<AddonLoader>(_host);
-    AddonStartResult started;
-    try {
-        started = _loader->Start(_options.addon);
-    } catch (const AddonLoadError& error) {
-        throw EnvironmentError(error.what());
+    const StepMarks marks = Mark();
+    if (std::string why; !StartAddon(why)) {
+        throw EnvironmentError(fmt::format("the add-on {} did not start: {}", _options.addon.string(), why));
     }
-    if (!started.Started()) {
-        throw EnvironmentError(fmt::format(
-            "the add-on {} did not start: table {}, environment check {}, registration {}, initialisation {}",
-            _options.addon.string(), ErrorName(started.tableResult),
-            started.addonType == APIAddon_Normal ? "passed" : "refused",
-            ErrorName(started.registrationResult), ErrorName(started.initializationResult)));
-    }
-    _transcript->Line(fmt::format("add-on: {} ({})", _loader->LibraryPath().string(),
-                                  _loader->Environment().addOnInfo.name.ToUtf8()));
     if (!_scenario.project.empty()) {
         Project project = _projects.at(_scenario.project);
         if (project.name.IsEmpty()) {
@@ -243,6 +268,82 @@ void RunSession::StartHost() {
                                       _host.GetProject().ElementCount()));
     }
     Settle();
+    if (_scenario.startup) {
+        _transcript->Line("");
+        _transcript->Line("start-up");
+        const StepRecord record = Gather(marks);
+        Report(record, marks);
+        CheckAll("start-up", *_scenario.startup, record);
+    }
+}
+
+bool RunSession::StartAddon(std::string& why) {
+    AddonStartResult started;
+    try {
+        started = _loader->Start(_options.addon);
+    } catch (const AddonLoadError& error) {
+        throw EnvironmentError(error.what());
+    }
+    if (!started.Started()) {
+        why = StartFailure(started);
+        // The host lets go of an add-on that did not start; one that was initialised is released.
+        if (started.registrationResult == NoError && started.addonType == APIAddon_Normal) {
+            _loader->FreeData();
+        }
+        _loader->Unload();
+        _addonRunning = false;
+        _notRunningWhy = "the add-on did not start: " + why;
+        return false;
+    }
+    _addonRunning = true;
+    _notRunningWhy.clear();
+    _transcript->Line(fmt::format("add-on: {} ({})", _loader->LibraryPath().string(),
+                                  _loader->Environment().addOnInfo.name.ToUtf8()),
+                      _stepsRun > 0 ? 2 : 0);
+    return true;
+}
+
+void RunSession::QuitHost() {
+    if (!_addonRunning) {
+        throw StepFailure("the host is not running: " + _notRunningWhy);
+    }
+    _quitProject.reset();
+    if (_host.HasProject()) {
+        const std::filesystem::path file = ProjectOutput(_scenario.Stem() + ".at-quit.project.json");
+        Act([&] { _host.SaveProject(); });
+        SaveProjectFile(_host.GetProject(), file);
+        _projects.erase(file);
+        _quitProject = file;
+        _transcript->Line("saved to " + file.string(), 2);
+    }
+    Act([&] { _host.Quit(); });
+    const VNAPI_ErrCode released = _loader->FreeData();
+    _loader->Unload();
+    _addonRunning = false;
+    _notRunningWhy = "it quit (\"do\": \"startHost\" starts it again)";
+    _transcript->Line(
+        fmt::format("the host quit: the add-on's release {}, the add-on unloaded", ErrorName(released)), 2);
+}
+
+void RunSession::StartHostAgain(const Step& step) {
+    if (_addonRunning) {
+        throw StepFailure("the host is running already (\"do\": \"quitHost\" quits it)");
+    }
+    Act([&] { _host.NewProject(); });
+    std::string why;
+    if (!StartAddon(why)) {
+        _transcript->Line("the add-on did not start: " + why, 2);
+        if (!step.expect.addonRunning) {
+            throw StepFailure("the add-on did not start: " + why);
+        }
+        return;
+    }
+    if (_quitProject) {
+        Project project = LoadProjectFile(*_quitProject);
+        project.path = QB::UniString(_quitProject->string());
+        Act([&] { _host.OpenProject(std::move(project)); });
+        _transcript->Line("opened " + _quitProject->string() + " again", 2);
+    }
 }
 
 std::filesystem::path RunSession::ProjectOutput(const std::string& file) const {
@@ -260,6 +361,12 @@ StepMarks RunSession::Mark() const {
     marks.zooms = _host.Zooms().size();
     marks.reports = _host.Reports().size();
     marks.logLines = _debug->LineCount();
+    marks.addonLog = _addonLog->Mark();
+    marks.calls.resize(HostFunctionCount);
+    for (std::size_t i = 0; i < HostFunctionCount; ++i) {
+        marks.calls[i] = _host.CallCount(static_cast<HostFunction>(i));
+    }
+    marks.start = std::chrono::steady_clock::now();
     if (_host.HasProject()) {
         marks.selection = _host.SelectedElements();
     }
@@ -281,6 +388,18 @@ StepRecord RunSession::Gather(const StepMarks& marks) const {
     record.zooms = tail(_host.Zooms(), marks.zooms);
     record.reports = tail(_host.Reports(), marks.reports);
     record.logLines = _debug->LinesSince(marks.logLines);
+    record.addonLog = _addonLog->Since(marks.addonLog);
+    for (std::size_t i = 0; i < HostFunctionCount && i < marks.calls.size(); ++i) {
+        const std::size_t calls = _host.CallCount(static_cast<HostFunction>(i)) - marks.calls[i];
+        if (calls > 0) {
+            record.calls.emplace_back(static_cast<HostFunction>(i), calls);
+            record.callTotal += calls;
+        }
+    }
+    std::stable_sort(record.calls.begin(), record.calls.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    record.elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - marks.start);
     return record;
 }
 
@@ -311,6 +430,7 @@ void RunSession::RunStep(const Step& step) {
     _responder->SetAnswers(step.answers);
     std::optional<std::string> failure;
     try {
+        ArmStep(step);
         Perform(step);
         Settle();
     } catch (const StepFailure& error) {
@@ -318,6 +438,7 @@ void RunSession::RunStep(const Step& step) {
     } catch (const std::exception& error) {
         failure = std::string("the host refused: ") + error.what();
     }
+    DisarmStep(step, failure);
     const StepRecord record = Gather(marks);
     Report(record, marks);
     for (const std::string& problem : _responder->TakeProblems()) {
@@ -331,8 +452,15 @@ void RunSession::RunStep(const Step& step) {
         Fail(label + ": " + *failure);
         throw StopRun{};
     }
+    CheckAll(label, step.expect, record);
+    if (_options.shots && step.shot) {
+        TakeShots(fmt::format("step-{:02}", step.number));
+    }
+}
+
+void RunSession::CheckAll(const std::string& label, const Expectations& expect, const StepRecord& record) {
     const ExpectationResults results =
-        CheckExpectations(step.expect, ExpectationContext{_host, _palette, record, *_page});
+        CheckExpectations(expect, ExpectationContext{_host, _palette, record, *_page, _addonRunning});
     _checks += results.checks;
     for (const std::string& text : results.failures) {
         Fail(label + ": " + text);
@@ -341,8 +469,44 @@ void RunSession::RunStep(const Step& step) {
         _transcript->Line(
             fmt::format("ok: {} expectation{} held", results.checks, results.checks == 1 ? "" : "s"), 2);
     }
-    if (_options.shots && step.shot) {
-        TakeShots(fmt::format("step-{:02}", step.number));
+}
+
+void RunSession::ArmStep(const Step& step) {
+    for (const HostFaultSpec& spec : step.faults) {
+        _host.Faults().Add(MakeFault(spec, step.number));
+        _transcript->Line(fmt::format("during this step {} answers {}{}{}", HostFunctionName(spec.function),
+                                      DescribeHostError(spec.code),
+                                      spec.call    ? fmt::format(" at its call {}", *spec.call)
+                                      : spec.calls ? fmt::format(" for {} call(s)", *spec.calls)
+                                                   : std::string(),
+                                      spec.element.empty() ? "" : " about " + spec.element),
+                          2);
+    }
+    _meanwhileProblems.clear();
+    _meanwhile.clear();
+    for (const Meanwhile& meanwhile : step.meanwhile) {
+        if (!_host.HasProject()) {
+            throw StepFailure("no project is open for other users to change");
+        }
+        _meanwhile.push_back({&meanwhile, 0, false});
+    }
+}
+
+void RunSession::DisarmStep(const Step& step, std::optional<std::string>& failure) {
+    _host.Faults().ClearTagged(step.number);
+    for (const ArmedMeanwhile& armed : std::exchange(_meanwhile, {})) {
+        if (!armed.landed && !failure) {
+            failure =
+                fmt::format("the add-on made {} call{} of {}, so the changes of user {} meant for call {} "
+                            "did not land",
+                            armed.seen, armed.seen == 1 ? "" : "s", HostFunctionName(armed.what->before),
+                            armed.what->user, armed.what->call);
+        }
+    }
+    for (const std::string& problem : std::exchange(_meanwhileProblems, {})) {
+        if (!failure) {
+            failure = problem;
+        }
     }
 }
 
@@ -372,11 +536,12 @@ void RunSession::Finish() {
     if (_options.shots) {
         TakeShots("final");
     }
-    if (_loader) {
+    if (_loader && _addonRunning) {
         _loader->FreeData();
         _loader->Unload();
+        _addonRunning = false;
     }
-    summary(fmt::format("add-on log: {}", (_options.outDir / AddonLogFile).string()));
+    summary(fmt::format("add-on log: {}", (_options.outDir / AddonLogName).string()));
     summary(fmt::format("host debug output: {}", (_options.outDir / "host-debug-output.txt").string()));
     summary(fmt::format("transcript: {}", (_options.outDir / "transcript.txt").string()));
     if (_options.shots) {

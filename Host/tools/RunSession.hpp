@@ -5,6 +5,7 @@
 // RunActions.cpp (carrying out the actions), RunReport.cpp (what a step did, for the transcript),
 // Expectations.cpp (checking), Shots.cpp (pictures).
 
+#include "AddonLogFile.hpp"
 #include "DebugCapture.hpp"
 #include "PageDriver.hpp"
 #include "PageTraffic.hpp"
@@ -24,6 +25,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +46,12 @@ private:
     void ChoosePage();
     void WritePreferences();
     void StartHost();
+    // Loads and starts the add-on; false (with `why`) when it did not start.
+    bool StartAddon(std::string& why);
+    // The user saves, and the host quits: the add-on is released and unloaded.
+    void QuitHost();
+    // The host starts again with the add-on and opens the project that was open at the quit.
+    void StartHostAgain(const Step& step);
     void Finish();
     std::filesystem::path ProjectOutput(const std::string& file) const;
 
@@ -54,6 +62,11 @@ private:
     // Runs the message loop and the page until neither has anything left to do.
     void Settle();
     void Fail(const std::string& text);
+    // Checks expectations and counts them; `label` names the step in failures.
+    void CheckAll(const std::string& label, const Expectations& expect, const StepRecord& record);
+    // The step's own faults and the other users' changes that land during it.
+    void ArmStep(const Step& step);
+    void DisarmStep(const Step& step, std::optional<std::string>& failure);
 
     // ---- Actions (RunActions.cpp)
     void Perform(const Step& step);
@@ -62,6 +75,11 @@ private:
     const Project& RequireProject(const char* why) const;
     // A project file the scenario names: read before the run, or now when the run made it.
     const Project& ProjectFile(const std::filesystem::path& path);
+    Fault MakeFault(const HostFaultSpec& spec, std::size_t tag);
+    // What another user does to the project (as that user, Host::AsOtherUser).
+    void ApplyOtherUserChange(Project& project, const OtherUserChange& change, QB::Int32 user);
+    // The call's arguments with the live values the page knows now.
+    std::string WithLiveValues(const std::string& arguments);
 
     // ---- Report (RunReport.cpp)
     void Report(const StepRecord& record, const StepMarks& marks);
@@ -76,6 +94,7 @@ private:
     WebAppData _webApp;
     std::unique_ptr<Transcript> _transcript;
     std::unique_ptr<DebugCapture> _debug;
+    std::unique_ptr<AddonLogFile> _addonLog;
     PageTraffic _traffic;
     std::unique_ptr<PageDriver> _page;
     std::string _browserName;
@@ -84,6 +103,16 @@ private:
     std::vector<std::string> _progressNotes; // progress windows closed since the last report
     Host _host;
     std::unique_ptr<AddonLoader> _loader;
+    bool _addonRunning = false;
+    std::string _notRunningWhy;                        // why the add-on is not running
+    std::optional<std::filesystem::path> _quitProject; // saved at the quit, opened at the start
+    struct ArmedMeanwhile {
+        const Meanwhile* what = nullptr;
+        std::size_t seen = 0;
+        bool landed = false;
+    };
+    std::vector<ArmedMeanwhile> _meanwhile;
+    std::vector<std::string> _meanwhileProblems;
     PaletteView _palette{_host};
     std::string _lastPalette;
     std::vector<std::string> _failures;

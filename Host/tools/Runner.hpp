@@ -22,8 +22,9 @@ enum class BrowserChoice { Default, Chromium, None };
 struct RunOptions {
     std::filesystem::path outDir;
     std::filesystem::path addon;
-    std::filesystem::path webApp;   // the stand-in web application's folder
-    std::filesystem::path chromium; // the browser's executable
+    std::filesystem::path webApp;    // the stand-in web application's folder
+    std::filesystem::path otherSite; // the pages of another site (page steps that leave the web app)
+    std::filesystem::path chromium;  // the browser's executable
     BrowserChoice browser = BrowserChoice::Default;
     std::optional<std::filesystem::path> shots; // pictures go there
     bool quiet = false;

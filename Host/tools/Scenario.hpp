@@ -7,6 +7,8 @@
 // buttons by number, text or help text), because the project and the palette they point into
 // change while the scenario runs. The reader checks everything that can be checked without them.
 
+#include <VantrelSim/HostFunction.hpp>
+
 #include <QB/Types.hpp>
 
 #include <cstddef>
@@ -108,21 +110,75 @@ struct CopyModulData {
 struct EraseModulData {
     std::string name;
 };
-using OtherUserChange =
-    std::variant<CreateElement, DeleteElements, LockElements, SetProperty, CopyModulData, EraseModulData>;
+// A module-data record as another user stored it, byte for byte.
+struct StoreModulData {
+    std::string name;
+    API_DataBlock data;
+    QB::Int32 dataVersion = 1;
+    API_PlatformSign platformSign = API_PlatformSign_LittleEndian;
+};
+// Another user creates, changes or deletes one of the add-on's objects (such as "PlanData").
+struct AddonObjectChange {
+    enum class Kind { Create, Change, Delete };
+    Kind kind = Kind::Create;
+    std::string name;
+    API_DataBlock data;                        // the content (create, change)
+    std::optional<std::filesystem::path> from; // or the content of that object in a project file
+};
+using OtherUserChange = std::variant<CreateElement, DeleteElements, LockElements, SetProperty, CopyModulData,
+                                     EraseModulData, StoreModulData, AddonObjectChange, Reserve>;
 struct ReceiveChanges {
     QB::Int32 user = 2;
     std::string mode = "merge"; // "merge" or "keepOriginal": how the host asks the merge handler
     std::vector<OtherUserChange> changes;
 };
 struct SendChanges {};
+
+// Another user's changes that land while the add-on works: just before its `call`-th call of
+// `before` in the step (the add-on checked something, and now the other user acts before it goes
+// on). Element, object and reservation changes land at once; module data only come with
+// receiveChanges, so they are not among these.
+struct Meanwhile {
+    QB::Int32 user = 2;
+    HostFunction before = HostFunction::VNAPI_Element_GetHeader;
+    std::size_t call = 1;
+    std::vector<OtherUserChange> changes;
+};
+
+// ---- Host faults and the add-on's life ----------------------------------------------------
+
+// A host function answers an error code instead of running: for the next `calls` calls, only for
+// the `call`-th call from now, or (neither given) from now on; optionally only for calls about
+// one element.
+struct HostFaultSpec {
+    HostFunction function = HostFunction::VNAPI_Element_GetHeader;
+    VNAPI_ErrCode code = APIERR_GENERAL;
+    std::optional<std::size_t> calls;
+    std::optional<std::size_t> call;
+    std::string element;
+};
+struct InjectFault {
+    HostFaultSpec fault;
+};
+struct ClearFaults {
+    std::optional<HostFunction> function; // none: every fault
+};
+// The user quits the host (saving the project first) and/or starts it again: the add-on is
+// released and unloaded, then loaded and started with the same preferences and data folder, and
+// the project open at the quit is opened again.
+struct HostLife {
+    bool quit = true;
+    bool start = true;
+};
 struct Undo {
     QB::Int32 times = 1;
 };
 
 // ---- Palette ------------------------------------------------------------------------------
 
-struct Menu {};
+struct Menu {
+    QB::Int32 item = 1; // the item of the add-on's menu, from 1
+};
 struct PaletteMessage {
     std::string message; // close, hide, show, disable, enable
 };
@@ -164,7 +220,9 @@ enum class PageActionKind {
     Offline,
     Online,
     GetAllState,
-    Call
+    Call,
+    Navigate,
+    Script
 };
 
 struct PageAction {
@@ -178,8 +236,17 @@ struct PageAction {
     std::optional<std::string> projectTitle;
     std::optional<std::string> specificationTitle;
     std::string function;  // call
-    std::string arguments; // call: JSON text of the argument array
+    std::string arguments; // call: JSON text of the argument array, "${documentRef}" and the like inside
+    std::string site;      // navigate: "home" or "other"
+    std::string page;      // navigate: a page of the other site
+    std::string script;    // script: JavaScript the page runs itself
 };
+
+// The live values a page call's arguments may name, replaced by what the page knows when the step
+// runs: "${documentRef}" (the open project's plan id) and "${selectionTypeId}".
+inline constexpr const char* LiveValueNames[] = {"documentRef", "selectionTypeId"};
+// The other site's pages (served on a second loopback origin).
+inline constexpr const char* OtherSitePages[] = {"plain.html", "page-object.html", "login.html"};
 
 struct Check {};
 
@@ -187,7 +254,7 @@ using Action = std::variant<OpenProject, NewProject, SaveProject, ReopenProject,
                             ChangeWindow, ChangeStory, CreateElement, DeleteElements, SetLayer, LockElements,
                             SetProperty, AddClassificationItem, ShareProject, Reserve, ReceiveChanges,
                             SendChanges, Undo, Menu, PaletteMessage, Click, ChoosePopUp, ClickRow, Resize,
-                            ClosePalette, RollPanel, PageAction, Check>;
+                            ClosePalette, RollPanel, PageAction, Check, InjectFault, ClearFaults, HostLife>;
 
 // ---- Answers given to what the step shows -------------------------------------------------
 
@@ -223,8 +290,30 @@ struct ElementExpectation {
     std::vector<std::pair<std::string, std::optional<std::string>>> properties;
 };
 
+// A dialog item of a panel (by number, text or help text) and what must hold for it.
+struct ItemExpectation {
+    Choice item;
+    std::optional<QB::Int32> x;
+    std::optional<QB::Int32> y;
+    std::optional<QB::Int32> width;
+    std::optional<QB::Int32> height;
+    std::optional<bool> enabled;
+    std::optional<bool> visible;
+    std::optional<std::string> icon; // the icon's name, "" for none
+    std::optional<std::string> text;
+};
+
+struct PopUpExpectation {
+    std::optional<Names> entries; // exactly these, in order
+    std::optional<std::string> selected;
+};
+
 struct PanelExpectation {
     std::string panel;
+    std::optional<std::string> icon; // the roll panel's icon name, "" for none
+    std::optional<Names> rowIcons;   // the icon names of the rows, in order ("" for none)
+    std::optional<PopUpExpectation> popUp;
+    std::vector<ItemExpectation> items;
     std::optional<std::string> title;
     std::optional<Names> rows; // exactly these rows (first column), in order
     Names rowsContaining;      // some row contains each text
@@ -239,6 +328,31 @@ struct IssuesExpectation {
     std::optional<std::size_t> count;
     Names containing;
     Names notContaining;
+};
+
+// A line of the add-on's log file: its level ("" any) and a part of its message.
+struct LogLineExpectation {
+    std::string level;
+    std::string text;
+};
+
+struct PageDialogExpectation {
+    std::string kind; // alert, confirm or prompt; "" any
+    std::string text; // part of the message
+};
+
+// The add-on's answer to every call of `function` in the step: exactly `answer` (nullopt: the empty
+// answer); compared as JSON when `json`.
+struct PageAnswerExpectation {
+    std::string function;
+    std::optional<std::string> answer;
+    bool json = false;
+};
+
+// At most so many calls through the host's function table in the step.
+struct HostCallLimits {
+    std::optional<std::size_t> total;
+    std::vector<std::pair<HostFunction, std::size_t>> perFunction;
 };
 
 struct Expectations {
@@ -261,6 +375,17 @@ struct Expectations {
     Names logAbsent;
     std::vector<std::pair<std::string, bool>> propertyGroups; // name -> exists
     std::vector<std::pair<std::string, bool>> modulData;      // record name -> exists
+    std::vector<std::pair<std::string, bool>> addonObjects;   // object name -> exists
+    std::vector<LogLineExpectation> addonLog;                 // lines of the add-on's log file
+    std::vector<LogLineExpectation> addonLogAbsent;
+    std::vector<std::pair<std::string, std::size_t>> addonLogCount; // level -> lines, exactly
+    std::optional<HostCallLimits> hostCalls;
+    // JavaScript expression -> its value in the page, as JSON text
+    std::vector<std::pair<std::string, std::string>> pageEval;
+    std::optional<std::vector<PageDialogExpectation>> pageDialogs; // exactly these, in order
+    std::vector<PageAnswerExpectation> pageAnswerIs;
+    std::optional<bool>
+        addonRunning; // the host runs the add-on (false: it quit, or the add-on did not start)
 
     bool IsEmpty() const;
 };
@@ -274,7 +399,9 @@ struct Step {
     Action action;
     std::vector<Answer> answers;
     Expectations expect;
-    bool shot = false; // pictures after this step (when pictures are taken)
+    bool shot = false;                 // pictures after this step (when pictures are taken)
+    std::vector<HostFaultSpec> faults; // only while this step runs
+    std::vector<Meanwhile> meanwhile;
 };
 
 struct Preference {
@@ -288,6 +415,8 @@ struct Scenario {
     std::string description;
     std::filesystem::path project; // empty: a new, empty project
     std::vector<Preference> preferences;
+    // What must hold once the host started the add-on and opened the project, before step 1.
+    std::optional<Expectations> startup;
     std::vector<Step> steps;
 
     std::filesystem::path Folder() const { return file.parent_path(); }

@@ -86,9 +86,60 @@ PageCallExpectation ReadPageCall(const JsonFields& fields, const Value& value, c
     return expectation;
 }
 
+std::optional<QB::Int32> OptPixels(const JsonFields& fields, const char* key) {
+    return fields.OptInt(key);
+}
+
+ItemExpectation ReadItemExpectation(const JsonFields& panel, const Value& value, const std::string& key) {
+    const JsonFields fields = panel.ObjectAt(value, key);
+    ItemExpectation item;
+    if (!key.empty() && std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        const long number = std::stol(key.substr(0, 9));
+        if (number < 1) {
+            panel.Fail(key, "items are numbered from 1");
+        }
+        item.item = static_cast<QB::Int32>(number);
+    } else {
+        item.item = key;
+    }
+    item.x = OptPixels(fields, "x");
+    item.y = OptPixels(fields, "y");
+    item.width = OptPixels(fields, "width");
+    item.height = OptPixels(fields, "height");
+    item.enabled = fields.OptBool("enabled");
+    item.visible = fields.OptBool("visible");
+    item.icon = fields.OptString("icon");
+    item.text = fields.OptString("text");
+    fields.Done();
+    return item;
+}
+
 PanelExpectation ReadPanelExpectation(const JsonFields& fields, const std::string& panel) {
     PanelExpectation expectation;
     expectation.panel = panel;
+    expectation.icon = fields.OptString("icon");
+    if (fields.Has("rowIcons")) {
+        expectation.rowIcons = fields.NameList("rowIcons");
+    }
+    if (fields.Has("popUp")) {
+        const JsonFields popUp = fields.Object("popUp");
+        PopUpExpectation pop;
+        if (popUp.Has("entries")) {
+            pop.entries = popUp.NameList("entries");
+        }
+        pop.selected = popUp.OptString("selected");
+        popUp.Done();
+        expectation.popUp = pop;
+    }
+    if (fields.Has("items")) {
+        const JsonFields items = fields.Object("items");
+        const Value& raw = items.Raw();
+        for (auto it = raw.MemberBegin(); it != raw.MemberEnd(); ++it) {
+            const std::string name(it->name.GetString(), it->name.GetStringLength());
+            items.Find(name.c_str());
+            expectation.items.push_back(ReadItemExpectation(items, it->value, name));
+        }
+    }
     expectation.title = fields.OptString("title");
     if (fields.Has("rows")) {
         expectation.rows = fields.NameList("rows");
@@ -111,6 +162,140 @@ ElementExpectation ReadElementExpectation(const JsonFields& fields, const std::s
     expectation.properties = TextTable(fields, "properties");
     fields.Done();
     return expectation;
+}
+
+constexpr std::array<std::string_view, 6> LogLevels = {"trace",   "debug", "info",
+                                                       "warning", "error", "critical"};
+
+std::string CheckedLevel(const JsonFields& fields, const std::string& key, const std::string& level) {
+    for (const std::string_view known : LogLevels) {
+        if (level == known) {
+            return level;
+        }
+    }
+    fields.Fail(
+        key, fmt::format("\"{}\" is not a log level (trace, debug, info, warning, error, critical)", level));
+}
+
+// A text, or {"level": .., "text": ..}; one of them or a list of them.
+std::vector<LogLineExpectation> ReadLogLines(const JsonFields& fields, const char* key) {
+    std::vector<LogLineExpectation> lines;
+    const Value* value = fields.Find(key);
+    if (value == nullptr) {
+        return lines;
+    }
+    const auto readOne = [&](const Value& item, const std::string& where) {
+        if (item.IsString()) {
+            lines.push_back({"", fields.StringOf(item, where)});
+            return;
+        }
+        const JsonFields line = fields.ObjectAt(item, where);
+        LogLineExpectation expectation;
+        if (const auto level = line.OptString("level")) {
+            expectation.level = CheckedLevel(line, "level", *level);
+        }
+        expectation.text = line.StringOr("text", "");
+        if (expectation.level.empty() && expectation.text.empty()) {
+            line.Fail("", "say the line's \"level\" or a \"text\" in it");
+        }
+        line.Done();
+        lines.push_back(expectation);
+    };
+    if (value->IsArray()) {
+        for (Json::SizeType i = 0; i < value->Size(); ++i) {
+            readOne((*value)[i], fmt::format("{}[{}]", key, i));
+        }
+    } else {
+        readOne(*value, key);
+    }
+    return lines;
+}
+
+std::string JsonText(const Value& value) {
+    Json::StringBuffer buffer;
+    Json::Writer<Json::StringBuffer> writer(buffer);
+    value.Accept(writer);
+    return buffer.GetString();
+}
+
+void ReadPageExpectations(const JsonFields& fields, Expectations& expect) {
+    if (fields.Has("pageEval")) {
+        const JsonFields eval = fields.Object("pageEval");
+        const Value& raw = eval.Raw();
+        for (auto it = raw.MemberBegin(); it != raw.MemberEnd(); ++it) {
+            const std::string expression(it->name.GetString(), it->name.GetStringLength());
+            eval.Find(expression.c_str());
+            if (expression.find_first_not_of(" \t\r\n") == std::string::npos) {
+                eval.Fail("", "an expression must not be empty");
+            }
+            expect.pageEval.emplace_back(expression, JsonText(it->value));
+        }
+    }
+    if (const Value* dialogs = fields.Find("pageDialogs")) {
+        if (!dialogs->IsArray()) {
+            fields.Fail("pageDialogs", "must be a list (empty: no dialog)");
+        }
+        expect.pageDialogs.emplace();
+        for (Json::SizeType i = 0; i < dialogs->Size(); ++i) {
+            const std::string key = fmt::format("pageDialogs[{}]", i);
+            if ((*dialogs)[i].IsString()) {
+                expect.pageDialogs->push_back({"", fields.StringOf((*dialogs)[i], key)});
+                continue;
+            }
+            const JsonFields dialog = fields.ObjectAt((*dialogs)[i], key);
+            PageDialogExpectation expectation{dialog.StringOr("kind", ""), dialog.StringOr("text", "")};
+            if (!expectation.kind.empty() && expectation.kind != "alert" && expectation.kind != "confirm" &&
+                expectation.kind != "prompt") {
+                dialog.Fail("kind", "must be alert, confirm or prompt");
+            }
+            dialog.Done();
+            expect.pageDialogs->push_back(expectation);
+        }
+    }
+    if (fields.Has("pageAnswerIs")) {
+        const JsonFields answers = fields.Object("pageAnswerIs");
+        const Value& raw = answers.Raw();
+        for (auto it = raw.MemberBegin(); it != raw.MemberEnd(); ++it) {
+            const std::string function(it->name.GetString(), it->name.GetStringLength());
+            answers.Find(function.c_str());
+            PageAnswerExpectation expectation{function, std::nullopt, false};
+            if (it->value.IsString()) {
+                expectation.answer = std::string(it->value.GetString(), it->value.GetStringLength());
+            } else if (!it->value.IsNull()) {
+                expectation.answer = JsonText(it->value);
+                expectation.json = true;
+            }
+            expect.pageAnswerIs.push_back(expectation);
+        }
+    }
+}
+
+std::optional<HostCallLimits> ReadHostCalls(const JsonFields& fields) {
+    const Value* value = fields.Find("hostCalls");
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    HostCallLimits limits;
+    if (value->IsUint()) {
+        limits.total = value->GetUint();
+        return limits;
+    }
+    const JsonFields calls = fields.ObjectAt(*value, "hostCalls");
+    const Value& raw = calls.Raw();
+    for (auto it = raw.MemberBegin(); it != raw.MemberEnd(); ++it) {
+        const std::string name(it->name.GetString(), it->name.GetStringLength());
+        if (!it->value.IsUint()) {
+            calls.Fail(name, "must be the most calls allowed (a number)");
+        }
+        if (name == "total") {
+            calls.Find("total");
+            limits.total = it->value.GetUint();
+        } else {
+            calls.Find(name.c_str());
+            limits.perFunction.emplace_back(HostFunctionNamed(calls, name, name), it->value.GetUint());
+        }
+    }
+    return limits;
 }
 
 } // namespace
@@ -267,6 +452,24 @@ Expectations ReadExpectations(const JsonFields& step) {
     expect.logAbsent = fields.NameList("logAbsent");
     expect.propertyGroups = FlagTable(fields, "propertyGroups");
     expect.modulData = FlagTable(fields, "modulData");
+    expect.addonObjects = FlagTable(fields, "addonObjects");
+    expect.addonLog = ReadLogLines(fields, "addonLog");
+    expect.addonLogAbsent = ReadLogLines(fields, "addonLogAbsent");
+    if (fields.Has("addonLogCount")) {
+        const JsonFields counts = fields.Object("addonLogCount");
+        const Value& raw = counts.Raw();
+        for (auto it = raw.MemberBegin(); it != raw.MemberEnd(); ++it) {
+            const std::string level(it->name.GetString(), it->name.GetStringLength());
+            counts.Find(level.c_str());
+            if (!it->value.IsUint()) {
+                counts.Fail(level, "must be the number of lines of that level");
+            }
+            expect.addonLogCount.emplace_back(CheckedLevel(counts, level, level), it->value.GetUint());
+        }
+    }
+    expect.hostCalls = ReadHostCalls(fields);
+    expect.addonRunning = fields.OptBool("addonRunning");
+    ReadPageExpectations(fields, expect);
     fields.Done();
     return expect;
 }
@@ -274,7 +477,9 @@ Expectations ReadExpectations(const JsonFields& step) {
 bool Expectations::IsEmpty() const {
     return !alerts && !dialogs && !undoSteps && pageReceived.empty() && pageNotReceived.empty() &&
            !pageAnswer && !issues && panels.empty() && !paletteOpen && elements.empty() && !selection &&
-           !zoomed && log.empty() && logAbsent.empty() && propertyGroups.empty() && modulData.empty();
+           !zoomed && log.empty() && logAbsent.empty() && propertyGroups.empty() && modulData.empty() &&
+           addonObjects.empty() && addonLog.empty() && addonLogAbsent.empty() && addonLogCount.empty() &&
+           !hostCalls && pageEval.empty() && !pageDialogs && pageAnswerIs.empty() && !addonRunning;
 }
 
 std::string Scenario::Stem() const {
@@ -289,11 +494,11 @@ std::string Scenario::Stem() const {
 
 std::string StepLabel(const Step& step) {
     if (const auto* page = std::get_if<PageAction>(&step.action)) {
-        static constexpr std::array<std::string_view, 13> names = {
+        static constexpr std::array<std::string_view, 15> names = {
             "connect",      "open",      "associate",       "removeAssociation",
             "updateClause", "listTypes", "selectInstances", "disconnect",
             "rename",       "offline",   "online",          "getAllState",
-            "call"};
+            "call",         "navigate",  "script"};
         return fmt::format("step {} (page {})", step.number, names[static_cast<std::size_t>(page->kind)]);
     }
     return fmt::format("step {} ({})", step.number, step.kind);

@@ -34,12 +34,22 @@ std::map<std::filesystem::path, Project> LoadScenarioProjects(const Scenario& sc
         const std::string where = StepLabel(step) + ": ";
         if (const auto* open = std::get_if<OpenProject>(&step.action)) {
             loadIfThere(open->path, where);
-        } else if (const auto* receive = std::get_if<ReceiveChanges>(&step.action)) {
-            for (const OtherUserChange& change : receive->changes) {
+        }
+        const auto changesOf = [&](const std::vector<OtherUserChange>& changes) {
+            for (const OtherUserChange& change : changes) {
                 if (const auto* copy = std::get_if<CopyModulData>(&change)) {
                     loadIfThere(copy->from, where);
+                } else if (const auto* object = std::get_if<AddonObjectChange>(&change);
+                           object && object->from) {
+                    loadIfThere(*object->from, where);
                 }
             }
+        };
+        if (const auto* receive = std::get_if<ReceiveChanges>(&step.action)) {
+            changesOf(receive->changes);
+        }
+        for (const Meanwhile& meanwhile : step.meanwhile) {
+            changesOf(meanwhile.changes);
         }
     }
     return projects;

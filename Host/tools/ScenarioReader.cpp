@@ -2,6 +2,10 @@
 
 #include "ScenarioReaderParts.hpp"
 
+#include "Base64.hpp"
+
+#include <VantrelSim/HostErrorName.hpp>
+
 #include <fmt/format.h>
 
 #include <fstream>
@@ -79,6 +83,36 @@ Reserve ReadReserve(const JsonFields& fields, bool release) {
     return reserve;
 }
 
+API_DataBlock ReadData(const JsonFields& fields) {
+    const std::string text = fields.StringOr("data", "");
+    const auto data = DecodeBase64(text);
+    if (!data) {
+        fields.Fail("data", "must be base64 (standard alphabet, with padding)");
+    }
+    return *data;
+}
+
+AddonObjectChange ReadAddonObjectChange(const JsonFields& fields, const std::filesystem::path& folder,
+                                        AddonObjectChange::Kind kind) {
+    AddonObjectChange change;
+    change.kind = kind;
+    change.name = NonEmpty(fields, "name");
+    if (kind == AddonObjectChange::Kind::Delete) {
+        return change;
+    }
+    if (fields.Has("from")) {
+        if (fields.Has("data")) {
+            fields.Fail("", "give the content as \"data\" or take it \"from\" a project file, not both");
+        }
+        change.from = Resolve(folder, NonEmpty(fields, "from"));
+    } else {
+        change.data = ReadData(fields);
+    }
+    return change;
+}
+
+} // namespace
+
 OtherUserChange ReadOtherUserChange(const JsonFields& fields, const std::filesystem::path& folder) {
     const std::string kind = fields.String("do");
     if (kind == "createElement") {
@@ -99,9 +133,177 @@ OtherUserChange ReadOtherUserChange(const JsonFields& fields, const std::filesys
     if (kind == "eraseModulData") {
         return EraseModulData{NonEmpty(fields, "name")};
     }
+    if (kind == "storeModulData") {
+        StoreModulData store;
+        store.name = NonEmpty(fields, "name");
+        store.data = ReadData(fields);
+        store.dataVersion = fields.Int("dataVersion", 1);
+        const QB::Int32 sign = fields.Int("platformSign", API_PlatformSign_LittleEndian);
+        if (sign < 0 || sign > 0xFFFF) {
+            fields.Fail("platformSign", "must be a number from 0 to 65535");
+        }
+        store.platformSign = static_cast<API_PlatformSign>(sign);
+        return store;
+    }
+    if (kind == "createAddonObject") {
+        return ReadAddonObjectChange(fields, folder, AddonObjectChange::Kind::Create);
+    }
+    if (kind == "changeAddonObject") {
+        return ReadAddonObjectChange(fields, folder, AddonObjectChange::Kind::Change);
+    }
+    if (kind == "deleteAddonObject") {
+        return ReadAddonObjectChange(fields, folder, AddonObjectChange::Kind::Delete);
+    }
+    if (kind == "reserve" || kind == "release") {
+        Reserve reserve = ReadReserve(fields, kind == "release");
+        if (fields.Has("user")) {
+            fields.Fail("user", "is the other user's already (the \"user\" of the changes)");
+        }
+        return reserve;
+    }
     fields.Fail("do", fmt::format("\"{}\" is not something another user does here (createElement, "
-                                  "deleteElements, lockElements, setProperty, copyModulData, eraseModulData)",
+                                  "deleteElements, lockElements, setProperty, copyModulData, eraseModulData, "
+                                  "storeModulData, createAddonObject, changeAddonObject, deleteAddonObject, "
+                                  "reserve, release)",
                                   kind));
+}
+
+HostFunction HostFunctionNamed(const JsonFields& fields, const std::string& key, const std::string& name) {
+    if (const auto function = HostFunctionFromName(name)) {
+        return *function;
+    }
+    if (const auto function = HostFunctionFromName("VNAPI_" + name)) {
+        return *function;
+    }
+    fields.Fail(
+        key,
+        fmt::format("\"{}\" is not a host function (e.g. \"VNAPI_AddOnObject_CreateUniqueObject\")", name));
+}
+
+HostFunction ReadHostFunction(const JsonFields& fields, const char* key) {
+    return HostFunctionNamed(fields, key, NonEmpty(fields, key));
+}
+
+namespace {
+
+VNAPI_ErrCode ReadErrorCode(const JsonFields& fields, const char* key) {
+    const Value* value = fields.Find(key);
+    if (value == nullptr) {
+        fields.Fail("", fmt::format("\"{}\" is missing", key));
+    }
+    if (value->IsUint() && value->GetUint() != 0) {
+        return value->GetUint();
+    }
+    if (value->IsString()) {
+        const std::string name = fields.StringOf(*value, key);
+        if (const auto code = HostErrorFromName(name); code && *code != NoError) {
+            return *code;
+        }
+        fields.Fail(key, fmt::format("\"{}\" is not a host error code (e.g. \"APIERR_NOTMINE\")", name));
+    }
+    fields.Fail(key, "must be a host error code: its name (\"APIERR_NOTMINE\") or its number");
+}
+
+std::optional<std::size_t> OptCount(const JsonFields& fields, const char* key) {
+    const auto count = fields.OptInt(key);
+    if (count && *count < 1) {
+        fields.Fail(key, "must be at least 1");
+    }
+    return count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt;
+}
+
+} // namespace
+
+HostFaultSpec ReadHostFault(const JsonFields& fields) {
+    HostFaultSpec fault;
+    fault.function = ReadHostFunction(fields, "function");
+    fault.code = ReadErrorCode(fields, "error");
+    fault.calls = OptCount(fields, "calls");
+    fault.call = OptCount(fields, "call");
+    if (fault.calls && fault.call) {
+        fields.Fail("", "say \"calls\" (the next N calls) or \"call\" (only the K-th), not both");
+    }
+    fault.element = fields.StringOr("element", "");
+    return fault;
+}
+
+namespace {
+
+std::vector<HostFaultSpec> ReadStepFaults(const JsonFields& step) {
+    std::vector<HostFaultSpec> faults;
+    const Value* list = step.Find("faults");
+    if (list == nullptr) {
+        return faults;
+    }
+    if (!list->IsArray()) {
+        step.Fail("faults", "must be a list of host faults");
+    }
+    for (Json::SizeType i = 0; i < list->Size(); ++i) {
+        const JsonFields fault = step.ObjectAt((*list)[i], fmt::format("faults[{}]", i));
+        faults.push_back(ReadHostFault(fault));
+        fault.Done();
+    }
+    return faults;
+}
+
+std::vector<Meanwhile> ReadMeanwhile(const JsonFields& step, const std::filesystem::path& folder) {
+    std::vector<Meanwhile> all;
+    const Value* list = step.Find("meanwhile");
+    if (list == nullptr) {
+        return all;
+    }
+    const auto readOne = [&](const Value& value, const std::string& key) {
+        const JsonFields fields = step.ObjectAt(value, key);
+        Meanwhile meanwhile;
+        meanwhile.user = fields.Int("user", 2);
+        if (meanwhile.user <= 0) {
+            fields.Fail("user", "must be a number above 0");
+        }
+        meanwhile.before = ReadHostFunction(fields, "before");
+        meanwhile.call = OptCount(fields, "call").value_or(1);
+        const Value* changes = fields.Find("changes");
+        if (changes == nullptr || !changes->IsArray() || changes->Empty()) {
+            fields.Fail("changes", "must be a list of what the other user does");
+        }
+        for (Json::SizeType i = 0; i < changes->Size(); ++i) {
+            const JsonFields change = fields.ObjectAt((*changes)[i], fmt::format("changes[{}]", i));
+            OtherUserChange read = ReadOtherUserChange(change, folder);
+            if (std::holds_alternative<CopyModulData>(read) || std::holds_alternative<EraseModulData>(read) ||
+                std::holds_alternative<StoreModulData>(read)) {
+                change.Fail("do",
+                            "module data of another user arrive with \"receiveChanges\", not meanwhile");
+            }
+            meanwhile.changes.push_back(std::move(read));
+            change.Done();
+        }
+        fields.Done();
+        all.push_back(std::move(meanwhile));
+    };
+    if (list->IsArray()) {
+        for (Json::SizeType i = 0; i < list->Size(); ++i) {
+            readOne((*list)[i], fmt::format("meanwhile[{}]", i));
+        }
+    } else {
+        readOne(*list, "meanwhile");
+    }
+    return all;
+}
+
+// "${name}" in the arguments of a page call: only the live values the simulator knows.
+void CheckLiveValues(const JsonFields& fields, const std::string& arguments) {
+    for (std::size_t at = arguments.find("${"); at != std::string::npos; at = arguments.find("${", at + 2)) {
+        const std::size_t end = arguments.find('}', at);
+        const std::string name = arguments.substr(at + 2, end == std::string::npos ? end : end - at - 2);
+        bool known = false;
+        for (const char* live : LiveValueNames) {
+            known = known || name == live;
+        }
+        if (!known) {
+            fields.Fail("arguments", fmt::format("\"${{{}}}\" is not a live value (${{documentRef}}, "
+                                                 "${{selectionTypeId}})",
+                                                 name));
+        }
+    }
 }
 
 ReceiveChanges ReadReceiveChanges(const JsonFields& fields, const std::filesystem::path& folder) {
@@ -165,6 +367,8 @@ PageAction ReadPageAction(const JsonFields& fields) {
         {"online", PageActionKind::Online},
         {"getAllState", PageActionKind::GetAllState},
         {"call", PageActionKind::Call},
+        {"navigate", PageActionKind::Navigate},
+        {"script", PageActionKind::Script},
     };
     const std::string name = fields.String("action");
     const auto kind = kinds.find(name);
@@ -226,6 +430,33 @@ PageAction ReadPageAction(const JsonFields& fields) {
             writer.EndArray();
         }
         action.arguments = buffer.GetString();
+        CheckLiveValues(fields, action.arguments);
+        break;
+    }
+    case PageActionKind::Script:
+        action.script = NonEmpty(fields, "script");
+        break;
+    case PageActionKind::Navigate: {
+        action.site = fields.String("site");
+        if (action.site == "home") {
+            break;
+        }
+        if (action.site != "other") {
+            fields.Fail("site", "must be \"home\" (the web application) or \"other\" (another site)");
+        }
+        action.page = fields.StringOr("page", OtherSitePages[0]);
+        std::string pages;
+        for (const char* page : OtherSitePages) {
+            if (action.page == page) {
+                pages.clear();
+                break;
+            }
+            pages += (pages.empty() ? "" : ", ") + std::string(page);
+        }
+        if (!pages.empty()) {
+            fields.Fail("page",
+                        fmt::format("\"{}\" is not a page of the other site ({})", action.page, pages));
+        }
         break;
     }
     case PageActionKind::ListTypes:
@@ -301,7 +532,35 @@ const std::map<std::string, ActionReader, std::less<>>& ActionReaders() {
              }
              return Action(Undo{times});
          }},
-        {"menu", [](const JsonFields&, const Path&) { return Action(Menu{}); }},
+        {"menu",
+         [](const JsonFields& f, const Path&) {
+             const QB::Int32 item = f.Int("item", 1);
+             if (item < 1) {
+                 f.Fail("item", "must be a menu item number from 1");
+             }
+             return Action(Menu{item});
+         }},
+        {"hostFault", [](const JsonFields& f, const Path&) { return Action(InjectFault{ReadHostFault(f)}); }},
+        {"clearHostFaults",
+         [](const JsonFields& f, const Path&) {
+             ClearFaults clear;
+             if (f.Has("function")) {
+                 clear.function = ReadHostFunction(f, "function");
+             }
+             return Action(clear);
+         }},
+        {"quitHost",
+         [](const JsonFields&, const Path&) {
+             return Action(HostLife{true, false});
+         }},
+        {"startHost",
+         [](const JsonFields&, const Path&) {
+             return Action(HostLife{false, true});
+         }},
+        {"restartHost",
+         [](const JsonFields&, const Path&) {
+             return Action(HostLife{true, true});
+         }},
         {"paletteMessage",
          [](const JsonFields& f, const Path&) {
              const std::string message = f.String("message");
@@ -370,6 +629,8 @@ Step ReadStep(const Value& value, std::size_t number, const std::filesystem::pat
     step.action = reader->second(fields, file.parent_path());
     step.answers = ReadAnswers(fields);
     step.expect = ReadExpectations(fields);
+    step.faults = ReadStepFaults(fields);
+    step.meanwhile = ReadMeanwhile(fields, file.parent_path());
     fields.Done();
     return step;
 }
@@ -426,6 +687,11 @@ Scenario ReadScenarioJson(std::string_view json, const std::filesystem::path& fi
             }
             scenario.preferences.push_back({key, preferences.StringOf(it->value, key)});
         }
+    }
+    if (root.Has("startup")) {
+        const JsonFields startup = root.Object("startup");
+        scenario.startup = ReadExpectations(startup);
+        startup.Done();
     }
     const Value* steps = root.Find("steps");
     if (steps == nullptr || !steps->IsArray()) {

@@ -5,6 +5,7 @@
 #include "JsonFields.hpp"
 #include "Scenario.hpp"
 
+#include <filesystem>
 #include <vector>
 
 namespace VantrelSim::Tool {
@@ -13,6 +14,13 @@ namespace VantrelSim::Tool {
 std::vector<Answer> ReadAnswers(const JsonFields& step);
 // "expect": what must hold after the step.
 Expectations ReadExpectations(const JsonFields& step);
+// What another user does (receiveChanges, meanwhile); `folder` resolves project files.
+OtherUserChange ReadOtherUserChange(const JsonFields& fields, const std::filesystem::path& folder);
+// A host function by its name, with or without "VNAPI_".
+HostFunction ReadHostFunction(const JsonFields& fields, const char* key);
+HostFunction HostFunctionNamed(const JsonFields& fields, const std::string& key, const std::string& name);
+// "function", "error", "calls" or "call", "element".
+HostFaultSpec ReadHostFault(const JsonFields& fields);
 
 // Panel names of the palette ("browser", "clauses", "disassociated", "issues") or 1 to 4;
 // refuses anything else.

@@ -9,6 +9,8 @@
 #include <fmt/format.h>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 
 namespace VantrelSim::Tool {
 
@@ -53,6 +55,25 @@ constexpr const char* ReceiverScript = R"JS((function () {
 
 // The connection-state script's check of the bridge runs 2 s after each load.
 constexpr std::chrono::milliseconds AfterLoad{2500};
+
+// The inline scripts of a page of the other site: without a document, its scripts are what
+// this page has of it.
+std::string InlineScripts(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    std::ostringstream text;
+    text << stream.rdbuf();
+    const std::string html = text.str();
+    std::string scripts;
+    for (std::size_t at = html.find("<script>"); at != std::string::npos; at = html.find("<script>", at)) {
+        const std::size_t end = html.find("</script>", at);
+        if (end == std::string::npos) {
+            break;
+        }
+        scripts += html.substr(at + 8, end - at - 8) + "\n";
+        at = end;
+    }
+    return scripts;
+}
 
 } // namespace
 
@@ -247,7 +268,33 @@ void SimulatedPage::Perform(const PageAction& action) {
         engine.CallJSFunction(Integrator, QB::UniString(action.function),
                               CallArgument(ArgumentsFromJson(action.arguments)));
         return;
+    case PageActionKind::Navigate:
+        Navigate(action);
+        return;
+    case PageActionKind::Script:
+        if (engine.RunPageScript(QB::UniString(action.script)) == nullptr) {
+            throw StepFailure("the page's script failed (it did not parse, threw or ran too long)");
+        }
+        return;
     }
+}
+
+void SimulatedPage::Navigate(const PageAction& action) {
+    PK::InProcessBrowserBackend& engine = Engine();
+    if (const std::string stored = PageText("JSON.stringify(window.tesselStandIn.state.stored)");
+        !stored.empty()) {
+        _stored = stored;
+    }
+    if (action.site == "home") {
+        engine.FinishLoad(QB::UniString(HomeURL()));
+        StartPage();
+    } else {
+        engine.FinishLoad(QB::UniString(std::string(OtherSiteURL) + action.page));
+        if (!_otherSite.empty()) {
+            engine.RunPageScript(QB::UniString(InlineScripts(_otherSite / action.page)));
+        }
+    }
+    engine.AdvanceTime(AfterLoad);
 }
 
 std::optional<std::string> SimulatedPage::PageState(const std::vector<std::string>& path) {
@@ -262,6 +309,21 @@ std::optional<std::string> SimulatedPage::PageState(const std::vector<std::strin
         return std::nullopt;
     }
     return value->GetString().ToUtf8();
+}
+
+std::optional<std::string> SimulatedPage::EvaluateJson(const std::string& expression, std::string& error) {
+    PK::InProcessBrowserBackend* engine = FindEngine();
+    if (engine == nullptr) {
+        error = "the add-on has no browser open";
+        return std::nullopt;
+    }
+    const auto value = std::dynamic_pointer_cast<PK::JSValue>(
+        engine->RunPageScript(QB::UniString(EvaluateScript(expression))));
+    if (value == nullptr || value->GetType() != PK::JSValue::STRING) {
+        error = "the page refused the expression (it does not parse)";
+        return std::nullopt;
+    }
+    return EvaluationResult(value->GetString().ToUtf8(), error);
 }
 
 bool SimulatedPage::Screenshot(const std::filesystem::path&, std::string& why) {

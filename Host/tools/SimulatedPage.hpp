@@ -27,7 +27,9 @@ namespace VantrelSim::Tool {
 
 class SimulatedPage final : public PageDriver {
 public:
-    SimulatedPage(PageTraffic& traffic, const WebAppData& data) : _traffic(traffic), _data(data) {}
+    // `otherSite`: the folder of the other site's pages, whose scripts run when the page goes there.
+    SimulatedPage(PageTraffic& traffic, const WebAppData& data, std::filesystem::path otherSite = {})
+        : _traffic(traffic), _data(data), _otherSite(std::move(otherSite)) {}
 
     std::string Describe() const override;
     std::string HomeURL() const override { return "https://tessel.stand-in.invalid/"; }
@@ -36,6 +38,8 @@ public:
     void Perform(const PageAction& action) override;
     bool Screenshot(const std::filesystem::path& png, std::string& why) override;
     std::optional<std::string> PageState(const std::vector<std::string>& path) override;
+    std::optional<std::string> EvaluateJson(const std::string& expression, std::string& error) override;
+    static constexpr const char* OtherSiteURL = "https://other-site.invalid/";
 
 private:
     PK::InProcessBrowserBackend& Engine() const;
@@ -47,9 +51,12 @@ private:
     std::string DocumentRef() const;
     const WebAppSpecification& OpenedSpecification(const std::string& id) const;
     WebAppClause ClauseWithEdits(const WebAppClause& clause) const;
+    // The page goes to another address by itself (a link the user follows).
+    void Navigate(const PageAction& action);
 
     PageTraffic& _traffic;
     const WebAppData& _data;
+    std::filesystem::path _otherSite;
     std::optional<std::string> _opened; // the specification whose clauses the page shows
     std::map<std::string, WebAppClause> _edits;
     std::vector<std::pair<std::string, std::string>> _types; // id, title of the last listing

@@ -2,6 +2,7 @@
 
 #include "CommandLine.hpp"
 #include "ExitCode.hpp"
+#include "InspectCommand.hpp"
 #include "Runner.hpp"
 #include "ScenarioProjects.hpp"
 #include "ScenarioReader.hpp"
@@ -20,6 +21,12 @@
 #endif
 #ifndef ATC_SIM_WEBAPP
 #define ATC_SIM_WEBAPP "WebApp"
+#endif
+#ifndef ATC_SIM_OTHER_SITE
+#define ATC_SIM_OTHER_SITE "OtherSite"
+#endif
+#ifndef ATC_SIM_INSPECTOR
+#define ATC_SIM_INSPECTOR "vantrel-sim-inspect.so"
 #endif
 #ifndef ATC_SIM_VERSION
 #define ATC_SIM_VERSION "1.0.0"
@@ -62,6 +69,7 @@ int main(int argc, char** argv) {
     RunOptions defaults;
     defaults.addon = ATC_SIM_ADDON;
     defaults.webApp = ATC_SIM_WEBAPP;
+    defaults.otherSite = ATC_SIM_OTHER_SITE;
     defaults.chromium = "/usr/lib/chromium/chromium";
     try {
         const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), defaults);
@@ -74,6 +82,8 @@ int main(int argc, char** argv) {
             return ExitCode::Passed;
         case Command::Generate:
             return Generate(line);
+        case Command::Inspect:
+            return RunInspector(ATC_SIM_INSPECTOR, line.file, line.json, line.planId);
         case Command::Run:
         case Command::Shot:
         case Command::Check:

@@ -21,17 +21,17 @@
 
 namespace TesselConnect::Model {
 
-namespace {
-
-// The clause properties written onto elements, in the order of the property values.
-const QB::Array<QB::UniString>& ElementPropertyNames() {
+const QB::Array<QB::UniString>& VirtualType::ElementPropertyNames() {
     static const QB::Array<QB::UniString> names{Api::Properties::Name::ClauseId, Api::Properties::Name::Code,
                                                 Api::Properties::Name::Title, Api::Properties::Name::Prefix,
                                                 Api::Properties::Name::Suffix};
     return names;
 }
 
-} // namespace
+QB::UniString VirtualType::ElementValueText(const QB::UniString& clauseValue) {
+    // An empty attribute is written as one blank so the element still holds a value of its own.
+    return clauseValue.IsEmpty() ? QB::UniString(" ") : clauseValue;
+}
 
 const QB::ClassInfo VirtualType::classInfo("Model::VirtualType",
                                            QB::Guid("{a9242288-641f-418b-b627-f8a0da58b96b}"), 1, 0);
@@ -114,8 +114,7 @@ void VirtualType::BuildElementProperties(QB::Array<API_Property>& properties) co
         property.isDefault = false;
         property.value.variantStatus = API_VariantStatusNormal;
         property.value.singleVariant.type = API_PropertyStringValueType;
-        // An empty attribute is written as one blank so the element still holds a value of its own.
-        property.value.singleVariant.uniStringValue = value->IsEmpty() ? QB::UniString(" ") : *value;
+        property.value.singleVariant.uniStringValue = ElementValueText(*value);
         properties.Push(std::move(property));
     }
 }

@@ -82,6 +82,10 @@ public:
     // after making each definition available for the classification item. An empty value is
     // written as a single space.
     void BuildElementProperties(QB::Array<API_Property>& properties) const;
+    // The clause properties written onto elements, in the order of BuildElementProperties.
+    static const QB::Array<QB::UniString>& ElementPropertyNames();
+    // The text an element carries for a clause value (an empty value is a single space).
+    static QB::UniString ElementValueText(const QB::UniString& clauseValue);
 
     // Takes over the properties, classifies the elements and writes the clause properties onto
     // them; when the properties changed, also rewrites the elements already associated.

@@ -2,6 +2,8 @@
 
 #include "HostFixture.hpp"
 
+#include <VantrelSim/HostErrorName.hpp>
+
 namespace VantrelSimTest {
 namespace {
 
@@ -36,6 +38,33 @@ TEST_F(FaultInjection, ACountedFaultFiresForTheNextCallsOnly) {
     EXPECT_EQ(3U, host.CallCount(HostFunction::VNAPI_Element_GetHeader));
     host.Faults().NextCalls(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, 0); // fires never
     EXPECT_EQ(NoError, Header(wall));
+}
+
+// A fault for one call lets the calls before it through; every answered call is told as it happens;
+// a fault group is dropped without touching the others; codes read and print by name.
+TEST_F(FaultInjection, AnOrdinalFaultHitsOnlyThatCallAndEveryFiringIsTold) {
+    std::vector<FiredFault> fired;
+    host.Faults().SetListener([&](const FiredFault& fault) { fired.push_back(fault); });
+    host.Faults().NthCall(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID, 2);
+    EXPECT_EQ(NoError, Header(wall));
+    EXPECT_EQ(APIERR_BADID, Header(wall));
+    EXPECT_EQ(NoError, Header(wall));
+    ASSERT_EQ(1U, fired.size());
+    EXPECT_EQ(HostFunction::VNAPI_Element_GetHeader, fired[0].function);
+    EXPECT_EQ(APIERR_BADID, fired[0].code);
+
+    host.Faults().Add({HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, {}, {}, {}, 0, 7});
+    host.Faults().Add({HostFunction::VNAPI_Element_GetHeader, APIERR_NOTMINE, {}, {}, {}, 0, 8});
+    host.Faults().ClearTagged(7);
+    EXPECT_EQ(APIERR_NOTMINE, Header(wall));
+    host.Faults().Clear(HostFunction::VNAPI_Element_GetHeader);
+    EXPECT_TRUE(host.Faults().IsEmpty());
+
+    EXPECT_EQ("APIERR_NOTMINE", HostErrorName(APIERR_NOTMINE));
+    EXPECT_EQ(APIERR_NOTMINE, HostErrorFromName("APIERR_NOTMINE").value());
+    EXPECT_EQ("APIERR_BADID (0x81060065)", DescribeHostError(APIERR_BADID));
+    EXPECT_EQ("0x81069999", DescribeHostError(0x81069999u));
+    EXPECT_FALSE(HostErrorFromName("APIERR_FLY").has_value());
 }
 
 TEST_F(FaultInjection, AGuidFaultOnlyHitsCallsAboutThatGuid) {

@@ -40,5 +40,23 @@ TEST(SimChromium, DemoScenarioPassesInChromiumAndLeavesPictures) {
     EXPECT_TRUE(IsPng(out / "shots" / "step-05-palette.png"));
 }
 
+// The sample of the page's own state and other sites needs the real page: other sites, cookies,
+// login forms and the page's dialogs.
+TEST(SimChromium, PageAndOtherSitesSamplePasses) {
+    if (!std::filesystem::exists(Chromium)) {
+        GTEST_SKIP() << "no Chromium at " << Chromium;
+    }
+    TestSupport::TempDir temp("sim-chromium");
+    const std::filesystem::path folder = std::filesystem::absolute(temp.Path());
+    const ProgramRun run =
+        RunSim({"run", (SourceDir() / "Samples/Scenarios/page-and-other-sites.scenario.json").string(),
+                "--browser", "chromium", "--out", (folder / "out").string(), "--quiet"},
+               folder);
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const std::string transcript = ReadFile(folder / "out" / "transcript.txt");
+    EXPECT_THAT(transcript, HasSubstr("page went to http://localhost:"));
+    EXPECT_THAT(transcript, HasSubstr("page confirm: \"Leave this site?\""));
+}
+
 } // namespace
 } // namespace SimTest

@@ -153,6 +153,64 @@ TEST_F(Expectations, WhatDoesNotHoldSaysWhatWasExpectedAndWhatWasFound) {
                             "the module data \"ConnectionWithSpecification:S-1\" should not exist"));
 }
 
+// The add-on's log file, its answers to the page, the page's dialogs and the step's host calls: an
+// empty answer is not an empty text, JSON compares as values, levels must match.
+TEST_F(Expectations, LogFileAnswersDialogsAndHostCallsAreCheckedExactly) {
+    record.traffic.push_back(
+        {TrafficEntry::Kind::PageCall, "ardoTesselIntegrator.specOpened", "", "", false, true});
+    record.traffic.push_back(
+        {TrafficEntry::Kind::PageCall, "ardoTesselIntegrator.updateProperties", "", "", false});
+    record.traffic.push_back(
+        {TrafficEntry::Kind::PageDialog, "alert", "Error Code: 1!", std::nullopt, false});
+    record.addonLog = {{"info", "[x] [info] [Main/Initialize.cpp:92] (F) trackingUserId: 7"},
+                       {"error", "[x] [error] [Model/X.cpp:1] (G) exception: APIERR_GENERAL"}};
+    record.calls = {{VantrelSim::HostFunction::VNAPI_ModulData_Store, 2}};
+    record.callTotal = 5;
+
+    VantrelSim::Tool::Expectations holds;
+    holds.pageAnswerIs = {{"specOpened", std::nullopt, false},
+                          {"updateProperties", "", false},
+                          {"getAllState", R"({ "documentRef" : "D-1" })", true}};
+    holds.pageDialogs = std::vector<PageDialogExpectation>{{"alert", "Error Code"}};
+    holds.addonLog = {{"info", "trackingUserId"}, {"", "APIERR_GENERAL"}};
+    holds.addonLogAbsent = {{"warning", ""}, {"info", "APIERR_GENERAL"}};
+    holds.addonLogCount = {{"error", 1}, {"critical", 0}};
+    holds.hostCalls = HostCallLimits{5,
+                                     {{VantrelSim::HostFunction::VNAPI_ModulData_Store, 2},
+                                      {VantrelSim::HostFunction::VNAPI_ModulData_GetList, 0}}};
+    holds.addonRunning = true;
+    const ExpectationResults results = Check(holds);
+    EXPECT_THAT(results.failures, IsEmpty());
+    EXPECT_EQ(results.checks, 14u);
+
+    VantrelSim::Tool::Expectations fails;
+    fails.pageAnswerIs = {{"specOpened", "", false},
+                          {"updateProperties", std::nullopt, false},
+                          {"getAllState", R"({"documentRef": "D-2"})", true},
+                          {"associationRequested", "", false}};
+    fails.pageDialogs = std::vector<PageDialogExpectation>{{"confirm", "Error Code"}};
+    fails.addonLog = {{"error", "trackingUserId"}};
+    fails.addonLogCount = {{"error", 0}};
+    fails.hostCalls = HostCallLimits{4, {{VantrelSim::HostFunction::VNAPI_ModulData_Store, 1}}};
+    fails.addonRunning = false;
+    EXPECT_THAT(
+        Check(fails).failures,
+        ElementsAre(
+            "the add-on's log file should have \"trackingUserId\" at level error (2 new lines)",
+            "the add-on's log file should have 0 line(s) of level error, it has 1: \"[x] [error] "
+            "[Model/X.cpp:1] (G) exception: APIERR_GENERAL\"",
+            "the step should make at most 4 host calls, it made 5",
+            "the step should call VNAPI_ModulData_Store at most 1 time(s), it called it 2",
+            "the page should have shown the dialogs \"confirm Error Code\", it showed \"alert Error Code: "
+            "1!\"",
+            "the add-on should have answered specOpened with \"\", it answered \"the empty answer\"",
+            "the add-on should have answered updateProperties with the empty answer, it answered \"\"",
+            "the add-on should have answered getAllState with {\"documentRef\": \"D-2\"}, it answered "
+            "\"{\"documentRef\":\"D-1\"}\"",
+            "the page made no call of associationRequested in this step",
+            "the host should not run the add-on; it does"));
+}
+
 TEST_F(Expectations, PropertyNamedWithoutItsGroupMustBeUnambiguous) {
     VantrelSim::Tool::Expectations expect;
     expect.elements = {{"W-1", std::nullopt, {}, {{"Code", "A10"}}}};

@@ -80,6 +80,92 @@ TEST(ScenarioFile, WellFormedScenarioReadsIntoSteps) {
     EXPECT_EQ(click.expect.modulData[0], std::pair(std::string("ConnectionWithSpecification:S-1"), false));
 }
 
+// Every step and expectation that reaches the host's faults, the add-on's life and log, other users,
+// the page's own state and the palette's details reads into what the run needs.
+TEST(ScenarioFile, StepsAndExpectationsOfEveryBehaviourReadIntoTheirParts) {
+    const Scenario scenario = ReadScenarioJson(R"({
+        "startup": {"expect": {"addonLog": {"level": "info", "text": "trackingUserId"}}},
+        "steps": [
+          {"do": "hostFault", "function": "AddOnObject_ModifyObject", "error": "APIERR_NOTMINE", "call": 2},
+          {"do": "menu", "item": 2, "faults": [{"function": "VNAPI_Element_Get", "error": 2164654081, "calls": 3,
+                                                "element": "W-01"}],
+           "meanwhile": {"before": "VNAPI_AddOnObject_CreateUniqueObject",
+                         "changes": [{"do": "createAddonObject", "name": "PlanData", "data": "AAE="},
+                                     {"do": "release", "addonObject": "PlanData"}]},
+           "expect": {"hostCalls": {"total": 40, "VNAPI_Element_Get": 3}, "addonRunning": true,
+                      "addonLogCount": {"error": 0}, "addonLogAbsent": ["exception"],
+                      "pageEval": {"document.title": "Tessel", "[1, {\"a\": null}]": [1, {"a": null}]},
+                      "pageDialogs": [{"kind": "alert", "text": "Error Code: 1"}, "second"],
+                      "pageAnswerIs": {"getAllState": {"appState": null}, "specOpened": null, "x": "text"},
+                      "addonObjects": {"PlanData": false},
+                      "panels": {"browser": {"icon": "", "popUp": {"entries": ["<Specification is not selected>"],
+                                                                   "selected": "not selected"},
+                                             "items": {"1": {"x": 3, "width": 650}, "Reload this page": {"x": 598}}},
+                                 "issues": {"rowIcons": ["issue-warning"]}}}},
+          {"do": "receiveChanges", "changes": [{"do": "storeModulData", "name": "R", "data": "", "dataVersion": 2},
+                                                {"do": "deleteAddonObject", "name": "PlanData"}]},
+          {"do": "page", "action": "call", "function": "specOpened", "arguments": ["${documentRef}", "${selectionTypeId}"]},
+          {"do": "page", "action": "navigate", "site": "other", "page": "login.html"},
+          {"do": "restartHost"}, {"do": "clearHostFaults", "function": "VNAPI_Element_Get"}
+        ]})",
+                                               ScenarioPath);
+    ASSERT_TRUE(scenario.startup.has_value());
+    EXPECT_EQ(scenario.startup->addonLog[0].level, "info");
+    ASSERT_EQ(scenario.steps.size(), 7u);
+
+    const auto& fault = std::get<InjectFault>(scenario.steps[0].action).fault;
+    EXPECT_EQ(fault.function, VantrelSim::HostFunction::VNAPI_AddOnObject_ModifyObject);
+    EXPECT_EQ(fault.code, APIERR_NOTMINE);
+    EXPECT_EQ(fault.call, 2u);
+    EXPECT_FALSE(fault.calls.has_value());
+
+    const Step& menu = scenario.steps[1];
+    EXPECT_EQ(std::get<Menu>(menu.action).item, 2);
+    ASSERT_EQ(menu.faults.size(), 1u);
+    EXPECT_EQ(menu.faults[0].code, APIERR_GENERAL);
+    EXPECT_EQ(menu.faults[0].calls, 3u);
+    EXPECT_EQ(menu.faults[0].element, "W-01");
+    ASSERT_EQ(menu.meanwhile.size(), 1u);
+    EXPECT_EQ(menu.meanwhile[0].user, 2);
+    EXPECT_EQ(menu.meanwhile[0].call, 1u);
+    const auto& created = std::get<AddonObjectChange>(menu.meanwhile[0].changes[0]);
+    EXPECT_EQ(created.data, (API_DataBlock{std::byte{0}, std::byte{1}}));
+    EXPECT_TRUE(std::get<Reserve>(menu.meanwhile[0].changes[1]).release);
+
+    const Expectations& expect = menu.expect;
+    EXPECT_EQ(expect.hostCalls->total, 40u);
+    EXPECT_EQ(expect.hostCalls->perFunction[0].second, 3u);
+    EXPECT_EQ(expect.addonLogCount[0], std::pair(std::string("error"), std::size_t{0}));
+    EXPECT_EQ(expect.addonLogAbsent[0].text, "exception");
+    EXPECT_EQ(expect.pageEval[0].second, "\"Tessel\"");
+    EXPECT_EQ(expect.pageEval[1],
+              std::pair(std::string("[1, {\"a\": null}]"), std::string("[1,{\"a\":null}]")));
+    EXPECT_EQ(expect.pageDialogs->at(1).text, "second");
+    EXPECT_TRUE(expect.pageAnswerIs[0].json);
+    EXPECT_FALSE(expect.pageAnswerIs[1].answer.has_value());
+    EXPECT_FALSE(expect.pageAnswerIs[2].json);
+    const PanelExpectation& browser = expect.panels[0];
+    EXPECT_EQ(browser.icon, "");
+    EXPECT_EQ(browser.popUp->selected, "not selected");
+    ASSERT_EQ(browser.items.size(), 2u);
+    EXPECT_EQ(browser.items[0].item, Choice(QB::Int32{1}));
+    EXPECT_EQ(browser.items[1].item, Choice(std::string("Reload this page")));
+    EXPECT_EQ(browser.items[1].x, 598);
+    EXPECT_EQ(expect.panels[1].rowIcons, Names{"issue-warning"});
+
+    const auto& receive = std::get<ReceiveChanges>(scenario.steps[2].action);
+    EXPECT_EQ(std::get<StoreModulData>(receive.changes[0]).dataVersion, 2);
+    EXPECT_EQ(std::get<StoreModulData>(receive.changes[0]).platformSign, API_PlatformSign_LittleEndian);
+    EXPECT_EQ(std::get<AddonObjectChange>(receive.changes[1]).kind, AddonObjectChange::Kind::Delete);
+    EXPECT_EQ(std::get<PageAction>(scenario.steps[3].action).arguments,
+              R"(["${documentRef}","${selectionTypeId}"])");
+    EXPECT_EQ(std::get<PageAction>(scenario.steps[4].action).page, "login.html");
+    EXPECT_TRUE(std::get<HostLife>(scenario.steps[5].action).quit);
+    EXPECT_TRUE(std::get<HostLife>(scenario.steps[5].action).start);
+    EXPECT_EQ(std::get<ClearFaults>(scenario.steps[6].action).function,
+              VantrelSim::HostFunction::VNAPI_Element_Get);
+}
+
 struct Malformed {
     const char* what;
     const char* json;
@@ -135,7 +221,69 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"OtherUserFlies", R"({"steps": [{"do": "receiveChanges", "changes": [{"do": "fly"}]}]})",
                   "step 1 (receiveChanges): changes[0].do: \"fly\" is not something another user does"},
         Malformed{"ReservingNothing", R"({"steps": [{"do": "reserve"}]})",
-                  "step 1 (reserve): name \"elements\", a \"set\" or an \"addonObject\""}),
+                  "step 1 (reserve): name \"elements\", a \"set\" or an \"addonObject\""},
+        Malformed{"UnknownHostFunction",
+                  R"({"steps": [{"do": "hostFault", "function": "VNAPI_Fly", "error": "APIERR_GENERAL"}]})",
+                  "step 1 (hostFault): function: \"VNAPI_Fly\" is not a host function"},
+        Malformed{
+            "UnknownErrorName",
+            R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": "APIERR_OOPS"}]})",
+            "step 1 (hostFault): error: \"APIERR_OOPS\" is not a host error code"},
+        Malformed{"NoErrorIsNoFault",
+                  R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": 0}]})",
+                  "step 1 (hostFault): error: must be a host error code"},
+        Malformed{
+            "CallsAndCall",
+            R"({"steps": [{"do": "check", "faults": [{"function": "VNAPI_Element_Get", "error": 1, "calls": 1,
+                                                            "call": 2}]}]})",
+            "step 1 (check): faults[0]: say \"calls\" (the next N calls) or \"call\""},
+        Malformed{
+            "CallZero",
+            R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": 1, "call": 0}]})",
+            "step 1 (hostFault): call: must be at least 1"},
+        Malformed{"MenuItemZero", R"({"steps": [{"do": "menu", "item": 0}]})",
+                  "step 1 (menu): item: must be a menu item number from 1"},
+        Malformed{"MeanwhileModuleData",
+                  R"({"steps": [{"do": "check", "meanwhile": {"before": "VNAPI_ModulData_Get",
+                      "changes": [{"do": "eraseModulData", "name": "X"}]}}]})",
+                  "step 1 (check): meanwhile.changes[0].do: module data of another user arrive with"},
+        Malformed{"MeanwhileWithoutChanges",
+                  R"({"steps": [{"do": "check", "meanwhile": {"before": "VNAPI_ModulData_Get"}}]})",
+                  "step 1 (check): meanwhile.changes: must be a list of what the other user does"},
+        Malformed{"NotBase64",
+                  R"({"steps": [{"do": "receiveChanges", "changes": [{"do": "storeModulData", "name": "X",
+                                                                       "data": "!!"}]}]})",
+                  "step 1 (receiveChanges): changes[0].data: must be base64"},
+        Malformed{"ObjectDataTwice",
+                  R"({"steps": [{"do": "receiveChanges", "changes": [{"do": "createAddonObject", "name": "X",
+                                                                       "data": "", "from": "x.project.json"}]}]})",
+                  "changes[0]: give the content as \"data\" or take it \"from\" a project file, not both"},
+        Malformed{
+            "UnknownLiveValue",
+            R"({"steps": [{"do": "page", "action": "call", "function": "f", "arguments": ["${planId}"]}]})",
+            "step 1 (page): arguments: \"${planId}\" is not a live value"},
+        Malformed{"UnknownOtherSitePage",
+                  R"({"steps": [{"do": "page", "action": "navigate", "site": "other", "page": "x.html"}]})",
+                  "step 1 (page): page: \"x.html\" is not a page of the other site (plain.html, "},
+        Malformed{"UnknownSite", R"({"steps": [{"do": "page", "action": "navigate", "site": "elsewhere"}]})",
+                  "step 1 (page): site: must be \"home\""},
+        Malformed{"UnknownLogLevel",
+                  R"({"steps": [{"do": "check", "expect": {"addonLogCount": {"warn": 0}}}]})",
+                  "step 1 (check): expect.addonLogCount.warn: \"warn\" is not a log level"},
+        Malformed{"EmptyLogLine", R"({"steps": [{"do": "check", "expect": {"addonLog": [{}]}}]})",
+                  "step 1 (check): expect.addonLog[0]: say the line's \"level\" or a \"text\" in it"},
+        Malformed{"HostCallsOfNoFunction",
+                  R"({"steps": [{"do": "check", "expect": {"hostCalls": {"VNAPI_Nothing": 1}}}]})",
+                  "step 1 (check): expect.hostCalls.VNAPI_Nothing: \"VNAPI_Nothing\" is not a host function"},
+        Malformed{"PageDialogKind",
+                  R"({"steps": [{"do": "check", "expect": {"pageDialogs": [{"kind": "toast"}]}}]})",
+                  "step 1 (check): expect.pageDialogs[0].kind: must be alert, confirm or prompt"},
+        Malformed{
+            "ItemGeometryTypo",
+            R"({"steps": [{"do": "check", "expect": {"panels": {"browser": {"items": {"1": {"left": 3}}}}}}]})",
+            "step 1 (check): expect.panels.browser.items.1: unknown key \"left\""},
+        Malformed{"StartupTypo", R"({"startup": {"expect": {"isues": 0}}, "steps": []})",
+                  "startup.expect: unknown key \"isues\""}),
     [](const ::testing::TestParamInfo<Malformed>& param) { return std::string(param.param.what); });
 
 TEST(ScenarioFile, MalformedProjectFileIsRefusedNamingTheStepAndThePlaceInIt) {

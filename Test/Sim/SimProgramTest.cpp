@@ -150,6 +150,105 @@ TEST_F(SimProgram, FailedExpectationIsReportedAndExitsWithOneAfterTheRemainingSt
     EXPECT_THAT(ReadFile(folder / "out" / "transcript.txt"), HasSubstr("ok: 2 expectations held"));
 }
 
+// Misuses that only the run can see: each fails its step (or expectation) with a message that says
+// what happened instead.
+struct FailingRun {
+    const char* what;
+    const char* steps;
+    const char* message;
+};
+
+class FailingScenario : public SimProgram, public ::testing::WithParamInterface<FailingRun> {};
+
+TEST_P(FailingScenario, FailsWithWhatHappenedInstead) {
+    const ProgramRun run = Run(Scenario(GetParam().steps));
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_THAT(run.out, HasSubstr(GetParam().message));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SimProgram, FailingScenario,
+    ::testing::Values(
+        FailingRun{
+            "MeanwhileThatNeverLands",
+            R"([{"do": "menu", "meanwhile": {"before": "VNAPI_AddOnObject_CreateUniqueObject", "call": 2,
+                       "changes": [{"do": "deleteElements", "elements": ["EW-01"]}]}}])",
+            "step 1 (menu): the add-on made 0 calls of VNAPI_AddOnObject_CreateUniqueObject, so the changes "
+            "of user 2 meant for call 2 did not land"},
+        FailingRun{"HostCallsOverTheLimit", R"([{"do": "menu", "expect": {"hostCalls": {"total": 1}}}])",
+                   "step 1 (menu): the step should make at most 1 host calls, it made "},
+        FailingRun{
+            "PaletteItemGeometry",
+            R"([{"do": "menu", "expect": {"panels": {"browser": {"items": {"Reload this page": {"x": 1}}}}}}])",
+            "step 1 (menu): the x of \"Reload this page\" of the browser panel should be 1, it is 498"},
+        FailingRun{"StepsAfterTheQuit", R"([{"do": "quitHost"}, {"do": "menu"}])",
+                   "step 2 (menu): the host is not running: it quit"},
+        FailingRun{
+            "AnswerOfAPageCall",
+            R"([{"do": "menu"}, {"do": "page", "action": "getAllState", "expect": {"pageAnswerIs": {"getAllState": null}}}])",
+            "step 2 (page getAllState): the add-on should have answered getAllState with the empty answer, "
+            "it answered \"{\"appState\""},
+        FailingRun{"LiveValueThePageDoesNotKnow",
+                   R"([{"do": "menu"}, {"do": "page", "action": "call", "function": "selectInstancesOfType",
+                       "arguments": ["${selectionTypeId}"]}])",
+                   "step 2 (page call): the page knows no selectionTypeId yet"}),
+    [](const ::testing::TestParamInfo<FailingRun>& param) { return std::string(param.param.what); });
+
+// The sample scenarios that need no browser, as the README shows them, pass; their transcripts show
+// what each one is about.
+struct Sample {
+    const char* file;
+    std::vector<const char*> transcript;
+};
+
+class SampleScenario : public SimProgram, public ::testing::WithParamInterface<Sample> {};
+
+TEST_P(SampleScenario, PassesAndShowsWhatItIsAbout) {
+    const ProgramRun run = RunSim({"run", (SourceDir() / "Samples/Scenarios" / GetParam().file).string(),
+                                   "--browser", "none", "--out", (folder / "out").string(), "--quiet"},
+                                  folder);
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const std::string transcript = ReadFile(folder / "out" / "transcript.txt");
+    for (const char* text : GetParam().transcript) {
+        EXPECT_THAT(transcript, HasSubstr(text));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SimProgram, SampleScenario,
+    ::testing::Values(
+        Sample{"host-faults.scenario.json",
+               {"host fault: VNAPI_Element_AddClassificationItem answered APIERR_NOTMINE (0x81060132)",
+                "cost: "}},
+        Sample{"restart.scenario.json", {"the host quit: the add-on's release passed"}},
+        Sample{"other-users.scenario.json", {"user 2 acts before call 1 of VNAPI_"}},
+        Sample{"palette-details.scenario.json", {"palette"}}),
+    [](const ::testing::TestParamInfo<Sample>& param) {
+        std::string name = param.param.file;
+        name = name.substr(0, name.find('.'));
+        std::erase(name, '-');
+        return name;
+    });
+
+// A project file that a step saves is what later steps read, not the file an earlier run left there.
+TEST_F(SimProgram, AProjectFileSavedByAStepIsReadAnewByLaterSteps) {
+    const auto steps = [](const std::string& clause, const std::string& row) {
+        return R"([{"do": "menu"},
+            {"do": "page", "action": "connect", "specification": "S-2001", "answers": [{"chooseSystem": 1}]},
+            {"do": "page", "action": "open", "specification": "S-2001"},
+            {"do": "select", "elements": ["EW-01"]},
+            {"do": "page", "action": "associate", "specification": "S-2001", "clause": ")" +
+               clause + R"("},
+            {"do": "saveProject", "file": "theirs.project.json"},
+            {"do": "openProject", "file": "out/theirs.project.json",
+             "expect": {"panels": {"clauses": {"rows": [")" +
+               row + R"("]}}}}])";
+    };
+    EXPECT_EQ(Run(Scenario(steps("C-3001", "A10: Walls (external)"))).exitCode, 0);
+    const ProgramRun again = Run(Scenario(steps("C-3002", "A20: Internal Walls")));
+    EXPECT_EQ(again.exitCode, 0) << again.out;
+}
+
 TEST_F(SimProgram, StepThatCannotBeDoneStopsTheRunWithOne) {
     const ProgramRun run = Run(Scenario(R"([
         {"do": "click", "panel": "issues", "button": "Consolidate Issues and Clauses"},

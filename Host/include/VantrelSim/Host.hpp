@@ -207,6 +207,9 @@ public:
         return _callCounts[static_cast<std::size_t>(function)];
     }
     FaultInjector& Faults() { return _faults; }
+    // Told of every call through the table, before it runs and before any fault answers it: a
+    // test can let another user act at a chosen moment of the add-on's work.
+    void SetCallListener(std::function<void(HostFunction)> listener) { _callListener = std::move(listener); }
 
     bool IsModulDataHandlerRegistered() const { return _modulDataHandlerRegistered; }
     bool HasSelectionHandler() const { return _selectionHandler != nullptr; }
@@ -278,6 +281,7 @@ private:
     std::vector<std::vector<QB::Guid>> _zooms;
     std::array<std::size_t, HostFunctionCount> _callCounts{};
     FaultInjector _faults;
+    std::function<void(HostFunction)> _callListener;
     QB::UInt64 _generatedGuids = 0;
 };
 

@@ -12,4 +12,10 @@ QB::Protocol ProtocolForPlatformSign(QB::UInt16 platformSign) noexcept {
     return QB::Protocol::BigEndianUtf16;
 }
 
+bool IsKnownPlatformSign(QB::UInt16 platformSign) noexcept {
+    return platformSign == QB::PlatformSign ||
+           platformSign == static_cast<QB::UInt16>(QB::Protocol::BigEndian) ||
+           platformSign == static_cast<QB::UInt16>(QB::Protocol::BigEndianUtf16);
+}
+
 } // namespace TesselConnect::Api::ModulDataWrapper

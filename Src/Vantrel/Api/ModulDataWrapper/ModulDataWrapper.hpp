@@ -40,6 +40,9 @@ concept Readable = requires(T& object, QB::IChannel& ic) {
 // big-endian protocol for 19789, and the big-endian UTF-16 protocol for every other sign (the
 // oldest writers did not always set a sign).
 QB::Protocol ProtocolForPlatformSign(QB::UInt16 platformSign) noexcept;
+// Whether a platform wrote the sign on purpose: 22359, 19789 or 28013. Any other sign is read
+// with the big-endian UTF-16 protocol all the same, on the chance that its bytes fit.
+bool IsKnownPlatformSign(QB::UInt16 platformSign) noexcept;
 
 // A record with data version 1, this platform's sign and the bytes `object.Write` produced. A write
 // error is logged ("GeneralError exception will be thrown: ...") and thrown as its typed host error.

@@ -1,0 +1,27 @@
+#pragma once
+
+// What would hurt a user in the connections that read: the parts of the project they rely on,
+// their virtual types, their issues, the elements that carry their clauses, and connections that
+// get in each other's way. Each finding names the record and the part.
+
+#include "Report.hpp"
+
+#include <vector>
+
+namespace TesselConnect::Model {
+class ConnectionWithSpecification;
+}
+
+namespace VantrelSim::Inspect {
+
+class AddonSession;
+
+// From the connection's description (DescribeConnection).
+void CheckConnection(const ConnectionReport& report, std::vector<Finding>& findings);
+// The project's elements against the connection: one pass over the elements, a few host calls each.
+void CheckElements(AddonSession& session, const TesselConnect::Model::ConnectionWithSpecification& conn,
+                   const ConnectionReport& report, std::vector<Finding>& findings);
+// Connections against each other.
+void CheckAcrossConnections(const std::vector<ConnectionReport>& reports, std::vector<Finding>& findings);
+
+} // namespace VantrelSim::Inspect

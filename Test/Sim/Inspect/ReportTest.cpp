@@ -1,0 +1,123 @@
+// What the inspection tells about a project as the add-on left it: every connection, virtual type
+// and issue as the add-on sees them, also as JSON; and that looking leaves the caller's host,
+// function table and logger as they were.
+
+#include "InspectFixture.hpp"
+#include "ReportWriters.hpp"
+
+#include "Json.hpp"
+
+#include <VantrelSim/ProjectFile.hpp>
+
+#include <spdlog/spdlog.h>
+
+#include <gmock/gmock.h>
+
+namespace InspectTest {
+namespace {
+
+using namespace VantrelSim::Inspect;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::vector<std::string> Labels(const std::vector<ElementRef>& elements) {
+    std::vector<std::string> labels;
+    for (const ElementRef& element : elements) {
+        labels.push_back(element.name);
+    }
+    return labels;
+}
+
+TEST_F(InspectFixture, DescribesTheConnectionAsTheAddonSeesIt) {
+    connection->RemoveIssue(connection->GetIssueCollection().GetIssues()[0]);
+    connection->Associate("C-1", Clause("C-1", "F10", "Brick walls"), {lockedWall}, false);
+    const Report report = Inspect();
+
+    EXPECT_TRUE(report.findings.empty());
+    EXPECT_TRUE(report.planData.readable);
+    EXPECT_EQ(report.planData.id, planData->GetId().ToUtf8());
+    ASSERT_EQ(report.connections.size(), 1u);
+    const ConnectionReport& conn = report.connections[0];
+    EXPECT_EQ(conn.record, Record);
+    EXPECT_EQ(conn.platformSign, API_PlatformSign_LittleEndian);
+    EXPECT_EQ(conn.size, Bytes().size());
+    EXPECT_EQ(conn.specificationTitle, "Spec");
+    EXPECT_EQ(conn.projectId, "P-1");
+    EXPECT_TRUE(conn.systemExists);
+    EXPECT_EQ(conn.systemName, "Specs");
+    EXPECT_TRUE(conn.groupExists);
+    EXPECT_EQ(conn.groupName, "Ardo Tessel: Spec - Project");
+    ASSERT_EQ(conn.definitions.size(), 5u);
+    EXPECT_EQ(conn.definitions[2].property, "ArdoTesselTitle");
+    EXPECT_TRUE(conn.definitions[2].exists);
+
+    ASSERT_EQ(conn.virtualTypes.size(), 2u);
+    const VirtualTypeReport& walls = conn.virtualTypes[0];
+    EXPECT_EQ(walls.id, "C-1");
+    EXPECT_EQ(walls.item.code, "F10");
+    EXPECT_EQ(walls.item.name, "Walls");
+    EXPECT_THAT(walls.properties,
+                ::testing::Contains(std::pair<std::string, std::string>("ArdoTesselTitle", "Brick walls")));
+    ASSERT_TRUE(walls.associated.has_value());
+    EXPECT_THAT(Labels(*walls.associated), ElementsAre("W-1", "W-2"));
+    EXPECT_THAT(Labels(*conn.virtualTypes[1].associated), ElementsAre("W-3"));
+
+    // The new issue replaced the removed one for the same wall; the removal is remembered.
+    ASSERT_EQ(conn.issues.size(), 1u);
+    const IssueReport& issue = conn.issues[0];
+    EXPECT_EQ(issue.kind, "ElementsAssociation");
+    EXPECT_EQ(issue.reason, "AssocOnLockedLayer");
+    EXPECT_EQ(issue.severity, 2);
+    EXPECT_EQ(issue.virtualType, "C-1");
+    EXPECT_THAT(issue.text,
+                HasSubstr("Brick walls (external) (F10): 1 element(s) could not be associated with "
+                          "Ardo clause. Element(s) are placed on a locked layer."));
+    EXPECT_THAT(Labels(issue.elements), ElementsAre("L-1"));
+    ASSERT_EQ(conn.removedIssues.size(), 1u);
+    EXPECT_NE(conn.removedIssues[0].guid, issue.guid);
+}
+
+TEST_F(InspectFixture, JsonCarriesTheSameReport) {
+    Project().DeleteElement(lockedWall);
+    const Report report = Inspect();
+    VantrelSim::Json::Document json;
+    json.Parse(WriteJson(report));
+    ASSERT_FALSE(json.HasParseError());
+
+    EXPECT_STREQ(json["format"].GetString(), "vantrel-sim-inspect");
+    EXPECT_EQ(json["version"].GetInt(), 1);
+    EXPECT_EQ(json["planData"]["id"].GetString(), planData->GetId().ToUtf8());
+    const auto& conn = json["connections"][0];
+    EXPECT_STREQ(conn["specification"]["id"].GetString(), "S-1");
+    EXPECT_TRUE(conn["classificationSystem"]["exists"].GetBool());
+    EXPECT_EQ(conn["propertyGroup"]["definitions"].Size(), 5u);
+    const auto& walls = conn["virtualTypes"][0];
+    EXPECT_STREQ(walls["properties"]["ArdoTesselCode"].GetString(), "F10");
+    EXPECT_STREQ(walls["associatedElements"][1]["name"].GetString(), "W-2");
+    const auto& issue = conn["issues"][0];
+    EXPECT_STREQ(issue["reason"].GetString(), "AssocOnLockedLayer");
+    EXPECT_EQ(issue["time"].GetInt(), report.connections[0].issues[0].time);
+    EXPECT_THAT(issue["timeUtc"].GetString(), HasSubstr(" UTC"));
+    EXPECT_FALSE(issue["elements"][0]["exists"].GetBool());
+
+    ASSERT_EQ(json["findings"].Size(), report.findings.size());
+    EXPECT_STREQ(json["findings"][0]["kind"].GetString(), FindingKind::IssueNamesDeletedElement);
+    EXPECT_EQ(json["findings"][0]["where"].GetString(), report.findings[0].where);
+    EXPECT_EQ(json["findings"][0]["text"].GetString(), report.findings[0].text);
+}
+
+TEST_F(InspectFixture, LooksWithoutChangingAnything) {
+    const std::string before = VantrelSim::WriteProjectJson(Project());
+    const std::shared_ptr<spdlog::logger> logger = spdlog::default_logger();
+    Inspect();
+
+    EXPECT_EQ(VantrelSim::WriteProjectJson(Project()), before);
+    EXPECT_EQ(TesselConnect::Implementation::HostFunctions::GetToken(), host.Token());
+    EXPECT_EQ(spdlog::default_logger(), logger);
+    // The add-on's code here still works on this host.
+    connection->Associate("C-2", Clause("C-2", "G20", "Slabs"), {wall2}, false);
+    EXPECT_EQ(Project().FindElement(wall2)->classification.at(systemGuid), itemG20);
+}
+
+} // namespace
+} // namespace InspectTest
