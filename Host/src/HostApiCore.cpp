@@ -11,13 +11,14 @@
 
 namespace VantrelSim {
 
-std::optional<VNAPI_ErrCode> HostApi::BeforeCall(HostFunction function,
+bool HostApi::CountCall(HostFunction function) {
+    ++_host._callCounts[static_cast<std::size_t>(function)];
+    return _host._faults.IsEmpty();
+}
+
+std::optional<VNAPI_ErrCode> HostApi::MatchFault(HostFunction function,
                                                  std::optional<API_RequestCode> request,
                                                  std::span<const QB::Guid> guids) {
-    ++_host._callCounts[static_cast<std::size_t>(function)];
-    if (_host._faults.IsEmpty()) {
-        return std::nullopt;
-    }
     return _host._faults.Match(function, request, guids);
 }
 

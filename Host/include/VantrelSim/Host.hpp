@@ -20,6 +20,7 @@
 // called while another runs does not open a step of its own: its body runs inline, inside the
 // outer command's step, and its answer goes to its caller only.
 
+#include <VantrelSim/CallRecording.hpp>
 #include <VantrelSim/FaultInjector.hpp>
 #include <VantrelSim/HostFunction.hpp>
 #include <VantrelSim/Project.hpp>
@@ -207,6 +208,12 @@ public:
         return _callCounts[static_cast<std::size_t>(function)];
     }
     FaultInjector& Faults() { return _faults; }
+    // Keeps every call through the table from now on (CallRecording.hpp), until StopRecording
+    // hands them over. Starting again drops what was kept. Both throw std::logic_error while a
+    // command runs.
+    void StartRecording();
+    CallRecording StopRecording();
+    bool IsRecording() const { return _recorder != nullptr; }
 
     bool IsModulDataHandlerRegistered() const { return _modulDataHandlerRegistered; }
     bool HasSelectionHandler() const { return _selectionHandler != nullptr; }
@@ -220,11 +227,13 @@ public:
 
 private:
     friend class HostApi;
+    friend class PreparedReplay;
     friend HostApi& ApiOf(Host& host);
 
     struct UndoStep {
         QB::UniString name;
-        std::optional<Project> before; // nullopt: changed nothing, or too old to be kept
+        std::optional<Project> before; // without its elements; nullopt: changed nothing, or too old
+        ElementJournal elementsBefore; // the elements the step changed, as they were
         bool changed = false;
     };
 
@@ -236,7 +245,7 @@ private:
     VNAPI_ErrCode BeginChange();
     VNAPI_ErrCode RunCommand(const QB::UniString& name, bool undoable,
                              const std::function<VNAPI_ErrCode()>& body);
-    void RestoreProject(Project before);
+    void RestoreProject(Project before, ElementJournal elementsBefore);
     void SetProgress(ProgressChange change);
 
     std::unique_ptr<VNAPI_HostContext> _context;
@@ -279,6 +288,8 @@ private:
     std::array<std::size_t, HostFunctionCount> _callCounts{};
     FaultInjector _faults;
     QB::UInt64 _generatedGuids = 0;
+    std::unique_ptr<Detail::CallRecorder> _recorder;
+    bool _addonHandlersMuted = false; // while a replay runs
 };
 
 } // namespace VantrelSim
