@@ -224,12 +224,15 @@ Element* Project::FindElement(const QB::Guid& guid) {
 }
 
 void Project::Index(const Element& element) {
-    _byType[element.type].emplace(element.sequence, element.guid);
+    // Elements mostly arrive in creation order: the end is where they go, without a search.
+    auto& ofType = _byType[element.type];
+    ofType.emplace_hint(ofType.end(), element.sequence, element.guid);
     if (!element.owner.IsNull()) {
         _parts[element.owner].insert(element.guid);
     }
     for (const auto& [system, item] : element.classification) {
-        _byItem[item].emplace(element.sequence, element.guid);
+        auto& withItem = _byItem[item];
+        withItem.emplace_hint(withItem.end(), element.sequence, element.guid);
     }
 }
 

@@ -233,7 +233,10 @@ void RunSession::StartHost() {
     _transcript->Line(fmt::format("add-on: {} ({})", _loader->LibraryPath().string(),
                                   _loader->Environment().addOnInfo.name.ToUtf8()));
     if (!_scenario.project.empty()) {
-        Project project = _projects.at(_scenario.project);
+        // The host takes the project over, so that a large one is not held twice; a later step
+        // that opens the same file reads it again.
+        Project project = std::move(_projects.at(_scenario.project));
+        _projects.erase(_scenario.project);
         if (project.name.IsEmpty()) {
             project.name = QB::UniString(_scenario.project.filename().string());
         }
