@@ -6,7 +6,9 @@
 # generated projects, cut after each step. Everything goes to out/bench/ as well.
 #   scripts/bench.sh                 5 repetitions, medians
 #   scripts/bench.sh --quick         1 repetition (a first look; not for the documentation)
+#   scripts/bench.sh --repetitions N N repetitions
 #   scripts/bench.sh --filter REGEX  only the benchmarks whose names match (no scenario runs)
+#   scripts/bench.sh --scenarios     only the scenario runs (the benchmarks' last output stays)
 # Ratios to the floor are measured in the same run and are what counts; absolute times depend on
 # the machine and on what else runs on it.
 set -euo pipefail
@@ -14,15 +16,21 @@ cd "$(dirname "$0")/.."
 
 repetitions=5
 filter=""
+benchmarks=1
 while (($#)); do
     case "$1" in
     --quick) repetitions=1 ;;
+    --repetitions)
+        repetitions="$2"
+        shift
+        ;;
     --filter)
         filter="$2"
         shift
         ;;
+    --scenarios) benchmarks=0 ;;
     *)
-        echo "bench.sh: unknown argument $1 (use --quick or --filter REGEX)" >&2
+        echo "bench.sh: unknown argument $1 (use --quick, --repetitions N, --filter REGEX or --scenarios)" >&2
         exit 2
         ;;
     esac
@@ -36,15 +44,18 @@ cmake --build --preset release -j "$(nproc)" --target ModelBenchmarks HostBenchm
 
 out=out/bench
 mkdir -p "$out"
-rm -f "$out"/*.json
 bin=build/release/Benchmarks
-for program in HostBenchmarks ModelBenchmarks; do
-    echo "bench: $program" >&2
-    args=(--benchmark_repetitions="$repetitions" --benchmark_out="$out/$program.json" --benchmark_out_format=json)
-    if ((repetitions > 1)); then args+=(--benchmark_report_aggregates_only=true); fi
-    if [[ -n "$filter" ]]; then args+=(--benchmark_filter="$filter"); fi
-    "$bin/$program" "${args[@]}" >&2
-done
+if ((benchmarks)); then
+    rm -f "$out"/*.json
+    for program in HostBenchmarks ModelBenchmarks; do
+        echo "bench: $program" >&2
+        args=(--benchmark_repetitions="$repetitions" --benchmark_out="$out/$program.json"
+            --benchmark_out_format=json)
+        if ((repetitions > 1)); then args+=(--benchmark_report_aggregates_only=true); fi
+        if [[ -n "$filter" ]]; then args+=(--benchmark_filter="$filter"); fi
+        "$bin/$program" "${args[@]}" >&2
+    done
+fi
 "$bin/bench-table" "$out"/HostBenchmarks.json "$out"/ModelBenchmarks.json >"$out/table.md"
 
 if [[ -z "$filter" ]]; then
@@ -61,7 +72,7 @@ if [[ -z "$filter" ]]; then
         dir="$out/scenario-$elements"
         mkdir -p "$dir"
         "$sim" generate "$dir/generated.project.json" --elements "$elements" >/dev/null
-        jq '[.elements[] | select(.type == "Wall" or .type == "Column" or .type == "Beam" or .type == "Slab")
+        jq '[.elements[] | select(.type == "API_WallID" or .type == "API_ColumnID" or .type == "API_BeamID" or .type == "API_SlabID")
              | .guid]' "$dir/generated.project.json" >"$dir/selection.json"
         jq -n --slurpfile selection "$dir/selection.json" '{
             format: "vantrel-sim-scenario", version: 1, title: "Large project", project: "generated.project.json",
