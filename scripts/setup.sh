@@ -8,6 +8,7 @@ packages=(
     libspdlog-dev libfmt-dev rapidjson-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     duktape-dev libssl-dev
+    jq time
 )
 # The browser tests and the simulator's pages need Chromium; ATC_WITH_BROWSER=0 leaves it out.
 if [[ "${ATC_WITH_BROWSER:-1}" == "1" ]]; then

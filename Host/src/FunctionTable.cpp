@@ -1,6 +1,7 @@
 #include "FunctionTable.hpp"
 
 #include "HostApi.hpp"
+#include "RecordedCall.hpp"
 
 #include <mutex>
 #include <new>
@@ -83,10 +84,32 @@ template <typename R> R Refusal(VNAPI_ErrCode code) {
     }
 }
 
-template <HostFunction Function, auto Method> struct Trampoline;
+constexpr bool IsCommandFunction(HostFunction function) {
+    return function == HostFunction::VNAPI_CallUndoableCommand || function == HostFunction::VNAPI_CallCommand;
+}
 
-template <HostFunction Function, typename R, typename... A, R (HostApi::*Method)(A...)>
-struct Trampoline<Function, Method> {
+// Ends a recorded command's call when it returns or throws.
+class RecordedCommandScope {
+public:
+    explicit RecordedCommandScope(Detail::CallRecorder* recorder) : _recorder(recorder) {}
+    ~RecordedCommandScope() {
+        if (_recorder != nullptr) {
+            _recorder->Leave(_result);
+        }
+    }
+    RecordedCommandScope(const RecordedCommandScope&) = delete;
+    RecordedCommandScope& operator=(const RecordedCommandScope&) = delete;
+    void SetResult(VNAPI_ErrCode result) { _result = result; }
+
+private:
+    Detail::CallRecorder* _recorder;
+    VNAPI_ErrCode _result = APIERR_GENERAL;
+};
+
+template <HostFunction Function, auto Method, auto Slot> struct Trampoline;
+
+template <HostFunction Function, typename R, typename... A, R (HostApi::*Method)(A...), auto Slot>
+struct Trampoline<Function, Method, Slot> {
     static R Call(VNAPI_Token token, A... args) noexcept {
         Host* host = Resolve(token);
         if (host == nullptr) {
@@ -94,21 +117,37 @@ struct Trampoline<Function, Method> {
         }
         try {
             HostApi& api = ApiOf(*host);
-            std::vector<QB::Guid> guids;
-            std::optional<API_RequestCode> request;
-            if constexpr (IsSelectorFunction(Function)) {
-                request = std::get<0>(std::tie(args...));
-                // The guid-taking requests pass the guid as their first parameter.
-                if (*request == APIReq_HierarchicalOwner || *request == APIReq_NavigatorItem) {
-                    CollectGuids(guids, static_cast<const API_Guid*>(std::get<1>(std::tie(args...))));
+            Detail::CallRecorder* recorder = api.Recorder();
+            if (recorder != nullptr) {
+                recorder->Enter<Function, Slot>(args...);
+            }
+            RecordedCommandScope commandScope(IsCommandFunction(Function) ? recorder : nullptr);
+            // Most calls meet no fault: the guids a fault could be about are gathered only when
+            // faults are installed, so that the host's own cost of a call stays small.
+            if (!api.CountCall(Function)) {
+                std::vector<QB::Guid> guids;
+                std::optional<API_RequestCode> request;
+                if constexpr (IsSelectorFunction(Function)) {
+                    request = std::get<0>(std::tie(args...));
+                    // The guid-taking requests pass the guid as their first parameter.
+                    if (*request == APIReq_HierarchicalOwner || *request == APIReq_NavigatorItem) {
+                        CollectGuids(guids, static_cast<const API_Guid*>(std::get<1>(std::tie(args...))));
+                    }
+                } else {
+                    (CollectGuids(guids, args), ...);
                 }
+                if (const auto fault = api.MatchFault(Function, request, guids)) {
+                    commandScope.SetResult(*fault);
+                    return Refusal<R>(*fault);
+                }
+            }
+            if constexpr (std::is_same_v<R, VNAPI_ErrCode>) {
+                const VNAPI_ErrCode result = (api.*Method)(args...);
+                commandScope.SetResult(result);
+                return result;
             } else {
-                (CollectGuids(guids, args), ...);
+                return (api.*Method)(args...);
             }
-            if (const auto fault = api.BeforeCall(Function, request, guids)) {
-                return Refusal<R>(*fault);
-            }
-            return (api.*Method)(args...);
         } catch (const std::bad_alloc&) {
             return Refusal<R>(APIERR_MEMFULL);
         } catch (...) {
@@ -141,7 +180,9 @@ void SetFunctionSlot(VNAPI_FunctionTable& table, HostFunction function, bool fil
     switch (function) {
 #define VANTRELSIM_SLOT_CASE_(name)                                                                          \
     case HostFunction::name:                                                                                 \
-        table.name = filled ? &Trampoline<HostFunction::name, &HostApi::name>::Call : nullptr;               \
+        table.name = filled                                                                                  \
+                         ? &Trampoline<HostFunction::name, &HostApi::name, &VNAPI_FunctionTable::name>::Call \
+                         : nullptr;                                                                          \
         break;
         VNAPI_FOR_EACH_FUNCTION(VANTRELSIM_SLOT_CASE_)
 #undef VANTRELSIM_SLOT_CASE_

@@ -2,6 +2,7 @@
 
 #include "FunctionTable.hpp"
 #include "HostApi.hpp"
+#include "RecordedCall.hpp"
 #include "Records.hpp"
 
 #include <algorithm>
@@ -145,7 +146,7 @@ std::vector<QB::Guid> Host::SelectedElements() const {
 }
 
 void Host::NotifySelection() {
-    if (_selectionHandler == nullptr) {
+    if (_selectionHandler == nullptr || _addonHandlersMuted) {
         return;
     }
     const auto selected = SelectedElements();
@@ -175,7 +176,7 @@ QB::Guid Host::DrawElement(Element element, API_ElementNotifyKind kind) {
 }
 
 void Host::NotifyNewElement(const Element& element, API_ElementNotifyKind kind) {
-    if (_newElementHandler == nullptr) {
+    if (_newElementHandler == nullptr || _addonHandlersMuted) {
         return;
     }
     if (_newElementTypes) {
@@ -225,7 +226,8 @@ void Host::ChangeStory(QB::Int16 story) {
 }
 
 void Host::SendProjectEvent(API_NotifyEventID event, QB::Int32 param) {
-    if (_projectEventHandler != nullptr && (_projectEventMask & event) == event && event != 0) {
+    if (_projectEventHandler != nullptr && !_addonHandlersMuted && (_projectEventMask & event) == event &&
+        event != 0) {
         _projectEventHandler(event, param);
     }
 }
@@ -237,7 +239,7 @@ VNAPI_ErrCode Host::BeginChange() {
         return APIERR_NEEDSUNDOSCOPE;
     }
     if (!_rollback && _project) {
-        _rollback = *_project;
+        _rollback = _project->CopyWithoutElements();
     }
     _changedInCommand = true;
     return NoError;
@@ -270,6 +272,7 @@ VNAPI_ErrCode Host::RunCommand(const QB::UniString& name, bool undoable,
     _commandDepth = 1;
     _rollback.reset();
     _changedInCommand = false;
+    _project->OpenJournal();
     VNAPI_ErrCode result = APIERR_GENERAL;
     try {
         result = body();
@@ -277,17 +280,22 @@ VNAPI_ErrCode Host::RunCommand(const QB::UniString& name, bool undoable,
         result = APIERR_GENERAL;
     }
     _commandDepth = 0;
+    ElementJournal journal = _project ? _project->CloseJournal() : ElementJournal();
     if (result != NoError) {
         if (_rollback) {
-            RestoreProject(std::move(*_rollback));
+            RestoreProject(std::move(*_rollback), std::move(journal));
         }
     } else if (undoable) {
-        _undoSteps.push_back(
-            {name, _changedInCommand ? std::move(_rollback) : std::nullopt, _changedInCommand});
+        if (_changedInCommand) {
+            _undoSteps.push_back({name, std::move(_rollback), std::move(journal), true});
+        } else {
+            _undoSteps.push_back({name, std::nullopt, {}, false});
+        }
         std::size_t kept = 0;
         for (auto step = _undoSteps.rbegin(); step != _undoSteps.rend(); ++step) {
             if (step->before && ++kept > _undoDepth) {
                 step->before.reset();
+                step->elementsBefore.clear();
             }
         }
     }
@@ -297,7 +305,7 @@ VNAPI_ErrCode Host::RunCommand(const QB::UniString& name, bool undoable,
     return result;
 }
 
-void Host::RestoreProject(Project before) {
+void Host::RestoreProject(Project before, ElementJournal elementsBefore) {
     if (!_project) {
         return;
     }
@@ -305,7 +313,7 @@ void Host::RestoreProject(Project before) {
     before.teamwork = std::move(_project->teamwork);
     before.currentWindow = _project->currentWindow;
     before.currentStory = _project->currentStory;
-    *_project = std::move(before);
+    _project->Restore(std::move(before), std::move(elementsBefore));
 }
 
 bool Host::Undo() {
@@ -317,7 +325,7 @@ bool Host::Undo() {
         if (!step.before) {
             return false;
         }
-        RestoreProject(std::move(*step.before));
+        RestoreProject(std::move(*step.before), std::move(step.elementsBefore));
     }
     _undoSteps.pop_back();
     return true;
@@ -482,6 +490,26 @@ std::vector<MergeOutcome> Host::ReceiveChanges(const IncomingChanges& changes) {
 void Host::SendChanges() {
     GetProject();
     SendProjectEvent(APINotify_SendChanges);
+}
+
+void Host::StartRecording() {
+    // The recorder keeps the commands that are running open; it must outlive them.
+    if (_commandDepth > 0) {
+        throw std::logic_error("VantrelSim::Host: recording starts and stops outside commands");
+    }
+    _recorder = std::make_unique<Detail::CallRecorder>();
+}
+
+CallRecording Host::StopRecording() {
+    if (_commandDepth > 0) {
+        throw std::logic_error("VantrelSim::Host: recording starts and stops outside commands");
+    }
+    if (_recorder == nullptr) {
+        return {};
+    }
+    CallRecording recording = _recorder->Take();
+    _recorder.reset();
+    return recording;
 }
 
 void Host::SetProgress(ProgressChange change) {

@@ -2,7 +2,7 @@
 
 // The host functions of the table, one member per slot, named like the slot and taking the
 // slot's arguments after the token. The trampolines of FunctionTable.cpp resolve the token,
-// count the call, apply injected faults and catch everything before they get here, so these
+// record and count the call, apply injected faults and catch everything before they get here, so these
 // members may throw (std::bad_alloc, std::out_of_range on a broken invariant).
 //
 // Conventions of every member: a missing required pointer answers APIERR_BADPARS, no open
@@ -21,8 +21,10 @@ class HostApi {
 public:
     explicit HostApi(Host& host) : _host(host) {}
 
-    // Counts the call and answers an injected fault's code, if one matches.
-    std::optional<VNAPI_ErrCode> BeforeCall(HostFunction function, std::optional<API_RequestCode> request,
+    // Counts the call; true when no fault is installed (no need to look for one).
+    bool CountCall(HostFunction function);
+    // The code of an injected fault that matches the call, if any.
+    std::optional<VNAPI_ErrCode> MatchFault(HostFunction function, std::optional<API_RequestCode> request,
                                             std::span<const QB::Guid> guids);
 
     // ---- Life cycle and registration ----
@@ -155,6 +157,8 @@ public:
                                                               QB::Array<QB::Int32>* conflicts);
 
     // ---- Shared by the members (and the host's controls) ----
+    // Null unless the host records its calls.
+    Detail::CallRecorder* Recorder() const { return _host._recorder.get(); }
     Project* OpenProject() { return _host._project ? &*_host._project : nullptr; }
     // Outside a command: APIERR_NEEDSUNDOSCOPE. Call before any other check of a change.
     VNAPI_ErrCode ChangeScope() const;

@@ -11,16 +11,17 @@
 
 namespace VantrelSim {
 
-std::optional<VNAPI_ErrCode> HostApi::BeforeCall(HostFunction function,
-                                                 std::optional<API_RequestCode> request,
-                                                 std::span<const QB::Guid> guids) {
+bool HostApi::CountCall(HostFunction function) {
     ++_host._callCounts[static_cast<std::size_t>(function)];
     if (_host._callListener) {
         _host._callListener(function);
     }
-    if (_host._faults.IsEmpty()) {
-        return std::nullopt;
-    }
+    return _host._faults.IsEmpty();
+}
+
+std::optional<VNAPI_ErrCode> HostApi::MatchFault(HostFunction function,
+                                                 std::optional<API_RequestCode> request,
+                                                 std::span<const QB::Guid> guids) {
     return _host._faults.Match(function, request, guids);
 }
 

@@ -76,6 +76,7 @@ QB::Int16 Project::AddStory(const QB::UniString& storyName, double elevation, do
 void Project::RenumberStoriesFrom(QB::Int16 index, int delta) {
     for (auto& [guid, element] : _elements) {
         if (element.story >= index) {
+            Keep(element);
             element.story = static_cast<QB::Int16>(element.story + delta);
         }
     }
@@ -215,26 +216,53 @@ const Element* Project::FindElement(const QB::Guid& guid) const {
 
 Element* Project::FindElement(const QB::Guid& guid) {
     const auto it = _elements.find(guid);
-    return it == _elements.end() ? nullptr : &it->second;
+    if (it == _elements.end()) {
+        return nullptr;
+    }
+    Keep(it->second);
+    return &it->second;
+}
+
+void Project::Index(const Element& element) {
+    // Elements mostly arrive in creation order: the end is where they go, without a search.
+    auto& ofType = _byType[element.type];
+    ofType.emplace_hint(ofType.end(), element.sequence, element.guid);
+    if (!element.owner.IsNull()) {
+        _parts[element.owner].insert(element.guid);
+    }
+    for (const auto& [system, item] : element.classification) {
+        auto& withItem = _byItem[item];
+        withItem.emplace_hint(withItem.end(), element.sequence, element.guid);
+    }
+}
+
+void Project::Unindex(const Element& element) {
+    if (const auto list = _byType.find(element.type); list != _byType.end()) {
+        list->second.erase(element.sequence);
+    }
+    if (!element.owner.IsNull()) {
+        if (const auto siblings = _parts.find(element.owner); siblings != _parts.end()) {
+            siblings->second.erase(element.guid);
+        }
+    }
+    for (const auto& [system, item] : element.classification) {
+        if (const auto list = _byItem.find(item); list != _byItem.end()) {
+            list->second.erase(element.sequence);
+        }
+    }
 }
 
 Element& Project::AddElement(Element element) {
     if (element.guid.IsNull() || _elements.contains(element.guid)) {
         throw std::invalid_argument("VantrelSim::Project: element guid null or taken");
     }
+    KeepAbsent(element.guid);
     element.sequence = ++_sequenceCounter;
     element.modiStamp = ++_stampCounter;
     const QB::Guid guid = element.guid;
     auto [it, added] = _elements.emplace(guid, std::move(element));
-    Element& stored = it->second;
-    _byType[stored.type].emplace(stored.sequence, guid);
-    if (!stored.owner.IsNull()) {
-        _parts[stored.owner].insert(guid);
-    }
-    for (const auto& [system, item] : stored.classification) {
-        _byItem[item].emplace(stored.sequence, guid);
-    }
-    return stored;
+    Index(it->second);
+    return it->second;
 }
 
 void Project::DeleteElement(const QB::Guid& guid) {
@@ -250,15 +278,8 @@ void Project::DeleteElement(const QB::Guid& guid) {
         _parts.erase(guid);
     }
     const Element& element = it->second;
-    _byType[element.type].erase(element.sequence);
-    for (const auto& [system, item] : element.classification) {
-        _byItem[item].erase(element.sequence);
-    }
-    if (!element.owner.IsNull()) {
-        if (const auto siblings = _parts.find(element.owner); siblings != _parts.end()) {
-            siblings->second.erase(guid);
-        }
-    }
+    Keep(element);
+    Unindex(element);
     for (auto& [setGuid, set] : elementSets) {
         std::erase(set.elements, guid);
     }
@@ -305,6 +326,7 @@ void Project::RemoveItemFromElements(const QB::Guid& itemGuid) {
     }
     for (const auto& [sequence, elementGuid] : list->second) {
         Element& element = _elements.at(elementGuid);
+        Keep(element);
         std::erase_if(element.classification, [&](const auto& entry) { return entry.second == itemGuid; });
         Touch(element);
     }
@@ -390,7 +412,10 @@ void Project::DeleteGroup(const QB::Guid& guid) {
     for (const auto& definitionGuid : group->definitions) {
         _definitions.erase(definitionGuid);
         for (auto& [elementGuid, element] : _elements) {
-            element.values.erase(definitionGuid);
+            if (element.values.contains(definitionGuid)) {
+                Keep(element);
+                element.values.erase(definitionGuid);
+            }
         }
     }
     _groups.Delete(guid);
@@ -438,6 +463,85 @@ API_Property Project::PropertyOf(const Element& element, const PropertyDefinitio
     property.isDefault = own == element.values.end();
     property.value = property.isDefault ? definition.record.defaultValue : own->second;
     return property;
+}
+
+// ---- Rollback and undo -----------------------------------------------------------------------
+
+struct Project::ElementMaps {
+    std::unordered_map<QB::Guid, Element> elements;
+    std::unordered_map<API_ElemTypeID, std::map<QB::UInt64, QB::Guid>> byType;
+    std::unordered_map<QB::Guid, std::unordered_set<QB::Guid>> parts;
+    std::unordered_map<QB::Guid, std::map<QB::UInt64, QB::Guid>> byItem;
+    std::optional<ElementJournal> journal;
+};
+
+Project::ElementMaps Project::TakeElementMaps() {
+    ElementMaps maps{std::move(_elements), std::move(_byType), std::move(_parts), std::move(_byItem),
+                     std::move(_journal)};
+    _elements.clear();
+    _byType.clear();
+    _parts.clear();
+    _byItem.clear();
+    _journal.reset();
+    return maps;
+}
+
+void Project::PutElementMaps(ElementMaps maps) {
+    _elements = std::move(maps.elements);
+    _byType = std::move(maps.byType);
+    _parts = std::move(maps.parts);
+    _byItem = std::move(maps.byItem);
+    _journal = std::move(maps.journal);
+}
+
+void Project::Keep(const Element& element) {
+    if (_journal && !_journal->contains(element.guid)) {
+        _journal->emplace(element.guid, element);
+    }
+}
+
+void Project::KeepAbsent(const QB::Guid& guid) {
+    if (_journal && !_journal->contains(guid)) {
+        _journal->emplace(guid, std::nullopt);
+    }
+}
+
+void Project::OpenJournal() {
+    _journal.emplace();
+}
+
+ElementJournal Project::CloseJournal() {
+    ElementJournal journal = _journal ? std::move(*_journal) : ElementJournal();
+    _journal.reset();
+    return journal;
+}
+
+Project Project::CopyWithoutElements() {
+    ElementMaps maps = TakeElementMaps();
+    try {
+        Project copy(*this);
+        PutElementMaps(std::move(maps));
+        return copy;
+    } catch (...) {
+        PutElementMaps(std::move(maps));
+        throw;
+    }
+}
+
+void Project::Restore(Project before, ElementJournal journal) {
+    ElementMaps maps = TakeElementMaps();
+    *this = std::move(before);
+    PutElementMaps(std::move(maps));
+    for (auto& [guid, kept] : journal) {
+        if (const auto now = _elements.find(guid); now != _elements.end()) {
+            Unindex(now->second);
+            _elements.erase(now);
+        }
+        if (kept) {
+            const auto [it, added] = _elements.emplace(guid, std::move(*kept));
+            Index(it->second);
+        }
+    }
 }
 
 } // namespace VantrelSim

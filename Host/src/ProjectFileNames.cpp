@@ -4,6 +4,8 @@
 
 #include <array>
 #include <charconv>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace VantrelSim::FileNames {
@@ -50,14 +52,21 @@ std::optional<API_ElemTypeID> ParseElemType(std::string_view text) {
     if (const auto number = ParseNumber<API_ElemTypeID>(text)) {
         return number;
     }
-    for (API_ElemTypeID type = 0; type < 128; ++type) {
-        const char* name = API_ElemTypeIDName(type);
-        if (name != nullptr &&
-            (text == name || (type != API_NoElemTypeID && text == ElemTypeDisplayName(type).ToUtf8()))) {
-            return type;
+    // Every element of a project file names its type: one lookup each, not a walk over the types.
+    static const std::unordered_map<std::string, API_ElemTypeID> types = [] {
+        std::unordered_map<std::string, API_ElemTypeID> names;
+        for (API_ElemTypeID type = 0; type < 128; ++type) {
+            if (const char* name = API_ElemTypeIDName(type); name != nullptr) {
+                names.emplace(name, type);
+                if (type != API_NoElemTypeID) {
+                    names.emplace(ElemTypeDisplayName(type).ToUtf8(), type);
+                }
+            }
         }
-    }
-    return std::nullopt;
+        return names;
+    }();
+    const auto found = types.find(std::string(text));
+    return found != types.end() ? std::optional(found->second) : std::nullopt;
 }
 
 std::string Variation(API_ElemVariationID variation) {

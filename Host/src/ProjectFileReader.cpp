@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <sstream>
 #include <unordered_map>
@@ -495,6 +496,8 @@ private:
 
     void ReadElements(const Value& root) {
         const Value& elements = Array(root, "elements", "");
+        _guids.reserve(_guids.size() + elements.Size());
+        _elementGuids.reserve(elements.Size());
         // First the names and guids, so elements can refer to ones further down.
         for (Json::SizeType i = 0; i < elements.Size(); ++i) {
             const std::string pointer = At("/elements", i);
@@ -747,9 +750,19 @@ Project LoadProjectFile(const std::filesystem::path& path) {
     if (!file) {
         throw ProjectFileError(path.string() + ": cannot be read");
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return ReadProjectJson(text.str(), path.string());
+    // Read straight into one string: a stream buffer and its copy would hold a large file twice.
+    std::string text;
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError) {
+        text.resize(static_cast<std::size_t>(size));
+        file.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<std::size_t>(file.gcount()));
+    }
+    // Whatever the size said, the rest of the file (a file still growing, or no size) comes too.
+    file.clear();
+    text.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return ReadProjectJson(text, path.string());
 }
 
 } // namespace VantrelSim

@@ -468,7 +468,12 @@ std::string WriteProjectJson(const Project& project) {
     Writer writer(buffer);
     writer.SetIndent(' ', 2);
     ProjectWriter(writer).Write(project);
-    return std::string(buffer.GetString(), buffer.GetSize()) + "\n";
+    // Large projects give tens of megabytes: one copy of the text, not two.
+    std::string text;
+    text.reserve(buffer.GetSize() + 1);
+    text.append(buffer.GetString(), buffer.GetSize());
+    text += '\n';
+    return text;
 }
 
 void SaveProjectFile(const Project& project, const std::filesystem::path& path) {

@@ -258,7 +258,10 @@ void RunSession::StartHost() {
         throw EnvironmentError(fmt::format("the add-on {} did not start: {}", _options.addon.string(), why));
     }
     if (!_scenario.project.empty()) {
-        Project project = _projects.at(_scenario.project);
+        // The host takes the project over, so that a large one is not held twice; a later step
+        // that opens the same file reads it again.
+        Project project = std::move(_projects.at(_scenario.project));
+        _projects.erase(_scenario.project);
         if (project.name.IsEmpty()) {
             project.name = QB::UniString(_scenario.project.filename().string());
         }

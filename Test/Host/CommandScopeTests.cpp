@@ -101,6 +101,63 @@ TEST_F(CommandScope, WithoutAProjectCommandsAreRefusedAndQueriesSayNoPlan) {
               T().VNAPI_Selection_Get(Tok(), &selection, nullptr, false, false, API_SelPos_Any));
 }
 
+// A step keeps only the elements it touched; taking it back must put them, and the lists the host
+// answers from (elements by type, by item, parts by owner), back as they were.
+TEST_F(CommandScope, TakingAStepBackRestoresTheElementsItTouchedAndTheirLists) {
+    const QB::Guid curtainWall =
+        Build().AddElement({.type = API_CurtainWallID, .story = first, .layer = walls});
+    const QB::Guid panel = Build().AddElement(
+        {.type = API_CurtainWallPanelID, .story = first, .layer = walls, .owner = curtainWall});
+    Build().Classify(curtainWall, itemLocal);
+    const auto elementsOf = [&](API_ElemTypeID type) {
+        QB::Array<API_Guid> elements;
+        EXPECT_EQ(NoError, T().VNAPI_Element_GetElemList(Tok(), &elements, type, 0, 0, nullptr));
+        return elements.GetSize();
+    };
+    const auto classifiedWith = [&](const QB::Guid& item) {
+        const API_Guid guid = A(item);
+        QB::Array<API_Guid> elements;
+        EXPECT_EQ(NoError, T().VNAPI_Element_GetElementsWithClassification(Tok(), &guid, &elements));
+        return elements.GetSize();
+    };
+    // Classifies the wall, then deletes the other classification system and the first floor with
+    // the curtain wall and its panel.
+    const auto change = [&](VNAPI_ErrCode answer) {
+        return InCommand([&] {
+            EXPECT_EQ(NoError, Classify(wall, itemSs20));
+            const API_Guid other = A(otherSystem);
+            EXPECT_EQ(NoError, T().VNAPI_Classification_DeleteClassificationSystem(Tok(), &other));
+            API_StoryCmd deleteFirst{APIStory_Delete, first, 0, 0, 0.0, 0.0};
+            EXPECT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ChangeStorySettings, &deleteFirst, nullptr,
+                                                     nullptr));
+            EXPECT_EQ(0U, elementsOf(API_CurtainWallPanelID));
+            return answer;
+        });
+    };
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"undone",
+         [&] {
+             ASSERT_EQ(NoError, change(NoError));
+             ASSERT_TRUE(host.Undo());
+         }},
+        {"rolled back", [&] { ASSERT_EQ(APIERR_CANCEL, change(APIERR_CANCEL)); }},
+    };
+    for (const auto& [name, takeBack] : ways) {
+        SCOPED_TRACE(name);
+        takeBack();
+        EXPECT_EQ(1U, elementsOf(API_CurtainWallID));
+        EXPECT_EQ(1U, elementsOf(API_CurtainWallPanelID));
+        EXPECT_EQ(0U, classifiedWith(itemSs20));
+        EXPECT_EQ(1U, classifiedWith(itemLocal));
+        API_Guid panelGuid = A(panel);
+        API_HierarchicalOwnerKind kind = API_RootOwner;
+        API_HierarchicalOwnerInfo owner{};
+        EXPECT_EQ(NoError, T().VNAPI_Goodies(Tok(), APIReq_HierarchicalOwner, &panelGuid, &kind, &owner));
+        EXPECT_EQ(A(curtainWall), owner.ownerGuid);
+        EXPECT_EQ(2, P().StoryCount());
+    }
+}
+
 TEST_F(CommandScope, OnlyTheConfiguredNumberOfStepsKeepsWhatTheyUndo) {
     host.SetUndoDepth(1);
     EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "First"));

@@ -20,6 +20,7 @@
 // called while another runs does not open a step of its own: its body runs inline, inside the
 // outer command's step, and its answer goes to its caller only.
 
+#include <VantrelSim/CallRecording.hpp>
 #include <VantrelSim/FaultInjector.hpp>
 #include <VantrelSim/HostFunction.hpp>
 #include <VantrelSim/Project.hpp>
@@ -210,6 +211,12 @@ public:
     // Told of every call through the table, before it runs and before any fault answers it: a
     // test can let another user act at a chosen moment of the add-on's work.
     void SetCallListener(std::function<void(HostFunction)> listener) { _callListener = std::move(listener); }
+    // Keeps every call through the table from now on (CallRecording.hpp), until StopRecording
+    // hands them over. Starting again drops what was kept. Both throw std::logic_error while a
+    // command runs.
+    void StartRecording();
+    CallRecording StopRecording();
+    bool IsRecording() const { return _recorder != nullptr; }
 
     bool IsModulDataHandlerRegistered() const { return _modulDataHandlerRegistered; }
     bool HasSelectionHandler() const { return _selectionHandler != nullptr; }
@@ -223,11 +230,13 @@ public:
 
 private:
     friend class HostApi;
+    friend class PreparedReplay;
     friend HostApi& ApiOf(Host& host);
 
     struct UndoStep {
         QB::UniString name;
-        std::optional<Project> before; // nullopt: changed nothing, or too old to be kept
+        std::optional<Project> before; // without its elements; nullopt: changed nothing, or too old
+        ElementJournal elementsBefore; // the elements the step changed, as they were
         bool changed = false;
     };
 
@@ -239,7 +248,7 @@ private:
     VNAPI_ErrCode BeginChange();
     VNAPI_ErrCode RunCommand(const QB::UniString& name, bool undoable,
                              const std::function<VNAPI_ErrCode()>& body);
-    void RestoreProject(Project before);
+    void RestoreProject(Project before, ElementJournal elementsBefore);
     void SetProgress(ProgressChange change);
 
     std::unique_ptr<VNAPI_HostContext> _context;
@@ -283,6 +292,8 @@ private:
     FaultInjector _faults;
     std::function<void(HostFunction)> _callListener;
     QB::UInt64 _generatedGuids = 0;
+    std::unique_ptr<Detail::CallRecorder> _recorder;
+    bool _addonHandlersMuted = false; // while a replay runs
 };
 
 } // namespace VantrelSim

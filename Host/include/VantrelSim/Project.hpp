@@ -4,9 +4,11 @@
 // properties and the add-on's stored data, with the indexes the host functions need
 // (elements by type, elements by classification item, parts by owner).
 //
-// A Project is a plain value: copying it copies everything, which is how the simulator rolls
-// a failed command back and keeps undo steps. It knows nothing about users' rights, command
-// scopes or notifications; those are the host's (Host.hpp). Mutators keep the indexes right
+// A Project is a plain value: copying it copies everything. A command's rollback and undo step
+// keep less: while a journal is open every element that may change is kept as it was before,
+// once, and the rest of the project (which does not grow with the elements) is copied at the
+// first change; restoring puts both back. It knows nothing about users' rights, command scopes
+// or notifications; those are the host's (Host.hpp). Mutators keep the indexes right
 // and assume their arguments were checked (a missing guid is a no-op or std::out_of_range,
 // never memory corruption). Main thread only, like the host.
 
@@ -138,6 +140,9 @@ inline constexpr const char* ClassificationsAndPropertiesSetName = "Classificati
 // Reservable sets have fixed guids, the same in every project.
 QB::Guid ReservableSetGuid(const QB::UniString& setName);
 
+// The elements a command touched, each as it was before (nullopt: it did not exist yet).
+using ElementJournal = std::unordered_map<QB::Guid, std::optional<Element>>;
+
 class Project {
 public:
     Project();
@@ -195,6 +200,7 @@ public:
     // ---- Elements --------------------------------------------------------------------------
     QB::USize ElementCount() const { return _elements.size(); }
     const Element* FindElement(const QB::Guid& guid) const;
+    // The element to change: kept in the open journal first.
     Element* FindElement(const QB::Guid& guid);
     // Adds the element (its guid must be new); keeps the type and owner indexes.
     Element& AddElement(Element element);
@@ -243,7 +249,24 @@ public:
     QB::HashTable<QB::Guid, AddonObject> addonObjects;
     QB::HashTable<QB::Guid, ElementSet> elementSets;
 
+    // ---- Rollback and undo -----------------------------------------------------------------
+    // From OpenJournal to CloseJournal every element about to change (or be added or deleted)
+    // is kept as it was. A journal open already is replaced.
+    void OpenJournal();
+    ElementJournal CloseJournal();
+    // Everything but the elements and their indexes.
+    Project CopyWithoutElements();
+    // Puts back `before` (from CopyWithoutElements) and the journalled elements.
+    void Restore(Project before, ElementJournal journal);
+
 private:
+    struct ElementMaps;
+    ElementMaps TakeElementMaps();
+    void PutElementMaps(ElementMaps maps);
+    void Keep(const Element& element);
+    void KeepAbsent(const QB::Guid& guid);
+    void Index(const Element& element);
+    void Unindex(const Element& element);
     void RenumberStoriesFrom(QB::Int16 index, int delta);
     void RemoveItemFromElements(const QB::Guid& itemGuid);
 
@@ -266,6 +289,8 @@ private:
 
     QB::HashTable<QB::Guid, PropertyGroup> _groups;
     std::unordered_map<QB::Guid, PropertyDefinition> _definitions;
+
+    std::optional<ElementJournal> _journal;
 };
 
 template <typename Visit> void Project::ForEachElementOfType(API_ElemTypeID type, Visit visit) const {
