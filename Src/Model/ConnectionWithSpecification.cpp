@@ -257,7 +257,7 @@ QB::ErrCode ConnectionWithSpecification::ReadFields(QB::IChannel& ic, bool& issu
         return frame.GetStatus();
     }
     if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
-        throw Error::VersionIncompatibility();
+        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
     }
     if (ic.Read(_markedAsDisconnected) != QB::NoError || _classificationSystem.Read(ic) != QB::NoError ||
         _propertyGroup.Read(ic) != QB::NoError) {
@@ -287,6 +287,9 @@ QB::ErrCode ConnectionWithSpecification::ReadFields(QB::IChannel& ic, bool& issu
     issuesReached = true;
     try {
         _issueCollection.Read(ic);
+    } catch (const Error::VersionIncompatibility&) {
+        // A newer add-on's issues are not ours to replace: the record as a whole is skipped.
+        throw;
     } catch (const std::exception& e) {
         LOG_ERROR("{}", e.what());
         _issueCollection.Clear();
@@ -337,6 +340,12 @@ void ConnectionWithSpecification::RefreshFromStored() {
     } catch (const Api::Error<APIERR_NOMODULEDATA>& e) {
         LOG_DEBUG("modul data: {}, {}", name, e.what());
         LOG_INFO("Moduldata probably deleted on another SW client");
+        _markedAsDeleted = true;
+    } catch (const Error::VersionIncompatibility& e) {
+        // Another user's newer add-on rewrote the record: this stale copy must never overwrite it.
+        LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
+        LOG_WARN("{} was written by a newer add-on ({} version {}); it is kept as it is and skipped", name,
+                 e.GetClassName(), e.GetStoredMainVersion());
         _markedAsDeleted = true;
     } catch (const std::exception& e) {
         LOG_DEBUG("ConnectionWithSpecification read error: {}: modulDataName: {}, data: {}", e.what(), name,

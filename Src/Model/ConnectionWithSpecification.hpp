@@ -170,7 +170,8 @@ public:
     // host error of a failed write or store.
     void Store();
     // Re-reads the connection from its module data after other users' changes. Never throws; a
-    // record that does not read completely leaves the connection as it was.
+    // record that does not read completely leaves the connection as it was. A record gone, or
+    // rewritten by a newer add-on, marks the connection as deleted (it is never stored again).
     void RefreshFromStored();
     QB::ErrCode Write(QB::OChannel& oc) const;
     // Needs shared ownership (raises ConnEvent_VirtualTypesChanged and ConnEvent_IssuesChanged).

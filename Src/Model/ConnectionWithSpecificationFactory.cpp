@@ -119,7 +119,13 @@ ConnectionWithSpecificationFactory::GetAllConst() {
 
 void ConnectionWithSpecificationFactory::Clear() {
     _connections.Clear();
+    _newerRecords.Clear();
     _loadedAll = false;
+}
+
+bool ConnectionWithSpecificationFactory::IsRecordOfANewerAddon(
+    const QB::UniString& tesselSpecificationId) const {
+    return _newerRecords.Contains(ConnectionWithSpecification::ModulDataName(tesselSpecificationId));
 }
 
 void ConnectionWithSpecificationFactory::RefreshAll() {
@@ -168,9 +174,14 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
         LOG_INFO("No modul data for: {}, {}", modulDataName, e.what());
         return nullptr;
     } catch (const Error::VersionIncompatibility& e) {
-        LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));
-        LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
-        throw;
+        // Another user's newer add-on wrote it: it is theirs to keep, and ours to leave alone.
+        if (_newerRecords.Add(modulDataName)) {
+            LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));
+            LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
+            LOG_WARN("{} was written by a newer add-on ({} version {}); it is kept as it is and skipped",
+                     modulDataName, e.GetClassName(), e.GetStoredMainVersion());
+        }
+        return nullptr;
     } catch (const std::exception& e) {
         LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));
         LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
@@ -224,6 +235,11 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
             Load(ConnectionWithSpecification::ModulDataName(tesselSpecificationId));
         existing != nullptr) {
         throw ConnectionAlreadyExistsForSpecificationInPlanError(existing);
+    }
+    if (IsRecordOfANewerAddon(tesselSpecificationId)) {
+        // Connecting anew would overwrite every user's associations with the specification.
+        LOG_INFO("Connecting {} is refused: its record was written by a newer add-on", tesselSpecificationId);
+        throw Error::VersionIncompatibility();
     }
     CheckClassificationsAndPropertiesReserved();
 

@@ -195,7 +195,7 @@ std::string PlanData::ToString() const {
 QB::ErrCode PlanData::Read(QB::IChannel& ic) {
     QB::InputFrame frame(ic, classInfo);
     if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
-        throw Error::VersionIncompatibility();
+        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
     }
     QB::UniString id;
     ic.Read(id);

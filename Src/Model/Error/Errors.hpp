@@ -9,6 +9,7 @@
 // exception handler turns an error that carries an issue (IssueErrorBase) into that issue and an
 // alert. All copy without surprises; copying an IssueErrorBase clones its issue.
 
+#include <QB/Types.hpp>
 #include <QB/UniString.hpp>
 
 #include <exception>
@@ -76,9 +77,21 @@ private:
 };
 
 // A stored object was written by a newer version of the add-on (its main version is greater).
+// Names the stored class and version for the log, so a user's report says which add-on wrote it.
 class VersionIncompatibility : public std::exception {
 public:
+    VersionIncompatibility() = default;
+    VersionIncompatibility(const QB::UniString& className, QB::UInt16 storedMainVersion)
+        : _className(className), _storedMainVersion(storedMainVersion) {}
+
     const char* what() const noexcept override { return "Error::VersionIncompatibility"; }
+    // Empty and 0 when the thrower did not tell.
+    const QB::UniString& GetClassName() const noexcept { return _className; }
+    QB::UInt16 GetStoredMainVersion() const noexcept { return _storedMainVersion; }
+
+private:
+    QB::UniString _className;
+    QB::UInt16 _storedMainVersion = 0;
 };
 
 } // namespace TesselConnect::Model::Error

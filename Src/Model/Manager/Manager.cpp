@@ -121,7 +121,9 @@ void Manager::ResetSelectedConnection(const std::shared_ptr<ConnectionWithSpecif
     _selectedConnection = conn;
 
     if (_selectedConnection == nullptr) {
-        auto stored = _factory->GetAll();
+        // A record that fails to read must not leave the selection half-changed: it is reported
+        // as corrupted data, and the selection goes on without it.
+        auto stored = GetConnections();
         if (!stored.IsEmpty()) {
             _selectedConnection = stored.GetFirst();
         }

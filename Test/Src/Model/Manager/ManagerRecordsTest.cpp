@@ -1,0 +1,73 @@
+// The project's records changing under the manager: other users' changes received, a plan id
+// stored by another user first, a record of another user's newer add-on, a connection undone.
+
+#include "../NewerRecord.hpp"
+#include "ManagerFixture.hpp"
+
+#include "Model/ConnectionWithSpecificationFactory.hpp"
+#include "Model/Error/Errors.hpp"
+
+#include <gmock/gmock.h>
+
+namespace TesselConnect::Test {
+namespace {
+
+using ::testing::ElementsAre;
+
+class ManagerRecords : public ManagerFixture {
+protected:
+    static QB::UniString NameOf(const QB::UniString& specId) {
+        return Model::ConnectionWithSpecification::ModulDataName(specId);
+    }
+
+    std::vector<QB::UniString> ListedIds() {
+        std::vector<QB::UniString> ids;
+        for (const auto& conn : manager->GetConnections()) {
+            ids.push_back(conn->TesselSpecificationId());
+        }
+        return ids;
+    }
+
+    QB::UniString SelectedId() const {
+        const auto selected = manager->GetSelectedConnection();
+        return selected == nullptr ? QB::UniString("none") : selected->TesselSpecificationId();
+    }
+};
+
+// One user's newer add-on must not take the project away from the others: its record is kept as it
+// is and passed over, everything else keeps working.
+TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    const API_ModulData newer = WithNewerFrame(Project().modulData.Get(NameOf("spec-1")),
+                                               Model::ConnectionWithSpecification::classInfo);
+    Project().modulData.Put(NameOf("spec-1"), newer);
+    manager->VNEvent_Project_Open();
+    observer.events.clear();
+
+    EXPECT_THAT(ListedIds(), ElementsAre("spec-2"));
+    EXPECT_EQ(manager->GetConnection("spec-1"), nullptr);
+    EXPECT_EQ(SelectedId(), "spec-2");
+
+    // The selected connection goes: the selection moves on, and the page hears of it.
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-2", manager->GetPlanData()->GetId());
+    EXPECT_EQ(SelectedId(), "none");
+    EXPECT_TRUE(page->selectionStates.back().type.IsEmpty());
+    EXPECT_THAT(observer.events, ElementsAre("ConnectionWillDisconnect(spec-2)", "ConnectionsChanged",
+                                             "SelectedConnectionChanged(none)"));
+
+    // Another specification connects, even over the system the newer record may use; the newer
+    // record's own specification does not, as that would overwrite it.
+    Connect("spec-3", systemGuid);
+    EXPECT_EQ(SelectedId(), "spec-3");
+    EXPECT_THROW(Connect("spec-1", otherSystemGuid), Model::Error::VersionIncompatibility);
+    EXPECT_EQ(SelectedId(), "spec-3");
+
+    EXPECT_EQ(observer.Count("CorruptedData"), 0U);
+    EXPECT_EQ(Project().modulData.Get(NameOf("spec-1")), newer);
+}
+
+} // namespace
+} // namespace TesselConnect::Test
