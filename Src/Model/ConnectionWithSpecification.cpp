@@ -494,10 +494,14 @@ void ConnectionWithSpecification::Notify(const ObserverEvent& event) {
         });
 }
 
-void ConnectionWithSpecification::NotifyContentChanged() {
+void ConnectionWithSpecification::NotifyVirtualTypesChanged() {
     Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
         observer.ConnEvent_VirtualTypesChanged(conn);
     });
+}
+
+void ConnectionWithSpecification::NotifyContentChanged() {
+    NotifyVirtualTypesChanged();
     Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
         observer.ConnEvent_IssuesChanged(conn);
     });

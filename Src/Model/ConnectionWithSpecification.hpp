@@ -235,6 +235,8 @@ private:
     // Runs `event` for every observer, newest first; an observer's failure is logged and the others
     // still hear of it. Needs shared ownership.
     void Notify(const ObserverEvent& event);
+    // A virtual type came, or a virtual type's clause properties changed.
+    void NotifyVirtualTypesChanged();
     // What a read or a reload tells: virtual types, then issues.
     void NotifyContentChanged();
     // A reaction of HandleExceptions that must not throw in turn.

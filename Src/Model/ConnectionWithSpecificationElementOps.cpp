@@ -63,9 +63,7 @@ void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
             LOG_DEBUG("Generating virtual type({})", *virtualType);
             _virtualTypes.Put(virtualTypeId, virtualType);
             Store();
-            Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
-                observer.ConnEvent_VirtualTypesChanged(conn);
-            });
+            NotifyVirtualTypesChanged();
         }
 
         if (const std::shared_ptr<Api::Tessel> tessel = _tesselPtr->Get(); tellThePage && tessel != nullptr) {
@@ -74,10 +72,15 @@ void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
 
         const QB::UniString undoName =
             virtualType->ResolveStringVariables(_vnApi->GetResourceString(Text::UndoAssociate));
+        // The page may send a clause's new texts with the association itself.
+        const Api::Properties propertiesBefore = virtualType->GetTesselProperties();
         AssociationResult result;
         const bool succeeded = ExecuteUndoable(undoName, [&result, &virtualType, &properties, &elemGuids] {
             result = virtualType->AssociateElements(properties, elemGuids);
         });
+        if (!(virtualType->GetTesselProperties() == propertiesBefore)) {
+            NotifyVirtualTypesChanged();
+        }
         if (!succeeded) {
             return;
         }
@@ -129,6 +132,10 @@ void ConnectionWithSpecification::UpdateProperties(const QB::UniString& virtualT
             AssociationResult result = virtualType->UpdateElementProperties();
             UpdateIssues(std::move(result.issues), result.elements);
         });
+        if (changed) {
+            // The clause lists show the clause's texts: they follow at once.
+            NotifyVirtualTypesChanged();
+        }
     });
 }
 

@@ -3,6 +3,8 @@
 
 #include "UIFixture.hpp"
 
+#include "Model/PlanData.hpp"
+
 #include <PK/ListBox.hpp>
 #include <PK/UserActions.hpp>
 
@@ -68,6 +70,22 @@ TEST_F(PanelTabs, ClauseRowsShowCodeAndTitleWithoutStrayBlanks) {
 
     EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: Title F10", "G20: A Title G20 B"));
     EXPECT_THAT(RenderPanel(ClausePanel), HasSubstr("  roll panel 2 \"Used clauses History\", expanded\n"));
+}
+
+// New clause texts reach the rows however the page sends them.
+TEST_F(PanelTabs, ClauseRowsFollowTheClausesNewTexts) {
+    OpenWithConnection();
+    Associate("spec-1", "c1", "F10", {walls[0]});
+    Api::Properties renamed = Clause("c1", "F10");
+    renamed.Put(Api::Properties::Name::Title, "Renamed");
+
+    manager->Handle_updateProperties(manager->GetPlanData()->GetId(), "", {{"c1", renamed}});
+    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: Renamed"));
+
+    renamed.Put(Api::Properties::Name::Prefix, "P");
+    Select({walls[1]});
+    manager->Handle_associationRequested("c1", "spec-1", "c1", renamed);
+    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: P Renamed"));
 }
 
 TEST_F(PanelTabs, ASelectedClauseWithoutModelSelectionOnlyOffersSelectAndZoom) {
