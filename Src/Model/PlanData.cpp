@@ -78,6 +78,9 @@ bool PlanData::HasPlanData() {
         }
         _loaded = true;
         return true;
+    } catch (const Api::Error<APIERR_NOPLAN>&) {
+        // No project open: not a fault of the plan data, and the caller knows what it means.
+        throw;
     }
     LOG_CATCH_ALL
     return false;

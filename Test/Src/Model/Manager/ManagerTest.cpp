@@ -19,7 +19,10 @@ TEST_F(ManagerTest, ConstructionWithoutAProjectSurvivesAndANewProjectWorks) {
     CreateManager();
 
     EXPECT_TRUE(log.Contains(spdlog::level::trace, "Manager::construct"));
+    // No project is no fault: not a line above debug.
     EXPECT_THAT(log.Messages(spdlog::level::critical), IsEmpty());
+    EXPECT_THAT(log.Messages(spdlog::level::err), IsEmpty());
+    EXPECT_THAT(log.Messages(spdlog::level::warn), IsEmpty());
     EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
 
     host.NewProject(BuildProject());
