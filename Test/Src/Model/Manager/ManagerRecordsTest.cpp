@@ -34,6 +34,58 @@ protected:
     }
 };
 
+// Until the first connection the plan id is temporary and a receive renews it; another user's
+// disconnection of the selected connection moves the selection on, and everybody hears of it.
+TEST_F(ManagerRecords, ReceivedChangesRenewATemporaryPlanIdAndFollowADisconnection) {
+    CreateManager();
+    AttachPage();
+    const QB::UniString temporary = manager->GetPlanData()->GetId();
+    manager->VNEvent_Project_ReceiveChanges();
+    EXPECT_NE(manager->GetPlanData()->GetId(), temporary);
+
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    const QB::UniString planId = manager->GetPlanData()->GetId();
+    const auto incoming = host.AsOtherUser(2, [&] { Project().modulData.Delete(NameOf("spec-2")); });
+    host.ReceiveChanges(incoming);
+    observer.events.clear();
+    page->calls.clear();
+
+    manager->VNEvent_Project_ReceiveChanges();
+
+    EXPECT_EQ(SelectedId(), "spec-1");
+    EXPECT_THAT(observer.events, ElementsAre("SelectedConnectionChanged(spec-1)", "ConnectionsChanged"));
+    EXPECT_THAT(page->calls, ElementsAre("SetSelectionState"));
+    EXPECT_THAT(ListedIds(), ElementsAre("spec-1"));
+    EXPECT_EQ(manager->GetPlanData()->GetId(), planId);
+}
+
+// Another user stored the plan id first: connecting adopts it, and the page hears every state
+// again before it is told of the connection.
+TEST_F(ManagerRecords, ConnectingAdoptsAnotherUsersPlanIdAndResendsEveryState) {
+    CreateManager();
+    AttachPage();
+    const QB::UniString temporary = manager->GetPlanData()->GetId();
+    QB::UniString theirs;
+    host.AsOtherUser(2, [&] {
+        Model::PlanData other(vantrel);
+        other.GenerateNewId();
+        vantrel->CallCommand("Their plan id", [&] { other.Sync(); });
+        theirs = other.GetId();
+    });
+    page->calls.clear();
+
+    Connect("spec-1", systemGuid);
+
+    EXPECT_EQ(manager->GetPlanData()->GetId(), theirs);
+    EXPECT_NE(theirs, temporary);
+    ASSERT_GE(page->calls.size(), 4U);
+    EXPECT_THAT(std::vector<std::string>(page->calls.begin(), page->calls.begin() + 4),
+                ElementsAre("SetAppState", "SetDocumentState", "SetSelectionState",
+                            fmt::format("AssociateSpec(spec-1, {})", theirs)));
+    EXPECT_EQ(page->documentStates.back().documentRef, theirs);
+}
+
 // One user's newer add-on must not take the project away from the others: its record is kept as it
 // is and passed over, everything else keeps working.
 TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
