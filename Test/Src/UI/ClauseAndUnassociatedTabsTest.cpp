@@ -33,10 +33,12 @@ constexpr QB::Int32 RefreshButton = 4;
 
 class PanelTabs : public UIFixture {
 protected:
-    // Opens the palette with a connection and rolls the two panels down so the user can reach them.
+    // Opens the palette with a connection (the web application's page loaded) and rolls the two
+    // panels down so the user can reach them.
     void OpenWithConnection() {
         conn = Connect("spec-1", systemGuid);
         OpenPalette();
+        Backend().FinishLoad();
         PK::User::ExpandRollPanel(RollPanel(ClausePanel));
         PK::User::ExpandRollPanel(RollPanel(UnassociatedPanel));
     }
