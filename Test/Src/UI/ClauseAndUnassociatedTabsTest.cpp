@@ -162,6 +162,22 @@ TEST_F(PanelTabs, CountersCountSkippedElementsAsSelected) {
     EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(8)->text, "1");
 }
 
+// A new project starts without a selection, and the counters say so.
+TEST_F(PanelTabs, CountersStartAtZeroInANewProject) {
+    OpenWithConnection();
+    Select({walls[0], lockedWall, door});
+
+    host.NewProject();
+    manager->VNEvent_Project_New();
+
+    for (const QB::Int32 panel : {ClausePanel, UnassociatedPanel}) {
+        SCOPED_TRACE(panel);
+        const QB::Int32 selectedCount = panel == ClausePanel ? 5 : 6;
+        EXPECT_EQ(Page(panel).GetItemControl(selectedCount)->text, "0");
+        EXPECT_EQ(Page(panel).GetItemControl(selectedCount + 2)->text, "0");
+    }
+}
+
 TEST_F(PanelTabs, ClausePanelGrowsItsListAndMovesItsButtons) {
     OpenWithConnection();
 
@@ -231,7 +247,7 @@ TEST_F(PanelTabs, RefreshWithoutAConnectionLeavesAnEmptyList) {
                 HasSubstr("\"Disassociated elements\", expanded, inactive\n"));
 }
 
-TEST_F(PanelTabs, UnassociatedPanelGrowsItsListAndMovesItsButtonsDown) {
+TEST_F(PanelTabs, UnassociatedPanelGrowsItsListAndMovesItsButtons) {
     OpenWithConnection();
 
     PK::User::ResizePanel(*FindPalette(), 100, 80);
@@ -239,8 +255,27 @@ TEST_F(PanelTabs, UnassociatedPanelGrowsItsListAndMovesItsButtonsDown) {
     const PK::TabPage& page = Page(UnassociatedPanel);
     EXPECT_EQ(page.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
     EXPECT_EQ(page.GetItemControl(ZoomButton)->rect, (PK::Rect{47, 123, 38, 26}));
-    EXPECT_EQ(page.GetItemControl(RefreshButton)->rect, (PK::Rect{528, 125, 23, 23}));
+    EXPECT_EQ(page.GetItemControl(RefreshButton)->rect, (PK::Rect{628, 125, 23, 23}));
     EXPECT_EQ(page.GetItemControl(8)->rect, (PK::Rect{239, 130, 30, 20}));
+}
+
+// The refresh button keeps to the right edge, like the other panels' right-hand buttons, down to
+// the palette's narrowest width.
+TEST_F(PanelTabs, UnassociatedRefreshButtonKeepsToTheRightEdge) {
+    OpenWithConnection();
+    const PK::TabPage& page = Page(UnassociatedPanel);
+    const auto margin = [&page] {
+        const PK::Rect list = page.GetItemControl(List)->rect;
+        const PK::Rect button = page.GetItemControl(RefreshButton)->rect;
+        return (list.x + list.width) - (button.x + button.width);
+    };
+    const QB::Int32 before = margin();
+
+    for (const QB::Int32 dw : {300, -2000}) {
+        SCOPED_TRACE(dw);
+        PK::User::ResizePanel(*FindPalette(), dw, 0);
+        EXPECT_EQ(margin(), before);
+    }
 }
 
 TEST_F(PanelTabs, SwitchingTheConnectionSwitchesEveryPanel) {
