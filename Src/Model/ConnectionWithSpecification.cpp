@@ -183,10 +183,42 @@ bool ConnectionWithSpecification::Disconnect(bool tellThePage) {
     return _markedAsDeleted;
 }
 
+bool ConnectionWithSpecification::IsGoneFromProject() {
+    if (_markedAsDeleted) {
+        return true;
+    }
+    if (!_recordKnown) {
+        return false;
+    }
+    const QB::UniString name = ModulDataName();
+    // A host that cannot tell says nothing about the record.
+    bool listed = true;
+    try {
+        listed = _vnApi->ModulData_GetList().Contains(name);
+    }
+    LOG_CATCH_ALL
+    if (listed) {
+        return false;
+    }
+    // Whatever took the record (an undo of the connection, most likely) took the connection: it
+    // goes as another user's disconnection goes, and writing it back would revive it half-made.
+    LOG_INFO("Modul data is gone from the project: {}", name);
+    _markedAsDeleted = true;
+    ReactSafely([this] {
+        Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
+            observer.ConnEvent_Disconnected(conn);
+        });
+    });
+    return true;
+}
+
 // ---- Stored form -------------------------------------------------------------------------------
 
 void ConnectionWithSpecification::Store() {
     if (!ATC_EXPECT_ERROR(!_markedAsDeleted, "!this->_markedAsDeleted")) {
+        return;
+    }
+    if (IsGoneFromProject()) {
         return;
     }
     _lastModificationTime = TIGetTime();
@@ -194,6 +226,7 @@ void ConnectionWithSpecification::Store() {
     LOG_TRACE("name({}), timestamp({})", name, _lastModificationTime);
     const API_ModulData record = Api::ModulDataWrapper::CreateForObject(*this);
     RunInCommand(name, [this, &name, &record] { _vnApi->ModulData_Store(name, record); });
+    _recordKnown = true;
 }
 
 void ConnectionWithSpecification::RunInCommand(const QB::UniString& commandName,
@@ -241,6 +274,7 @@ QB::ErrCode ConnectionWithSpecification::Write(QB::OChannel& oc) const {
 QB::ErrCode ConnectionWithSpecification::Read(QB::IChannel& ic) {
     bool issuesReached = false;
     const QB::ErrCode status = ReadFields(ic, issuesReached);
+    _recordKnown = status == QB::NoError;
     if (issuesReached) {
         NotifyContentChanged();
     }

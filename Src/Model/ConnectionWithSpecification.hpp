@@ -125,6 +125,11 @@ public:
     const std::shared_ptr<PlanData>& GetPlanData() const noexcept { return _planData; }
 
     bool IsMarkedAsDeleted() const noexcept { return _markedAsDeleted; }
+    // True when the connection is marked as deleted, or its record has gone from the project
+    // since it was read or stored (an undo, or anything else): then it is marked as deleted now
+    // and raises ConnEvent_Disconnected, and it is never written back. Never throws; a host that
+    // cannot list the records leaves the connection as it is.
+    bool IsGoneFromProject();
     bool IsMarkedAsDisconnected() const noexcept { return _markedAsDisconnected; }
     // TIGetTime of the last Store; 0 before the first.
     QB::Int32 GetLastModificationTime() const noexcept { return _lastModificationTime; }
@@ -277,6 +282,8 @@ private:
     UnassociatedElementsCache _unassociatedElementsCache;
     // Commands of this connection now running (see RunInCommand); not stored.
     int _commandDepth = 0;
+    // The project held this connection's record (it was read from or stored into it); not stored.
+    bool _recordKnown = false;
 };
 
 std::string ToString(const ConnectionWithSpecification& conn);

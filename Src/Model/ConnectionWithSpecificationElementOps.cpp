@@ -45,6 +45,10 @@ std::string IssuesText(const Issue::Issues& issues) {
 void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
                                             const Api::Properties& properties,
                                             const QB::Array<QB::Guid>& elemGuids, bool tellThePage) {
+    // Elements changed for a connection that is gone would be left with a clause nobody knows.
+    if (IsGoneFromProject()) {
+        return;
+    }
     HandleExceptions([&] {
         if (_markedAsDisconnected) {
             LOG_INFO("Assocation was skipped because connection is marked as disconnected: {}", *this);
@@ -94,6 +98,9 @@ void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
 
 void ConnectionWithSpecification::Disassociate(const QB::UniString& tesselClauseId,
                                                const QB::Array<QB::Guid>& elemGuids) {
+    if (IsGoneFromProject()) {
+        return;
+    }
     if (!ATC_EXPECT_ERROR(_virtualTypes.ContainsKey(tesselClauseId),
                           "this->_virtualTypes.ContainsKey(tesselClauseId)")) {
         return;
@@ -116,6 +123,9 @@ void ConnectionWithSpecification::Disassociate(const QB::UniString& tesselClause
 
 void ConnectionWithSpecification::UpdateProperties(const QB::UniString& virtualTypeId,
                                                    const Api::Properties& properties, bool force) {
+    if (IsGoneFromProject()) {
+        return;
+    }
     if (!ATC_EXPECT_ERROR(_virtualTypes.ContainsKey(virtualTypeId),
                           "this->_virtualTypes.ContainsKey(typeId)")) {
         return;
@@ -140,6 +150,9 @@ void ConnectionWithSpecification::UpdateProperties(const QB::UniString& virtualT
 }
 
 void ConnectionWithSpecification::UpdateAllElementProperties() {
+    if (IsGoneFromProject()) {
+        return;
+    }
     HandleExceptions([this] {
         const QB::UniString undoName =
             ResolveStringVariables(_vnApi->GetResourceString(Text::UndoUpdateElementProperties));
@@ -169,6 +182,9 @@ void ConnectionWithSpecification::UpdateAllElementProperties() {
 bool ConnectionWithSpecification::UpdateTitles(const QB::UniString& specTitle,
                                                const QB::UniString& projectTitle) {
     if (specTitle == _tesselSpecificationTitle && projectTitle == _tesselProjectTitle) {
+        return false;
+    }
+    if (IsGoneFromProject()) {
         return false;
     }
     const std::shared_ptr<ConnectionWithSpecification> keepAlive = weak_from_this().lock();

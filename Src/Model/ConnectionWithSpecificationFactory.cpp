@@ -54,6 +54,11 @@ ConnectionWithSpecificationFactory::Get(const QB::UniString& tesselSpecification
 
 std::shared_ptr<ConnectionWithSpecification>
 ConnectionWithSpecificationFactory::Load(const QB::UniString& modulDataName) {
+    return Load(modulDataName, false);
+}
+
+std::shared_ptr<ConnectionWithSpecification>
+ConnectionWithSpecificationFactory::Load(const QB::UniString& modulDataName, bool listed) {
     if (!ATC_EXPECT_ERROR(!modulDataName.IsEmpty(), "!modulDataName.IsEmpty()")) {
         return nullptr;
     }
@@ -67,7 +72,8 @@ ConnectionWithSpecificationFactory::Load(const QB::UniString& modulDataName) {
     }
 
     if (std::shared_ptr<ConnectionWithSpecification> conn = cached->lock(); conn != nullptr) {
-        if (conn->IsMarkedAsDeleted()) {
+        // A record listed by the host is there; any other may have gone since it was read.
+        if (listed ? conn->IsMarkedAsDeleted() : conn->IsGoneFromProject()) {
             return nullptr;
         }
         ATC_EXPECT_ERROR(conn->GetVantrelShared() == _vnApi, "conn->_vnApi == this->_vnApi");
@@ -100,7 +106,7 @@ QB::Array<std::shared_ptr<ConnectionWithSpecification>> ConnectionWithSpecificat
         if (!ConnectionWithSpecification::IsModulDataNameOfThisType(name)) {
             continue;
         }
-        if (std::shared_ptr<ConnectionWithSpecification> conn = Load(name); conn != nullptr) {
+        if (std::shared_ptr<ConnectionWithSpecification> conn = Load(name, true); conn != nullptr) {
             connections.Push(std::move(conn));
         }
     }

@@ -82,7 +82,7 @@ public:
     ConnectionWithSpecificationFactory& operator=(const ConnectionWithSpecificationFactory&) = delete;
 
     // The connection of the specification, empty when the project has none (or it is marked as
-    // deleted).
+    // deleted, or its record has gone from the project since it was read: then it is marked now).
     std::shared_ptr<ConnectionWithSpecification> Get(const QB::UniString& tesselSpecificationId);
     // The connection stored under the module-data name, empty when there is none.
     std::shared_ptr<ConnectionWithSpecification> Load(const QB::UniString& modulDataName);
@@ -111,6 +111,8 @@ public:
                                  API_ModulData* destInfo);
 
 private:
+    // `listed`: the host has just listed the name, so its record is there.
+    std::shared_ptr<ConnectionWithSpecification> Load(const QB::UniString& modulDataName, bool listed);
     std::shared_ptr<ConnectionWithSpecification> ReadFromModulData(const QB::UniString& modulDataName);
     // Removes an unreadable record (one already gone is fine); a host failure is only logged.
     void EraseModulData(const QB::UniString& modulDataName) noexcept;

@@ -121,5 +121,27 @@ TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
     EXPECT_EQ(Project().modulData.Get(NameOf("spec-1")), newer);
 }
 
+// The host undid the connection (its record and property group went): it is gone as if another
+// user had disconnected it, and nothing writes it back.
+TEST_F(ManagerRecords, AnUndoneConnectionIsGoneAndStaysGone) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    ASSERT_EQ(host.UndoStepNames().back(), "Connect VANTREL project with Ardo Tessel specification");
+    ASSERT_TRUE(host.Undo());
+    observer.events.clear();
+    Select({walls[0]});
+
+    manager->Handle_associationRequested("c1", "spec-2", "c1", Clause("c1", "F10"));
+
+    EXPECT_THAT(observer.events, ElementsAre("SelectionChanged(1)", "ConnectionsChanged",
+                                             "SelectedConnectionChanged(spec-1)", "ConnectionDoesNotExist"));
+    EXPECT_EQ(SelectedId(), "spec-1");
+    EXPECT_THAT(ListedIds(), ElementsAre("spec-1"));
+    EXPECT_FALSE(Project().modulData.ContainsKey(NameOf("spec-2")));
+    EXPECT_FALSE(log.ContainsPart(spdlog::level::err, "exception: "));
+}
+
 } // namespace
 } // namespace TesselConnect::Test
