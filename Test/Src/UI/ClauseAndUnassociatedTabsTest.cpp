@@ -11,6 +11,8 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace TesselConnect::Test {
 namespace {
@@ -149,6 +151,36 @@ TEST_F(PanelTabs, DisassociatingFromThePanelRemovesTheSelectedElements) {
     PK::User::ClickButton(Page(ClausePanel), DisassociateButton);
 
     EXPECT_THAT(ElementsOf("c1"), ElementsAre(walls[0]));
+}
+
+// An element of another clause in the selection keeps its clause and is neither counted nor
+// listed as disassociated, whether the panel or the page asks.
+TEST_F(PanelTabs, DisassociatingLeavesElementsOfOtherClausesAlone) {
+    OpenWithConnection();
+    const std::vector<std::pair<std::string, std::function<void()>>> ways{
+        {"panel",
+         [&] {
+             PK::User::ClickListRow(Page(ClausePanel), List, 1);
+             PK::User::ClickButton(Page(ClausePanel), DisassociateButton);
+         }},
+        {"page",
+         [&] { manager->Handle_removeAssociationRequested("c1", "spec-1", "c1", Clause("c1", "F10")); }},
+    };
+    for (const auto& [way, disassociate] : ways) {
+        SCOPED_TRACE(way);
+        Associate("spec-1", "c1", "F10", {walls[0]});
+        Associate("spec-1", "c2", "G20", {walls[1]});
+        Select({walls[0], walls[1]});
+
+        disassociate();
+
+        EXPECT_THAT(ElementsOf("c1"), IsEmpty());
+        EXPECT_THAT(ElementsOf("c2"), ElementsAre(walls[1]));
+        EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Column: 1 element(s)", "Wall: 3 element(s)"));
+        PK::User::ClickListRow(Page(UnassociatedPanel), List, 2);
+        PK::User::ClickButton(Page(UnassociatedPanel), SelectButton);
+        EXPECT_THAT(host.SelectedElements(), UnorderedElementsAre(walls[0], walls[2], lockedWall));
+    }
 }
 
 TEST_F(PanelTabs, CountersCountSkippedElementsAsSelected) {
