@@ -441,6 +441,20 @@ PropertyDefinition& Project::AddDefinition(API_PropertyDefinition record) {
     return definition;
 }
 
+void Project::DeleteDefinition(const QB::Guid& guid) {
+    const auto found = _definitions.find(guid);
+    if (found == _definitions.end()) {
+        return;
+    }
+    if (PropertyGroup* group = _groups.GetPtr(APIGuid2QBGuid(found->second.record.groupGuid))) {
+        std::erase(group->definitions, guid);
+    }
+    for (auto& [elementGuid, element] : _elements) {
+        element.values.erase(guid);
+    }
+    _definitions.erase(found);
+}
+
 void Project::SetAvailability(PropertyDefinition& definition, const QB::Array<API_Guid>& items) {
     definition.availability.clear();
     definition.record.availability.Clear();

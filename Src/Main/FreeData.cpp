@@ -4,6 +4,7 @@
 #include "UI/TesselPalette/Palette.hpp"
 #include "Util/Log/CatchAndLog.hpp"
 #include "Util/Log/Log.hpp"
+#include "Util/RunnableLambda/RunnableLambda.hpp"
 #include "Vantrel/Api/Error/Assert.hpp"
 
 namespace TesselConnect {
@@ -34,6 +35,9 @@ VNAPI_ErrCode FreeData() {
 
     LOG_TRACE("free manager");
     ReleaseManager();
+    // What is still queued would call the host with a released token if the host ran it now;
+    // it goes, and with it the last hold on the manager.
+    CancelPostedWork();
 
     LOG_INFO("FreeData finished");
     return NoError;

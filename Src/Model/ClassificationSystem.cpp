@@ -58,7 +58,7 @@ QB::Array<QB::Guid> ClassificationSystem::GetAllItemGuids() const {
 QB::ErrCode ClassificationSystem::Read(QB::IChannel& ic) {
     QB::InputFrame frame(ic, classInfo);
     if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
-        throw Error::VersionIncompatibility();
+        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
     }
     if (ic.GetStatus() != QB::NoError) {
         return ic.GetStatus();

@@ -183,10 +183,42 @@ bool ConnectionWithSpecification::Disconnect(bool tellThePage) {
     return _markedAsDeleted;
 }
 
+bool ConnectionWithSpecification::IsGoneFromProject() {
+    if (_markedAsDeleted) {
+        return true;
+    }
+    if (!_recordKnown) {
+        return false;
+    }
+    const QB::UniString name = ModulDataName();
+    // A host that cannot tell says nothing about the record.
+    bool listed = true;
+    try {
+        listed = _vnApi->ModulData_GetList().Contains(name);
+    }
+    LOG_CATCH_ALL
+    if (listed) {
+        return false;
+    }
+    // Whatever took the record (an undo of the connection, most likely) took the connection: it
+    // goes as another user's disconnection goes, and writing it back would revive it half-made.
+    LOG_INFO("Modul data is gone from the project: {}", name);
+    _markedAsDeleted = true;
+    ReactSafely([this] {
+        Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
+            observer.ConnEvent_Disconnected(conn);
+        });
+    });
+    return true;
+}
+
 // ---- Stored form -------------------------------------------------------------------------------
 
 void ConnectionWithSpecification::Store() {
     if (!ATC_EXPECT_ERROR(!_markedAsDeleted, "!this->_markedAsDeleted")) {
+        return;
+    }
+    if (IsGoneFromProject()) {
         return;
     }
     _lastModificationTime = TIGetTime();
@@ -194,6 +226,7 @@ void ConnectionWithSpecification::Store() {
     LOG_TRACE("name({}), timestamp({})", name, _lastModificationTime);
     const API_ModulData record = Api::ModulDataWrapper::CreateForObject(*this);
     RunInCommand(name, [this, &name, &record] { _vnApi->ModulData_Store(name, record); });
+    _recordKnown = true;
 }
 
 void ConnectionWithSpecification::RunInCommand(const QB::UniString& commandName,
@@ -241,6 +274,7 @@ QB::ErrCode ConnectionWithSpecification::Write(QB::OChannel& oc) const {
 QB::ErrCode ConnectionWithSpecification::Read(QB::IChannel& ic) {
     bool issuesReached = false;
     const QB::ErrCode status = ReadFields(ic, issuesReached);
+    _recordKnown = status == QB::NoError;
     if (issuesReached) {
         NotifyContentChanged();
     }
@@ -257,7 +291,7 @@ QB::ErrCode ConnectionWithSpecification::ReadFields(QB::IChannel& ic, bool& issu
         return frame.GetStatus();
     }
     if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
-        throw Error::VersionIncompatibility();
+        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
     }
     if (ic.Read(_markedAsDisconnected) != QB::NoError || _classificationSystem.Read(ic) != QB::NoError ||
         _propertyGroup.Read(ic) != QB::NoError) {
@@ -287,6 +321,9 @@ QB::ErrCode ConnectionWithSpecification::ReadFields(QB::IChannel& ic, bool& issu
     issuesReached = true;
     try {
         _issueCollection.Read(ic);
+    } catch (const Error::VersionIncompatibility&) {
+        // A newer add-on's issues are not ours to replace: the record as a whole is skipped.
+        throw;
     } catch (const std::exception& e) {
         LOG_ERROR("{}", e.what());
         _issueCollection.Clear();
@@ -337,6 +374,12 @@ void ConnectionWithSpecification::RefreshFromStored() {
     } catch (const Api::Error<APIERR_NOMODULEDATA>& e) {
         LOG_DEBUG("modul data: {}, {}", name, e.what());
         LOG_INFO("Moduldata probably deleted on another SW client");
+        _markedAsDeleted = true;
+    } catch (const Error::VersionIncompatibility& e) {
+        // Another user's newer add-on rewrote the record: this stale copy must never overwrite it.
+        LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
+        LOG_WARN("{} was written by a newer add-on ({} version {}); it is kept as it is and skipped", name,
+                 e.GetClassName(), e.GetStoredMainVersion());
         _markedAsDeleted = true;
     } catch (const std::exception& e) {
         LOG_DEBUG("ConnectionWithSpecification read error: {}: modulDataName: {}, data: {}", e.what(), name,
@@ -485,10 +528,14 @@ void ConnectionWithSpecification::Notify(const ObserverEvent& event) {
         });
 }
 
-void ConnectionWithSpecification::NotifyContentChanged() {
+void ConnectionWithSpecification::NotifyVirtualTypesChanged() {
     Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
         observer.ConnEvent_VirtualTypesChanged(conn);
     });
+}
+
+void ConnectionWithSpecification::NotifyContentChanged() {
+    NotifyVirtualTypesChanged();
     Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
         observer.ConnEvent_IssuesChanged(conn);
     });

@@ -125,6 +125,11 @@ public:
     const std::shared_ptr<PlanData>& GetPlanData() const noexcept { return _planData; }
 
     bool IsMarkedAsDeleted() const noexcept { return _markedAsDeleted; }
+    // True when the connection is marked as deleted, or its record has gone from the project
+    // since it was read or stored (an undo, or anything else): then it is marked as deleted now
+    // and raises ConnEvent_Disconnected, and it is never written back. Never throws; a host that
+    // cannot list the records leaves the connection as it is.
+    bool IsGoneFromProject();
     bool IsMarkedAsDisconnected() const noexcept { return _markedAsDisconnected; }
     // TIGetTime of the last Store; 0 before the first.
     QB::Int32 GetLastModificationTime() const noexcept { return _lastModificationTime; }
@@ -170,7 +175,8 @@ public:
     // host error of a failed write or store.
     void Store();
     // Re-reads the connection from its module data after other users' changes. Never throws; a
-    // record that does not read completely leaves the connection as it was.
+    // record that does not read completely leaves the connection as it was. A record gone, or
+    // rewritten by a newer add-on, marks the connection as deleted (it is never stored again).
     void RefreshFromStored();
     QB::ErrCode Write(QB::OChannel& oc) const;
     // Needs shared ownership (raises ConnEvent_VirtualTypesChanged and ConnEvent_IssuesChanged).
@@ -234,6 +240,8 @@ private:
     // Runs `event` for every observer, newest first; an observer's failure is logged and the others
     // still hear of it. Needs shared ownership.
     void Notify(const ObserverEvent& event);
+    // A virtual type came, or a virtual type's clause properties changed.
+    void NotifyVirtualTypesChanged();
     // What a read or a reload tells: virtual types, then issues.
     void NotifyContentChanged();
     // A reaction of HandleExceptions that must not throw in turn.
@@ -274,6 +282,8 @@ private:
     UnassociatedElementsCache _unassociatedElementsCache;
     // Commands of this connection now running (see RunInCommand); not stored.
     int _commandDepth = 0;
+    // The project held this connection's record (it was read from or stored into it); not stored.
+    bool _recordKnown = false;
 };
 
 std::string ToString(const ConnectionWithSpecification& conn);

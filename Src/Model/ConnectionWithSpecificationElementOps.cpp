@@ -45,6 +45,10 @@ std::string IssuesText(const Issue::Issues& issues) {
 void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
                                             const Api::Properties& properties,
                                             const QB::Array<QB::Guid>& elemGuids, bool tellThePage) {
+    // Elements changed for a connection that is gone would be left with a clause nobody knows.
+    if (IsGoneFromProject()) {
+        return;
+    }
     HandleExceptions([&] {
         if (_markedAsDisconnected) {
             LOG_INFO("Assocation was skipped because connection is marked as disconnected: {}", *this);
@@ -63,9 +67,7 @@ void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
             LOG_DEBUG("Generating virtual type({})", *virtualType);
             _virtualTypes.Put(virtualTypeId, virtualType);
             Store();
-            Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
-                observer.ConnEvent_VirtualTypesChanged(conn);
-            });
+            NotifyVirtualTypesChanged();
         }
 
         if (const std::shared_ptr<Api::Tessel> tessel = _tesselPtr->Get(); tellThePage && tessel != nullptr) {
@@ -74,10 +76,15 @@ void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
 
         const QB::UniString undoName =
             virtualType->ResolveStringVariables(_vnApi->GetResourceString(Text::UndoAssociate));
+        // The page may send a clause's new texts with the association itself.
+        const Api::Properties propertiesBefore = virtualType->GetTesselProperties();
         AssociationResult result;
         const bool succeeded = ExecuteUndoable(undoName, [&result, &virtualType, &properties, &elemGuids] {
             result = virtualType->AssociateElements(properties, elemGuids);
         });
+        if (!(virtualType->GetTesselProperties() == propertiesBefore)) {
+            NotifyVirtualTypesChanged();
+        }
         if (!succeeded) {
             return;
         }
@@ -91,6 +98,9 @@ void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
 
 void ConnectionWithSpecification::Disassociate(const QB::UniString& tesselClauseId,
                                                const QB::Array<QB::Guid>& elemGuids) {
+    if (IsGoneFromProject()) {
+        return;
+    }
     if (!ATC_EXPECT_ERROR(_virtualTypes.ContainsKey(tesselClauseId),
                           "this->_virtualTypes.ContainsKey(tesselClauseId)")) {
         return;
@@ -113,6 +123,9 @@ void ConnectionWithSpecification::Disassociate(const QB::UniString& tesselClause
 
 void ConnectionWithSpecification::UpdateProperties(const QB::UniString& virtualTypeId,
                                                    const Api::Properties& properties, bool force) {
+    if (IsGoneFromProject()) {
+        return;
+    }
     if (!ATC_EXPECT_ERROR(_virtualTypes.ContainsKey(virtualTypeId),
                           "this->_virtualTypes.ContainsKey(typeId)")) {
         return;
@@ -129,10 +142,17 @@ void ConnectionWithSpecification::UpdateProperties(const QB::UniString& virtualT
             AssociationResult result = virtualType->UpdateElementProperties();
             UpdateIssues(std::move(result.issues), result.elements);
         });
+        if (changed) {
+            // The clause lists show the clause's texts: they follow at once.
+            NotifyVirtualTypesChanged();
+        }
     });
 }
 
 void ConnectionWithSpecification::UpdateAllElementProperties() {
+    if (IsGoneFromProject()) {
+        return;
+    }
     HandleExceptions([this] {
         const QB::UniString undoName =
             ResolveStringVariables(_vnApi->GetResourceString(Text::UndoUpdateElementProperties));
@@ -162,6 +182,9 @@ void ConnectionWithSpecification::UpdateAllElementProperties() {
 bool ConnectionWithSpecification::UpdateTitles(const QB::UniString& specTitle,
                                                const QB::UniString& projectTitle) {
     if (specTitle == _tesselSpecificationTitle && projectTitle == _tesselProjectTitle) {
+        return false;
+    }
+    if (IsGoneFromProject()) {
         return false;
     }
     const std::shared_ptr<ConnectionWithSpecification> keepAlive = weak_from_this().lock();

@@ -54,6 +54,11 @@ ConnectionWithSpecificationFactory::Get(const QB::UniString& tesselSpecification
 
 std::shared_ptr<ConnectionWithSpecification>
 ConnectionWithSpecificationFactory::Load(const QB::UniString& modulDataName) {
+    return Load(modulDataName, false);
+}
+
+std::shared_ptr<ConnectionWithSpecification>
+ConnectionWithSpecificationFactory::Load(const QB::UniString& modulDataName, bool listed) {
     if (!ATC_EXPECT_ERROR(!modulDataName.IsEmpty(), "!modulDataName.IsEmpty()")) {
         return nullptr;
     }
@@ -67,7 +72,8 @@ ConnectionWithSpecificationFactory::Load(const QB::UniString& modulDataName) {
     }
 
     if (std::shared_ptr<ConnectionWithSpecification> conn = cached->lock(); conn != nullptr) {
-        if (conn->IsMarkedAsDeleted()) {
+        // A record listed by the host is there; any other may have gone since it was read.
+        if (listed ? conn->IsMarkedAsDeleted() : conn->IsGoneFromProject()) {
             return nullptr;
         }
         ATC_EXPECT_ERROR(conn->GetVantrelShared() == _vnApi, "conn->_vnApi == this->_vnApi");
@@ -100,7 +106,7 @@ QB::Array<std::shared_ptr<ConnectionWithSpecification>> ConnectionWithSpecificat
         if (!ConnectionWithSpecification::IsModulDataNameOfThisType(name)) {
             continue;
         }
-        if (std::shared_ptr<ConnectionWithSpecification> conn = Load(name); conn != nullptr) {
+        if (std::shared_ptr<ConnectionWithSpecification> conn = Load(name, true); conn != nullptr) {
             connections.Push(std::move(conn));
         }
     }
@@ -119,7 +125,13 @@ ConnectionWithSpecificationFactory::GetAllConst() {
 
 void ConnectionWithSpecificationFactory::Clear() {
     _connections.Clear();
+    _newerRecords.Clear();
     _loadedAll = false;
+}
+
+bool ConnectionWithSpecificationFactory::IsRecordOfANewerAddon(
+    const QB::UniString& tesselSpecificationId) const {
+    return _newerRecords.Contains(ConnectionWithSpecification::ModulDataName(tesselSpecificationId));
 }
 
 void ConnectionWithSpecificationFactory::RefreshAll() {
@@ -168,9 +180,14 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
         LOG_INFO("No modul data for: {}, {}", modulDataName, e.what());
         return nullptr;
     } catch (const Error::VersionIncompatibility& e) {
-        LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));
-        LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
-        throw;
+        // Another user's newer add-on wrote it: it is theirs to keep, and ours to leave alone.
+        if (_newerRecords.Add(modulDataName)) {
+            LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));
+            LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
+            LOG_WARN("{} was written by a newer add-on ({} version {}); it is kept as it is and skipped",
+                     modulDataName, e.GetClassName(), e.GetStoredMainVersion());
+        }
+        return nullptr;
     } catch (const std::exception& e) {
         LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));
         LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
@@ -224,6 +241,11 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
             Load(ConnectionWithSpecification::ModulDataName(tesselSpecificationId));
         existing != nullptr) {
         throw ConnectionAlreadyExistsForSpecificationInPlanError(existing);
+    }
+    if (IsRecordOfANewerAddon(tesselSpecificationId)) {
+        // Connecting anew would overwrite every user's associations with the specification.
+        LOG_INFO("Connecting {} is refused: its record was written by a newer add-on", tesselSpecificationId);
+        throw Error::VersionIncompatibility();
     }
     CheckClassificationsAndPropertiesReserved();
 

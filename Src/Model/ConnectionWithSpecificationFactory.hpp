@@ -10,15 +10,19 @@
 // holder and plan data.
 //
 // Host main thread only. Get, Load and GetAll throw what reading throws; a record whose bytes do
-// not read is erased first, while a record of a newer add-on version and a host failure leave the
-// record in place (another user's data are never destroyed for a reason of our own). Cmd_Connect
-// throws the conflict errors below, host errors, Api::ErrorPropertyManagerNoAccessRight and, for an
-// empty specification id, AddonRuntimeError; ModulDataMerge never throws.
+// not read is erased first, while a host failure leaves the record in place (another user's data
+// are never destroyed for a reason of our own). A record written by a newer add-on is no
+// connection here: it is skipped (logged once per record while the project stays open), never
+// rewritten or erased, and connecting its specification anew is refused. Cmd_Connect throws the
+// conflict errors below, host errors, Api::ErrorPropertyManagerNoAccessRight,
+// Model::Error::VersionIncompatibility and, for an empty specification id, AddonRuntimeError;
+// ModulDataMerge never throws.
 
 #include <VNAPI/VNAPI.h>
 
 #include <QB/Array.hpp>
 #include <QB/Guid.hpp>
+#include <QB/HashSet.hpp>
 #include <QB/HashTable.hpp>
 #include <QB/Types.hpp>
 #include <QB/UniString.hpp>
@@ -78,7 +82,7 @@ public:
     ConnectionWithSpecificationFactory& operator=(const ConnectionWithSpecificationFactory&) = delete;
 
     // The connection of the specification, empty when the project has none (or it is marked as
-    // deleted).
+    // deleted, or its record has gone from the project since it was read: then it is marked now).
     std::shared_ptr<ConnectionWithSpecification> Get(const QB::UniString& tesselSpecificationId);
     // The connection stored under the module-data name, empty when there is none.
     std::shared_ptr<ConnectionWithSpecification> Load(const QB::UniString& modulDataName);
@@ -96,6 +100,8 @@ public:
 
     // Forgets the cached connections (project new or open); the objects live on while held.
     void Clear();
+    // The specification's record was written by a newer add-on (found by an earlier read).
+    bool IsRecordOfANewerAddon(const QB::UniString& tesselSpecificationId) const;
     // Every live cached connection re-reads its stored data (after other users' changes).
     void RefreshAll();
 
@@ -105,6 +111,8 @@ public:
                                  API_ModulData* destInfo);
 
 private:
+    // `listed`: the host has just listed the name, so its record is there.
+    std::shared_ptr<ConnectionWithSpecification> Load(const QB::UniString& modulDataName, bool listed);
     std::shared_ptr<ConnectionWithSpecification> ReadFromModulData(const QB::UniString& modulDataName);
     // Removes an unreadable record (one already gone is fine); a host failure is only logged.
     void EraseModulData(const QB::UniString& modulDataName) noexcept;
@@ -120,6 +128,8 @@ private:
     std::shared_ptr<TesselPtr> _tesselPtr;
     std::shared_ptr<PlanData> _planData;
     QB::HashTable<QB::UniString, std::weak_ptr<ConnectionWithSpecification>> _connections;
+    // Module-data names of records a newer add-on wrote, reported once each until Clear.
+    QB::HashSet<QB::UniString> _newerRecords;
     bool _loadedAll = false;
 };
 

@@ -3,6 +3,7 @@
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/ConnectionWithSpecificationFactory.hpp"
+#include "Model/Error/Errors.hpp"
 #include "Util/Log/Log.hpp"
 #include "Vantrel/Api/Error/Assert.hpp"
 #include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
@@ -77,13 +78,36 @@ VNAPI_ErrCode ConnectionWithSpecificationFactory::MergeConnectionRecords(const Q
         base = cached->lock();
     }
     LOG_INFO("MergeIn: {}, has loaded: {}", modulDataName, base != nullptr);
+    // What a newer add-on wrote cannot be merged here, and must not be lost either: its record
+    // stands as it is.
+    const auto fillOrKeepNewer = [&modulDataName, &destInfo](const API_ModulData& record,
+                                                             ConnectionWithSpecification& conn) {
+        try {
+            Api::QBHandleWrapper::FillObject(record.dataHdl, record.platformSign, conn);
+            return true;
+        } catch (const Error::VersionIncompatibility& e) {
+            LOG_WARN("{} was written by a newer add-on ({} version {}); it is kept as it is", modulDataName,
+                     e.GetClassName(), e.GetStoredMainVersion());
+            destInfo = record;
+            return false;
+        }
+    };
     // A connection in use takes the other user's changes at once, so what it shows stays true.
-    if (base == nullptr) {
-        base = NewEmptyConnection();
-        Api::QBHandleWrapper::FillObject(originalInfo.dataHdl, originalInfo.platformSign, *base);
+    // One that stopped standing for the record (it found the record rewritten by a newer add-on)
+    // cannot tell what the record now is: the record is read to find out.
+    if (base == nullptr || base->IsMarkedAsDeleted()) {
+        const std::shared_ptr<ConnectionWithSpecification> stored = NewEmptyConnection();
+        if (!fillOrKeepNewer(originalInfo, *stored)) {
+            return NoError;
+        }
+        if (base == nullptr) {
+            base = stored;
+        }
     }
     const std::shared_ptr<ConnectionWithSpecification> other = NewEmptyConnection();
-    Api::QBHandleWrapper::FillObject(toMergeInfo.dataHdl, toMergeInfo.platformSign, *other);
+    if (!fillOrKeepNewer(toMergeInfo, *other)) {
+        return NoError;
+    }
 
     base->MergeIn(*other);
     destInfo = Api::ModulDataWrapper::CreateForObject(*base);

@@ -78,6 +78,9 @@ bool PlanData::HasPlanData() {
         }
         _loaded = true;
         return true;
+    } catch (const Api::Error<APIERR_NOPLAN>&) {
+        // No project open: not a fault of the plan data, and the caller knows what it means.
+        throw;
     }
     LOG_CATCH_ALL
     return false;
@@ -195,7 +198,7 @@ std::string PlanData::ToString() const {
 QB::ErrCode PlanData::Read(QB::IChannel& ic) {
     QB::InputFrame frame(ic, classInfo);
     if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
-        throw Error::VersionIncompatibility();
+        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
     }
     QB::UniString id;
     ic.Read(id);

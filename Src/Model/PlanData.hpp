@@ -10,7 +10,8 @@
 // and Sync when a specification is connected while the id is not loaded yet. Host main thread
 // only. Host failures reach the caller as the typed errors of Vantrel/Api/Error, unreadable
 // content as the typed error of its channel status, newer stored content as
-// Model::Error::VersionIncompatibility; HasPlanData and Title never throw.
+// Model::Error::VersionIncompatibility; HasPlanData throws only Api::Error<APIERR_NOPLAN> (no
+// project open), Title never throws.
 
 #include <QB/Guid.hpp>
 #include <QB/Object.hpp>
@@ -51,7 +52,8 @@ public:
     PlanData& operator=(const PlanData&) = delete;
 
     // Looks up the project's "PlanData" object and loads the id from it. False (nothing
-    // changed but the remembered object) when there is none or it cannot be read.
+    // changed but the remembered object) when there is none or it cannot be read. Throws
+    // Api::Error<APIERR_NOPLAN> without an open project.
     bool HasPlanData();
     // A fresh temporary id; forgets the add-on object and the loaded state. Stores nothing.
     void GenerateNewId();

@@ -216,7 +216,7 @@ void PropertyGroup::Remove() {
 QB::ErrCode PropertyGroup::Read(QB::IChannel& ic) {
     QB::InputFrame frame(ic, classInfo);
     if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
-        throw Error::VersionIncompatibility();
+        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
     }
     if (ic.GetStatus() != QB::NoError) {
         return ic.GetStatus();

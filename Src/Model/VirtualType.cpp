@@ -176,7 +176,7 @@ QB::ErrCode VirtualType::Read(QB::IChannel& ic) {
     }
     QB::InputFrame frame(ic, classInfo);
     if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
-        throw Error::VersionIncompatibility();
+        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
     }
     // The channel's status is sticky: after the first failure every later read gives nothing.
     ic.Read(_classificationID);

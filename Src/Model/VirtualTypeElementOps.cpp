@@ -180,6 +180,9 @@ AssociationResult VirtualType::AssociateElements(const Api::Properties& properti
 AssociationResult VirtualType::DisassociateElements(const QB::Array<QB::Guid>& elemGuids) {
     CheckClassificationItem();
     const QB::Guid itemGuid = _classificationItemGuid;
+    const PropertyGroup& propertyGroup = _owner->GetPropertyGroup();
+    // Throws MissingProperty once here: without the clause id nothing tells this clause's elements.
+    propertyGroup.GetDefinitionGuid(Api::Properties::Name::ClauseId);
 
     Api::Vantrel& vnApi = GetVantrel();
     Issue::ElementsAssociationIssueSet issueSet(_virtualTypeId, CaptureWindowOrEmpty(vnApi));
@@ -190,11 +193,23 @@ AssociationResult VirtualType::DisassociateElements(const QB::Array<QB::Guid>& e
             const Element element(vnApi, requestedGuid);
             const QB::Guid& elemGuid = element.GetGuid();
             const Element::Usability usability = element.GetUsability(vnApi);
+            if (usability == Element::Usability::NotExists ||
+                usability == Element::Usability::NotClassifyableHotlink ||
+                usability == Element::Usability::NotClassifyableByAddon) {
+                LOG_ERROR("elem({}): {}", elemGuid, usability);
+                return;
+            }
+            // An element of another clause is not this clause's to release: the host would not
+            // refuse, and the element would be counted and listed as disassociated while it keeps
+            // its own clause (or, sharing the code, lose it).
+            if (propertyGroup.GetElementClauseId(elemGuid) != _virtualTypeId) {
+                LOG_DEBUG("elem({}) is not associated with ({})", elemGuid, _virtualTypeId);
+                return;
+            }
             switch (usability) {
             case Element::Usability::NotExists:
             case Element::Usability::NotClassifyableHotlink:
             case Element::Usability::NotClassifyableByAddon:
-                LOG_ERROR("elem({}): {}", elemGuid, usability);
                 return;
             case Element::Usability::NotInMyWorkspace:
                 issueSet.Record(AssocReason::DisassocNoSyncworkRight, elemGuid);

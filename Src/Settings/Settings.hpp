@@ -5,18 +5,21 @@
 // One process-wide instance (GetSettings), built when the library loads and
 // destroyed when it unloads; used on the host's main thread only. Nothing here
 // throws: a failing preference store gives "<errored>" and is tried again on the
-// next call.
+// next call. It is attached to the host's events as an observer that reacts to
+// none of them.
+
+#include "Vantrel/Api/VantrelEventSource/VantrelEventObserver.hpp"
 
 #include <QB/UniString.hpp>
 
 namespace TesselConnect {
 
-class Settings {
+class Settings : private Api::VantrelEventObserver {
 public:
     static constexpr const char* ErroredUserId = "<errored>";
 
     Settings();
-    ~Settings();
+    ~Settings() override;
 
     Settings(const Settings&) = delete;
     Settings& operator=(const Settings&) = delete;

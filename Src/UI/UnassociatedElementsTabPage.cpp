@@ -88,15 +88,16 @@ void UnassociatedElementsTabPage::PanelOpened(const PK::PanelOpenEvent&) {
 
 void UnassociatedElementsTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
     try {
+        const QB::Int32 dw = ev.GetHorizontalChange();
         const QB::Int32 dh = ev.GetVerticalChange();
-        ResizeListWithColumn(_list, ev.GetHorizontalChange(), dh);
+        ResizeListWithColumn(_list, dw, dh);
         for (PK::Item* item :
              {static_cast<PK::Item*>(&_selectButton), static_cast<PK::Item*>(&_zoomButton),
-              static_cast<PK::Item*>(&_refreshButton), static_cast<PK::Item*>(&_selectedLabel),
-              static_cast<PK::Item*>(&_selectedCount), static_cast<PK::Item*>(&_editableLabel),
-              static_cast<PK::Item*>(&_editableCount)}) {
+              static_cast<PK::Item*>(&_selectedLabel), static_cast<PK::Item*>(&_selectedCount),
+              static_cast<PK::Item*>(&_editableLabel), static_cast<PK::Item*>(&_editableCount)}) {
             item->Move(0, dh);
         }
+        _refreshButton.Move(dw, dh);
     }
     LOG_CATCH_ALL
 }

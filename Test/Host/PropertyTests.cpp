@@ -197,5 +197,26 @@ TEST_F(Properties, DeletingAGroupDeletesItsDefinitionsAndTheirValues) {
     EXPECT_FALSE(Available(wall, clause));
 }
 
+TEST_F(Properties, DeletingOneDefinitionKeepsItsGroupAndTheOtherDefinitions) {
+    const auto group = CreateGroup("Group");
+    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
+    const auto code = CreateDefinition(StringDefinition(group, "Code", {itemSs20}));
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
+    const API_Guid element = A(wall);
+    const QB::Array<API_Property> two = {ValueFor(clause, "C-1"), ValueFor(code, "F10")};
+    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &two); }));
+
+    P().DeleteDefinition(APIGuid2QBGuid(clause));
+
+    API_PropertyDefinition gone;
+    gone.guid = clause;
+    EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyDefinition(Tok(), &gone));
+    QB::Array<API_PropertyDefinition> left;
+    EXPECT_EQ(NoError, T().VNAPI_Property_GetPropertyDefinitions(Tok(), &group, &left));
+    ASSERT_EQ(left.GetSize(), 1U);
+    EXPECT_EQ(left[0].guid, code);
+    EXPECT_EQ(P().FindElement(wall)->values.size(), 1U);
+}
+
 } // namespace
 } // namespace VantrelSimTest

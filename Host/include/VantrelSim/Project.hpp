@@ -239,6 +239,8 @@ public:
     const PropertyDefinition* FindDefinition(const QB::Guid& guid) const;
     PropertyDefinition* FindDefinition(const QB::Guid& guid);
     PropertyDefinition& AddDefinition(API_PropertyDefinition record);
+    // As the user deletes one definition: its group and the elements' values forget it.
+    void DeleteDefinition(const QB::Guid& guid);
     void SetAvailability(PropertyDefinition& definition, const QB::Array<API_Guid>& items);
     bool IsAvailable(const Element& element, const PropertyDefinition& definition) const;
     // The element's property: its own value, or the definition's default.

@@ -2,6 +2,7 @@
 
 #include "Model/Issue/Base.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
+#include "Model/Issue/MissingConnectionPart.hpp"
 
 #include <fmt/format.h>
 
@@ -24,9 +25,16 @@ std::unique_ptr<Issue::Base> CloneOrNull(const Issue::Base* issue) {
 IssueErrorBase::IssueErrorBase(std::unique_ptr<Issue::Base> issue)
     : _message(AddressText(issue.get())), _issue(std::move(issue)) {}
 
-// A copy owns its own clone, so its message names the clone.
-IssueErrorBase::IssueErrorBase(const IssueErrorBase& other) : _issue(CloneOrNull(other._issue.get())) {
-    _message = AddressText(_issue.get());
+IssueErrorBase::IssueErrorBase(std::string message, std::unique_ptr<Issue::Base> issue)
+    : _message(std::move(message)), _issue(std::move(issue)), _messageNamesIssue(false) {}
+
+// A copy owns its own clone, so a message naming the issue names the clone.
+IssueErrorBase::IssueErrorBase(const IssueErrorBase& other)
+    : _message(other._message), _issue(CloneOrNull(other._issue.get())),
+      _messageNamesIssue(other._messageNamesIssue) {
+    if (_messageNamesIssue) {
+        _message = AddressText(_issue.get());
+    }
 }
 
 IssueErrorBase::IssueErrorBase(IssueErrorBase&& other) noexcept = default;
@@ -34,7 +42,8 @@ IssueErrorBase::IssueErrorBase(IssueErrorBase&& other) noexcept = default;
 IssueErrorBase& IssueErrorBase::operator=(const IssueErrorBase& other) {
     if (this != &other) {
         _issue = CloneOrNull(other._issue.get());
-        _message = AddressText(_issue.get());
+        _messageNamesIssue = other._messageNamesIssue;
+        _message = _messageNamesIssue ? AddressText(_issue.get()) : other._message;
     }
     return *this;
 }
@@ -50,7 +59,19 @@ std::shared_ptr<Issue::Base> IssueErrorBase::CloneIssue() const {
 MissingClassificationItem::MissingClassificationItem(std::unique_ptr<Issue::MissingClassificationItem> issue)
     : IssueErrorBase(std::move(issue)) {}
 
+MissingClassificationSystem::MissingClassificationSystem()
+    : IssueErrorBase("MissingClassificationSystem",
+                     std::make_unique<Issue::MissingConnectionPart>(
+                         Issue::MissingConnectionPart::Part::ClassificationSystem)) {}
+
+MissingPropertyGroup::MissingPropertyGroup()
+    : IssueErrorBase("MissingPropertyGroup", std::make_unique<Issue::MissingConnectionPart>(
+                                                 Issue::MissingConnectionPart::Part::PropertyGroup)) {}
+
 MissingProperty::MissingProperty(const QB::UniString& propertyName)
-    : _propertyName(propertyName), _message("MissingProperty: " + propertyName.ToUtf8()) {}
+    : IssueErrorBase("MissingProperty: " + propertyName.ToUtf8(),
+                     std::make_unique<Issue::MissingConnectionPart>(
+                         Issue::MissingConnectionPart::Part::Property, propertyName)),
+      _propertyName(propertyName) {}
 
 } // namespace TesselConnect::Model::Error

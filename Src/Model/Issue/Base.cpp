@@ -77,7 +77,7 @@ QB::ErrCode Base::WriteFrame(QB::OChannel& oc, const QB::ClassInfo& info, const 
 QB::ErrCode Base::ReadFrame(QB::IChannel& ic, const QB::ClassInfo& info, const std::function<void()>& body) {
     QB::InputFrame frame(ic, info);
     if (frame.GetMainVersion() > info.GetMainVersion()) {
-        throw Error::VersionIncompatibility();
+        throw Error::VersionIncompatibility(info.GetName(), frame.GetMainVersion());
     }
     if (const QB::ErrCode status = frame.GetStatus(); status != QB::NoError) {
         return status;

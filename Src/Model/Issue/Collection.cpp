@@ -201,7 +201,7 @@ QB::ErrCode Collection::Read(QB::IChannel& ic) {
     }
     QB::InputFrame frame(ic, classInfo);
     if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
-        throw Error::VersionIncompatibility();
+        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
     }
     if (const QB::ErrCode status = frame.GetStatus(); status != QB::NoError) {
         return status;

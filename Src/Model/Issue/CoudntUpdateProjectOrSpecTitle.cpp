@@ -44,8 +44,25 @@ void CoudntUpdateProjectOrSpecTitle::Fix(ConnectionWithSpecification& connection
         const QB::UniString projectTitle =
             _newProjectTitle.IsEmpty() ? connection.TesselProjectTitle() : _newProjectTitle;
         connection.UpdateTitles(specTitle, projectTitle);
+        // The connection takes the titles over only when the host accepted them; otherwise this
+        // issue keeps them for the next try.
+        if (connection.TesselSpecificationTitle() != specTitle ||
+            connection.TesselProjectTitle() != projectTitle) {
+            return;
+        }
         _newSpecTitle.Clear();
         _newProjectTitle.Clear();
+        // A change that needed no renaming leaves this issue listed: it is done with now.
+        IssuePtr self;
+        for (const IssuePtr& issue : connection.GetIssueCollection().GetIssues()) {
+            if (issue.get() == this) {
+                self = issue;
+                break;
+            }
+        }
+        if (self != nullptr) {
+            connection.RemoveIssue(self);
+        }
     }
     LOG_CATCH_ALL
 }

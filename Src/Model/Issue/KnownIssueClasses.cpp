@@ -4,6 +4,7 @@
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
+#include "Model/Issue/MissingConnectionPart.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "Model/Issue/UpdateElementsProperties.hpp"
 
@@ -15,12 +16,13 @@ namespace TesselConnect::Model::Issue {
 
 bool EnsureIssueClassesRegistered() {
     static const bool allRegistered = [] {
-        const std::array<const QB::ClassInfo*, 8> classes = {
+        const std::array<const QB::ClassInfo*, 9> classes = {
             &Base::classInfo,
             &ElementsAssociationBase::classInfo,
             &ElementsAssociation::classInfo,
             &UpdateElementsProperties::classInfo,
             &MissingClassificationItem::classInfo,
+            &MissingConnectionPart::classInfo,
             &CoudntUpdateProjectOrSpecTitle::classInfo,
             &UnknownError::classInfo,
             &Collection::classInfo,

@@ -71,6 +71,30 @@ void Manager::ResetTesselApi(const std::shared_ptr<Api::Tessel>& tessel) {
         tessel->SetCallbackApi(_callbacks);
     }
     _tesselPtr->Set(tessel);
+    if (tessel != nullptr) {
+        // Selection changes are not followed while no page is attached: what the user selected
+        // meanwhile is read now, so that the page, the counters and the next association agree.
+        const bool changed = RefreshSelectionCache();
+        tessel->SetSelectionState(GetSelectionState());
+        if (changed) {
+            NotifySelectionChanged();
+        }
+    }
+}
+
+bool Manager::RefreshSelectionCache() {
+    try {
+        return _selectionCache.Update(*_vnApi);
+    } catch (const Api::Error<APIERR_NOPLAN>&) {
+        // No project: nothing is selected.
+        _selectionCache = SelectionCache();
+    }
+    LOG_CATCH_ALL
+    return false;
+}
+
+void Manager::NotifySelectionChanged() {
+    Notify([this](ManagerObserver& observer) { observer.ManagerEvent_SelectionChanged(_selectionCache); });
 }
 
 // ---- Connections ---------------------------------------------------------------------------------
@@ -121,7 +145,9 @@ void Manager::ResetSelectedConnection(const std::shared_ptr<ConnectionWithSpecif
     _selectedConnection = conn;
 
     if (_selectedConnection == nullptr) {
-        auto stored = _factory->GetAll();
+        // A record that fails to read must not leave the selection half-changed: it is reported
+        // as corrupted data, and the selection goes on without it.
+        auto stored = GetConnections();
         if (!stored.IsEmpty()) {
             _selectedConnection = stored.GetFirst();
         }
@@ -217,17 +243,19 @@ void Manager::VNEvent_SelectionChanged(const API_Neig&) {
     }
     if (_selectionCache.Update(*_vnApi)) {
         tessel->SetSelectionState(GetSelectionState());
-        Notify(
-            [this](ManagerObserver& observer) { observer.ManagerEvent_SelectionChanged(_selectionCache); });
+        NotifySelectionChanged();
     }
 }
 
 void Manager::ResetForNewProject() {
     _factory->Clear();
     _planData->GenerateNewId();
+    // The previous project's selection must not be associated in this one.
+    RefreshSelectionCache();
     Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
     ResetSelectedConnection(nullptr);
     SendAllStates();
+    NotifySelectionChanged();
 }
 
 void Manager::VNEvent_Project_New() {
@@ -246,10 +274,12 @@ void Manager::VNEvent_Project_Open() {
     if (!_planData->HasPlanData()) {
         _planData->GenerateNewId();
     }
+    RefreshSelectionCache();
     Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
     const auto connections = GetConnections();
     ResetSelectedConnection(connections.IsEmpty() ? nullptr : connections.GetFirst());
     SendAllStates();
+    NotifySelectionChanged();
 }
 
 void Manager::VNEvent_Project_ReceiveChanges() {

@@ -107,7 +107,8 @@ public:
     const std::shared_ptr<PlanData>& GetPlanData() const noexcept { return _planData; }
     const std::shared_ptr<TesselPtr>& GetTesselPtr() const noexcept { return _tesselPtr; }
 
-    // Attaches the page (or, with an empty pointer, detaches it).
+    // Attaches the page (or, with an empty pointer, detaches it). A page attached reads the host's
+    // selection again and is sent its state: changes were not followed while no page was attached.
     void ResetTesselApi(const std::shared_ptr<Api::Tessel>& tessel);
 
     // Empty when the specification has no connection or reading failed (then observers hear
@@ -201,6 +202,10 @@ private:
     QB::Array<QB::Guid> ElementsOfType(const QB::UniString& typeId);
     QB::UniString ResourceText(QB::UInt32 resourceId, QB::Int32 index);
     void ResetForNewProject();
+    // Reads the host's selection again; true when the cache changed. A failure is logged and
+    // leaves the cache as it was.
+    bool RefreshSelectionCache();
+    void NotifySelectionChanged();
 
     // Runs `event` for every manager observer, newest first; an observer's failure is logged.
     void Notify(const std::function<void(ManagerObserver&)>& event);

@@ -11,7 +11,8 @@
 //   the two functions of the connection-state script answer every page.
 // - outgoing: every Api::Tessel operation runs one expression
 //   `window.ardoTesselState && window.ardoTesselState.FUNCTION(...)` in the page, with each argument
-//   written as JSON, so no value can break out of its place.
+//   written as JSON, so no value can break out of its place; only while the loaded page is of the
+//   web application's own origin, as the arguments carry the project's data.
 //
 // Page handling: the address and the login come from the preferences once, at construction, which
 // also starts loading the web application. A failed load and the home and info buttons show the
@@ -109,7 +110,8 @@ private:
     PK::JSBaseRef Handle_associationRequested(const PK::JSBaseRef& argument);
     PK::JSBaseRef Handle_removeAssociationRequested(const PK::JSBaseRef& argument);
 
-    // Runs `window.ardoTesselState && window.ardoTesselState.<function>(<arguments>)`.
+    // Runs `window.ardoTesselState && window.ardoTesselState.<function>(<arguments>)` when the
+    // loaded page is of the home origin.
     void CallPage(std::string_view function, const std::string& arguments);
 
     void ShowOfflinePage(const QB::UniString& targetURL);

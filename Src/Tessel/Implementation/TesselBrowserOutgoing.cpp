@@ -5,6 +5,8 @@
 #include "Util/Log/CatchAndLog.hpp"
 #include "Util/Log/Log.hpp"
 
+#include <PK/BrowserBackend.hpp>
+
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
@@ -33,6 +35,12 @@ std::string JsArguments(std::initializer_list<std::string> arguments) {
 } // namespace
 
 void TesselBrowser::CallPage(std::string_view function, const std::string& arguments) {
+    // The calls carry the project's data (its name, plan id, selections, clause texts): a page of
+    // another site the user went on to must not receive them, whatever it defines.
+    if (const QB::UniString origin = PK::OriginOfURL(GetURL()); !IsHomeOrigin(origin)) {
+        LOG_DEBUG("not sent to a page of another origin({}): {}", origin, function);
+        return;
+    }
     const std::string expr =
         fmt::format("window.ardoTesselState && window.ardoTesselState.{}({})", function, arguments);
     LOG_DEBUG("ExecuteJS: {}", expr);

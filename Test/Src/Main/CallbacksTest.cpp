@@ -6,6 +6,11 @@
 
 #include <VantrelSim/ProjectBuilder.hpp>
 
+#include <PK/BrowserBackend.hpp>
+
+#include <memory>
+#include <stdexcept>
+
 #include <string>
 #include <vector>
 
@@ -44,6 +49,24 @@ TEST_F(AddonCallbacks, MenuCommandOpensThePaletteAndReusesTheManager) {
     EXPECT_EQ(LogCount("debug", "new Model::Manager"), 1U);
     EXPECT_EQ(LogCount("trace", "CheckRequirementsAndInitManager: showDialog(true)"), 2U);
     EXPECT_TRUE(LogMessages("error").empty());
+}
+
+// A palette that cannot be built (no browser engine here) leaves nothing behind: nothing shown,
+// the menu item unmarked, and the next menu command builds it.
+TEST_F(AddonCallbacks, PaletteThatCannotBeBuiltIsBuiltAtTheNextMenuCommand) {
+    PK::SetBrowserBackendFactory([](const PK::BrowserSettings&) -> std::unique_ptr<PK::BrowserBackend> {
+        throw std::runtime_error("no browser engine");
+    });
+    EXPECT_EQ(_loader->ChooseMenuItem(MenuListId, 1), NoError);
+    PK::SetBrowserBackendFactory({});
+
+    EXPECT_NE(_loader->IsPaletteVisible(PaletteResId), true);
+    EXPECT_TRUE(LogContains("error", "exception: no browser engine"));
+    EXPECT_EQ(_host.Menus().front().itemFlags & API_MenuItemChecked, 0);
+
+    EXPECT_EQ(_loader->ChooseMenuItem(MenuListId, 1), NoError);
+    EXPECT_EQ(_loader->IsPaletteVisible(PaletteResId), true);
+    EXPECT_EQ(LogCount("debug", "new Model::Manager"), 1U);
 }
 
 TEST_F(AddonCallbacks, MenuCommandsThatAreNotTheAddonsDoNothing) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 namespace {
 
 using TesselConnect::PreferenceSection;
@@ -80,6 +82,14 @@ TEST_F(SettingsTest, FailingStoreGivesErroredEachCallAndRetriesUntilItWorks) {
     EXPECT_TRUE(QB::Guid::Parse(id).has_value()) << id.ToUtf8();
     EXPECT_TRUE(settings.IsUserIdCreated());
     EXPECT_EQ(StoredUserId(), id);
+}
+
+// An observer of the host's events to itself: nobody outside can take it for one.
+TEST_F(SettingsTest, ObservesHostEventsPrivately) {
+    static_assert(std::is_base_of_v<TesselConnect::Api::VantrelEventObserver, Settings>);
+    static_assert(!std::is_convertible_v<Settings*, TesselConnect::Api::VantrelEventObserver*>);
+    Settings settings;
+    EXPECT_TRUE(settings.GetLanguage().IsEmpty());
 }
 
 TEST_F(SettingsTest, LifeAndLanguageAreLogged) {

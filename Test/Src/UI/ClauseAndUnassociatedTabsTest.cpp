@@ -3,12 +3,16 @@
 
 #include "UIFixture.hpp"
 
+#include "Model/PlanData.hpp"
+
 #include <PK/ListBox.hpp>
 #include <PK/UserActions.hpp>
 
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace TesselConnect::Test {
 namespace {
@@ -31,10 +35,12 @@ constexpr QB::Int32 RefreshButton = 4;
 
 class PanelTabs : public UIFixture {
 protected:
-    // Opens the palette with a connection and rolls the two panels down so the user can reach them.
+    // Opens the palette with a connection (the web application's page loaded) and rolls the two
+    // panels down so the user can reach them.
     void OpenWithConnection() {
         conn = Connect("spec-1", systemGuid);
         OpenPalette();
+        Backend().FinishLoad();
         PK::User::ExpandRollPanel(RollPanel(ClausePanel));
         PK::User::ExpandRollPanel(RollPanel(UnassociatedPanel));
     }
@@ -68,6 +74,22 @@ TEST_F(PanelTabs, ClauseRowsShowCodeAndTitleWithoutStrayBlanks) {
 
     EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: Title F10", "G20: A Title G20 B"));
     EXPECT_THAT(RenderPanel(ClausePanel), HasSubstr("  roll panel 2 \"Used clauses History\", expanded\n"));
+}
+
+// New clause texts reach the rows however the page sends them.
+TEST_F(PanelTabs, ClauseRowsFollowTheClausesNewTexts) {
+    OpenWithConnection();
+    Associate("spec-1", "c1", "F10", {walls[0]});
+    Api::Properties renamed = Clause("c1", "F10");
+    renamed.Put(Api::Properties::Name::Title, "Renamed");
+
+    manager->Handle_updateProperties(manager->GetPlanData()->GetId(), "", {{"c1", renamed}});
+    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: Renamed"));
+
+    renamed.Put(Api::Properties::Name::Prefix, "P");
+    Select({walls[1]});
+    manager->Handle_associationRequested("c1", "spec-1", "c1", renamed);
+    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: P Renamed"));
 }
 
 TEST_F(PanelTabs, ASelectedClauseWithoutModelSelectionOnlyOffersSelectAndZoom) {
@@ -131,6 +153,36 @@ TEST_F(PanelTabs, DisassociatingFromThePanelRemovesTheSelectedElements) {
     EXPECT_THAT(ElementsOf("c1"), ElementsAre(walls[0]));
 }
 
+// An element of another clause in the selection keeps its clause and is neither counted nor
+// listed as disassociated, whether the panel or the page asks.
+TEST_F(PanelTabs, DisassociatingLeavesElementsOfOtherClausesAlone) {
+    OpenWithConnection();
+    const std::vector<std::pair<std::string, std::function<void()>>> ways{
+        {"panel",
+         [&] {
+             PK::User::ClickListRow(Page(ClausePanel), List, 1);
+             PK::User::ClickButton(Page(ClausePanel), DisassociateButton);
+         }},
+        {"page",
+         [&] { manager->Handle_removeAssociationRequested("c1", "spec-1", "c1", Clause("c1", "F10")); }},
+    };
+    for (const auto& [way, disassociate] : ways) {
+        SCOPED_TRACE(way);
+        Associate("spec-1", "c1", "F10", {walls[0]});
+        Associate("spec-1", "c2", "G20", {walls[1]});
+        Select({walls[0], walls[1]});
+
+        disassociate();
+
+        EXPECT_THAT(ElementsOf("c1"), IsEmpty());
+        EXPECT_THAT(ElementsOf("c2"), ElementsAre(walls[1]));
+        EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Column: 1 element(s)", "Wall: 3 element(s)"));
+        PK::User::ClickListRow(Page(UnassociatedPanel), List, 2);
+        PK::User::ClickButton(Page(UnassociatedPanel), SelectButton);
+        EXPECT_THAT(host.SelectedElements(), UnorderedElementsAre(walls[0], walls[2], lockedWall));
+    }
+}
+
 TEST_F(PanelTabs, CountersCountSkippedElementsAsSelected) {
     OpenWithConnection();
 
@@ -140,6 +192,22 @@ TEST_F(PanelTabs, CountersCountSkippedElementsAsSelected) {
     EXPECT_EQ(Page(ClausePanel).GetItemControl(7)->text, "1");
     EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(6)->text, "3");
     EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(8)->text, "1");
+}
+
+// A new project starts without a selection, and the counters say so.
+TEST_F(PanelTabs, CountersStartAtZeroInANewProject) {
+    OpenWithConnection();
+    Select({walls[0], lockedWall, door});
+
+    host.NewProject();
+    manager->VNEvent_Project_New();
+
+    for (const QB::Int32 panel : {ClausePanel, UnassociatedPanel}) {
+        SCOPED_TRACE(panel);
+        const QB::Int32 selectedCount = panel == ClausePanel ? 5 : 6;
+        EXPECT_EQ(Page(panel).GetItemControl(selectedCount)->text, "0");
+        EXPECT_EQ(Page(panel).GetItemControl(selectedCount + 2)->text, "0");
+    }
 }
 
 TEST_F(PanelTabs, ClausePanelGrowsItsListAndMovesItsButtons) {
@@ -211,7 +279,7 @@ TEST_F(PanelTabs, RefreshWithoutAConnectionLeavesAnEmptyList) {
                 HasSubstr("\"Disassociated elements\", expanded, inactive\n"));
 }
 
-TEST_F(PanelTabs, UnassociatedPanelGrowsItsListAndMovesItsButtonsDown) {
+TEST_F(PanelTabs, UnassociatedPanelGrowsItsListAndMovesItsButtons) {
     OpenWithConnection();
 
     PK::User::ResizePanel(*FindPalette(), 100, 80);
@@ -219,8 +287,27 @@ TEST_F(PanelTabs, UnassociatedPanelGrowsItsListAndMovesItsButtonsDown) {
     const PK::TabPage& page = Page(UnassociatedPanel);
     EXPECT_EQ(page.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
     EXPECT_EQ(page.GetItemControl(ZoomButton)->rect, (PK::Rect{47, 123, 38, 26}));
-    EXPECT_EQ(page.GetItemControl(RefreshButton)->rect, (PK::Rect{528, 125, 23, 23}));
+    EXPECT_EQ(page.GetItemControl(RefreshButton)->rect, (PK::Rect{628, 125, 23, 23}));
     EXPECT_EQ(page.GetItemControl(8)->rect, (PK::Rect{239, 130, 30, 20}));
+}
+
+// The refresh button keeps to the right edge, like the other panels' right-hand buttons, down to
+// the palette's narrowest width.
+TEST_F(PanelTabs, UnassociatedRefreshButtonKeepsToTheRightEdge) {
+    OpenWithConnection();
+    const PK::TabPage& page = Page(UnassociatedPanel);
+    const auto margin = [&page] {
+        const PK::Rect list = page.GetItemControl(List)->rect;
+        const PK::Rect button = page.GetItemControl(RefreshButton)->rect;
+        return (list.x + list.width) - (button.x + button.width);
+    };
+    const QB::Int32 before = margin();
+
+    for (const QB::Int32 dw : {300, -2000}) {
+        SCOPED_TRACE(dw);
+        PK::User::ResizePanel(*FindPalette(), dw, 0);
+        EXPECT_EQ(margin(), before);
+    }
 }
 
 TEST_F(PanelTabs, SwitchingTheConnectionSwitchesEveryPanel) {

@@ -22,7 +22,11 @@ namespace AlertId = Util::Resource::AlertId;
 
 class ConnectWorkflow : public UIFixture {
 protected:
-    void SetUp() override { OpenPalette(); }
+    // The web application's page has loaded: the add-on's calls reach it.
+    void SetUp() override {
+        OpenPalette();
+        Backend().FinishLoad();
+    }
 
     // The page asks to connect `specId`; the user picks `entry` of the systems.
     void RequestAndChoose(const QB::UniString& specId, QB::Int32 entry = 1) {

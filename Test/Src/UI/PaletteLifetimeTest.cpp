@@ -3,6 +3,7 @@
 
 #include "UIFixture.hpp"
 
+#include "Main/AddonEntries.hpp"
 #include "Model/TesselPtr.hpp"
 #include "Tessel/Implementation/TesselBrowser.hpp"
 #include "UI/BrowserTabPage.hpp"
@@ -144,6 +145,25 @@ TEST_F(PaletteLifetime, DestroyRemovesThePaletteAndItsMark) {
     EXPECT_EQ(FindPalette(), nullptr);
     EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, 0);
     EXPECT_EQ(manager->GetObserverCount(), 0U);
+}
+
+// A host that runs its queue after the release: what the palette posted before does nothing, so
+// no dialog, alert or host call comes from a released add-on.
+TEST_F(PaletteLifetime, WorkPostedBeforeTheReleaseDoesNothingAfterIt) {
+    OpenPalette();
+    RequestConnection("spec-1"); // posts the connect workflow
+    manager->Handle_associationRequested("c1", "spec-9", "c1", Clause("c1", "F10")); // posts an alert
+    const auto systemQueries =
+        host.CallCount(VantrelSim::HostFunction::VNAPI_Classification_GetClassificationSystems);
+
+    FreeData();
+    Drain();
+
+    EXPECT_TRUE(Dialogs().empty());
+    EXPECT_TRUE(Alerts().empty());
+    EXPECT_EQ(host.CallCount(VantrelSim::HostFunction::VNAPI_Classification_GetClassificationSystems),
+              systemQueries);
+    EXPECT_EQ(log.Count(spdlog::level::debug, "posted work was cancelled: the add-on was released"), 2U);
 }
 
 TEST_F(PaletteLifetime, AMenuItemTheHostRefusesToMarkLeavesThePaletteUsable) {

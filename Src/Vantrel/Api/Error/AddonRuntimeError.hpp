@@ -15,8 +15,9 @@ class AddonRuntimeError : public std::runtime_error {
 public:
     explicit AddonRuntimeError(const std::string& message) : std::runtime_error(message) {}
 
-    // The error for a failure at `where`: the message is the source path as the build gives
-    // it, ":", the line, ": error: " and the text, "/src/Story.cpp:42: error: assert".
+    // The error for a failure at `where`: the message is the source path cut as log lines cut
+    // it (after the first "/Src/"), ":", the line, ": error: " and the text,
+    // "Model/Story.cpp:42: error: assert".
     static AddonRuntimeError AtSource(std::string_view text,
                                       std::source_location where = std::source_location::current());
 };

@@ -7,6 +7,9 @@
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/Issue/UnknownError.hpp"
 
+#include <algorithm>
+#include <ostream>
+
 using namespace TesselConnect;
 using TesselConnect::Test::ConnectionFixture;
 
@@ -82,6 +85,76 @@ TEST_F(ConnectionElementOps, AssociatingWithAMissingItemRecordsTheIssueAndAlerts
     EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "OperationFailed"}));
     EXPECT_EQ(ReadBack(StoredRecord())->GetIssueCollection().GetIssues().GetSize(), 1U);
 }
+
+// A part of the connection the user deleted in the host: the issue and the alert say which part,
+// and that the specification has to be connected again.
+enum class DeletedPart { System, Group, Property };
+struct DeletedPartCase {
+    const char* name;
+    DeletedPart part;
+    const char* text;
+};
+void PrintTo(const DeletedPartCase& testCase, std::ostream* os) {
+    *os << testCase.name;
+}
+
+class ConnectionMissingPart : public ConnectionElementOps,
+                              public ::testing::WithParamInterface<DeletedPartCase> {
+protected:
+    void Delete(DeletedPart part) {
+        Model::PropertyGroup& group = connection->GetPropertyGroup();
+        switch (part) {
+        case DeletedPart::System:
+            Project().DeleteSystem(systemGuid);
+            break;
+        case DeletedPart::Group:
+            Project().DeleteGroup(group.GetGuid());
+            break;
+        case DeletedPart::Property:
+            Project().DeleteDefinition(group.GetDefinitionGuid(Api::Properties::Name::Title));
+            break;
+        }
+    }
+};
+
+TEST_P(ConnectionMissingPart, AssociatingRecordsItsIssueAndAlerts) {
+    Connect();
+    Delete(GetParam().part);
+
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall2}, false);
+
+    EXPECT_EQ(std::count(observer.events.begin(), observer.events.end(), "OperationFailed"), 2);
+    ASSERT_EQ(observer.failedIssues.size(), 2U);
+    EXPECT_EQ(observer.failedIssues[0]->GetString(*connection), GetParam().text);
+    // The second failure supersedes the first: one issue, also when read back.
+    const auto rows = connection->GetIssuesWithText();
+    ASSERT_EQ(rows.GetSize(), 1U);
+    EXPECT_EQ(rows[0].text, GetParam().text);
+    const auto stored = ReadBack(StoredRecord());
+    ASSERT_EQ(stored->GetIssueCollection().GetIssues().GetSize(), 1U);
+    EXPECT_EQ(stored->GetIssueCollection().GetIssues()[0]->GetString(*stored), GetParam().text);
+    EXPECT_FALSE(log.ContainsPart(spdlog::level::err, "exception: "));
+    EXPECT_TRUE(ItemOf(wall1).IsNull());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Parts, ConnectionMissingPart,
+    ::testing::Values(
+        DeletedPartCase{
+            "ClassificationSystem", DeletedPart::System,
+            "The classification system used for the specification was deleted or is not accessible. "
+            "All associated data will be lost. Disconnect the specification and connect it again."},
+        DeletedPartCase{"PropertyGroup", DeletedPart::Group,
+                        "The property group used for the specification was deleted or is not accessible. All "
+                        "associated data will be lost. Disconnect the specification and connect it again."},
+        DeletedPartCase{"Property", DeletedPart::Property,
+                        "Property \"ArdoTesselTitle\" used for the specification was deleted or is not "
+                        "accessible. All associated data will be lost. Disconnect the specification and "
+                        "connect it again."}),
+    [](const ::testing::TestParamInfo<DeletedPartCase>& testCase) {
+        return std::string(testCase.param.name);
+    });
 
 TEST_F(ConnectionElementOps, ElementsThatFailBecomeOneIssuePerReasonAndLeaveWhenFixed) {
     Connect();

@@ -8,6 +8,11 @@
 #include "Model/Issue/UnknownError.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
+
 using namespace TesselConnect;
 using TesselConnect::Test::ConnectionFixture;
 
@@ -37,6 +42,35 @@ TEST_F(ConnectionState, ConnectingWithADeletedSystemFailsBeforeCreatingAnything)
     EXPECT_THROW(Connect(), Model::Error::MissingClassificationSystem);
     EXPECT_TRUE(Project().Groups().IsEmpty());
     EXPECT_TRUE(Project().modulData.IsEmpty());
+}
+
+// The host undid the connection: whatever is asked of it afterwards, it tells its observers that
+// it is gone, changes no element and never writes its record back.
+TEST_F(ConnectionState, AnUndoneConnectionIsNeverWrittenBack) {
+    const std::vector<std::pair<const char*, std::function<void()>>> operations{
+        {"Associate", [&] { connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false); }},
+        {"Disassociate", [&] { connection->Disassociate("c-1", {wall2}); }},
+        {"UpdateProperties", [&] { connection->UpdateProperties("c-1", Clause("c-1", "F10", "New"), true); }},
+        {"AddIssue", [&] { connection->AddIssue(std::make_shared<Model::Issue::UnknownError>("hint")); }},
+        {"MarkAsDisconnected", [&] { connection->MarkAsDisconnected(); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        Connect();
+        connection->Associate("c-1", Clause("c-1", "F10"), {wall2}, false);
+        ASSERT_TRUE(host.Undo()); // the association
+        ASSERT_TRUE(host.Undo()); // the connection
+        observer.events.clear();
+
+        operation();
+
+        EXPECT_EQ(std::count(observer.events.begin(), observer.events.end(), "Disconnected"), 1);
+        EXPECT_TRUE(connection->IsMarkedAsDeleted());
+        EXPECT_FALSE(Project().modulData.ContainsKey(ModulDataName));
+        EXPECT_TRUE(ItemOf(wall1).IsNull());
+        EXPECT_TRUE(log.Contains(spdlog::level::info,
+                                 "Modul data is gone from the project: " + std::string(ModulDataName)));
+    }
 }
 
 TEST_F(ConnectionState, MarkedAsDisconnectedUntilReconnectedWithAPage) {

@@ -1,6 +1,7 @@
 // Loading connections from module data: the weak-reference cache, records that are missing,
 // unreadable, of another platform or of a newer add-on, and refreshing the loaded ones.
 
+#include "../NewerRecord.hpp"
 #include "FactoryFixture.hpp"
 
 #include "Model/Error/Errors.hpp"
@@ -9,8 +10,11 @@
 
 #include <gmock/gmock.h>
 
+#include <ostream>
+
 using namespace TesselConnect;
 using TesselConnect::Test::FactoryFixture;
+using TesselConnect::Test::WithNewerFrame;
 using ::testing::EndsWith;
 
 namespace {
@@ -140,18 +144,68 @@ TEST_F(FactoryLoad, CorruptedRecordIsErasedAndOnlyTheFirstGetAllFails) {
     EXPECT_EQ(Ids(factory->GetAll()), (std::vector<QB::UniString>{"spec-1"}));
 }
 
-// A record of a newer add-on is not broken: erasing it would destroy every user's associations.
-TEST_F(FactoryLoad, RecordOfANewerAddonIsReportedButKept) {
-    StoreTwoConnections();
-    API_ModulData newer = StoredRecord();
-    newer.dataHdl.at(16) = std::byte{2}; // the frame's main version, after the class guid
-    SetStoredRecord(newer);
+// A record of a newer add-on is not broken: erasing or rewriting it would destroy every user's
+// associations. Whichever of its frames is newer, it is no connection here and stays as it is.
+struct NewerFrameCase {
+    const char* name;
+    const QB::ClassInfo* frame;
+};
+void PrintTo(const NewerFrameCase& testCase, std::ostream* os) {
+    *os << testCase.name;
+}
 
-    EXPECT_THROW(factory->Get(SpecId), Model::Error::VersionIncompatibility);
+class FactoryNewerRecord : public FactoryLoad, public ::testing::WithParamInterface<NewerFrameCase> {};
+
+TEST_P(FactoryNewerRecord, IsSkippedReportedOnceWhileOpenAndKept) {
+    StoreTwoConnections();
+    factory->Get(SpecId)->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    factory = std::make_unique<Model::ConnectionWithSpecificationFactory>(vantrel, tesselPtr, planData);
+    const API_ModulData newer = WithNewerFrame(StoredRecord(), *GetParam().frame);
+    SetStoredRecord(newer);
+    log.Clear();
+    const std::string readError = "ConnectionWithSpecification read error: Error::VersionIncompatibility";
+    const std::string skipped =
+        fmt::format("ConnectionWithSpecification:spec-1 was written by a newer add-on ({} version 2); it "
+                    "is kept as it is and skipped",
+                    GetParam().frame->GetName());
+
+    EXPECT_EQ(factory->Get(SpecId), nullptr);
+    EXPECT_EQ(Ids(factory->GetAll()), (std::vector<QB::UniString>{"spec-2"}));
+    EXPECT_EQ(factory->Get(SpecId), nullptr);
 
     EXPECT_EQ(StoredRecord(), newer);
-    EXPECT_TRUE(log.Contains(spdlog::level::err,
-                             "ConnectionWithSpecification read error: Error::VersionIncompatibility"));
+    EXPECT_EQ(log.Count(spdlog::level::err, readError), 1U);
+    EXPECT_EQ(log.Count(spdlog::level::warn, skipped), 1U);
+    // The project opened again: said once more.
+    factory->Clear();
+    EXPECT_EQ(factory->Get(SpecId), nullptr);
+    EXPECT_EQ(log.Count(spdlog::level::warn, skipped), 2U);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, FactoryNewerRecord,
+    ::testing::Values(NewerFrameCase{"Connection", &Model::ConnectionWithSpecification::classInfo},
+                      NewerFrameCase{"ClassificationSystem", &Model::ClassificationSystem::classInfo},
+                      NewerFrameCase{"PropertyGroup", &Model::PropertyGroup::classInfo},
+                      NewerFrameCase{"VirtualType", &Model::VirtualType::classInfo},
+                      NewerFrameCase{"IssueCollection", &Model::Issue::Collection::classInfo}),
+    [](const ::testing::TestParamInfo<NewerFrameCase>& testCase) {
+        return std::string(testCase.param.name);
+    });
+
+TEST_F(FactoryLoad, SpecificationOfANewerRecordIsNotConnectedAnewOverIt) {
+    StoreTwoConnections();
+    const API_ModulData newer = WithNewerFrame(StoredRecord(), Model::ConnectionWithSpecification::classInfo);
+    SetStoredRecord(newer);
+    const auto stepsBefore = host.UndoStepNames().size();
+
+    EXPECT_THROW(ConnectThroughFactory(SpecId), Model::Error::VersionIncompatibility);
+    EXPECT_EQ(StoredRecord(), newer);
+    EXPECT_EQ(host.UndoStepNames().size(), stepsBefore);
+
+    // Which system the newer record uses cannot be told: the system stays free for others.
+    EXPECT_NE(ConnectThroughFactory("spec-3"), nullptr);
+    EXPECT_EQ(StoredRecord(), newer);
 }
 
 TEST_F(FactoryLoad, RecordFromAnotherPlatformIsReadWithItsProtocol) {

@@ -1,6 +1,7 @@
 // Merging two users' records of a connection: the real merge into a loaded or a stored connection,
 // the other modes, missing records and data, and records that cannot be read.
 
+#include "../NewerRecord.hpp"
 #include "FactoryFixture.hpp"
 
 #include "Vantrel/Implementation/HostFunctions.hpp"
@@ -10,6 +11,7 @@
 using namespace TesselConnect;
 using TesselConnect::Test::FactoryFixture;
 using TesselConnect::Test::RecordingObserver;
+using TesselConnect::Test::WithNewerFrame;
 using ::testing::Contains;
 
 namespace {
@@ -176,6 +178,39 @@ TEST_F(FactoryMerge, ReceivingABrokenRecordKeepsThisUsersRecord) {
     EXPECT_EQ(StoredRecord(), original);
     EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "exception: APIERR_"));
     EXPECT_FALSE(connection->HasVirtualType("c-2"));
+}
+
+// What a newer add-on wrote cannot be merged, and is another user's to keep: on either side of the
+// merge its record stands as it is, and the connection in use neither takes it over nor ever
+// writes over it.
+TEST_F(FactoryMerge, ANewerRecordOnEitherSideStandsAsItIs) {
+    DivergeFromAnotherUser();
+    const API_ModulData newerTheirs = WithNewerFrame(toMerge, Model::VirtualType::classInfo);
+    const std::string kept = "ConnectionWithSpecification:spec-1 was written by a newer add-on "
+                             "(Model::VirtualType version 2); it is kept as it is";
+
+    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &original, &newerTheirs),
+              NoError);
+    EXPECT_EQ(destination, newerTheirs);
+    EXPECT_FALSE(connection->HasVirtualType("c-2"));
+    EXPECT_TRUE(log.Contains(spdlog::level::warn, kept));
+
+    // Received so: the connection in use stops standing for the record.
+    SetStoredRecord(newerTheirs);
+    connection->RefreshFromStored();
+    EXPECT_TRUE(connection->IsMarkedAsDeleted());
+    const API_ModulData newerMine = StoredRecord();
+    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &newerMine, &original),
+              NoError);
+    EXPECT_EQ(destination, newerMine);
+
+    // And with nobody holding the connection.
+    connection->Detach(observer);
+    connection.reset();
+    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &newerMine, &original),
+              NoError);
+    EXPECT_EQ(destination, newerMine);
+    EXPECT_EQ(StoredRecord(), newerMine);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace TesselConnect::Test {
@@ -47,6 +48,37 @@ TEST_F(IssueFix, TitleIssueWithoutNewSpecTitleFixesWithTheCurrentOne) {
     EXPECT_TRUE(issue.IsEmpty());
     EXPECT_EQ(_connection->TesselSpecificationTitle(), "Spec title");
     EXPECT_EQ(_connection->TesselProjectTitle(), "New project");
+}
+
+// The title issue is done with only when the titles really changed; a retry that failed leaves it
+// as it was, for the next try.
+TEST_F(IssueFix, TitleIssueGoesOnlyWhenTheTitlesChanged) {
+    const auto Listed = [this](const Model::Issue::IssuePtr& issue) {
+        const auto& issues = _connection->GetIssueCollection().GetIssues();
+        return std::find(issues.begin(), issues.end(), issue) != issues.end();
+    };
+    auto issue = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("New spec", "New project");
+    _connection->AddIssue(issue);
+    const QB::UniString text = issue->GetString(*_connection);
+
+    _host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_Property_ChangePropertyGroup, APIERR_GENERAL, 1);
+    issue->Fix(*_connection);
+    EXPECT_FALSE(issue->IsEmpty());
+    EXPECT_TRUE(Listed(issue));
+    EXPECT_EQ(issue->GetString(*_connection), text);
+    EXPECT_EQ(_connection->TesselProjectTitle(), "Project title");
+
+    issue->Fix(*_connection);
+    EXPECT_TRUE(issue->IsEmpty());
+    EXPECT_FALSE(Listed(issue));
+    EXPECT_EQ(_connection->TesselProjectTitle(), "New project");
+
+    // The titles are the issue's already: nothing to rename, and the issue still goes.
+    auto current = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("New spec", "New project");
+    _connection->AddIssue(current);
+    current->Fix(*_connection);
+    EXPECT_TRUE(current->IsEmpty());
+    EXPECT_FALSE(Listed(current));
 }
 
 } // namespace

@@ -6,6 +6,11 @@
 
 #include <gmock/gmock.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace TesselConnect::Test {
 namespace {
 
@@ -19,7 +24,10 @@ TEST_F(ManagerTest, ConstructionWithoutAProjectSurvivesAndANewProjectWorks) {
     CreateManager();
 
     EXPECT_TRUE(log.Contains(spdlog::level::trace, "Manager::construct"));
+    // No project is no fault: not a line above debug.
     EXPECT_THAT(log.Messages(spdlog::level::critical), IsEmpty());
+    EXPECT_THAT(log.Messages(spdlog::level::err), IsEmpty());
+    EXPECT_THAT(log.Messages(spdlog::level::warn), IsEmpty());
     EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
 
     host.NewProject(BuildProject());
@@ -107,6 +115,58 @@ TEST_F(ManagerTest, SelectionChangesAreIgnoredWhileNoPageIsAttached) {
 
     EXPECT_TRUE(manager->GetSelectionCache().GetElements().IsEmpty());
     EXPECT_EQ(observer.Count("SelectionChanged(1)"), 0U);
+}
+
+// Attaching a page (the palette reopened) reads the selection made while none was attached, so
+// the page, the counters and the next association see what is selected now.
+TEST_F(ManagerTest, AttachingAPageReadsTheSelectionMadeMeanwhile) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    Select({walls[0], walls[1]});
+    manager->ResetTesselApi(nullptr);
+    Select({walls[2]});
+    observer.events.clear();
+    page->calls.clear();
+
+    AttachPage();
+
+    EXPECT_THAT(manager->GetSelectionCache().GetElements(), ElementsAre(walls[2]));
+    EXPECT_THAT(page->calls, ElementsAre("SetSelectionState"));
+    EXPECT_THAT(observer.events, ElementsAre("SelectionChanged(1)"));
+    manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
+    EXPECT_THAT(manager->GetSelectedConnection()->GetElementsOfVirtualType("c1"), ElementsAre(walls[2]));
+}
+
+// A project opened or made starts from its own selection, never from the last project's.
+TEST_F(ManagerTest, OpenedAndNewProjectsStartFromTheirOwnSelection) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    const std::vector<std::pair<std::string, std::function<void()>>> changes{
+        {"open",
+         [&] {
+             host.OpenProject(host.GetProject());
+             manager->VNEvent_Project_Open();
+         }},
+        {"new",
+         [&] {
+             host.NewProject(BuildProject());
+             manager->VNEvent_Project_New();
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        Select({walls[0]});
+        observer.events.clear();
+
+        change();
+
+        EXPECT_TRUE(manager->GetSelectionCache().GetElements().IsEmpty());
+        EXPECT_EQ(observer.Count("SelectionChanged(0)"), 1U);
+        manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
+        EXPECT_TRUE(Project().FindElement(walls[0])->classification.empty());
+    }
 }
 
 TEST_F(ManagerTest, AllStateCarriesApplicationDocumentAndSelection) {

@@ -1,0 +1,147 @@
+// The project's records changing under the manager: other users' changes received, a plan id
+// stored by another user first, a record of another user's newer add-on, a connection undone.
+
+#include "../NewerRecord.hpp"
+#include "ManagerFixture.hpp"
+
+#include "Model/ConnectionWithSpecificationFactory.hpp"
+#include "Model/Error/Errors.hpp"
+
+#include <gmock/gmock.h>
+
+namespace TesselConnect::Test {
+namespace {
+
+using ::testing::ElementsAre;
+
+class ManagerRecords : public ManagerFixture {
+protected:
+    static QB::UniString NameOf(const QB::UniString& specId) {
+        return Model::ConnectionWithSpecification::ModulDataName(specId);
+    }
+
+    std::vector<QB::UniString> ListedIds() {
+        std::vector<QB::UniString> ids;
+        for (const auto& conn : manager->GetConnections()) {
+            ids.push_back(conn->TesselSpecificationId());
+        }
+        return ids;
+    }
+
+    QB::UniString SelectedId() const {
+        const auto selected = manager->GetSelectedConnection();
+        return selected == nullptr ? QB::UniString("none") : selected->TesselSpecificationId();
+    }
+};
+
+// Until the first connection the plan id is temporary and a receive renews it; another user's
+// disconnection of the selected connection moves the selection on, and everybody hears of it.
+TEST_F(ManagerRecords, ReceivedChangesRenewATemporaryPlanIdAndFollowADisconnection) {
+    CreateManager();
+    AttachPage();
+    const QB::UniString temporary = manager->GetPlanData()->GetId();
+    manager->VNEvent_Project_ReceiveChanges();
+    EXPECT_NE(manager->GetPlanData()->GetId(), temporary);
+
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    const QB::UniString planId = manager->GetPlanData()->GetId();
+    const auto incoming = host.AsOtherUser(2, [&] { Project().modulData.Delete(NameOf("spec-2")); });
+    host.ReceiveChanges(incoming);
+    observer.events.clear();
+    page->calls.clear();
+
+    manager->VNEvent_Project_ReceiveChanges();
+
+    EXPECT_EQ(SelectedId(), "spec-1");
+    EXPECT_THAT(observer.events, ElementsAre("SelectedConnectionChanged(spec-1)", "ConnectionsChanged"));
+    EXPECT_THAT(page->calls, ElementsAre("SetSelectionState"));
+    EXPECT_THAT(ListedIds(), ElementsAre("spec-1"));
+    EXPECT_EQ(manager->GetPlanData()->GetId(), planId);
+}
+
+// Another user stored the plan id first: connecting adopts it, and the page hears every state
+// again before it is told of the connection.
+TEST_F(ManagerRecords, ConnectingAdoptsAnotherUsersPlanIdAndResendsEveryState) {
+    CreateManager();
+    AttachPage();
+    const QB::UniString temporary = manager->GetPlanData()->GetId();
+    QB::UniString theirs;
+    host.AsOtherUser(2, [&] {
+        Model::PlanData other(vantrel);
+        other.GenerateNewId();
+        vantrel->CallCommand("Their plan id", [&] { other.Sync(); });
+        theirs = other.GetId();
+    });
+    page->calls.clear();
+
+    Connect("spec-1", systemGuid);
+
+    EXPECT_EQ(manager->GetPlanData()->GetId(), theirs);
+    EXPECT_NE(theirs, temporary);
+    ASSERT_GE(page->calls.size(), 4U);
+    EXPECT_THAT(std::vector<std::string>(page->calls.begin(), page->calls.begin() + 4),
+                ElementsAre("SetAppState", "SetDocumentState", "SetSelectionState",
+                            fmt::format("AssociateSpec(spec-1, {})", theirs)));
+    EXPECT_EQ(page->documentStates.back().documentRef, theirs);
+}
+
+// One user's newer add-on must not take the project away from the others: its record is kept as it
+// is and passed over, everything else keeps working.
+TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    const API_ModulData newer = WithNewerFrame(Project().modulData.Get(NameOf("spec-1")),
+                                               Model::ConnectionWithSpecification::classInfo);
+    Project().modulData.Put(NameOf("spec-1"), newer);
+    manager->VNEvent_Project_Open();
+    observer.events.clear();
+
+    EXPECT_THAT(ListedIds(), ElementsAre("spec-2"));
+    EXPECT_EQ(manager->GetConnection("spec-1"), nullptr);
+    EXPECT_EQ(SelectedId(), "spec-2");
+
+    // The selected connection goes: the selection moves on, and the page hears of it.
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-2", manager->GetPlanData()->GetId());
+    EXPECT_EQ(SelectedId(), "none");
+    EXPECT_TRUE(page->selectionStates.back().type.IsEmpty());
+    EXPECT_THAT(observer.events, ElementsAre("ConnectionWillDisconnect(spec-2)", "ConnectionsChanged",
+                                             "SelectedConnectionChanged(none)"));
+
+    // Another specification connects, even over the system the newer record may use; the newer
+    // record's own specification does not, as that would overwrite it.
+    Connect("spec-3", systemGuid);
+    EXPECT_EQ(SelectedId(), "spec-3");
+    EXPECT_THROW(Connect("spec-1", otherSystemGuid), Model::Error::VersionIncompatibility);
+    EXPECT_EQ(SelectedId(), "spec-3");
+
+    EXPECT_EQ(observer.Count("CorruptedData"), 0U);
+    EXPECT_EQ(Project().modulData.Get(NameOf("spec-1")), newer);
+}
+
+// The host undid the connection (its record and property group went): it is gone as if another
+// user had disconnected it, and nothing writes it back.
+TEST_F(ManagerRecords, AnUndoneConnectionIsGoneAndStaysGone) {
+    CreateManager();
+    AttachPage();
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid);
+    ASSERT_EQ(host.UndoStepNames().back(), "Connect VANTREL project with Ardo Tessel specification");
+    ASSERT_TRUE(host.Undo());
+    observer.events.clear();
+    Select({walls[0]});
+
+    manager->Handle_associationRequested("c1", "spec-2", "c1", Clause("c1", "F10"));
+
+    EXPECT_THAT(observer.events, ElementsAre("SelectionChanged(1)", "ConnectionsChanged",
+                                             "SelectedConnectionChanged(spec-1)", "ConnectionDoesNotExist"));
+    EXPECT_EQ(SelectedId(), "spec-1");
+    EXPECT_THAT(ListedIds(), ElementsAre("spec-1"));
+    EXPECT_FALSE(Project().modulData.ContainsKey(NameOf("spec-2")));
+    EXPECT_FALSE(log.ContainsPart(spdlog::level::err, "exception: "));
+}
+
+} // namespace
+} // namespace TesselConnect::Test
