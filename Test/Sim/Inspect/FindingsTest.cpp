@@ -131,10 +131,9 @@ const std::vector<Case>& Cases() {
              return RaiseVersion(f.Bytes(), InspectFixture::Find(f.Bytes(), id, classId + 16));
          },
          {{Kind::NewerVersion, "ConnectionWithSpecification:S-1, byte {}"}},
-         "the issue list was written by a newer version of the add-on (Model::Issue::ElementsAssociation "
-         "version 2.0, this add-on reads version 1): keep it, this add-on cannot read it; the add-on shows "
-         "one "
-         "unknown-error issue in its place and stores that over it at its next change"},
+         // A newer issue makes the whole record unreadable to this add-on, which then leaves it alone.
+         "the record was written by a newer version of the add-on (Model::Issue::ElementsAssociation "
+         "version 2.0, this add-on reads version 1): keep it, this add-on cannot read it"},
         {"NewerDataVersion",
          [](InspectFixture& f) {
              f.Project().modulData.GetPtr(InspectFixture::Record)->dataVersion = 2;
