@@ -17,6 +17,10 @@ if(ATC_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
 endif()
+# Coverage for the fuzzer in every library; only the fuzz programs link its driver.
+if(ATC_BUILD_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 
 # Tests of one tree: atc_add_test(NAME SOURCES... LIBS ...)
 function(atc_add_test name)
