@@ -14,6 +14,10 @@ std::optional<VNAPI_ErrCode> FaultInjector::Match(HostFunction function,
         if (it->concerning && std::find(guids.begin(), guids.end(), *it->concerning) == guids.end()) {
             continue;
         }
+        if (it->skip > 0) {
+            --it->skip;
+            continue;
+        }
         const VNAPI_ErrCode code = it->code;
         if (it->remaining && --*it->remaining == 0) {
             _faults.erase(it);

@@ -4,7 +4,8 @@
 // of the add-on. A fault applies to one host function, optionally only to one request code (of
 // a selector function) or to calls that concern one guid (any guid among the call's
 // arguments: an element, item, definition, object or set), and fires always or for the next N
-// matching calls. The first matching fault, in the order added, wins.
+// matching calls, optionally after letting the first matching calls through. The first matching
+// fault, in the order added, wins.
 //
 // A faulted call does nothing but answer the code; functions without a code answer false, the
 // null guid, APIReservation_NotShared or InvalidResModule instead. Main thread only.
@@ -26,6 +27,7 @@ struct Fault {
     std::optional<API_RequestCode> request; // selector functions: only this request
     std::optional<QB::Guid> concerning;     // only calls that name this guid
     std::optional<std::size_t> remaining;   // nullopt: every matching call
+    std::size_t skip = 0;                   // matching calls let through before it fires
 };
 
 class FaultInjector {
@@ -41,6 +43,10 @@ public:
     }
     void ForGuid(HostFunction function, VNAPI_ErrCode code, const QB::Guid& guid) {
         Add({function, code, {}, guid, {}});
+    }
+    // Only the n-th matching call from now on (n from 1) fails.
+    void NthCall(HostFunction function, VNAPI_ErrCode code, std::size_t n) {
+        Add({function, code, {}, {}, 1, n > 0 ? n - 1 : 0});
     }
     void Clear() { _faults.clear(); }
     bool IsEmpty() const { return _faults.empty(); }
