@@ -14,6 +14,10 @@ packages=(
 if [[ "${ATC_WITH_BROWSER:-1}" == "1" ]]; then
     packages+=(chromium)
 fi
+# The fuzz preset's compiler and fuzzer (scripts/fuzz.sh sets ATC_WITH_FUZZ=1).
+if [[ "${ATC_WITH_FUZZ:-0}" == "1" ]]; then
+    packages+=(clang-16 libfuzzer-16-dev libclang-rt-16-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -729,7 +729,8 @@ std::pair<std::size_t, std::size_t> LineAndColumn(std::string_view text, std::si
 
 Project ReadProjectJson(std::string_view json, std::string_view sourceName) {
     Json::Document document;
-    document.Parse<Json::kParseFullPrecisionFlag>(json.data(), json.size());
+    // Iterative, so that deep nesting in a hand-made or damaged file is refused, not a stack overflow.
+    document.Parse<Json::kParseFullPrecisionFlag | Json::kParseIterativeFlag>(json.data(), json.size());
     if (document.HasParseError()) {
         const auto [line, column] = LineAndColumn(json, document.GetErrorOffset());
         throw ProjectFileError(fmt::format("{}:{}:{}: {}", sourceName, line, column,

@@ -653,7 +653,8 @@ std::pair<std::size_t, std::size_t> LineAndColumn(std::string_view text, std::si
 
 Scenario ReadScenarioJson(std::string_view json, const std::filesystem::path& file) {
     Json::Document document;
-    document.Parse(json.data(), json.size());
+    // Iterative, so that deep nesting in a hand-made or damaged file is refused, not a stack overflow.
+    document.Parse<Json::kParseIterativeFlag>(json.data(), json.size());
     if (document.HasParseError()) {
         const auto [line, column] = LineAndColumn(json, document.GetErrorOffset());
         throw ScenarioError(fmt::format("{}:{}:{}: {}", file.string(), line, column,

@@ -165,14 +165,27 @@ bool ConnectionWithSpecification::Disconnect(bool tellThePage) {
     const QB::UniString undoName =
         ResolveStringVariables(_vnApi->GetResourceString(Util::Resource::Text::UndoDisconnect));
     ExecuteUndoable(undoName, [this, tellThePage] {
-        _propertyGroup.Remove();
-        if (const std::shared_ptr<Api::Tessel> tessel = _tesselPtr->Get(); tellThePage && tessel != nullptr) {
-            tessel->RemoveSpecAssociation(_tesselSpecificationId, _planData->GetId());
-        }
+        // The record goes first and comes back when the property group cannot be removed: a
+        // disconnect that fails halfway leaves the connection as it was, never without its group.
         try {
             _vnApi->ModulData_Erase(ModulDataName());
         } catch (const Api::Error<APIERR_NOMODULEDATA>&) {
             // Another user's disconnect got there first: the record is gone either way.
+        }
+        // The record is gone by this disconnect's own doing, so writing it back below is a restore,
+        // not the revival of a connection that went elsewhere.
+        _recordKnown = false;
+        try {
+            _propertyGroup.Remove();
+        } catch (...) {
+            try {
+                Store();
+            }
+            LOG_CATCH_ALL
+            throw;
+        }
+        if (const std::shared_ptr<Api::Tessel> tessel = _tesselPtr->Get(); tellThePage && tessel != nullptr) {
+            tessel->RemoveSpecAssociation(_tesselSpecificationId, _planData->GetId());
         }
         _markedAsDeleted = true;
         LOG_INFO("Specification was disconnected: {}", *this);

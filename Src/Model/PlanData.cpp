@@ -86,6 +86,25 @@ bool PlanData::HasPlanData() {
     return false;
 }
 
+bool PlanData::ReloadAfterReceive() {
+    const QB::Guid knownObject = _addonObject;
+    const QB::UniString knownId = _id;
+    const bool wasLoaded = _loaded;
+    try {
+        _addonObject = _vantrel->AddOnObject_GetUniqueObjectGuidFromName(AddonObjectName);
+        if (_addonObject.IsNull() || !Load()) {
+            return false;
+        }
+        _loaded = true;
+        return true;
+    }
+    LOG_CATCH_ALL
+    _addonObject = knownObject;
+    _id = knownId;
+    _loaded = wasLoaded;
+    return !_id.IsEmpty();
+}
+
 void PlanData::GenerateNewId() {
     _addonObject.Clear();
     _loaded = false;

@@ -55,6 +55,9 @@ public:
     // changed but the remembered object) when there is none or it cannot be read. Throws
     // Api::Error<APIERR_NOPLAN> without an open project.
     bool HasPlanData();
+    // HasPlanData after other users' changes were received. A host failure while looking keeps the
+    // id in use and answers true: the project is still the same, and the page knows it by that id.
+    bool ReloadAfterReceive();
     // A fresh temporary id; forgets the add-on object and the loaded state. Stores nothing.
     void GenerateNewId();
     // Finds or creates the "PlanData" object unless it is already known; true when this call

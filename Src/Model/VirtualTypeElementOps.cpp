@@ -94,6 +94,25 @@ template <typename Work> void ForElement(const QB::Guid& elemGuid, Work work) {
     }
 }
 
+// Reads an element for an element operation. A host failure to read it becomes the element's issue,
+// as a failed change does, so that the element is not left out unseen; nothing is returned then.
+template <typename IssueSet, typename ReasonOf, typename Reason>
+std::optional<Element> ReadElement(Api::Vantrel& vnApi, const QB::Guid& elemGuid, IssueSet& issueSet,
+                                   ReasonOf reasonOf, Reason unknown) {
+    try {
+        return Element(vnApi, elemGuid);
+    } catch (const Api::GeneralError& error) {
+        LOG_ERROR("exception: {}; elemGuid: {}", error.what(), elemGuid);
+        if (const auto reason = reasonOf(error.GetErrorCode())) {
+            issueSet.Record(*reason, elemGuid);
+        }
+    } catch (const std::exception& exception) {
+        LOG_ERROR("exception: {}; elemGuid: {}", exception.what(), elemGuid);
+        issueSet.Record(unknown, elemGuid);
+    }
+    return std::nullopt;
+}
+
 bool SameValues(const API_Property& desired, const API_Property& current) {
     return desired.isDefault == current.isDefault && desired.value == current.value;
 }
@@ -114,9 +133,13 @@ AssociationResult VirtualType::AssociateElements(const Api::Properties& properti
     result.elements.Reserve(elemGuids.GetSize());
     for (const QB::Guid& requestedGuid : elemGuids) {
         ForElement(requestedGuid, [&] {
-            const Element element(vnApi, requestedGuid);
-            const QB::Guid& elemGuid = element.GetGuid();
-            const Element::Usability usability = element.GetUsability(vnApi);
+            const std::optional<Element> element =
+                ReadElement(vnApi, requestedGuid, issueSet, AssociationReason, AssocReason::AssocUnknown);
+            if (!element) {
+                return;
+            }
+            const QB::Guid& elemGuid = element->GetGuid();
+            const Element::Usability usability = element->GetUsability(vnApi);
             switch (usability) {
             case Element::Usability::NotExists:
                 LOG_INFO("elem({}):", elemGuid);
@@ -190,9 +213,13 @@ AssociationResult VirtualType::DisassociateElements(const QB::Array<QB::Guid>& e
     result.elements.Reserve(elemGuids.GetSize());
     for (const QB::Guid& requestedGuid : elemGuids) {
         ForElement(requestedGuid, [&] {
-            const Element element(vnApi, requestedGuid);
-            const QB::Guid& elemGuid = element.GetGuid();
-            const Element::Usability usability = element.GetUsability(vnApi);
+            const std::optional<Element> element = ReadElement(
+                vnApi, requestedGuid, issueSet, DisassociationReason, AssocReason::DisassocUnknown);
+            if (!element) {
+                return;
+            }
+            const QB::Guid& elemGuid = element->GetGuid();
+            const Element::Usability usability = element->GetUsability(vnApi);
             if (usability == Element::Usability::NotExists ||
                 usability == Element::Usability::NotClassifyableHotlink ||
                 usability == Element::Usability::NotClassifyableByAddon) {
@@ -289,8 +316,7 @@ AssociationResult VirtualType::UpdateElementProperties() {
     QB::USize toUpdateCount = 0;
     for (const QB::Guid& requestedGuid : associated) {
         ForElement(requestedGuid, [&] {
-            const Element element(vnApi, requestedGuid);
-            const QB::Guid& elemGuid = element.GetGuid();
+            QB::Guid elemGuid = requestedGuid;
             bool counted = false;
             // An element whose comparison failed was not brought up to date either, so it must
             // keep the dirty names alive.
@@ -302,6 +328,9 @@ AssociationResult VirtualType::UpdateElementProperties() {
                 }
             };
             try {
+                // Reading the element can fail as well; it then stays to be updated like any other.
+                const Element element(vnApi, requestedGuid);
+                elemGuid = element.GetGuid();
                 const QB::Array<API_Property> current =
                     vnApi.Element_GetPropertyValuesByGuid(elemGuid, definitionGuids);
                 ATC_ASSERT(

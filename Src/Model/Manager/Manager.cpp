@@ -284,7 +284,7 @@ void Manager::VNEvent_Project_Open() {
 
 void Manager::VNEvent_Project_ReceiveChanges() {
     LOG_TRACE("VNEvent_Project_ReceiveChanges");
-    if (!_planData->HasPlanData()) {
+    if (!_planData->ReloadAfterReceive()) {
         _planData->GenerateNewId();
     }
     _factory->RefreshAll();

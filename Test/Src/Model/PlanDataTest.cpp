@@ -326,6 +326,24 @@ TEST_F(PlanDataTest, StoredEmptyIdIsReportedAndNotTakenAsPlanData) {
         fmt::format("failed assertion: !this->_id.IsEmpty(), handle({} bytes)", content.size())));
 }
 
+TEST_F(PlanDataTest, AfterAReceiveAFailedLookKeepsTheIdInUseAndAMissingObjectDoesNot) {
+    OpenProject(false);
+    PlanData planData(vantrel);
+    planData.GenerateNewId();
+    SyncInCommand(planData);
+    const QB::UniString id = planData.GetId();
+    for (const auto function : {HostFunction::VNAPI_AddOnObject_GetUniqueObjectGuidFromName,
+                                HostFunction::VNAPI_AddOnObject_GetObjectContent}) {
+        SCOPED_TRACE(VantrelSim::HostFunctionName(function));
+        host.Faults().NextCalls(function, APIERR_GENERAL, 1);
+        EXPECT_TRUE(planData.ReloadAfterReceive());
+        EXPECT_EQ(planData.GetId(), id);
+        EXPECT_TRUE(planData.IsLoaded());
+    }
+    host.GetProject().addonObjects.Clear();
+    EXPECT_FALSE(planData.ReloadAfterReceive());
+}
+
 TEST_F(PlanDataTest, TitleFollowsTheProjectInformation) {
     PlanData planData(vantrel);
     EXPECT_EQ(planData.Title(), "");

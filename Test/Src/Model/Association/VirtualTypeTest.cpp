@@ -205,6 +205,7 @@ TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
     const QB::Guid lockedLayer2 = AddWall();
     const QB::Guid vanished = AddWall();
     const QB::Guid failing = AddWall();
+    const QB::Guid unreadable = AddWall();
     const QB::Guid fine = AddWall();
     const auto clause = Clause("c1", "F10");
     const auto virtualType = MakeVirtualType(clause);
@@ -218,13 +219,14 @@ TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
     faults.ForGuid(HostFunction::VNAPI_Element_SetProperties, APIERR_LOCKEDLAY, lockedLayer2);
     faults.ForGuid(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_BADID, vanished);
     faults.ForGuid(HostFunction::VNAPI_Element_SetProperties, APIERR_GENERAL, failing);
-    const Model::AssociationResult result =
-        Associate(*virtualType, clause,
-                  {unsuitable, readOnly, notMine, noAccess, lockedLayer2, vanished, failing, fine});
+    faults.ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, unreadable);
+    const Model::AssociationResult result = Associate(
+        *virtualType, clause,
+        {unsuitable, readOnly, notMine, noAccess, lockedLayer2, vanished, failing, unreadable, fine});
     EXPECT_EQ(Summarize(result), (IssueSummary{{Reason::AssocNotSuitable, {unsuitable}},
                                                {Reason::AssocOnLockedLayer, {readOnly, lockedLayer2}},
                                                {Reason::AssocNoSyncworkRight, {notMine, noAccess}},
-                                               {Reason::AssocUnknown, {failing}}}));
+                                               {Reason::AssocUnknown, {failing, unreadable}}}));
     EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{fine}));
 
     faults.Clear();
@@ -233,11 +235,12 @@ TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
     faults.ForGuid(HostFunction::VNAPI_Element_RemoveClassificationItem, APIERR_LOCKEDLAY, readOnly);
     faults.ForGuid(HostFunction::VNAPI_Element_RemoveClassificationItem, APIERR_BADPARS, notMine);
     faults.ForGuid(HostFunction::VNAPI_Element_RemoveClassificationItem, APIERR_GENERAL, noAccess);
+    faults.ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, unreadable);
     const Model::AssociationResult removed =
-        Disassociate(*virtualType, {unsuitable, readOnly, notMine, noAccess, fine});
+        Disassociate(*virtualType, {unsuitable, readOnly, notMine, noAccess, unreadable, fine});
     EXPECT_EQ(Summarize(removed), (IssueSummary{{Reason::DisassocNoSyncworkRight, {unsuitable}},
                                                 {Reason::DisassocOnLockedLayer, {readOnly}},
-                                                {Reason::DisassocUnknown, {noAccess}}}));
+                                                {Reason::DisassocUnknown, {noAccess, unreadable}}}));
     EXPECT_EQ(removed.elements, (QB::Array<QB::Guid>{fine}));
 }
 
@@ -292,6 +295,17 @@ TEST_F(VirtualTypeOverHost, ChangedClauseValuesAreRewrittenAndClearedOnlyWhenAll
     EXPECT_EQ(update.elements, (QB::Array<QB::Guid>{second})); // only the one that differed
     EXPECT_FALSE(virtualType->HasDirtyProperties());
     EXPECT_EQ(ValueOf(second, Name::Title), QB::UniString("Stone walls"));
+
+    // An element that cannot even be read is not up to date either, and stays to be updated.
+    host.Faults().ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, first);
+    const Model::AssociationResult unread =
+        Associate(*virtualType, Clause("c1", "F10", "Clay walls"), {third});
+    EXPECT_EQ(Summarize(unread), (IssueSummary{{100 + UpdateReason::Unknown, {first}}}));
+    EXPECT_EQ(virtualType->GetDirtyTesselPropertyNames(), (QB::Array<QB::UniString>{Name::Title}));
+    host.Faults().Clear();
+    Undoable([&] { update = virtualType->UpdateElementProperties(); });
+    EXPECT_EQ(update.elements, (QB::Array<QB::Guid>{first}));
+    EXPECT_EQ(ValueOf(first, Name::Title), QB::UniString("Clay walls"));
 }
 
 TEST_F(VirtualTypeOverHost, ADefinitionIsMadeAvailableForANewItemBeforeValuesAreWritten) {

@@ -134,6 +134,20 @@ TEST_F(ConnectionState, DisconnectRefusedByTheHostKeepsTheConnection) {
     EXPECT_EQ(observer.events, (std::vector<std::string>{"PropertyManagerNotReserved"}));
 }
 
+TEST_F(ConnectionState, DisconnectFailingHalfwayLeavesTheConnectionWhole) {
+    Connect();
+    const QB::Guid groupGuid = connection->GetPropertyGroup().GetGuid();
+    for (const auto function : {VantrelSim::HostFunction::VNAPI_ModulData_Store,
+                                VantrelSim::HostFunction::VNAPI_Property_DeletePropertyGroup}) {
+        SCOPED_TRACE(VantrelSim::HostFunctionName(function));
+        host.Faults().NextCalls(function, APIERR_GENERAL, 1);
+        EXPECT_FALSE(connection->Disconnect(true));
+        EXPECT_NE(Project().FindGroup(groupGuid), nullptr);
+        EXPECT_EQ(ReadBack(StoredRecord())->GetPropertyGroup().GetGuid(), groupGuid);
+    }
+    EXPECT_TRUE(connection->Disconnect(true));
+}
+
 // ---- HandleExceptions ---------------------------------------------------------------------------
 
 TEST_F(ConnectionState, ReservationErrorsBecomeObserverEventsOnly) {

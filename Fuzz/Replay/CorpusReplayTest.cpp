@@ -1,0 +1,48 @@
+// Every kept input of every fuzz target, fed to the target as the fuzzer feeds it: the minimised
+// corpora and the inputs of mended faults. A target that aborts, throws or trips a sanitizer on one
+// of them fails here, without a fuzzer.
+
+#include "Support/FuzzTarget.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace TesselConnect::Fuzz {
+namespace {
+
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+class CorpusReplay : public ::testing::TestWithParam<Target> {};
+
+TEST_P(CorpusReplay, EveryKeptInputIsHandled) {
+    const std::filesystem::path folder = std::filesystem::path(ATC_FUZZ_CORPUS_DIR) / GetParam().name;
+    ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    ASSERT_FALSE(files.empty()) << folder;
+    for (const std::filesystem::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const std::vector<std::uint8_t> bytes = ReadFile(file);
+        EXPECT_EQ(0, GetParam().entry(bytes.data(), bytes.size()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, ::testing::ValuesIn(Targets()),
+                         [](const ::testing::TestParamInfo<Target>& target) { return target.param.name; });
+
+} // namespace
+} // namespace TesselConnect::Fuzz

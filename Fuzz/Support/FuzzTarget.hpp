@@ -1,0 +1,62 @@
+#pragma once
+
+// One fuzz target per reader of outside data. A target file defines its entry with
+// ATC_FUZZ_TARGET(Name) { ... return 0; }. Built with ATC_FUZZ_LIBFUZZER (the fuzz preset), the
+// entry becomes the program's LLVMFuzzerTestOneInput; otherwise it registers itself by name, so
+// that the corpus replay test feeds it every file of Fuzz/corpus/<Name> without a fuzzer.
+//
+// An entry reports a broken promise (lost or corrupted data, a wrong answer) through FUZZ_CHECK,
+// which prints the failed condition and aborts: the fuzzer keeps the input, the replay test fails.
+// Exceptions that escape an entry are faults as well. Main thread only.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace TesselConnect::Fuzz {
+
+using Entry = int (*)(const std::uint8_t* data, std::size_t size);
+
+struct Target {
+    std::string name;
+    Entry entry = nullptr;
+};
+
+// The registered targets, by name.
+const std::vector<Target>& Targets();
+bool Register(std::string_view name, Entry entry);
+
+[[noreturn]] void Fail(const char* condition, const char* file, int line, const std::string& detail);
+
+// Quiet, bounded process state for every target: the add-on's logger formats every level but
+// writes nowhere, and the host's preference store lives in a folder of the process's own.
+void PrepareProcess();
+
+} // namespace TesselConnect::Fuzz
+
+#define FUZZ_CHECK(condition, detail)                                                                        \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            ::TesselConnect::Fuzz::Fail(#condition, __FILE__, __LINE__, (detail));                           \
+        }                                                                                                    \
+    } while (false)
+
+#if defined(ATC_FUZZ_LIBFUZZER)
+#define ATC_FUZZ_ENTRY_(Name)                                                                                \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {                      \
+        ::TesselConnect::Fuzz::PrepareProcess();                                                             \
+        return AtcFuzzTarget_##Name(data, size);                                                             \
+    }
+#else
+#define ATC_FUZZ_ENTRY_(Name)                                                                                \
+    [[maybe_unused]] static const bool atcFuzzRegistered_##Name =                                            \
+        ::TesselConnect::Fuzz::Register(#Name, &AtcFuzzTarget_##Name);
+#endif
+
+#define ATC_FUZZ_TARGET(Name)                                                                                \
+    static int AtcFuzzTarget_##Name(const std::uint8_t* data, std::size_t size);                             \
+    ATC_FUZZ_ENTRY_(Name)                                                                                    \
+    static int AtcFuzzTarget_##Name(const std::uint8_t* data, std::size_t size)

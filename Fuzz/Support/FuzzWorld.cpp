@@ -1,0 +1,142 @@
+#include "FuzzWorld.hpp"
+
+#include "FuzzTarget.hpp"
+
+#include "Model/AddonVersion.hpp"
+#include "Tessel/Api/Properties.hpp"
+#include "Util/Resource/OwnModule.hpp"
+#include "Vantrel/Implementation/HostFunctions.hpp"
+#include "Vantrel/Implementation/Vantrel.hpp"
+
+#include <VantrelSim/ProjectBuilder.hpp>
+
+#include <fmt/format.h>
+
+#include <stdexcept>
+
+namespace TesselConnect::Fuzz {
+
+namespace {
+
+QB::ResModule ResourceModule() {
+    static const QB::ResModule module = Util::Resource::RegisterOwnResourceModule();
+    return module;
+}
+
+struct Projects {
+    SmallProjectIds ids;
+    VantrelSim::Project small;
+    VantrelSim::Project connected;
+};
+
+VantrelSim::Project BuildSmall(SmallProjectIds& ids) {
+    VantrelSim::Project project;
+    VantrelSim::ProjectBuilder build(project);
+    build.AddStory("Ground");
+    const QB::Int32 layer = build.AddLayer("Walls");
+    ids.system = build.AddSystem("Specs", "1");
+    ids.itemF10 = build.AddItem(ids.system, "F10", "Walls");
+    ids.itemG20 = build.AddItem(ids.system, "G20", "Floors");
+    VantrelSim::ElementSpec wall;
+    wall.type = API_WallID;
+    wall.layer = layer;
+    for (int i = 0; i < 3; ++i) {
+        ids.walls.push_back(build.AddElement(wall));
+    }
+    VantrelSim::ElementSpec locked = wall;
+    locked.layer = build.AddLayer("Locked", false, true);
+    ids.lockedWall = build.AddElement(locked);
+    VantrelSim::ElementSpec door;
+    door.type = API_DoorID;
+    door.layer = layer;
+    ids.door = build.AddElement(door);
+    VantrelSim::ElementSpec column;
+    column.type = API_ColumnID;
+    column.layer = layer;
+    ids.column = build.AddElement(column);
+    return project;
+}
+
+const Projects& BuiltProjects() {
+    static const Projects projects = [] {
+        PrepareProcess();
+        Projects built;
+        built.small = BuildSmall(built.ids);
+        FuzzWorld world;
+        Model::Manager& manager = world.Open(built.small);
+        manager.ConnectWithSpecification(built.ids.system, SpecId, "Spec", "P-1", "Project");
+        std::vector<QB::Guid> selection = built.ids.walls;
+        selection.push_back(built.ids.lockedWall);
+        world.host.SetSelection(selection);
+        manager.VNEvent_SelectionChanged(API_Neig{});
+        manager.Handle_associationRequested("type", SpecId, ClauseId,
+                                            Api::Properties{{Api::Properties::Name::ClauseId, ClauseId},
+                                                            {Api::Properties::Name::Code, "F10"},
+                                                            {Api::Properties::Name::Title, "Walls"},
+                                                            {Api::Properties::Name::Prefix, "A"},
+                                                            {Api::Properties::Name::Suffix, "B"}});
+        if (!world.host.GetProject().modulData.ContainsKey(RecordName)) {
+            throw std::logic_error("the connected project has no connection record");
+        }
+        built.connected = world.host.GetProject();
+        return built;
+    }();
+    return projects;
+}
+
+} // namespace
+
+const SmallProjectIds& Ids() {
+    return BuiltProjects().ids;
+}
+
+const VantrelSim::Project& SmallProject() {
+    return BuiltProjects().small;
+}
+
+const VantrelSim::Project& ConnectedProject() {
+    return BuiltProjects().connected;
+}
+
+FuzzWorld::FuzzWorld() {
+    PrepareProcess();
+    host.SetAddonResModule(ResourceModule());
+    vantrel = std::make_shared<Implementation::Vantrel>();
+}
+
+FuzzWorld::~FuzzWorld() {
+    Close();
+    Implementation::HostFunctions::Clear();
+}
+
+Model::Manager& FuzzWorld::Open(const VantrelSim::Project& project) {
+    Close();
+    // The projects are built (once) in a world of their own, which leaves the host functions unset.
+    Implementation::HostFunctions::Set(host.FunctionTable());
+    Implementation::HostFunctions::SetToken(host.Token());
+    host.OpenProject(project);
+    manager = Model::Manager::Create(CurrentAddonVersion, vantrel);
+    return *manager;
+}
+
+void FuzzWorld::Close() {
+    manager.reset();
+}
+
+std::vector<std::byte> Bytes(const std::uint8_t* data, std::size_t size) {
+    const auto* first = reinterpret_cast<const std::byte*>(data);
+    return std::vector<std::byte>(first, first + size);
+}
+
+std::string Hex(std::span<const std::byte> bytes, std::size_t limit) {
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
+        text += fmt::format("{:02x}", static_cast<unsigned>(bytes[i]));
+    }
+    if (bytes.size() > limit) {
+        text += fmt::format("... ({} bytes)", bytes.size());
+    }
+    return text;
+}
+
+} // namespace TesselConnect::Fuzz

@@ -1,0 +1,130 @@
+#include "PageCall.hpp"
+
+#include "FuzzTarget.hpp"
+#include "FuzzWorld.hpp"
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Error/Errors.hpp"
+#include "Tessel/Implementation/TesselBrowser.hpp"
+#include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
+
+#include <PK/InProcessBrowserBackend.hpp>
+#include <PK/JSArray.hpp>
+#include <PK/JSObject.hpp>
+#include <PK/JSValue.hpp>
+
+#include <QB/Runnable.hpp>
+
+#include "Util/Json/RapidJson.hpp"
+
+#include <fmt/format.h>
+
+#include <memory>
+#include <string>
+
+namespace TesselConnect::Fuzz {
+
+namespace {
+
+// The browser's conversion of the page's values: nesting beyond its limit arrives as undefined.
+PK::JSBaseRef ToJS(const rapidjson::Value& value, int depth) {
+    constexpr int MaxDepth = 256;
+    if (depth > MaxDepth) {
+        return PK::MakeDefaultValue();
+    }
+    switch (value.GetType()) {
+    case rapidjson::kFalseType:
+    case rapidjson::kTrueType:
+        return std::make_shared<PK::JSValue>(value.GetBool());
+    case rapidjson::kNumberType:
+        if (value.IsInt()) {
+            return std::make_shared<PK::JSValue>(static_cast<QB::Int32>(value.GetInt()));
+        }
+        if (value.IsUint()) {
+            return std::make_shared<PK::JSValue>(static_cast<QB::UInt32>(value.GetUint()));
+        }
+        return std::make_shared<PK::JSValue>(value.GetDouble());
+    case rapidjson::kStringType:
+        return PK::MakeStringValue(QB::UniString(std::string(value.GetString(), value.GetStringLength())));
+    case rapidjson::kArrayType: {
+        auto array = std::make_shared<PK::JSArray>();
+        for (const rapidjson::Value& item : value.GetArray()) {
+            array->AddItem(ToJS(item, depth + 1));
+        }
+        return array;
+    }
+    case rapidjson::kObjectType: {
+        auto object = std::make_shared<PK::JSObject>();
+        for (const auto& member : value.GetObject()) {
+            object->AddItem(
+                QB::UniString(std::string(member.name.GetString(), member.name.GetStringLength())),
+                ToJS(member.value, depth + 1));
+        }
+        return object;
+    }
+    case rapidjson::kNullType:
+        break;
+    }
+    return PK::MakeDefaultValue();
+}
+
+PK::JSBaseRef Argument(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    rapidjson::Document document;
+    document.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseStopWhenDoneFlag>(text.c_str(),
+                                                                                       text.size());
+    if (document.HasParseError()) {
+        return PK::MakeStringValue(QB::UniString(text));
+    }
+    return ToJS(document, 0);
+}
+
+void CheckRecordsReadBack(FuzzWorld& world) {
+    for (const auto& [name, record] : world.host.GetProject().modulData) {
+        auto connection = std::make_shared<Model::ConnectionWithSpecification>(
+            world.vantrel, world.manager->GetTesselPtr(), world.manager->GetPlanData());
+        QB::ErrCode status = QB::NoError;
+        try {
+            status = Api::ModulDataWrapper::ReadObject(record, *connection);
+        } catch (const Model::Error::VersionIncompatibility&) {
+            status = QB::ErrorCorruptedData;
+        }
+        FUZZ_CHECK(status == QB::NoError, fmt::format("record {} no longer reads", name));
+    }
+}
+
+} // namespace
+
+int CheckPageCall(std::string_view function, const std::uint8_t* data, std::size_t size) {
+    FuzzWorld world;
+    Model::Manager& manager = world.Open(ConnectedProject());
+    auto owned = std::make_unique<PK::InProcessBrowserBackend>();
+    PK::InProcessBrowserBackend& backend = *owned;
+    const auto browser = std::make_shared<Implementation::TesselBrowser>(std::move(owned));
+    backend.FinishLoad();
+    browser->InitCallbacks();
+    manager.ResetTesselApi(browser);
+    world.host.SetSelection({Ids().walls[0], Ids().walls[1], Ids().column});
+    manager.VNEvent_SelectionChanged(API_Neig{});
+
+    const QB::UniString object(Implementation::TesselBrowser::IntegratorName);
+    (void)backend.CallJSFunction(object, QB::UniString(std::string(function)), Argument(data, size));
+    QB::MessageLoop::Instance().RunPending();
+
+    FUZZ_CHECK(backend.GetRefusedScripts().IsEmpty(),
+               fmt::format("the page refused: {}", backend.GetRefusedScripts()[0]));
+    CheckRecordsReadBack(world);
+    const PK::JSCallResult state = backend.CallJSFunction(object, "getAllState", PK::MakeDefaultValue());
+    const auto* text = dynamic_cast<const PK::JSValue*>(state.value.get());
+    FUZZ_CHECK(state.resolved && text != nullptr && text->GetType() == PK::JSValue::STRING,
+               "the add-on no longer answers the page");
+    rapidjson::Document answer;
+    answer.Parse(text->GetString().ToUtf8().c_str());
+    FUZZ_CHECK(!answer.HasParseError() && answer.IsObject(), text->GetString().ToUtf8());
+
+    manager.ResetTesselApi(nullptr);
+    QB::MessageLoop::Instance().DiscardPending();
+    return 0;
+}
+
+} // namespace TesselConnect::Fuzz

@@ -1,0 +1,128 @@
+// The connection's module-data record as another user, another platform or another version of
+// the add-on may have left it, under each platform sign. It reaches the add-on three ways: loaded
+// by the manager, merged with this user's record during a receive, and re-read by a live
+// connection after a receive. None of them may throw; a record read is stored again unchanged; a
+// merge result reads back; a re-read leaves the connection either as it was or as the record says,
+// never half-read.
+
+#include "Support/FuzzWorld.hpp"
+#include "Support/StoredForm.hpp"
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/ConnectionWithSpecificationFactory.hpp"
+#include "Model/Error/Errors.hpp"
+#include "Model/Manager/Manager.hpp"
+#include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
+
+#include <fmt/format.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using namespace TesselConnect;
+using Connection = Model::ConnectionWithSpecification;
+
+std::shared_ptr<Connection> Empty(Fuzz::FuzzWorld& world) {
+    return std::make_shared<Connection>(world.vantrel, world.manager->GetTesselPtr(),
+                                        world.manager->GetPlanData());
+}
+
+// The record read on its own into a fresh connection: its stored form, or nothing when it does not
+// read completely.
+std::optional<std::vector<std::byte>> ReadAlone(Fuzz::FuzzWorld& world, const API_ModulData& record) {
+    const auto connection = Empty(world);
+    try {
+        if (Api::ModulDataWrapper::ReadObject(record, *connection) != QB::NoError) {
+            return std::nullopt;
+        }
+    } catch (const Model::Error::VersionIncompatibility&) {
+        return std::nullopt;
+    }
+    return Fuzz::StoredForm(*connection);
+}
+
+// What was read is written again, and that reads back to the same bytes.
+void CheckStoresAgain(Fuzz::FuzzWorld& world, const Connection& connection) {
+    const std::vector<std::byte> first = Fuzz::StoredForm(connection);
+    FUZZ_CHECK(!first.empty(), "a loaded connection cannot be written");
+    API_ModulData record;
+    record.dataVersion = 1;
+    record.platformSign = QB::PlatformSign;
+    record.dataHdl = first;
+    const std::optional<std::vector<std::byte>> again = ReadAlone(world, record);
+    FUZZ_CHECK(again.has_value() && *again == first,
+               fmt::format("{}\n{}", Fuzz::Hex(first), again ? Fuzz::Hex(*again) : "unreadable"));
+}
+
+void Load(Fuzz::FuzzWorld& world, const API_ModulData& record) {
+    VantrelSim::Project project = Fuzz::ConnectedProject();
+    project.modulData.Put(Fuzz::RecordName, record);
+    Model::Manager& manager = world.Open(project);
+    const std::shared_ptr<Connection> connection = manager.GetConnection(Fuzz::SpecId);
+    if (connection == nullptr) {
+        return;
+    }
+    CheckStoresAgain(world, *connection);
+    (void)fmt::format("{}", *connection);
+    (void)connection->GetIssuesWithText();
+    // What the record says is used on the project: the clause texts, the issues, a new association.
+    connection->RefreshIssues();
+    connection->UpdateAllElementProperties();
+    manager.ResetSelectedConnection(connection);
+    world.host.SetSelection({Fuzz::Ids().walls[0], Fuzz::Ids().door});
+    manager.VNEvent_SelectionChanged(API_Neig{});
+    (void)manager.GetSelectionState();
+    (void)manager.Handle_getAllTypesInDocument(manager.GetDocumentState().documentRef, {});
+    connection->Disassociate(Fuzz::ClauseId, {Fuzz::Ids().walls[0]});
+    if (const API_ModulData* stored = world.host.GetProject().modulData.GetPtr(Fuzz::RecordName)) {
+        FUZZ_CHECK(ReadAlone(world, *stored).has_value(), "the add-on stored a record it cannot read");
+    }
+}
+
+// This user's live connection meets the record twice: merged with it in both roles during a
+// receive, then re-reading it as its own stored record.
+void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
+    Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
+    const std::shared_ptr<Connection> connection = manager.GetConnection(Fuzz::SpecId);
+    FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
+    const API_ModulData mine = world.host.GetProject().modulData.Get(Fuzz::RecordName);
+    for (const bool theirsIsIncoming : {true, false}) {
+        const API_ModulData& original = theirsIsIncoming ? mine : record;
+        const API_ModulData& toMerge = theirsIsIncoming ? record : mine;
+        API_ModulData destination = toMerge;
+        const VNAPI_ErrCode result =
+            manager.HandleModulDataMergeRequest(Model::ConnectionWithSpecificationFactory::MergeModeMerge,
+                                                Fuzz::RecordName, &original, &toMerge, &destination);
+        FUZZ_CHECK(result == NoError, fmt::format("merge answered {}", result));
+        if (destination.dataHdl != toMerge.dataHdl) {
+            FUZZ_CHECK(ReadAlone(world, destination).has_value(), "a merge produced an unreadable record");
+        }
+    }
+
+    const std::vector<std::byte> before = Fuzz::StoredForm(*connection);
+    world.host.GetProject().modulData.Put(Fuzz::RecordName, record);
+    connection->RefreshFromStored();
+    const std::vector<std::byte> after = Fuzz::StoredForm(*connection);
+    const std::optional<std::vector<std::byte>> alone = ReadAlone(world, record);
+    FUZZ_CHECK(after == before || (alone.has_value() && after == *alone),
+               fmt::format("before {}\nafter {}\nrecord {}", Fuzz::Hex(before), Fuzz::Hex(after),
+                           alone ? Fuzz::Hex(*alone) : "unreadable"));
+}
+
+} // namespace
+
+ATC_FUZZ_TARGET(ConnectionRecord) {
+    Fuzz::FuzzWorld world;
+    for (const QB::UInt16 sign : Fuzz::PlatformSigns) {
+        API_ModulData record;
+        record.dataVersion = 1;
+        record.platformSign = sign;
+        record.dataHdl = Fuzz::Bytes(data, size);
+        Load(world, record);
+        MergeAndRefresh(world, record);
+    }
+    return 0;
+}

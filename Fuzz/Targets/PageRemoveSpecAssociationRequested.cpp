@@ -1,0 +1,7 @@
+// The page's call "removeSpecAssociationRequested", with whatever arguments the page passes.
+
+#include "Support/PageCall.hpp"
+
+ATC_FUZZ_TARGET(PageRemoveSpecAssociationRequested) {
+    return TesselConnect::Fuzz::CheckPageCall("removeSpecAssociationRequested", data, size);
+}

@@ -1,0 +1,7 @@
+// The page's call "updateProperties", with whatever arguments the page passes.
+
+#include "Support/PageCall.hpp"
+
+ATC_FUZZ_TARGET(PageUpdateProperties) {
+    return TesselConnect::Fuzz::CheckPageCall("updateProperties", data, size);
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds the fuzz preset (clang, libFuzzer, ASan+UBSan) and runs every fuzz target, one after the
+# other, for SECONDS each (default 60), starting from its corpus in Fuzz/corpus and the seeds the
+# project writes; prints executions, coverage and findings per target.
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
+# Findings (crash-*, leak-*, timeout-*, oom-*) are left in build/fuzz/findings/<Target>/: keep each as
+# a regression input in Fuzz/corpus/<Target>/ once the fault is mended. ATC_FUZZ_RUNS=N stops a
+# target after N executions instead (whichever comes first); ATC_FUZZ_MERGE=1 replaces each corpus
+# with the minimised union of the corpus and what the run found (regression inputs are kept).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ATC_WITH_FUZZ=1 ATC_WITH_BROWSER=0 scripts/setup.sh
+
+seconds=${1:-60}
+shift || true
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)"
+
+bin=build/fuzz/Fuzz
+work=build/fuzz/work
+rm -rf build/fuzz/seeds
+"$bin/fuzz-seeds" build/fuzz/seeds
+
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+    for source in Fuzz/Targets/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
+fi
+
+dictionary() {
+    case "$1" in
+    Page*) echo Fuzz/dict/page.dict ;;
+    ProjectFile) echo Fuzz/dict/project.dict ;;
+    Scenario) echo Fuzz/dict/scenario.dict ;;
+    *) echo Fuzz/dict/stored.dict ;;
+    esac
+}
+
+summary=()
+for target in "${targets[@]}"; do
+    corpus=Fuzz/corpus/$target
+    findings=build/fuzz/findings/$target
+    mkdir -p "$corpus" "$work/$target" "$findings"
+    log=build/fuzz/$target.log
+    echo "fuzz: $target for ${seconds}s"
+    # A read may take at most a second; a count in the data may not make it allocate more than
+    # the data can hold (inputs are at most 64 KiB).
+    nice -n 19 "$bin/fuzz-$target" "$work/$target" "$corpus" "build/fuzz/seeds/$target" \
+        -max_total_time="$seconds" -runs="${ATC_FUZZ_RUNS:--1}" -timeout=1 -rss_limit_mb=2048 \
+        -malloc_limit_mb=256 -max_len=65536 -dict="$(dictionary "$target")" \
+        -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 || true
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1 || true)
+    found=$(find "$findings" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
+    if [[ "${ATC_FUZZ_MERGE:-0}" == "1" ]]; then
+        merged=build/fuzz/merged/$target
+        rm -rf "$merged" && mkdir -p "$merged"
+        nice -n 19 "$bin/fuzz-$target" -merge=1 -timeout=1 -rss_limit_mb=2048 -malloc_limit_mb=256 \
+            "$merged" "$corpus" "$work/$target" "build/fuzz/seeds/$target" >>"$log" 2>&1 || true
+        find "$corpus" -type f ! -name 'regression-*' -delete
+        cp "$merged"/* "$corpus"/ 2>/dev/null || true
+    fi
+    line=$(printf '%-40s executions %12s  %-22s findings %s' "$target" "${runs:-?}" "${cov:-cov: ?}" "$found")
+    echo "$line"
+    summary+=("$line")
+done
+
+echo
+echo "fuzz: summary (logs in build/fuzz/<Target>.log, findings in build/fuzz/findings/<Target>/)"
+printf '%s\n' "${summary[@]}"
