@@ -107,8 +107,7 @@ template <typename T> std::shared_ptr<const T> SharedInput(const T& value) {
 }
 
 template <typename T>
-    requires(!std::is_function_v<T> && !std::is_void_v<T>)
-class Arg<const T*> {
+requires(!std::is_function_v<T> && !std::is_void_v<T>) class Arg<const T*> {
 public:
     explicit Arg(const T* pointer) : _value(pointer != nullptr ? SharedInput(*pointer) : nullptr) {}
     const T* Get() { return _value.get(); }
