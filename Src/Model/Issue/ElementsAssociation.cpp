@@ -4,13 +4,8 @@
 #include "Tessel/Api/Properties.hpp"
 #include "Util/Log/CatchAndLog.hpp"
 #include "Util/Log/Log.hpp"
-#include "Util/Resource/ResourceIds.hpp"
-#include "Vantrel/Api/Error/Assert.hpp"
-#include "Vantrel/Api/Vantrel.hpp"
 
 #include <array>
-#include <ostream>
-#include <string_view>
 
 namespace TesselConnect::Model::Issue {
 
@@ -20,13 +15,8 @@ const QB::ClassInfo ElementsAssociation::classInfo("Model::Issue::ElementsAssoci
 
 namespace {
 
-struct ReasonInfo {
-    std::string_view name;
-    QB::Int32 textIndex; // item of the issue text list
-};
-
 // Indexed by reason code - 1.
-constexpr std::array<ReasonInfo, 12> Reasons = {{
+constexpr std::array<ElementsAssociationBase::ReasonInfo, 12> Reasons = {{
     {"AssocUnknown", 1},
     {"DisassocUnknown", 2},
     {"AssocNoSyncworkRight", 5},
@@ -41,13 +31,6 @@ constexpr std::array<ReasonInfo, 12> Reasons = {{
     {"AssocNotSuitable", 3},
 }};
 
-const ReasonInfo* FindReason(QB::Int32 type) noexcept {
-    if (type < 1 || type > static_cast<QB::Int32>(Reasons.size())) {
-        return nullptr;
-    }
-    return &Reasons[static_cast<std::size_t>(type - 1)];
-}
-
 } // namespace
 
 std::unique_ptr<QB::Object> ElementsAssociation::Create() {
@@ -56,17 +39,17 @@ std::unique_ptr<QB::Object> ElementsAssociation::Create() {
 
 ElementsAssociation::ElementsAssociation(Type type, const QB::UniString& targetVirtualType,
                                          const Api::WindowId& windowId)
-    : ElementsAssociationBase(SeverityOf(type), targetVirtualType, windowId), _type(type) {}
+    : ElementsAssociationBase(type, SeverityOf(type), targetVirtualType, windowId) {}
 
 ElementsAssociation::~ElementsAssociation() = default;
 
 bool ElementsAssociation::IsAssociationReason(QB::Int32 type) noexcept {
-    return FindReason(type) != nullptr &&
+    return FindReason(Reasons, type) != nullptr &&
            (type == AssocIsHotlink || type == AssocNotSuitable || type % 2 != 0);
 }
 
 bool ElementsAssociation::IsDisassociationReason(QB::Int32 type) noexcept {
-    return FindReason(type) != nullptr && !IsAssociationReason(type);
+    return FindReason(Reasons, type) != nullptr && !IsAssociationReason(type);
 }
 
 QB::Int32 ElementsAssociation::SeverityOf(QB::Int32 type) noexcept {
@@ -74,22 +57,11 @@ QB::Int32 ElementsAssociation::SeverityOf(QB::Int32 type) noexcept {
 }
 
 std::string ElementsAssociation::TypeName(QB::Int32 type) {
-    const ReasonInfo* reason = FindReason(type);
-    return reason == nullptr ? fmt::format("Unknown:{}", type) : std::string(reason->name);
+    return ReasonName(Reasons, type);
 }
 
-QB::UniString ElementsAssociation::GetString(ConnectionWithSpecification& connection) const {
-    QB::UniString text("Serious error!");
-    if (const ReasonInfo* reason = FindReason(_type); reason != nullptr) {
-        text =
-            connection.GetVantrel().GetResourceString(Util::Resource::ListId::IssueTexts, reason->textIndex);
-    }
-    text = connection.ResolveStringVariables(text);
-    if (text.IsEmpty()) {
-        LOG_ERROR("Missing resource string: type({})", _type);
-        return "Missing resource string.";
-    }
-    return ResolveStringVariables(connection, text);
+ElementsAssociationBase::ReasonTable ElementsAssociation::GetReasons() const noexcept {
+    return Reasons;
 }
 
 void ElementsAssociation::Fix(ConnectionWithSpecification& connection) {
@@ -97,12 +69,12 @@ void ElementsAssociation::Fix(ConnectionWithSpecification& connection) {
     try {
         // A copy: the connection's refresh shrinks this very issue while the operation runs.
         const QB::Array<QB::Guid> elements = GetErroredElements();
-        if (IsDisassociationReason(_type)) {
+        if (IsDisassociationReason(GetType())) {
             connection.Disassociate(GetTargetVirtualType(), elements);
             return;
         }
-        if (!IsAssociationReason(_type)) {
-            LOG_WARN("unknown issue type({}), nothing to fix", _type);
+        if (!IsAssociationReason(GetType())) {
+            LOG_WARN("unknown issue type({}), nothing to fix", GetType());
             return;
         }
         // Without its virtual type the connection would try to make a new one from no clause
@@ -116,40 +88,22 @@ void ElementsAssociation::Fix(ConnectionWithSpecification& connection) {
     LOG_CATCH_ALL
 }
 
-ChangeResult ElementsAssociation::Merge(Base& older) {
-    if (!ATC_EXPECT_ERROR(!older.IsEmpty(), "!older->IsEmpty()")) {
-        return {.isEmpty = true, .changed = false};
-    }
-    auto* olderElements = dynamic_cast<ElementsAssociationBase*>(&older);
-    if (olderElements == nullptr) {
-        return {};
-    }
-    return StripCoveredElements(*olderElements);
-}
-
-void ElementsAssociation::Print(std::ostream& os) const {
-    PrintElementsPart(os);
-    os << ", type: " << TypeName(_type);
-}
-
 std::unique_ptr<QB::Object> ElementsAssociation::Clone() const {
     return std::make_unique<ElementsAssociation>(*this);
 }
 
 QB::ErrCode ElementsAssociation::Read(QB::IChannel& ic) {
-    return ReadFrame(ic, classInfo, [&] {
-        if (ic.Read(_type) == QB::NoError) {
-            ElementsAssociationBase::Read(ic);
-        }
-    });
+    return ReadReasonFrame(ic, classInfo);
 }
 
 QB::ErrCode ElementsAssociation::Write(QB::OChannel& oc) const {
-    return WriteFrame(oc, classInfo, [&] {
-        if (oc.Write(_type) == QB::NoError) {
-            ElementsAssociationBase::Write(oc);
-        }
-    });
+    return WriteReasonFrame(oc, classInfo);
+}
+
+bool ElementsAssociation::Covers([[maybe_unused]] const ElementsAssociationBase& older) const noexcept {
+    // Newer association issues strip elements of any older elements issue (association or property
+    // update).
+    return true;
 }
 
 } // namespace TesselConnect::Model::Issue

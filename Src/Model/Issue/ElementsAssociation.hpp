@@ -37,21 +37,19 @@ public:
     ElementsAssociation(Type type, const QB::UniString& targetVirtualType, const Api::WindowId& windowId);
     ~ElementsAssociation() override;
 
-    QB::UniString GetString(ConnectionWithSpecification& connection) const override;
+    QB::UniString GetString(ConnectionWithSpecification& connection) const override {
+        return GetReasonString(connection);
+    }
     bool IsFixable() const override { return true; }
     // Associates or disassociates exactly the errored elements again.
     void Fix(ConnectionWithSpecification& connection) override;
-    // Strips elements of any older elements issue (association or property update).
-    ChangeResult Merge(Base& older) override;
-    void Print(std::ostream& os) const override;
 
     std::unique_ptr<QB::Object> Clone() const override;
     const QB::ClassInfo* GetClassInfo() const override { return &classInfo; }
     QB::ErrCode Read(QB::IChannel& ic) override;
     QB::ErrCode Write(QB::OChannel& oc) const override;
 
-    QB::Int32 GetType() const noexcept { return _type; }
-    bool IsAssociationReason() const noexcept { return IsAssociationReason(_type); }
+    bool IsAssociationReason() const noexcept { return IsAssociationReason(GetType()); }
 
     // Codes outside the table are neither.
     static bool IsAssociationReason(QB::Int32 type) noexcept;
@@ -61,7 +59,8 @@ public:
     static std::string TypeName(QB::Int32 type);
 
 private:
-    QB::Int32 _type = AssocUnknown;
+    ReasonTable GetReasons() const noexcept override;
+    bool Covers(const ElementsAssociationBase& older) const noexcept override;
 };
 
 } // namespace TesselConnect::Model::Issue

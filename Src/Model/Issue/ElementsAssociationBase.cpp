@@ -5,6 +5,8 @@
 #include "Util/Log/CatchAndLog.hpp"
 #include "Util/Log/Log.hpp"
 #include "Util/Resource/Placeholder.hpp"
+#include "Util/Resource/ResourceIds.hpp"
+#include "Vantrel/Api/Error/Assert.hpp"
 #include "Vantrel/Api/Vantrel.hpp"
 
 #include <QB/ContainerChannel.hpp>
@@ -26,11 +28,25 @@ constexpr API_ElemFilterFlags ElementExists = 0;
 
 } // namespace
 
-ElementsAssociationBase::ElementsAssociationBase(QB::Int32 severity, const QB::UniString& targetVirtualType,
+ElementsAssociationBase::ElementsAssociationBase(QB::Int32 type, QB::Int32 severity,
+                                                 const QB::UniString& targetVirtualType,
                                                  const Api::WindowId& windowId)
-    : Base(severity), _targetVirtualType(targetVirtualType), _windowId(windowId) {}
+    : Base(severity), _type(type), _targetVirtualType(targetVirtualType), _windowId(windowId) {}
 
 ElementsAssociationBase::~ElementsAssociationBase() = default;
+
+const ElementsAssociationBase::ReasonInfo* ElementsAssociationBase::FindReason(ReasonTable reasons,
+                                                                               QB::Int32 type) noexcept {
+    if (type < 1 || type > static_cast<QB::Int32>(reasons.size())) {
+        return nullptr;
+    }
+    return &reasons[static_cast<std::size_t>(type - 1)];
+}
+
+std::string ElementsAssociationBase::ReasonName(ReasonTable reasons, QB::Int32 type) {
+    const ReasonInfo* reason = FindReason(reasons, type);
+    return reason == nullptr ? fmt::format("Unknown:{}", type) : std::string(reason->name);
+}
 
 bool ElementsAssociationBase::AddErroredElement(const QB::Guid& elemGuid) {
     if (!_erroredElementSet.Add(elemGuid)) {
@@ -70,15 +86,36 @@ ChangeResult ElementsAssociationBase::Refresh(ConnectionWithSpecification& conne
     return {.isEmpty = _erroredElements.IsEmpty(), .changed = removedAny};
 }
 
-ChangeResult ElementsAssociationBase::StripCoveredElements(ElementsAssociationBase& older) const {
-    if (&older == this) {
+ChangeResult ElementsAssociationBase::Merge(Base& older) {
+    if (!ATC_EXPECT_ERROR(!older.IsEmpty(), "!older->IsEmpty()")) {
+        return {.isEmpty = true, .changed = false};
+    }
+    auto* olderElements = dynamic_cast<ElementsAssociationBase*>(&older);
+    if (olderElements == nullptr || !Covers(*olderElements)) {
+        return {};
+    }
+    if (olderElements == this) {
         return {.isEmpty = _erroredElements.IsEmpty(), .changed = false};
     }
-    const QB::USize sizeBefore = older._erroredElements.GetSize();
-    older.RemoveErroredElementsIf(
+    const QB::USize sizeBefore = olderElements->_erroredElements.GetSize();
+    olderElements->RemoveErroredElementsIf(
         [&](const QB::Guid& elemGuid) { return _erroredElementSet.Contains(elemGuid); });
-    return {.isEmpty = older._erroredElements.IsEmpty(),
-            .changed = older._erroredElements.GetSize() != sizeBefore};
+    return {.isEmpty = olderElements->_erroredElements.IsEmpty(),
+            .changed = olderElements->_erroredElements.GetSize() != sizeBefore};
+}
+
+QB::UniString ElementsAssociationBase::GetReasonString(ConnectionWithSpecification& connection) const {
+    QB::UniString text("Serious error!");
+    if (const ReasonInfo* reason = FindReason(GetReasons(), _type); reason != nullptr) {
+        text =
+            connection.GetVantrel().GetResourceString(Util::Resource::ListId::IssueTexts, reason->textIndex);
+    }
+    text = connection.ResolveStringVariables(text);
+    if (text.IsEmpty()) {
+        LOG_ERROR("Missing resource string: type({})", _type);
+        return "Missing resource string.";
+    }
+    return ResolveStringVariables(connection, text);
 }
 
 QB::UniString ElementsAssociationBase::ResolveStringVariables(ConnectionWithSpecification& connection,
@@ -101,7 +138,7 @@ QB::UniString ElementsAssociationBase::ResolveStringVariables(ConnectionWithSpec
     return connection.GetVirtualType(_targetVirtualType)->GetTesselProperties().Format(resolved);
 }
 
-void ElementsAssociationBase::PrintElementsPart(std::ostream& os) const {
+void ElementsAssociationBase::Print(std::ostream& os) const {
     PrintBase(os);
     os << ", \"targetVirtualType\": " << _targetVirtualType << ", \"erroredElements\": [";
     const char* separator = "";
@@ -109,7 +146,7 @@ void ElementsAssociationBase::PrintElementsPart(std::ostream& os) const {
         os << separator << elemGuid;
         separator = ", ";
     }
-    os << "], \"windowId\": " << _windowId.ToString();
+    os << "], \"windowId\": " << _windowId.ToString() << ", type: " << ReasonName(GetReasons(), _type);
 }
 
 QB::ErrCode ElementsAssociationBase::Read(QB::IChannel& ic) {
@@ -127,6 +164,22 @@ QB::ErrCode ElementsAssociationBase::Read(QB::IChannel& ic) {
             AddErroredElement(elemGuid);
         }
         Base::Read(ic);
+    });
+}
+
+QB::ErrCode ElementsAssociationBase::ReadReasonFrame(QB::IChannel& ic, const QB::ClassInfo& info) {
+    return ReadFrame(ic, info, [&] {
+        if (ic.Read(_type) == QB::NoError) {
+            ElementsAssociationBase::Read(ic);
+        }
+    });
+}
+
+QB::ErrCode ElementsAssociationBase::WriteReasonFrame(QB::OChannel& oc, const QB::ClassInfo& info) const {
+    return WriteFrame(oc, info, [&] {
+        if (oc.Write(_type) == QB::NoError) {
+            ElementsAssociationBase::Write(oc);
+        }
     });
 }
 

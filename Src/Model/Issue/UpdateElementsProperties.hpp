@@ -30,27 +30,25 @@ public:
                              const Api::WindowId& windowId);
     ~UpdateElementsProperties() override;
 
-    QB::UniString GetString(ConnectionWithSpecification& connection) const override;
+    QB::UniString GetString(ConnectionWithSpecification& connection) const override {
+        return GetReasonString(connection);
+    }
     bool IsFixable() const override { return true; }
     // Forces the virtual type to rewrite the properties of its elements.
     void Fix(ConnectionWithSpecification& connection) override;
-    // Strips elements of older property-update issues only.
-    ChangeResult Merge(Base& older) override;
-    void Print(std::ostream& os) const override;
 
     std::unique_ptr<QB::Object> Clone() const override;
     const QB::ClassInfo* GetClassInfo() const override { return &classInfo; }
     QB::ErrCode Read(QB::IChannel& ic) override;
     QB::ErrCode Write(QB::OChannel& oc) const override;
 
-    QB::Int32 GetType() const noexcept { return _type; }
-
     static QB::Int32 SeverityOf(QB::Int32 type) noexcept;
     // The enumerator's name, "Unknown:<code>" for a code outside the table.
     static std::string TypeName(QB::Int32 type);
 
 private:
-    QB::Int32 _type = Unknown;
+    ReasonTable GetReasons() const noexcept override;
+    bool Covers(const ElementsAssociationBase& older) const noexcept override;
 };
 
 } // namespace TesselConnect::Model::Issue

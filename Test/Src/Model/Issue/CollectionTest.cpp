@@ -78,6 +78,13 @@ TEST_F(CollectionAdd, NewerIssueStripsOlderAndAnEmptiedOlderIssueDisappears) {
 
     EXPECT_EQ(_collection.GetIssues(), (Issues{partlyOlder, newer}));
     EXPECT_EQ(partlyOlder->GetErroredElements(), (QB::Array<QB::Guid>{_elements[3]}));
+
+    // An older issue that a refresh has emptied meanwhile is reported empty, whichever kind merges.
+    const Model::Issue::ChangeResult emptied{.isEmpty = true, .changed = false};
+    EXPECT_EQ(newer->Merge(*older), emptied);
+    EXPECT_EQ(MakeElementIssue<UpdateElementsProperties>(UpdateElementsProperties::Unknown, {_elements[0]})
+                  ->Merge(*older),
+              emptied);
 }
 
 TEST_F(CollectionAdd, PropertyUpdateIssuesStripOnlyPropertyUpdateIssues) {
