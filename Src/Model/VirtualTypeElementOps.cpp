@@ -13,8 +13,11 @@
 
 #include <VNAPI/VNAPI_GuidConversion.h>
 
+#include <array>
+#include <cstddef>
 #include <exception>
 #include <optional>
+#include <string_view>
 
 namespace TesselConnect::Model {
 
@@ -83,6 +86,85 @@ std::optional<UpdateReason> UpdateFailureReason(VNAPI_ErrCode code) {
     }
 }
 
+// What an element's usability means to one operation: the line logged about it (none at level
+// off; the text gets the element, then the usability), the reason recorded as its issue, and
+// whether the operation goes on with the element.
+template <typename Reason> struct UsabilityRule {
+    spdlog::level::level_enum logLevel = spdlog::level::off;
+    std::string_view logText;
+    std::optional<Reason> reason;
+    bool proceed = false;
+};
+
+// Indexed by Element::Usability.
+template <typename Reason>
+using UsabilityRules =
+    std::array<UsabilityRule<Reason>, static_cast<std::size_t>(Element::Usability::Editable) + 1>;
+
+constexpr spdlog::level::level_enum Silent = spdlog::level::off;
+
+constexpr UsabilityRules<AssocReason> AssociationRules = {{
+    {spdlog::level::info, "elem({}):", std::nullopt, false},
+    {spdlog::level::info, "elem({}): {}", AssocReason::AssocNoSyncworkRight, false},
+    {spdlog::level::info, "elem({}): {}", AssocReason::AssocOnInvisibleLayer, false},
+    {spdlog::level::info, "elem({}): {}", AssocReason::AssocOnLockedLayer, false},
+    {spdlog::level::info, "elem({}): {}", AssocReason::AssocLockedElement, false},
+    {spdlog::level::info, "Hotlink({}) is not assoc", AssocReason::AssocIsHotlink, false},
+    {spdlog::level::warn, "Should have been filtered: Elem({})", std::nullopt, false},
+    {spdlog::level::debug, "Elem({})", std::nullopt, true},
+}};
+
+// Elements the add-on never classified are left out (and logged) before their clause is looked at;
+// the reasons are recorded only for this clause's elements.
+constexpr UsabilityRules<AssocReason> DisassociationRules = {{
+    {spdlog::level::err, "elem({}): {}", std::nullopt, false},
+    {Silent, "", AssocReason::DisassocNoSyncworkRight, false},
+    {Silent, "", AssocReason::DisassocOnInvisibleLayer, false},
+    {Silent, "", AssocReason::DisassocOnLockedLayer, false},
+    {Silent, "", AssocReason::DisassocLockedElement, false},
+    {spdlog::level::err, "elem({}): {}", std::nullopt, false},
+    {spdlog::level::err, "elem({}): {}", std::nullopt, false},
+    {Silent, "", std::nullopt, true},
+}};
+
+constexpr UsabilityRules<UpdateReason> UpdateRules = {{
+    {spdlog::level::debug, "elem({}): {}", std::nullopt, false},
+    {Silent, "", UpdateReason::NoSyncworkRight, false},
+    {Silent, "", UpdateReason::OnInvisibleLayer, false},
+    {Silent, "", UpdateReason::OnLockedLayer, false},
+    {Silent, "", UpdateReason::LockedElement, false},
+    {spdlog::level::err, "elem({}): {}", std::nullopt, false},
+    {spdlog::level::err, "elem({}): {}", std::nullopt, false},
+    {Silent, "", std::nullopt, true},
+}};
+
+template <typename Reason>
+const UsabilityRule<Reason>& RuleOf(const UsabilityRules<Reason>& rules, Element::Usability usability) {
+    const auto index = static_cast<std::size_t>(usability);
+    ATC_ASSERT(index < rules.size(), "usability({}) outside the table", index);
+    return rules[index];
+}
+
+template <typename Reason>
+void LogUsability(const UsabilityRule<Reason>& rule, const QB::Guid& elemGuid, Element::Usability usability) {
+    if (rule.logLevel != Silent) {
+        ATC_LOG_AT_LEVEL(rule.logLevel, fmt::runtime(rule.logText), elemGuid, usability);
+    }
+}
+
+// Logs what the element's usability means to the operation and records its reason; true when the
+// operation goes on with the element.
+template <typename Reason, typename Record>
+bool ApplyUsability(const UsabilityRules<Reason>& rules, const QB::Guid& elemGuid,
+                    Element::Usability usability, Record record) {
+    const UsabilityRule<Reason>& rule = RuleOf(rules, usability);
+    LogUsability(rule, elemGuid, usability);
+    if (rule.reason) {
+        record(*rule.reason);
+    }
+    return rule.proceed;
+}
+
 // Runs `work` for one element; a failure to read the element is logged and the element skipped.
 template <typename Work> void ForElement(const QB::Guid& elemGuid, Work work) {
     try {
@@ -139,37 +221,9 @@ AssociationResult VirtualType::AssociateElements(const Api::Properties& properti
                 return;
             }
             const QB::Guid& elemGuid = element->GetGuid();
-            const Element::Usability usability = element->GetUsability(vnApi);
-            switch (usability) {
-            case Element::Usability::NotExists:
-                LOG_INFO("elem({}):", elemGuid);
+            if (!ApplyUsability(AssociationRules, elemGuid, element->GetUsability(vnApi),
+                                [&](AssocReason reason) { issueSet.Record(reason, elemGuid); })) {
                 return;
-            case Element::Usability::NotInMyWorkspace:
-                LOG_INFO("elem({}): {}", elemGuid, usability);
-                issueSet.Record(AssocReason::AssocNoSyncworkRight, elemGuid);
-                return;
-            case Element::Usability::OnInvisibleLayer:
-                LOG_INFO("elem({}): {}", elemGuid, usability);
-                issueSet.Record(AssocReason::AssocOnInvisibleLayer, elemGuid);
-                return;
-            case Element::Usability::OnLockedLayer:
-                LOG_INFO("elem({}): {}", elemGuid, usability);
-                issueSet.Record(AssocReason::AssocOnLockedLayer, elemGuid);
-                return;
-            case Element::Usability::ElementLocked:
-                LOG_INFO("elem({}): {}", elemGuid, usability);
-                issueSet.Record(AssocReason::AssocLockedElement, elemGuid);
-                return;
-            case Element::Usability::NotClassifyableHotlink:
-                LOG_INFO("Hotlink({}) is not assoc", elemGuid);
-                issueSet.Record(AssocReason::AssocIsHotlink, elemGuid);
-                return;
-            case Element::Usability::NotClassifyableByAddon:
-                LOG_WARN("Should have been filtered: Elem({})", elemGuid);
-                return;
-            case Element::Usability::Editable:
-                LOG_DEBUG("Elem({})", elemGuid);
-                break;
             }
             try {
                 vnApi.Element_AddClassificationItem(elemGuid, itemGuid);
@@ -220,10 +274,9 @@ AssociationResult VirtualType::DisassociateElements(const QB::Array<QB::Guid>& e
             }
             const QB::Guid& elemGuid = element->GetGuid();
             const Element::Usability usability = element->GetUsability(vnApi);
-            if (usability == Element::Usability::NotExists ||
-                usability == Element::Usability::NotClassifyableHotlink ||
-                usability == Element::Usability::NotClassifyableByAddon) {
-                LOG_ERROR("elem({}): {}", elemGuid, usability);
+            const UsabilityRule<AssocReason>& rule = RuleOf(DisassociationRules, usability);
+            if (!rule.proceed && !rule.reason) {
+                LogUsability(rule, elemGuid, usability);
                 return;
             }
             // An element of another clause is not this clause's to release: the host would not
@@ -233,25 +286,11 @@ AssociationResult VirtualType::DisassociateElements(const QB::Array<QB::Guid>& e
                 LOG_DEBUG("elem({}) is not associated with ({})", elemGuid, _virtualTypeId);
                 return;
             }
-            switch (usability) {
-            case Element::Usability::NotExists:
-            case Element::Usability::NotClassifyableHotlink:
-            case Element::Usability::NotClassifyableByAddon:
+            if (rule.reason) {
+                issueSet.Record(*rule.reason, elemGuid);
+            }
+            if (!rule.proceed) {
                 return;
-            case Element::Usability::NotInMyWorkspace:
-                issueSet.Record(AssocReason::DisassocNoSyncworkRight, elemGuid);
-                return;
-            case Element::Usability::OnInvisibleLayer:
-                issueSet.Record(AssocReason::DisassocOnInvisibleLayer, elemGuid);
-                return;
-            case Element::Usability::OnLockedLayer:
-                issueSet.Record(AssocReason::DisassocOnLockedLayer, elemGuid);
-                return;
-            case Element::Usability::ElementLocked:
-                issueSet.Record(AssocReason::DisassocLockedElement, elemGuid);
-                return;
-            case Element::Usability::Editable:
-                break;
             }
             try {
                 vnApi.Element_RemoveClassificationItem(elemGuid, itemGuid);
@@ -352,29 +391,8 @@ AssociationResult VirtualType::UpdateElementProperties() {
                 }
                 ++toUpdateCount;
                 counted = true;
-                const Element::Usability usability = element.GetUsability(vnApi);
-                switch (usability) {
-                case Element::Usability::NotExists:
-                    LOG_DEBUG("elem({}): {}", elemGuid, usability);
+                if (!ApplyUsability(UpdateRules, elemGuid, element.GetUsability(vnApi), recordFailure)) {
                     return;
-                case Element::Usability::NotInMyWorkspace:
-                    recordFailure(UpdateReason::NoSyncworkRight);
-                    return;
-                case Element::Usability::OnInvisibleLayer:
-                    recordFailure(UpdateReason::OnInvisibleLayer);
-                    return;
-                case Element::Usability::OnLockedLayer:
-                    recordFailure(UpdateReason::OnLockedLayer);
-                    return;
-                case Element::Usability::ElementLocked:
-                    recordFailure(UpdateReason::LockedElement);
-                    return;
-                case Element::Usability::NotClassifyableHotlink:
-                case Element::Usability::NotClassifyableByAddon:
-                    LOG_ERROR("elem({}): {}", elemGuid, usability);
-                    return;
-                case Element::Usability::Editable:
-                    break;
                 }
                 vnApi.Element_SetProperties(elemGuid, desired);
                 result.elements.Push(elemGuid);
