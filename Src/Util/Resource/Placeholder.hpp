@@ -15,7 +15,10 @@
 
 #include <QB/UniString.hpp>
 
+#include <cstddef>
+#include <functional>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -39,6 +42,16 @@ QB::UniString ReplaceDecoratedPlaceholders(const QB::UniString& text,
                                            std::span<const PlaceholderValue> values);
 QB::UniString ReplaceDecoratedPlaceholders(const QB::UniString& text,
                                            std::initializer_list<PlaceholderValue> values);
+
+// A name's value, or nullopt when the name is not one of the caller's.
+using PlaceholderLookup = std::function<std::optional<std::string_view>(std::string_view name)>;
+
+// The scanner behind the functions above, for callers with their own table of names (names may
+// themselves contain braces or look decorated: every closing brace within reach of the longest
+// name is tried, the nearest first, and a name as it stands is tried before the decorated
+// readings). `longestName` is in bytes of UTF-8.
+QB::UniString ReplaceNamedPlaceholders(const QB::UniString& text, std::size_t longestName, bool decorated,
+                                       const PlaceholderLookup& lookup);
 
 // Names of the placeholders that the add-on fills in, without braces.
 namespace PlaceholderName {

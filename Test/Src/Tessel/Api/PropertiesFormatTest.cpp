@@ -15,34 +15,6 @@ std::string Format(const Properties& properties, const QB::UniString& text) {
     return properties.Format(text).ToUtf8();
 }
 
-TEST(PropertiesFormat, ClauseRowWithEmptyPrefixLeavesNoStrayBlank) {
-    const Properties clause{
-        {Name::Code, "A10"}, {Name::Prefix, ""}, {Name::Title, "Walls"}, {Name::Suffix, "(external)"}};
-    EXPECT_EQ(Format(clause, ClauseRow), "A10: Walls (external)");
-
-    const Properties bare{
-        {Name::Code, "F10"}, {Name::Prefix, ""}, {Name::Title, "Brick walls"}, {Name::Suffix, ""}};
-    EXPECT_EQ(Format(bare, ClauseRow), "F10: Brick walls");
-
-    const Properties full{
-        {Name::Code, "F10"}, {Name::Prefix, "A"}, {Name::Title, "Brick walls"}, {Name::Suffix, "B"}};
-    EXPECT_EQ(Format(full, ClauseRow), "F10: A Brick walls B");
-}
-
-TEST(PropertiesFormat, EachFormWithValueAndWithEmptyValue) {
-    const Properties set{{"N", "v"}};
-    EXPECT_EQ(Format(set, "<{N}>"), "<v>");
-    EXPECT_EQ(Format(set, "<{ :N}>"), "< v>");
-    EXPECT_EQ(Format(set, "<{N: }>"), "<v >");
-    EXPECT_EQ(Format(set, "<{ :N: }>"), "< v >");
-
-    const Properties empty{{"N", ""}};
-    EXPECT_EQ(Format(empty, "<{N}>"), "<>");
-    EXPECT_EQ(Format(empty, "<{ :N}>"), "<>");
-    EXPECT_EQ(Format(empty, "<{N: }>"), "<>");
-    EXPECT_EQ(Format(empty, "<{ :N: }>"), "<>");
-}
-
 TEST(PropertiesFormat, PlaceholdersOfMissingNamesStayVerbatim) {
     const Properties codeAndTitle{{Name::Code, "A10"}, {Name::Title, "Walls"}};
     EXPECT_EQ(Format(codeAndTitle, ClauseRow), "A10: {ArdoTesselPrefix: }Walls{ :ArdoTesselSuffix}");
@@ -87,6 +59,7 @@ TEST(PropertiesFormat, UnusualNamesFromThePageResolve) {
     EXPECT_EQ(Format(odd, "[{a}b}]"), "[X]");
     EXPECT_EQ(Format(odd, "[{ :Größe: }]"), "[ groß ]");
     EXPECT_EQ(Format(odd, "[{}]"), "[empty-name]");
+    EXPECT_EQ(Format(odd, "[{ :: }]"), "[ empty-name ]");
     EXPECT_EQ(Format(odd, "[{k.*+?}]"), "[R]");
     // A stored name shaped like a decorated form is taken as it is.
     const Properties decoratedName{{" :N", "whole"}, {"N", "part"}};
