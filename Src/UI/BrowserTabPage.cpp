@@ -5,10 +5,10 @@
 #include "Model/TesselPtr.hpp"
 #include "Tessel/Implementation/TesselBrowser.hpp"
 #include "UI/AddonResModule.hpp"
+#include "UI/PageLayout.hpp"
 #include "Util/Log/CatchAndLog.hpp"
 #include "Util/Log/Log.hpp"
 #include "Util/Resource/ResourceIds.hpp"
-#include "Vantrel/Api/Error/Assert.hpp"
 #include "Vantrel/Api/Vantrel.hpp"
 
 namespace TesselConnect::UI {
@@ -75,21 +75,23 @@ void BrowserTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
 
 void BrowserTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
     try {
-        const PK::Item* source = ev.GetSource();
-        if (source == &_homeButton) {
-            _browser->GotoHome();
-            _manager->ResetSelectedConnection(nullptr);
-        } else if (source == &_reloadButton) {
-            _browser->ReloadAndClearCache();
-            _browser->GotoHome();
-            _manager->SendAllStates();
-        } else if (source == &_guidesButton) {
-            LOG_DEBUG("Info button was clicked on browser page. Dump of Manager: {}",
-                      Model::ToString(*_manager));
-            _browser->GotoInfoPage();
-        } else {
-            LOG_ERROR("unknown button");
-        }
+        DispatchClick(ev.GetSource(),
+                      {{&_homeButton,
+                        [this] {
+                            _browser->GotoHome();
+                            _manager->ResetSelectedConnection(nullptr);
+                        }},
+                       {&_reloadButton,
+                        [this] {
+                            _browser->ReloadAndClearCache();
+                            _browser->GotoHome();
+                            _manager->SendAllStates();
+                        }},
+                       {&_guidesButton, [this] {
+                            LOG_DEBUG("Info button was clicked on browser page. Dump of Manager: {}",
+                                      Model::ToString(*_manager));
+                            _browser->GotoInfoPage();
+                        }}});
     }
     LOG_CATCH_ALL
 }
@@ -148,13 +150,13 @@ void BrowserTabPage::RefillConnections() {
 
 void BrowserTabPage::SelectConnectionOfEntry(QB::Int32 entry) {
     _browser->GotoHome();
-    const QB::Int32 sel = entry;
-    if (sel < 1 || !ATC_EXPECT_ERROR(static_cast<QB::USize>(sel) <= this->_connIds.GetSize(),
-                                     "static_cast<USize>(sel) <= this->_connIds.GetSize()")) {
+    const std::optional<QB::USize> index =
+        RowIndex(entry, _connIds.GetSize(), "static_cast<USize>(sel) <= this->_connIds.GetSize()");
+    if (!index) {
         return;
     }
     // Looked up again: the entry may name a connection that has gone meanwhile.
-    const QB::UniString specId = _connIds[static_cast<QB::USize>(sel - 1)];
+    const QB::UniString specId = _connIds[*index];
     _manager->ResetSelectedConnection(_manager->GetConnection(specId));
 }
 

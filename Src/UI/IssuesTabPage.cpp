@@ -104,35 +104,21 @@ void IssuesTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
         const QB::Int32 dw = ev.GetHorizontalChange();
         const QB::Int32 dh = ev.GetVerticalChange();
         ResizeListWithColumn(_list, dw, dh);
-        for (PK::Item* item :
-             {static_cast<PK::Item*>(&_selectButton), static_cast<PK::Item*>(&_zoomButton),
-              static_cast<PK::Item*>(&_selectedLabel), static_cast<PK::Item*>(&_selectedCount),
-              static_cast<PK::Item*>(&_editableLabel), static_cast<PK::Item*>(&_editableCount)}) {
-            item->Move(0, dh);
-        }
-        for (PK::Item* item : {&_consolidateButton, &_removeButton, &_fixButton}) {
-            item->Move(dw, dh);
-        }
+        MoveItems({&_selectButton, &_zoomButton, &_selectedLabel, &_selectedCount, &_editableLabel,
+                   &_editableCount},
+                  0, dh);
+        MoveItems({&_consolidateButton, &_removeButton, &_fixButton}, dw, dh);
     }
     LOG_CATCH_ALL
 }
 
 void IssuesTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
     try {
-        const PK::Item* source = ev.GetSource();
-        if (source == &_selectButton) {
-            SelectIssueElements(false);
-        } else if (source == &_zoomButton) {
-            SelectIssueElements(true);
-        } else if (source == &_consolidateButton) {
-            PostConsolidation();
-        } else if (source == &_removeButton) {
-            RemoveSelectedIssue();
-        } else if (source == &_fixButton) {
-            FixSelectedIssue();
-        } else {
-            LOG_ERROR("unhandled button");
-        }
+        DispatchClick(ev.GetSource(), {{&_selectButton, [this] { SelectIssueElements(false); }},
+                                       {&_zoomButton, [this] { SelectIssueElements(true); }},
+                                       {&_consolidateButton, [this] { PostConsolidation(); }},
+                                       {&_removeButton, [this] { RemoveSelectedIssue(); }},
+                                       {&_fixButton, [this] { FixSelectedIssue(); }}});
     }
     LOG_CATCH_ALL
 }
@@ -178,12 +164,7 @@ void IssuesTabPage::ConnEvent_IssuesChanged(const std::shared_ptr<Model::Connect
 // ---- Rows ----------------------------------------------------------------------------------------
 
 void IssuesTabPage::FollowConnection(const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
-    _selectedConn.Switch(conn);
-    if (_selectedConn.Get() != nullptr) {
-        _rollPanel.SetActive();
-    } else {
-        _rollPanel.SetInactive();
-    }
+    FollowInPanel(_selectedConn, _rollPanel, conn);
     RebuildList();
 }
 
@@ -286,14 +267,9 @@ const IssuesTabPage::IssueRecord& IssuesTabPage::SelectedRecordOrThrow() const {
 }
 
 const IssuesTabPage::IssueRecord* IssuesTabPage::RecordOfRow(QB::Int32 row) const {
-    if (row < 1) {
-        return nullptr;
-    }
-    if (!ATC_EXPECT_ERROR(static_cast<QB::USize>(row) <= _issueBases.GetSize(),
-                          "static_cast<USize>(sel) <= this->_issueBases.GetSize()")) {
-        return nullptr;
-    }
-    return &_issueBases[static_cast<QB::USize>(row - 1)];
+    const std::optional<QB::USize> index =
+        RowIndex(row, _issueBases.GetSize(), "static_cast<USize>(sel) <= this->_issueBases.GetSize()");
+    return index ? &_issueBases[*index] : nullptr;
 }
 
 void IssuesTabPage::SelectIssueElements(bool zoom) {

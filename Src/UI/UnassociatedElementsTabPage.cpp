@@ -17,6 +17,7 @@
 #include "Vantrel/Api/Vantrel.hpp"
 
 #include <algorithm>
+#include <string_view>
 
 namespace TesselConnect::UI {
 
@@ -35,6 +36,8 @@ constexpr QB::Int32 EditableCountItem = 8;
 constexpr QB::Int32 TypeColumn = 1;
 
 constexpr const char* UnknownTypeName = "<unknown type>";
+constexpr std::string_view UnassociatedRowCheck =
+    "static_cast<USize>(sel) <= this->_unassociatedTypes.GetSize()";
 
 } // namespace
 
@@ -91,12 +94,9 @@ void UnassociatedElementsTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
         const QB::Int32 dw = ev.GetHorizontalChange();
         const QB::Int32 dh = ev.GetVerticalChange();
         ResizeListWithColumn(_list, dw, dh);
-        for (PK::Item* item :
-             {static_cast<PK::Item*>(&_selectButton), static_cast<PK::Item*>(&_zoomButton),
-              static_cast<PK::Item*>(&_selectedLabel), static_cast<PK::Item*>(&_selectedCount),
-              static_cast<PK::Item*>(&_editableLabel), static_cast<PK::Item*>(&_editableCount)}) {
-            item->Move(0, dh);
-        }
+        MoveItems({&_selectButton, &_zoomButton, &_selectedLabel, &_selectedCount, &_editableLabel,
+                   &_editableCount},
+                  0, dh);
         _refreshButton.Move(dw, dh);
     }
     LOG_CATCH_ALL
@@ -104,16 +104,9 @@ void UnassociatedElementsTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
 
 void UnassociatedElementsTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
     try {
-        const PK::Item* source = ev.GetSource();
-        if (source == &_selectButton) {
-            SelectElementsOfSelectedType(false);
-        } else if (source == &_zoomButton) {
-            SelectElementsOfSelectedType(true);
-        } else if (source == &_refreshButton) {
-            RefreshUnassociatedElements();
-        } else {
-            LOG_ERROR("unknown button");
-        }
+        DispatchClick(ev.GetSource(), {{&_selectButton, [this] { SelectElementsOfSelectedType(false); }},
+                                       {&_zoomButton, [this] { SelectElementsOfSelectedType(true); }},
+                                       {&_refreshButton, [this] { RefreshUnassociatedElements(); }}});
     }
     LOG_CATCH_ALL
 }
@@ -156,14 +149,8 @@ void UnassociatedElementsTabPage::ConnEvent_UnassociatedElementTypeChanged(
 
 void UnassociatedElementsTabPage::FollowConnection(
     const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
-    const bool changed = _conn.Switch(conn);
-    if (_conn.Get() != nullptr) {
-        _rollPanel.SetActive();
-    } else {
-        _rollPanel.SetInactive();
-    }
     // Rebuilding enumerates the whole view, so it is saved for a real change.
-    if (changed) {
+    if (FollowInPanel(_conn, _rollPanel, conn)) {
         RefreshUnassociatedElements();
     }
 }
@@ -213,9 +200,7 @@ QB::UniString UnassociatedElementsTabPage::TypeName(const Model::ElementType& ty
 void UnassociatedElementsTabPage::RefreshButtons() {
     _selectButton.Disable();
     _zoomButton.Disable();
-    const QB::Int32 sel = _list.GetSelectedItem();
-    if (sel < 1 || !ATC_EXPECT_ERROR(static_cast<QB::USize>(sel) <= this->_unassociatedTypes.GetSize(),
-                                     "static_cast<USize>(sel) <= this->_unassociatedTypes.GetSize()")) {
+    if (!RowIndex(_list.GetSelectedItem(), _unassociatedTypes.GetSize(), UnassociatedRowCheck)) {
         return;
     }
     _selectButton.Enable();
@@ -223,14 +208,16 @@ void UnassociatedElementsTabPage::RefreshButtons() {
 }
 
 void UnassociatedElementsTabPage::SelectElementsOfSelectedType(bool zoom) {
-    const QB::Int32 sel = _list.GetSelectedItem();
     const auto conn = _conn.Get();
-    if (sel < 1 || conn == nullptr ||
-        !ATC_EXPECT_ERROR(static_cast<QB::USize>(sel) <= this->_unassociatedTypes.GetSize(),
-                          "static_cast<USize>(sel) <= this->_unassociatedTypes.GetSize()")) {
+    if (conn == nullptr) {
         return;
     }
-    const Model::ElementType type = _unassociatedTypes[static_cast<QB::USize>(sel - 1)];
+    const std::optional<QB::USize> index =
+        RowIndex(_list.GetSelectedItem(), _unassociatedTypes.GetSize(), UnassociatedRowCheck);
+    if (!index) {
+        return;
+    }
+    const Model::ElementType type = _unassociatedTypes[*index];
     SelectElementsInHost(*_manager->GetVantrel(), conn->GetUnassociatedElementsCache().GetElements(type),
                          zoom ? ZoomAfterSelecting::Yes : ZoomAfterSelecting::No);
 }

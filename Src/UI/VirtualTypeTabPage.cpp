@@ -14,6 +14,8 @@
 #include "Vantrel/Api/Error/Assert.hpp"
 #include "Vantrel/Api/Vantrel.hpp"
 
+#include <initializer_list>
+
 namespace TesselConnect::UI {
 
 namespace {
@@ -81,12 +83,9 @@ void VirtualTypeTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
         const QB::Int32 dw = ev.GetHorizontalChange();
         const QB::Int32 dh = ev.GetVerticalChange();
         ResizeListWithColumn(_list, dw, dh);
-        for (PK::Item* item :
-             {static_cast<PK::Item*>(&_selectButton), static_cast<PK::Item*>(&_zoomButton),
-              static_cast<PK::Item*>(&_selectedLabel), static_cast<PK::Item*>(&_selectedCount),
-              static_cast<PK::Item*>(&_editableLabel), static_cast<PK::Item*>(&_editableCount)}) {
-            item->Move(0, dh);
-        }
+        MoveItems({&_selectButton, &_zoomButton, &_selectedLabel, &_selectedCount, &_editableLabel,
+                   &_editableCount},
+                  0, dh);
         _associateButton.MoveAndResize(0, dh, dw, 0);
         _disassociateButton.Move(dw, dh);
     }
@@ -95,18 +94,10 @@ void VirtualTypeTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
 
 void VirtualTypeTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
     try {
-        const PK::Item* source = ev.GetSource();
-        if (source == &_selectButton) {
-            SelectElementsOfSelectedClause(false);
-        } else if (source == &_zoomButton) {
-            SelectElementsOfSelectedClause(true);
-        } else if (source == &_associateButton) {
-            AssociateSelection();
-        } else if (source == &_disassociateButton) {
-            DisassociateSelection();
-        } else {
-            LOG_ERROR("unknown button");
-        }
+        DispatchClick(ev.GetSource(), {{&_selectButton, [this] { SelectElementsOfSelectedClause(false); }},
+                                       {&_zoomButton, [this] { SelectElementsOfSelectedClause(true); }},
+                                       {&_associateButton, [this] { AssociateSelection(); }},
+                                       {&_disassociateButton, [this] { DisassociateSelection(); }}});
     }
     LOG_CATCH_ALL
 }
@@ -140,12 +131,7 @@ void VirtualTypeTabPage::ConnEvent_VirtualTypesChanged(
 // ---- Rows and buttons ----------------------------------------------------------------------------
 
 void VirtualTypeTabPage::FollowConnection(const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
-    _conn.Switch(conn);
-    if (_conn.Get() != nullptr) {
-        _rollPanel.SetActive();
-    } else {
-        _rollPanel.SetInactive();
-    }
+    FollowInPanel(_conn, _rollPanel, conn);
     RebuildList();
 }
 
@@ -169,14 +155,12 @@ void VirtualTypeTabPage::RebuildList() {
 }
 
 void VirtualTypeTabPage::RefreshButtons() {
-    for (PK::Item* item :
-         {static_cast<PK::Item*>(&_selectButton), static_cast<PK::Item*>(&_zoomButton),
-          static_cast<PK::Item*>(&_associateButton), static_cast<PK::Item*>(&_disassociateButton)}) {
+    for (PK::Item* item : std::initializer_list<PK::Item*>{&_selectButton, &_zoomButton, &_associateButton,
+                                                           &_disassociateButton}) {
         item->Disable();
     }
-    const QB::Int32 sel = _list.GetSelectedItem();
-    if (sel < 1 || !ATC_EXPECT_ERROR(static_cast<QB::USize>(sel) <= this->_virtualTypeIds.GetSize(),
-                                     "static_cast<USize>(sel) <= this->_virtualTypeIds.GetSize()")) {
+    if (!RowIndex(_list.GetSelectedItem(), _virtualTypeIds.GetSize(),
+                  "static_cast<USize>(sel) <= this->_virtualTypeIds.GetSize()")) {
         return;
     }
     _selectButton.Enable();
@@ -188,13 +172,14 @@ void VirtualTypeTabPage::RefreshButtons() {
 }
 
 QB::UniString VirtualTypeTabPage::SelectedVirtualTypeId() const {
-    const QB::Int32 selected = _list.GetSelectedItem();
-    if (selected < 1 || !ATC_EXPECT_ERROR(static_cast<QB::USize>(selected) <= _virtualTypeIds.GetSize(),
-                                          "static_cast<USize>(selected) <= _virtualTypeIds.GetSize()")) {
+    const std::optional<QB::USize> index =
+        RowIndex(_list.GetSelectedItem(), _virtualTypeIds.GetSize(),
+                 "static_cast<USize>(selected) <= _virtualTypeIds.GetSize()");
+    if (!index) {
         return {};
     }
     const auto& conn = _conn.Get();
-    const QB::UniString& id = _virtualTypeIds[static_cast<QB::USize>(selected - 1)];
+    const QB::UniString& id = _virtualTypeIds[*index];
     if (conn == nullptr ||
         !ATC_EXPECT_ERROR(conn->HasVirtualType(id), "conn->HasVirtualType( _virtualTypeIds[selected - 1])")) {
         return {};

@@ -250,10 +250,16 @@ TEST_F(PanelTabs, AssociatingTheLastElementOfATypeRemovesItsRowAndDisassociating
 
 TEST_F(PanelTabs, SelectAndZoomActOnTheUnassociatedElementsOfTheType) {
     OpenWithConnection();
+    EXPECT_FALSE(Enabled(UnassociatedPanel, SelectButton));
     PK::User::ClickListRow(Page(UnassociatedPanel), List, 2);
 
-    PK::User::ClickButton(Page(UnassociatedPanel), ZoomButton);
+    EXPECT_EQ(PK::User::ClickButton(Page(UnassociatedPanel), SelectButton), ActionResult::Delivered);
+    EXPECT_THAT(host.SelectedElements(),
+                UnorderedElementsAreArray({walls[0], walls[1], walls[2], lockedWall}));
+    EXPECT_TRUE(host.Zooms().empty());
 
+    host.SetSelection({});
+    EXPECT_EQ(PK::User::ClickButton(Page(UnassociatedPanel), ZoomButton), ActionResult::Delivered);
     EXPECT_THAT(host.SelectedElements(),
                 UnorderedElementsAreArray({walls[0], walls[1], walls[2], lockedWall}));
     EXPECT_EQ(host.Zooms().size(), 1U);
