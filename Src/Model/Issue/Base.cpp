@@ -2,7 +2,7 @@
 
 #include "Model/Error/Errors.hpp"
 #include "Model/Issue/KnownIssueClasses.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Vantrel/Api/Error/Assert.hpp"
 #include "Vantrel/Api/Error/ThrowError.hpp"
 

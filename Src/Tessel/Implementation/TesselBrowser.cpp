@@ -2,9 +2,9 @@
 
 #include "Settings/Preferences.hpp"
 #include "Tessel/Implementation/JsLogText.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Util/Log/CatchAndLog.hpp"
 #include "Util/Log/Log.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
 
 #include <PK/BrowserBackend.hpp>
 #include <PK/JSFunction.hpp>

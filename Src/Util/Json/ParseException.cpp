@@ -1,7 +1,7 @@
 #include "Util/Json/ParseException.hpp"
 
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Util/Log/Log.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
 
 #include <fmt/format.h>
 

@@ -14,8 +14,8 @@
 // time. The line is logged at the caller's position. The macros evaluate the condition once and
 // yield it as a bool. Logging never throws.
 
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Util/Log/Log.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
 
 #include <spdlog/spdlog.h>
 

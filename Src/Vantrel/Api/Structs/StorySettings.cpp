@@ -1,6 +1,6 @@
 #include "Vantrel/Api/Structs/StorySettings.hpp"
 
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Vantrel/Api/Error/Assert.hpp"
 
 namespace TesselConnect::Api {

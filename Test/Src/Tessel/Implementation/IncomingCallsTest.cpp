@@ -4,7 +4,7 @@
 #include "BridgeFixture.hpp"
 
 #include "Tessel/Api/JsonForm.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 
 #include <stdexcept>
 

@@ -1,5 +1,5 @@
 #include "Vantrel/Api/Error/Assert.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 
 #include "Support/LogCapture.hpp"
 

@@ -2,7 +2,7 @@
 
 #include "Support/LogCapture.hpp"
 
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 #include "Vantrel/Api/ProgressWindow.hpp"
 #include "Vantrel/Api/Structs/WindowId.hpp"

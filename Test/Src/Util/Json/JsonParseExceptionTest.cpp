@@ -1,5 +1,5 @@
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Util/Json/RapidJson.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
 
 #include "Support/LogCapture.hpp"
 

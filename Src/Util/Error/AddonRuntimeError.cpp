@@ -1,4 +1,4 @@
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 
 #include <fmt/format.h>
 
