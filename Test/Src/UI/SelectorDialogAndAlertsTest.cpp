@@ -2,10 +2,13 @@
 
 #include "UIFixture.hpp"
 
+#include "UI/AddonResModule.hpp"
 #include "UI/Alerts.hpp"
 #include "UI/ClassificationSystemSelectorDialog.hpp"
 #include "UI/TesselPalette/ConnectWorkflow.hpp"
 #include "Util/Resource/ResourceIds.hpp"
+
+#include <QB/Resource.hpp>
 
 #include <gmock/gmock.h>
 
@@ -89,56 +92,34 @@ TEST_F(SelectorDialog, AMissingFormatterIsAProgrammingError) {
 
 class AlertTexts : public UIFixture {};
 
-// Each alert of the resource file with the texts, type and buttons the user sees.
-TEST_F(AlertTexts, EveryAlertShowsItsTitleTypeAndButtons) {
-    struct Expected {
-        QB::UInt32 id;
-        QB::Int32 type;
-        const char* title;
-        std::vector<QB::UniString> buttons;
-    };
-    const std::vector<Expected> table = {
-        {AlertId::PropertyManagerNotReserved,
-         -1,
-         "Ardo Tessel Connect: Property Manager reservation.",
-         {"OK"}},
-        {AlertId::ClassificationManagerNotReserved,
-         -1,
-         "Ardo Tessel Connect: Classification Manager reservation.",
-         {"OK"}},
-        {AlertId::CorruptedData, -1, "Ardo Tessel Connect: Corrupted ArdoTessel data.", {"OK"}},
-        {AlertId::ConnectionError, -1, "Ardo Tessel Connect: Connection error.", {"OK"}},
-        {AlertId::OperationFailed, -1, "Ardo Tessel Connect: Error.", {"OK"}},
-        {AlertId::ConnectionAlreadyExists,
-         -2,
-         "Ardo Tessel Connect: Connection already exists.",
-         {"Cancel", "Restore Connection", "Discard Connection"}},
-        {AlertId::ClassificationSystemAlreadyUsed,
-         -2,
-         "Ardo Tessel Connect: Error whilst associating a Specification.",
-         {"Cancel", "Discard current only", "Discard and Connect to new"}},
-        {AlertId::OfflineSyncworkProject, -2, "Ardo Tessel Connect: Offline Syncwork project.", {"Cancel"}},
-        {AlertId::SyncworkPermissionsViolation,
-         -2,
-         "Ardo Tessel Connect: Syncwork permissions violation.",
-         {"Ok"}},
-        {AlertId::ConnectionDoesNotExist, -2, "Ardo Tessel Connect: Connection does not exist.", {"Ok"}},
-        {AlertId::ConnectionWasLost,
-         -1,
-         "ArdoTessel Connect: Connection was lost.",
-         {"Cancel", "Try to reconnect"}},
-        {AlertId::ConsolidationNotUndoable, -1, "ArdoTessel Connect: Warning.", {"Cancel", "OK"}},
-    };
-    for (const Expected& expected : table) {
-        UI::ShowAlertNow(expected.id);
+// Each alert is shown as its resource describes it (the texts themselves are checked with the
+// resources).
+TEST_F(AlertTexts, EveryAlertShowsItsResourcesTitleTypeAndButtons) {
+    const std::vector<QB::UInt32> ids = {AlertId::PropertyManagerNotReserved,
+                                         AlertId::ClassificationManagerNotReserved,
+                                         AlertId::CorruptedData,
+                                         AlertId::ConnectionError,
+                                         AlertId::OperationFailed,
+                                         AlertId::ConnectionAlreadyExists,
+                                         AlertId::ClassificationSystemAlreadyUsed,
+                                         AlertId::OfflineSyncworkProject,
+                                         AlertId::SyncworkPermissionsViolation,
+                                         AlertId::ConnectionDoesNotExist,
+                                         AlertId::ConnectionWasLost,
+                                         AlertId::ConsolidationNotUndoable};
+    for (const QB::UInt32 id : ids) {
+        SCOPED_TRACE(id);
+        const auto resource = QB::GetResourceAlert(UI::GetAddonResModule(), id);
+        ASSERT_TRUE(resource.has_value());
+        UI::ShowAlertNow(id);
         ASSERT_FALSE(Alerts().empty());
         const PK::AlertRecord& shown = Alerts().back();
-        EXPECT_EQ(shown.alertId, expected.id);
-        EXPECT_EQ(shown.type, expected.type) << expected.id;
-        EXPECT_EQ(shown.title, expected.title) << expected.id;
-        EXPECT_EQ(shown.buttons, expected.buttons) << expected.id;
+        EXPECT_EQ(shown.alertId, id);
+        EXPECT_EQ(shown.type, resource->type);
+        EXPECT_EQ(shown.title, resource->title);
+        EXPECT_EQ(shown.buttons, resource->buttons);
     }
-    EXPECT_EQ(Alerts().size(), table.size());
+    EXPECT_EQ(Alerts().size(), ids.size());
 }
 
 TEST_F(AlertTexts, ParametersFillThePlaceholdersInOrder) {

@@ -1,4 +1,4 @@
-#include "AssociationFixture.hpp"
+#include "Src/Model/Connection/ConnectionFixture.hpp"
 
 #include "Model/ClassificationSystem.hpp"
 #include "Model/Error/Errors.hpp"
@@ -6,9 +6,8 @@
 namespace TesselConnect::Test {
 namespace {
 
-using TestSupport::LogCapture;
 
-class ClassificationSystemOverHost : public AssociationFixture {
+class ClassificationSystemOverHost : public ConnectionFixture {
 protected:
     Model::ClassificationSystem System() { return {connection.get(), systemGuid}; }
 };

@@ -1,4 +1,4 @@
-#include "AssociationFixture.hpp"
+#include "Src/Model/Connection/ConnectionFixture.hpp"
 
 #include "Model/Error/Errors.hpp"
 #include "Model/PropertyGroup.hpp"
@@ -8,11 +8,10 @@
 namespace TesselConnect::Test {
 namespace {
 
-using TestSupport::LogCapture;
 using VantrelSim::HostFunction;
 using Name = Api::Properties::Name;
 
-class PropertyGroupOverHost : public AssociationFixture {
+class PropertyGroupOverHost : public ConnectionFixture {
 protected:
     const VantrelSim::PropertyGroup* HostGroup() {
         return Project().FindGroup(connection->GetPropertyGroup().GetGuid());
@@ -43,7 +42,7 @@ TEST_F(PropertyGroupOverHost, ConnectingCreatesTheGroupWithFiveStringDefinitions
 TEST_F(PropertyGroupOverHost, NameClashesAppendOneStarPerRetry) {
     VantrelSim::ProjectBuilder(Project()).AddPropertyGroup("Ardo Tessel: Spec - Project");
     VantrelSim::ProjectBuilder(Project()).AddPropertyGroup("Ardo Tessel: Spec - Project*");
-    LogCapture log;
+    log.Clear();
     Connect();
     EXPECT_EQ(HostGroup()->name, QB::UniString("Ardo Tessel: Spec - Project**"));
     EXPECT_EQ(
@@ -64,7 +63,7 @@ TEST_F(PropertyGroupOverHost, ADefinitionTheUserMadeByHandIsAdoptedNotDuplicated
     const QB::Guid byHand =
         VantrelSim::ProjectBuilder(Project()).AddStringProperty(group.GetGuid(), "ArdoTesselNote", "");
     const std::size_t definitionsBefore = HostGroup()->definitions.size();
-    LogCapture log;
+    log.Clear();
     Undoable([&] { group.CreatePropertyIfNotExists("ArdoTesselNote"); });
     EXPECT_EQ(group.GetDefinitionGuid("ArdoTesselNote"), byHand);
     EXPECT_EQ(HostGroup()->definitions.size(), definitionsBefore);
@@ -89,7 +88,7 @@ TEST_F(PropertyGroupOverHost, DeletedGroupOrDefinitionIsNoticedAndRefused) {
     }
 
     Project().DeleteGroup(groupGuid);
-    LogCapture log;
+    log.Clear();
     EXPECT_FALSE(group.IsExists());
     EXPECT_TRUE(log.Contains(
         spdlog::level::info,
@@ -109,7 +108,7 @@ TEST_F(PropertyGroupOverHost, DeletedGroupOrDefinitionIsNoticedAndRefused) {
 
 TEST_F(PropertyGroupOverHost, ANullGroupIsMissingWithoutAskingTheHost) {
     Model::PropertyGroup group(nullptr);
-    LogCapture log;
+    log.Clear();
     const std::size_t callsBefore = host.CallCount(HostFunction::VNAPI_Property_GetPropertyGroup);
     EXPECT_FALSE(group.IsExists());
     EXPECT_EQ(host.CallCount(HostFunction::VNAPI_Property_GetPropertyGroup), callsBefore);

@@ -1,4 +1,4 @@
-#include "AssociationFixture.hpp"
+#include "Src/Model/Connection/ConnectionFixture.hpp"
 
 #include "Model/Element.hpp"
 #include "Model/Error/Errors.hpp"
@@ -6,7 +6,7 @@
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "Model/VirtualType.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 
 #include <VantrelSim/HostFunction.hpp>
@@ -16,7 +16,6 @@
 namespace TesselConnect::Test {
 namespace {
 
-using TestSupport::LogCapture;
 using VantrelSim::HostFunction;
 using Reason = Model::Issue::ElementsAssociation::Type;
 using UpdateReason = Model::Issue::UpdateElementsProperties::Type;
@@ -38,7 +37,7 @@ IssueSummary Summarize(const Model::AssociationResult& result) {
     return summary;
 }
 
-class VirtualTypeOverHost : public AssociationFixture {
+class VirtualTypeOverHost : public ConnectionFixture {
 protected:
     VirtualTypeOverHost() { Connect(); }
 
@@ -74,7 +73,7 @@ protected:
 };
 
 TEST_F(VirtualTypeOverHost, ConstructionNeedsACodeWithAnItem) {
-    LogCapture log;
+    log.Clear();
     Api::Properties noCode = Clause("c1", "F10");
     noCode.Delete(Name::Code);
     try {
@@ -118,7 +117,7 @@ TEST_F(VirtualTypeOverHost, AssociatingClassifiesAndWritesTheClauseProperties) {
     const auto clause = Clause("c1", "F10", "", "A", "");
     const auto virtualType = MakeVirtualType(clause);
 
-    LogCapture log;
+    log.Clear();
     const Model::AssociationResult result = Associate(*virtualType, clause, {wall, section});
     EXPECT_TRUE(result.issues.IsEmpty());
     EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{wall, shownWall}));
@@ -160,7 +159,7 @@ TEST_F(VirtualTypeOverHost, UnusableElementsBecomeOneIssuePerReason) {
 
     const auto clause = Clause("c1", "F10");
     const auto virtualType = MakeVirtualType(clause);
-    LogCapture log;
+    log.Clear();
     const Model::AssociationResult result = Associate(
         *virtualType, clause,
         {hidden1, onLockedLayer, locked, hotlinked, notMine, genericDoor, deleted, hidden2, editable});
@@ -326,7 +325,7 @@ TEST_F(VirtualTypeOverHost, DisassociationTakesTheItemAndLeavesTheValues) {
     const auto clause = Clause("c1", "F10");
     const auto virtualType = MakeVirtualType(clause);
     Associate(*virtualType, clause, {wall});
-    LogCapture log;
+    log.Clear();
     const Model::AssociationResult result = Disassociate(*virtualType, {wall});
     EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{wall}));
     EXPECT_TRUE(ItemOf(wall).IsNull());
@@ -361,7 +360,7 @@ TEST_F(VirtualTypeOverHost, MergeInOnlyChecksThatBothDescribeTheSameClause) {
     const auto virtualType = MakeVirtualType(Clause("c1", "F10"));
     const auto other = MakeVirtualType(Clause("c1", "G20"));
     const std::string before = virtualType->ToString();
-    LogCapture log;
+    log.Clear();
     virtualType->MergeIn(*other);
     EXPECT_EQ(virtualType->ToString(), before);
     EXPECT_TRUE(

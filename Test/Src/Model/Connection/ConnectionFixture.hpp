@@ -1,9 +1,10 @@
 #pragma once
 
 // A small project over the simulated host and the production host interface, for the tests of the
-// connection with a specification: a classification system "Specs" with the items F10 and G20, two
-// walls on a visible layer, a recording page and a recording observer. Connecting runs the connect
-// constructor inside a real undoable command, as the factory does.
+// connection with a specification and of its association model: a classification system "Specs"
+// with the items F10, F10/F10.0/F10.1 (deep), G20 and a second G20 later in the walk, two walls on a
+// visible layer, a hidden and a locked layer, a recording page and a recording observer. Connecting
+// runs the connect constructor inside a real undoable command, as the factory does.
 
 #include "Support/LogCapture.hpp"
 
@@ -16,12 +17,15 @@
 #include "Tessel/Api/Properties.hpp"
 #include "Tessel/Api/Tessel.hpp"
 #include "Util/Resource/OwnModule.hpp"
+#include "Vantrel/Api/Error/Error.hpp"
 #include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
 #include "Vantrel/Implementation/HostFunctions.hpp"
 #include "Vantrel/Implementation/Vantrel.hpp"
 
 #include <VantrelSim/Host.hpp>
 #include <VantrelSim/ProjectBuilder.hpp>
+
+#include <VNAPI/VNAPI_GuidConversion.h>
 
 #include <QB/Channel.hpp>
 
@@ -125,9 +129,20 @@ protected:
         VantrelSim::ProjectBuilder build(project);
         build.AddStory("Ground");
         layer = build.AddLayer("Walls");
+        hiddenLayer = build.AddLayer("Hidden", true, false);
+        lockedLayer = build.AddLayer("Locked", false, true);
         systemGuid = build.AddSystem("Specs", "1");
         itemF10 = build.AddItem(systemGuid, "F10", "Walls");
+        itemF10Deep =
+            build.AddItem(systemGuid, "F10.1", "Deep", build.AddItem(systemGuid, "F10.0", "", itemF10));
         itemG20 = build.AddItem(systemGuid, "G20", "Floors");
+        // The builder refuses a second item of the same code; an imported system may still have one.
+        VantrelSim::ClassificationItem duplicate;
+        duplicate.guid = project.NextGuid("item");
+        duplicate.system = systemGuid;
+        duplicate.id = "G20";
+        duplicate.name = "Duplicate";
+        itemG20Later = project.AddItem(duplicate, {}).guid;
         wall1 = build.AddElement(WallSpec());
         wall2 = build.AddElement(WallSpec());
         host.NewProject(std::move(project));
@@ -150,6 +165,15 @@ protected:
         spec.layer = layer;
         return spec;
     }
+
+    // Adds an element, on the visible layer unless the spec names another.
+    QB::Guid AddElement(VantrelSim::ElementSpec spec) {
+        if (spec.layer == 0) {
+            spec.layer = layer;
+        }
+        return VantrelSim::ProjectBuilder(Project()).AddElement(spec);
+    }
+    QB::Guid AddWall() { return AddElement({.type = API_WallID}); }
 
     // Runs `body` as one undoable command and throws what it threw, with its type.
     void Undoable(const std::function<void()>& body, const QB::UniString& name = "Test step") {
@@ -175,12 +199,13 @@ protected:
     }
 
     static Api::Properties Clause(const QB::UniString& clauseId, const QB::UniString& code,
-                                  const QB::UniString& title = "Brick walls") {
+                                  const QB::UniString& title = "Brick walls",
+                                  const QB::UniString& prefix = "A", const QB::UniString& suffix = "B") {
         return Api::Properties{{Api::Properties::Name::ClauseId, clauseId},
                                {Api::Properties::Name::Code, code},
                                {Api::Properties::Name::Title, title},
-                               {Api::Properties::Name::Prefix, "A"},
-                               {Api::Properties::Name::Suffix, "B"}};
+                               {Api::Properties::Name::Prefix, prefix},
+                               {Api::Properties::Name::Suffix, suffix}};
     }
 
     const API_ModulData& StoredRecord() { return Project().modulData.Get(ModulDataName); }
@@ -192,15 +217,35 @@ protected:
         return copy;
     }
 
-    static std::vector<std::byte> Bytes(const Model::ConnectionWithSpecification& conn,
-                                        QB::Protocol protocol = QB::PlatformProtocol) {
+    template <typename Object>
+    static std::vector<std::byte> Bytes(const Object& object, QB::Protocol protocol = QB::PlatformProtocol) {
         QB::MemoryOChannel oc(protocol);
-        EXPECT_EQ(conn.Write(oc), QB::NoError);
+        EXPECT_EQ(object.Write(oc), QB::NoError);
         return oc.GetData();
+    }
+
+    // The stored bytes with the first frame's main version replaced.
+    static std::vector<std::byte> WithMainVersion(std::vector<std::byte> bytes, QB::UInt16 mainVersion) {
+        bytes.at(16) = static_cast<std::byte>(mainVersion & 0xFFU);
+        bytes.at(17) = static_cast<std::byte>(mainVersion >> 8U);
+        return bytes;
     }
 
     // Replaces the stored record (as another user's store would).
     void SetStoredRecord(const API_ModulData& record) { Project().modulData.Put(ModulDataName, record); }
+
+    // The element's own string value of the connection's definition for `name`; "<default>" when
+    // the element has none of its own, "<unavailable>" when the property does not apply.
+    QB::UniString ValueOf(const QB::Guid& element, const QB::UniString& name) {
+        const QB::Guid definitionGuid = connection->GetPropertyGroup().GetDefinitionGuids().Get(name);
+        const VantrelSim::PropertyDefinition* definition = Project().FindDefinition(definitionGuid);
+        const VantrelSim::Element* elem = Project().FindElement(element);
+        if (!Project().IsAvailable(*elem, *definition)) {
+            return "<unavailable>";
+        }
+        const API_Property property = Project().PropertyOf(*elem, *definition);
+        return property.isDefault ? QB::UniString("<default>") : property.value.singleVariant.uniStringValue;
+    }
 
     QB::Guid ItemOf(const QB::Guid& element) {
         const VantrelSim::Element* elem = Project().FindElement(element);
@@ -218,9 +263,13 @@ protected:
     std::shared_ptr<Model::ConnectionWithSpecification> connection;
 
     QB::Int32 layer = 0;
+    QB::Int32 hiddenLayer = 0;
+    QB::Int32 lockedLayer = 0;
     QB::Guid systemGuid;
     QB::Guid itemF10;
+    QB::Guid itemF10Deep;
     QB::Guid itemG20;
+    QB::Guid itemG20Later;
     QB::Guid wall1;
     QB::Guid wall2;
 };

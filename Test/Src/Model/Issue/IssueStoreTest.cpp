@@ -6,7 +6,7 @@
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Vantrel/Api/Error/GeneralError.hpp"
 
 #include <QB/Channel.hpp>
@@ -85,31 +85,6 @@ TEST(IssueStore, CollectionWithDeletedTableReadsBackAsTheSameBytes) {
     EXPECT_EQ(read.GetDeletedIssues().Get(removed->GetGuid()), 500);
     EXPECT_EQ(Stored(read), bytes);
     EXPECT_EQ(read.ToString(), collection.ToString());
-}
-
-TEST(IssueStore, PrintedFormsNameTheirFields) {
-    QB::ScopedTimeOverride time(77);
-    const QB::Guid element("{00000000-0000-0000-0000-00000000000A}");
-    auto issue = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocIsHotlink, {element});
-    const std::string guid = issue->GetGuid().ToString();
-    EXPECT_EQ(issue->ToString(),
-              "guid: " + guid +
-                  ", severity: Warning, creationTime: 77, \"targetVirtualType\": clause-1, "
-                  "\"erroredElements\": [00000000-0000-0000-0000-00000000000A], \"windowId\": " +
-                  Api::WindowId().ToString() + ", type: AssocIsHotlink");
-
-    Collection collection;
-    auto error = std::make_shared<Model::Issue::UnknownError>("boom");
-    collection.Add(error);
-    collection.Remove(error);
-    auto titles = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("S", "P");
-    collection.Add(titles);
-    EXPECT_EQ(collection.ToString(), "{issues: [guid: " + titles->GetGuid().ToString() +
-                                         ", severity: Warning, creationTime: 77, \"_newSpecTitle\": S, "
-                                         "\"_newProjectTitle\": P], deleted: [(" +
-                                         error->GetGuid().ToString() + ",77)]");
-    EXPECT_EQ(error->ToString(),
-              "guid: " + error->GetGuid().ToString() + ", severity: Error, creationTime: 77, hint: boom");
 }
 
 TEST(IssueStore, UnknownClassGuidRefusesTheRead) {

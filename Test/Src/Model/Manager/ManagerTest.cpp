@@ -399,17 +399,5 @@ TEST_F(ManagerTest, OnlineStateAndThePageLifetime) {
     EXPECT_EQ(page->GetCallbackApi(), nullptr);
 }
 
-TEST_F(ManagerTest, DumpListsPlanSelectionAndConnections) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
-
-    const std::string dump = Model::ToString(*manager);
-
-    EXPECT_TRUE(dump.starts_with("{_planData:"));
-    EXPECT_NE(dump.find(", _selectedSpecId:spec-1, _selectionCache: elem_count: 0, connections: [{"),
-              std::string::npos);
-    EXPECT_TRUE(dump.ends_with("}]}"));
-}
-
 } // namespace
 } // namespace TesselConnect::Test

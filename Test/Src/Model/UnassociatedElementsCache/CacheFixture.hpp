@@ -61,7 +61,6 @@ protected:
 
         VantrelSim::ProjectBuilder build(Project());
         upstairs = build.AddStory("First");
-        hiddenLayer = build.AddLayer("Hidden", true);
         hotlink = build.AddHotlink("Site");
         wallUpstairs = build.AddElement(Spec(API_WallID, APIVarId_Generic, upstairs));
         hiddenWall = build.AddElement([&] {
@@ -155,7 +154,6 @@ protected:
 
     TypeRecordingObserver typeObserver;
     QB::Int16 upstairs = 0;
-    QB::Int32 hiddenLayer = 0;
     QB::Guid hotlink;
     QB::Guid wallUpstairs;
     QB::Guid hiddenWall;

@@ -24,34 +24,6 @@ TEST(AssociableType, DefaultIsNoTypeAtAll) {
     EXPECT_FALSE(AssociableType("x", "", "", "", {}, nullptr).IsEmpty());
 }
 
-TEST(AssociableType, CopyClonesTheSubGroup) {
-    const AssociableType original = Nested();
-    AssociableType copy = original;
-    ASSERT_NE(copy.subGroup, nullptr);
-    EXPECT_NE(copy.subGroup.get(), original.subGroup.get());
-    EXPECT_EQ(copy, original);
-
-    copy.subGroup->items[0].properties.Put("k", "changed");
-    EXPECT_EQ(original.subGroup->items[0].properties.Get("k"), "v");
-    EXPECT_NE(copy, original);
-
-    AssociableType assigned;
-    assigned = original;
-    EXPECT_EQ(assigned, original);
-    assigned = assigned; // self-assignment keeps the value
-    EXPECT_EQ(assigned, original);
-}
-
-TEST(AssociableType, EqualityComparesEveryFieldAndTheGroupsContent) {
-    const AssociableType base("id", "t", "s", "c", Properties{{"k", "v"}}, nullptr);
-    EXPECT_EQ(base, AssociableType("id", "t", "s", "c", Properties{{"k", "v"}}, nullptr));
-    EXPECT_NE(base, AssociableType("id", "t", "s", "C", Properties{{"k", "v"}}, nullptr));
-    EXPECT_NE(base, AssociableType("id", "t", "s", "c", Properties{{"k", "w"}}, nullptr));
-    EXPECT_NE(base, AssociableType("id", "t", "s", "c", Properties{{"k", "v"}},
-                                   std::make_unique<AssociableTypeGroup>()));
-    EXPECT_EQ(Nested(), Nested());
-}
-
 TEST(States, CompareByValue) {
     AllState a{SelectionState{Nested()}, DocumentState{"ref", "House"},
                AppState{"app", "1.2.3", "1.3.1.0", {"association"}}};

@@ -98,22 +98,6 @@ TEST(WindowId, DamagedOrNewerStoredFormsAreRefusedAndLeaveTheObjectAlone) {
     EXPECT_EQ(wrongClass.Read(other), QB::ErrorFrameMismatch);
 }
 
-TEST(ServerApplicationInfo, TextForm) {
-    API_ServerApplicationInfo host;
-    host.serverApplication = 1;
-    host.mainVersion = 27;
-    host.releaseVersion = 3;
-    host.runningInBackground = false;
-    host.buildNum = 4012;
-    host.language = "UKI";
-    host.ssaEnabled = true;
-    host.partnerID = "P1";
-    EXPECT_EQ(
-        Api::ServerApplicationInfo::FromHost(host).ToString(),
-        "{\"serverApplication\": 1, \"mainVersion\": 27, \"releaseVersion\": 3, \"runningInBackground\": 0, "
-        "\"buildNum\": 4012, \"language\": UKI, \"ssaEnabled\": 1, \"partnerID\": P1}");
-}
-
 TEST(HostRecordText, HeaderNeigAndPropertyUseTheHostsNames) {
     API_Elem_Head header{};
     header.typeID = API_DoorID;
