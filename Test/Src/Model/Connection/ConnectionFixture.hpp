@@ -127,7 +127,7 @@ protected:
 
         VantrelSim::Project project;
         VantrelSim::ProjectBuilder build(project);
-        build.AddStory("Ground");
+        groundStory = build.AddStory("Ground Floor");
         layer = build.AddLayer("Walls");
         hiddenLayer = build.AddLayer("Hidden", true, false);
         lockedLayer = build.AddLayer("Locked", false, true);
@@ -262,6 +262,7 @@ protected:
     RecordingObserver observer;
     std::shared_ptr<Model::ConnectionWithSpecification> connection;
 
+    QB::Int16 groundStory = 0;
     QB::Int32 layer = 0;
     QB::Int32 hiddenLayer = 0;
     QB::Int32 lockedLayer = 0;

@@ -190,9 +190,9 @@ TEST_F(CollectionAdd, RemovingAnEqualButDifferentObjectRemovesNothing) {
 class CollectionInProject : public IssueProject {};
 
 TEST_F(CollectionInProject, RemovedIssueDoesNotComeBackThroughAMerge) {
-    Collection mine(_connection.get());
-    Collection theirs(_connection.get());
-    auto issue = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {_walls[1]});
+    Collection mine(connection.get());
+    Collection theirs(connection.get());
+    auto issue = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {walls[1]});
     mine.Add(issue);
     theirs.Add(IssuePtr(issue->CloneIssue()));
     mine.Remove(issue);
@@ -207,39 +207,39 @@ TEST_F(CollectionInProject, RemovedIssueDoesNotComeBackThroughAMerge) {
 }
 
 TEST_F(CollectionInProject, MergeTakesNewIssuesOnceAndDropsDeletedElements) {
-    Collection mine(_connection.get());
-    Collection theirs(_connection.get());
-    auto shared = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {_walls[1]});
+    Collection mine(connection.get());
+    Collection theirs(connection.get());
+    auto shared = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {walls[1]});
     mine.Add(shared);
     theirs.Add(IssuePtr(shared->CloneIssue()));
     auto onlyTheirs = MakeElementIssue<UpdateElementsProperties>(UpdateElementsProperties::LockedElement,
-                                                                 {_walls[2], _walls[3]});
+                                                                 {walls[2], walls[3]});
     theirs.Add(onlyTheirs);
-    _host.DeleteElement(_walls[3]);
+    host.DeleteElement(walls[3]);
 
     EXPECT_TRUE(mine.MergeIn(theirs));
 
     EXPECT_EQ(mine.GetIssues(), (Issues{shared, onlyTheirs}));
-    EXPECT_EQ(onlyTheirs->GetErroredElements(), (QB::Array<QB::Guid>{_walls[2]}));
+    EXPECT_EQ(onlyTheirs->GetErroredElements(), (QB::Array<QB::Guid>{walls[2]}));
 }
 
 TEST_F(CollectionInProject, RefreshForgetsSucceededElementsAndRemovesEmptiedIssues) {
-    Collection collection(_connection.get());
+    Collection collection(connection.get());
     auto a = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement,
-                                                   {_walls[1], _walls[2]});
-    auto b = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocOnLockedLayer, {_walls[3]});
+                                                   {walls[1], walls[2]});
+    auto b = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocOnLockedLayer, {walls[3]});
     collection.Add(a);
     collection.Add(b);
 
-    TestSupport::LogCapture log;
-    EXPECT_TRUE(collection.Refresh({_walls[2], _walls[3]}));
+    log.Clear();
+    EXPECT_TRUE(collection.Refresh({walls[2], walls[3]}));
     EXPECT_EQ(collection.GetIssues(), (Issues{a}));
-    EXPECT_EQ(a->GetErroredElements(), (QB::Array<QB::Guid>{_walls[1]}));
+    EXPECT_EQ(a->GetErroredElements(), (QB::Array<QB::Guid>{walls[1]}));
     EXPECT_TRUE(
         log.Contains(spdlog::level::trace,
                      fmt::format("ElementsAssociationBase: element({}) was removed becaus it is deleted "
                                  "or not relevant",
-                                 _walls[3])));
+                                 walls[3])));
     EXPECT_FALSE(collection.Refresh({}));
 }
 

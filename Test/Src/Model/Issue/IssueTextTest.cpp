@@ -22,9 +22,9 @@ protected:
     std::string TextOf(typename Kind::Type reason, int elementCount, const Api::WindowId& windowId) {
         QB::Array<QB::Guid> elements;
         for (int i = 0; i < elementCount; ++i) {
-            elements.Push(_walls[static_cast<QB::USize>(i)]);
+            elements.Push(walls[static_cast<QB::USize>(i)]);
         }
-        return MakeElementIssue<Kind>(reason, elements, ClauseId, windowId)->GetString(*_connection).ToUtf8();
+        return MakeElementIssue<Kind>(reason, elements, ClauseId, windowId)->GetString(*connection).ToUtf8();
     }
 };
 
@@ -78,37 +78,37 @@ TEST_F(IssueText, ProjectIssuesResolveTheirOwnPlaceholders) {
     Api::Properties g20;
     g20.Put(Api::Properties::Name::Code, "G20");
     EXPECT_EQ(
-        Model::Issue::MissingClassificationItem(g20).GetString(*_connection).ToUtf8(),
+        Model::Issue::MissingClassificationItem(g20).GetString(*connection).ToUtf8(),
         "The current VANTREL classification system does not contain an item with code \"G20\". In order to "
         "proceed please create the relevant classification item in Classification Manager.");
     EXPECT_EQ(
         Model::Issue::CoudntUpdateProjectOrSpecTitle("New spec", "New project")
-            .GetString(*_connection)
+            .GetString(*connection)
             .ToUtf8(),
         "Updating ArdoTessel specification or project title to New project - New spec failed in VANTREL. The "
         "Property manager is not reserved. Please reserve the Property manager and press Try to Fix issue "
         "button.");
-    EXPECT_EQ(Model::Issue::UnknownError("hint").GetString(*_connection).ToUtf8(),
+    EXPECT_EQ(Model::Issue::UnknownError("hint").GetString(*connection).ToUtf8(),
               "Internal error. Please contact Technical Support.");
 }
 
 TEST_F(IssueText, ElemCountCountsWhatIsLeftAfterARefresh) {
-    const VantrelSim::View& view3D = _host.GetProject().View3D();
+    const VantrelSim::View& view3D = host.GetProject().View3D();
     const Api::WindowId window3D(Api::DatabaseId(APIWind_3DModelID, 0, view3D.databaseGuid), 0, true);
     auto issue = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement,
-                                                       {_walls[1], _walls[2], _walls[3]}, ClauseId, window3D);
-    _host.DeleteElement(_walls[2]);
-    const Model::Issue::ChangeResult result = issue->Refresh(*_connection, {_walls[3]});
+                                                       {walls[1], walls[2], walls[3]}, ClauseId, window3D);
+    host.DeleteElement(walls[2]);
+    const Model::Issue::ChangeResult result = issue->Refresh(*connection, {walls[3]});
     EXPECT_EQ(result, (Model::Issue::ChangeResult{.isEmpty = false, .changed = true}));
     EXPECT_EQ(
-        issue->GetString(*_connection).ToUtf8(),
+        issue->GetString(*connection).ToUtf8(),
         "[3D View] Brick walls (F10): 1 element(s) could not be associated with Ardo clause. Element(s) "
         "are locked.");
 }
 
 TEST_F(IssueText, ViewNameThatCannotBeHadShowsUnknown) {
     const Api::WindowId goneStory(FloorPlanWindow().GetDatabaseId(), 9, false);
-    TestSupport::LogCapture log;
+    log.Clear();
     EXPECT_EQ(TextOf<ElementsAssociation>(ElementsAssociation::AssocIsHotlink, 1, goneStory),
               "[<Unknown>] Brick walls (F10): 1 element(s) could not be associated with Ardo clause. "
               "Element(s) are "
@@ -121,10 +121,10 @@ TEST_F(IssueText, UnknownReasonAndMissingVirtualTypeStillGiveAText) {
     EXPECT_EQ(TextOf<ElementsAssociation>(static_cast<ElementsAssociation::Type>(99), 1, Api::WindowId()),
               "Serious error!");
 
-    TestSupport::LogCapture log;
+    log.Clear();
     auto orphan = MakeElementIssue<UpdateElementsProperties>(UpdateElementsProperties::LockedElement,
-                                                             {_walls[1]}, "clause-gone");
-    EXPECT_EQ(orphan->GetString(*_connection).ToUtf8(),
+                                                             {walls[1]}, "clause-gone");
+    EXPECT_EQ(orphan->GetString(*connection).ToUtf8(),
               "{ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): {ElemCount} "
               "element(s) "
               "could not get properties updated. Element(s) are locked .");
