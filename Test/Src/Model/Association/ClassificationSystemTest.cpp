@@ -6,7 +6,6 @@
 namespace TesselConnect::Test {
 namespace {
 
-
 class ClassificationSystemOverHost : public ConnectionFixture {
 protected:
     Model::ClassificationSystem System() { return {connection.get(), systemGuid}; }

@@ -225,8 +225,8 @@ TEST_F(CollectionInProject, MergeTakesNewIssuesOnceAndDropsDeletedElements) {
 
 TEST_F(CollectionInProject, RefreshForgetsSucceededElementsAndRemovesEmptiedIssues) {
     Collection collection(connection.get());
-    auto a = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement,
-                                                   {walls[1], walls[2]});
+    auto a =
+        MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {walls[1], walls[2]});
     auto b = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocOnLockedLayer, {walls[3]});
     collection.Add(a);
     collection.Add(b);
