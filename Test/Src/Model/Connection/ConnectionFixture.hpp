@@ -166,7 +166,7 @@ protected:
         return spec;
     }
 
-    // Adds an element, on the visible layer unless the spec names another.
+    // Adds an element, on the visible layer unless it names another.
     QB::Guid AddElement(VantrelSim::ElementSpec spec) {
         if (spec.layer == 0) {
             spec.layer = layer;
