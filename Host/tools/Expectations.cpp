@@ -162,8 +162,9 @@ private:
         for (const TrafficEntry& entry : _context.record.traffic) {
             if (entry.kind == TrafficEntry::Kind::Script) {
                 const std::string prefix = "window.ardoTesselState && window.ardoTesselState.";
-                if (entry.text.starts_with(prefix)) {
-                    const std::string call = entry.text.substr(prefix.size());
+                // The call follows the add-on's check of the page's origin.
+                if (const std::size_t at = entry.text.find(prefix); at != std::string::npos) {
+                    const std::string call = entry.text.substr(at + prefix.size());
                     const std::size_t paren = call.find('(');
                     received.emplace_back(call.substr(0, paren),
                                           paren == std::string::npos ? "" : call.substr(paren));

@@ -94,8 +94,9 @@ void RunSession::Report(const StepRecord& record, const StepMarks& marks) {
             break;
         }
         case TrafficEntry::Kind::Script:
-            if (entry.text.starts_with(StatePrefix)) {
-                out.Line(fmt::format("add-on -> page: {}", entry.text.substr(StatePrefix.size())), 2);
+            // The call follows the add-on's check of the page's origin.
+            if (const std::size_t call = entry.text.find(StatePrefix); call != std::string::npos) {
+                out.Line(fmt::format("add-on -> page: {}", entry.text.substr(call + StatePrefix.size())), 2);
             } else if (entry.refused) {
                 out.Line("the page refused a script of the add-on", 2);
             }

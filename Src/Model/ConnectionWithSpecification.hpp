@@ -259,6 +259,11 @@ private:
     // A virtual type equal to `other`, owned by this connection.
     std::shared_ptr<VirtualType> AdoptVirtualType(const VirtualType& other);
 
+    // UpdateIssues that stores also when `storeAnyway` (a change the issues do not show, such as a
+    // virtual type's cleared dirty names); it stores at most once.
+    void UpdateIssuesAndStoreIf(QB::Array<std::shared_ptr<Issue::Base>> newIssues,
+                                const QB::Array<QB::Guid>& elemGuids, bool storeAnyway);
+
     // Seams for the unassociated-elements cache, which follows these changes of the project.
     void ElementsWereAssociated(const QB::Array<QB::Guid>& elemGuids);
     void ElementsWereDisassociated(const QB::Array<QB::Guid>& elemGuids);

@@ -66,7 +66,14 @@ void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
             virtualType = std::make_shared<VirtualType>(this, virtualTypeId, properties);
             LOG_DEBUG("Generating virtual type({})", *virtualType);
             _virtualTypes.Put(virtualTypeId, virtualType);
-            Store();
+            try {
+                Store();
+            } catch (...) {
+                // Kept, the clause would be listed without elements and reach the project with
+                // whichever store came next, or never.
+                _virtualTypes.Delete(virtualTypeId);
+                throw;
+            }
             NotifyVirtualTypesChanged();
         }
 
@@ -79,8 +86,13 @@ void ConnectionWithSpecification::Associate(const QB::UniString& tesselClauseId,
         // The page may send a clause's new texts with the association itself.
         const Api::Properties propertiesBefore = virtualType->GetTesselProperties();
         AssociationResult result;
-        const bool succeeded = ExecuteUndoable(undoName, [&result, &virtualType, &properties, &elemGuids] {
+        const bool succeeded = ExecuteUndoable(undoName, [&] {
             result = virtualType->AssociateElements(properties, elemGuids);
+            // New values were stored marked dirty before they were rewritten onto the elements.
+            if (!virtualType->HasDirtyProperties() &&
+                !(virtualType->GetTesselProperties() == propertiesBefore)) {
+                Store();
+            }
         });
         if (!(virtualType->GetTesselProperties() == propertiesBefore)) {
             NotifyVirtualTypesChanged();
@@ -139,8 +151,10 @@ void ConnectionWithSpecification::UpdateProperties(const QB::UniString& virtualT
         const QB::UniString undoName =
             virtualType->ResolveStringVariables(_vnApi->GetResourceString(Text::UndoUpdateElementProperties));
         ExecuteUndoable(undoName, [&] {
+            const bool wasDirty = virtualType->HasDirtyProperties();
             AssociationResult result = virtualType->UpdateElementProperties();
-            UpdateIssues(std::move(result.issues), result.elements);
+            UpdateIssuesAndStoreIf(std::move(result.issues), result.elements,
+                                   wasDirty && !virtualType->HasDirtyProperties());
         });
         if (changed) {
             // The clause lists show the clause's texts: they follow at once.
@@ -168,13 +182,16 @@ void ConnectionWithSpecification::UpdateAllElementProperties() {
                                          static_cast<QB::Int32>(virtualTypes.GetSize()));
             Issue::Issues issues;
             QB::Array<QB::Guid> elements;
+            bool dirtyNamesCleared = false;
             for (const std::shared_ptr<VirtualType>& virtualType : virtualTypes) {
                 progress.Advance(virtualType->GetTesselProperties().Title(), 1);
+                const bool wasDirty = virtualType->HasDirtyProperties();
                 AssociationResult result = virtualType->UpdateElementProperties();
+                dirtyNamesCleared = dirtyNamesCleared || (wasDirty && !virtualType->HasDirtyProperties());
                 issues.Append(result.issues);
                 elements.Append(result.elements);
             }
-            UpdateIssues(std::move(issues), elements);
+            UpdateIssuesAndStoreIf(std::move(issues), elements, dirtyNamesCleared);
         });
     });
 }
@@ -299,12 +316,18 @@ void ConnectionWithSpecification::AddIssue(const std::shared_ptr<Issue::Base>& i
 
 void ConnectionWithSpecification::UpdateIssues(Issue::Issues newIssues,
                                                const QB::Array<QB::Guid>& elemGuids) {
+    UpdateIssuesAndStoreIf(std::move(newIssues), elemGuids, false);
+}
+
+void ConnectionWithSpecification::UpdateIssuesAndStoreIf(Issue::Issues newIssues,
+                                                         const QB::Array<QB::Guid>& elemGuids,
+                                                         bool storeAnyway) {
     const bool added = _issueCollection.AddAll(newIssues);
-    if (!added && elemGuids.IsEmpty()) {
-        return;
-    }
-    const bool refreshed = _issueCollection.Refresh(elemGuids);
+    const bool refreshed = (added || !elemGuids.IsEmpty()) && _issueCollection.Refresh(elemGuids);
     if (!added && !refreshed) {
+        if (storeAnyway) {
+            Store();
+        }
         return;
     }
     Store();

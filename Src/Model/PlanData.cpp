@@ -143,10 +143,14 @@ bool PlanData::Load() {
         LOG_WARN("Probably couldn't save the planid: {}, {}", ToString(), ContentText(object.content));
         return false;
     }
-    ReadContent(object.content);
-    ATC_EXPECT_CRITICAL(!_id.IsEmpty(), "!this->_id.IsEmpty(), handle({})", ContentText(object.content));
+    QB::UniString id = ReadStoredId(object.content);
+    if (!ATC_EXPECT_CRITICAL(!id.IsEmpty(), "!this->_id.IsEmpty(), handle({})",
+                             ContentText(object.content))) {
+        return false;
+    }
+    _id = std::move(id);
     LOG_TRACE("PlanData loaded: {}", ToString());
-    return !_id.IsEmpty();
+    return true;
 }
 
 bool PlanData::Sync() {
@@ -168,6 +172,11 @@ bool PlanData::Sync() {
         // Another user may have filled it between our look and our reservation.
         const bool adopted = AdoptStoredId();
         if (!adopted) {
+            if (_id.IsEmpty()) {
+                // The id was never made (the project could not be read when it opened): an empty
+                // one would name no project for the page, now and for every later user.
+                _id = _vantrel->GenerateGuid().ToUniString();
+            }
             LOG_TRACE("PlanData is still empty, now we fill it: {}", ToString());
             _vantrel->AddOnObject_ModifyObject(_addonObject, WriteContent());
         }
@@ -187,7 +196,12 @@ bool PlanData::AdoptStoredId() {
     if (object.content.empty()) {
         return false;
     }
-    ReadContent(object.content);
+    QB::UniString id = ReadStoredId(object.content);
+    if (id.IsEmpty()) {
+        LOG_WARN("PlanData holds an empty id, it is filled like a new one: {}", ContentText(object.content));
+        return false;
+    }
+    _id = std::move(id);
     LOG_TRACE("Loaded PlanData: {}", ToString());
     return true;
 }
@@ -215,17 +229,21 @@ std::string PlanData::ToString() const {
 }
 
 QB::ErrCode PlanData::Read(QB::IChannel& ic) {
-    QB::InputFrame frame(ic, classInfo);
-    if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
-        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
-    }
     QB::UniString id;
-    ic.Read(id);
-    const QB::ErrCode status = frame.End();
+    const QB::ErrCode status = ReadId(ic, id);
     if (status == QB::NoError) {
         _id = std::move(id);
     }
     return status;
+}
+
+QB::ErrCode PlanData::ReadId(QB::IChannel& ic, QB::UniString& id) {
+    QB::InputFrame frame(ic, classInfo);
+    if (frame.GetMainVersion() > classInfo.GetMainVersion()) {
+        throw Error::VersionIncompatibility(classInfo.GetName(), frame.GetMainVersion());
+    }
+    ic.Read(id);
+    return frame.End();
 }
 
 QB::ErrCode PlanData::Write(QB::OChannel& oc) const {
@@ -242,9 +260,11 @@ void PlanData::Dump(std::ostream& os) const {
     os << ToString();
 }
 
-void PlanData::ReadContent(const API_DataBlock& content) {
+QB::UniString PlanData::ReadStoredId(const API_DataBlock& content) {
     QB::MemoryIChannel ic(content.data(), content.size());
-    ATC_THROW_IF_API_ERROR(Read(ic));
+    QB::UniString id;
+    ATC_THROW_IF_API_ERROR(ReadId(ic, id));
+    return id;
 }
 
 API_DataBlock PlanData::WriteContent() const {

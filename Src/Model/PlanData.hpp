@@ -63,11 +63,13 @@ public:
     // Finds or creates the "PlanData" object unless it is already known; true when this call
     // created it. Another user creating it at the same moment is taken in stride.
     bool InitAddonObjectIfNeeded();
-    // Reads the id from the known add-on object; false when it holds nothing usable.
+    // Reads the id from the known add-on object; false (the id unchanged) when it holds nothing
+    // usable.
     bool Load();
     bool IsLoaded() const noexcept { return _loaded; }
     // Makes the id permanent: adopts the id another user stored first (answers true, the id may
-    // have changed) or stores this one (answers false). In a shared project the object is
+    // have changed) or stores this one (answers false; an id never made is made first, so
+    // that no empty id is ever stored or adopted). In a shared project the object is
     // reserved while it is filled and released on every way out. Throws
     // AnotherUserIsInitingThePlanId when another user holds the object.
     bool Sync();
@@ -92,9 +94,12 @@ public:
 
 private:
     // Both throw the typed host error of a channel failure.
-    void ReadContent(const API_DataBlock& content);
+    static QB::UniString ReadStoredId(const API_DataBlock& content);
+    // The stored form's frame and id, without touching this object.
+    static QB::ErrCode ReadId(QB::IChannel& ic, QB::UniString& id);
     API_DataBlock WriteContent() const;
-    // Reads the object's content into the id and logs it; false when the object is empty.
+    // Takes the id stored in the object and logs it; false when the object holds none (empty, or
+    // an empty id, which no page could tell from "no project": the object counts as unfilled).
     bool AdoptStoredId();
 
     std::shared_ptr<Api::Vantrel> _vantrel;

@@ -6,12 +6,9 @@
 namespace TesselConnect::UI {
 
 QB::ResModule GetAddonResModule() {
-    const auto getOwnResModule = Implementation::HostFunctions::Get().VNAPI_GetOwnResModule;
-    if (getOwnResModule != nullptr) {
-        if (const QB::ResModule module = getOwnResModule(Implementation::HostFunctions::GetToken());
-            module != QB::InvalidResModule) {
-            return module;
-        }
+    if (const QB::ResModule module = Implementation::HostFunctions::GetOwnResModule();
+        module != QB::InvalidResModule) {
+        return module;
     }
     return Util::Resource::GetOwnResourceModule();
 }

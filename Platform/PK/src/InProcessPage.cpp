@@ -470,8 +470,10 @@ Page::Page(PageHost& host, const QB::UniString& url, std::chrono::milliseconds b
     }
     struct Url {
         static duk_idx_t Push(duk_context* ctx, const void* data) {
-            PushString(ctx, *static_cast<const QB::UniString*>(data));
-            return 1;
+            const auto& url = *static_cast<const QB::UniString*>(data);
+            PushString(ctx, url);
+            PushString(ctx, OriginOfURL(url));
+            return 2;
         }
     };
     CallPageFunction("setURL", Url::Push, &_url);

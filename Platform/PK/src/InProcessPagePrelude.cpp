@@ -84,6 +84,7 @@ const char* const PagePrelude = R"JS(
     Object.defineProperty(global.navigator, 'onLine', { get: function () { return online; }, enumerable: true });
 
     var href = '';
+    var origin = 'null';
     global.location = {
         replace: function (url) { native.navigate(String(url)); },
         assign: function (url) { native.navigate(String(url)); },
@@ -93,6 +94,7 @@ const char* const PagePrelude = R"JS(
     Object.defineProperty(global.location, 'href', {
         get: function () { return href; }, set: function (url) { native.navigate(String(url)); }, enumerable: true
     });
+    Object.defineProperty(global.location, 'origin', { get: function () { return origin; }, enumerable: true });
 
     global.document = {
         getElementById: function () { return null; },
@@ -122,7 +124,7 @@ const char* const PagePrelude = R"JS(
     }
 
     define('__pkPage', {
-        setURL: function (url) { href = url; },
+        setURL: function (url, pageOrigin) { href = url; origin = pageOrigin; },
         snapshot: function (value) { return snapshot(value, 0, []); },
         expose: function (name, functionNames) {
             var object = {};

@@ -183,9 +183,11 @@ void Manager::ConnectWithSpecification(const QB::Guid& classificationSystemGuid,
     if (!_planData->IsLoaded()) {
         // Storing the plan id changes the project, which the host allows only inside a command.
         bool adopted = false;
+        const QB::UniString planIdBefore = _planData->GetId();
         RunInHostCommand(*_vnApi, "PlanData", [this, &adopted] { adopted = _planData->Sync(); });
-        if (adopted) {
-            // Another user stored the plan id first: the page's document reference changed.
+        if (adopted || _planData->GetId() != planIdBefore) {
+            // Another user stored the plan id first, or this one was only now made: the page's
+            // document reference changed.
             SendAllStates();
         }
     }
@@ -284,8 +286,14 @@ void Manager::VNEvent_Project_Open() {
 
 void Manager::VNEvent_Project_ReceiveChanges() {
     LOG_TRACE("VNEvent_Project_ReceiveChanges");
+    const QB::UniString planIdBefore = _planData->GetId();
     if (!_planData->ReloadAfterReceive()) {
         _planData->GenerateNewId();
+    }
+    if (_planData->GetId() != planIdBefore) {
+        // Another user stored the first id or removed the stored one: the page knows the project
+        // only by this reference, and would go on naming one that no longer is this project.
+        SendDocumentState();
     }
     _factory->RefreshAll();
     if (_selectedConnection != nullptr && _selectedConnection->IsMarkedAsDeleted()) {

@@ -202,6 +202,8 @@ private:
     QB::Array<QB::Guid> ElementsOfType(const QB::UniString& typeId);
     QB::UniString ResourceText(QB::UInt32 resourceId, QB::Int32 index);
     void ResetForNewProject();
+    // The document state alone, when a page is attached.
+    void SendDocumentState();
     // Reads the host's selection again; true when the cache changed. A failure is logged and
     // leaves the cache as it was.
     bool RefreshSelectionCache();

@@ -58,6 +58,12 @@ Api::SelectionState Manager::GetSelectionState() {
     return state;
 }
 
+void Manager::SendDocumentState() {
+    if (const auto tessel = _tesselPtr->Get(); tessel != nullptr) {
+        tessel->SetDocumentState(GetDocumentState());
+    }
+}
+
 void Manager::SendAllStates() {
     const auto tessel = _tesselPtr->Get();
     if (tessel == nullptr) {

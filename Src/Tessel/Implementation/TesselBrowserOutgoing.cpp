@@ -41,8 +41,11 @@ void TesselBrowser::CallPage(std::string_view function, const std::string& argum
         LOG_DEBUG("not sent to a page of another origin({}): {}", origin, function);
         return;
     }
+    // The check above reads the address the browser last reported; the page may be moving to
+    // another site before the browser runs the script, so the script checks again where it runs.
     const std::string expr =
-        fmt::format("window.ardoTesselState && window.ardoTesselState.{}({})", function, arguments);
+        fmt::format("location.origin === {} && window.ardoTesselState && window.ardoTesselState.{}({})",
+                    QuoteJs(_homeOrigin), function, arguments);
     LOG_DEBUG("ExecuteJS: {}", expr);
     if (!ExecuteJS(QB::UniString(expr))) {
         LOG_ERROR("failed assertion: this->ExecuteJS(expr)");

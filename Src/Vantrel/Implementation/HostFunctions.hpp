@@ -26,6 +26,11 @@ const VNAPI_FunctionTable& Get() noexcept;
 void SetToken(VNAPI_Token token) noexcept;
 VNAPI_Token GetToken() noexcept;
 
+// The add-on's resource module as the host names it. It does not change while the library is
+// loaded, so the host is asked once, at the first need (the environment check), and the answer
+// is kept until another table arrives; QB::InvalidResModule while the host names none.
+QB::ResModule GetOwnResModule() noexcept;
+
 // Forgets the table and the token (library unload, tests).
 void Clear() noexcept;
 

@@ -84,9 +84,8 @@ QB::Guid Vantrel::GenerateGuid() {
 }
 
 QB::UniString Vantrel::GetResourceString(QB::UInt32 resId, QB::Int32 index) {
-    const QB::ResModule module = HOST_CALL_OR(GetOwnResModule, QB::InvalidResModule);
     QB::UniString text;
-    if (!QB::GetIndexedString(text, resId, index, module)) {
+    if (!QB::GetIndexedString(text, resId, index, HostFunctions::GetOwnResModule())) {
         LOG_CRITICAL("Missing resource string. resID({}), index({})", resId, index);
         return {};
     }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -185,6 +186,24 @@ TEST_F(BrowserScript, WindowEventsTimersAndLocationBehaveLikeABrowser) {
 
     Backend().RunPageScript("location.replace('https://app.example.com/home')");
     EXPECT_EQ(Backend().GetPendingURL(), QB::UniString("https://app.example.com/home"));
+}
+
+// Scripts read the page's origin as a browser gives it (default port left out, host in lower
+// case), so that a script sent for one site can refuse to run on another.
+TEST_F(BrowserScript, LocationOriginIsThePagesOrigin) {
+    const std::pair<const char*, const char*> pages[] = {
+        {"https://App.Example.com/home?x=1", "https://app.example.com"},
+        {"http://app.example.com:8080/a", "http://app.example.com:8080"},
+        {"https://app.example.com:443/a", "https://app.example.com"},
+        {"file:///tmp/page.html", "null"}};
+    for (const auto& [url, origin] : pages) {
+        SCOPED_TRACE(url);
+        ASSERT_TRUE(browser.LoadURL(url));
+        Backend().FinishLoad();
+        const auto value = std::dynamic_pointer_cast<JSValue>(Backend().RunPageScript("location.origin"));
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->GetString(), QB::UniString(origin));
+    }
 }
 
 TEST_F(BrowserScript, InlineScriptsOfLoadedHTMLRunAndMayNavigate) {

@@ -51,6 +51,22 @@ TEST_F(AddonCallbacks, MenuCommandOpensThePaletteAndReusesTheManager) {
     EXPECT_TRUE(LogMessages("error").empty());
 }
 
+// The add-on's resource module stays the same while it runs: the host names it once, at the
+// start, however many texts, dialogs and reopened projects follow.
+TEST_F(AddonCallbacks, ResourceModuleIsAskedForOnlyOnce) {
+    EXPECT_EQ(_host.CallCount(HostFunction::VNAPI_GetOwnResModule), 1U);
+
+    ASSERT_EQ(_loader->ChooseMenuItem(MenuListId, 1), NoError);
+    for (int reopen = 0; reopen < 2; ++reopen) {
+        _loader->Act([&] { _host.OpenProject(_host.GetProject()); });
+    }
+
+    EXPECT_EQ(_loader->IsPaletteVisible(PaletteResId), true);
+    EXPECT_EQ(LogCount("trace", "VNEvent_Project_Open"), 2U);
+    EXPECT_EQ(_host.CallCount(HostFunction::VNAPI_GetOwnResModule), 1U);
+    EXPECT_TRUE(LogMessages("critical").empty());
+}
+
 // A palette that cannot be built (no browser engine here) leaves nothing behind: nothing shown,
 // the menu item unmarked, and the next menu command builds it.
 TEST_F(AddonCallbacks, PaletteThatCannotBeBuiltIsBuiltAtTheNextMenuCommand) {

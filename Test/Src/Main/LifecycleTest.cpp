@@ -206,4 +206,34 @@ TEST_F(AddonLifecycle, LibraryLoadedAgainStartsAfresh) {
     EXPECT_EQ(LogCount("debug", "new Model::Manager"), 2U);
 }
 
+// The manager is made over whatever the host refuses meanwhile: each refusal is logged where it
+// happens and the manager comes up all the same, so the user is never sent to support for it and
+// the palette opens over that manager. (Only an exception that escapes every one of those
+// boundaries, such as exhausted memory, leaves the add-on without a manager.)
+class ManagerCreation : public AddonFixture,
+                        public ::testing::WithParamInterface<VantrelSim::HostFunction> {};
+
+TEST_P(ManagerCreation, SurvivesAHostFunctionThatFails) {
+    _host.Faults().Always(GetParam(), APIERR_GENERAL);
+
+    StartAddon();
+    _host.Faults().Clear();
+
+    EXPECT_EQ(LogCount("debug", "new Model::Manager"), 1U);
+    EXPECT_TRUE(LogContains("error", "exception: APIERR_GENERAL(-2130313215)"));
+    EXPECT_EQ(_host.Reports().size(), 2U); // the start's two lines, no critical report
+    ASSERT_EQ(_loader->ChooseMenuItem(MenuListId, 1), NoError);
+    EXPECT_EQ(_loader->IsPaletteVisible(PaletteResId), true);
+    EXPECT_EQ(LogCount("debug", "new Model::Manager"), 1U);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostFunctions, ManagerCreation,
+    ::testing::Values(VantrelSim::HostFunction::VNAPI_ModulData_GetList,
+                      VantrelSim::HostFunction::VNAPI_AddOnObject_GetUniqueObjectGuidFromName,
+                      VantrelSim::HostFunction::VNAPI_Selection_Get),
+    [](const ::testing::TestParamInfo<VantrelSim::HostFunction>& testCase) {
+        return std::string(VantrelSim::HostFunctionName(testCase.param)).substr(6);
+    });
+
 } // namespace TesselConnect::Test

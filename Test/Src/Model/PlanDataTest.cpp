@@ -326,6 +326,39 @@ TEST_F(PlanDataTest, StoredEmptyIdIsReportedAndNotTakenAsPlanData) {
         fmt::format("failed assertion: !this->_id.IsEmpty(), handle({} bytes)", content.size())));
 }
 
+// An object holding an empty id (another add-on's failed fill) is not a plan id for the page: it is
+// filled under reservation like an empty object, and a later look finds this user's id in it.
+TEST_F(PlanDataTest, StoredEmptyIdIsFilledLikeAnEmptyObjectAndNeverAdopted) {
+    OpenProject(true);
+    const QB::Guid object = PutPlanDataObject(StoredForm(""));
+    PlanData planData(vantrel);
+    planData.GenerateNewId();
+    const QB::UniString temporary = planData.GetId();
+
+    EXPECT_FALSE(SyncInCommand(planData));
+
+    EXPECT_EQ(planData.GetId(), temporary);
+    EXPECT_TRUE(planData.IsLoaded());
+    EXPECT_EQ(FindPlanDataObject()->data, StoredForm(temporary.ToUtf8()));
+    EXPECT_EQ(HolderOf(object), 0);
+    PlanData later(vantrel);
+    EXPECT_TRUE(later.HasPlanData());
+    EXPECT_EQ(later.GetId(), temporary);
+}
+
+// A plan data that never got an id (its project could not be read when it opened) stores a fresh
+// one, never an empty one.
+TEST_F(PlanDataTest, PlanDataWithoutAnIdStoresAFreshOne) {
+    OpenProject(false);
+    PlanData planData(vantrel);
+    ASSERT_TRUE(planData.GetId().IsEmpty());
+
+    EXPECT_FALSE(SyncInCommand(planData));
+
+    EXPECT_FALSE(planData.GetId().IsEmpty());
+    EXPECT_EQ(FindPlanDataObject()->data, StoredForm(planData.GetId().ToUtf8()));
+}
+
 TEST_F(PlanDataTest, AfterAReceiveAFailedLookKeepsTheIdInUseAndAMissingObjectDoesNot) {
     OpenProject(false);
     PlanData planData(vantrel);

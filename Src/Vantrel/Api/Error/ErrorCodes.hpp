@@ -2,9 +2,14 @@
 
 // Names of the host's error codes, and the test whether a code is one of them.
 //
+// A failed read of stored data is thrown like a failed host call, with the core library's channel
+// status as its code; messages and log lines name those codes as well.
+//
 // Usable in constant expressions; nothing here allocates or throws.
 
 #include <VNAPI/VNAPI_Errors.h>
+
+#include <QB/Types.hpp>
 
 #include <cstdint>
 #include <optional>
@@ -28,8 +33,36 @@ constexpr std::optional<std::string_view> GetErrorName(VNAPI_ErrCode errCode) no
     }
 }
 
+// The name of one of the core library's own status codes ("QB::ErrorEndOfInput"), or nothing.
+constexpr std::optional<std::string_view> GetCoreLibraryErrorName(VNAPI_ErrCode errCode) noexcept {
+    switch (errCode) {
+    case QB::ErrorEndOfInput:
+        return "QB::ErrorEndOfInput";
+    case QB::ErrorCorruptedData:
+        return "QB::ErrorCorruptedData";
+    case QB::ErrorFrameMismatch:
+        return "QB::ErrorFrameMismatch";
+    case QB::ErrorUnknownProtocol:
+        return "QB::ErrorUnknownProtocol";
+    case QB::ErrorTooLarge:
+        return "QB::ErrorTooLarge";
+    case QB::ErrorFileAccess:
+        return "QB::ErrorFileAccess";
+    case QB::ErrorUnknownLocation:
+        return "QB::ErrorUnknownLocation";
+    case QB::ErrorBadParameter:
+        return "QB::ErrorBadParameter";
+    default:
+        return std::nullopt;
+    }
+}
+
+// The host's name of the code, else the core library's, else UnknownErrorName.
 constexpr std::string_view GetErrorNameOrUnknown(VNAPI_ErrCode errCode) noexcept {
-    return GetErrorName(errCode).value_or(UnknownErrorName);
+    if (const std::optional<std::string_view> name = GetErrorName(errCode)) {
+        return *name;
+    }
+    return GetCoreLibraryErrorName(errCode).value_or(UnknownErrorName);
 }
 
 constexpr bool IsKnownErrorCode(VNAPI_ErrCode errCode) noexcept {

@@ -216,6 +216,76 @@ TEST_F(ConnectionElementOps, UpdatePropertiesDoesNothingUnlessSomethingChangedOr
         log.Contains(spdlog::level::err, "failed assertion: this->_virtualTypes.ContainsKey(typeId)"));
 }
 
+// A rewrite that brings every associated element up to date clears the dirty names in the stored
+// record too, within its own undo step: a reopened project does not show the values as pending, and
+// undoing the rewrite brings back a record that matches the elements again.
+struct CompleteRewriteCase {
+    const char* name;
+    void (*rewrite)(Model::ConnectionWithSpecification& conn, const Api::Properties& clause,
+                    const QB::Guid& otherWall);
+    const char* storedTitleAfterUndo; // as the page is shown it
+};
+void PrintTo(const CompleteRewriteCase& testCase, std::ostream* os) {
+    *os << testCase.name;
+}
+
+class CompleteRewrite : public ConnectionElementOps,
+                        public ::testing::WithParamInterface<CompleteRewriteCase> {};
+
+TEST_P(CompleteRewrite, StoresTheClearedDirtyNamesInItsUndoStep) {
+    Connect();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    const std::size_t steps = host.UndoStepNames().size();
+
+    GetParam().rewrite(*connection, Clause("c-1", "F10", "Stone walls"), wall2);
+
+    const auto title = [](const Model::ConnectionWithSpecification& conn) {
+        return conn.GetVirtualType("c-1")->GetWebDescription(true).properties.Title();
+    };
+    EXPECT_EQ(title(*connection), "Stone walls");
+    EXPECT_EQ(title(*ReadBack(StoredRecord())), "Stone walls");
+    ASSERT_EQ(host.UndoStepNames().size(), steps + 1);
+    ASSERT_TRUE(host.Undo());
+    EXPECT_EQ(title(*ReadBack(StoredRecord())), GetParam().storedTitleAfterUndo);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rewrites, CompleteRewrite,
+    ::testing::Values(
+        // The new values were taken over (and stored as dirty) before the rewrite's step.
+        CompleteRewriteCase{"UpdatedClause",
+                            [](Model::ConnectionWithSpecification& conn, const Api::Properties& clause,
+                               const QB::Guid&) { conn.UpdateProperties("c-1", clause, false); },
+                            "Stone walls<dirty>"},
+        CompleteRewriteCase{
+            "AssociationWithNewValues",
+            [](Model::ConnectionWithSpecification& conn, const Api::Properties& clause,
+               const QB::Guid& otherWall) { conn.Associate("c-1", clause, {otherWall}, false); },
+            "Brick walls"}),
+    [](const ::testing::TestParamInfo<CompleteRewriteCase>& testCase) {
+        return std::string(testCase.param.name);
+    });
+
+// A new clause whose first store fails is not kept: the list of clauses never shows one that
+// nothing was associated with and that the project may or may not hold.
+TEST_F(ConnectionElementOps, NewClauseWhoseFirstStoreFailsIsDroppedAgain) {
+    Connect();
+    host.Faults().NthCall(VantrelSim::HostFunction::VNAPI_ModulData_Store, APIERR_GENERAL, 1);
+
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+
+    EXPECT_TRUE(ItemOf(wall1).IsNull());
+    EXPECT_FALSE(connection->HasVirtualType("c-1"));
+    EXPECT_EQ(connection->GetIssueCollection().GetIssuesOfType<Model::Issue::UnknownError>().GetSize(), 1U);
+    const auto stored = ReadBack(StoredRecord());
+    EXPECT_FALSE(stored->HasVirtualType("c-1"));
+    EXPECT_EQ(stored->GetIssueCollection().GetIssues().GetSize(), 1U);
+
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    EXPECT_EQ(ItemOf(wall1), itemF10);
+    EXPECT_EQ(ReadBack(StoredRecord())->GetElementsOfVirtualType("c-1"), QB::Array<QB::Guid>{wall1});
+}
+
 TEST_F(ConnectionElementOps, UpdateAllElementPropertiesShowsProgressAndClosesItAlsoOnFailure) {
     Connect();
     connection->Associate("c-1", Clause("c-1", "F10", "Walls"), {wall1}, false);

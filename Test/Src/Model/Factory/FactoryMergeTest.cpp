@@ -176,7 +176,7 @@ TEST_F(FactoryMerge, ReceivingABrokenRecordKeepsThisUsersRecord) {
 
     EXPECT_EQ(outcomes.at(0).handlerResult, NoError);
     EXPECT_EQ(StoredRecord(), original);
-    EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "exception: APIERR_"));
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "exception: QB::ErrorEndOfInput(-2147418111)"));
     EXPECT_FALSE(connection->HasVirtualType("c-2"));
 }
 

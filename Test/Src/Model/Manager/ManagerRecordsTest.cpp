@@ -60,6 +60,41 @@ TEST_F(ManagerRecords, ReceivedChangesRenewATemporaryPlanIdAndFollowADisconnecti
     EXPECT_EQ(manager->GetPlanData()->GetId(), planId);
 }
 
+// Whenever received changes give the project another plan id, the page is told at once: it knows
+// the project only by that reference.
+TEST_F(ManagerRecords, APlanIdChangedByReceivedChangesIsSentToThePage) {
+    CreateManager();
+    AttachPage();
+    struct Case {
+        const char* name;
+        bool connected;
+        std::function<void()> theirChange;
+    };
+    const Case cases[] = {{"they removed the stored id", true, [&] { Project().addonObjects.Clear(); }},
+                          {"they stored the first id", false, [&] {
+                               Model::PlanData theirs(vantrel);
+                               theirs.GenerateNewId();
+                               vantrel->CallCommand("Their plan id", [&] { theirs.Sync(); });
+                           }}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.OpenProject(BuildProject());
+        manager->VNEvent_Project_Open();
+        if (c.connected) {
+            Connect("spec-1", systemGuid);
+        }
+        const QB::UniString before = manager->GetPlanData()->GetId();
+        host.ReceiveChanges(host.AsOtherUser(2, c.theirChange));
+        page->documentStates.clear();
+
+        manager->VNEvent_Project_ReceiveChanges();
+
+        EXPECT_NE(manager->GetPlanData()->GetId(), before);
+        ASSERT_EQ(page->documentStates.size(), 1U);
+        EXPECT_EQ(page->documentStates[0].documentRef, manager->GetPlanData()->GetId());
+    }
+}
+
 // Another user stored the plan id first: connecting adopts it, and the page hears every state
 // again before it is told of the connection.
 TEST_F(ManagerRecords, ConnectingAdoptsAnotherUsersPlanIdAndResendsEveryState) {

@@ -24,7 +24,8 @@ protected:
 };
 
 TEST_F(OutgoingCalls, EveryOperationRunsOneGuardedExpression) {
-    const std::string prefix = "window.ardoTesselState && window.ardoTesselState.";
+    const std::string prefix = std::string("location.origin === \"") + HomeOrigin +
+                               "\" && window.ardoTesselState && window.ardoTesselState.";
     browser->SetAppState({"Kelvane Vantrel", "27.0.1", "1.0.0", {"association", "selection"}});
     browser->SetDocumentState({});
     browser->SetDocumentState({"plan-1", "Tower"});
@@ -110,6 +111,31 @@ TEST_F(OutgoingCalls, HostileTextsArriveIntactAndRunNothing) {
         const auto type = std::dynamic_pointer_cast<PK::JSObject>(selection->FindItem("type"));
         ASSERT_NE(type, nullptr);
         EXPECT_EQ(TextOf(type->FindItem("title")), text);
+    }
+}
+
+// The browser may run a script only after the page has moved on to another site: the script
+// checks where it runs and hands that page nothing, while on the home site it still arrives.
+TEST_F(OutgoingCalls, ScriptRunAfterTheUserLeftTheSiteDoesNothing) {
+    browser->AssociateSpec("spec-1", "plan-1", "Tower");
+    const QB::UniString script = backend->GetExecutedScripts().GetLast();
+    const struct {
+        const char* url;
+        std::size_t calls;
+    } pages[] = {{"https://other.example/", 0},
+                 {"https://app.tessel.example:8443/", 0},
+                 {"http://app.tessel.example/", 0},
+                 {"about:blank", 0},
+                 {"https://APP.tessel.example:443/specs?id=1", 1}};
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.url);
+        backend->FinishLoad(page.url);
+        backend->RecordCallsOn("ardoTesselState");
+        backend->ClearRecordedCalls();
+
+        backend->RunPageScript(script);
+
+        EXPECT_EQ(backend->GetRecordedCalls().size(), page.calls);
     }
 }
 

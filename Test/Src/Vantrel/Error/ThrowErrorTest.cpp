@@ -136,6 +136,19 @@ TEST(HostErrors, UnknownCodeThrowsGeneralErrorWithPlaceholderName) {
     }
 }
 
+// A failed read is thrown with the core library's status: its message names that code, while the
+// host's table still does not know it.
+TEST(HostErrors, CoreLibraryStatusesAreNamedInMessages) {
+    const std::pair<VNAPI_ErrCode, const char*> statuses[] = {
+        {QB::ErrorEndOfInput, "QB::ErrorEndOfInput(-2147418111)"},
+        {QB::ErrorCorruptedData, "QB::ErrorCorruptedData(-2147418110)"},
+        {QB::ErrorBadParameter, "QB::ErrorBadParameter(-2147418104)"}};
+    for (const auto& [code, message] : statuses) {
+        EXPECT_EQ(std::string(Api::GeneralError(code).what()), message);
+        EXPECT_THROW(Api::ThrowError(code), Api::GeneralError);
+    }
+}
+
 TEST(HostErrors, GeneralMessagePrintsTheCodeSigned) {
     EXPECT_EQ(std::string(Api::Error<APIERR_GENERAL>().what()), "APIERR_GENERAL(-2130313215)");
 }
