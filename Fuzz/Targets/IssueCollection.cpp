@@ -7,7 +7,7 @@
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Collection.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Vantrel/Api/Error/GeneralError.hpp"
 
 #include <memory>

@@ -5,7 +5,7 @@
 #include "FactoryFixture.hpp"
 
 #include "Model/Error/Errors.hpp"
-#include "Vantrel/Api/Error/AddonRuntimeError.hpp"
+#include "Util/Error/AddonRuntimeError.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 
 #include <gmock/gmock.h>
