@@ -1,3 +1,5 @@
+// The host API header: the layouts the host and an add-on must agree on, and what its helpers answer.
+
 #include <VNAPI/VNAPI.h>
 
 #include <gtest/gtest.h>
@@ -21,42 +23,22 @@ static_assert(VNAPI_EXPORTED_FUNCS_VERSION == 0x170001 && VNAPI_API_VERSION == 2
 static_assert(sizeof(API_Guid) == 16 && sizeof(VNAPI_Token) == 8);
 static_assert(offsetof(API_StoryCmd, index) == 4 && offsetof(API_StoryCmd, redraw) == 7);
 
-// ---- Codes -------------------------------------------------------------------------------------
-
-static_assert(APIReq_GetCurrentWindow == 0x4757494E && APIReq_GetDatabaseInfo == 0x47444249 &&
-              APIReq_GetStorySettings == 0x4753544F && APIReq_ChangeStorySettings == 0x4353544F &&
-              APIReq_Get3DProjection == 0x47503344 && APIReq_Change3DProjection == 0x43503344 &&
-              APIReq_ApplicationInfo == 0x4150504C && APIReq_ProjectInfo == 0x50524F4A &&
-              APIReq_ChangeWindow == 0x43485744 && APIReq_ZoomToSelected == 0x444F4F4D &&
-              APIReq_NeigToElemType == 0x4E544F45 && APIReq_ElemTypeName == 0x4745544E &&
-              APIReq_HierarchicalOwner == 0x4748454F && APIReq_NavigatorItem == 0x474E4954 &&
-              APIReq_GetMenuItemFlags == 0x474D4946 && APIReq_SetMenuItemFlags == 0x534D4946 &&
-              APIReq_OpenProgress == 0x49505744 && APIReq_StepProgress == 0x53505250 &&
-              APIReq_CloseProgress == 0x43505744);
-
-static_assert(APIVarId_CornerWindow == 0x43525744 && APIVarId_WallEnd == 0x5741454E &&
-              APIVarId_WindowOpening == 0x57494E44 && APIVarId_Door == 0x444F4F52 &&
-              APIVarId_Lamp == 0x4C494748);
-
 // The palette is enabled in floor plan, section, elevation, interior elevation, 3D and
 // documents from 3D, which the host knows as 903.
 static_assert((API_PalEnabled_FloorPlan | API_PalEnabled_Section | API_PalEnabled_Elevation |
                API_PalEnabled_InteriorElevation | API_PalEnabled_3D | API_PalEnabled_DocumentFrom3D) == 903);
 
-static_assert(APIERR_GENERAL == 0x81060001 && APIERR_BADID == 0x81060065 && APIERR_BADPARS == 0x81060068 &&
-              APIERR_NOPLAN == 0x810600CB && APIERR_NOSEL == 0x810600CE && APIERR_LOCKEDLAY == 0x8106012F &&
-              APIERR_NOTMINE == 0x81060132 && APIERR_NOACCESSRIGHT == 0x81060133 &&
-              APIERR_BADCLASSIFICATIONFORELEM == 0x81060135 && APIERR_NOMODULEDATA == 0x81060195 &&
-              APIERR_NOTSUPPORTED == 0x81060387 && APIERR_READONLY == 0x8106038A && NoError == 0);
-
 TEST(HostApiHeader, EnumeratorNamesServeLogTexts) {
     EXPECT_STREQ(API_ElemTypeIDName(API_WallID), "API_WallID");
     EXPECT_STREQ(API_ElemTypeIDName(74), "API_OpeningID");
+    EXPECT_STREQ(API_ElemTypeIDName(0), "API_NoElemTypeID");
     EXPECT_EQ(API_ElemTypeIDName(11), nullptr);
     EXPECT_STREQ(API_ElemVariationIDName(VNAPI_FOURCC('D', 'O', 'O', 'R')), "APIVarId_Door");
     EXPECT_STREQ(API_ElemVariationIDName(0), "APIVarId_Generic");
     EXPECT_EQ(API_ElemVariationIDName(VNAPI_FOURCC('X', 'X', 'X', 'X')), nullptr);
     EXPECT_STREQ(API_NeigIDName(APINeig_Wall), "APINeig_Wall");
+    EXPECT_STREQ(API_NeigIDName(API_CurtainWallPanelID), "APINeig_CurtainWallPanel");
+    EXPECT_STREQ(API_NeigIDName(0), "APINeig_None");
     EXPECT_EQ(API_NeigIDName(0xFFFF), nullptr);
 }
 

@@ -2,7 +2,7 @@
 // place of the add-on: its login, its page calls with their arguments, what it shows of the
 // add-on's calls, and text that must stay text.
 
-#include "ChromiumFixture.hpp"
+#include "Platform/PK/ChromiumFixture.hpp"
 
 namespace ChromiumTest {
 namespace {
