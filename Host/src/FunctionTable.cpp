@@ -141,12 +141,19 @@ struct Trampoline<Function, Method, Slot> {
                     return Refusal<R>(*fault);
                 }
             }
+            const auto answer = [&]() -> R {
+                try {
+                    return (api.*Method)(args...);
+                } catch (const Refused& refused) {
+                    return Refusal<R>(refused.code);
+                }
+            };
             if constexpr (std::is_same_v<R, VNAPI_ErrCode>) {
-                const VNAPI_ErrCode result = (api.*Method)(args...);
+                const VNAPI_ErrCode result = answer();
                 commandScope.SetResult(result);
                 return result;
             } else {
-                return (api.*Method)(args...);
+                return answer();
             }
         } catch (const std::bad_alloc&) {
             return Refusal<R>(APIERR_MEMFULL);

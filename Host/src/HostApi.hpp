@@ -3,12 +3,13 @@
 // The host functions of the table, one member per slot, named like the slot and taking the
 // slot's arguments after the token. The trampolines of FunctionTable.cpp resolve the token,
 // record and count the call, apply injected faults and catch everything before they get here, so these
-// members may throw (std::bad_alloc, std::out_of_range on a broken invariant).
+// members may throw (std::bad_alloc, std::out_of_range on a broken invariant, Refused below).
 //
 // Conventions of every member: a missing required pointer answers APIERR_BADPARS, no open
 // project APIERR_NOPLAN; changes check the command scope before anything else that could
 // change state, then the guids (APIERR_BADID), then the user's rights; outputs are replaced
-// only on success unless the contract says they are cleared.
+// only on success unless the contract says they are cleared. The checked-call guards below
+// make those checks in that order, so a member states only what is its own.
 
 #include <VantrelSim/Host.hpp>
 
@@ -16,6 +17,16 @@
 #include <span>
 
 namespace VantrelSim {
+
+// A member's refusal of a call: the trampoline answers its code. Thrown by the guards, so a member
+// reads as its rules rather than as a ladder of early returns.
+struct Refused {
+    VNAPI_ErrCode code;
+};
+
+inline QB::Guid G(const API_Guid& guid) {
+    return APIGuid2QBGuid(guid);
+}
 
 class HostApi {
 public:
@@ -156,6 +167,52 @@ public:
     API_ReservationStatus VNAPI_Syncwork_GetReservationStatus(const API_Guid* setGuid,
                                                               QB::Array<QB::Int32>* conflicts);
 
+    // ---- Checked-call guards: each throws Refused with the code named ----
+    // The required pointers (APIERR_BADPARS), then the open project (APIERR_NOPLAN).
+    template <typename... P> const Project& ProjectToRead(const P*... required) {
+        RequirePointers(required...);
+        return CurrentProject();
+    }
+    // The same, then the command scope (APIERR_NEEDSUNDOSCOPE), before anything that could change state.
+    template <typename... P> Project& ProjectToChange(const P*... required) {
+        RequirePointers(required...);
+        Project& project = CurrentProject();
+        Check(ChangeScope());
+        return project;
+    }
+    // The same, then, in a shared project, the "ClassificationsAndProperties" set (APIERR_NOACCESSRIGHT).
+    template <typename... P> Project& ProjectToChangeDefinitions(const P*... required) {
+        Project& project = ProjectToChange(required...);
+        if (!HoldsClassificationsAndProperties(project)) {
+            throw Refused{APIERR_NOACCESSRIGHT};
+        }
+        return project;
+    }
+    template <typename... P> static void RequirePointers(P... required) {
+        if ((... || (required == nullptr))) {
+            throw Refused{APIERR_BADPARS};
+        }
+    }
+    Project& CurrentProject() {
+        if (Project* project = OpenProject()) {
+            return *project;
+        }
+        throw Refused{APIERR_NOPLAN};
+    }
+    // What a guid was looked up to; APIERR_BADID when it names nothing.
+    template <typename T> static T& Known(T* found) {
+        if (found == nullptr) {
+            throw Refused{APIERR_BADID};
+        }
+        return *found;
+    }
+    // Refuses with the code unless it is NoError.
+    static void Check(VNAPI_ErrCode code) {
+        if (code != NoError) {
+            throw Refused{code};
+        }
+    }
+
     // ---- Shared by the members (and the host's controls) ----
     // Null unless the host records its calls.
     Detail::CallRecorder* Recorder() const { return _host._recorder.get(); }
@@ -175,6 +232,9 @@ public:
     bool HoldsClassificationsAndProperties(const Project& project) const;
 
 private:
+    // The open shared project for a reservation of `objects`: APIERR_BADPARS, APIERR_NOPLAN or
+    // APIERR_NOSYNCWORKPROJECT.
+    Project& SharedProject(const QB::Array<API_Guid>* objects);
     VNAPI_ErrCode CheckPropertyValues(const Project& project, const Element& element,
                                       const QB::Array<API_Property>& properties) const;
     VNAPI_ErrCode RunCommandProc(const QB::UniString* name, VNAPI_CommandProc* command, void* userData,

@@ -244,9 +244,7 @@ VNAPI_ErrCode HostApi::VNAPI_Notify_CatchNewElement(const API_ElemTypeList* elem
 
 VNAPI_ErrCode HostApi::RunCommandProc(const QB::UniString* name, VNAPI_CommandProc* command, void* userData,
                                       bool undoable) {
-    if (name == nullptr || command == nullptr) {
-        return APIERR_BADPARS;
-    }
+    RequirePointers(name, command);
     return _host.RunCommand(*name, undoable, [command, userData] { return command(userData); });
 }
 
@@ -266,23 +264,18 @@ VNAPI_ErrCode HostApi::VNAPI_Selection_Get(API_SelectionInfo* selectionInfo, QB:
                                            bool onlyEditable, bool /*ignorePartial*/,
                                            API_SelectionPosition /*position*/) {
     // The simulator has no marquee, so the partial and position conditions never leave anything out.
-    if (selectionInfo == nullptr) {
-        return APIERR_BADPARS;
-    }
+    RequirePointers(selectionInfo);
     *selectionInfo = {};
     if (selNeigs != nullptr) {
         selNeigs->Clear();
     }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
+    const Project& project = CurrentProject();
     for (const auto& neig : _host._selection) {
-        const Element* element = project->FindElement(APIGuid2QBGuid(neig.guid));
+        const Element* element = project.FindElement(G(neig.guid));
         if (element == nullptr) {
             continue;
         }
-        const bool editable = PassesFilter(*project, *element, APIFilt_IsEditable);
+        const bool editable = PassesFilter(project, *element, APIFilt_IsEditable);
         if (onlyEditable && !editable) {
             continue;
         }
@@ -300,9 +293,7 @@ VNAPI_ErrCode HostApi::VNAPI_Selection_Get(API_SelectionInfo* selectionInfo, QB:
 }
 
 VNAPI_ErrCode HostApi::VNAPI_Element_DeselectAll() {
-    if (OpenProject() == nullptr) {
-        return APIERR_NOPLAN;
-    }
+    CurrentProject();
     const bool hadSelection = !_host._selection.empty();
     _host._selection.clear();
     if (hadSelection) {
@@ -312,13 +303,7 @@ VNAPI_ErrCode HostApi::VNAPI_Element_DeselectAll() {
 }
 
 VNAPI_ErrCode HostApi::VNAPI_Element_Select(const QB::Array<API_Neig>* selNeigs, bool add) {
-    if (selNeigs == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
+    const Project& project = ProjectToRead(selNeigs);
     std::unordered_set<QB::Guid> selected;
     for (const auto& neig : _host._selection) {
         selected.insert(APIGuid2QBGuid(neig.guid));
@@ -326,7 +311,7 @@ VNAPI_ErrCode HostApi::VNAPI_Element_Select(const QB::Array<API_Neig>* selNeigs,
     bool changed = false;
     if (add) {
         for (const auto& neig : *selNeigs) {
-            const Element* element = project->FindElement(APIGuid2QBGuid(neig.guid));
+            const Element* element = project.FindElement(G(neig.guid));
             if (element != nullptr && selected.insert(element->guid).second) {
                 _host._selection.push_back(NeigOf(*element));
                 changed = true;

@@ -7,10 +7,6 @@ namespace VantrelSim {
 
 namespace {
 
-QB::Guid G(const API_Guid& guid) {
-    return APIGuid2QBGuid(guid);
-}
-
 bool HeldByOther(const Project& project, const QB::Guid& object) {
     if (!project.shared) {
         return false;
@@ -25,40 +21,25 @@ bool HeldByOther(const Project& project, const QB::Guid& object) {
 // ---- Module data ---------------------------------------------------------------------------
 
 VNAPI_ErrCode HostApi::VNAPI_ModulData_Store(const QB::UniString* modulName, const API_ModulData* info) {
-    if (modulName == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
+    Project& project = ProjectToChange(modulName);
     if (modulName->IsEmpty()) {
         return APIERR_BADNAME;
     }
     if (info == nullptr) {
-        if (project->modulData.ContainsKey(*modulName)) {
+        if (project.modulData.ContainsKey(*modulName)) {
             Changing();
-            project->modulData.Delete(*modulName);
+            project.modulData.Delete(*modulName);
         }
         return NoError;
     }
     Changing();
-    project->modulData.Put(*modulName, *info);
+    project.modulData.Put(*modulName, *info);
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_ModulData_Get(const QB::UniString* modulName, API_ModulData* info) {
-    if (modulName == nullptr || info == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    const API_ModulData* record = project->modulData.GetPtr(*modulName);
+    const Project& project = ProjectToRead(modulName, info);
+    const API_ModulData* record = project.modulData.GetPtr(*modulName);
     if (record == nullptr) {
         return APIERR_NOMODULEDATA;
     }
@@ -67,139 +48,79 @@ VNAPI_ErrCode HostApi::VNAPI_ModulData_Get(const QB::UniString* modulName, API_M
 }
 
 VNAPI_ErrCode HostApi::VNAPI_ModulData_GetList(QB::Array<QB::UniString>* modulNames) {
-    if (modulNames == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    *modulNames = project->modulData.GetKeys();
+    const Project& project = ProjectToRead(modulNames);
+    *modulNames = project.modulData.GetKeys();
     return NoError;
 }
 
 // ---- Add-on objects ------------------------------------------------------------------------
 
 VNAPI_ErrCode HostApi::VNAPI_AddOnObject_CreateUniqueObject(const QB::UniString* name, API_Guid* objectGuid) {
-    if (name == nullptr || objectGuid == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
+    Project& project = ProjectToChange(name, objectGuid);
     if (name->IsEmpty()) {
         return APIERR_BADNAME;
     }
-    for (const auto& [guid, object] : project->addonObjects) {
+    for (const auto& [guid, object] : project.addonObjects) {
         if (object.name == *name) {
             return APIERR_NAMEALREADYUSED;
         }
     }
     Changing();
     const QB::Guid guid = NewGuid("addon-object");
-    project->addonObjects.Put(guid, {guid, *name, {}});
-    if (project->shared) {
+    project.addonObjects.Put(guid, {guid, *name, {}});
+    if (project.shared) {
         // A new object stays with its creator until released.
-        project->teamwork.objectHolders[guid] = project->teamwork.currentUser;
+        project.teamwork.objectHolders[guid] = project.teamwork.currentUser;
     }
     *objectGuid = QBGuid2APIGuid(guid);
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_AddOnObject_ModifyObject(const API_Guid* objectGuid, const API_DataBlock* data) {
-    if (objectGuid == nullptr || data == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
-    AddonObject* object = project->addonObjects.GetPtr(G(*objectGuid));
-    if (object == nullptr) {
-        return APIERR_BADID;
-    }
-    if (HeldByOther(*project, object->guid)) {
+    Project& project = ProjectToChange(objectGuid, data);
+    AddonObject& object = Known(project.addonObjects.GetPtr(G(*objectGuid)));
+    if (HeldByOther(project, object.guid)) {
         return APIERR_NOTMINE;
     }
     Changing();
-    object->data = *data;
+    object.data = *data;
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_AddOnObject_DeleteObject(const API_Guid* objectGuid) {
-    if (objectGuid == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
-    const QB::Guid guid = G(*objectGuid);
-    if (!project->addonObjects.ContainsKey(guid)) {
-        return APIERR_BADID;
-    }
-    if (HeldByOther(*project, guid)) {
+    Project& project = ProjectToChange(objectGuid);
+    const QB::Guid guid = Known(project.addonObjects.GetPtr(G(*objectGuid))).guid;
+    if (HeldByOther(project, guid)) {
         return APIERR_NOTMINE;
     }
     Changing();
-    project->addonObjects.Delete(guid);
-    project->teamwork.objectHolders.erase(guid);
+    project.addonObjects.Delete(guid);
+    project.teamwork.objectHolders.erase(guid);
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_AddOnObject_GetObjectList(QB::Array<API_Guid>* objects) {
-    if (objects == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
+    const Project& project = ProjectToRead(objects);
     objects->Clear();
-    for (const auto& [guid, object] : project->addonObjects) {
+    for (const auto& [guid, object] : project.addonObjects) {
         objects->Push(QBGuid2APIGuid(guid));
     }
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_AddOnObject_GetObjectContent(API_AddonObject* object) {
-    if (object == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    const AddonObject* found = project->addonObjects.GetPtr(G(object->id));
-    if (found == nullptr) {
-        return APIERR_BADID;
-    }
-    object->name = found->name;
-    object->data = found->data;
+    const Project& project = ProjectToRead(object);
+    const AddonObject& found = Known(project.addonObjects.GetPtr(G(object->id)));
+    object->name = found.name;
+    object->data = found.data;
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_AddOnObject_GetUniqueObjectGuidFromName(const QB::UniString* name,
                                                                      API_Guid* objectGuid) {
-    if (name == nullptr || objectGuid == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
+    const Project& project = ProjectToRead(name, objectGuid);
     *objectGuid = {};
-    for (const auto& [guid, object] : project->addonObjects) {
+    for (const auto& [guid, object] : project.addonObjects) {
         if (object.name == *name) {
             *objectGuid = QBGuid2APIGuid(guid);
             break;
@@ -209,67 +130,51 @@ VNAPI_ErrCode HostApi::VNAPI_AddOnObject_GetUniqueObjectGuidFromName(const QB::U
 }
 
 VNAPI_ErrCode HostApi::VNAPI_AddOnObject_ExistsObject(const API_Guid* objectGuid, bool* exists) {
-    if (objectGuid == nullptr || exists == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    *exists = project->addonObjects.ContainsKey(G(*objectGuid));
+    const Project& project = ProjectToRead(objectGuid, exists);
+    *exists = project.addonObjects.ContainsKey(G(*objectGuid));
     return NoError;
+}
+
+// Reservations change no project content, so they need no command scope.
+Project& HostApi::SharedProject(const QB::Array<API_Guid>* objects) {
+    RequirePointers(objects);
+    Project& project = CurrentProject();
+    if (!project.shared) {
+        throw Refused{APIERR_NOSYNCWORKPROJECT};
+    }
+    return project;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_AddOnObject_ReserveObjects(const QB::Array<API_Guid>* objects,
                                                         QB::Array<API_Guid>* conflicts) {
-    if (objects == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (!project->shared) {
-        return APIERR_NOSYNCWORKPROJECT;
-    }
+    Project& project = SharedProject(objects);
     for (const auto& guid : *objects) {
-        if (!project->addonObjects.ContainsKey(G(guid))) {
-            return APIERR_BADID;
-        }
+        Known(project.addonObjects.GetPtr(G(guid)));
     }
     if (conflicts != nullptr) {
         conflicts->Clear();
     }
     bool conflicted = false;
     for (const auto& guid : *objects) {
-        if (HeldByOther(*project, G(guid))) {
+        if (HeldByOther(project, G(guid))) {
             conflicted = true;
             if (conflicts != nullptr) {
                 conflicts->Push(guid);
             }
         } else {
-            project->teamwork.objectHolders[G(guid)] = project->teamwork.currentUser;
+            project.teamwork.objectHolders[G(guid)] = project.teamwork.currentUser;
         }
     }
     return conflicted ? APIERR_NOTMINE : NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_AddOnObject_ReleaseObjects(const QB::Array<API_Guid>* objects) {
-    if (objects == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (!project->shared) {
-        return APIERR_NOSYNCWORKPROJECT;
-    }
+    Project& project = SharedProject(objects);
     for (const auto& guid : *objects) {
-        const auto holder = project->teamwork.objectHolders.find(G(guid));
-        if (holder != project->teamwork.objectHolders.end() &&
-            holder->second == project->teamwork.currentUser) {
-            project->teamwork.objectHolders.erase(holder);
+        const auto holder = project.teamwork.objectHolders.find(G(guid));
+        if (holder != project.teamwork.objectHolders.end() &&
+            holder->second == project.teamwork.currentUser) {
+            project.teamwork.objectHolders.erase(holder);
         }
     }
     return NoError;
@@ -279,22 +184,11 @@ VNAPI_ErrCode HostApi::VNAPI_AddOnObject_ReleaseObjects(const QB::Array<API_Guid
 
 VNAPI_ErrCode HostApi::VNAPI_ElementSet_Create(const QB::Array<API_Guid>* elements,
                                                const API_DataBlock* userData, API_Guid* setGuid) {
-    if (elements == nullptr || setGuid == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
+    Project& project = ProjectToChange(elements, setGuid);
     ElementSet set;
     std::unordered_set<QB::Guid> seen;
     for (const auto& guid : *elements) {
-        if (project->FindElement(G(guid)) == nullptr) {
-            return APIERR_BADID;
-        }
+        Known(project.FindElement(G(guid)));
         if (seen.insert(G(guid)).second) {
             set.elements.push_back(G(guid));
         }
@@ -305,69 +199,41 @@ VNAPI_ErrCode HostApi::VNAPI_ElementSet_Create(const QB::Array<API_Guid>* elemen
         set.data = *userData;
     }
     *setGuid = QBGuid2APIGuid(set.guid);
-    project->elementSets.Put(set.guid, std::move(set));
+    project.elementSets.Put(set.guid, std::move(set));
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_ElementSet_Delete(const API_Guid* setGuid) {
-    if (setGuid == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
-    if (!project->elementSets.ContainsKey(G(*setGuid))) {
-        return APIERR_BADID;
-    }
+    Project& project = ProjectToChange(setGuid);
+    Known(project.elementSets.GetPtr(G(*setGuid)));
     Changing();
-    project->elementSets.Delete(G(*setGuid));
+    project.elementSets.Delete(G(*setGuid));
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_ElementSet_GetData(const API_Guid* setGuid, QB::Array<API_Guid>* elements,
                                                 API_DataBlock* userData) {
-    if (setGuid == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    const ElementSet* set = project->elementSets.GetPtr(G(*setGuid));
-    if (set == nullptr) {
-        return APIERR_BADID;
-    }
+    const Project& project = ProjectToRead(setGuid);
+    const ElementSet& set = Known(project.elementSets.GetPtr(G(*setGuid)));
     if (elements != nullptr) {
         elements->Clear();
-        for (const auto& guid : set->elements) {
-            if (project->FindElement(guid) != nullptr) {
+        for (const auto& guid : set.elements) {
+            if (project.FindElement(guid) != nullptr) {
                 elements->Push(QBGuid2APIGuid(guid));
             }
         }
     }
     if (userData != nullptr) {
-        *userData = set->data;
+        *userData = set.data;
     }
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_ElementSet_Identify(const API_Guid* elemGuid, QB::Array<API_Guid>* setGuids) {
-    if (elemGuid == nullptr || setGuids == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (project->FindElement(G(*elemGuid)) == nullptr) {
-        return APIERR_BADID;
-    }
+    const Project& project = ProjectToRead(elemGuid, setGuids);
+    Known(project.FindElement(G(*elemGuid)));
     setGuids->Clear();
-    for (const auto& [guid, set] : project->elementSets) {
+    for (const auto& [guid, set] : project.elementSets) {
         if (std::find(set.elements.begin(), set.elements.end(), G(*elemGuid)) != set.elements.end()) {
             setGuids->Push(QBGuid2APIGuid(guid));
         }

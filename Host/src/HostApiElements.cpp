@@ -8,10 +8,6 @@ namespace VantrelSim {
 
 namespace {
 
-QB::Guid G(const API_Guid& guid) {
-    return APIGuid2QBGuid(guid);
-}
-
 bool VariationMatches(const Element& element, API_ElemVariationID variation) {
     return variation == APIVarId_Generic || element.variation == variation;
 }
@@ -45,16 +41,10 @@ VNAPI_ErrCode HostApi::VNAPI_Element_GetElemList(QB::Array<API_Guid>* elements, 
                                                  const API_Guid* /*renovationFilter*/) {
     // Each element carries whether the view's renovation filter shows it, so the filter guid
     // itself selects nothing more.
-    if (elements == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
+    const Project& project = ProjectToRead(elements);
     elements->Clear();
-    project->ForEachElementOfType(typeID, [&](const Element& element) {
-        if (VariationMatches(element, variationID) && PassesFilter(*project, element, filterFlags)) {
+    project.ForEachElementOfType(typeID, [&](const Element& element) {
+        if (VariationMatches(element, variationID) && PassesFilter(project, element, filterFlags)) {
             elements->Push(QBGuid2APIGuid(element.guid));
         }
     });
@@ -62,38 +52,19 @@ VNAPI_ErrCode HostApi::VNAPI_Element_GetElemList(QB::Array<API_Guid>* elements, 
 }
 
 VNAPI_ErrCode HostApi::VNAPI_Element_GetHeader(API_Elem_Head* header, QB::UInt32 /*mask*/) {
-    if (header == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    const Element* element = project->FindElement(G(header->guid));
-    if (element == nullptr) {
-        return APIERR_BADID;
-    }
-    *header = HeaderOf(*element);
+    const Project& project = ProjectToRead(header);
+    *header = HeaderOf(Known(project.FindElement(G(header->guid))));
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_Element_Get(API_Element* element, QB::UInt32 /*mask*/) {
-    if (element == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    const Element* found = project->FindElement(G(element->header.guid));
-    if (found == nullptr) {
-        return APIERR_BADID;
-    }
+    const Project& project = ProjectToRead(element);
+    const Element& found = Known(project.FindElement(G(element->header.guid)));
     *element = {};
-    element->header = HeaderOf(*found);
-    if (found->type == API_SectionElemID && !found->sectionParent.IsNull()) {
-        element->sectElem.parentGuid = QBGuid2APIGuid(found->sectionParent);
-        const Element* parent = project->FindElement(found->sectionParent);
+    element->header = HeaderOf(found);
+    if (found.type == API_SectionElemID && !found.sectionParent.IsNull()) {
+        element->sectElem.parentGuid = QBGuid2APIGuid(found.sectionParent);
+        const Element* parent = project.FindElement(found.sectionParent);
         element->sectElem.parentTypeID = parent != nullptr ? parent->type : API_NoElemTypeID;
     }
     return NoError;
@@ -102,6 +73,7 @@ VNAPI_ErrCode HostApi::VNAPI_Element_Get(API_Element* element, QB::UInt32 /*mask
 bool HostApi::VNAPI_Element_PassesFilter(const API_Guid* elemGuid, API_ElemFilterFlags filterFlags,
                                          API_ElemVariationID variationID,
                                          const API_Guid* /*renovationFilter*/) {
+    // Asked per element to tell whether it still exists: a missing one is an answer, not a refusal.
     const Project* project = OpenProject();
     if (elemGuid == nullptr || project == nullptr) {
         return false;
@@ -113,55 +85,28 @@ bool HostApi::VNAPI_Element_PassesFilter(const API_Guid* elemGuid, API_ElemFilte
 
 VNAPI_ErrCode HostApi::VNAPI_Element_AddClassificationItem(const API_Guid* elemGuid,
                                                            const API_Guid* itemGuid) {
-    if (elemGuid == nullptr || itemGuid == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
-    Element* element = project->FindElement(G(*elemGuid));
-    if (element == nullptr || project->FindItem(G(*itemGuid)) == nullptr) {
-        return APIERR_BADID;
-    }
-    if (project->unclassifiableTypes.contains(element->type)) {
+    Project& project = ProjectToChange(elemGuid, itemGuid);
+    Element& element = Known(project.FindElement(G(*elemGuid)));
+    Known(project.FindItem(G(*itemGuid)));
+    if (project.unclassifiableTypes.contains(element.type)) {
         return APIERR_BADCLASSIFICATIONFORELEM;
     }
-    if (const auto writable = ElementWritable(*project, *element); writable != NoError) {
-        return writable;
-    }
+    Check(ElementWritable(project, element));
     Changing();
-    project->Classify(*element, G(*itemGuid));
+    project.Classify(element, G(*itemGuid));
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_Element_RemoveClassificationItem(const API_Guid* elemGuid,
                                                               const API_Guid* itemGuid) {
-    if (elemGuid == nullptr || itemGuid == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
-    Element* element = project->FindElement(G(*elemGuid));
-    const ClassificationItem* item = project->FindItem(G(*itemGuid));
-    if (element == nullptr || item == nullptr) {
-        return APIERR_BADID;
-    }
-    if (const auto writable = ElementWritable(*project, *element); writable != NoError) {
-        return writable;
-    }
-    const auto held = element->classification.find(item->system);
-    if (held != element->classification.end() && held->second == item->guid) {
+    Project& project = ProjectToChange(elemGuid, itemGuid);
+    Element& element = Known(project.FindElement(G(*elemGuid)));
+    const ClassificationItem& item = Known(project.FindItem(G(*itemGuid)));
+    Check(ElementWritable(project, element));
+    const auto held = element.classification.find(item.system);
+    if (held != element.classification.end() && held->second == item.guid) {
         Changing();
-        project->Unclassify(*element, item->guid);
+        project.Unclassify(element, item.guid);
     }
     return NoError;
 }
@@ -169,39 +114,23 @@ VNAPI_ErrCode HostApi::VNAPI_Element_RemoveClassificationItem(const API_Guid* el
 VNAPI_ErrCode HostApi::VNAPI_Element_GetClassificationInSystem(const API_Guid* elemGuid,
                                                                const API_Guid* systemGuid,
                                                                API_ClassificationItem* item) {
-    if (elemGuid == nullptr || systemGuid == nullptr || item == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    const Element* element = project->FindElement(G(*elemGuid));
-    if (element == nullptr || project->FindSystem(G(*systemGuid)) == nullptr) {
-        return APIERR_BADID;
-    }
+    const Project& project = ProjectToRead(elemGuid, systemGuid, item);
+    const Element& element = Known(project.FindElement(G(*elemGuid)));
+    Known(project.FindSystem(G(*systemGuid)));
     *item = {};
-    const auto held = element->classification.find(G(*systemGuid));
-    if (held != element->classification.end()) {
-        *item = RecordOf(*project->FindItem(held->second));
+    const auto held = element.classification.find(G(*systemGuid));
+    if (held != element.classification.end()) {
+        *item = RecordOf(*project.FindItem(held->second));
     }
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_Element_GetElementsWithClassification(const API_Guid* itemGuid,
                                                                    QB::Array<API_Guid>* elements) {
-    if (itemGuid == nullptr || elements == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (project->FindItem(G(*itemGuid)) == nullptr) {
-        return APIERR_BADID;
-    }
+    const Project& project = ProjectToRead(itemGuid, elements);
+    Known(project.FindItem(G(*itemGuid)));
     elements->Clear();
-    project->ForEachElementWithItem(
+    project.ForEachElementWithItem(
         G(*itemGuid), [&](const Element& element) { elements->Push(QBGuid2APIGuid(element.guid)); });
     return NoError;
 }
@@ -249,53 +178,28 @@ void ApplyValues(Project& project, Element& element, const QB::Array<API_Propert
 
 VNAPI_ErrCode HostApi::VNAPI_Element_SetProperties(const API_Guid* elemGuid,
                                                    const QB::Array<API_Property>* properties) {
-    if (elemGuid == nullptr || properties == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
-    Element* element = project->FindElement(G(*elemGuid));
-    if (element == nullptr) {
-        return APIERR_BADID;
-    }
-    if (const auto check = CheckPropertyValues(*project, *element, *properties); check != NoError) {
-        return check;
-    }
-    if (const auto writable = ElementWritable(*project, *element); writable != NoError) {
-        return writable;
-    }
+    Project& project = ProjectToChange(elemGuid, properties);
+    Element& element = Known(project.FindElement(G(*elemGuid)));
+    Check(CheckPropertyValues(project, element, *properties));
+    Check(ElementWritable(project, element));
     Changing();
-    ApplyValues(*project, *element, *properties);
+    ApplyValues(project, element, *properties);
     return NoError;
 }
 
 VNAPI_ErrCode HostApi::VNAPI_Element_GetPropertyValuesByGuid(const API_Guid* elemGuid,
                                                              const QB::Array<API_Guid>* definitionGuids,
                                                              QB::Array<API_Property>* properties) {
-    if (elemGuid == nullptr || definitionGuids == nullptr || properties == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    const Element* element = project->FindElement(G(*elemGuid));
-    if (element == nullptr) {
-        return APIERR_BADID;
-    }
+    const Project& project = ProjectToRead(elemGuid, definitionGuids, properties);
+    const Element& element = Known(project.FindElement(G(*elemGuid)));
     QB::Array<API_Property> result;
     result.Reserve(definitionGuids->GetSize());
     for (const auto& guid : *definitionGuids) {
-        const PropertyDefinition* definition = project->FindDefinition(G(guid));
-        if (definition == nullptr || !project->IsAvailable(*element, *definition)) {
+        const PropertyDefinition* definition = project.FindDefinition(G(guid));
+        if (definition == nullptr || !project.IsAvailable(element, *definition)) {
             return APIERR_BADPROPERTYFORELEM;
         }
-        result.Push(project->PropertyOf(*element, *definition));
+        result.Push(project.PropertyOf(element, *definition));
     }
     *properties = std::move(result);
     return NoError;
@@ -303,37 +207,21 @@ VNAPI_ErrCode HostApi::VNAPI_Element_GetPropertyValuesByGuid(const API_Guid* ele
 
 VNAPI_ErrCode HostApi::VNAPI_ElementList_ModifyPropertyValue(const API_Property* property,
                                                              const QB::Array<API_Guid>* elements) {
-    if (property == nullptr || elements == nullptr) {
-        return APIERR_BADPARS;
-    }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
+    Project& project = ProjectToChange(property, elements);
     const QB::Array<API_Property> one = {*property};
     std::vector<Element*> targets;
     targets.reserve(elements->GetSize());
     for (const auto& guid : *elements) {
-        Element* element = project->FindElement(G(guid));
-        if (element == nullptr) {
-            return APIERR_BADID;
-        }
-        if (const auto check = CheckPropertyValues(*project, *element, one); check != NoError) {
-            return check;
-        }
-        if (const auto writable = ElementWritable(*project, *element); writable != NoError) {
-            return writable;
-        }
-        targets.push_back(element);
+        Element& element = Known(project.FindElement(G(guid)));
+        Check(CheckPropertyValues(project, element, one));
+        Check(ElementWritable(project, element));
+        targets.push_back(&element);
     }
     if (!targets.empty()) {
         Changing();
     }
     for (Element* element : targets) {
-        ApplyValues(*project, *element, one);
+        ApplyValues(project, *element, one);
     }
     return NoError;
 }

@@ -16,19 +16,13 @@ VNAPI_ErrCode HostApi::VNAPI_Database(API_RequestCode code, void* par1, void* /*
     if (code != APIReq_GetCurrentWindow && code != APIReq_GetDatabaseInfo) {
         return APIERR_NOTSUPPORTED;
     }
-    if (par1 == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
+    const Project& project = ProjectToRead(par1);
     if (code == APIReq_GetCurrentWindow) {
-        *As<API_WindowInfo>(par1) = project->currentWindow;
+        *As<API_WindowInfo>(par1) = project.currentWindow;
         return NoError;
     }
     auto* info = As<API_DatabaseInfo>(par1);
-    const View* view = project->FindView(info->typeID, info->index, APIGuid2QBGuid(info->databaseUnId));
+    const View* view = project.FindView(info->typeID, info->index, APIGuid2QBGuid(info->databaseUnId));
     if (view == nullptr) {
         return APIERR_BADDATABASE;
     }
@@ -46,95 +40,88 @@ VNAPI_ErrCode HostApi::VNAPI_Environment(API_RequestCode code, void* par1, void*
         code != APIReq_ApplicationInfo && code != APIReq_ProjectInfo) {
         return APIERR_NOTSUPPORTED;
     }
-    if (par1 == nullptr) {
-        return APIERR_BADPARS;
-    }
+    RequirePointers(par1);
     if (code == APIReq_ApplicationInfo) {
         *As<API_ServerApplicationInfo>(par1) = _host._applicationInfo;
         return NoError;
     }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
+    Project& project = CurrentProject();
     if (code == APIReq_ProjectInfo) {
         API_ProjectInfo& info = *As<API_ProjectInfo>(par1);
         info = {};
-        info.untitled = project->name.IsEmpty();
-        info.shared = project->shared;
-        info.userId = project->teamwork.currentUser;
-        info.projectName = project->name;
-        info.projectPath = project->path;
+        info.untitled = project.name.IsEmpty();
+        info.shared = project.shared;
+        info.userId = project.teamwork.currentUser;
+        info.projectName = project.name;
+        info.projectPath = project.path;
         return NoError;
     }
     if (code == APIReq_GetStorySettings) {
         API_StoryInfo& info = *As<API_StoryInfo>(par1);
         info = {};
-        info.firstStory = project->FirstStory();
-        info.lastStory = project->LastStory();
-        info.currentStory = project->currentStory;
-        for (QB::Int16 index = project->FirstStory(); index <= project->LastStory(); ++index) {
-            const Story& story = project->GetStory(index);
+        info.firstStory = project.FirstStory();
+        info.lastStory = project.LastStory();
+        info.currentStory = project.currentStory;
+        for (QB::Int16 index = project.FirstStory(); index <= project.LastStory(); ++index) {
+            const Story& story = project.GetStory(index);
             info.stories.Push({index, story.elevation, story.name});
         }
         return NoError;
     }
     if (code == APIReq_Get3DProjection) {
-        *As<API_3DProjectionInfo>(par1) = project->projection;
+        *As<API_3DProjectionInfo>(par1) = project.projection;
         return NoError;
     }
     if (code == APIReq_Change3DProjection) {
-        project->projection = *As<const API_3DProjectionInfo>(par1);
+        project.projection = *As<const API_3DProjectionInfo>(par1);
         return NoError;
     }
 
     const API_StoryCmd command = *As<const API_StoryCmd>(par1);
-    if (!project->HasStory(command.index)) {
+    if (!project.HasStory(command.index)) {
         return APIERR_BADINDEX;
     }
     if (command.action == APIStory_GoTo) {
-        if (project->currentStory == command.index) {
+        if (project.currentStory == command.index) {
             return NoError;
         }
-        project->currentStory = command.index;
-        if (project->currentWindow.typeID == APIWind_FloorPlanID) {
-            const View* plan = project->FloorPlanOf(command.index);
-            project->currentWindow = {APIWind_FloorPlanID, command.index, QBGuid2APIGuid(plan->databaseGuid)};
+        project.currentStory = command.index;
+        if (project.currentWindow.typeID == APIWind_FloorPlanID) {
+            const View* plan = project.FloorPlanOf(command.index);
+            project.currentWindow = {APIWind_FloorPlanID, command.index, QBGuid2APIGuid(plan->databaseGuid)};
         }
         _host.SendProjectEvent(APINotify_ChangeFloor);
         return NoError;
     }
-    if (const auto scope = ChangeScope(); scope != NoError) {
-        return scope;
-    }
+    Check(ChangeScope());
     switch (command.action) {
     case APIStory_InsertAbove:
     case APIStory_InsertBelow: {
         Changing();
         const auto at = static_cast<QB::Int16>(command.action == APIStory_InsertAbove ? command.index + 1
                                                                                       : command.index);
-        project->InsertStory(at, "Story " + QB::ValueToUniString(static_cast<QB::Int32>(at)), NewGuid("view"),
-                             NewGuid("navigator"));
-        project->GetStory(at).height = command.height > 0.0 ? command.height : 3.0;
+        project.InsertStory(at, "Story " + QB::ValueToUniString(static_cast<QB::Int32>(at)), NewGuid("view"),
+                            NewGuid("navigator"));
+        project.GetStory(at).height = command.height > 0.0 ? command.height : 3.0;
         return NoError;
     }
     case APIStory_Delete:
-        if (project->StoryCount() == 1) {
+        if (project.StoryCount() == 1) {
             return APIERR_REFUSEDPAR; // a project always keeps one story
         }
         Changing();
-        project->DeleteStory(command.index);
+        project.DeleteStory(command.index);
         return NoError;
     case APIStory_SetHeight:
         if (command.height <= 0.0) {
             return APIERR_BADVALUE;
         }
         Changing();
-        project->GetStory(command.index).height = command.height;
+        project.GetStory(command.index).height = command.height;
         return NoError;
     case APIStory_SetElevation:
         Changing();
-        project->GetStory(command.index).elevation = command.elevation;
+        project.GetStory(command.index).elevation = command.elevation;
         return NoError;
     default:
         return APIERR_BADPARS;
@@ -145,10 +132,7 @@ VNAPI_ErrCode HostApi::VNAPI_Automate(API_RequestCode code, void* par1, void* /*
     if (code != APIReq_ChangeWindow && code != APIReq_ZoomToSelected) {
         return APIERR_NOTSUPPORTED;
     }
-    Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
+    Project& project = CurrentProject();
     if (code == APIReq_ZoomToSelected) {
         const auto selected = _host.SelectedElements();
         if (!selected.empty()) {
@@ -156,21 +140,19 @@ VNAPI_ErrCode HostApi::VNAPI_Automate(API_RequestCode code, void* par1, void* /*
         }
         return NoError;
     }
-    if (par1 == nullptr) {
-        return APIERR_BADPARS;
-    }
+    RequirePointers(par1);
     const auto& window = *As<const API_WindowInfo>(par1);
-    const View* view = project->FindView(window.typeID, window.index, APIGuid2QBGuid(window.databaseUnId));
+    const View* view = project.FindView(window.typeID, window.index, APIGuid2QBGuid(window.databaseUnId));
     if (view == nullptr) {
         return APIERR_BADDATABASE;
     }
     const API_WindowInfo target = {view->type, view->index, QBGuid2APIGuid(view->databaseGuid)};
-    if (target == project->currentWindow) {
+    if (target == project.currentWindow) {
         return NoError;
     }
-    project->currentWindow = target;
+    project.currentWindow = target;
     if (view->type == APIWind_FloorPlanID) {
-        project->currentStory = static_cast<QB::Int16>(view->index);
+        project.currentStory = static_cast<QB::Int16>(view->index);
     }
     _host.SendProjectEvent(APINotify_ChangeWindow);
     return NoError;
@@ -178,9 +160,7 @@ VNAPI_ErrCode HostApi::VNAPI_Automate(API_RequestCode code, void* par1, void* /*
 
 VNAPI_ErrCode HostApi::VNAPI_Goodies(API_RequestCode code, void* par1, void* par2, void* par3) {
     if (code == APIReq_NeigToElemType) {
-        if (par1 == nullptr || par2 == nullptr) {
-            return APIERR_BADPARS;
-        }
+        RequirePointers(par1, par2);
         const API_NeigID neig = *As<const API_NeigID>(par1);
         if (neig == APINeig_None || API_NeigIDName(neig) == nullptr) {
             return APIERR_BADPARS;
@@ -189,9 +169,7 @@ VNAPI_ErrCode HostApi::VNAPI_Goodies(API_RequestCode code, void* par1, void* par
         return NoError;
     }
     if (code == APIReq_ElemTypeName) {
-        if (par1 == nullptr || par2 == nullptr) {
-            return APIERR_BADPARS;
-        }
+        RequirePointers(par1, par2);
         const QB::UniString name = ElemTypeDisplayName(*As<const API_ElemTypeID>(par1));
         if (name.IsEmpty()) {
             return APIERR_BADELEMENTTYPE;
@@ -202,26 +180,17 @@ VNAPI_ErrCode HostApi::VNAPI_Goodies(API_RequestCode code, void* par1, void* par
     if (code != APIReq_HierarchicalOwner) {
         return APIERR_NOTSUPPORTED;
     }
-    if (par1 == nullptr || par2 == nullptr || par3 == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    const Element* element = project->FindElement(APIGuid2QBGuid(*As<const API_Guid>(par1)));
-    if (element == nullptr) {
-        return APIERR_BADID;
-    }
+    const Project& project = ProjectToRead(par1, par2, par3);
+    const Element& element = Known(project.FindElement(G(*As<const API_Guid>(par1))));
     const auto ownerKind = *As<const API_HierarchicalOwnerKind>(par2);
     auto& info = *As<API_HierarchicalOwnerInfo>(par3);
     info = {};
-    info.elemKind = project->HierarchicalKind(*element);
-    QB::Guid owner = element->guid;
+    info.elemKind = project.HierarchicalKind(element);
+    QB::Guid owner = element.guid;
     if (ownerKind == API_RootOwner) {
-        owner = project->RootOwner(*element);
-    } else if (!element->owner.IsNull() && project->FindElement(element->owner) != nullptr) {
-        owner = element->owner;
+        owner = project.RootOwner(element);
+    } else if (!element.owner.IsNull() && project.FindElement(element.owner) != nullptr) {
+        owner = element.owner;
     }
     info.ownerGuid = QBGuid2APIGuid(owner);
     return NoError;
@@ -231,25 +200,15 @@ VNAPI_ErrCode HostApi::VNAPI_Navigator(API_RequestCode code, void* par1, void* p
     if (code != APIReq_NavigatorItem) {
         return APIERR_NOTSUPPORTED;
     }
-    if (par1 == nullptr || par2 == nullptr) {
-        return APIERR_BADPARS;
-    }
-    const Project* project = OpenProject();
-    if (project == nullptr) {
-        return APIERR_NOPLAN;
-    }
-    const QB::Guid guid = APIGuid2QBGuid(*As<const API_Guid>(par1));
-    const View* view = project->FindViewByNavigatorGuid(guid);
-    if (view == nullptr) {
-        return APIERR_BADID;
-    }
+    const Project& project = ProjectToRead(par1, par2);
+    const View& view = Known(project.FindViewByNavigatorGuid(G(*As<const API_Guid>(par1))));
     auto& item = *As<API_NavigatorItem>(par2);
     item = {};
-    item.guid = QBGuid2APIGuid(view->navigatorGuid);
-    item.itemType = view->type;
-    item.name = view->name;
-    item.uiId = view->referenceId;
-    item.db = {view->type, view->index, QBGuid2APIGuid(view->databaseGuid)};
+    item.guid = QBGuid2APIGuid(view.navigatorGuid);
+    item.itemType = view.type;
+    item.name = view.name;
+    item.uiId = view.referenceId;
+    item.db = {view.type, view.index, QBGuid2APIGuid(view.databaseGuid)};
     return NoError;
 }
 
@@ -266,9 +225,7 @@ VNAPI_ErrCode HostApi::VNAPI_Interface(API_RequestCode code, void* par1, void* p
     switch (code) {
     case APIReq_GetMenuItemFlags:
     case APIReq_SetMenuItemFlags: {
-        if (par1 == nullptr || par2 == nullptr) {
-            return APIERR_BADPARS;
-        }
+        RequirePointers(par1, par2);
         request.menuItem = *As<const API_MenuItemRef>(par1);
         MenuRegistration* menu = nullptr;
         for (auto& entry : _host._menus) {

@@ -21,6 +21,14 @@ template <typename T> std::optional<T> ParseNumber(std::string_view text) {
     return value;
 }
 
+#define VANTRELSIM_ELEM_TYPE_(kind, value) API_##kind##ID,
+constexpr API_ElemTypeID ElemTypes[] = {VNAPI_FOR_EACH_ELEMENT_KIND(VANTRELSIM_ELEM_TYPE_)};
+#undef VANTRELSIM_ELEM_TYPE_
+
+#define VANTRELSIM_VARIATION_(name, value) name,
+constexpr API_ElemVariationID Variations[] = {VNAPI_FOR_EACH_ELEM_VARIATION(VANTRELSIM_VARIATION_)};
+#undef VANTRELSIM_VARIATION_
+
 constexpr std::array<std::pair<API_DatabaseTypeID, std::string_view>, 9> ViewTypes = {{
     {APIWind_FloorPlanID, "floorPlan"},
     {APIWind_SectionID, "section"},
@@ -54,14 +62,10 @@ std::optional<API_ElemTypeID> ParseElemType(std::string_view text) {
     }
     // Every element of a project file names its type: one lookup each, not a walk over the types.
     static const std::unordered_map<std::string, API_ElemTypeID> types = [] {
-        std::unordered_map<std::string, API_ElemTypeID> names;
-        for (API_ElemTypeID type = 0; type < 128; ++type) {
-            if (const char* name = API_ElemTypeIDName(type); name != nullptr) {
-                names.emplace(name, type);
-                if (type != API_NoElemTypeID) {
-                    names.emplace(ElemTypeDisplayName(type).ToUtf8(), type);
-                }
-            }
+        std::unordered_map<std::string, API_ElemTypeID> names{{API_ElemTypeIDName(API_NoElemTypeID), 0}};
+        for (const API_ElemTypeID type : ElemTypes) {
+            names.emplace(API_ElemTypeIDName(type), type);
+            names.emplace(ElemTypeDisplayName(type).ToUtf8(), type);
         }
         return names;
     }();
@@ -88,10 +92,7 @@ std::optional<API_ElemVariationID> ParseVariation(std::string_view text) {
     if (const auto number = ParseNumber<API_ElemVariationID>(text)) {
         return number;
     }
-    const std::array<API_ElemVariationID, 6> known = {APIVarId_Generic, APIVarId_CornerWindow,
-                                                      APIVarId_WallEnd, APIVarId_WindowOpening,
-                                                      APIVarId_Door,    APIVarId_Lamp};
-    for (const auto variation : known) {
+    for (const API_ElemVariationID variation : Variations) {
         if (text == API_ElemVariationIDName(variation)) {
             return variation;
         }

@@ -3,7 +3,7 @@
 // The command line of vantrel-sim: sub-command, scenario or output file, and options. Parsing
 // never exits the program; a malformed command line gives UsageError with a message for the user.
 
-#include "Runner.hpp"
+#include "Run/Runner.hpp"
 
 #include <VantrelSim/LargeProject.hpp>
 

@@ -3,9 +3,9 @@
 #include "CommandLine.hpp"
 #include "ExitCode.hpp"
 #include "InspectCommand.hpp"
-#include "Runner.hpp"
-#include "ScenarioProjects.hpp"
-#include "ScenarioReader.hpp"
+#include "Run/Runner.hpp"
+#include "Scenario/ScenarioProjects.hpp"
+#include "Scenario/ScenarioReader.hpp"
 
 #include <VantrelSim/LargeProject.hpp>
 #include <VantrelSim/ProjectFile.hpp>

@@ -19,6 +19,7 @@
 
 #include <QB/Time.hpp>
 
+#include <algorithm>
 #include <ostream>
 #include <sstream>
 #include <utility>
@@ -322,6 +323,10 @@ QB::ErrCode ConnectionWithSpecification::ReadFields(QB::IChannel& ic, bool& issu
     if (ic.Read(count) != QB::NoError) {
         return ic.GetStatus();
     }
+    // Every virtual type takes at least its frame's header, so a count the bytes cannot hold reserves
+    // no more than they could.
+    constexpr QB::USize FrameHeaderBytes = 24;
+    _virtualTypes.Reserve(std::min<QB::USize>(count, ic.GetRemaining() / FrameHeaderBytes));
     for (QB::UInt32 i = 0; i < count; ++i) {
         auto virtualType = std::make_shared<VirtualType>(this);
         if (const QB::ErrCode status = virtualType->Read(ic); status != QB::NoError) {

@@ -2,32 +2,12 @@
 
 #include "HostFixture.hpp"
 
+#include <VantrelSim/ProjectFile.hpp>
+
 namespace VantrelSimTest {
 namespace {
 
 class CommandScope : public HostTest {};
-
-TEST_F(CommandScope, ChangesOutsideACommandAreRefusedAndChangeNothing) {
-    const QB::UniString name = "Record";
-    const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{1}}};
-    EXPECT_EQ(APIERR_NEEDSUNDOSCOPE, T().VNAPI_ModulData_Store(Tok(), &name, &record));
-    EXPECT_EQ(APIERR_NEEDSUNDOSCOPE, Classify(wall, itemSs20));
-    API_PropertyGroup group;
-    group.groupType = API_PropertyCustomGroupType;
-    group.name = "Group";
-    EXPECT_EQ(APIERR_NEEDSUNDOSCOPE, T().VNAPI_Property_CreatePropertyGroup(Tok(), &group));
-    API_Guid object = {};
-    EXPECT_EQ(APIERR_NEEDSUNDOSCOPE, T().VNAPI_AddOnObject_CreateUniqueObject(Tok(), &name, &object));
-    const QB::Array<API_Guid> elements = {A(wall)};
-    API_Guid set = {};
-    EXPECT_EQ(APIERR_NEEDSUNDOSCOPE, T().VNAPI_ElementSet_Create(Tok(), &elements, nullptr, &set));
-
-    EXPECT_TRUE(P().modulData.IsEmpty());
-    EXPECT_TRUE(ItemOf(wall, system).IsNull());
-    EXPECT_TRUE(P().Groups().IsEmpty());
-    EXPECT_TRUE(P().addonObjects.IsEmpty());
-    EXPECT_TRUE(host.UndoStepNames().empty());
-}
 
 TEST_F(CommandScope, EachCommandIsOneNamedUndoStepThatUndoes) {
     EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "Associate"));
@@ -89,16 +69,9 @@ TEST_F(CommandScope, CommandsOutsideUndoAreNotUndoSteps) {
     EXPECT_FALSE(host.Commands().at(0).undoable);
 }
 
-TEST_F(CommandScope, WithoutAProjectCommandsAreRefusedAndQueriesSayNoPlan) {
+TEST_F(CommandScope, WithoutAProjectCommandsAreRefused) {
     host.CloseProject();
     EXPECT_EQ(APIERR_REFUSEDCMD, InCommand([] { return NoError; }));
-    API_ProjectInfo info;
-    EXPECT_EQ(APIERR_NOPLAN, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &info, nullptr, nullptr));
-    QB::Array<API_Guid> elements;
-    EXPECT_EQ(APIERR_NOPLAN, T().VNAPI_Element_GetElemList(Tok(), &elements, API_WallID, 0, 0, nullptr));
-    API_SelectionInfo selection;
-    EXPECT_EQ(APIERR_NOPLAN,
-              T().VNAPI_Selection_Get(Tok(), &selection, nullptr, false, false, API_SelPos_Any));
 }
 
 // A step keeps only the elements it touched; taking it back must put them, and the lists the host
@@ -166,6 +139,129 @@ TEST_F(CommandScope, OnlyTheConfiguredNumberOfStepsKeepsWhatTheyUndo) {
     EXPECT_FALSE(host.Undo()); // too old to be kept
     EXPECT_EQ(itemSs20, ItemOf(wall, system));
 }
+
+// The checks every host function makes before its own rules, in this order: its records are there
+// (APIERR_BADPARS), a project is open (APIERR_NOPLAN), a change runs in a command
+// (APIERR_NEEDSUNDOSCOPE), the guids it names exist (APIERR_BADID). A refused call changes nothing.
+struct Guarded {
+    const char* name;
+    bool change;
+    // Calls the function with every guid it takes set to `guid`, or without its records when null.
+    VNAPI_ErrCode (*call)(const VNAPI_FunctionTable&, VNAPI_Token, const API_Guid* guid);
+    bool namesGuids = true;
+};
+
+class Guards : public HostTest, public ::testing::WithParamInterface<Guarded> {
+protected:
+    VNAPI_ErrCode Call(const API_Guid* guid) { return GetParam().call(T(), Tok(), guid); }
+};
+
+TEST_P(Guards, AreCheckedInOrderAndChangeNothing) {
+    const API_Guid unknown = A(QB::Guid::Generate());
+    const std::string before = WriteProjectJson(P());
+    if (GetParam().change) {
+        EXPECT_EQ(APIERR_NEEDSUNDOSCOPE, Call(&unknown));
+    }
+    EXPECT_EQ(APIERR_BADPARS, InKeptCommand([&] { return Call(nullptr); }));
+    if (GetParam().namesGuids) {
+        EXPECT_EQ(APIERR_BADID, InKeptCommand([&] { return Call(&unknown); }));
+    }
+    EXPECT_EQ(before, WriteProjectJson(P()));
+    host.CloseProject();
+    EXPECT_EQ(APIERR_BADPARS, Call(nullptr));
+    EXPECT_EQ(APIERR_NOPLAN, Call(&unknown));
+}
+
+using Table = VNAPI_FunctionTable;
+
+const Guarded GuardedFunctions[] = {
+    Guarded{"GetHeader", false,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                API_Elem_Head header{};
+                header.guid = g != nullptr ? *g : API_Guid{};
+                return api.VNAPI_Element_GetHeader(tok, g != nullptr ? &header : nullptr, 0);
+            }},
+    Guarded{"AddClassificationItem", true,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                return api.VNAPI_Element_AddClassificationItem(tok, g, g);
+            }},
+    Guarded{"GetClassificationInSystem", false,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                API_ClassificationItem item;
+                return api.VNAPI_Element_GetClassificationInSystem(tok, g, g, &item);
+            }},
+    Guarded{"SetProperties", true,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                const QB::Array<API_Property> none;
+                return api.VNAPI_Element_SetProperties(tok, g, &none);
+            }},
+    Guarded{"DeleteClassificationSystem", true,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                return api.VNAPI_Classification_DeleteClassificationSystem(tok, g);
+            }},
+    Guarded{"GetPropertyGroup", false,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                API_PropertyGroup group;
+                group.guid = g != nullptr ? *g : API_Guid{};
+                return api.VNAPI_Property_GetPropertyGroup(tok, g != nullptr ? &group : nullptr);
+            }},
+    Guarded{"CreatePropertyGroup", true,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                API_PropertyGroup group;
+                group.groupType = API_PropertyCustomGroupType;
+                group.name = "Group";
+                return api.VNAPI_Property_CreatePropertyGroup(tok, g != nullptr ? &group : nullptr);
+            },
+            false},
+    Guarded{"ModulDataStore", true,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                const QB::UniString name = "Record";
+                const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{1}}};
+                return api.VNAPI_ModulData_Store(tok, g != nullptr ? &name : nullptr, &record);
+            },
+            false},
+    Guarded{"ModifyObject", true,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                const API_DataBlock data;
+                return api.VNAPI_AddOnObject_ModifyObject(tok, g, &data);
+            }},
+    Guarded{"CreateElementSet", true,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                const QB::Array<API_Guid> elements = {g != nullptr ? *g : API_Guid{}};
+                API_Guid set{};
+                return api.VNAPI_ElementSet_Create(tok, g != nullptr ? &elements : nullptr, nullptr, &set);
+            }},
+    Guarded{"SelectionGet", false,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                API_SelectionInfo info;
+                return api.VNAPI_Selection_Get(tok, g != nullptr ? &info : nullptr, nullptr, false, false,
+                                               API_SelPos_Any);
+            },
+            false},
+    Guarded{"ProjectInfo", false,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                API_ProjectInfo info;
+                return api.VNAPI_Environment(tok, APIReq_ProjectInfo, g != nullptr ? &info : nullptr, nullptr,
+                                             nullptr);
+            },
+            false},
+    Guarded{"NavigatorItem", false,
+            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                API_NavigatorItem item;
+                return api.VNAPI_Navigator(tok, APIReq_NavigatorItem, const_cast<API_Guid*>(g), &item,
+                                           nullptr);
+            }},
+    Guarded{"HierarchicalOwner", false, [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+                API_HierarchicalOwnerKind kind = API_RootOwner;
+                API_HierarchicalOwnerInfo info{};
+                return api.VNAPI_Goodies(tok, APIReq_HierarchicalOwner, const_cast<API_Guid*>(g), &kind,
+                                         &info);
+            }}};
+
+INSTANTIATE_TEST_SUITE_P(HostFunctions, Guards, ::testing::ValuesIn(GuardedFunctions),
+                         [](const ::testing::TestParamInfo<Guarded>& param) {
+                             return std::string(param.param.name);
+                         });
 
 } // namespace
 } // namespace VantrelSimTest

@@ -74,9 +74,7 @@ TEST_F(ElementRules, InASharedProjectOnlyReservedElementsAreMine) {
     Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
     EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
     EXPECT_FALSE(Passes(wall, APIFilt_IsEditable));
-    EXPECT_EQ(NoError, InCommand([&] {
-                  return Classify(wall, itemSs20) == APIERR_NOTMINE ? NoError : APIERR_GENERAL;
-              }));
+    EXPECT_EQ(APIERR_NOTMINE, InKeptCommand([&] { return Classify(wall, itemSs20); }));
 
     host.ReserveElements({wall}, 2);
     EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
@@ -120,10 +118,7 @@ TEST_F(ElementRules, SectionElementsShowTheirParentAndTakeNoClassification) {
     EXPECT_EQ(API_SectionElemID, element.header.typeID);
     EXPECT_EQ(A(wall), element.sectElem.parentGuid);
     EXPECT_EQ(API_WallID, element.sectElem.parentTypeID);
-    EXPECT_EQ(NoError, InCommand([&] {
-                  return Classify(section, itemSs20) == APIERR_BADCLASSIFICATIONFORELEM ? NoError
-                                                                                        : APIERR_GENERAL;
-              }));
+    EXPECT_EQ(APIERR_BADCLASSIFICATIONFORELEM, InKeptCommand([&] { return Classify(section, itemSs20); }));
 }
 
 TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSingles) {

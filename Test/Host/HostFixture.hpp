@@ -50,6 +50,16 @@ protected:
         return T().VNAPI_CallUndoableCommand(Tok(), &name, &RunBody,
                                              const_cast<std::function<VNAPI_ErrCode()>*>(&body));
     }
+    // Runs `call` in a command that is kept whatever the call answers, so that no rollback can hide
+    // what a refused call changed; answers the call's code.
+    VNAPI_ErrCode InKeptCommand(const std::function<VNAPI_ErrCode()>& call) {
+        VNAPI_ErrCode answer = NoError;
+        EXPECT_EQ(NoError, InCommand([&] {
+                      answer = call();
+                      return NoError;
+                  }));
+        return answer;
+    }
 
     VNAPI_ErrCode Classify(const QB::Guid& element, const QB::Guid& item) {
         const API_Guid e = A(element);

@@ -4,8 +4,6 @@
 
 #include "SimProgram.hpp"
 
-#include "Support/TempDir.hpp"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -20,12 +18,17 @@ bool IsPng(const std::filesystem::path& file) {
     return ReadFile(file).starts_with("\x89PNG\r\n\x1a\n");
 }
 
-TEST(SimChromium, DemoScenarioPassesInChromiumAndLeavesPictures) {
-    if (!std::filesystem::exists(Chromium)) {
-        GTEST_SKIP() << "no Chromium at " << Chromium;
+class SimChromium : public ProgramTest {
+protected:
+    SimChromium() : ProgramTest("sim-chromium") {}
+    void SetUp() override {
+        if (!std::filesystem::exists(Chromium)) {
+            GTEST_SKIP() << "no Chromium at " << Chromium;
+        }
     }
-    TestSupport::TempDir temp("sim-chromium");
-    const std::filesystem::path folder = std::filesystem::absolute(temp.Path());
+};
+
+TEST_F(SimChromium, DemoScenarioPassesInChromiumAndLeavesPictures) {
     const std::filesystem::path out = folder / "demo";
     const ProgramRun run = RunSim({"shot", (SourceDir() / "Samples/Demo/demo.scenario.json").string(),
                                    "--browser", "chromium", "--out", out.string(), "--quiet"},
@@ -42,12 +45,7 @@ TEST(SimChromium, DemoScenarioPassesInChromiumAndLeavesPictures) {
 
 // The sample of the page's own state and other sites needs the real page: other sites, cookies,
 // login forms and the page's dialogs.
-TEST(SimChromium, PageAndOtherSitesSamplePasses) {
-    if (!std::filesystem::exists(Chromium)) {
-        GTEST_SKIP() << "no Chromium at " << Chromium;
-    }
-    TestSupport::TempDir temp("sim-chromium");
-    const std::filesystem::path folder = std::filesystem::absolute(temp.Path());
+TEST_F(SimChromium, PageAndOtherSitesSamplePasses) {
     const ProgramRun run =
         RunSim({"run", (SourceDir() / "Samples/Scenarios/page-and-other-sites.scenario.json").string(),
                 "--browser", "chromium", "--out", (folder / "out").string(), "--quiet"},

@@ -1,8 +1,8 @@
 // A step's expectations checked against a project in the simulated host, the recordings of the
 // step and the page: what holds counts, what does not says what was expected and what was found.
 
-#include <Expectations.hpp>
-#include <StepFailure.hpp>
+#include <Expect/Expectations.hpp>
+#include <Run/StepFailure.hpp>
 
 #include <VantrelSim/Host.hpp>
 #include <VantrelSim/ProjectBuilder.hpp>

@@ -4,8 +4,6 @@
 
 #include "SimProgram.hpp"
 
-#include "Support/TempDir.hpp"
-
 #include <VantrelSim/ProjectFile.hpp>
 
 #include <gmock/gmock.h>
@@ -16,15 +14,13 @@ namespace {
 
 using ::testing::HasSubstr;
 
-class SimInspect : public ::testing::Test {
+class SimInspect : public ProgramTest {
 protected:
+    SimInspect() : ProgramTest("sim-inspect") {}
     ProgramRun Inspect(const std::filesystem::path& project, std::vector<std::string> options = {}) {
         options.insert(options.begin(), {"inspect", project.string()});
         return RunSim(options, folder);
     }
-
-    TestSupport::TempDir temp{"sim-inspect"};
-    const std::filesystem::path folder = std::filesystem::absolute(temp.Path());
 };
 
 TEST_F(SimInspect, SavedProjectsReadWithoutFindings) {

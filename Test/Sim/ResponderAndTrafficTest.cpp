@@ -1,8 +1,8 @@
 // The user the scenario plays (answers to alerts, what it did not foresee) and the recording of
 // everything that passes between the browser and its page.
 
-#include <PageTraffic.hpp>
-#include <ScenarioResponder.hpp>
+#include <Page/PageTraffic.hpp>
+#include <Run/ScenarioResponder.hpp>
 
 #include <PK/Browser.hpp>
 #include <PK/InProcessBrowserBackend.hpp>

@@ -5,8 +5,8 @@
 
 #include "Support/TempDir.hpp"
 
-#include <ScenarioProjects.hpp>
-#include <ScenarioReader.hpp>
+#include <Scenario/ScenarioProjects.hpp>
+#include <Scenario/ScenarioReader.hpp>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

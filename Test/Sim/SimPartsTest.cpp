@@ -6,13 +6,13 @@
 
 #include "Support/TempDir.hpp"
 
-#include <ChoiceText.hpp>
-#include <PageRequests.hpp>
-#include <PaletteHtml.hpp>
-#include <ProgressBar.hpp>
-#include <StaticFileServer.hpp>
-#include <StepFailure.hpp>
-#include <WebAppData.hpp>
+#include <Page/PageRequests.hpp>
+#include <Page/StaticFileServer.hpp>
+#include <Page/WebAppData.hpp>
+#include <Pictures/PaletteHtml.hpp>
+#include <Run/ChoiceText.hpp>
+#include <Run/ProgressBar.hpp>
+#include <Run/StepFailure.hpp>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

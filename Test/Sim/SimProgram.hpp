@@ -4,6 +4,10 @@
 // in files of a test folder. The program and the source tree come from the build
 // (ATC_SIM_PROGRAM, ATC_SOURCE_DIR).
 
+#include "Support/TempDir.hpp"
+
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,5 +25,15 @@ ProgramRun RunSim(const std::vector<std::string>& arguments, const std::filesyst
 std::filesystem::path SourceDir();
 std::string ReadFile(const std::filesystem::path& file);
 void WriteFile(const std::filesystem::path& file, const std::string& text);
+
+// A test of the program: a folder of its own that the program runs in, so every path it is given is
+// absolute and nothing it leaves outlives the test.
+class ProgramTest : public ::testing::Test {
+protected:
+    explicit ProgramTest(std::string_view name) : temp(name) {}
+
+    TestSupport::TempDir temp;
+    const std::filesystem::path folder = std::filesystem::absolute(temp.Path());
+};
 
 } // namespace SimTest

@@ -4,8 +4,6 @@
 
 #include "SimProgram.hpp"
 
-#include "Support/TempDir.hpp"
-
 #include <VantrelSim/ProjectFile.hpp>
 
 #include <gmock/gmock.h>
@@ -39,8 +37,10 @@ std::string ItemOf(const VantrelSim::Project& project, const VantrelSim::Element
     return {};
 }
 
-class SimProgram : public ::testing::Test {
+class SimProgram : public ProgramTest {
 protected:
+    SimProgram() : ProgramTest("sim-program") {}
+
     // A scenario over the sample project, written into the test folder.
     std::filesystem::path Scenario(const std::string& steps) {
         const std::filesystem::path file = folder / "case.scenario.json";
@@ -55,10 +55,6 @@ protected:
             {"run", scenario.string(), "--browser", "none", "--out", (folder / "out").string(), "--quiet"},
             folder);
     }
-
-    TestSupport::TempDir temp{"sim-program"};
-    // The program runs in this folder: every path it is given is absolute.
-    const std::filesystem::path folder = std::filesystem::absolute(temp.Path());
 };
 
 // The README's demo, without a browser: every expectation holds, and the run leaves the
@@ -138,60 +134,107 @@ TEST_F(SimProgram, UnreservedElementBecomesAnIssueThatTheFixResolvesOnceReserved
     EXPECT_EQ(run.exitCode, 0) << run.out;
 }
 
-TEST_F(SimProgram, FailedExpectationIsReportedAndExitsWithOneAfterTheRemainingSteps) {
-    const ProgramRun run = Run(Scenario(R"([
-        {"do": "menu", "expect": {"issues": 3}},
-        {"do": "check", "expect": {"paletteOpen": true, "panels": {"issues": {"title": "Workflow Issues: 0"}}}},
-        {"do": "check", "expect": {"elements": {"EW-01": {"exists": false}}}}])"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.out, HasSubstr("FAILED: step 1 (menu): expected 3 issue(s), the issues panel lists 0"));
-    EXPECT_THAT(run.out, HasSubstr("FAILED: step 3 (check): the element \"EW-01\" should not exist"));
-    EXPECT_THAT(run.out, HasSubstr("3 of 3 steps run, 4 expectations checked, 2 failures"));
-    EXPECT_THAT(ReadFile(folder / "out" / "transcript.txt"), HasSubstr("ok: 2 expectations held"));
-}
-
-// Misuses that only the run can see: each fails its step (or expectation) with a message that says
-// what happened instead.
+// What goes wrong in a run, and what the program says and answers: failed expectations (the
+// remaining steps still run), steps that cannot be done (the run stops), malformed input (nothing
+// runs, nothing is written) and a browser that does not start.
 struct FailingRun {
     const char* what;
     const char* steps;
-    const char* message;
+    std::vector<const char*> messages; // in what the program printed
+    int exitCode = 1;
+    const char* browser = "none";
+    const char* transcript = nullptr; // in the transcript too
 };
 
 class FailingScenario : public SimProgram, public ::testing::WithParamInterface<FailingRun> {};
 
-TEST_P(FailingScenario, FailsWithWhatHappenedInstead) {
-    const ProgramRun run = Run(Scenario(GetParam().steps));
-    EXPECT_EQ(run.exitCode, 1) << run.out;
-    EXPECT_THAT(run.out, HasSubstr(GetParam().message));
+TEST_P(FailingScenario, SaysWhatHappenedInstead) {
+    WriteFile(folder / "broken.project.json", R"({"stories": [{"name": "Ground"}], "layers": [{}]})");
+    const ProgramRun run =
+        RunSim({"run", Scenario(GetParam().steps).string(), "--browser", GetParam().browser, "--chromium",
+                "/bin/false", "--out", (folder / "out").string(), "--quiet"},
+               folder);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.out << run.err;
+    for (const char* message : GetParam().messages) {
+        EXPECT_THAT(run.out + run.err, HasSubstr(message));
+    }
+    if (GetParam().exitCode == 2) {
+        EXPECT_FALSE(std::filesystem::exists(folder / "out"));
+    }
+    if (GetParam().transcript != nullptr) {
+        EXPECT_THAT(ReadFile(folder / "out" / "transcript.txt"), HasSubstr(GetParam().transcript));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     SimProgram, FailingScenario,
     ::testing::Values(
+        FailingRun{"FailedExpectations",
+                   R"([{"do": "menu", "expect": {"issues": 3}},
+                       {"do": "check", "expect": {"paletteOpen": true, "panels": {"issues": {"title": "Workflow Issues: 0"}}}},
+                       {"do": "check", "expect": {"elements": {"EW-01": {"exists": false}}}}])",
+                   {"FAILED: step 1 (menu): expected 3 issue(s), the issues panel lists 0",
+                    "FAILED: step 3 (check): the element \"EW-01\" should not exist",
+                    "3 of 3 steps run, 4 expectations checked, 2 failures"},
+                   1,
+                   "none",
+                   "ok: 2 expectations held"},
         FailingRun{
             "MeanwhileThatNeverLands",
             R"([{"do": "menu", "meanwhile": {"before": "VNAPI_AddOnObject_CreateUniqueObject", "call": 2,
                        "changes": [{"do": "deleteElements", "elements": ["EW-01"]}]}}])",
-            "step 1 (menu): the add-on made 0 calls of VNAPI_AddOnObject_CreateUniqueObject, so the changes "
-            "of user 2 meant for call 2 did not land"},
-        FailingRun{"HostCallsOverTheLimit", R"([{"do": "menu", "expect": {"hostCalls": {"total": 1}}}])",
-                   "step 1 (menu): the step should make at most 1 host calls, it made "},
+            {"step 1 (menu): the add-on made 0 calls of VNAPI_AddOnObject_CreateUniqueObject, so the changes "
+             "of user 2 meant for call 2 did not land"}},
+        FailingRun{"HostCallsOverTheLimit",
+                   R"([{"do": "menu", "expect": {"hostCalls": {"total": 1}}}])",
+                   {"step 1 (menu): the step should make at most 1 host calls, it made "}},
         FailingRun{
             "PaletteItemGeometry",
             R"([{"do": "menu", "expect": {"panels": {"browser": {"items": {"Reload this page": {"x": 1}}}}}}])",
-            "step 1 (menu): the x of \"Reload this page\" of the browser panel should be 1, it is 498"},
-        FailingRun{"StepsAfterTheQuit", R"([{"do": "quitHost"}, {"do": "menu"}])",
-                   "step 2 (menu): the host is not running: it quit"},
+            {"step 1 (menu): the x of \"Reload this page\" of the browser panel should be 1, it is 498"}},
+        FailingRun{"StepsAfterTheQuit",
+                   R"([{"do": "quitHost"}, {"do": "menu"}])",
+                   {"step 2 (menu): the host is not running: it quit"}},
         FailingRun{
             "AnswerOfAPageCall",
             R"([{"do": "menu"}, {"do": "page", "action": "getAllState", "expect": {"pageAnswerIs": {"getAllState": null}}}])",
-            "step 2 (page getAllState): the add-on should have answered getAllState with the empty answer, "
-            "it answered \"{\"appState\""},
+            {"step 2 (page getAllState): the add-on should have answered getAllState with the empty answer, "
+             "it answered \"{\"appState\""}},
         FailingRun{"LiveValueThePageDoesNotKnow",
                    R"([{"do": "menu"}, {"do": "page", "action": "call", "function": "selectInstancesOfType",
                        "arguments": ["${selectionTypeId}"]}])",
-                   "step 2 (page call): the page knows no selectionTypeId yet"}),
+                   {"step 2 (page call): the page knows no selectionTypeId yet"}},
+        FailingRun{
+            "StepThatCannotBeDoneStopsTheRun",
+            R"([{"do": "click", "panel": "issues", "button": "Consolidate Issues and Clauses"}, {"do": "menu"}])",
+            {"FAILED: step 1 (click): the add-on's palette is not open", "1 of 2 steps run"}},
+        FailingRun{
+            "ButtonThePanelLacks",
+            R"([{"do": "menu"}, {"do": "click", "panel": "clauses", "button": "Launch"}])",
+            {"step 2 (click): the clauses panel has no button \"Launch\" (it has 2 \"Select Element(s) "
+             "with Clause\""}},
+        FailingRun{"AlertThatNeverCame",
+                   R"([{"do": "menu", "answers": [{"alert": 32564, "button": "OK"}]}])",
+                   {"FAILED: step 1 (menu): alert 32564 was expected but never shown"}},
+        FailingRun{"SpecificationTheWebApplicationLacks",
+                   R"([{"do": "menu"}, {"do": "page", "action": "connect", "specification": "S-9999"}])",
+                   {"step 2 (page connect): the web application has no specification \"S-9999\" (it has "
+                    "S-2001, S-2002, S-2003)"}},
+        FailingRun{"MalformedScenario",
+                   R"([{"do": "menu"}, {"do": "select", "element": "EW-01"}])",
+                   {"case.scenario.json: step 2 (select): \"elements\" is missing"},
+                   2},
+        FailingRun{"MalformedProjectFile",
+                   R"([{"do": "menu"}, {"do": "openProject", "file": "broken.project.json"}])",
+                   {"step 2 (openProject): the project file is refused: ",
+                    "broken.project.json: /layers/0: \"name\" is missing"},
+                   2},
+        FailingRun{"BrowserThatDoesNotStart",
+                   R"([{"do": "menu"}, {"do": "check"}])",
+                   {"FAILED: step 1 (menu): the browser did not start (", "--browser none runs without one",
+                    "1 of 2 steps run"},
+                   3,
+                   "chromium"}),
     [](const ::testing::TestParamInfo<FailingRun>& param) { return std::string(param.param.what); });
 
 // The sample scenarios that need no browser, as the README shows them, pass; their transcripts show
@@ -247,67 +290,6 @@ TEST_F(SimProgram, AProjectFileSavedByAStepIsReadAnewByLaterSteps) {
     EXPECT_EQ(Run(Scenario(steps("C-3001", "A10: Walls (external)"))).exitCode, 0);
     const ProgramRun again = Run(Scenario(steps("C-3002", "A20: Internal Walls")));
     EXPECT_EQ(again.exitCode, 0) << again.out;
-}
-
-TEST_F(SimProgram, StepThatCannotBeDoneStopsTheRunWithOne) {
-    const ProgramRun run = Run(Scenario(R"([
-        {"do": "click", "panel": "issues", "button": "Consolidate Issues and Clauses"},
-        {"do": "menu"}])"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.out, HasSubstr("FAILED: step 1 (click): the add-on's palette is not open"));
-    EXPECT_THAT(run.out, HasSubstr("1 of 2 steps run"));
-}
-
-TEST_F(SimProgram, ButtonsAreNamedWhenTheStepNamesOneThePanelLacks) {
-    const ProgramRun run =
-        Run(Scenario(R"([{"do": "menu"}, {"do": "click", "panel": "clauses", "button": "Launch"}])"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.out, HasSubstr("step 2 (click): the clauses panel has no button \"Launch\" (it has 2 "
-                                   "\"Select Element(s) with Clause\""));
-}
-
-TEST_F(SimProgram, AnswerForAnAlertThatNeverCameFails) {
-    const ProgramRun run =
-        Run(Scenario(R"([{"do": "menu", "answers": [{"alert": 32564, "button": "OK"}]}])"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.out, HasSubstr("FAILED: step 1 (menu): alert 32564 was expected but never shown"));
-}
-
-TEST_F(SimProgram, PageActionOutsideTheWebApplicationsDataFails) {
-    const ProgramRun run =
-        Run(Scenario(R"([{"do": "menu"}, {"do": "page", "action": "connect", "specification": "S-9999"}])"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.out,
-                HasSubstr("step 2 (page connect): the web application has no specification \"S-9999\" "
-                          "(it has S-2001, S-2002, S-2003)"));
-}
-
-TEST_F(SimProgram, BrowserThatDoesNotStartEndsTheRunWithThree) {
-    const ProgramRun run =
-        RunSim({"run", Scenario(R"([{"do": "menu"}, {"do": "check"}])").string(), "--browser", "chromium",
-                "--chromium", "/bin/false", "--out", (folder / "out").string(), "--quiet"},
-               folder);
-    EXPECT_EQ(run.exitCode, 3);
-    EXPECT_THAT(run.out, HasSubstr("FAILED: step 1 (menu): the browser did not start ("));
-    EXPECT_THAT(run.out, HasSubstr("--browser none runs without one"));
-    EXPECT_THAT(run.out, HasSubstr("1 of 2 steps run"));
-}
-
-TEST_F(SimProgram, MalformedScenarioIsRefusedWithTwoBeforeAnythingRuns) {
-    const ProgramRun run = Run(Scenario(R"([{"do": "menu"}, {"do": "select", "element": "EW-01"}])"));
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_THAT(run.err, HasSubstr("case.scenario.json: step 2 (select): \"elements\" is missing"));
-    EXPECT_FALSE(std::filesystem::exists(folder / "out"));
-}
-
-TEST_F(SimProgram, MalformedProjectFileIsRefusedWithTwo) {
-    WriteFile(folder / "broken.project.json", R"({"stories": [{"name": "Ground"}], "layers": [{}]})");
-    const std::filesystem::path scenario = folder / "broken.scenario.json";
-    WriteFile(scenario, R"({"project": "broken.project.json", "steps": [{"do": "menu"}]})");
-    const ProgramRun run = Run(scenario);
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_THAT(run.err, HasSubstr("\"project\": the project file is refused: "));
-    EXPECT_THAT(run.err, HasSubstr("broken.project.json: /layers/0: \"name\" is missing"));
 }
 
 TEST_F(SimProgram, CommandLineMistakesExitWithTwoAndHelpWithZero) {

@@ -72,33 +72,13 @@ template <typename U> ErrCode OChannel::WriteUnsigned(U value) {
     const auto bytes = Encode(value, _protocol);
     return WriteBytes(bytes);
 }
+template ErrCode OChannel::WriteUnsigned(UInt8);
+template ErrCode OChannel::WriteUnsigned(UInt16);
+template ErrCode OChannel::WriteUnsigned(UInt32);
+template ErrCode OChannel::WriteUnsigned(UInt64);
 
 ErrCode OChannel::Write(bool value) {
     return WriteUnsigned(static_cast<UInt8>(value ? 1 : 0));
-}
-ErrCode OChannel::Write(Int8 value) {
-    return WriteUnsigned(static_cast<UInt8>(value));
-}
-ErrCode OChannel::Write(UInt8 value) {
-    return WriteUnsigned(value);
-}
-ErrCode OChannel::Write(Int16 value) {
-    return WriteUnsigned(static_cast<UInt16>(value));
-}
-ErrCode OChannel::Write(UInt16 value) {
-    return WriteUnsigned(value);
-}
-ErrCode OChannel::Write(Int32 value) {
-    return WriteUnsigned(static_cast<UInt32>(value));
-}
-ErrCode OChannel::Write(UInt32 value) {
-    return WriteUnsigned(value);
-}
-ErrCode OChannel::Write(Int64 value) {
-    return WriteUnsigned(static_cast<UInt64>(value));
-}
-ErrCode OChannel::Write(UInt64 value) {
-    return WriteUnsigned(value);
 }
 ErrCode OChannel::Write(double value) {
     return WriteUnsigned(std::bit_cast<UInt64>(value));
@@ -116,7 +96,7 @@ ErrCode OChannel::Write(const UniString& value) {
         }
         Write(static_cast<UInt32>(units.size()));
         for (char16_t unit : units) {
-            if (WriteUnsigned(static_cast<UInt16>(unit)) != NoError) {
+            if (Write(static_cast<UInt16>(unit)) != NoError) {
                 break;
             }
         }
@@ -187,6 +167,10 @@ template <typename U> ErrCode IChannel::ReadUnsigned(U& value) {
     value = Decode<U>(bytes, _protocol);
     return _status;
 }
+template ErrCode IChannel::ReadUnsigned(UInt8&);
+template ErrCode IChannel::ReadUnsigned(UInt16&);
+template ErrCode IChannel::ReadUnsigned(UInt32&);
+template ErrCode IChannel::ReadUnsigned(UInt64&);
 
 ErrCode IChannel::Read(bool& value) {
     UInt8 byte = 0;
@@ -198,42 +182,6 @@ ErrCode IChannel::Read(bool& value) {
     return _status;
 }
 
-ErrCode IChannel::Read(Int8& value) {
-    UInt8 raw = 0;
-    ReadUnsigned(raw);
-    value = static_cast<Int8>(raw);
-    return _status;
-}
-ErrCode IChannel::Read(UInt8& value) {
-    return ReadUnsigned(value);
-}
-ErrCode IChannel::Read(Int16& value) {
-    UInt16 raw = 0;
-    ReadUnsigned(raw);
-    value = static_cast<Int16>(raw);
-    return _status;
-}
-ErrCode IChannel::Read(UInt16& value) {
-    return ReadUnsigned(value);
-}
-ErrCode IChannel::Read(Int32& value) {
-    UInt32 raw = 0;
-    ReadUnsigned(raw);
-    value = static_cast<Int32>(raw);
-    return _status;
-}
-ErrCode IChannel::Read(UInt32& value) {
-    return ReadUnsigned(value);
-}
-ErrCode IChannel::Read(Int64& value) {
-    UInt64 raw = 0;
-    ReadUnsigned(raw);
-    value = static_cast<Int64>(raw);
-    return _status;
-}
-ErrCode IChannel::Read(UInt64& value) {
-    return ReadUnsigned(value);
-}
 ErrCode IChannel::Read(double& value) {
     UInt64 raw = 0;
     ReadUnsigned(raw);
@@ -258,7 +206,7 @@ ErrCode IChannel::Read(UniString& value) {
         std::u16string units(count, u'\0');
         for (char16_t& unit : units) {
             UInt16 raw = 0;
-            ReadUnsigned(raw);
+            Read(raw);
             unit = static_cast<char16_t>(raw);
         }
         if (_status == NoError) {

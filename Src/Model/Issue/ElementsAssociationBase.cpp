@@ -160,6 +160,7 @@ QB::ErrCode ElementsAssociationBase::Read(QB::IChannel& ic) {
         QB::Array<QB::Guid> stored = std::move(_erroredElements);
         _erroredElements.Clear();
         _erroredElements.Reserve(stored.GetSize());
+        _erroredElementSet.Reserve(stored.GetSize());
         for (const QB::Guid& elemGuid : stored) {
             AddErroredElement(elemGuid);
         }

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <memory>
+#include <tuple>
 
 using QB::ErrCode;
 using QB::Guid;
@@ -90,54 +90,32 @@ void ExpectSameSample(const Sample& a, const Sample& b) {
 
 class ChannelInEveryProtocol : public testing::TestWithParam<Protocol> {};
 
+// Every kind of value at its extremes, written one after the other and read back in order.
 TEST_P(ChannelInEveryProtocol, PrimitivesRoundTrip) {
+    const auto written = std::tuple{true,
+                                    false,
+                                    QB::Int8{-128},
+                                    QB::UInt8{255},
+                                    QB::Int16{-2},
+                                    QB::UInt16{0xBEEF},
+                                    std::numeric_limits<QB::Int32>::min(),
+                                    QB::UInt32{0xDEADBEEF},
+                                    std::numeric_limits<QB::Int64>::min(),
+                                    std::numeric_limits<QB::UInt64>::max(),
+                                    -0.1,
+                                    UniString("Zoë 𝄞"),
+                                    UniString(),
+                                    Guid("01020304-0506-0708-090A-0B0C0D0E0F10")};
     MemoryOChannel oc(GetParam());
-    oc.Write(true);
-    oc.Write(false);
-    oc.Write(QB::Int8{-128});
-    oc.Write(QB::UInt8{255});
-    oc.Write(QB::Int16{-2});
-    oc.Write(QB::UInt16{0xBEEF});
-    oc.Write(std::numeric_limits<QB::Int32>::min());
-    oc.Write(QB::UInt32{0xDEADBEEF});
-    oc.Write(std::numeric_limits<QB::Int64>::min());
-    oc.Write(std::numeric_limits<QB::UInt64>::max());
-    oc.Write(-0.1);
-    oc.Write(UniString("Zoë 𝄞"));
-    oc.Write(UniString());
-    oc.Write(Guid("01020304-0506-0708-090A-0B0C0D0E0F10"));
+    std::apply([&](const auto&... values) { (oc.Write(values), ...); }, written);
     ASSERT_EQ(oc.GetStatus(), NoError);
 
     MemoryIChannel ic(oc.GetData(), GetParam());
-    bool t = false, f = true;
-    QB::Int8 i8 = 0;
-    QB::UInt8 u8 = 0;
-    QB::Int16 i16 = 0;
-    QB::UInt16 u16 = 0;
-    QB::Int32 i32 = 0;
-    QB::UInt32 u32 = 0;
-    QB::Int64 i64 = 0;
-    QB::UInt64 u64 = 0;
-    double d = 0;
-    UniString text, empty("x");
-    Guid guid;
-    ic.Read(t), ic.Read(f), ic.Read(i8), ic.Read(u8), ic.Read(i16), ic.Read(u16), ic.Read(i32), ic.Read(u32);
-    ic.Read(i64), ic.Read(u64), ic.Read(d), ic.Read(text), ic.Read(empty), ic.Read(guid);
+    auto read = written;
+    std::apply([](auto&... values) { ((values = {}), ...); }, read);
+    std::apply([&](auto&... values) { (ic.Read(values), ...); }, read);
     ASSERT_EQ(ic.GetStatus(), NoError);
-    EXPECT_TRUE(t);
-    EXPECT_FALSE(f);
-    EXPECT_EQ(i8, -128);
-    EXPECT_EQ(u8, 255);
-    EXPECT_EQ(i16, -2);
-    EXPECT_EQ(u16, 0xBEEF);
-    EXPECT_EQ(i32, std::numeric_limits<QB::Int32>::min());
-    EXPECT_EQ(u32, 0xDEADBEEF);
-    EXPECT_EQ(i64, std::numeric_limits<QB::Int64>::min());
-    EXPECT_EQ(u64, std::numeric_limits<QB::UInt64>::max());
-    EXPECT_EQ(d, -0.1);
-    EXPECT_EQ(text, UniString("Zoë 𝄞"));
-    EXPECT_TRUE(empty.IsEmpty());
-    EXPECT_EQ(guid.ToString(), "01020304-0506-0708-090A-0B0C0D0E0F10");
+    EXPECT_EQ(read, written);
     EXPECT_EQ(ic.GetRemaining(), 0u);
 }
 

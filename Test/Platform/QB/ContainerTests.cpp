@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 using QB::UniString;
@@ -64,6 +66,46 @@ TEST(HashTable, MissingKeysAreReportedNotInvented) {
     EXPECT_FALSE(table.Get("missing", &value));
     EXPECT_EQ(value, 7);
     EXPECT_TRUE(table.IsEmpty());
+}
+
+// Entries hold a const key, so assigning a whole table must replace its storage, not its entries.
+TEST(HashTable, AssignmentReplacesContentAndKeepsOrder) {
+    QB::HashTable<UniString, int> source{{"b", 2}, {"a", 1}};
+    QB::HashTable<UniString, int> target{{"x", 9}};
+
+    target = source;
+    EXPECT_EQ(target.GetKeys(), (QB::Array<UniString>{"b", "a"}));
+    source.Put("c", 3); // the copy is independent
+    EXPECT_FALSE(target.ContainsKey("c"));
+
+    target = std::move(source);
+    EXPECT_EQ(target.GetKeys(), (QB::Array<UniString>{"b", "a", "c"}));
+    const QB::HashTable<UniString, int>& self = target;
+    target = self;
+    EXPECT_EQ(target.GetSize(), 3U);
+}
+
+// An entry is looked up once when added: a value that fails on its way in must not leave its key
+// behind, or the table would find an entry it does not hold.
+TEST(HashTable, AValueThatFailsOnItsWayInLeavesNoKeyBehind) {
+    struct Fragile {
+        explicit Fragile(bool failing) : fails(failing) {}
+        Fragile(Fragile&& other) : fails(other.fails) {
+            if (fails) {
+                throw std::runtime_error("refused");
+            }
+        }
+        bool fails;
+    };
+    QB::HashTable<int, Fragile> table;
+    table.Reserve(3); // nothing moves while the table fills up to that
+    ASSERT_TRUE(table.Add(1, Fragile(false)));
+    EXPECT_THROW(table.Add(2, Fragile(true)), std::runtime_error);
+    EXPECT_FALSE(table.ContainsKey(2));
+    EXPECT_EQ(table.GetPtr(2), nullptr);
+    EXPECT_TRUE(table.Add(2, Fragile(false)));
+    EXPECT_FALSE(table.Add(2, Fragile(true))); // present: the value is never moved in
+    EXPECT_EQ(KeysOf(table), (std::vector<int>{1, 2}));
 }
 
 TEST(HashTable, EqualityIgnoresInsertionOrder) {

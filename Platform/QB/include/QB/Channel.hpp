@@ -27,9 +27,11 @@
 #include <QB/Types.hpp>
 #include <QB/UniString.hpp>
 
+#include <concepts>
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace QB {
@@ -47,6 +49,13 @@ inline constexpr Protocol PlatformProtocol = Protocol::LittleEndian;
 // The protocol of a record sign; nullopt for a sign this library does not know.
 std::optional<Protocol> ProtocolFromSign(UInt16 sign) noexcept;
 
+// The integers a channel carries: exactly these types, so that no other integer type (char, long
+// long) is silently narrowed or widened into a stored field.
+template <typename T>
+concept FixedWidthInteger =
+    std::same_as<T, Int8> || std::same_as<T, UInt8> || std::same_as<T, Int16> || std::same_as<T, UInt16> ||
+    std::same_as<T, Int32> || std::same_as<T, UInt32> || std::same_as<T, Int64> || std::same_as<T, UInt64>;
+
 class OChannel {
 public:
     explicit OChannel(Protocol protocol = PlatformProtocol) noexcept : _protocol(protocol) {}
@@ -61,14 +70,10 @@ public:
     void SetError(ErrCode error) noexcept;
 
     ErrCode Write(bool value);
-    ErrCode Write(Int8 value);
-    ErrCode Write(UInt8 value);
-    ErrCode Write(Int16 value);
-    ErrCode Write(UInt16 value);
-    ErrCode Write(Int32 value);
-    ErrCode Write(UInt32 value);
-    ErrCode Write(Int64 value);
-    ErrCode Write(UInt64 value);
+    // A signed integer is written as its two's complement bits.
+    template <FixedWidthInteger T> ErrCode Write(const T& value) {
+        return WriteUnsigned(static_cast<std::make_unsigned_t<T>>(value));
+    }
     ErrCode Write(double value);
     ErrCode Write(const UniString& value);
     ErrCode Write(const Guid& value);
@@ -84,6 +89,7 @@ protected:
 
 private:
     friend class OutputFrame;
+    // Instantiated in Channel.cpp for the four unsigned widths.
     template <typename U> ErrCode WriteUnsigned(U value);
 
     Protocol _protocol;
@@ -119,14 +125,12 @@ public:
     void SetError(ErrCode error) noexcept;
 
     ErrCode Read(bool& value);
-    ErrCode Read(Int8& value);
-    ErrCode Read(UInt8& value);
-    ErrCode Read(Int16& value);
-    ErrCode Read(UInt16& value);
-    ErrCode Read(Int32& value);
-    ErrCode Read(UInt32& value);
-    ErrCode Read(Int64& value);
-    ErrCode Read(UInt64& value);
+    template <FixedWidthInteger T> ErrCode Read(T& value) {
+        std::make_unsigned_t<T> raw = 0;
+        ReadUnsigned(raw);
+        value = static_cast<T>(raw);
+        return _status;
+    }
     ErrCode Read(double& value);
     ErrCode Read(UniString& value);
     ErrCode Read(Guid& value);
@@ -146,6 +150,7 @@ protected:
 
 private:
     friend class InputFrame;
+    // Instantiated in Channel.cpp for the four unsigned widths.
     template <typename U> ErrCode ReadUnsigned(U& value);
 
     Protocol _protocol;

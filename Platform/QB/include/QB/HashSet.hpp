@@ -38,8 +38,10 @@ public:
     USize GetSize() const noexcept { return _storage.GetSize(); }
     bool IsEmpty() const noexcept { return _storage.IsEmpty(); }
     void Clear() noexcept { _storage.Clear(); }
+    // Room for `count` items: adding up to that many allocates and rehashes nothing.
+    void Reserve(USize count) { _storage.Reserve(count); }
 
-    // True when the item was not yet present.
+    // True when the item was not yet present; one hash lookup either way.
     bool Add(const T& item) { return _storage.Emplace(item, item).second; }
     bool Delete(const T& item) { return _storage.Erase(item); }
     bool Contains(const T& item) const { return _storage.Find(item) != nullptr; }

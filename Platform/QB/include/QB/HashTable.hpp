@@ -41,8 +41,11 @@ public:
     USize GetSize() const noexcept { return _storage.GetSize(); }
     bool IsEmpty() const noexcept { return _storage.IsEmpty(); }
     void Clear() noexcept { _storage.Clear(); }
+    // Room for `count` entries: adding up to that many allocates and rehashes nothing.
+    void Reserve(USize count) { _storage.Reserve(count); }
 
-    // Adds the entry when the key is new; an existing entry is left as it is. True when added.
+    // Adds the entry when the key is new; an existing entry is left as it is. True when added; one hash
+    // lookup either way.
     bool Add(const K& key, V value) { return _storage.Emplace(key, key, std::move(value)).second; }
     // Adds the entry, or replaces the value of an existing key in place.
     void Put(const K& key, V value) {

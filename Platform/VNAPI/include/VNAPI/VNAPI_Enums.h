@@ -4,66 +4,86 @@
 /*
  * Enumerations and flag sets of the host API. Each list macro (VNAPI_FOR_EACH_...) calls
  * X(name, value) once per enumerator; the constants and the name lookups below are generated
- * from them, so a name and its value are written exactly once.
+ * from them, so a name and its value are written exactly once, and code that needs every
+ * enumerator (readers of names) walks the same list.
  */
 
 #include "VNAPI_Base.h"
 
-/* ---- Element types ------------------------------------------------------------------------- */
+/* ---- Element types and what a selection points at ---------------------------------------- */
 
 typedef uint32_t API_ElemTypeID;
 
+/*
+ * What a selection reference (API_Neig) points at. Each element type has one kind for picking
+ * the element as a whole, with the same value as its type id.
+ */
+typedef uint32_t API_NeigID;
+
+/*
+ * The element kinds, each once: X(Wall, 1) defines the type API_WallID and the selection kind
+ * APINeig_Wall, both 1, so the two can never drift apart. Value 0 is API_NoElemTypeID and
+ * APINeig_None.
+ */
 /* clang-format off */
-#define VNAPI_FOR_EACH_ELEM_TYPE(X)                 \
-    X(API_NoElemTypeID,                   0)        \
-    X(API_WallID,                         1)        \
-    X(API_ColumnID,                       2)        \
-    X(API_BeamID,                         3)        \
-    X(API_WindowID,                       4)        \
-    X(API_DoorID,                         5)        \
-    X(API_ObjectID,                       6)        \
-    X(API_LampID,                         7)        \
-    X(API_SlabID,                         8)        \
-    X(API_RoofID,                         9)        \
-    X(API_MeshID,                         10)       \
-    X(API_ZoneID,                         17)       \
-    X(API_SectionElemID,                  29)       \
-    X(API_CurtainWallID,                  37)       \
-    X(API_CurtainWallSegmentID,           38)       \
-    X(API_CurtainWallFrameID,             39)       \
-    X(API_CurtainWallPanelID,             40)       \
-    X(API_CurtainWallJunctionID,          41)       \
-    X(API_CurtainWallAccessoryID,         42)       \
-    X(API_ShellID,                        43)       \
-    X(API_SkylightID,                     44)       \
-    X(API_MorphID,                        45)       \
-    X(API_StairID,                        47)       \
-    X(API_StairRiserID,                   48)       \
-    X(API_StairTreadID,                   49)       \
-    X(API_StairStructureID,               50)       \
-    X(API_RailingID,                      51)       \
-    X(API_RailingToprailID,               52)       \
-    X(API_RailingHandrailID,              53)       \
-    X(API_RailingRailID,                  54)       \
-    X(API_RailingPostID,                  55)       \
-    X(API_RailingInnerPostID,             56)       \
-    X(API_RailingBalusterID,              57)       \
-    X(API_RailingPanelID,                 58)       \
-    X(API_RailingSegmentID,               59)       \
-    X(API_RailingNodeID,                  60)       \
-    X(API_RailingBalusterSetID,           61)       \
-    X(API_RailingPatternID,               62)       \
-    X(API_RailingToprailEndID,            63)       \
-    X(API_RailingHandrailEndID,           64)       \
-    X(API_RailingRailEndID,               65)       \
-    X(API_RailingToprailConnectionID,     66)       \
-    X(API_RailingHandrailConnectionID,    67)       \
-    X(API_RailingRailConnectionID,        68)       \
-    X(API_RailingEndFinishID,             69)       \
-    X(API_BeamSegmentID,                  72)       \
-    X(API_ColumnSegmentID,                73)       \
-    X(API_OpeningID,                      74)
+#define VNAPI_FOR_EACH_ELEMENT_KIND(X)          \
+    X(Wall,                      1)             \
+    X(Column,                    2)             \
+    X(Beam,                      3)             \
+    X(Window,                    4)             \
+    X(Door,                      5)             \
+    X(Object,                    6)             \
+    X(Lamp,                      7)             \
+    X(Slab,                      8)             \
+    X(Roof,                      9)             \
+    X(Mesh,                      10)            \
+    X(Zone,                      17)            \
+    X(SectionElem,               29)            \
+    X(CurtainWall,               37)            \
+    X(CurtainWallSegment,        38)            \
+    X(CurtainWallFrame,          39)            \
+    X(CurtainWallPanel,          40)            \
+    X(CurtainWallJunction,       41)            \
+    X(CurtainWallAccessory,      42)            \
+    X(Shell,                     43)            \
+    X(Skylight,                  44)            \
+    X(Morph,                     45)            \
+    X(Stair,                     47)            \
+    X(StairRiser,                48)            \
+    X(StairTread,                49)            \
+    X(StairStructure,            50)            \
+    X(Railing,                   51)            \
+    X(RailingToprail,            52)            \
+    X(RailingHandrail,           53)            \
+    X(RailingRail,               54)            \
+    X(RailingPost,               55)            \
+    X(RailingInnerPost,          56)            \
+    X(RailingBaluster,           57)            \
+    X(RailingPanel,              58)            \
+    X(RailingSegment,            59)            \
+    X(RailingNode,               60)            \
+    X(RailingBalusterSet,        61)            \
+    X(RailingPattern,            62)            \
+    X(RailingToprailEnd,         63)            \
+    X(RailingHandrailEnd,        64)            \
+    X(RailingRailEnd,            65)            \
+    X(RailingToprailConnection,  66)            \
+    X(RailingHandrailConnection, 67)            \
+    X(RailingRailConnection,     68)            \
+    X(RailingEndFinish,          69)            \
+    X(BeamSegment,               72)            \
+    X(ColumnSegment,             73)            \
+    X(Opening,                   74)
 /* clang-format on */
+
+VNAPI_CONSTANT(API_ElemTypeID, API_NoElemTypeID, 0)
+VNAPI_CONSTANT(API_NeigID, APINeig_None, 0)
+#define VNAPI_DEFINE_ELEM_TYPE_(kind, value) VNAPI_CONSTANT(API_ElemTypeID, API_##kind##ID, value)
+#define VNAPI_DEFINE_NEIG_(kind, value) VNAPI_CONSTANT(API_NeigID, APINeig_##kind, value)
+VNAPI_FOR_EACH_ELEMENT_KIND(VNAPI_DEFINE_ELEM_TYPE_)
+VNAPI_FOR_EACH_ELEMENT_KIND(VNAPI_DEFINE_NEIG_)
+#undef VNAPI_DEFINE_ELEM_TYPE_
+#undef VNAPI_DEFINE_NEIG_
 
 /*
  * Variation of an element type: a four-character code read as a big-endian number, 0 for the
@@ -81,86 +101,27 @@ typedef uint32_t API_ElemVariationID;
     X(APIVarId_Lamp,            VNAPI_FOURCC('L', 'I', 'G', 'H'))
 /* clang-format on */
 
-/*
- * What a selection reference (API_Neig) points at. Each element type has one kind for picking
- * the element as a whole, with the same value as its type id.
- */
-typedef uint32_t API_NeigID;
-
-/* clang-format off */
-#define VNAPI_FOR_EACH_NEIG(X)                                          \
-    X(APINeig_None,                       0)                            \
-    X(APINeig_Wall,                       1)                            \
-    X(APINeig_Column,                     2)                            \
-    X(APINeig_Beam,                       3)                            \
-    X(APINeig_Window,                     4)                            \
-    X(APINeig_Door,                       5)                            \
-    X(APINeig_Object,                     6)                            \
-    X(APINeig_Lamp,                       7)                            \
-    X(APINeig_Slab,                       8)                            \
-    X(APINeig_Roof,                       9)                            \
-    X(APINeig_Mesh,                       10)                           \
-    X(APINeig_Zone,                       17)                           \
-    X(APINeig_SectionElem,                29)                           \
-    X(APINeig_CurtainWall,                37)                           \
-    X(APINeig_CurtainWallSegment,         38)                           \
-    X(APINeig_CurtainWallFrame,           39)                           \
-    X(APINeig_CurtainWallPanel,           40)                           \
-    X(APINeig_CurtainWallJunction,        41)                           \
-    X(APINeig_CurtainWallAccessory,       42)                           \
-    X(APINeig_Shell,                      43)                           \
-    X(APINeig_Skylight,                   44)                           \
-    X(APINeig_Morph,                      45)                           \
-    X(APINeig_Stair,                      47)                           \
-    X(APINeig_StairRiser,                 48)                           \
-    X(APINeig_StairTread,                 49)                           \
-    X(APINeig_StairStructure,             50)                           \
-    X(APINeig_Railing,                    51)                           \
-    X(APINeig_RailingToprail,             52)                           \
-    X(APINeig_RailingHandrail,            53)                           \
-    X(APINeig_RailingRail,                54)                           \
-    X(APINeig_RailingPost,                55)                           \
-    X(APINeig_RailingInnerPost,           56)                           \
-    X(APINeig_RailingBaluster,            57)                           \
-    X(APINeig_RailingPanel,               58)                           \
-    X(APINeig_RailingSegment,             59)                           \
-    X(APINeig_RailingNode,                60)                           \
-    X(APINeig_RailingBalusterSet,         61)                           \
-    X(APINeig_RailingPattern,             62)                           \
-    X(APINeig_RailingToprailEnd,          63)                           \
-    X(APINeig_RailingHandrailEnd,         64)                           \
-    X(APINeig_RailingRailEnd,             65)                           \
-    X(APINeig_RailingToprailConnection,   66)                           \
-    X(APINeig_RailingHandrailConnection,  67)                           \
-    X(APINeig_RailingRailConnection,      68)                           \
-    X(APINeig_RailingEndFinish,           69)                           \
-    X(APINeig_BeamSegment,                72)                           \
-    X(APINeig_ColumnSegment,              73)                           \
-    X(APINeig_Opening,                    74)
-/* clang-format on */
-
-#define VNAPI_DEFINE_ENUM_CONSTANT_(type, name, value) VNAPI_CONSTANT(type, name, value)
-#define VNAPI_DEFINE_ELEM_TYPE_(name, value) VNAPI_DEFINE_ENUM_CONSTANT_(API_ElemTypeID, name, value)
-#define VNAPI_DEFINE_ELEM_VARIATION_(name, value)                                                            \
-    VNAPI_DEFINE_ENUM_CONSTANT_(API_ElemVariationID, name, value)
-#define VNAPI_DEFINE_NEIG_(name, value) VNAPI_DEFINE_ENUM_CONSTANT_(API_NeigID, name, value)
-VNAPI_FOR_EACH_ELEM_TYPE(VNAPI_DEFINE_ELEM_TYPE_)
+#define VNAPI_DEFINE_ELEM_VARIATION_(name, value) VNAPI_CONSTANT(API_ElemVariationID, name, value)
 VNAPI_FOR_EACH_ELEM_VARIATION(VNAPI_DEFINE_ELEM_VARIATION_)
-VNAPI_FOR_EACH_NEIG(VNAPI_DEFINE_NEIG_)
-#undef VNAPI_DEFINE_ELEM_TYPE_
 #undef VNAPI_DEFINE_ELEM_VARIATION_
-#undef VNAPI_DEFINE_NEIG_
-#undef VNAPI_DEFINE_ENUM_CONSTANT_
 
 /* Enumerator names for log texts ("API_WallID", "APIVarId_Door", "APINeig_Wall"); NULL when
  * the value has none. */
+#define VNAPI_ELEM_TYPE_NAME_CASE_(kind, value)                                                              \
+    case (value):                                                                                            \
+        return "API_" #kind "ID";
+#define VNAPI_NEIG_NAME_CASE_(kind, value)                                                                   \
+    case (value):                                                                                            \
+        return "APINeig_" #kind;
 #define VNAPI_NAME_CASE_(name, value)                                                                        \
     case (value):                                                                                            \
         return #name;
 
 static inline const char* API_ElemTypeIDName(API_ElemTypeID typeID) {
     switch (typeID) {
-        VNAPI_FOR_EACH_ELEM_TYPE(VNAPI_NAME_CASE_)
+    case 0:
+        return "API_NoElemTypeID";
+        VNAPI_FOR_EACH_ELEMENT_KIND(VNAPI_ELEM_TYPE_NAME_CASE_)
     default:
         return NULL;
     }
@@ -176,11 +137,15 @@ static inline const char* API_ElemVariationIDName(API_ElemVariationID variationI
 
 static inline const char* API_NeigIDName(API_NeigID neigID) {
     switch (neigID) {
-        VNAPI_FOR_EACH_NEIG(VNAPI_NAME_CASE_)
+    case 0:
+        return "APINeig_None";
+        VNAPI_FOR_EACH_ELEMENT_KIND(VNAPI_NEIG_NAME_CASE_)
     default:
         return NULL;
     }
 }
+#undef VNAPI_ELEM_TYPE_NAME_CASE_
+#undef VNAPI_NEIG_NAME_CASE_
 #undef VNAPI_NAME_CASE_
 
 /* ---- Element filter flags ------------------------------------------------------------------ */

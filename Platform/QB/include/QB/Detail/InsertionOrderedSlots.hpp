@@ -80,6 +80,12 @@ public:
         _index.clear();
     }
 
+    // Room for `count` live entries: adding up to that many allocates and rehashes nothing.
+    void Reserve(USize count) {
+        _slots.reserve(_slots.size() - _index.size() + count);
+        _index.reserve(count);
+    }
+
     Slot* Find(const Key& key) {
         const auto it = _index.find(key);
         return it == _index.end() ? nullptr : &*_slots[it->second];
@@ -90,15 +96,16 @@ public:
     }
 
     // Appends a slot built from args unless the key is present; returns the slot and whether it is new.
+    // One hash lookup either way: readers and merges add every entry through here.
     template <typename... Args> std::pair<Slot*, bool> Emplace(const Key& key, Args&&... args) {
-        if (Slot* existing = Find(key)) {
-            return {existing, false};
+        const auto [position, added] = _index.try_emplace(key, _slots.size());
+        if (!added) {
+            return {&*_slots[position->second], false};
         }
-        _slots.emplace_back(std::in_place, std::forward<Args>(args)...);
         try {
-            _index.emplace(key, _slots.size() - 1);
+            _slots.emplace_back(std::in_place, std::forward<Args>(args)...);
         } catch (...) {
-            _slots.pop_back();
+            _index.erase(position);
             throw;
         }
         return {&*_slots.back(), true};

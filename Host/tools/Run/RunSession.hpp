@@ -1,0 +1,125 @@
+#pragma once
+
+// The inside of a run (Runner.hpp): the host, the loaded add-on, the page, the recordings, and the
+// step loop. Split over files by concern: RunSession.cpp (setting up, the step loop, finishing),
+// RunActions.cpp (carrying out the actions), Report/RunReport.cpp (what a step did, for the
+// transcript), Expect/Expectations.cpp (checking), Pictures/Shots.cpp (pictures).
+
+#include "Page/PageDriver.hpp"
+#include "Page/PageTraffic.hpp"
+#include "Page/WebAppData.hpp"
+#include "Report/Transcript.hpp"
+#include "Run/AddonLogFile.hpp"
+#include "Run/DebugCapture.hpp"
+#include "Run/PaletteView.hpp"
+#include "Run/ProgressBar.hpp"
+#include "Run/Runner.hpp"
+#include "Run/ScenarioResponder.hpp"
+#include "Run/StepRecord.hpp"
+#include "Scenario/Scenario.hpp"
+
+#include <VantrelSim/AddonLoader.hpp>
+#include <VantrelSim/Host.hpp>
+#include <VantrelSim/Project.hpp>
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace VantrelSim::Tool {
+
+class RunSession {
+public:
+    RunSession(const Scenario& scenario, RunOptions options);
+    ~RunSession();
+
+    int Run();
+
+private:
+    // ---- Setting up and finishing (RunSession.cpp)
+    void PrepareOutput();
+    void LoadProjects();
+    void ChoosePage();
+    void WritePreferences();
+    void StartHost();
+    // Loads and starts the add-on; false (with `why`) when it did not start.
+    bool StartAddon(std::string& why);
+    // The user saves, and the host quits: the add-on is released and unloaded.
+    void QuitHost();
+    // The host starts again with the add-on and opens the project that was open at the quit.
+    void StartHostAgain(const Step& step);
+    void Finish();
+    std::filesystem::path ProjectOutput(const std::string& file) const;
+
+    // ---- Steps (RunSession.cpp)
+    void RunStep(const Step& step);
+    StepMarks Mark() const;
+    StepRecord Gather(const StepMarks& marks) const;
+    // Runs the message loop and the page until neither has anything left to do.
+    void Settle();
+    void Fail(const std::string& text);
+    // Checks expectations and counts them; `label` names the step in failures.
+    void CheckAll(const std::string& label, const Expectations& expect, const StepRecord& record);
+    // The step's own faults and the other users' changes that land during it.
+    void ArmStep(const Step& step);
+    void DisarmStep(const Step& step, std::optional<std::string>& failure);
+
+    // ---- Actions (RunActions.cpp)
+    void Perform(const Step& step);
+    // Runs what the user or the host does, then the message loop, as the host's main loop would.
+    template <typename Work> void Act(Work&& work) { _loader->Act(std::forward<Work>(work)); }
+    const Project& RequireProject(const char* why) const;
+    // A project file the scenario names: read before the run, or now when the run made it.
+    const Project& ProjectFile(const std::filesystem::path& path);
+    Fault MakeFault(const HostFaultSpec& spec, std::size_t tag);
+    // What another user does to the project (as that user, Host::AsOtherUser).
+    void ApplyOtherUserChange(Project& project, const OtherUserChange& change, QB::Int32 user);
+    // The call's arguments with the live values the page knows now.
+    std::string WithLiveValues(const std::string& arguments);
+
+    // ---- Report (RunReport.cpp)
+    void Report(const StepRecord& record, const StepMarks& marks);
+    void ReportPalette();
+
+    // ---- Pictures (Shots.cpp)
+    void TakeShots(const std::string& name);
+
+    const Scenario& _scenario;
+    RunOptions _options;
+    std::map<std::filesystem::path, Project> _projects; // project files, read before the run
+    WebAppData _webApp;
+    std::unique_ptr<Transcript> _transcript;
+    std::unique_ptr<DebugCapture> _debug;
+    std::unique_ptr<AddonLogFile> _addonLog;
+    PageTraffic _traffic;
+    std::unique_ptr<PageDriver> _page;
+    std::string _browserName;
+    std::shared_ptr<ScenarioResponder> _responder;
+    std::unique_ptr<ProgressBar> _progress;
+    std::vector<std::string> _progressNotes; // progress windows closed since the last report
+    Host _host;
+    std::unique_ptr<AddonLoader> _loader;
+    bool _addonRunning = false;
+    std::string _notRunningWhy;                        // why the add-on is not running
+    std::optional<std::filesystem::path> _quitProject; // saved at the quit, opened at the start
+    struct ArmedMeanwhile {
+        const Meanwhile* what = nullptr;
+        std::size_t seen = 0;
+        bool landed = false;
+    };
+    std::vector<ArmedMeanwhile> _meanwhile;
+    std::vector<std::string> _meanwhileProblems;
+    PaletteView _palette{_host};
+    std::string _lastPalette;
+    std::vector<std::string> _failures;
+    bool _environmentFailed = false; // the browser did not start: exit code Environment
+    std::size_t _checks = 0;
+    std::size_t _stepsRun = 0;
+    std::size_t _shots = 0;
+};
+
+} // namespace VantrelSim::Tool

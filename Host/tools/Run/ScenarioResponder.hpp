@@ -1,0 +1,39 @@
+#pragma once
+
+// The user in front of the simulated host: answers the add-on's alerts and modal dialogs with the
+// answers the current step of the scenario gives, in order. What the step did not foresee is
+// answered as a careful user would (an alert with its first button, a dialog cancelled) and
+// noted, so the transcript shows it and the run fails.
+//
+// Main thread only; installed as the dialog library's responder while a scenario runs.
+
+#include "Scenario/Scenario.hpp"
+
+#include <PK/Responder.hpp>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace VantrelSim::Tool {
+
+class ScenarioResponder : public PK::UserResponder {
+public:
+    // The answers of the step about to run; what is left of the previous step is dropped.
+    void SetAnswers(const std::vector<Answer>& answers);
+    // Problems since the last call: unforeseen alerts and dialogs, answers that did not fit,
+    // and answers the step gave that nothing asked for.
+    std::vector<std::string> TakeProblems();
+    // How each alert and dialog was answered, in order (for the transcript).
+    std::vector<std::string> TakeNotes();
+
+    QB::Int32 AnswerAlert(const PK::AlertRecord& alert) override;
+    void RespondToDialog(PK::ModalDialog& dialog) override;
+
+private:
+    std::deque<Answer> _answers;
+    std::vector<std::string> _problems;
+    std::vector<std::string> _notes;
+};
+
+} // namespace VantrelSim::Tool
