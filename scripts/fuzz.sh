@@ -13,18 +13,19 @@ ATC_WITH_FUZZ=1 ATC_WITH_BROWSER=0 scripts/setup.sh
 
 seconds=${1:-60}
 shift || true
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+    for source in Fuzz/Targets/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
+fi
+
+# Only the fuzz programs: the rest of the tree (simulator tools, the add-on module) is not needed.
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+nice -n 10 cmake --build --preset fuzz -j "$(nproc)" --target fuzz-seeds "${targets[@]/#/fuzz-}"
 
 bin=build/fuzz/Fuzz
 work=build/fuzz/work
 rm -rf build/fuzz/seeds
 "$bin/fuzz-seeds" build/fuzz/seeds
-
-targets=("$@")
-if ((${#targets[@]} == 0)); then
-    for source in Fuzz/Targets/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
-fi
 
 dictionary() {
     case "$1" in

@@ -12,6 +12,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace TesselConnect::Fuzz {
@@ -137,6 +138,15 @@ std::string Hex(std::span<const std::byte> bytes, std::size_t limit) {
         text += fmt::format("... ({} bytes)", bytes.size());
     }
     return text;
+}
+
+std::string Difference(std::span<const std::byte> first, std::span<const std::byte> second) {
+    const auto [firstAt, secondAt] = std::mismatch(first.begin(), first.end(), second.begin(), second.end());
+    const auto offset = static_cast<std::size_t>(firstAt - first.begin());
+    const std::size_t from = offset < 16 ? 0 : offset - 16;
+    return fmt::format("the forms part at byte {} ({} and {} bytes):\n{}\n{}", offset, first.size(),
+                       second.size(), Hex(first.subspan(std::min(from, first.size()))),
+                       Hex(second.subspan(std::min(from, second.size()))));
 }
 
 } // namespace TesselConnect::Fuzz

@@ -70,6 +70,8 @@ public:
 
 std::vector<std::byte> Bytes(const std::uint8_t* data, std::size_t size);
 std::string Hex(std::span<const std::byte> bytes, std::size_t limit = 96);
+// Where two stored forms part: the offset, both sizes and both from a little before that offset.
+std::string Difference(std::span<const std::byte> first, std::span<const std::byte> second);
 
 // The stored form of `object` on this platform's protocol.
 template <typename T> std::vector<std::byte> StoredForm(const T& object) {

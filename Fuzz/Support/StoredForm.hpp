@@ -51,7 +51,7 @@ void CheckStoredForm(std::span<const std::byte> bytes, Make make, Use use, Read 
         QB::MemoryIChannel back(first.data(), first.size(), QB::PlatformProtocol);
         FUZZ_CHECK(again->Read(back) == QB::NoError, Hex(first));
         const std::vector<std::byte> second = StoredForm(*again);
-        FUZZ_CHECK(second == first, fmt::format("{}\n{}", Hex(first), Hex(second)));
+        FUZZ_CHECK(second == first, Difference(first, second));
         (void)Printed(*object);
         use(*object);
     }
