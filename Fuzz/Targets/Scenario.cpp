@@ -3,7 +3,7 @@
 
 #include "Support/FuzzTarget.hpp"
 
-#include "ScenarioReader.hpp"
+#include "Scenario/ScenarioReader.hpp"
 
 #include <string_view>
 

@@ -1,4 +1,5 @@
 #include <VantrelSim/ProjectFile.hpp>
+#include <VantrelSim/TextPosition.hpp>
 
 #include "Base64.hpp"
 #include "Json.hpp"
@@ -711,20 +712,6 @@ private:
     std::unordered_map<std::string, QB::Guid> _elementsByName;
 };
 
-std::pair<std::size_t, std::size_t> LineAndColumn(std::string_view text, std::size_t offset) {
-    std::size_t line = 1;
-    std::size_t column = 1;
-    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-    return {line, column};
-}
-
 } // namespace
 
 Project ReadProjectJson(std::string_view json, std::string_view sourceName) {
@@ -732,7 +719,7 @@ Project ReadProjectJson(std::string_view json, std::string_view sourceName) {
     // Iterative, so that deep nesting in a hand-made or damaged file is refused, not a stack overflow.
     document.Parse<Json::kParseFullPrecisionFlag | Json::kParseIterativeFlag>(json.data(), json.size());
     if (document.HasParseError()) {
-        const auto [line, column] = LineAndColumn(json, document.GetErrorOffset());
+        const auto [line, column] = PositionOf(json, document.GetErrorOffset());
         throw ProjectFileError(fmt::format("{}:{}:{}: {}", sourceName, line, column,
                                            Json::GetParseError_En(document.GetParseError())));
     }

@@ -5,6 +5,7 @@
 #include "Base64.hpp"
 
 #include <VantrelSim/HostErrorName.hpp>
+#include <VantrelSim/TextPosition.hpp>
 
 #include <fmt/format.h>
 
@@ -635,20 +636,6 @@ Step ReadStep(const Value& value, std::size_t number, const std::filesystem::pat
     return step;
 }
 
-std::pair<std::size_t, std::size_t> LineAndColumn(std::string_view text, std::size_t offset) {
-    std::size_t line = 1;
-    std::size_t column = 1;
-    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-    return {line, column};
-}
-
 } // namespace
 
 Scenario ReadScenarioJson(std::string_view json, const std::filesystem::path& file) {
@@ -656,7 +643,7 @@ Scenario ReadScenarioJson(std::string_view json, const std::filesystem::path& fi
     // Iterative, so that deep nesting in a hand-made or damaged file is refused, not a stack overflow.
     document.Parse<Json::kParseIterativeFlag>(json.data(), json.size());
     if (document.HasParseError()) {
-        const auto [line, column] = LineAndColumn(json, document.GetErrorOffset());
+        const auto [line, column] = PositionOf(json, document.GetErrorOffset());
         throw ScenarioError(fmt::format("{}:{}:{}: {}", file.string(), line, column,
                                         Json::GetParseError_En(document.GetParseError())));
     }
