@@ -377,6 +377,21 @@ TEST_F(PlanDataTest, AfterAReceiveAFailedLookKeepsTheIdInUseAndAMissingObjectDoe
     EXPECT_FALSE(planData.ReloadAfterReceive());
 }
 
+// Another user made the object first: once received, its id is this user's too, and the next
+// connection needs no reservation of its own.
+TEST_F(PlanDataTest, AfterAReceiveAnotherUsersNewObjectIsAdoptedAsLoaded) {
+    OpenProject(true);
+    PlanData planData(vantrel);
+    planData.GenerateNewId();
+    ASSERT_FALSE(planData.IsLoaded());
+    PutPlanDataObject(StoredForm("THEIR-PLAN-ID"));
+
+    EXPECT_TRUE(planData.ReloadAfterReceive());
+
+    EXPECT_EQ(planData.GetId(), "THEIR-PLAN-ID");
+    EXPECT_TRUE(planData.IsLoaded());
+}
+
 TEST_F(PlanDataTest, TitleFollowsTheProjectInformation) {
     PlanData planData(vantrel);
     EXPECT_EQ(planData.Title(), "");
