@@ -8,6 +8,10 @@
 
 #include <QB/Time.hpp>
 
+#include <gmock/gmock.h>
+
+#include <algorithm>
+
 using namespace TesselConnect;
 using TesselConnect::Test::ConnectionFixture;
 
@@ -139,6 +143,36 @@ TEST_F(ConnectionStore, TruncatedRecordKeepsTheStateAndTheNextStoreWritesItWhole
 
     Undoable([&] { connection->Store(); });
     EXPECT_EQ(StoredRecord().dataHdl, complete);
+}
+
+// An issue of a class this add-on does not know stops the collection's read halfway: the issues
+// read before it must not stay beside the read-error issue that replaces the collection.
+TEST_F(ConnectionStore, IssueCollectionBrokenHalfwayIsReplacedByOneReadErrorIssue) {
+    Connect();
+    connection->AddIssue(std::make_shared<Model::Issue::UnknownError>("first"));
+    connection->AddIssue(std::make_shared<Model::Issue::UnknownError>("second"));
+    API_ModulData record = StoredRecord();
+    QB::MemoryOChannel classId;
+    classId.Write(Model::Issue::UnknownError::classInfo.GetId());
+    const std::vector<std::byte>& id = classId.GetData();
+    auto& bytes = record.dataHdl;
+    // Each stored issue names its class before its frame, and the frame names it again.
+    auto secondIssue = bytes.begin();
+    for (int seen = 0; seen < 3; ++seen) {
+        secondIssue =
+            std::search(seen == 0 ? bytes.begin() : secondIssue + 1, bytes.end(), id.begin(), id.end());
+        ASSERT_NE(secondIssue, bytes.end());
+    }
+    *secondIssue ^= std::byte{0xff};
+    SetStoredRecord(record);
+
+    connection->RefreshFromStored();
+
+    const auto& issues = connection->GetIssueCollection().GetIssues();
+    ASSERT_EQ(issues.GetSize(), 1U);
+    const auto* readError = dynamic_cast<const Model::Issue::UnknownError*>(issues[0].get());
+    ASSERT_NE(readError, nullptr);
+    EXPECT_THAT(readError->GetHint().ToUtf8(), testing::StartsWith("Issue::Collection read error: "));
 }
 
 TEST_F(ConnectionStore, RefreshNeverThrows) {
