@@ -44,14 +44,6 @@ protected:
     }
 
     bool IsConnected(const QB::UniString& specId) { return manager->GetConnection(specId) != nullptr; }
-
-    std::size_t PageCallCount(const std::string& function) const {
-        std::size_t count = 0;
-        for (const QB::UniString& script : Backend().GetExecutedScripts()) {
-            count += script.ToUtf8().find("ardoTesselState." + function + "(") != std::string::npos ? 1U : 0U;
-        }
-        return count;
-    }
 };
 
 TEST_F(ConnectWorkflow, TheChosenSystemIsConnectedAfterTheRequestHasReturned) {
@@ -127,31 +119,6 @@ TEST_F(ConnectWorkflow, AConnectionThatIsNotLostIsReplacedAfterAWarning) {
     EXPECT_TRUE(old->IsMarkedAsDeleted());
     ASSERT_TRUE(IsConnected("spec-1"));
     EXPECT_NE(manager->GetConnection("spec-1"), old);
-}
-
-TEST_F(ConnectWorkflow, MissingClassificationRightsAskForTheClassificationManager) {
-    host.Faults().Always(HostFunction::VNAPI_Classification_GetClassificationSystem, APIERR_NOACCESSRIGHT);
-
-    RequestAndChoose("spec-1");
-
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationManagerNotReserved));
-    EXPECT_TRUE(log.Contains(
-        spdlog::level::info,
-        "ConnectWithSpecification: ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT): "
-        "specId(spec-1), specTitle(Spec), projectId(proj-1), projectTitle(Tower)"));
-    EXPECT_FALSE(IsConnected("spec-1"));
-}
-
-TEST_F(ConnectWorkflow, MissingPropertyRightsAskForThePropertyManager) {
-    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_NOACCESSRIGHT);
-
-    RequestAndChoose("spec-1");
-
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::PropertyManagerNotReserved));
-    EXPECT_TRUE(
-        log.Contains(spdlog::level::info,
-                     "ConnectWithSpecification ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT): "
-                     "specId(spec-1), specTitle(Spec), projectId(proj-1), projectTitle(Tower)"));
 }
 
 TEST_F(ConnectWorkflow, ASystemInUseNamesItsConnectionAndCancelKeepsEverything) {
@@ -260,35 +227,54 @@ TEST_F(ConnectWorkflow, APlanIdAnotherUserIsCreatingAsksToSendAndReceive) {
         "projectId(proj-1), projectTitle(Tower)"));
 }
 
-TEST_F(ConnectWorkflow, AnOfflineSyncworkProjectCannotBeConnected) {
-    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_NOSYNCWORKPROJECT);
+// A host failure while connecting: the alert it shows (none for the user's own cancel), the log
+// line that names the request, and no connection.
+struct ConnectFailure {
+    const char* name;
+    HostFunction function;
+    VNAPI_ErrCode code;
+    QB::ResId alert; // 0: none
+    spdlog::level::level_enum level;
+    std::string logLine;
+    bool wholeLine = false;
+};
+
+class ConnectFailures : public ConnectWorkflow, public ::testing::WithParamInterface<ConnectFailure> {};
+
+TEST_P(ConnectFailures, ShowTheirAlertAndConnectNothing) {
+    const ConnectFailure& c = GetParam();
+    host.Faults().Always(c.function, c.code);
 
     RequestAndChoose("spec-1");
 
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::OfflineSyncworkProject));
-    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "specId(spec-1), specTitle(Spec), projectId(proj-1), "
-                                                      "projectTitle(Tower)"));
-}
-
-TEST_F(ConnectWorkflow, AHostCancelShowsNothing) {
-    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_CANCEL);
-
-    RequestAndChoose("spec-1");
-
-    EXPECT_THAT(Alerts(), IsEmpty());
+    EXPECT_EQ(AlertIds(), c.alert != 0 ? std::vector<QB::ResId>{c.alert} : std::vector<QB::ResId>{});
+    EXPECT_TRUE(c.wholeLine ? log.Contains(c.level, c.logLine) : log.ContainsPart(c.level, c.logLine));
     EXPECT_FALSE(IsConnected("spec-1"));
-    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "APIERR_CANCEL"));
 }
 
-TEST_F(ConnectWorkflow, AnyOtherFailureIsAConnectionError) {
-    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_GENERAL);
+constexpr auto Info = spdlog::level::info;
+constexpr auto CreateGroup = HostFunction::VNAPI_Property_CreatePropertyGroup;
+const std::string Request = "specId(spec-1), specTitle(Spec), projectId(proj-1), projectTitle(Tower)";
 
-    RequestAndChoose("spec-1");
-
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionError));
-    EXPECT_TRUE(log.ContainsPart(
-        spdlog::level::err, "; specId: spec-1; specTitle: Spec; projectId: proj-1; projectTitle: Tower"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Host, ConnectFailures,
+    ::testing::Values(
+        ConnectFailure{
+            "NoClassificationRights", HostFunction::VNAPI_Classification_GetClassificationSystem,
+            APIERR_NOACCESSRIGHT, AlertId::ClassificationManagerNotReserved, Info,
+            "ConnectWithSpecification: ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT): " +
+                Request,
+            true},
+        ConnectFailure{
+            "NoPropertyRights", CreateGroup, APIERR_NOACCESSRIGHT, AlertId::PropertyManagerNotReserved, Info,
+            "ConnectWithSpecification ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT): " + Request,
+            true},
+        ConnectFailure{"OfflineSyncworkProject", CreateGroup, APIERR_NOSYNCWORKPROJECT,
+                       AlertId::OfflineSyncworkProject, Info, Request},
+        ConnectFailure{"HostCancel", CreateGroup, APIERR_CANCEL, 0, Info, "APIERR_CANCEL"},
+        ConnectFailure{"AnyOther", CreateGroup, APIERR_GENERAL, AlertId::ConnectionError, spdlog::level::err,
+                       "; specId: spec-1; specTitle: Spec; projectId: proj-1; projectTitle: Tower"}),
+    [](const ::testing::TestParamInfo<ConnectFailure>& p) { return std::string(p.param.name); });
 
 } // namespace
 } // namespace TesselConnect::Test

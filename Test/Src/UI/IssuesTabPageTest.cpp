@@ -61,6 +61,10 @@ protected:
 
     PK::TabPage& IssuesPage() const { return Page(IssuesPanel); }
     bool Enabled(QB::Int32 item) const { return IssuesPage().IsItemEffectivelyEnabled(item); }
+    // Select, zoom, remove and fix, in that order.
+    std::vector<bool> EnabledButtons() const {
+        return EnabledItems(IssuesPanel, {SelectButton, ZoomButton, RemoveButton, FixButton});
+    }
     QB::Int32 SelectedRow() const { return IssuesPage().GetItemControl(List)->list.selected; }
     std::size_t RowCount() const { return IssuesPage().GetItemControl(List)->list.rows.size(); }
 
@@ -96,19 +100,13 @@ TEST_F(IssuesTab, OnlyWarningsShowTheWarningIcon) {
 TEST_F(IssuesTab, AnIssueWithoutElementsEnablesOnlyRemove) {
     PK::User::ClickListRow(IssuesPage(), List, 2);
 
-    EXPECT_FALSE(Enabled(SelectButton));
-    EXPECT_FALSE(Enabled(ZoomButton));
-    EXPECT_TRUE(Enabled(RemoveButton));
-    EXPECT_FALSE(Enabled(FixButton));
+    EXPECT_EQ(EnabledButtons(), (std::vector<bool>{false, false, true, false}));
 }
 
 TEST_F(IssuesTab, AnElementsIssueEnablesEverythingAndPointsAtItsClause) {
     PK::User::ClickListRow(IssuesPage(), List, 1);
 
-    EXPECT_TRUE(Enabled(SelectButton));
-    EXPECT_TRUE(Enabled(ZoomButton));
-    EXPECT_TRUE(Enabled(RemoveButton));
-    EXPECT_TRUE(Enabled(FixButton));
+    EXPECT_EQ(EnabledButtons(), (std::vector<bool>{true, true, true, true}));
     EXPECT_EQ(Page(ClausePanel).GetItemControl(List)->list.selected, 1);
 }
 

@@ -90,7 +90,8 @@ TEST_F(PaletteLifetime, OpeningWhileTheCloseIsPendingBuildsAPaletteThatStays) {
     EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, PaletteOpenMark);
 }
 
-TEST_F(PaletteLifetime, ControlMessagesHideShowDisableEnableAndReportVisibility) {
+// The close message closes like the close box; without a palette every message does nothing.
+TEST_F(PaletteLifetime, ControlMessagesHideShowDisableEnableCloseAndReportVisibility) {
     Palette& palette = OpenPalette();
     bool visible = false;
 
@@ -113,24 +114,15 @@ TEST_F(PaletteLifetime, ControlMessagesHideShowDisableEnableAndReportVisibility)
     Palette::HandleControlMessage(6, nullptr);
     EXPECT_TRUE(palette.IsVisible());
     EXPECT_EQ(Palette::HandleControlMessage(8, &visible), 0);
-}
-
-TEST_F(PaletteLifetime, TheCloseMessageClosesLikeTheCloseBox) {
-    OpenPalette();
 
     EXPECT_EQ(Palette::HandleControlMessage(1, nullptr), 0);
     Drain();
-
     EXPECT_FALSE(Palette::Exists());
     EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, 0);
-}
 
-TEST_F(PaletteLifetime, ControlMessagesWithoutAPaletteDoNothing) {
-    bool visible = true;
-
+    visible = true;
     EXPECT_EQ(Palette::HandleControlMessage(7, &visible), 0);
     EXPECT_EQ(Palette::HandleControlMessage(3, nullptr), 0);
-
     EXPECT_TRUE(visible);
     EXPECT_FALSE(Palette::Exists());
 }

@@ -147,6 +147,22 @@ PK::InProcessBrowserBackend& UIFixture::Backend() const {
     return *backend;
 }
 
+std::size_t UIFixture::PageCallCount(const std::string& function) const {
+    std::size_t count = 0;
+    for (const QB::UniString& script : Backend().GetExecutedScripts()) {
+        count += script.ToUtf8().find("ardoTesselState." + function + "(") != std::string::npos ? 1U : 0U;
+    }
+    return count;
+}
+
+std::vector<bool> UIFixture::EnabledItems(QB::Int32 panel, const std::vector<QB::Int32>& items) const {
+    std::vector<bool> enabled;
+    for (const QB::Int32 item : items) {
+        enabled.push_back(Page(panel).IsItemEffectivelyEnabled(item));
+    }
+    return enabled;
+}
+
 std::shared_ptr<Model::ConnectionWithSpecification> UIFixture::Connect(const QB::UniString& specId,
                                                                        const QB::Guid& system) {
     manager->ConnectWithSpecification(system, specId, "Spec " + specId, "proj-1", "Tower");

@@ -90,6 +90,7 @@ TEST_F(TypedErrors, CodeOutsideTheTableIsTheGeneralType) {
     } catch (const Api::GeneralError& error) {
         EXPECT_EQ(typeid(error), typeid(Api::GeneralError));
         EXPECT_EQ(error.GetErrorCode(), unknownCode);
+        EXPECT_EQ(error.GetErrorName(), "APIERR_?");
         EXPECT_EQ(std::string(error.what()), fmt::format("APIERR_?({})", Api::AsSigned(unknownCode)));
     }
     EXPECT_TRUE(
