@@ -174,25 +174,19 @@ TEST_F(PanelTabs, DisassociatingLeavesElementsOfOtherClausesAlone) {
     }
 }
 
-TEST_F(PanelTabs, CountersCountSkippedElementsAsSelected) {
+// Skipped elements count as selected; a new project starts without a selection, and the
+// counters say so.
+TEST_F(PanelTabs, CountersCountSkippedElementsAsSelectedAndStartAtZeroInANewProject) {
     OpenWithConnection();
 
     Select({walls[0], lockedWall, door});
-
     EXPECT_EQ(Page(ClausePanel).GetItemControl(5)->text, "3");
     EXPECT_EQ(Page(ClausePanel).GetItemControl(7)->text, "1");
     EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(6)->text, "3");
     EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(8)->text, "1");
-}
-
-// A new project starts without a selection, and the counters say so.
-TEST_F(PanelTabs, CountersStartAtZeroInANewProject) {
-    OpenWithConnection();
-    Select({walls[0], lockedWall, door});
 
     host.NewProject();
     manager->VNEvent_Project_New();
-
     for (const QB::Int32 panel : {ClausePanel, UnassociatedPanel}) {
         SCOPED_TRACE(panel);
         const QB::Int32 selectedCount = panel == ClausePanel ? 5 : 6;

@@ -75,39 +75,24 @@ TEST_F(ConnectWorkflow, CancellingTheChoiceConnectsNothing) {
     EXPECT_THAT(Alerts(), IsEmpty());
 }
 
+// The page marks an existing connection as lost before the workflow runs, which then offers
+// reconnecting it instead of the choice of a system.
 TEST_F(ConnectWorkflow, ALostConnectionIsOfferedForReconnectionInsteadOfTheChoice) {
     const auto conn = Connect("spec-1", systemGuid);
-    conn->MarkAsDisconnected();
+
+    ScriptAlertAnswer(1, AlertId::ConnectionWasLost);
+    RequestConnection("spec-1");
+    EXPECT_TRUE(conn->IsMarkedAsDisconnected());
+    Drain();
+    EXPECT_TRUE(conn->IsMarkedAsDisconnected()) << "cancelled";
 
     ScriptAlertAnswer(2, AlertId::ConnectionWasLost);
     RequestConnection("spec-1");
     Drain();
 
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionWasLost));
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionWasLost, AlertId::ConnectionWasLost));
     EXPECT_THAT(Dialogs(), IsEmpty());
     EXPECT_FALSE(conn->IsMarkedAsDisconnected());
-}
-
-TEST_F(ConnectWorkflow, CancellingTheReconnectionLeavesTheConnectionLost) {
-    const auto conn = Connect("spec-1", systemGuid);
-    conn->MarkAsDisconnected();
-
-    ScriptAlertAnswer(1, AlertId::ConnectionWasLost);
-    RequestConnection("spec-1");
-    Drain();
-
-    EXPECT_TRUE(conn->IsMarkedAsDisconnected());
-    EXPECT_THAT(Dialogs(), IsEmpty());
-}
-
-TEST_F(ConnectWorkflow, ThePageMarksAnExistingConnectionAsLostBeforeTheWorkflowRuns) {
-    const auto conn = Connect("spec-1", systemGuid);
-
-    RequestConnection("spec-1");
-
-    EXPECT_TRUE(conn->IsMarkedAsDisconnected());
-    Drain();
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionWasLost));
 }
 
 TEST_F(ConnectWorkflow, AConnectionThatIsNotLostIsReplacedAfterAWarning) {

@@ -17,7 +17,9 @@
 namespace TesselConnect::Test {
 namespace {
 
+using ::testing::Contains;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using UI::Palette;
 
 constexpr API_MenuItemFlags PaletteOpenMark = 2;
@@ -137,6 +139,9 @@ TEST_F(PaletteLifetime, DestroyRemovesThePaletteAndItsMark) {
     EXPECT_EQ(FindPalette(), nullptr);
     EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, 0);
     EXPECT_EQ(manager->GetObserverCount(), 0U);
+    // The browser goes with the page.
+    EXPECT_EQ(manager->GetTesselPtr()->Get(), nullptr);
+    EXPECT_THAT(log.Messages(spdlog::level::err), Not(Contains(HasSubstr("exception"))));
 }
 
 // A host that runs its queue after the release: what the palette posted before does nothing, so
