@@ -16,10 +16,7 @@ class TypedErrors : public HostFixture {
 protected:
     TypedErrors() {
         host.NewProject();
-        VantrelSim::Element wall;
-        wall.guid = QB::Guid::Generate();
-        elemGuid = wall.guid;
-        host.GetProject().AddElement(wall);
+        elemGuid = AddWall();
     }
 
     // The dynamic type of what `call` throws; typeid(void) when it throws nothing.
