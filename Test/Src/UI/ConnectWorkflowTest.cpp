@@ -106,58 +106,6 @@ TEST_F(ConnectWorkflow, AConnectionThatIsNotLostIsReplacedAfterAWarning) {
     EXPECT_NE(manager->GetConnection("spec-1"), old);
 }
 
-TEST_F(ConnectWorkflow, ASystemInUseNamesItsConnectionAndCancelKeepsEverything) {
-    const auto old = Connect("spec-1", systemGuid);
-
-    ScriptAlertAnswer(1, AlertId::ClassificationSystemAlreadyUsed);
-    RequestAndChoose("spec-2");
-
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationSystemAlreadyUsed));
-    EXPECT_EQ(Alerts()[0].largeText,
-              "The Specification Tower - Spec spec-1 with the same Classification System is "
-              "already associated with this VANTREL project.");
-    EXPECT_FALSE(old->IsMarkedAsDeleted());
-    EXPECT_FALSE(IsConnected("spec-2"));
-}
-
-TEST_F(ConnectWorkflow, DiscardCurrentOnlyDisconnectsTheOldConnectionAndConnectsNothing) {
-    const auto old = Connect("spec-1", systemGuid);
-
-    ScriptAlertAnswer(2, AlertId::ClassificationSystemAlreadyUsed);
-    RequestAndChoose("spec-2");
-
-    EXPECT_TRUE(old->IsMarkedAsDeleted());
-    EXPECT_FALSE(IsConnected("spec-2"));
-    EXPECT_THAT(RenderPanel(1), HasSubstr("    * 1 \"<Specification is not selected>\"\n"));
-}
-
-TEST_F(ConnectWorkflow, DiscardAndConnectToNewEndsWithTheNewConnection) {
-    const auto old = Connect("spec-1", systemGuid);
-
-    ScriptAlertAnswer(3, AlertId::ClassificationSystemAlreadyUsed);
-    RequestAndChoose("spec-2");
-
-    EXPECT_TRUE(old->IsMarkedAsDeleted());
-    const auto fresh = manager->GetConnection("spec-2");
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(fresh->GetClassificationSystem().GetGuid(), systemGuid);
-    EXPECT_EQ(Dialogs().size(), 1U);
-    EXPECT_THAT(RenderPanel(1), HasSubstr("    * 1 \"Spec - Tower\"\n"));
-}
-
-TEST_F(ConnectWorkflow, DiscardAndConnectToNewMakesNoAttemptWhenTheDisconnectFailed) {
-    const auto old = Connect("spec-1", systemGuid);
-    host.Faults().Always(HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_GENERAL);
-
-    ScriptAlertAnswer(3, AlertId::ClassificationSystemAlreadyUsed);
-    RequestAndChoose("spec-2");
-
-    EXPECT_FALSE(old->IsMarkedAsDeleted());
-    EXPECT_FALSE(IsConnected("spec-2"));
-    EXPECT_EQ(Dialogs().size(), 1U);
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationSystemAlreadyUsed));
-}
-
 TEST_F(ConnectWorkflow, RestoreConnectionReconnectsTheExistingConnection) {
     const auto old = Connect("spec-1", otherSystemGuid);
     host.Faults().Always(HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_GENERAL);
@@ -211,6 +159,51 @@ TEST_F(ConnectWorkflow, APlanIdAnotherUserIsCreatingAsksToSendAndReceive) {
         "ConnectWithSpecification: AnotherUserIsInitingThePlanId, specId(spec-1), specTitle(Spec), "
         "projectId(proj-1), projectTitle(Tower)"));
 }
+
+// Connecting with a system another connection uses: the alert names that connection, and the
+// user's answer decides. Discarding the old one first makes no attempt when the discard failed.
+struct SystemInUseCase {
+    const char* name;
+    QB::Int32 answer;
+    bool discardFails;
+    bool oldDeleted;
+    bool newConnected;
+    const char* selectedEntry;
+};
+
+class SystemInUse : public ConnectWorkflow, public ::testing::WithParamInterface<SystemInUseCase> {};
+
+TEST_P(SystemInUse, TheAnswerDecides) {
+    const SystemInUseCase& c = GetParam();
+    const auto old = Connect("spec-1", systemGuid);
+    if (c.discardFails) {
+        host.Faults().Always(HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_GENERAL);
+    }
+
+    ScriptAlertAnswer(c.answer, AlertId::ClassificationSystemAlreadyUsed);
+    RequestAndChoose("spec-2");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationSystemAlreadyUsed));
+    EXPECT_EQ(Alerts()[0].largeText,
+              "The Specification Tower - Spec spec-1 with the same Classification System "
+              "is already associated with this VANTREL project.");
+    EXPECT_EQ(Dialogs().size(), 1U);
+    EXPECT_EQ(old->IsMarkedAsDeleted(), c.oldDeleted);
+    EXPECT_EQ(IsConnected("spec-2"), c.newConnected);
+    if (c.newConnected) {
+        EXPECT_EQ(manager->GetConnection("spec-2")->GetClassificationSystem().GetGuid(), systemGuid);
+    }
+    EXPECT_THAT(RenderPanel(1), HasSubstr("    * 1 \"" + std::string(c.selectedEntry) + "\"\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, SystemInUse,
+    ::testing::Values(SystemInUseCase{"Cancel", 1, false, false, false, "Spec spec-1 - Tower"},
+                      SystemInUseCase{"DiscardCurrentOnly", 2, false, true, false,
+                                      "<Specification is not selected>"},
+                      SystemInUseCase{"DiscardAndConnectToNew", 3, false, true, true, "Spec - Tower"},
+                      SystemInUseCase{"DiscardFailed", 3, true, false, false, "Spec spec-1 - Tower"}),
+    [](const ::testing::TestParamInfo<SystemInUseCase>& p) { return std::string(p.param.name); });
 
 // A host failure while connecting: the alert it shows (none for the user's own cancel), the log
 // line that names the request, and no connection.
