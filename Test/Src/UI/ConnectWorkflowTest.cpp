@@ -169,6 +169,7 @@ struct SystemInUseCase {
     bool oldDeleted;
     bool newConnected;
     const char* selectedEntry;
+    friend void PrintTo(const SystemInUseCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SystemInUse : public ConnectWorkflow, public ::testing::WithParamInterface<SystemInUseCase> {};
@@ -215,6 +216,7 @@ struct ConnectFailure {
     spdlog::level::level_enum level;
     std::string logLine;
     bool wholeLine = false;
+    friend void PrintTo(const ConnectFailure& c, std::ostream* os) { *os << c.name; }
 };
 
 class ConnectFailures : public ConnectWorkflow, public ::testing::WithParamInterface<ConnectFailure> {};
