@@ -97,15 +97,13 @@ TEST_F(IssuesTab, OnlyWarningsShowTheWarningIcon) {
     EXPECT_THAT(RenderPanel(IssuesPanel), HasSubstr("\"Workflow Issues: 1\" icon 20007, expanded\n"));
 }
 
-TEST_F(IssuesTab, AnIssueWithoutElementsEnablesOnlyRemove) {
+// An issue without elements enables only Remove; an elements issue enables everything and
+// points at its clause.
+TEST_F(IssuesTab, TheSelectedIssueEnablesWhatItsElementsAllow) {
     PK::User::ClickListRow(IssuesPage(), List, 2);
-
     EXPECT_EQ(EnabledButtons(), (std::vector<bool>{false, false, true, false}));
-}
 
-TEST_F(IssuesTab, AnElementsIssueEnablesEverythingAndPointsAtItsClause) {
     PK::User::ClickListRow(IssuesPage(), List, 1);
-
     EXPECT_EQ(EnabledButtons(), (std::vector<bool>{true, true, true, true}));
     EXPECT_EQ(Page(ClausePanel).GetItemControl(List)->list.selected, 1);
 }
