@@ -10,7 +10,6 @@
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 
