@@ -49,28 +49,15 @@ TEST_F(AddonRegistration, InteractiveHostOfVersion23OrLaterRegistersTheAddonInIt
 TEST_F(AddonRegistration, OtherHostsDoNotRegisterTheAddon) {
     LoadWithTable();
     const API_ServerApplicationInfo usual = _host.ApplicationInfo();
-    const std::vector<std::pair<std::string, API_ServerApplicationInfo>> hosts = {
-        {"batch",
-         [&] {
-             auto info = usual;
-             info.serverApplication = APIAppl_Batch;
-             return info;
-         }()},
-        {"version 22",
-         [&] {
-             auto info = usual;
-             info.mainVersion = 22;
-             return info;
-         }()},
-        {"background",
-         [&] {
-             auto info = usual;
-             info.runningInBackground = true;
-             return info;
-         }()},
+    using Info = API_ServerApplicationInfo;
+    const std::pair<const char*, void (*)(Info&)> hosts[] = {
+        {"batch", [](Info& info) { info.serverApplication = APIAppl_Batch; }},
+        {"version 22", [](Info& info) { info.mainVersion = 22; }},
+        {"background", [](Info& info) { info.runningInBackground = true; }},
     };
-    for (const auto& [name, info] : hosts) {
-        _host.ApplicationInfo() = info;
+    for (const auto& [name, change] : hosts) {
+        _host.ApplicationInfo() = usual;
+        change(_host.ApplicationInfo());
         EXPECT_EQ(_loader->CheckEnvironment(), APIAddon_DontRegister) << name;
         EXPECT_EQ(_loader->Environment().addOnInfo.name, "Ardo Tessel Connect") << name;
     }
@@ -112,31 +99,6 @@ TEST_F(AddonRegistration, RefusedModuleDataHandlingAnswersItsCode) {
     EXPECT_EQ(_host.Menus().size(), 1U);
 }
 
-// The palette comes before the notifications: when the host refuses it, no notification is
-// installed and its code goes back.
-TEST_F(AddonRegistration, RefusedPaletteStopsBeforeTheNotifications) {
-    LoadWithTable();
-    ASSERT_EQ(_loader->CheckEnvironment(), APIAddon_Normal);
-    ASSERT_EQ(_loader->RegisterInterface(), NoError);
-    _host.Faults().Always(HostFunction::VNAPI_RegisterModelessWindow, APIERR_WINDEXIST);
-
-    EXPECT_EQ(_loader->Initialize(), APIERR_WINDEXIST);
-
-    EXPECT_NE(_host.Menus().front().handler, nullptr);
-    EXPECT_TRUE(_host.Palettes().empty());
-    EXPECT_FALSE(_host.HasSelectionHandler());
-    EXPECT_EQ(_host.ProjectEventMask(), 0U);
-    EXPECT_FALSE(_host.HasMergeHandler());
-    EXPECT_FALSE(_host.HasNewElementHandler());
-    EXPECT_EQ(
-        LogMessages("critical"),
-        (std::vector<std::string>{
-            "VNAPI_RegisterModelessWindow( TesselConnect::UI::Palette::ResId, "
-            "TesselConnect::PaletteControlCallBack, API_PalEnabled_FloorPlan | API_PalEnabled_Section | "
-            "API_PalEnabled_Elevation | API_PalEnabled_InteriorElevation | API_PalEnabled_3D | "
-            "API_PalEnabled_DocumentFrom3D, QBGuid2APIGuid(TesselConnect::UI::Palette::Guid))"}));
-}
-
 struct InitializationStep {
     HostFunction function;
     const char* text;
@@ -167,7 +129,8 @@ class AddonInitializationRefused : public AddonRegistration,
                                    public ::testing::WithParamInterface<std::size_t> {};
 
 // Each registration of the initialisation, refused: the steps before it ran once, the ones after
-// it never, its text is logged critical and its code answered.
+// it never (a refused palette installs no notification), its text is logged critical and its code
+// answered.
 TEST_P(AddonInitializationRefused, StopsAtTheRefusedStep) {
     const std::size_t refused = GetParam();
     LoadWithTable();

@@ -10,7 +10,6 @@
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -52,7 +51,6 @@ protected:
         }
         return rows;
     }
-    bool Enabled(QB::Int32 panel, QB::Int32 item) const { return Page(panel).IsItemEffectivelyEnabled(item); }
     std::vector<QB::Guid> ElementsOf(const QB::UniString& clauseId) const {
         const auto elements = conn->GetElementsOfVirtualType(clauseId);
         return {elements.begin(), elements.end()};
@@ -99,14 +97,11 @@ TEST_F(PanelTabs, ASelectedClauseWithoutModelSelectionOnlyOffersSelectAndZoom) {
 
     PK::User::ClickListRow(Page(ClausePanel), List, 1);
 
-    EXPECT_TRUE(Enabled(ClausePanel, SelectButton));
-    EXPECT_TRUE(Enabled(ClausePanel, ZoomButton));
-    EXPECT_FALSE(Enabled(ClausePanel, AssociateButton));
-    EXPECT_FALSE(Enabled(ClausePanel, DisassociateButton));
+    const std::vector<QB::Int32> buttons{SelectButton, ZoomButton, AssociateButton, DisassociateButton};
+    EXPECT_EQ(EnabledItems(ClausePanel, buttons), (std::vector<bool>{true, true, false, false}));
 
     Select({walls[1]});
-    EXPECT_TRUE(Enabled(ClausePanel, AssociateButton));
-    EXPECT_TRUE(Enabled(ClausePanel, DisassociateButton));
+    EXPECT_EQ(EnabledItems(ClausePanel, buttons), (std::vector<bool>{true, true, true, true}));
 }
 
 TEST_F(PanelTabs, SelectAndZoomActOnTheClausesElements) {
@@ -128,18 +123,13 @@ TEST_F(PanelTabs, AssociatingFromThePanelDoesNotTellThePage) {
     Associate("spec-1", "c1", "F10", {walls[0]});
     PK::User::ClickListRow(Page(ClausePanel), List, 1);
     Select({walls[2]});
-    const auto toldBefore =
-        std::count_if(Backend().GetExecutedScripts().begin(), Backend().GetExecutedScripts().end(),
-                      [](const QB::UniString& s) { return s.Contains("ardoTesselState.associate("); });
-    ASSERT_GT(toldBefore, 0); // the page's own request was answered
+    const std::size_t toldBefore = PageCallCount("associate");
+    ASSERT_GT(toldBefore, 0U); // the page's own request was answered
 
     EXPECT_EQ(PK::User::ClickButton(Page(ClausePanel), AssociateButton), ActionResult::Delivered);
 
     EXPECT_THAT(ElementsOf("c1"), UnorderedElementsAre(walls[0], walls[2]));
-    const auto toldAfter =
-        std::count_if(Backend().GetExecutedScripts().begin(), Backend().GetExecutedScripts().end(),
-                      [](const QB::UniString& s) { return s.Contains("ardoTesselState.associate("); });
-    EXPECT_EQ(toldAfter, toldBefore);
+    EXPECT_EQ(PageCallCount("associate"), toldBefore);
 }
 
 TEST_F(PanelTabs, DisassociatingFromThePanelRemovesTheSelectedElements) {
@@ -183,45 +173,25 @@ TEST_F(PanelTabs, DisassociatingLeavesElementsOfOtherClausesAlone) {
     }
 }
 
-TEST_F(PanelTabs, CountersCountSkippedElementsAsSelected) {
+// Skipped elements count as selected; a new project starts without a selection, and the
+// counters say so.
+TEST_F(PanelTabs, CountersCountSkippedElementsAsSelectedAndStartAtZeroInANewProject) {
     OpenWithConnection();
 
     Select({walls[0], lockedWall, door});
-
     EXPECT_EQ(Page(ClausePanel).GetItemControl(5)->text, "3");
     EXPECT_EQ(Page(ClausePanel).GetItemControl(7)->text, "1");
     EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(6)->text, "3");
     EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(8)->text, "1");
-}
-
-// A new project starts without a selection, and the counters say so.
-TEST_F(PanelTabs, CountersStartAtZeroInANewProject) {
-    OpenWithConnection();
-    Select({walls[0], lockedWall, door});
 
     host.NewProject();
     manager->VNEvent_Project_New();
-
     for (const QB::Int32 panel : {ClausePanel, UnassociatedPanel}) {
         SCOPED_TRACE(panel);
         const QB::Int32 selectedCount = panel == ClausePanel ? 5 : 6;
         EXPECT_EQ(Page(panel).GetItemControl(selectedCount)->text, "0");
         EXPECT_EQ(Page(panel).GetItemControl(selectedCount + 2)->text, "0");
     }
-}
-
-TEST_F(PanelTabs, ClausePanelGrowsItsListAndMovesItsButtons) {
-    OpenWithConnection();
-
-    EXPECT_EQ(PK::User::ResizePanel(*FindPalette(), 100, 80), ActionResult::Delivered);
-
-    // Four expanded panels share the height: 20 pixels each.
-    const PK::TabPage& page = Page(ClausePanel);
-    EXPECT_EQ(page.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
-    EXPECT_EQ(page.GetItemControl(SelectButton)->rect, (PK::Rect{3, 123, 38, 26}));
-    EXPECT_EQ(page.GetItemControl(5)->rect, (PK::Rect{153, 130, 30, 20}));
-    EXPECT_EQ(page.GetItemControl(AssociateButton)->rect, (PK::Rect{270, 121, 275, 27}));
-    EXPECT_EQ(page.GetItemControl(DisassociateButton)->rect, (PK::Rect{553, 121, 100, 27}));
 }
 
 // ---- Disassociated elements ----
@@ -250,7 +220,7 @@ TEST_F(PanelTabs, AssociatingTheLastElementOfATypeRemovesItsRowAndDisassociating
 
 TEST_F(PanelTabs, SelectAndZoomActOnTheUnassociatedElementsOfTheType) {
     OpenWithConnection();
-    EXPECT_FALSE(Enabled(UnassociatedPanel, SelectButton));
+    EXPECT_EQ(EnabledItems(UnassociatedPanel, {SelectButton}), std::vector<bool>{false});
     PK::User::ClickListRow(Page(UnassociatedPanel), List, 2);
 
     EXPECT_EQ(PK::User::ClickButton(Page(UnassociatedPanel), SelectButton), ActionResult::Delivered);
@@ -285,16 +255,23 @@ TEST_F(PanelTabs, RefreshWithoutAConnectionLeavesAnEmptyList) {
                 HasSubstr("\"Disassociated elements\", expanded, inactive\n"));
 }
 
-TEST_F(PanelTabs, UnassociatedPanelGrowsItsListAndMovesItsButtons) {
+TEST_F(PanelTabs, BothPanelsGrowTheirListsAndMoveTheirButtons) {
     OpenWithConnection();
 
-    PK::User::ResizePanel(*FindPalette(), 100, 80);
+    EXPECT_EQ(PK::User::ResizePanel(*FindPalette(), 100, 80), ActionResult::Delivered);
 
-    const PK::TabPage& page = Page(UnassociatedPanel);
-    EXPECT_EQ(page.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
-    EXPECT_EQ(page.GetItemControl(ZoomButton)->rect, (PK::Rect{47, 123, 38, 26}));
-    EXPECT_EQ(page.GetItemControl(RefreshButton)->rect, (PK::Rect{628, 125, 23, 23}));
-    EXPECT_EQ(page.GetItemControl(8)->rect, (PK::Rect{239, 130, 30, 20}));
+    // Four expanded panels share the height: 20 pixels each.
+    const PK::TabPage& clauses = Page(ClausePanel);
+    EXPECT_EQ(clauses.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
+    EXPECT_EQ(clauses.GetItemControl(SelectButton)->rect, (PK::Rect{3, 123, 38, 26}));
+    EXPECT_EQ(clauses.GetItemControl(5)->rect, (PK::Rect{153, 130, 30, 20}));
+    EXPECT_EQ(clauses.GetItemControl(AssociateButton)->rect, (PK::Rect{270, 121, 275, 27}));
+    EXPECT_EQ(clauses.GetItemControl(DisassociateButton)->rect, (PK::Rect{553, 121, 100, 27}));
+    const PK::TabPage& unassociated = Page(UnassociatedPanel);
+    EXPECT_EQ(unassociated.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
+    EXPECT_EQ(unassociated.GetItemControl(ZoomButton)->rect, (PK::Rect{47, 123, 38, 26}));
+    EXPECT_EQ(unassociated.GetItemControl(RefreshButton)->rect, (PK::Rect{628, 125, 23, 23}));
+    EXPECT_EQ(unassociated.GetItemControl(8)->rect, (PK::Rect{239, 130, 30, 20}));
 }
 
 // The refresh button keeps to the right edge, like the other panels' right-hand buttons, down to

@@ -44,14 +44,6 @@ protected:
     }
 
     bool IsConnected(const QB::UniString& specId) { return manager->GetConnection(specId) != nullptr; }
-
-    std::size_t PageCallCount(const std::string& function) const {
-        std::size_t count = 0;
-        for (const QB::UniString& script : Backend().GetExecutedScripts()) {
-            count += script.ToUtf8().find("ardoTesselState." + function + "(") != std::string::npos ? 1U : 0U;
-        }
-        return count;
-    }
 };
 
 TEST_F(ConnectWorkflow, TheChosenSystemIsConnectedAfterTheRequestHasReturned) {
@@ -83,39 +75,24 @@ TEST_F(ConnectWorkflow, CancellingTheChoiceConnectsNothing) {
     EXPECT_THAT(Alerts(), IsEmpty());
 }
 
+// The page marks an existing connection as lost before the workflow runs, which then offers
+// reconnecting it instead of the choice of a system.
 TEST_F(ConnectWorkflow, ALostConnectionIsOfferedForReconnectionInsteadOfTheChoice) {
     const auto conn = Connect("spec-1", systemGuid);
-    conn->MarkAsDisconnected();
+
+    ScriptAlertAnswer(1, AlertId::ConnectionWasLost);
+    RequestConnection("spec-1");
+    EXPECT_TRUE(conn->IsMarkedAsDisconnected());
+    Drain();
+    EXPECT_TRUE(conn->IsMarkedAsDisconnected()) << "cancelled";
 
     ScriptAlertAnswer(2, AlertId::ConnectionWasLost);
     RequestConnection("spec-1");
     Drain();
 
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionWasLost));
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionWasLost, AlertId::ConnectionWasLost));
     EXPECT_THAT(Dialogs(), IsEmpty());
     EXPECT_FALSE(conn->IsMarkedAsDisconnected());
-}
-
-TEST_F(ConnectWorkflow, CancellingTheReconnectionLeavesTheConnectionLost) {
-    const auto conn = Connect("spec-1", systemGuid);
-    conn->MarkAsDisconnected();
-
-    ScriptAlertAnswer(1, AlertId::ConnectionWasLost);
-    RequestConnection("spec-1");
-    Drain();
-
-    EXPECT_TRUE(conn->IsMarkedAsDisconnected());
-    EXPECT_THAT(Dialogs(), IsEmpty());
-}
-
-TEST_F(ConnectWorkflow, ThePageMarksAnExistingConnectionAsLostBeforeTheWorkflowRuns) {
-    const auto conn = Connect("spec-1", systemGuid);
-
-    RequestConnection("spec-1");
-
-    EXPECT_TRUE(conn->IsMarkedAsDisconnected());
-    Drain();
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionWasLost));
 }
 
 TEST_F(ConnectWorkflow, AConnectionThatIsNotLostIsReplacedAfterAWarning) {
@@ -127,83 +104,6 @@ TEST_F(ConnectWorkflow, AConnectionThatIsNotLostIsReplacedAfterAWarning) {
     EXPECT_TRUE(old->IsMarkedAsDeleted());
     ASSERT_TRUE(IsConnected("spec-1"));
     EXPECT_NE(manager->GetConnection("spec-1"), old);
-}
-
-TEST_F(ConnectWorkflow, MissingClassificationRightsAskForTheClassificationManager) {
-    host.Faults().Always(HostFunction::VNAPI_Classification_GetClassificationSystem, APIERR_NOACCESSRIGHT);
-
-    RequestAndChoose("spec-1");
-
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationManagerNotReserved));
-    EXPECT_TRUE(log.Contains(
-        spdlog::level::info,
-        "ConnectWithSpecification: ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT): "
-        "specId(spec-1), specTitle(Spec), projectId(proj-1), projectTitle(Tower)"));
-    EXPECT_FALSE(IsConnected("spec-1"));
-}
-
-TEST_F(ConnectWorkflow, MissingPropertyRightsAskForThePropertyManager) {
-    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_NOACCESSRIGHT);
-
-    RequestAndChoose("spec-1");
-
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::PropertyManagerNotReserved));
-    EXPECT_TRUE(
-        log.Contains(spdlog::level::info,
-                     "ConnectWithSpecification ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT): "
-                     "specId(spec-1), specTitle(Spec), projectId(proj-1), projectTitle(Tower)"));
-}
-
-TEST_F(ConnectWorkflow, ASystemInUseNamesItsConnectionAndCancelKeepsEverything) {
-    const auto old = Connect("spec-1", systemGuid);
-
-    ScriptAlertAnswer(1, AlertId::ClassificationSystemAlreadyUsed);
-    RequestAndChoose("spec-2");
-
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationSystemAlreadyUsed));
-    EXPECT_EQ(Alerts()[0].largeText,
-              "The Specification Tower - Spec spec-1 with the same Classification System is "
-              "already associated with this VANTREL project.");
-    EXPECT_FALSE(old->IsMarkedAsDeleted());
-    EXPECT_FALSE(IsConnected("spec-2"));
-}
-
-TEST_F(ConnectWorkflow, DiscardCurrentOnlyDisconnectsTheOldConnectionAndConnectsNothing) {
-    const auto old = Connect("spec-1", systemGuid);
-
-    ScriptAlertAnswer(2, AlertId::ClassificationSystemAlreadyUsed);
-    RequestAndChoose("spec-2");
-
-    EXPECT_TRUE(old->IsMarkedAsDeleted());
-    EXPECT_FALSE(IsConnected("spec-2"));
-    EXPECT_THAT(RenderPanel(1), HasSubstr("    * 1 \"<Specification is not selected>\"\n"));
-}
-
-TEST_F(ConnectWorkflow, DiscardAndConnectToNewEndsWithTheNewConnection) {
-    const auto old = Connect("spec-1", systemGuid);
-
-    ScriptAlertAnswer(3, AlertId::ClassificationSystemAlreadyUsed);
-    RequestAndChoose("spec-2");
-
-    EXPECT_TRUE(old->IsMarkedAsDeleted());
-    const auto fresh = manager->GetConnection("spec-2");
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(fresh->GetClassificationSystem().GetGuid(), systemGuid);
-    EXPECT_EQ(Dialogs().size(), 1U);
-    EXPECT_THAT(RenderPanel(1), HasSubstr("    * 1 \"Spec - Tower\"\n"));
-}
-
-TEST_F(ConnectWorkflow, DiscardAndConnectToNewMakesNoAttemptWhenTheDisconnectFailed) {
-    const auto old = Connect("spec-1", systemGuid);
-    host.Faults().Always(HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_GENERAL);
-
-    ScriptAlertAnswer(3, AlertId::ClassificationSystemAlreadyUsed);
-    RequestAndChoose("spec-2");
-
-    EXPECT_FALSE(old->IsMarkedAsDeleted());
-    EXPECT_FALSE(IsConnected("spec-2"));
-    EXPECT_EQ(Dialogs().size(), 1U);
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationSystemAlreadyUsed));
 }
 
 TEST_F(ConnectWorkflow, RestoreConnectionReconnectsTheExistingConnection) {
@@ -260,35 +160,101 @@ TEST_F(ConnectWorkflow, APlanIdAnotherUserIsCreatingAsksToSendAndReceive) {
         "projectId(proj-1), projectTitle(Tower)"));
 }
 
-TEST_F(ConnectWorkflow, AnOfflineSyncworkProjectCannotBeConnected) {
-    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_NOSYNCWORKPROJECT);
+// Connecting with a system another connection uses: the alert names that connection, and the
+// user's answer decides. Discarding the old one first makes no attempt when the discard failed.
+struct SystemInUseCase {
+    const char* name;
+    QB::Int32 answer;
+    bool discardFails;
+    bool oldDeleted;
+    bool newConnected;
+    const char* selectedEntry;
+    friend void PrintTo(const SystemInUseCase& c, std::ostream* os) { *os << c.name; }
+};
 
-    RequestAndChoose("spec-1");
+class SystemInUse : public ConnectWorkflow, public ::testing::WithParamInterface<SystemInUseCase> {};
 
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::OfflineSyncworkProject));
-    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "specId(spec-1), specTitle(Spec), projectId(proj-1), "
-                                                      "projectTitle(Tower)"));
+TEST_P(SystemInUse, TheAnswerDecides) {
+    const SystemInUseCase& c = GetParam();
+    const auto old = Connect("spec-1", systemGuid);
+    if (c.discardFails) {
+        host.Faults().Always(HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_GENERAL);
+    }
+
+    ScriptAlertAnswer(c.answer, AlertId::ClassificationSystemAlreadyUsed);
+    RequestAndChoose("spec-2");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationSystemAlreadyUsed));
+    EXPECT_EQ(Alerts()[0].largeText,
+              "The Specification Tower - Spec spec-1 with the same Classification System "
+              "is already associated with this VANTREL project.");
+    EXPECT_EQ(Dialogs().size(), 1U);
+    EXPECT_EQ(old->IsMarkedAsDeleted(), c.oldDeleted);
+    EXPECT_EQ(IsConnected("spec-2"), c.newConnected);
+    if (c.newConnected) {
+        EXPECT_EQ(manager->GetConnection("spec-2")->GetClassificationSystem().GetGuid(), systemGuid);
+    }
+    EXPECT_THAT(RenderPanel(1), HasSubstr("    * 1 \"" + std::string(c.selectedEntry) + "\"\n"));
 }
 
-TEST_F(ConnectWorkflow, AHostCancelShowsNothing) {
-    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_CANCEL);
+INSTANTIATE_TEST_SUITE_P(
+    Answers, SystemInUse,
+    ::testing::Values(SystemInUseCase{"Cancel", 1, false, false, false, "Spec spec-1 - Tower"},
+                      SystemInUseCase{"DiscardCurrentOnly", 2, false, true, false,
+                                      "<Specification is not selected>"},
+                      SystemInUseCase{"DiscardAndConnectToNew", 3, false, true, true, "Spec - Tower"},
+                      SystemInUseCase{"DiscardFailed", 3, true, false, false, "Spec spec-1 - Tower"}),
+    [](const ::testing::TestParamInfo<SystemInUseCase>& p) { return std::string(p.param.name); });
+
+// A host failure while connecting: the alert it shows (none for the user's own cancel), the log
+// line that names the request, and no connection.
+struct ConnectFailure {
+    const char* name;
+    HostFunction function;
+    VNAPI_ErrCode code;
+    QB::ResId alert; // 0: none
+    spdlog::level::level_enum level;
+    std::string logLine;
+    bool wholeLine = false;
+    friend void PrintTo(const ConnectFailure& c, std::ostream* os) { *os << c.name; }
+};
+
+class ConnectFailures : public ConnectWorkflow, public ::testing::WithParamInterface<ConnectFailure> {};
+
+TEST_P(ConnectFailures, ShowTheirAlertAndConnectNothing) {
+    const ConnectFailure& c = GetParam();
+    host.Faults().Always(c.function, c.code);
 
     RequestAndChoose("spec-1");
 
-    EXPECT_THAT(Alerts(), IsEmpty());
+    EXPECT_EQ(AlertIds(), c.alert != 0 ? std::vector<QB::ResId>{c.alert} : std::vector<QB::ResId>{});
+    EXPECT_TRUE(c.wholeLine ? log.Contains(c.level, c.logLine) : log.ContainsPart(c.level, c.logLine));
     EXPECT_FALSE(IsConnected("spec-1"));
-    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "APIERR_CANCEL"));
 }
 
-TEST_F(ConnectWorkflow, AnyOtherFailureIsAConnectionError) {
-    host.Faults().Always(HostFunction::VNAPI_Property_CreatePropertyGroup, APIERR_GENERAL);
+constexpr auto Info = spdlog::level::info;
+constexpr auto CreateGroup = HostFunction::VNAPI_Property_CreatePropertyGroup;
+const std::string Request = "specId(spec-1), specTitle(Spec), projectId(proj-1), projectTitle(Tower)";
 
-    RequestAndChoose("spec-1");
-
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionError));
-    EXPECT_TRUE(log.ContainsPart(
-        spdlog::level::err, "; specId: spec-1; specTitle: Spec; projectId: proj-1; projectTitle: Tower"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Host, ConnectFailures,
+    ::testing::Values(
+        ConnectFailure{
+            "NoClassificationRights", HostFunction::VNAPI_Classification_GetClassificationSystem,
+            APIERR_NOACCESSRIGHT, AlertId::ClassificationManagerNotReserved, Info,
+            "ConnectWithSpecification: ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT): " +
+                Request,
+            true},
+        ConnectFailure{
+            "NoPropertyRights", CreateGroup, APIERR_NOACCESSRIGHT, AlertId::PropertyManagerNotReserved, Info,
+            "ConnectWithSpecification ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT): " + Request,
+            true},
+        ConnectFailure{"OfflineSyncworkProject", CreateGroup, APIERR_NOSYNCWORKPROJECT,
+                       AlertId::OfflineSyncworkProject, Info, Request},
+        ConnectFailure{"HostCancel", CreateGroup, APIERR_CANCEL, 0, Info, "APIERR_CANCEL"},
+        ConnectFailure{"AnyOther", CreateGroup, APIERR_GENERAL, AlertId::ConnectionError, spdlog::level::err,
+                       "; specId: spec-1; specTitle: Spec; projectId: proj-1; projectTitle: Tower"}),
+    [](const ::testing::TestParamInfo<ConnectFailure>& p) { return std::string(p.param.name); });
 
 } // namespace
 } // namespace TesselConnect::Test

@@ -61,6 +61,10 @@ protected:
 
     PK::TabPage& IssuesPage() const { return Page(IssuesPanel); }
     bool Enabled(QB::Int32 item) const { return IssuesPage().IsItemEffectivelyEnabled(item); }
+    // Select, zoom, remove and fix, in that order.
+    std::vector<bool> EnabledButtons() const {
+        return EnabledItems(IssuesPanel, {SelectButton, ZoomButton, RemoveButton, FixButton});
+    }
     QB::Int32 SelectedRow() const { return IssuesPage().GetItemControl(List)->list.selected; }
     std::size_t RowCount() const { return IssuesPage().GetItemControl(List)->list.rows.size(); }
 
@@ -93,22 +97,14 @@ TEST_F(IssuesTab, OnlyWarningsShowTheWarningIcon) {
     EXPECT_THAT(RenderPanel(IssuesPanel), HasSubstr("\"Workflow Issues: 1\" icon 20007, expanded\n"));
 }
 
-TEST_F(IssuesTab, AnIssueWithoutElementsEnablesOnlyRemove) {
+// An issue without elements enables only Remove; an elements issue enables everything and
+// points at its clause.
+TEST_F(IssuesTab, TheSelectedIssueEnablesWhatItsElementsAllow) {
     PK::User::ClickListRow(IssuesPage(), List, 2);
+    EXPECT_EQ(EnabledButtons(), (std::vector<bool>{false, false, true, false}));
 
-    EXPECT_FALSE(Enabled(SelectButton));
-    EXPECT_FALSE(Enabled(ZoomButton));
-    EXPECT_TRUE(Enabled(RemoveButton));
-    EXPECT_FALSE(Enabled(FixButton));
-}
-
-TEST_F(IssuesTab, AnElementsIssueEnablesEverythingAndPointsAtItsClause) {
     PK::User::ClickListRow(IssuesPage(), List, 1);
-
-    EXPECT_TRUE(Enabled(SelectButton));
-    EXPECT_TRUE(Enabled(ZoomButton));
-    EXPECT_TRUE(Enabled(RemoveButton));
-    EXPECT_TRUE(Enabled(FixButton));
+    EXPECT_EQ(EnabledButtons(), (std::vector<bool>{true, true, true, true}));
     EXPECT_EQ(Page(ClausePanel).GetItemControl(List)->list.selected, 1);
 }
 
@@ -159,7 +155,11 @@ TEST_F(IssuesTab, FixingRetriesTheOperationAndDropsTheSolvedIssue) {
     EXPECT_THAT(conn->GetElementsOfVirtualType("c1"), ::testing::Contains(lockedWall));
 }
 
+// An issue without a view does nothing on a double click.
 TEST_F(IssuesTab, DoubleClickGoesToTheViewThenSelectsAndZoomsStepByStep) {
+    PK::User::DoubleClickListRow(IssuesPage(), List, 2);
+    Drain();
+    EXPECT_THAT(host.Zooms(), IsEmpty());
     const std::size_t windowChanges = host.CallCount(VantrelSim::HostFunction::VNAPI_Automate);
 
     EXPECT_EQ(PK::User::DoubleClickListRow(IssuesPage(), List, 1), ActionResult::Delivered);
@@ -171,32 +171,20 @@ TEST_F(IssuesTab, DoubleClickGoesToTheViewThenSelectsAndZoomsStepByStep) {
     ASSERT_EQ(host.Zooms().size(), 1U);
 }
 
-TEST_F(IssuesTab, DoubleClickOnAnIssueWithoutViewDoesNothing) {
-    PK::User::DoubleClickListRow(IssuesPage(), List, 2);
-    Drain();
-
-    EXPECT_THAT(host.Zooms(), IsEmpty());
-}
-
-TEST_F(IssuesTab, CancellingTheConsolidationChangesNothing) {
+// The warning comes after the click has returned; cancelling it changes nothing.
+TEST_F(IssuesTab, ConsolidatingDropsIssuesOfDeletedElementsAfterTheWarning) {
     host.DeleteElement(lockedWall);
     ScriptAlertAnswer(1, AlertId::ConsolidationNotUndoable);
+    ScriptAlertAnswer(2, AlertId::ConsolidationNotUndoable);
 
     PK::User::ClickButton(IssuesPage(), ConsolidateButton);
     EXPECT_THAT(Alerts(), IsEmpty());
     Drain();
-
     EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConsolidationNotUndoable));
     EXPECT_EQ(RowCount(), 2U);
-}
-
-TEST_F(IssuesTab, ConsolidatingDropsIssuesOfDeletedElements) {
-    host.DeleteElement(lockedWall);
-    ScriptAlertAnswer(2, AlertId::ConsolidationNotUndoable);
 
     PK::User::ClickButton(IssuesPage(), ConsolidateButton);
     Drain();
-
     EXPECT_EQ(RowCount(), 1U);
     EXPECT_THAT(RenderPanel(IssuesPanel), HasSubstr("1 icon 20006 " + Quoted(MissingZ99)));
 }

@@ -17,7 +17,9 @@
 namespace TesselConnect::Test {
 namespace {
 
+using ::testing::Contains;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using UI::Palette;
 
 constexpr API_MenuItemFlags PaletteOpenMark = 2;
@@ -90,7 +92,8 @@ TEST_F(PaletteLifetime, OpeningWhileTheCloseIsPendingBuildsAPaletteThatStays) {
     EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, PaletteOpenMark);
 }
 
-TEST_F(PaletteLifetime, ControlMessagesHideShowDisableEnableAndReportVisibility) {
+// The close message closes like the close box; without a palette every message does nothing.
+TEST_F(PaletteLifetime, ControlMessagesHideShowDisableEnableCloseAndReportVisibility) {
     Palette& palette = OpenPalette();
     bool visible = false;
 
@@ -113,24 +116,15 @@ TEST_F(PaletteLifetime, ControlMessagesHideShowDisableEnableAndReportVisibility)
     Palette::HandleControlMessage(6, nullptr);
     EXPECT_TRUE(palette.IsVisible());
     EXPECT_EQ(Palette::HandleControlMessage(8, &visible), 0);
-}
-
-TEST_F(PaletteLifetime, TheCloseMessageClosesLikeTheCloseBox) {
-    OpenPalette();
 
     EXPECT_EQ(Palette::HandleControlMessage(1, nullptr), 0);
     Drain();
-
     EXPECT_FALSE(Palette::Exists());
     EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, 0);
-}
 
-TEST_F(PaletteLifetime, ControlMessagesWithoutAPaletteDoNothing) {
-    bool visible = true;
-
+    visible = true;
     EXPECT_EQ(Palette::HandleControlMessage(7, &visible), 0);
     EXPECT_EQ(Palette::HandleControlMessage(3, nullptr), 0);
-
     EXPECT_TRUE(visible);
     EXPECT_FALSE(Palette::Exists());
 }
@@ -145,6 +139,9 @@ TEST_F(PaletteLifetime, DestroyRemovesThePaletteAndItsMark) {
     EXPECT_EQ(FindPalette(), nullptr);
     EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, 0);
     EXPECT_EQ(manager->GetObserverCount(), 0U);
+    // The browser goes with the page.
+    EXPECT_EQ(manager->GetTesselPtr()->Get(), nullptr);
+    EXPECT_THAT(log.Messages(spdlog::level::err), Not(Contains(HasSubstr("exception"))));
 }
 
 // A host that runs its queue after the release: what the palette posted before does nothing, so

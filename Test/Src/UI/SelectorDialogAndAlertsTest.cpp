@@ -51,29 +51,24 @@ TEST_F(SelectorDialog, PromptNamesTheRequestAndKeepsUnknownPlaceholders) {
     EXPECT_THAT(responder->GetFailures(), IsEmpty());
 }
 
-TEST_F(SelectorDialog, ChooseWithoutChangingThePopUpTakesTheFirstSystem) {
+// Choose answers the pop-up's position from zero (the first system when untouched); cancel
+// answers false.
+TEST_F(SelectorDialog, ChooseAnswersThePositionFromZeroAndCancelAnswersFalse) {
     responder->QueueDialogSteps({PK::ScriptedResponder::ClickButton(3)});
-    Dialog dialog(systems, Identity);
+    Dialog untouched(systems, Identity);
+    EXPECT_TRUE(untouched.Run());
+    EXPECT_EQ(untouched.GetSelectedIndex(), 0);
 
-    EXPECT_TRUE(dialog.Run());
-    EXPECT_EQ(dialog.GetSelectedIndex(), 0);
-}
-
-TEST_F(SelectorDialog, ChoosingAnEntryAnswersItsPositionFromZero) {
     ScriptSystemChoice(2);
-    Dialog dialog(systems, Identity);
+    Dialog chosen(systems, Identity);
+    EXPECT_TRUE(chosen.Run());
+    EXPECT_EQ(chosen.GetSelectedIndex(), 1);
 
-    EXPECT_TRUE(dialog.Run());
-    EXPECT_EQ(dialog.GetSelectedIndex(), 1);
-    EXPECT_THAT(responder->GetFailures(), IsEmpty());
-}
-
-TEST_F(SelectorDialog, CancelAnswersFalse) {
     ScriptDialogCancel();
-    Dialog dialog(systems, Identity);
-
-    EXPECT_FALSE(dialog.Run());
+    Dialog cancelled(systems, Identity);
+    EXPECT_FALSE(cancelled.Run());
     EXPECT_EQ(Dialogs().back().response, PK::ModalResponse::Cancel);
+    EXPECT_THAT(responder->GetFailures(), IsEmpty());
 }
 
 TEST_F(SelectorDialog, WithoutSystemsChooseStaysDisabledAndOnlyCancelIsLeft) {

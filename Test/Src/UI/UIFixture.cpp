@@ -66,22 +66,12 @@ VantrelSim::Project UIFixture::BuildProject() {
     build.AddItem(systemGuid, "F10", "Walls");
     build.AddItem(systemGuid, "G20", "Floors");
     build.AddItem(otherSystemGuid, "F10", "Walls");
-    VantrelSim::ElementSpec wall;
-    wall.type = API_WallID;
-    wall.layer = layer;
+    const VantrelSim::ElementSpec wall{.type = API_WallID, .layer = layer};
     walls = {build.AddElement(wall), build.AddElement(wall), build.AddElement(wall)};
     lockedLayer = build.AddLayer("Locked", false, true);
-    VantrelSim::ElementSpec lockedSpec = wall;
-    lockedSpec.layer = lockedLayer;
-    lockedWall = build.AddElement(lockedSpec);
-    VantrelSim::ElementSpec doorSpec;
-    doorSpec.type = API_DoorID;
-    doorSpec.layer = layer;
-    door = build.AddElement(doorSpec);
-    VantrelSim::ElementSpec columnSpec;
-    columnSpec.type = API_ColumnID;
-    columnSpec.layer = layer;
-    column = build.AddElement(columnSpec);
+    lockedWall = build.AddElement({.type = API_WallID, .layer = lockedLayer});
+    door = build.AddElement({.type = API_DoorID, .layer = layer});
+    column = build.AddElement({.type = API_ColumnID, .layer = layer});
     return project;
 }
 
@@ -145,6 +135,22 @@ PK::InProcessBrowserBackend& UIFixture::Backend() const {
         throw std::logic_error("no in-process browser");
     }
     return *backend;
+}
+
+std::size_t UIFixture::PageCallCount(const std::string& function) const {
+    std::size_t count = 0;
+    for (const QB::UniString& script : Backend().GetExecutedScripts()) {
+        count += script.ToUtf8().find("ardoTesselState." + function + "(") != std::string::npos ? 1U : 0U;
+    }
+    return count;
+}
+
+std::vector<bool> UIFixture::EnabledItems(QB::Int32 panel, const std::vector<QB::Int32>& items) const {
+    std::vector<bool> enabled;
+    for (const QB::Int32 item : items) {
+        enabled.push_back(Page(panel).IsItemEffectivelyEnabled(item));
+    }
+    return enabled;
 }
 
 std::shared_ptr<Model::ConnectionWithSpecification> UIFixture::Connect(const QB::UniString& specId,

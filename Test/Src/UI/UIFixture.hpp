@@ -46,6 +46,10 @@ protected:
     // The rendering of one roll panel and its page, from its header line on.
     std::string RenderPanel(QB::Int32 index) const;
     PK::InProcessBrowserBackend& Backend() const;
+    // How many scripts sent to the page called ardoTesselState.<function>.
+    std::size_t PageCallCount(const std::string& function) const;
+    // Whether each item of the roll panel's page is enabled, in the order asked.
+    std::vector<bool> EnabledItems(QB::Int32 panel, const std::vector<QB::Int32>& items) const;
 
     // Connects directly through the manager (no dialog).
     std::shared_ptr<Model::ConnectionWithSpecification> Connect(const QB::UniString& specId,

@@ -16,14 +16,6 @@ AssociableType Nested() {
     return {"outer", "Outer", "sub", "cat", Properties{{"ArdoTesselCode", "A10"}}, std::move(group)};
 }
 
-TEST(AssociableType, DefaultIsNoTypeAtAll) {
-    const AssociableType none;
-    EXPECT_TRUE(none.IsEmpty());
-    EXPECT_TRUE(none.properties.IsEmpty());
-    EXPECT_EQ(none.subGroup, nullptr);
-    EXPECT_FALSE(AssociableType("x", "", "", "", {}, nullptr).IsEmpty());
-}
-
 TEST(States, CompareByValue) {
     AllState a{SelectionState{Nested()}, DocumentState{"ref", "House"},
                AppState{"app", "1.2.3", "1.3.1.0", {"association"}}};

@@ -13,26 +13,14 @@ namespace {
 
 using Name = Properties::Name;
 
-TEST(Properties, WellKnownNamesAreTheStoredPropertyNames) {
-    EXPECT_EQ(Name::ProjectId, "ArdoTesselProjectId");
-    EXPECT_EQ(Name::SpecificationId, "ArdoTesselSpecificationId");
-    EXPECT_EQ(Name::ClauseId, "ArdoTesselClauseId");
-    EXPECT_EQ(Name::Code, "ArdoTesselCode");
-    EXPECT_EQ(Name::Title, "ArdoTesselTitle");
-    EXPECT_EQ(Name::Prefix, "ArdoTesselPrefix");
-    EXPECT_EQ(Name::Suffix, "ArdoTesselSuffix");
-}
-
-TEST(Properties, CodeAndTitleReadTheirEntriesWithoutLogging) {
+TEST(Properties, CodeAndTitleReadTheirEntriesAndLogOnlyWhenMissing) {
     TestSupport::LogCapture log;
     const Properties clause{{Name::Code, "A10"}, {Name::Title, ""}};
     EXPECT_EQ(clause.Code(), "A10");
     EXPECT_EQ(clause.Title(), "");
     EXPECT_TRUE(log.Lines().empty());
-}
 
-TEST(Properties, MissingCodeOrTitleLogsTheAssertionAndGivesEmpty) {
-    TestSupport::LogCapture log;
+    // Missing ones log the assertion and give the empty text.
     const Properties empty;
     EXPECT_EQ(empty.Code(), "");
     EXPECT_EQ(empty.Title(), "");

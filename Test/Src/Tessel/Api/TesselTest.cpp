@@ -3,6 +3,8 @@
 
 #include "Model/TesselPtr.hpp"
 
+#include "../Implementation/BridgeFixture.hpp"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -27,47 +29,22 @@ public:
                 (const QB::UniString&, const QB::UniString&, const QB::Array<QB::UniString>&), (override));
 };
 
-class CallbacksMock : public Api::TesselCallbackApi {
-public:
-    MOCK_METHOD(Api::AllState, getAllState, (), (override));
-    MOCK_METHOD(void, selectInstancesOfType, (const QB::UniString&), (override));
-    MOCK_METHOD(QB::Array<Api::AssociableType>, getAllTypesInDocument,
-                (const QB::UniString&, const QB::Array<QB::UniString>&), (override));
-    MOCK_METHOD(void, updateProperties,
-                (const QB::UniString&, const QB::UniString&,
-                 (const QB::HashTable<QB::UniString, Api::Properties>&)),
-                (override));
-    MOCK_METHOD(void, specOpened,
-                (const QB::UniString&, const QB::UniString&, const QB::UniString&, const QB::UniString&),
-                (override));
-    MOCK_METHOD(void, specAssociationRequested,
-                (const QB::UniString&, const QB::UniString&, const QB::UniString&, const QB::UniString&,
-                 const QB::UniString&, const QB::UniString&),
-                (override));
-    MOCK_METHOD(void, removeSpecAssociationRequested,
-                (const QB::UniString&, const QB::UniString&, const QB::UniString&), (override));
-    MOCK_METHOD(void, associationRequested,
-                (const QB::UniString&, const QB::UniString&, const QB::UniString&, const Api::Properties&),
-                (override));
-    MOCK_METHOD(void, removeAssociationRequested,
-                (const QB::UniString&, const QB::UniString&, const QB::UniString&, const Api::Properties&),
-                (override));
-    MOCK_METHOD(void, onlineStateChanged, (bool), (override));
-};
+// Any callback object will do: the page only holds a reference to it.
+using AnyCallbacks = Test::RecordingCallbacks;
 
 TEST(TesselCallbackReference, StartsEmptyFollowsReplacementAndDoesNotKeepTheCallbacksAlive) {
     PageMock page;
     EXPECT_EQ(page.GetCallbackApi(), nullptr);
 
-    auto first = std::make_shared<CallbacksMock>();
+    auto first = std::make_shared<AnyCallbacks>();
     page.SetCallbackApi(first);
     EXPECT_EQ(page.GetCallbackApi(), first);
 
-    auto second = std::make_shared<CallbacksMock>();
+    auto second = std::make_shared<AnyCallbacks>();
     page.SetCallbackApi(second);
     EXPECT_EQ(page.GetCallbackApi(), second);
 
-    const std::weak_ptr<CallbacksMock> watch = second;
+    const std::weak_ptr<AnyCallbacks> watch = second;
     second.reset();
     EXPECT_TRUE(watch.expired());
     EXPECT_EQ(page.GetCallbackApi(), nullptr);

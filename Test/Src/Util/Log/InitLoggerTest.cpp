@@ -18,6 +18,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -66,14 +67,13 @@ protected:
 };
 
 TEST(LogLevelFromPreference, FiveWordsNameLevelsAndAnythingElseMeansInfo) {
-    EXPECT_EQ(LogLevelFromPreference("trace"), spdlog::level::trace);
-    EXPECT_EQ(LogLevelFromPreference("debug"), spdlog::level::debug);
-    EXPECT_EQ(LogLevelFromPreference("info"), spdlog::level::info);
-    EXPECT_EQ(LogLevelFromPreference("warn"), spdlog::level::warn);
-    EXPECT_EQ(LogLevelFromPreference("error"), spdlog::level::err);
-    EXPECT_EQ(LogLevelFromPreference("warning"), spdlog::level::info);
-    EXPECT_EQ(LogLevelFromPreference("TRACE"), spdlog::level::info);
-    EXPECT_EQ(LogLevelFromPreference(""), spdlog::level::info);
+    using namespace spdlog::level;
+    const std::pair<const char*, level_enum> words[] = {{"trace", trace}, {"debug", debug}, {"info", info},
+                                                        {"warn", warn},   {"error", err},   {"warning", info},
+                                                        {"TRACE", info},  {"", info}};
+    for (const auto& [word, level] : words) {
+        EXPECT_EQ(LogLevelFromPreference(word), level) << word;
+    }
 }
 
 TEST_F(InitLoggerTest, WithoutPreferencesEverythingReachesDebugOutputAndDefaultFile) {

@@ -7,6 +7,7 @@
 
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -46,14 +47,12 @@ TEST(LogMacros, EveryMacroLogsAtItsOwnLevel) {
     LOG_ERROR("e");
     LOG_CRITICAL("c");
 
-    const auto lines = capture.Lines();
-    ASSERT_EQ(lines.size(), 6U);
-    const spdlog::level::level_enum expected[] = {spdlog::level::trace, spdlog::level::debug,
-                                                  spdlog::level::info,  spdlog::level::warn,
-                                                  spdlog::level::err,   spdlog::level::critical};
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].level, expected[i]) << lines[i].message;
+    using namespace spdlog::level;
+    std::vector<level_enum> levels;
+    for (const auto& line : capture.Lines()) {
+        levels.push_back(line.level);
     }
+    EXPECT_EQ(levels, (std::vector<level_enum>{trace, debug, info, warn, err, critical}));
 }
 
 TEST(LogMacros, LambdaLogsAsOperatorWithSpace) {

@@ -22,13 +22,40 @@ UniString Clause(const char* code, const char* prefix, const char* title, const 
                                                      {"ArdoTesselSuffix", suffix}});
 }
 
-TEST(Placeholders, PlainNameIsReplacedEverywhere) {
+struct PlainCase {
+    const char* text;
+    const char* name;
+    const char* value;
+    const char* expected;
+};
+
+// A name is replaced wherever it stands exactly; near-misses, the decorated forms, stray braces
+// and an inserted value that looks like a placeholder stay as they are.
+TEST(Placeholders, PlainNameIsReplacedWhereverItStandsExactly) {
+    const PlainCase cases[] = {
+        {"{Count}/{Count}", "Count", "7", "7/7"},
+        {"{Count}", "Count", "", ""},
+        {"{count} { Count} {Count } {Counter}", "Count", "9", "{count} { Count} {Count } {Counter}"},
+        {"{Unknown} stays", "Count", "9", "{Unknown} stays"},
+        {"{ :Count}{Count: }", "Count", "9", "{ :Count}{Count: }"},
+        {"{Count}", "Count", "{Count}", "{Count}"},
+        {"{{Count}}", "Count", "1", "{1}"},
+        {"{a{Count}", "Count", "1", "{a1"},
+        {"open { only", "Count", "1", "open { only"},
+        {"{Count} and {", "Count", "1", "1 and {"},
+        {"} {} {Count", "Count", "1", "} {} {Count"},
+        {"«{ViewName}» – ok", "ViewName", "Erdgeschoß 🏢", "«Erdgeschoß 🏢» – ok"},
+    };
+    for (const PlainCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReplacePlaceholder(c.text, c.name, c.value), UniString(c.expected));
+    }
     EXPECT_EQ(ReplacePlaceholder("Workflow Issues: {Count}", PlaceholderName::Count, "3"),
               UniString("Workflow Issues: 3"));
-    EXPECT_EQ(ReplacePlaceholder("{Count}/{Count}", "Count", "7"), UniString("7/7"));
-    EXPECT_EQ(ReplacePlaceholder("{Count}", "Count", ""), UniString(""));
 }
 
+// Several names at once: each replaced once, inserted values left alone, the first of a repeated
+// name counting.
 TEST(Placeholders, SeveralAtOnce) {
     EXPECT_EQ(ReplacePlaceholders("{TypeName}: {ElemCount} element(s)",
                                   {{"TypeName", "Wall"}, {"ElemCount", "12"}}),
@@ -38,39 +65,11 @@ TEST(Placeholders, SeveralAtOnce) {
     EXPECT_EQ(
         ReplacePlaceholders("Ardo Tessel: {ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}", values),
         UniString("Ardo Tessel: Spec A - Tower"));
-}
-
-TEST(Placeholders, OnlyExactNamesMatch) {
-    EXPECT_EQ(ReplacePlaceholder("{count} { Count} {Count } {Counter}", "Count", "9"),
-              UniString("{count} { Count} {Count } {Counter}"));
-    EXPECT_EQ(ReplacePlaceholder("{Unknown} stays", "Count", "9"), UniString("{Unknown} stays"));
-    // The plain form knows nothing of the decorated ones.
-    EXPECT_EQ(ReplacePlaceholder("{ :Count}{Count: }", "Count", "9"), UniString("{ :Count}{Count: }"));
-}
-
-TEST(Placeholders, InsertedValuesAreNotReplacedAgain) {
     EXPECT_EQ(ReplacePlaceholders("{ArdoTesselProjectTitle} / {ArdoTesselSpecificationId}",
                                   {{"ArdoTesselProjectTitle", "{ArdoTesselSpecificationId}"},
                                    {"ArdoTesselSpecificationId", "S-1"}}),
               UniString("{ArdoTesselSpecificationId} / S-1"));
-    EXPECT_EQ(ReplacePlaceholder("{Count}", "Count", "{Count}"), UniString("{Count}"));
-}
-
-TEST(Placeholders, StrayBracesStayAndDoNotHideAPlaceholder) {
-    EXPECT_EQ(ReplacePlaceholder("{{Count}}", "Count", "1"), UniString("{1}"));
-    EXPECT_EQ(ReplacePlaceholder("{a{Count}", "Count", "1"), UniString("{a1"));
-    EXPECT_EQ(ReplacePlaceholder("open { only", "Count", "1"), UniString("open { only"));
-    EXPECT_EQ(ReplacePlaceholder("{Count} and {", "Count", "1"), UniString("1 and {"));
-    EXPECT_EQ(ReplacePlaceholder("} {} {Count", "Count", "1"), UniString("} {} {Count"));
-}
-
-TEST(Placeholders, FirstValueOfARepeatedNameCounts) {
     EXPECT_EQ(ReplacePlaceholders("{Count}", {{"Count", "1"}, {"Count", "2"}}), UniString("1"));
-}
-
-TEST(Placeholders, UnicodeValuesAndTextsSurvive) {
-    EXPECT_EQ(ReplacePlaceholder("«{ViewName}» – ok", "ViewName", "Erdgeschoß 🏢"),
-              UniString("«Erdgeschoß 🏢» – ok"));
 }
 
 TEST(DecoratedPlaceholders, EmptyPrefixAndSuffixLeaveNoDoubleBlanks) {
@@ -83,9 +82,7 @@ TEST(DecoratedPlaceholders, EachFormAddsItsBlanksOnlyAroundAValue) {
     const UniString forms("[{X}][{ :X}][{X: }][{ :X: }]");
     EXPECT_EQ(ReplaceDecoratedPlaceholder(forms, "X", "v"), UniString("[v][ v][v ][ v ]"));
     EXPECT_EQ(ReplaceDecoratedPlaceholder(forms, "X", ""), UniString("[][][][]"));
-}
-
-TEST(DecoratedPlaceholders, UnknownNamesStayInEveryForm) {
+    // Unknown names stay in every form.
     const UniString text("{Y}{ :Y}{Y: }{ :Y: }{ :}{: }{ :: }");
     EXPECT_EQ(ReplaceDecoratedPlaceholder(text, "X", "v"), text);
 }

@@ -8,7 +8,6 @@
 
 #include <fmt/format.h>
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -21,118 +20,50 @@ using namespace TesselConnect;
 
 namespace {
 
-struct ExpectedCode {
-    VNAPI_ErrCode code = 0;
-    std::string_view name;
-};
+static_assert(VNAPI_ERROR_COUNT == 75);
 
-// The host's table written out as its blocks: a first code and the names of consecutive codes.
-constexpr std::size_t ExpectedCount = 75;
-constexpr std::array<ExpectedCode, ExpectedCount> Expected = [] {
-    std::array<ExpectedCode, ExpectedCount> rows{};
-    std::size_t at = 0;
-    auto block = [&](VNAPI_ErrCode first, std::initializer_list<std::string_view> names) {
-        for (std::string_view name : names) {
-            rows[at++] = ExpectedCode{first++, name};
-        }
-    };
-    block(0x81060001, {"APIERR_GENERAL", "APIERR_MEMFULL", "APIERR_CANCEL"});
-    block(0x81060065, {"APIERR_BADID", "APIERR_BADINDEX", "APIERR_BADNAME", "APIERR_BADPARS",
-                       "APIERR_BADPOLY", "APIERR_BADDATABASE", "APIERR_BADWINDOW", "APIERR_BADKEYCODE",
-                       "APIERR_BADPLATFORMSIGN", "APIERR_BADPLANE", "APIERR_BADUSERID", "APIERR_BADVALUE",
-                       "APIERR_BADELEMENTTYPE", "APIERR_IRREGULARPOLY", "APIERR_BADEXPRESSION"});
-    block(0x810600C9, {"APIERR_NO3D", "APIERR_NOMORE", "APIERR_NOPLAN", "APIERR_NOLIB", "APIERR_NOLIBSECT",
-                       "APIERR_NOSEL", "APIERR_NOTEDITABLE", "APIERR_NOTSUBTYPEOF", "APIERR_NOTEQUALMAIN",
-                       "APIERR_NOTEQUALREVISION", "APIERR_NOSYNCWORKPROJECT"});
-    block(0x810600DC, {"APIERR_NOUSERDATA", "APIERR_MOREUSER", "APIERR_LINKEXIST", "APIERR_LINKNOTEXIST",
-                       "APIERR_WINDEXIST", "APIERR_WINDNOTEXIST", "APIERR_UNDOEMPTY", "APIERR_REFERENCEEXIST",
-                       "APIERR_NAMEALREADYUSED"});
-    block(0x8106012D, {"APIERR_ATTREXIST", "APIERR_DELETED", "APIERR_LOCKEDLAY", "APIERR_HIDDENLAY",
-                       "APIERR_INVALFLOOR", "APIERR_NOTMINE", "APIERR_NOACCESSRIGHT",
-                       "APIERR_BADPROPERTYFORELEM", "APIERR_BADCLASSIFICATIONFORELEM"});
-    block(0x81060191, {"APIERR_MODULNOTINSTALLED", "APIERR_MODULCMDMINE", "APIERR_MODULCMDNOTSUPPORTED",
-                       "APIERR_MODULCMDVERSNOTSUPPORTED", "APIERR_NOMODULEDATA"});
-    block(0x810601F5, {"APIERR_PAROVERLAP", "APIERR_PARMISSING", "APIERR_PAROVERFLOW", "APIERR_PARIMPLICIT"});
-    block(0x810601FE, {"APIERR_RUNOVERLAP", "APIERR_RUNMISSING", "APIERR_RUNOVERFLOW", "APIERR_RUNIMPLICIT",
-                       "APIERR_RUNPROTECTED"});
-    block(0x81060208, {"APIERR_EOLOVERLAP"});
-    block(0x81060212, {"APIERR_TABOVERLAP"});
-    block(0x81060385, {"APIERR_NOTINIT", "APIERR_NESTING", "APIERR_NOTSUPPORTED", "APIERR_REFUSEDCMD",
-                       "APIERR_REFUSEDPAR", "APIERR_READONLY", "APIERR_SERVICEFAILED", "APIERR_COMMANDFAILED",
-                       "APIERR_NEEDSUNDOSCOPE"});
-    block(0x810603E9, {"APIERR_MISSINGCODE", "APIERR_MISSINGDEF", "APIERR_BADCLASSIFICATIONFORATTR"});
-    if (at != ExpectedCount) {
-        throw "the expected table must list every code once";
-    }
-    return rows;
-}();
-
-static_assert(VNAPI_ERROR_COUNT == ExpectedCount);
-
-std::string SignedMessage(std::string_view name, VNAPI_ErrCode code) {
-    return fmt::format("{}({})", name, static_cast<std::int32_t>(code));
-}
-
-// Throws code I of the table and checks every way it must and must not be caught.
-template <std::size_t I> void ExpectTypedThrow() {
-    constexpr ExpectedCode row = Expected[I];
-    SCOPED_TRACE(std::string(row.name));
+// Throws one code of the host's table and checks its name and every way it must and must not be
+// caught. (The codes' values are the header's; log-line tests pin several of them.)
+template <VNAPI_ErrCode Code> void ExpectTypedThrow(std::string_view name) {
+    SCOPED_TRACE(std::string(name));
+    EXPECT_EQ(Api::GetErrorName(Code), name);
 
     bool caughtAsOwnType = false;
     try {
-        Api::ThrowError(row.code);
-    } catch (const Api::Error<row.code>& error) {
+        Api::ThrowError(Code);
+    } catch (const Api::Error<Code>& error) {
         caughtAsOwnType = true;
-        EXPECT_EQ(error.GetErrorCode(), row.code);
-        EXPECT_EQ(error.GetErrorName(), row.name);
-        EXPECT_EQ(std::string(error.what()), SignedMessage(row.name, row.code));
+        EXPECT_EQ(error.GetErrorCode(), Code);
+        EXPECT_EQ(error.GetErrorName(), name);
+        EXPECT_EQ(std::string(error.what()), fmt::format("{}({})", name, static_cast<std::int32_t>(Code)));
     } catch (...) {
     }
     EXPECT_TRUE(caughtAsOwnType);
 
-    EXPECT_THROW(Api::ThrowError(row.code), Api::GeneralError);
+    EXPECT_THROW(Api::ThrowError(Code), Api::GeneralError);
 
     bool caughtAsBadId = false;
     try {
-        Api::ThrowError(row.code);
+        Api::ThrowError(Code);
     } catch (const Api::Error<APIERR_BADID>&) {
         caughtAsBadId = true;
     } catch (const Api::GeneralError&) {
     }
-    EXPECT_EQ(caughtAsBadId, row.code == APIERR_BADID);
-}
-
-template <std::size_t... I> void ExpectTypedThrows(std::index_sequence<I...>) {
-    (ExpectTypedThrow<I>(), ...);
+    EXPECT_EQ(caughtAsBadId, Code == APIERR_BADID);
 }
 
 } // namespace
 
-TEST(HostErrors, EveryTableCodeHasItsNameAndValue) {
-    for (const ExpectedCode& row : Expected) {
-        EXPECT_EQ(Api::GetErrorName(row.code), row.name) << std::hex << row.code;
-    }
-}
-
-TEST(HostErrors, EveryTableCodeThrowsItsOwnTypeCaughtAlsoAsGeneralError) {
-    ExpectTypedThrows(std::make_index_sequence<ExpectedCount>{});
+TEST(HostErrors, EveryTableCodeHasItsNameAndThrowsItsOwnTypeCaughtAlsoAsGeneralError) {
+#define ATC_EXPECT_TYPED_THROW(name, value) ExpectTypedThrow<name>(#name);
+    VNAPI_FOR_EACH_ERROR(ATC_EXPECT_TYPED_THROW)
+#undef ATC_EXPECT_TYPED_THROW
 }
 
 TEST(HostErrors, CodesOutsideTheTableHaveNoName) {
     for (VNAPI_ErrCode code : {0x00000000u, 0x81060000u, 0x81060004u, 0x81060064u, 0x810600D4u, 0x81069999u,
                                0x80010001u, 0xFFFFFFFFu}) {
         EXPECT_FALSE(Api::GetErrorName(code).has_value()) << std::hex << code;
-    }
-}
-
-TEST(HostErrors, UnknownCodeThrowsGeneralErrorWithPlaceholderName) {
-    try {
-        Api::ThrowError(0x81069999);
-        FAIL() << "nothing thrown";
-    } catch (const Api::GeneralError& error) {
-        EXPECT_EQ(std::string(error.what()), "APIERR_?(-2130273895)");
-        EXPECT_EQ(error.GetErrorCode(), 0x81069999u);
-        EXPECT_EQ(error.GetErrorName(), "APIERR_?");
     }
 }
 
@@ -147,10 +78,6 @@ TEST(HostErrors, CoreLibraryStatusesAreNamedInMessages) {
         EXPECT_EQ(std::string(Api::GeneralError(code).what()), message);
         EXPECT_THROW(Api::ThrowError(code), Api::GeneralError);
     }
-}
-
-TEST(HostErrors, GeneralMessagePrintsTheCodeSigned) {
-    EXPECT_EQ(std::string(Api::Error<APIERR_GENERAL>().what()), "APIERR_GENERAL(-2130313215)");
 }
 
 TEST(HostErrors, ZeroCodeIsLoggedAsFailedAssertionButStillBuilt) {

@@ -39,13 +39,6 @@ protected:
         return item.guid;
     }
 
-    QB::Guid AddWall() {
-        VantrelSim::Element wall;
-        wall.guid = QB::Guid::Generate();
-        host.GetProject().AddElement(wall);
-        return wall.guid;
-    }
-
     QB::Guid systemGuid;
 };
 

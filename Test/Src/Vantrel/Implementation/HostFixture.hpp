@@ -52,6 +52,14 @@ protected:
         return project;
     }
 
+    // A wall of the open project, with a guid of its own.
+    QB::Guid AddWall() {
+        VantrelSim::Element wall;
+        wall.guid = QB::Guid::Generate();
+        host.GetProject().AddElement(wall);
+        return wall.guid;
+    }
+
     // Runs `body` inside one host command, as model code does for every change.
     void InCommand(const std::function<void()>& body) { vantrel->CallCommand("test", body); }
 

@@ -16,10 +16,7 @@ class TypedErrors : public HostFixture {
 protected:
     TypedErrors() {
         host.NewProject();
-        VantrelSim::Element wall;
-        wall.guid = QB::Guid::Generate();
-        elemGuid = wall.guid;
-        host.GetProject().AddElement(wall);
+        elemGuid = AddWall();
     }
 
     // The dynamic type of what `call` throws; typeid(void) when it throws nothing.
@@ -90,6 +87,7 @@ TEST_F(TypedErrors, CodeOutsideTheTableIsTheGeneralType) {
     } catch (const Api::GeneralError& error) {
         EXPECT_EQ(typeid(error), typeid(Api::GeneralError));
         EXPECT_EQ(error.GetErrorCode(), unknownCode);
+        EXPECT_EQ(error.GetErrorName(), "APIERR_?");
         EXPECT_EQ(std::string(error.what()), fmt::format("APIERR_?({})", Api::AsSigned(unknownCode)));
     }
     EXPECT_TRUE(

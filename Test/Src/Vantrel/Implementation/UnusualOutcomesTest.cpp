@@ -35,13 +35,11 @@ TEST_F(UnusualOutcomes, SelectionIsEmptyWithoutProjectOrSelectionAndThrowsOtherw
     host.NewProject();
     EXPECT_TRUE(vantrel->Selection_Get(false, false, API_SelPos_Any).neigs.IsEmpty());
 
-    VantrelSim::Element wall;
-    wall.guid = QB::Guid::Generate();
-    host.GetProject().AddElement(wall);
-    host.SetSelection({wall.guid});
+    const QB::Guid wall = AddWall();
+    host.SetSelection({wall});
     const Api::Selection selection = vantrel->Selection_Get(false, false, API_SelPos_Any);
     ASSERT_EQ(selection.neigs.GetSize(), 1U);
-    EXPECT_EQ(APIGuid2QBGuid(selection.neigs[0].guid), wall.guid);
+    EXPECT_EQ(APIGuid2QBGuid(selection.neigs[0].guid), wall);
 
     host.Faults().NextCalls(HostFunction::VNAPI_Selection_Get, APIERR_GENERAL, 1);
     EXPECT_THROW(vantrel->Selection_Get(false, false, API_SelPos_Any), Api::Error<APIERR_GENERAL>);
@@ -109,10 +107,8 @@ TEST_F(UnusualOutcomes, RefusedCommandLogsTheAssertionAndDoesNotThrow) {
 
 TEST_F(UnusualOutcomes, MissingSlotsAnswerNotSupportedOrNeutralValues) {
     host.NewProject();
-    VantrelSim::Element wall;
-    wall.guid = QB::Guid::Generate();
-    host.GetProject().AddElement(wall);
-    ASSERT_TRUE(vantrel->Element_PassesFilter(wall.guid, APIFilt_None));
+    const QB::Guid wall = AddWall();
+    ASSERT_TRUE(vantrel->Element_PassesFilter(wall, APIFilt_None));
 
     for (HostFunction function :
          {HostFunction::VNAPI_Element_GetHeader, HostFunction::VNAPI_Element_PassesFilter,
@@ -125,14 +121,14 @@ TEST_F(UnusualOutcomes, MissingSlotsAnswerNotSupportedOrNeutralValues) {
     LogCapture log;
 
     API_Elem_Head header{};
-    header.guid = QBGuid2APIGuid(wall.guid);
+    header.guid = QBGuid2APIGuid(wall);
     EXPECT_THROW(vantrel->Element_GetHeader(header, 0), Api::Error<APIERR_NOTSUPPORTED>);
     EXPECT_THROW(vantrel->Database_GetCurrentWindow(), Api::Error<APIERR_NOTSUPPORTED>);
     EXPECT_TRUE(log.Contains(spdlog::level::trace,
                              fmt::format("GeneralError exception will be thrown: APIERR_NOTSUPPORTED({})",
                                          Api::AsSigned(APIERR_NOTSUPPORTED))));
-    EXPECT_FALSE(vantrel->Element_PassesFilter(wall.guid, APIFilt_None));
-    EXPECT_FALSE(vantrel->Element_IsPropertyAvailable(wall.guid, QB::Guid::Generate()));
+    EXPECT_FALSE(vantrel->Element_PassesFilter(wall, APIFilt_None));
+    EXPECT_FALSE(vantrel->Element_IsPropertyAvailable(wall, QB::Guid::Generate()));
     EXPECT_FALSE(vantrel->Syncwork_IsSharedProject());
     EXPECT_TRUE(vantrel->Syncwork_FindReservableSet(1).IsNull());
     EXPECT_EQ(vantrel->Syncwork_GetReservationStatus(QB::Guid::Generate(), nullptr), 0);
