@@ -286,37 +286,32 @@ INSTANTIATE_TEST_SUITE_P(
                   "startup.expect: unknown key \"isues\""}),
     [](const ::testing::TestParamInfo<Malformed>& param) { return std::string(param.param.what); });
 
-TEST(ScenarioFile, MalformedProjectFileIsRefusedNamingTheStepAndThePlaceInIt) {
+std::string ProjectRefusalOf(const std::string& json, const std::filesystem::path& scenario) {
+    try {
+        LoadScenarioProjects(ReadScenarioJson(json, scenario));
+    } catch (const ScenarioError& error) {
+        return error.what();
+    }
+    return "accepted";
+}
+
+TEST(ScenarioFile, MalformedOrMissingProjectFileIsRefusedNamingTheStepAndThePlaceInIt) {
     TestSupport::TempDir folder("sim-projects");
     WriteFile(folder / "good.project.json",
               R"({"stories": [{"name": "Ground"}], "layers": [{"name": "L"}]})");
     WriteFile(
         folder / "bad.project.json",
         R"({"stories": [{"name": "Ground"}], "layers": [{"name": "L"}], "elements": [{"type": "Wall", "layer": "Roof"}]})");
-    const Scenario scenario = ReadScenarioJson(
+    const std::string broken = ProjectRefusalOf(
         R"({"project": "good.project.json", "steps": [{"do": "menu"}, {"do": "openProject", "file": "bad.project.json"}]})",
         folder / "two.scenario.json");
-    try {
-        LoadScenarioProjects(scenario);
-        FAIL() << "the broken project file was accepted";
-    } catch (const ScenarioError& error) {
-        EXPECT_THAT(error.what(),
-                    HasSubstr("two.scenario.json: step 2 (openProject): the project file is refused: "));
-        EXPECT_THAT(error.what(), HasSubstr("bad.project.json: /elements/0/layer: no layer \"Roof\""));
-    }
-}
+    EXPECT_THAT(broken, HasSubstr("two.scenario.json: step 2 (openProject): the project file is refused: "));
+    EXPECT_THAT(broken, HasSubstr("bad.project.json: /elements/0/layer: no layer \"Roof\""));
 
-TEST(ScenarioFile, MissingProjectFileIsRefusedAsTheScenariosProject) {
-    TestSupport::TempDir folder("sim-projects");
-    const Scenario scenario =
-        ReadScenarioJson(R"({"project": "gone.project.json", "steps": []})", folder / "one.scenario.json");
-    try {
-        LoadScenarioProjects(scenario);
-        FAIL() << "a missing project file was accepted";
-    } catch (const ScenarioError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("\"project\": the project file is refused: "));
-        EXPECT_THAT(error.what(), HasSubstr("gone.project.json: cannot be read"));
-    }
+    const std::string missing =
+        ProjectRefusalOf(R"({"project": "gone.project.json", "steps": []})", folder / "one.scenario.json");
+    EXPECT_THAT(missing, HasSubstr("\"project\": the project file is refused: "));
+    EXPECT_THAT(missing, HasSubstr("gone.project.json: cannot be read"));
 }
 
 } // namespace

@@ -116,14 +116,6 @@ TEST(HashTable, EqualityIgnoresInsertionOrder) {
     EXPECT_NE(a, b);
 }
 
-TEST(HashTable, HoldsMoveOnlyValues) {
-    QB::HashTable<int, std::unique_ptr<int>> table;
-    table.Add(1, std::make_unique<int>(5));
-    table.Put(1, std::make_unique<int>(6));
-    ASSERT_NE(table.Get(1), nullptr);
-    EXPECT_EQ(*table.Get(1), 6);
-}
-
 TEST(HashSet, KeepsInsertionOrderAndMembershipAcrossDeletes) {
     QB::HashSet<int> set;
     for (int i = 0; i < 50; ++i) {
