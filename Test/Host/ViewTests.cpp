@@ -87,20 +87,19 @@ TEST_F(Views, UnknownViewsAreRefusedAndNavigatorItemsNameTheirView) {
 }
 
 TEST_F(Views, ProjectInfoTellsUntitledAndSharedProjects) {
-    API_ProjectInfo info;
-    ASSERT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &info, nullptr, nullptr));
-    EXPECT_FALSE(info.untitled);
-    EXPECT_EQ("House", info.projectName);
-
+    const auto info = [&] {
+        API_ProjectInfo answer;
+        EXPECT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &answer, nullptr, nullptr));
+        return answer;
+    };
+    EXPECT_FALSE(info().untitled);
+    EXPECT_EQ("House", info().projectName);
     host.NewProject();
-    ASSERT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &info, nullptr, nullptr));
-    EXPECT_TRUE(info.untitled);
-    EXPECT_TRUE(info.projectName.IsEmpty());
-
+    EXPECT_TRUE(info().untitled);
+    EXPECT_TRUE(info().projectName.IsEmpty());
     Build().Share({{7, "Cleo"}}, 7);
-    ASSERT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &info, nullptr, nullptr));
-    EXPECT_TRUE(info.shared);
-    EXPECT_EQ(7, info.userId);
+    EXPECT_TRUE(info().shared);
+    EXPECT_EQ(7, info().userId);
 }
 
 } // namespace

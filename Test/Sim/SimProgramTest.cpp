@@ -292,7 +292,7 @@ TEST_F(SimProgram, AProjectFileSavedByAStepIsReadAnewByLaterSteps) {
     EXPECT_EQ(again.exitCode, 0) << again.out;
 }
 
-TEST_F(SimProgram, CommandLineMistakesExitWithTwoAndHelpWithZero) {
+TEST_F(SimProgram, CommandLineMistakesExitWithTwoAndHelpAndCheckWithZero) {
     EXPECT_EQ(RunSim({}, folder).exitCode, 2);
     const ProgramRun browser = RunSim({"run", "x.json", "--browser", "safari"}, folder);
     EXPECT_EQ(browser.exitCode, 2);
@@ -303,13 +303,11 @@ TEST_F(SimProgram, CommandLineMistakesExitWithTwoAndHelpWithZero) {
     const ProgramRun help = RunSim({"--help"}, folder);
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_THAT(help.out, HasSubstr("vantrel-sim run SCENARIO"));
-}
-
-TEST_F(SimProgram, CheckReadsTheDemoWithoutRunningIt) {
-    const ProgramRun run =
+    // check reads the demo without running it
+    const ProgramRun check =
         RunSim({"check", (SourceDir() / "Samples/Demo/demo.scenario.json").string()}, folder);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("39 steps, 1 project file(s): fine"));
+    EXPECT_EQ(check.exitCode, 0) << check.err;
+    EXPECT_THAT(check.out, HasSubstr("39 steps, 1 project file(s): fine"));
 }
 
 TEST_F(SimProgram, GenerateWritesALargeProjectThatReadsBack) {

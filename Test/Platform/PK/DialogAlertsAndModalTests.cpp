@@ -94,11 +94,15 @@ TEST_F(DialogAlerts, AnswerNamingNoButtonPressesTheFirstAndIsNoted) {
     _responder->ClearFailures();
 }
 
-TEST_F(DialogAlerts, MissingAlertResourceAnswersZeroAndShowsNothing) {
+TEST_F(DialogAlerts, MissingAlertOrDialogResourceShowsNothing) {
     QB::DebugOutputCapture output;
     EXPECT_EQ(PK::ShowAlert(_module, 12345), 0);
     EXPECT_TRUE(PK::InteractionRecord::Instance().GetAlerts().empty());
     EXPECT_NE(output.GetText().find("alert resource 12345 not found"), std::string::npos);
+    PK::ModalDialog missing(_module, 4242);
+    EXPECT_FALSE(missing.IsValid());
+    EXPECT_FALSE(missing.Invoke());
+    EXPECT_TRUE(PK::InteractionRecord::Instance().GetDialogs().empty());
 }
 
 TEST_F(DialogAlerts, ScriptedDialogChoosesAnEntryAndAccepts) {
@@ -176,14 +180,6 @@ TEST_F(DialogAlerts, AlertShownFromADialogIsRecordedInBetween) {
     ASSERT_EQ(record.GetDialogs().size(), 1u);
     EXPECT_LT(record.GetAlerts()[0].sequence, record.GetDialogs()[0].sequence);
     EXPECT_FALSE(record.GetDialogs()[0].closedByDefault);
-}
-
-TEST_F(DialogAlerts, InvalidDialogDoesNotRun) {
-    QB::DebugOutputCapture output;
-    PK::ModalDialog missing(_module, 4242);
-    EXPECT_FALSE(missing.IsValid());
-    EXPECT_FALSE(missing.Invoke());
-    EXPECT_TRUE(PK::InteractionRecord::Instance().GetDialogs().empty());
 }
 
 } // namespace

@@ -148,27 +148,22 @@ TEST_F(DialogEvents, FirstShowOpensThePaletteThenItsPagesOnce) {
     EXPECT_EQ(PK::Palette::FindPalette(PaletteGuid), &palette);
 }
 
-TEST_F(DialogEvents, ButtonClicksReachTheClickedButtonsObservers) {
+// A button click reaches the clicked button's observers; a pop-up choice and a list click select
+// first and report the previous selection; a double click names the row.
+TEST_F(DialogEvents, UserActionsReachTheObserversOfTheirItem) {
     EXPECT_EQ(PK::User::ClickButton(*_page, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::ClickButton(*_page, 3), ActionResult::Delivered);
-    EXPECT_EQ(_events, (Events{"select clicked", "apply clicked"}));
-}
-
-TEST_F(DialogEvents, PopUpChoiceSelectsTheEntryAndReportsThePreviousOne) {
     EXPECT_EQ(PK::User::ChoosePopUpEntry(*_page, 6, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::ChoosePopUpEntry(*_page, 6, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::ChoosePopUpEntry(*_page, 6, 3), ActionResult::OutOfRange);
-    EXPECT_EQ(_events, (Events{"pop-up 1 -> 2", "pop-up 2 -> 2"}));
     EXPECT_EQ(_page->popUp.GetSelectedItem(), 2);
-}
-
-TEST_F(DialogEvents, ListClicksSelectFirstAndDoubleClickNamesTheRow) {
     EXPECT_EQ(PK::User::ClickListRow(*_page, 1, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::DoubleClickListRow(*_page, 1, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::SelectListRow(*_page, 1, 1), ActionResult::Delivered);
     EXPECT_EQ(PK::User::ClickListRow(*_page, 1, 3), ActionResult::OutOfRange);
-    EXPECT_EQ(_events, (Events{"selection 0 -> 2", "click row 2", "click row 2", "double click row 2",
-                               "selection 2 -> 1"}));
+    EXPECT_EQ(_events,
+              (Events{"select clicked", "apply clicked", "pop-up 1 -> 2", "pop-up 2 -> 2", "selection 0 -> 2",
+                      "click row 2", "click row 2", "double click row 2", "selection 2 -> 1"}));
 }
 
 TEST_F(DialogEvents, ActionsAUserCannotReachAreRefusedWithoutEvents) {

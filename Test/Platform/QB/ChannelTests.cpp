@@ -92,20 +92,11 @@ class ChannelInEveryProtocol : public testing::TestWithParam<Protocol> {};
 
 // Every kind of value at its extremes, written one after the other and read back in order.
 TEST_P(ChannelInEveryProtocol, PrimitivesRoundTrip) {
-    const auto written = std::tuple{true,
-                                    false,
-                                    QB::Int8{-128},
-                                    QB::UInt8{255},
-                                    QB::Int16{-2},
-                                    QB::UInt16{0xBEEF},
-                                    std::numeric_limits<QB::Int32>::min(),
-                                    QB::UInt32{0xDEADBEEF},
-                                    std::numeric_limits<QB::Int64>::min(),
-                                    std::numeric_limits<QB::UInt64>::max(),
-                                    -0.1,
-                                    UniString("Zoë 𝄞"),
-                                    UniString(),
-                                    Guid("01020304-0506-0708-090A-0B0C0D0E0F10")};
+    const auto written =
+        std::tuple(true, false, QB::Int8{-128}, QB::UInt8{255}, QB::Int16{-2}, QB::UInt16{0xBEEF},
+                   std::numeric_limits<QB::Int32>::min(), QB::UInt32{0xDEADBEEF},
+                   std::numeric_limits<QB::Int64>::min(), std::numeric_limits<QB::UInt64>::max(), -0.1,
+                   UniString("Zoë 𝄞"), UniString(), Guid("01020304-0506-0708-090A-0B0C0D0E0F10"));
     MemoryOChannel oc(GetParam());
     std::apply([&](const auto&... values) { (oc.Write(values), ...); }, written);
     ASSERT_EQ(oc.GetStatus(), NoError);

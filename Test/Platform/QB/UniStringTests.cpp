@@ -86,12 +86,9 @@ TEST(UniString, ReplaceAllReplacesEveryOccurrenceOnceLeftToRight) {
 
 TEST(UniString, NumberConversionAcceptsOnlyWholeNumbersInRange) {
     QB::Int32 value = 42;
-    EXPECT_FALSE(QB::UniStringToValue("x", value));
-    EXPECT_FALSE(QB::UniStringToValue("", value));
-    EXPECT_FALSE(QB::UniStringToValue("12x", value));
-    EXPECT_FALSE(QB::UniStringToValue(" 12", value));
-    EXPECT_FALSE(QB::UniStringToValue("+-1", value));
-    EXPECT_FALSE(QB::UniStringToValue("2147483648", value));
+    for (const char* bad : {"x", "", "12x", " 12", "+-1", "2147483648"}) {
+        EXPECT_FALSE(QB::UniStringToValue(bad, value)) << bad;
+    }
     EXPECT_EQ(value, 42);
     EXPECT_TRUE(QB::UniStringToValue("-2147483648", value));
     EXPECT_EQ(value, INT32_MIN);
