@@ -108,9 +108,7 @@ TEST_F(Notifications, NewElementsAreReportedForTheAskedTypes) {
     const API_ElemTypeList list = {types, 1};
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), &list, &OnNewElement));
     host.DrawElement({.guid = {}, .type = API_WallID, .layer = walls});
-    Element column;
-    column.type = API_ColumnID;
-    column.layer = walls;
+    const Element column{.type = API_ColumnID, .layer = walls};
     const auto drawn = host.DrawElement(column, APINotifyElement_Copy);
     ASSERT_EQ(1U, _recorder.newElements.size());
     EXPECT_EQ(A(drawn), _recorder.newElements[0].elemHead.guid);

@@ -54,12 +54,8 @@ protected:
         code = build.AddStringProperty(first, "Code", "<none>", {item});
         build.AddStringProperty(second, "Code", "<none>", {item});
         build.AddStringProperty(second, "Note", "", {item});
-        VantrelSim::ElementSpec spec;
-        spec.layer = layer;
-        spec.name = "W-1";
-        wall = build.AddElement(spec);
-        spec.name = "W-2";
-        other = build.AddElement(spec);
+        wall = build.AddElement({.layer = layer, .name = "W-1"});
+        other = build.AddElement({.layer = layer, .name = "W-2"});
         build.Classify(wall, item);
         build.SetStringValue(wall, code, "A10");
         build.SetModulData("ConnectionWithSpecification:S-1", {});

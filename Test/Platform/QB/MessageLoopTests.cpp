@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,8 @@
 #include <vector>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 class Step : public QB::Runnable {
 public:
@@ -84,4 +87,57 @@ TEST_F(MessageLoopTest, PostingFromAnotherThreadIsCaughtInDebugBuilds) {
             worker.join();
         },
         "main thread only");
+}
+
+// Work done on another thread reaches the main thread through the loop, and the main thread can
+// wait for it without spinning.
+
+// Test that tasks posted by a worker run on the main thread, in posting order, behind the
+// main thread's own earlier tasks, and that waiting ends when they arrive.
+TEST_F(MessageLoopTest, WorkerTasksRunOnTheMainThreadInOrder) {
+    const std::thread::id mainThread = std::this_thread::get_id();
+    std::vector<int> order;
+    std::vector<std::thread::id> threads;
+    const auto record = [&](int step) {
+        return QB::RunnableTask(MakeStep([&, step] {
+            order.push_back(step);
+            threads.push_back(std::this_thread::get_id());
+        }));
+    };
+    loop.Post(record(1));
+    std::thread worker([&] {
+        loop.PostFromAnyThread(record(2));
+        loop.PostFromAnyThread(record(3));
+    });
+    worker.join();
+    EXPECT_TRUE(loop.WaitForTasks(0ms));
+    EXPECT_EQ(loop.GetPendingCount(), 3U);
+    EXPECT_EQ(loop.RunPending(), 3U);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(threads, (std::vector<std::thread::id>(3, mainThread)));
+}
+
+// Test that the main thread waiting for work wakes when a worker posts, and that a wait with
+// nothing to come ends at its limit.
+TEST_F(MessageLoopTest, WaitingWakesOnAPostAndEndsAtTheLimit) {
+    bool ran = false;
+    std::thread worker([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
+    EXPECT_TRUE(loop.WaitForTasks(30s));
+    worker.join();
+    loop.RunPending();
+    EXPECT_TRUE(ran);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(loop.WaitForTasks(20ms));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 20ms);
+}
+
+// Test that discarding drops the workers' tasks too.
+TEST_F(MessageLoopTest, DiscardDropsTasksFromOtherThreads) {
+    bool ran = false;
+    std::thread worker([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
+    worker.join();
+    loop.DiscardPending();
+    EXPECT_EQ(loop.RunPending(), 0U);
+    EXPECT_FALSE(ran);
 }
