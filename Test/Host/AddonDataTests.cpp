@@ -100,20 +100,17 @@ TEST_F(AddonData, AnObjectReservedByAnotherUserCannotBeChangedOrReserved) {
     EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_AddOnObject_ModifyObject(Tok(), &object, &data); }));
 }
 
-TEST_F(AddonData, ReservationsAreOnlyForSharedProjects) {
-    const auto object = CreateObject("PlanData");
-    const QB::Array<API_Guid> objects = {object};
+// Reservations are only for shared projects; there, classification and property changes need the set.
+TEST_F(AddonData, ClassificationAndPropertyChangesNeedTheReservableSet) {
+    const QB::Array<API_Guid> objects = {CreateObject("PlanData")};
     EXPECT_EQ(APIERR_NOSYNCWORKPROJECT, T().VNAPI_AddOnObject_ReserveObjects(Tok(), &objects, nullptr));
     EXPECT_EQ(APIERR_NOSYNCWORKPROJECT, T().VNAPI_AddOnObject_ReleaseObjects(Tok(), &objects));
     EXPECT_FALSE(T().VNAPI_Syncwork_IsSharedProject(Tok()));
     const QB::UniString setName = "ClassificationsAndProperties";
     EXPECT_EQ(API_Guid{}, T().VNAPI_Syncwork_FindReservableSet(Tok(), &setName));
-}
 
-TEST_F(AddonData, ClassificationAndPropertyChangesNeedTheReservableSet) {
     Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
     EXPECT_TRUE(T().VNAPI_Syncwork_IsSharedProject(Tok()));
-    const QB::UniString setName = "ClassificationsAndProperties";
     const API_Guid set = T().VNAPI_Syncwork_FindReservableSet(Tok(), &setName);
     ASSERT_NE(API_Guid{}, set);
     const QB::UniString unknownSet = "Nothing";

@@ -172,41 +172,36 @@ TEST_P(Guards, AreCheckedInOrderAndChangeNothing) {
     EXPECT_EQ(APIERR_NOPLAN, Call(&unknown));
 }
 
-using Table = VNAPI_FunctionTable;
 
 const Guarded GuardedFunctions[] = {
     {"GetHeader", false,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          API_Elem_Head header{};
          header.guid = g != nullptr ? *g : API_Guid{};
          return api.VNAPI_Element_GetHeader(tok, g != nullptr ? &header : nullptr, 0);
      }},
     {"AddClassificationItem", true,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-         return api.VNAPI_Element_AddClassificationItem(tok, g, g);
-     }},
+     [](auto& api, auto tok, auto g) { return api.VNAPI_Element_AddClassificationItem(tok, g, g); }},
     {"GetClassificationInSystem", false,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          API_ClassificationItem item;
          return api.VNAPI_Element_GetClassificationInSystem(tok, g, g, &item);
      }},
     {"SetProperties", true,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          const QB::Array<API_Property> none;
          return api.VNAPI_Element_SetProperties(tok, g, &none);
      }},
     {"DeleteClassificationSystem", true,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-         return api.VNAPI_Classification_DeleteClassificationSystem(tok, g);
-     }},
+     [](auto& api, auto tok, auto g) { return api.VNAPI_Classification_DeleteClassificationSystem(tok, g); }},
     {"GetPropertyGroup", false,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          API_PropertyGroup group;
          group.guid = g != nullptr ? *g : API_Guid{};
          return api.VNAPI_Property_GetPropertyGroup(tok, g != nullptr ? &group : nullptr);
      }},
     {"CreatePropertyGroup", true,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          API_PropertyGroup group;
          group.groupType = API_PropertyCustomGroupType;
          group.name = "Group";
@@ -214,43 +209,43 @@ const Guarded GuardedFunctions[] = {
      },
      false},
     {"ModulDataStore", true,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          const QB::UniString name = "Record";
          const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{1}}};
          return api.VNAPI_ModulData_Store(tok, g != nullptr ? &name : nullptr, &record);
      },
      false},
     {"ModifyObject", true,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          const API_DataBlock data;
          return api.VNAPI_AddOnObject_ModifyObject(tok, g, &data);
      }},
     {"CreateElementSet", true,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          const QB::Array<API_Guid> elements = {g != nullptr ? *g : API_Guid{}};
          API_Guid set{};
          return api.VNAPI_ElementSet_Create(tok, g != nullptr ? &elements : nullptr, nullptr, &set);
      }},
     {"SelectionGet", false,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          API_SelectionInfo info;
          return api.VNAPI_Selection_Get(tok, g != nullptr ? &info : nullptr, nullptr, false, false,
                                         API_SelPos_Any);
      },
      false},
     {"ProjectInfo", false,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          API_ProjectInfo info;
          return api.VNAPI_Environment(tok, APIReq_ProjectInfo, g != nullptr ? &info : nullptr, nullptr,
                                       nullptr);
      },
      false},
     {"NavigatorItem", false,
-     [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+     [](auto& api, auto tok, auto g) {
          API_NavigatorItem item;
          return api.VNAPI_Navigator(tok, APIReq_NavigatorItem, const_cast<API_Guid*>(g), &item, nullptr);
      }},
-    {"HierarchicalOwner", false, [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
+    {"HierarchicalOwner", false, [](auto& api, auto tok, auto g) {
          API_HierarchicalOwnerKind kind = API_RootOwner;
          API_HierarchicalOwnerInfo info{};
          return api.VNAPI_Goodies(tok, APIReq_HierarchicalOwner, const_cast<API_Guid*>(g), &kind, &info);

@@ -92,9 +92,7 @@ protected:
     PaletteView palette{host};
     StepRecord record;
     TablePage page;
-    QB::Guid wall;
-    QB::Guid other;
-    QB::Guid code;
+    QB::Guid wall, other, code;
 };
 
 TEST_F(Expectations, WhatHoldsIsCountedWithoutFailures) {

@@ -127,8 +127,7 @@ protected:
 
     Events _events;
     std::unique_ptr<RecordingPalette> _palette;
-    PX::RollPanel* _first = nullptr;
-    PX::RollPanel* _second = nullptr;
+    PX::RollPanel *_first = nullptr, *_second = nullptr;
     std::unique_ptr<RecordingPage> _page;
     std::unique_ptr<PK::TabPage> _secondPage;
 };

@@ -51,8 +51,7 @@ protected:
     }
 
     std::unique_ptr<PX::RollDownPalette> _palette;
-    PX::RollPanel* _first = nullptr;
-    PX::RollPanel* _second = nullptr;
+    PX::RollPanel *_first = nullptr, *_second = nullptr;
     std::unique_ptr<PK::TabPage> _page;
     std::unique_ptr<PK::TabPage> _secondPage;
 };
