@@ -7,6 +7,8 @@
 #include <VantrelSim/Host.hpp>
 #include <VantrelSim/ProjectBuilder.hpp>
 
+#include <fmt/ranges.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -29,11 +31,7 @@ public:
     void Perform(const PageAction&) override {}
     bool Screenshot(const std::filesystem::path&, std::string&) override { return false; }
     std::optional<std::string> PageState(const std::vector<std::string>& path) override {
-        std::string joined;
-        for (const std::string& name : path) {
-            joined += (joined.empty() ? "" : ".") + name;
-        }
-        const auto found = state.find(joined);
+        const auto found = state.find(fmt::format("{}", fmt::join(path, ".")));
         return found != state.end() ? std::optional(found->second) : std::nullopt;
     }
 

@@ -37,14 +37,10 @@ struct Case {
     VantrelSim::Inspect::Options options = {};
 };
 
-std::string Offset(std::size_t offset) {
-    return std::to_string(offset);
-}
-
 // Raises the main version of the frame whose header starts at `at`; answers where the header ends.
 std::string RaiseVersion(API_DataBlock& bytes, std::size_t at) {
     bytes.at(at + 16) = std::byte{2};
-    return Offset(at + 24);
+    return std::to_string(at + 24);
 }
 
 void ReplaceGuid(API_DataBlock& bytes, const QB::Guid& from, const QB::Guid& to) {
@@ -87,7 +83,7 @@ const std::vector<Case>& Cases() {
          [](InspectFixture& f) {
              f.Bytes().resize(f.Bytes().size() / 2);
              // The outer frame claims more bytes than are left: refused right after its header.
-             return Offset(24);
+             return std::to_string(24);
          },
          {{Kind::UnreadableRecord, "ConnectionWithSpecification:S-1, byte {}"}},
          "the record does not read: a length or value that does not fit: the data are cut off or damaged"},
@@ -95,7 +91,7 @@ const std::vector<Case>& Cases() {
          [](InspectFixture& f) {
              const std::size_t text = InspectFixture::Find(f.Bytes(), "S-1");
              std::fill_n(f.Bytes().begin() + static_cast<std::ptrdiff_t>(text) - 4, 4, std::byte{0x7F});
-             return Offset(text);
+             return std::to_string(text);
          },
          {{Kind::UnreadableRecord, "ConnectionWithSpecification:S-1, byte {}"}},
          "cut off or damaged (0x80010002)"},
@@ -105,7 +101,7 @@ const std::vector<Case>& Cases() {
                  InspectFixture::Find(f.Bytes(), Model::Issue::ElementsAssociation::classInfo.GetId());
              ReplaceGuid(f.Bytes(), Model::Issue::ElementsAssociation::classInfo.GetId(),
                          QB::Guid::Generate());
-             return Offset(at + 16);
+             return std::to_string(at + 16);
          },
          {{Kind::UnreadableRecord, "ConnectionWithSpecification:S-1, byte {}"}},
          "currentClassInfo is null"},
