@@ -120,8 +120,7 @@ TEST_F(EventSourceTest, ExceptionFromAnObserverLeavesTheSourceUsable) {
     EXPECT_EQ(log, (std::vector<std::string>{"c", "b", "a"}));
 }
 
-TEST(EventSource, DestroyingAnObserverDetachesItFromEverySource) {
-    std::vector<std::string> log;
+TEST_F(EventSourceTest, DestroyingAnObserverDetachesItFromEverySource) {
     Source first, second;
     {
         Recorder temporary("t", log);
@@ -135,34 +134,27 @@ TEST(EventSource, DestroyingAnObserverDetachesItFromEverySource) {
     EXPECT_TRUE(log.empty());
 }
 
-TEST(EventSource, DestroyingTheSourceTellsObserversNewestFirstAndDetachesThem) {
-    std::vector<std::string> log;
-    Recorder a("a", log), b("b", log);
+TEST_F(EventSourceTest, DestroyingTheSourceTellsObserversNewestFirstAndDetachesThem) {
     {
-        Source source;
-        source.Attach(a);
-        source.Attach(b);
+        Source dying;
+        dying.Attach(a);
+        dying.Attach(b);
     }
     EXPECT_EQ(log, (std::vector<std::string>{"b saw source go", "a saw source go"}));
     // a and b outlive the source: their destructors must not reach back into it (checked under ASan).
 }
 
-TEST(EventSource, ObserverMayDestroyTheSourceDuringNotification) {
-    std::vector<std::string> log;
-    Recorder a("a", log), b("b", log);
-    auto source = std::make_unique<Source>();
-    source->Attach(a);
-    source->Attach(b);
-    b.onEvent = [&] { source.reset(); };
-    Source* raw = source.get();
+TEST_F(EventSourceTest, ObserverMayDestroyTheSourceDuringNotification) {
+    auto dying = std::make_unique<Source>();
+    dying->Attach(a);
+    dying->Attach(b);
+    b.onEvent = [&] { dying.reset(); };
+    Source* raw = dying.get();
     raw->Notify();
     EXPECT_EQ(log, (std::vector<std::string>{"b", "b saw source go", "a saw source go"}));
 }
 
-TEST(EventSource, CopiesStartWithoutAttachments) {
-    std::vector<std::string> log;
-    Source source;
-    Recorder a("a", log);
+TEST_F(EventSourceTest, CopiesStartWithoutAttachments) {
     source.Attach(a);
     Source copiedSource(source);
     Recorder copiedObserver(a);
