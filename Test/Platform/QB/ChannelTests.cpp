@@ -168,7 +168,7 @@ TEST(Channel, ProtocolsLayOutNumbersAndTextAsDocumented) {
     EXPECT_FALSE(QB::ProtocolFromSign(1234).has_value());
 }
 
-TEST(Channel, HostileLengthsAreErrorsNotAllocations) {
+TEST(Channel, HostileLengthsAndImpossibleValuesAreErrorsNotAllocations) {
     // A string claiming 4 GiB in a 6-byte record.
     MemoryIChannel ic(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 'a', 'b'}));
     UniString text("x");
@@ -190,18 +190,17 @@ TEST(Channel, HostileLengthsAreErrorsNotAllocations) {
     QB::Array<Guid> guids;
     EXPECT_EQ(QB::ReadArray(arrayInput, guids), QB::ErrorEndOfInput);
     EXPECT_EQ(guids.GetSize(), 1u);
-}
 
-TEST(Channel, BytesThatCannotBeAValueAreCorruption) {
-    MemoryIChannel ic(Bytes({2}));
+    // Bytes that cannot be a value.
+    MemoryIChannel flagInput(Bytes({2}));
     bool flag = true;
-    EXPECT_EQ(ic.Read(flag), QB::ErrorCorruptedData);
+    EXPECT_EQ(flagInput.Read(flag), QB::ErrorCorruptedData);
     EXPECT_FALSE(flag);
 
     // Invalid UTF-8 inside a stored string is repaired, not rejected.
-    MemoryIChannel text(Bytes({2, 0, 0, 0, 0xC3, 'x'}));
+    MemoryIChannel repaired(Bytes({2, 0, 0, 0, 0xC3, 'x'}));
     UniString value;
-    EXPECT_EQ(text.Read(value), NoError);
+    EXPECT_EQ(repaired.Read(value), NoError);
     EXPECT_EQ(value.ToUtf8(), "\xEF\xBF\xBDx");
 
     MemoryIChannel unknown(Bytes({1, 2, 3, 4}), static_cast<Protocol>(1234));
@@ -259,7 +258,8 @@ TEST(ObjectFrame, NewerMainVersionIsExposedForTheCallerToRefuse) {
     EXPECT_TRUE(after);
 }
 
-TEST(ObjectFrame, ReadsStayInsideTheFrameAndClassMismatchIsAnError) {
+// A frame's reads stay inside it; another class or a length beyond the data is an error.
+TEST(ObjectFrame, ReadsStayInsideTheFrameAndMismatchOrOverlengthIsAnError) {
     MemoryOChannel oc;
     {
         QB::OutputFrame frame(oc, Sample::classInfo);
@@ -278,19 +278,11 @@ TEST(ObjectFrame, ReadsStayInsideTheFrameAndClassMismatchIsAnError) {
     MemoryIChannel mismatch(oc.GetData());
     QB::InputFrame frame(mismatch, QB::ArrayClassInfo());
     EXPECT_EQ(frame.GetStatus(), QB::ErrorFrameMismatch);
-}
 
-TEST(ObjectFrame, LengthBeyondTheDataIsCorruption) {
-    MemoryOChannel oc;
-    {
-        QB::OutputFrame frame(oc, Sample::classInfo);
-        oc.Write(QB::UInt64{1});
-    }
     std::vector<std::byte> data = oc.GetData();
     data[20] = std::byte{0xFF}; // first byte of the little-endian body length
-    MemoryIChannel ic(data);
-    QB::InputFrame frame(ic, Sample::classInfo);
-    EXPECT_EQ(frame.GetStatus(), QB::ErrorCorruptedData);
+    MemoryIChannel beyond(data);
+    EXPECT_EQ(QB::InputFrame(beyond, Sample::classInfo).GetStatus(), QB::ErrorCorruptedData);
 }
 
 TEST(ClassManager, RecreatesRegisteredClassesAndRefusesUnknownOnes) {

@@ -56,7 +56,7 @@ TEST_F(ResourceRegistry, IndexedStringLookupCountsFromOneAndFailsLeavingTheTextA
     EXPECT_FALSE(QB::GetIndexedString(text, 100, 1, _module + 1000));
 }
 
-TEST_F(ResourceRegistry, UnregisteredHandleFindsNothingAndIsNeverReused) {
+TEST_F(ResourceRegistry, UnregisteredHandleFindsNothingIsNeverReusedAndLeavesHeldContents) {
     const QB::ResModule other = QB::RegisterResourceModule("", SmallModule());
     ASSERT_NE(other, _module);
     EXPECT_TRUE(QB::UnregisterResourceModule(other));
@@ -70,13 +70,9 @@ TEST_F(ResourceRegistry, UnregisteredHandleFindsNothingAndIsNeverReused) {
     const QB::ResModule next = QB::RegisterResourceModule("", SmallModule());
     EXPECT_NE(next, other);
     EXPECT_NE(next, QB::InvalidResModule);
+    // Contents a caller holds outlive the unregistration.
+    const auto contents = QB::GetResourceModule(next);
     QB::UnregisterResourceModule(next);
-}
-
-TEST_F(ResourceRegistry, ContentsHeldByACallerOutliveUnregistration) {
-    const QB::ResModule other = QB::RegisterResourceModule("", SmallModule());
-    const auto contents = QB::GetResourceModule(other);
-    QB::UnregisterResourceModule(other);
     ASSERT_NE(contents, nullptr);
     ASSERT_NE(contents->FindStringList(100), nullptr);
     EXPECT_EQ(contents->FindStringList(100)->items[1], QB::UniString("second"));
