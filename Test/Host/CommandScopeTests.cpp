@@ -57,7 +57,7 @@ TEST_F(CommandScope, ANestedCommandRunsInsideTheOuterStep) {
     EXPECT_TRUE(ItemOf(wall, otherSystem).IsNull());
 }
 
-TEST_F(CommandScope, CommandsOutsideUndoAreNotUndoSteps) {
+TEST_F(CommandScope, CommandsOutsideUndoAreNotUndoStepsAndNoCommandRunsWithoutAProject) {
     const QB::UniString name = "Own data";
     std::function<VNAPI_ErrCode()> body = [&] {
         const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{1}}};
@@ -67,10 +67,8 @@ TEST_F(CommandScope, CommandsOutsideUndoAreNotUndoSteps) {
     EXPECT_TRUE(P().modulData.ContainsKey(name));
     EXPECT_TRUE(host.UndoStepNames().empty());
     EXPECT_FALSE(host.Commands().at(0).undoable);
-}
 
-TEST_F(CommandScope, WithoutAProjectCommandsAreRefused) {
-    host.CloseProject();
+    host.CloseProject(); // without a project commands are refused
     EXPECT_EQ(APIERR_REFUSEDCMD, InCommand([] { return NoError; }));
 }
 
@@ -171,7 +169,6 @@ TEST_P(Guards, AreCheckedInOrderAndChangeNothing) {
     EXPECT_EQ(APIERR_BADPARS, Call(nullptr));
     EXPECT_EQ(APIERR_NOPLAN, Call(&unknown));
 }
-
 
 const Guarded GuardedFunctions[] = {
     {"GetHeader", false,

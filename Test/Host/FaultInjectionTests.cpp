@@ -85,16 +85,15 @@ TEST_F(FaultInjection, AGuidFaultOnlyHitsCallsAboutThatGuid) {
     EXPECT_EQ(NoError, T().VNAPI_Goodies(Tok(), APIReq_HierarchicalOwner, &guid, &kind, &info));
 }
 
-TEST_F(FaultInjection, FunctionsWithoutACodeAnswerTheirNeutralValue) {
+TEST_F(FaultInjection, FunctionsWithoutACodeAnswerTheirNeutralValueAndRequestFaultsHitTheirRequest) {
     Build().Share({{1, "Anna"}}, 1);
     host.Faults().Always(HostFunction::VNAPI_Syncwork_IsSharedProject, APIERR_GENERAL);
     host.Faults().Always(HostFunction::VNAPI_Element_PassesFilter, APIERR_GENERAL);
     EXPECT_FALSE(T().VNAPI_Syncwork_IsSharedProject(Tok()));
     const API_Guid guid = A(wall);
     EXPECT_FALSE(T().VNAPI_Element_PassesFilter(Tok(), &guid, 0, APIVarId_Generic, nullptr));
-}
 
-TEST_F(FaultInjection, RequestFaultsLeaveTheSelectorsOtherRequestsAlone) {
+    // A fault of one request leaves the selector's other requests alone.
     host.Faults().Add({HostFunction::VNAPI_Environment, APIERR_GENERAL, APIReq_ProjectInfo, {}, {}});
     API_ProjectInfo project;
     API_ServerApplicationInfo application;

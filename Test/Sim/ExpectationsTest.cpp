@@ -203,12 +203,15 @@ TEST_F(Expectations, LogFileAnswersDialogsAndHostCallsAreCheckedExactly) {
             "the host should not run the add-on; it does"));
 }
 
-TEST_F(Expectations, PropertyNamedWithoutItsGroupMustBeUnambiguous) {
+// A property named without its group must be unambiguous; element checks need an open project.
+TEST_F(Expectations, PropertyNamedWithoutItsGroupMustBeUnambiguousAndElementsNeedAProject) {
     VantrelSim::Tool::Expectations expect;
     expect.elements = {{"W-1", std::nullopt, {}, {{"Code", "A10"}}}};
     EXPECT_THAT(
         Check(expect).failures,
         ElementsAre("the element has \"Code\" in several groups (\"G1\", \"G2\"): write \"Group/Code\""));
+    host.CloseProject();
+    EXPECT_THAT(Check(expect).failures, ElementsAre("no project is open to check"));
 }
 
 TEST_F(Expectations, PaletteExpectationsWithoutAPaletteSaySoInsteadOfFailingTheRun) {
@@ -225,13 +228,6 @@ TEST_F(Expectations, PaletteExpectationsWithoutAPaletteSaySoInsteadOfFailingTheR
                 ElementsAre("the palette should be open",
                             "the add-on's palette is not open (\"do\": \"menu\" opens it)",
                             "the add-on's palette is not open (\"do\": \"menu\" opens it)"));
-}
-
-TEST_F(Expectations, ElementChecksNeedAnOpenProject) {
-    host.CloseProject();
-    VantrelSim::Tool::Expectations expect;
-    expect.elements = {{"W-1", true, {}, {}}};
-    EXPECT_THAT(Check(expect).failures, ElementsAre("no project is open to check"));
 }
 
 } // namespace

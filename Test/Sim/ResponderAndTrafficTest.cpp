@@ -114,10 +114,8 @@ TEST_F(Traffic, ScriptsAndLoadsOfTheBrowserAreRecordedAndARefusedScriptIsMarked)
     EXPECT_TRUE(entries[2].refused);
     EXPECT_EQ(entries[3].name, "html");
     EXPECT_EQ(traffic.Since(3).size(), 1u);
-}
 
-TEST_F(Traffic, TheRecordingForgetsItsEngineWithTheBrowser) {
-    EXPECT_NE(traffic.Engine(), nullptr);
+    EXPECT_NE(traffic.Engine(), nullptr); // forgotten with the browser
     browser.reset();
     EXPECT_EQ(traffic.Engine(), nullptr);
 }
