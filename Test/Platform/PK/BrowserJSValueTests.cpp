@@ -62,9 +62,8 @@ TEST(BrowserJSObject, RepeatedNameReplacesInPlaceAndFunctionsAreFoundByName) {
 
     const auto echoed = object->FindFunction("first")->Call(PK::MakeStringValue("ping"));
     EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(echoed)->GetString(), QB::UniString("ping"));
-}
 
-TEST(BrowserJSFunction, FunctionWithoutHandlerThrowsInsteadOfCrashing) {
+    // A function without a handler throws instead of crashing.
     const PK::JSFunction function("empty", nullptr);
     EXPECT_THROW(function.Call(PK::MakeDefaultValue()), std::logic_error);
 }

@@ -237,7 +237,7 @@ TEST_F(DialogEvents, ObserverExceptionIsContainedAndReported) {
     EXPECT_EQ(output.GetText(), "PK: exception from an observer of a button click: boom\n");
 }
 
-TEST_F(DialogEvents, PaletteResizeReachesPagesAsTheirPanelsGrow) {
+TEST_F(DialogEvents, PaletteResizeReachesPagesAsTheirPanelsGrowAndStopsAtTheMinimum) {
     const QB::Int32 width = _palette->GetClientWidth();
     EXPECT_EQ(width, 300);
     EXPECT_EQ(PK::User::ResizePanel(*_palette, 100, 40), ActionResult::Delivered);
@@ -247,13 +247,11 @@ TEST_F(DialogEvents, PaletteResizeReachesPagesAsTheirPanelsGrow) {
     EXPECT_EQ(_secondPage->GetClientWidth(), 380); // horizontal only, though rolled up
     EXPECT_EQ(_secondPage->GetClientHeight(), 60);
     EXPECT_EQ(_palette->GetClientHeight(), 2 * PX::RollPanel::HeaderHeight + 160);
-}
 
-TEST_F(DialogEvents, PaletteResizeStopsAtTheMinimumSize) {
     _events.clear();
     EXPECT_EQ(PK::User::ResizePanel(*_palette, -1000, 0), ActionResult::Delivered);
     EXPECT_EQ(_palette->GetClientWidth(), 250);
-    EXPECT_EQ(_events.front(), "palette resized -50 0");
+    EXPECT_EQ(_events.front(), "palette resized -150 0"); // from 400
     EXPECT_EQ(PK::User::ResizePanel(*_palette, -10, 0), ActionResult::NoChange);
     _palette->SetGrowType(PK::GrowType::NoGrow);
     EXPECT_EQ(PK::User::ResizePanel(*_palette, 10, 10), ActionResult::NoChange);

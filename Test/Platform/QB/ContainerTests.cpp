@@ -67,7 +67,7 @@ TEST(HashTable, AddKeepsTheExistingValuePutReplacesItAndMissingKeysAreNotInvente
 }
 
 // Entries hold a const key, so assigning a whole table must replace its storage, not its entries.
-TEST(HashTable, AssignmentReplacesContentAndKeepsOrder) {
+TEST(HashTable, AssignmentReplacesContentAndKeepsOrderAndEqualityIgnoresIt) {
     QB::HashTable<UniString, int> source{{"b", 2}, {"a", 1}};
     QB::HashTable<UniString, int> target{{"x", 9}};
 
@@ -81,6 +81,13 @@ TEST(HashTable, AssignmentReplacesContentAndKeepsOrder) {
     const QB::HashTable<UniString, int>& self = target;
     target = self;
     EXPECT_EQ(target.GetSize(), 3U);
+
+    // Equality ignores insertion order.
+    QB::HashTable<int, int> a{{1, 10}, {2, 20}};
+    QB::HashTable<int, int> b{{2, 20}, {1, 10}};
+    EXPECT_EQ(a, b);
+    b.Put(1, 11);
+    EXPECT_NE(a, b);
 }
 
 // An entry is looked up once when added: a value that fails on its way in must not leave its key
@@ -106,14 +113,6 @@ TEST(HashTable, AValueThatFailsOnItsWayInLeavesNoKeyBehind) {
     EXPECT_EQ(KeysOf(table), (std::vector<int>{1, 2}));
 }
 
-TEST(HashTable, EqualityIgnoresInsertionOrder) {
-    QB::HashTable<int, int> a{{1, 10}, {2, 20}};
-    QB::HashTable<int, int> b{{2, 20}, {1, 10}};
-    EXPECT_EQ(a, b);
-    b.Put(1, 11);
-    EXPECT_NE(a, b);
-}
-
 TEST(HashSet, KeepsInsertionOrderAndMembershipAcrossDeletes) {
     QB::HashSet<int> set;
     for (int i = 0; i < 50; ++i) {
@@ -134,17 +133,7 @@ TEST(HashSet, KeepsInsertionOrderAndMembershipAcrossDeletes) {
     EXPECT_EQ(set, (QB::HashSet<int>(set.begin(), set.end())));
 }
 
-TEST(Array, BadIndicesThrowInsteadOfCorruptingMemory) {
-    QB::Array<int> items{1, 2, 3};
-    EXPECT_THROW(items[3], std::out_of_range);
-    EXPECT_THROW(items.Delete(3), std::out_of_range);
-    EXPECT_THROW(items.Insert(5, 0), std::out_of_range);
-    QB::Array<int> empty;
-    EXPECT_THROW(empty.GetLast(), std::out_of_range);
-    EXPECT_THROW(empty.Pop(), std::out_of_range);
-}
-
-TEST(Array, EditsKeepTheOrderOfTheRemainingItems) {
+TEST(Array, EditsKeepTheOrderAndBadIndicesThrowInsteadOfCorruptingMemory) {
     QB::Array<int> items{1, 2, 3, 2};
     items.Insert(0, 0);
     items.Insert(items.GetSize(), 9);
@@ -155,4 +144,11 @@ TEST(Array, EditsKeepTheOrderOfTheRemainingItems) {
     EXPECT_EQ(items.FindFirst(2), 2u);
     EXPECT_EQ(items.Pop(), 2);
     EXPECT_FALSE(items.Contains(2));
+
+    EXPECT_THROW(items[2], std::out_of_range); // one past the last of {0, 1}
+    EXPECT_THROW(items.Delete(2), std::out_of_range);
+    EXPECT_THROW(items.Insert(3, 0), std::out_of_range);
+    QB::Array<int> empty;
+    EXPECT_THROW(empty.GetLast(), std::out_of_range);
+    EXPECT_THROW(empty.Pop(), std::out_of_range);
 }

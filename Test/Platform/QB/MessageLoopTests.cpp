@@ -50,7 +50,7 @@ TEST_F(MessageLoopTest, TasksRunLaterInPostingOrderIncludingTasksPostedWhileRunn
     EXPECT_EQ(loop.RunPending(), 0u);
 }
 
-TEST_F(MessageLoopTest, ThrowingRunnableIsReportedAndTheLoopGoesOn) {
+TEST_F(MessageLoopTest, ThrowingRunnableIsReportedAndTheLoopGoesOnAndAnEmptyTaskIsHarmless) {
     QB::DebugOutputCapture output;
     bool ranAfter = false;
     executor.Execute(MakeStep([] { throw std::runtime_error("dialog failed"); }));
@@ -60,6 +60,9 @@ TEST_F(MessageLoopTest, ThrowingRunnableIsReportedAndTheLoopGoesOn) {
     EXPECT_TRUE(ranAfter);
     EXPECT_EQ(output.GetText(), "QB::MessageLoop: runnable threw: dialog failed\n"
                                 "QB::MessageLoop: runnable threw an unknown exception\n");
+
+    executor.Execute(QB::RunnableTask(nullptr));
+    EXPECT_EQ(loop.RunPending(), 1u);
 }
 
 TEST_F(MessageLoopTest, SelfRepostingTaskIsBoundedPerDrain) {
@@ -72,11 +75,6 @@ TEST_F(MessageLoopTest, SelfRepostingTaskIsBoundedPerDrain) {
     EXPECT_EQ(loop.RunPending(5), 5u);
     EXPECT_EQ(runs, 5);
     EXPECT_EQ(loop.GetPendingCount(), 1u);
-}
-
-TEST_F(MessageLoopTest, EmptyTaskIsHarmless) {
-    executor.Execute(QB::RunnableTask(nullptr));
-    EXPECT_EQ(loop.RunPending(), 1u);
 }
 
 TEST_F(MessageLoopTest, PostingFromAnotherThreadIsCaughtInDebugBuilds) {
@@ -119,7 +117,7 @@ TEST_F(MessageLoopTest, WorkerTasksRunOnTheMainThreadInOrder) {
 
 // Test that the main thread waiting for work wakes when a worker posts, and that a wait with
 // nothing to come ends at its limit.
-TEST_F(MessageLoopTest, WaitingWakesOnAPostAndEndsAtTheLimit) {
+TEST_F(MessageLoopTest, WaitingWakesOnAPostAndEndsAtTheLimitAndDiscardDropsWorkersTasks) {
     bool ran = false;
     std::thread worker([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
     EXPECT_TRUE(loop.WaitForTasks(30s));
@@ -130,13 +128,11 @@ TEST_F(MessageLoopTest, WaitingWakesOnAPostAndEndsAtTheLimit) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(loop.WaitForTasks(20ms));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 20ms);
-}
 
-// Test that discarding drops the workers' tasks too.
-TEST_F(MessageLoopTest, DiscardDropsTasksFromOtherThreads) {
-    bool ran = false;
-    std::thread worker([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
-    worker.join();
+    // Discarding drops the workers' tasks too.
+    ran = false;
+    std::thread discarded([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
+    discarded.join();
     loop.DiscardPending();
     EXPECT_EQ(loop.RunPending(), 0U);
     EXPECT_FALSE(ran);

@@ -49,7 +49,7 @@ TEST_F(PrefStore, OnlyAReadWithWriteBackStoresTheDefaultAndANewRunReadsItBack) {
                                             "format\n[ArdoTesselConnect]\nuserId=first-id\n");
 }
 
-TEST_F(PrefStore, DomainsAreSeparate) {
+TEST_F(PrefStore, DomainsAreSeparateAndDeletePersists) {
     QBPref::GetRootKey(QBPref::MachineDomain).SetString("S", "log.level", "debug");
     EXPECT_EQ(QBPref::GetRootKey(QBPref::DefaultDomain).GetString("S", "log.level", "trace"),
               UniString("trace"));
@@ -57,6 +57,13 @@ TEST_F(PrefStore, DomainsAreSeparate) {
     EXPECT_EQ(QBPref::GetRootKey(QBPref::MachineDomain).GetString("S", "log.level", "trace"),
               UniString("debug"));
     EXPECT_THROW(QBPref::GetRootKey(2), std::invalid_argument);
+
+    const QBPref root = QBPref::GetRootKey();
+    root.SetString("S", "k", "v");
+    EXPECT_EQ(root.Delete("S", "k"), QB::NoError);
+    EXPECT_EQ(root.Delete("S", "never"), QB::NoError);
+    QBPref::DiscardCache();
+    EXPECT_FALSE(root.Contains("S", "k"));
 }
 
 TEST_F(PrefStore, TextThatLooksLikeSyntaxSurvivesTheFile) {
@@ -96,25 +103,14 @@ TEST_F(PrefStore, DamagedFileLosesOnlyItsDamagedLines) {
     }
 }
 
-TEST_F(PrefStore, UnwritableFolderReportsAnErrorButKeepsTheValueForThisRun) {
+TEST_F(PrefStore, StoreFailuresAreReportedAndTheValueKeptForThisRun) {
     WriteFile(dir / "blocker", "a file where the folder should be");
     QBPref::SetDirectory(dir / "blocker" / "prefs");
     const QBPref root = QBPref::GetRootKey();
     EXPECT_EQ(root.SetString("S", "k", "v"), QB::ErrorFileAccess);
     EXPECT_EQ(root.GetString("S", "k", "default"), UniString("v"));
     EXPECT_EQ(root.GetString("S", "other", "default", true), UniString("default"));
-}
 
-TEST_F(PrefStore, DeletePersistsAndMissingKeysAreFine) {
-    const QBPref root = QBPref::GetRootKey();
-    root.SetString("S", "k", "v");
-    EXPECT_EQ(root.Delete("S", "k"), QB::NoError);
-    EXPECT_EQ(root.Delete("S", "never"), QB::NoError);
-    QBPref::DiscardCache();
-    EXPECT_FALSE(root.Contains("S", "k"));
-}
-
-TEST_F(PrefStore, InjectedFailureThrowsUntilSwitchedOff) {
     const QBPref user = QBPref::GetRootKey(QBPref::UserDomain);
     QBPref::SetFailureInjection(true);
     EXPECT_THROW(user.GetString("S", "userId", "x", true), QBPref::StoreError);

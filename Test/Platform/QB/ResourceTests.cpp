@@ -102,17 +102,7 @@ TEST_F(ResourceRegistry, ModulesAreFoundByTheirLibraryFileHoweverItIsSpelled) {
     EXPECT_EQ(QB::FindResourceModule(plain), QB::InvalidResModule);
 }
 
-TEST_F(ResourceRegistry, DuplicateIdsKeepTheFirstDefinition) {
-    QB::ResourceModuleContents contents;
-    EXPECT_TRUE(contents.AddStringList({1, {"kept"}}));
-    EXPECT_FALSE(contents.AddStringList({1, {"dropped"}}));
-    EXPECT_TRUE(contents.AddAlert({1, -1, "kept", "", "", {"OK"}}));
-    EXPECT_FALSE(contents.AddAlert({1, -1, "dropped", "", "", {"OK"}}));
-    EXPECT_EQ(contents.FindStringList(1)->items[0], QB::UniString("kept"));
-    EXPECT_EQ(contents.FindAlert(1)->title, QB::UniString("kept"));
-}
-
-TEST_F(ResourceRegistry, AlertDialogIconAndIdentifierLookups) {
+TEST_F(ResourceRegistry, AlertDialogIconAndIdentifierLookupsAndDuplicateIdsKeepTheFirst) {
     const auto alert = QB::GetResourceAlert(_module, 200);
     ASSERT_TRUE(alert.has_value());
     EXPECT_EQ(alert->buttons.size(), 2U);
@@ -128,6 +118,14 @@ TEST_F(ResourceRegistry, AlertDialogIconAndIdentifierLookups) {
     ASSERT_TRUE(identifier.has_value());
     EXPECT_EQ(*identifier, (QB::ModuleIdentifier{32500, 7, 8}));
     EXPECT_FALSE(QB::GetModuleIdentifier(QB::InvalidResModule).has_value());
+
+    QB::ResourceModuleContents contents;
+    EXPECT_TRUE(contents.AddStringList({1, {"kept"}}));
+    EXPECT_FALSE(contents.AddStringList({1, {"dropped"}}));
+    EXPECT_TRUE(contents.AddAlert({1, -1, "kept", "", "", {"OK"}}));
+    EXPECT_FALSE(contents.AddAlert({1, -1, "dropped", "", "", {"OK"}}));
+    EXPECT_EQ(contents.FindStringList(1)->items[0], QB::UniString("kept"));
+    EXPECT_EQ(contents.FindAlert(1)->title, QB::UniString("kept"));
 }
 
 TEST_F(ResourceRegistry, IconImagePicksTheLowestResolutionThatIsSharpEnough) {

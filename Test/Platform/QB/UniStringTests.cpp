@@ -9,7 +9,7 @@
 
 using QB::UniString;
 
-TEST(UniString, MalformedUtf8IsReplacedSoTheTextStaysValid) {
+TEST(UniString, MalformedUtf8IsReplacedAndTheTextHashesAndFormatsAsItself) {
     // Truncated two-byte sequence, a lone continuation byte, an overlong '/', and a surrogate.
     const UniString text(std::string("a\xC3") + "b\x80" + "c\xC0\xAF" + "d\xED\xA0\x80");
     EXPECT_EQ(text.ToUtf8(), "a\xEF\xBF\xBD"
@@ -17,6 +17,11 @@ TEST(UniString, MalformedUtf8IsReplacedSoTheTextStaysValid) {
                              "c\xEF\xBF\xBD"
                              "d\xEF\xBF\xBD");
     EXPECT_EQ(text.GetLength(), 8u);
+
+    std::unordered_set<UniString> set{"a", "b", "a"};
+    EXPECT_EQ(set.size(), 2u);
+    EXPECT_EQ(fmt::format("[{}]", UniString("Zoë")), "[Zoë]");
+    EXPECT_EQ(UniString("  \t x y \n").Trimmed(), UniString("x y"));
 }
 
 TEST(UniString, LengthsAndIndicesCountCodePoints) {
@@ -105,11 +110,4 @@ TEST(UniString, NumberConversionAcceptsOnlyWholeNumbersInRange) {
 
     EXPECT_EQ(QB::ValueToUniString(QB::Int32{-17}), UniString("-17"));
     EXPECT_EQ(QB::ValueToUniString(0.1), UniString("0.1"));
-}
-
-TEST(UniString, HashesAndFormatsAsItsText) {
-    std::unordered_set<UniString> set{"a", "b", "a"};
-    EXPECT_EQ(set.size(), 2u);
-    EXPECT_EQ(fmt::format("[{}]", UniString("Zoë")), "[Zoë]");
-    EXPECT_EQ(UniString("  \t x y \n").Trimmed(), UniString("x y"));
 }

@@ -41,7 +41,7 @@ TEST(HostApiHeader, EnumeratorNamesServeLogTexts) {
     EXPECT_EQ(API_NeigIDName(0xFFFF), nullptr);
 }
 
-TEST(HostApiHeader, PropertyEqualityConsidersValueAndDefaultFlag) {
+TEST(HostApiHeader, PropertyEqualityConsidersValueAndDefaultFlagAndGuidsConvertUnchanged) {
     API_Property desired;
     desired.definition.guid.bytes[0] = 7;
     desired.isDefault = false;
@@ -56,9 +56,7 @@ TEST(HostApiHeader, PropertyEqualityConsidersValueAndDefaultFlag) {
     current = desired;
     current.value.singleVariant.uniStringValue = "F11";
     EXPECT_NE(current, desired);
-}
 
-TEST(HostApiHeader, GuidConversionCopiesBytesUnchanged) {
     const QB::Guid guid("{7a4bcdda-da8d-459c-b356-a815f02c5df4}");
     const API_Guid apiGuid = QBGuid2APIGuid(guid);
     EXPECT_EQ(apiGuid.bytes[0], 0x7a);
