@@ -9,7 +9,7 @@ namespace {
 
 class CommandScope : public HostTest {};
 
-TEST_F(CommandScope, EachCommandIsOneNamedUndoStepThatUndoes) {
+TEST_F(CommandScope, EachCommandIsOneNamedUndoStepThatUndoesWhileTheUndoDepthKeepsIt) {
     EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "Associate"));
     EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs25); }, "Associate again"));
     EXPECT_EQ((std::vector<QB::UniString>{"Associate", "Associate again"}), host.UndoStepNames());
@@ -19,6 +19,14 @@ TEST_F(CommandScope, EachCommandIsOneNamedUndoStepThatUndoes) {
     EXPECT_TRUE(host.Undo());
     EXPECT_TRUE(ItemOf(wall, system).IsNull());
     EXPECT_FALSE(host.Undo());
+
+    // Only the configured number of steps keeps what they undo.
+    host.SetUndoDepth(1);
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "First"));
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs25); }, "Second"));
+    EXPECT_TRUE(host.Undo());
+    EXPECT_FALSE(host.Undo()); // too old to be kept
+    EXPECT_EQ(itemSs20, ItemOf(wall, system));
 }
 
 TEST_F(CommandScope, ACommandAnsweringAnErrorIsRolledBackAndLeavesNoStep) {
@@ -127,15 +135,6 @@ TEST_F(CommandScope, TakingAStepBackRestoresTheElementsItTouchedAndTheirLists) {
         EXPECT_EQ(A(curtainWall), owner.ownerGuid);
         EXPECT_EQ(2, P().StoryCount());
     }
-}
-
-TEST_F(CommandScope, OnlyTheConfiguredNumberOfStepsKeepsWhatTheyUndo) {
-    host.SetUndoDepth(1);
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "First"));
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs25); }, "Second"));
-    EXPECT_TRUE(host.Undo());
-    EXPECT_FALSE(host.Undo()); // too old to be kept
-    EXPECT_EQ(itemSs20, ItemOf(wall, system));
 }
 
 // The checks every host function makes before its own rules, in this order: its records are there

@@ -16,7 +16,7 @@ protected:
     }
 };
 
-TEST_F(FaultInjection, AnAlwaysFaultAnswersEveryCallWithoutRunningIt) {
+TEST_F(FaultInjection, AnAlwaysFaultAnswersEveryCallWithoutRunningItACountedOneTheNextCalls) {
     host.Faults().Always(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_NOTMINE);
     EXPECT_EQ(APIERR_NOTMINE, InKeptCommand([&] { return Classify(wall, itemSs20); }));
     EXPECT_EQ(APIERR_NOTMINE, InKeptCommand([&] { return Classify(wall, itemSs20); }));
@@ -24,9 +24,8 @@ TEST_F(FaultInjection, AnAlwaysFaultAnswersEveryCallWithoutRunningIt) {
     EXPECT_EQ(2U, host.Faults().FiredCount());
     host.Faults().Clear();
     EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
-}
 
-TEST_F(FaultInjection, ACountedFaultFiresForTheNextCallsOnly) {
+    // A counted fault fires for the next calls only.
     host.Faults().NextCalls(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, 2);
     EXPECT_EQ(APIERR_GENERAL, Header(wall));
     EXPECT_EQ(APIERR_GENERAL, Header(wall));
