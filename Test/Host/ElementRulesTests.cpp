@@ -109,19 +109,7 @@ TEST_F(ElementRules, AnElementHasAtMostOneItemPerSystem) {
     EXPECT_TRUE(ItemOf(wall, system).IsNull());
 }
 
-TEST_F(ElementRules, SectionElementsShowTheirParentAndTakeNoClassification) {
-    const auto section =
-        Build().AddElement({.type = API_SectionElemID, .layer = walls, .sectionParent = wall});
-    API_Element element = {};
-    element.header.guid = A(section);
-    ASSERT_EQ(NoError, T().VNAPI_Element_Get(Tok(), &element, 0));
-    EXPECT_EQ(API_SectionElemID, element.header.typeID);
-    EXPECT_EQ(A(wall), element.sectElem.parentGuid);
-    EXPECT_EQ(API_WallID, element.sectElem.parentTypeID);
-    EXPECT_EQ(APIERR_BADCLASSIFICATIONFORELEM, InKeptCommand([&] { return Classify(section, itemSs20); }));
-}
-
-TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSingles) {
+TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSinglesAndSectionsShowTheirParent) {
     auto build = Build();
     const auto curtainWall = build.AddElement({.type = API_CurtainWallID, .layer = walls});
     const auto segment =
@@ -151,6 +139,16 @@ TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSingles) {
     API_Elem_Head header = {};
     header.guid = A(panel);
     EXPECT_EQ(APIERR_BADID, T().VNAPI_Element_GetHeader(Tok(), &header, 0));
+
+    const auto section =
+        Build().AddElement({.type = API_SectionElemID, .layer = walls, .sectionParent = wall});
+    API_Element element = {};
+    element.header.guid = A(section);
+    ASSERT_EQ(NoError, T().VNAPI_Element_Get(Tok(), &element, 0));
+    EXPECT_EQ(API_SectionElemID, element.header.typeID);
+    EXPECT_EQ(A(wall), element.sectElem.parentGuid);
+    EXPECT_EQ(API_WallID, element.sectElem.parentTypeID);
+    EXPECT_EQ(APIERR_BADCLASSIFICATIONFORELEM, InKeptCommand([&] { return Classify(section, itemSs20); }));
 }
 
 TEST_F(ElementRules, SelectionKeepsOrderSkipsDeletedElementsAndCountsEditableOnes) {

@@ -101,18 +101,6 @@ TEST_F(FaultInjection, FunctionsWithoutACodeAnswerTheirNeutralValueAndRequestFau
     EXPECT_EQ(23, application.mainVersion);
 }
 
-TEST_F(FaultInjection, ARemovedFunctionLeavesItsSlotEmpty) {
-    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Create);
-    host.RemoveFunction(HostFunction::VNAPI_ElementSet_Create);
-    EXPECT_EQ(nullptr, T().VNAPI_ElementSet_Create);
-    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Delete);
-    host.RestoreFunction(HostFunction::VNAPI_ElementSet_Create);
-    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Create);
-    EXPECT_EQ(std::string_view("VNAPI_ElementSet_Create"),
-              HostFunctionName(HostFunction::VNAPI_ElementSet_Create));
-    EXPECT_EQ(HostFunction::VNAPI_ElementSet_Create, HostFunctionFromName("VNAPI_ElementSet_Create").value());
-}
-
 TEST(HostToken, ATokenOfAHostThatIsGoneIsRefused) {
     VNAPI_FunctionTable table{};
     VNAPI_Token token = nullptr;
@@ -131,7 +119,7 @@ TEST(HostToken, ATokenOfAHostThatIsGoneIsRefused) {
     EXPECT_FALSE(table.VNAPI_Syncwork_IsSharedProject(token));
 }
 
-TEST_F(FaultInjection, UnknownRequestsAndKindsAreAnsweredNotFollowed) {
+TEST_F(FaultInjection, UnknownRequestsAreAnsweredNotFollowedAndARemovedFunctionLeavesItsSlotEmpty) {
     EXPECT_EQ(APIERR_NOTSUPPORTED,
               T().VNAPI_Goodies(Tok(), VNAPI_FOURCC('X', 'X', 'X', 'X'), nullptr, nullptr, nullptr));
     API_NeigID none = APINeig_None;
@@ -143,6 +131,16 @@ TEST_F(FaultInjection, UnknownRequestsAndKindsAreAnsweredNotFollowed) {
     API_ElemTypeID segment = API_CurtainWallSegmentID;
     EXPECT_EQ(NoError, T().VNAPI_Goodies(Tok(), APIReq_ElemTypeName, &segment, &name, nullptr));
     EXPECT_EQ("Curtain Wall Segment", name);
+
+    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Create);
+    host.RemoveFunction(HostFunction::VNAPI_ElementSet_Create);
+    EXPECT_EQ(nullptr, T().VNAPI_ElementSet_Create);
+    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Delete);
+    host.RestoreFunction(HostFunction::VNAPI_ElementSet_Create);
+    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Create);
+    EXPECT_EQ(std::string_view("VNAPI_ElementSet_Create"),
+              HostFunctionName(HostFunction::VNAPI_ElementSet_Create));
+    EXPECT_EQ(HostFunction::VNAPI_ElementSet_Create, HostFunctionFromName("VNAPI_ElementSet_Create").value());
 }
 
 } // namespace

@@ -64,21 +64,7 @@ TEST(CommandLine, GenerateTakesSizesWithinTheirRanges) {
                 HasSubstr("--elements takes a number"));
 }
 
-TEST(CommandLine, InspectTakesJsonAndAPlanIdOnly) {
-    const CommandLine line =
-        ParseCommandLine({"inspect", "house.project.json", "--json", "--plan-id", "0F3A"}, Defaults());
-    EXPECT_EQ(line.command, Command::Inspect);
-    EXPECT_EQ(line.file, "house.project.json");
-    EXPECT_TRUE(line.json);
-    EXPECT_EQ(line.planId, "0F3A");
-    EXPECT_FALSE(ParseCommandLine({"inspect", "house.project.json"}, Defaults()).planId.has_value());
-    EXPECT_THAT(Refusal({"inspect"}), HasSubstr("name the project file to inspect"));
-    EXPECT_THAT(Refusal({"inspect", "a.json", "--quiet"}), HasSubstr("--quiet is not an option of inspect"));
-    EXPECT_THAT(Refusal({"inspect", "a.json", "--out", "x"}), HasSubstr("--out is not an option of inspect"));
-    EXPECT_THAT(Refusal({"run", "a.json", "--json"}), HasSubstr("--json is not an option of run"));
-}
-
-TEST(CommandLine, MistakesAreNamed) {
+TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
     EXPECT_THAT(Refusal({}), HasSubstr("say what to do: run, shot, check, generate or inspect"));
     EXPECT_THAT(Refusal({"walk", "x"}), HasSubstr("\"walk\" is not a command"));
     EXPECT_THAT(Refusal({"run"}), HasSubstr("name the scenario file"));
@@ -90,6 +76,18 @@ TEST(CommandLine, MistakesAreNamed) {
                 HasSubstr("--elements is not an option of run"));
     EXPECT_EQ(ParseCommandLine({"run", "--help"}, Defaults()).command, Command::Help);
     EXPECT_THAT(UsageText(), HasSubstr("exit codes: 0 passed, 1 an expectation failed"));
+
+    const CommandLine line =
+        ParseCommandLine({"inspect", "house.project.json", "--json", "--plan-id", "0F3A"}, Defaults());
+    EXPECT_EQ(line.command, Command::Inspect);
+    EXPECT_EQ(line.file, "house.project.json");
+    EXPECT_TRUE(line.json);
+    EXPECT_EQ(line.planId, "0F3A");
+    EXPECT_FALSE(ParseCommandLine({"inspect", "house.project.json"}, Defaults()).planId.has_value());
+    EXPECT_THAT(Refusal({"inspect"}), HasSubstr("name the project file to inspect"));
+    EXPECT_THAT(Refusal({"inspect", "a.json", "--quiet"}), HasSubstr("--quiet is not an option of inspect"));
+    EXPECT_THAT(Refusal({"inspect", "a.json", "--out", "x"}), HasSubstr("--out is not an option of inspect"));
+    EXPECT_THAT(Refusal({"run", "a.json", "--json"}), HasSubstr("--json is not an option of run"));
 }
 
 } // namespace

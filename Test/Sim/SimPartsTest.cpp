@@ -32,7 +32,7 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-TEST(SimParts, ProgressBarFillsInProportionAndShowsTheCurrentItem) {
+TEST(SimParts, ProgressBarFillsInProportionAndChoicesMatchWholeTextFirst) {
     VantrelSim::ProgressState state;
     state.title = "Enumerating elements";
     state.phases = 20;
@@ -44,9 +44,7 @@ TEST(SimParts, ProgressBarFillsInProportionAndShowsTheCurrentItem) {
     EXPECT_EQ(ProgressBar::Render(state, 4), "Enumerating elements [####] 20/20");
     state.phases = 0;
     EXPECT_EQ(ProgressBar::Render(state, 4), "Enumerating elements [----] 40");
-}
 
-TEST(SimParts, ChoicesMatchWholeTextBeforeTheStartOfOne) {
     const std::vector<QB::UniString> texts = {"Stand-in Work Sections (3)", "Stand-in (2024)", "Stand-in"};
     EXPECT_EQ(MatchChoice(std::string("stand-in"), texts), 3);
     EXPECT_EQ(MatchChoice(std::string("Stand-in Work"), texts), 1);

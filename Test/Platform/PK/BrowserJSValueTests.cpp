@@ -13,7 +13,7 @@ namespace {
 
 using PK::JSValue;
 
-TEST(BrowserJSValue, EachKindReadsBackThroughItsAccessor) {
+TEST(BrowserJSValue, EachKindReadsBackThroughItsAccessorAndOtherAccessorsGiveNeutralOrConvertedValues) {
     EXPECT_EQ(JSValue().GetType(), JSValue::DEFAULT);
     EXPECT_TRUE(JSValue(true).GetBool());
     EXPECT_EQ(JSValue(QB::Int32{-42}).GetInteger(), -42);
@@ -22,9 +22,7 @@ TEST(BrowserJSValue, EachKindReadsBackThroughItsAccessor) {
     EXPECT_EQ(JSValue("tab\t\"quote\" \u00e9").GetString(), QB::UniString("tab\t\"quote\" \u00e9"));
     // A literal must become a string, not a bool.
     EXPECT_EQ(JSValue("x").GetType(), JSValue::STRING);
-}
 
-TEST(BrowserJSValue, AccessorsOfAnotherKindGiveNeutralOrConvertedValues) {
     EXPECT_TRUE(JSValue(QB::Int32{7}).GetString().IsEmpty());
     EXPECT_EQ(JSValue("12").GetInteger(), 0);
     EXPECT_EQ(JSValue().GetDouble(), 0.0);

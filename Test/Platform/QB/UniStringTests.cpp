@@ -38,7 +38,7 @@ TEST(UniString, LengthsAndIndicesCountCodePoints) {
     EXPECT_EQ(UniString::FromUtf16(text.ToUtf16()), text);
 }
 
-TEST(UniString, CollationIgnoresCaseFirstThenBreaksTiesByCase) {
+TEST(UniString, CollationIgnoresCaseFirstThenBreaksTiesByCaseAndSearchesHonourIt) {
     std::vector<UniString> names{"cherry", "banana", "Banana", "apple", "Élan", "elan", "Apple"};
     std::sort(names.begin(), names.end());
     const std::vector<UniString> expected{"Apple", "apple", "Banana", "banana", "cherry", "elan", "Élan"};
@@ -49,9 +49,7 @@ TEST(UniString, CollationIgnoresCaseFirstThenBreaksTiesByCase) {
     EXPECT_TRUE(UniString("abc") < UniString("abcd"));
     // Simple (one-to-one) case mapping: ß has no single upper-case code point.
     EXPECT_EQ(UniString("Straße").ToUpperCase(), UniString("STRAßE"));
-}
 
-TEST(UniString, SearchesHonourCaseSensitivity) {
     const UniString text("API_ElemTypeID-5-0");
     EXPECT_TRUE(text.BeginsWith("API_ElemTypeID-"));
     EXPECT_FALSE(text.BeginsWith("api_elemtypeid-"));
@@ -62,7 +60,7 @@ TEST(UniString, SearchesHonourCaseSensitivity) {
     EXPECT_FALSE(UniString("ab").EndsWith("xab", QB::CaseSensitivity::Insensitive));
 }
 
-TEST(UniString, SplitKeepsEmptyPartsAndCountsThem) {
+TEST(UniString, SplitKeepsEmptyPartsAndReplaceAllReplacesEachOccurrenceOnceLeftToRight) {
     QB::Array<UniString> parts;
     EXPECT_EQ(UniString("API_ElemTypeID-5-0").Split("-", &parts), 3u);
     EXPECT_EQ(parts, (QB::Array<UniString>{"API_ElemTypeID", "5", "0"}));
@@ -75,9 +73,7 @@ TEST(UniString, SplitKeepsEmptyPartsAndCountsThem) {
     EXPECT_EQ(parts, (QB::Array<UniString>{""}));
     EXPECT_EQ(UniString("abc").Split("", &parts), 1u);
     EXPECT_EQ(UniString("x-y").Split("-", nullptr), 2u);
-}
 
-TEST(UniString, ReplaceAllReplacesEveryOccurrenceOnceLeftToRight) {
     UniString text("{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}");
     EXPECT_EQ(text.ReplaceAll("{ArdoTesselSpecificationTitle}", "Spec {ArdoTesselSpecificationTitle}"), 1u);
     EXPECT_EQ(text, UniString("Spec {ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}"));
