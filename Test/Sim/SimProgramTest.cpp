@@ -286,7 +286,7 @@ TEST_F(SimProgram, AProjectFileSavedByAStepIsReadAnewByLaterSteps) {
     EXPECT_EQ(again.exitCode, 0) << again.out;
 }
 
-TEST_F(SimProgram, CommandLineMistakesExitWithTwoAndHelpAndCheckWithZero) {
+TEST_F(SimProgram, CommandLineMistakesExitWithTwoHelpCheckAndGenerateWithZero) {
     EXPECT_EQ(RunSim({}, folder).exitCode, 2);
     const ProgramRun browser = RunSim({"run", "x.json", "--browser", "safari"}, folder);
     EXPECT_EQ(browser.exitCode, 2);
@@ -302,9 +302,8 @@ TEST_F(SimProgram, CommandLineMistakesExitWithTwoAndHelpAndCheckWithZero) {
         RunSim({"check", (SourceDir() / "Samples/Demo/demo.scenario.json").string()}, folder);
     EXPECT_EQ(check.exitCode, 0) << check.err;
     EXPECT_THAT(check.out, HasSubstr("39 steps, 1 project file(s): fine"));
-}
 
-TEST_F(SimProgram, GenerateWritesALargeProjectThatReadsBack) {
+    // generate writes a large project that reads back
     const ProgramRun run = RunSim({"generate", "large.project.json", "--elements", "800", "--stories", "4",
                                    "--layers", "6", "--seed", "7"},
                                   folder);

@@ -222,7 +222,7 @@ TEST(BrowserOrigin, OriginsAreNormalised) {
     EXPECT_EQ(PK::OriginOfURL("not a url"), QB::UniString("null"));
 }
 
-TEST_F(BrowserFixture, DialogsReachObserversAndDefaultSafely) {
+TEST_F(BrowserFixture, DialogsReachObserversAndDefaultSafelyAndScreenshotsAreNotFaked) {
     Backend().RunPageScript("alert('hello'); var first = confirm('sure?');");
     events.answerConfirm = true;
     EXPECT_EQ(PageJson("[first, confirm('really?'), prompt('name?', 'x')]"),
@@ -230,9 +230,8 @@ TEST_F(BrowserFixture, DialogsReachObserversAndDefaultSafely) {
     EXPECT_EQ(events.lines,
               (std::vector<std::string>{"dialog hello", "dialog sure?", "dialog really?", "dialog name?"}));
     EXPECT_EQ(Backend().GetDialogs().size(), 4U);
-}
 
-TEST_F(BrowserFixture, ScreenshotIsReportedAsUnavailableRatherThanFaked) {
+    // A screenshot is reported as unavailable rather than faked.
     bool answered = false;
     browser.CaptureScreenshot([&answered](const PK::ScreenshotResult& result) {
         answered = true;

@@ -120,7 +120,7 @@ TEST_F(EventSourceTest, ExceptionFromAnObserverLeavesTheSourceUsable) {
     EXPECT_EQ(log, (std::vector<std::string>{"c", "b", "a"}));
 }
 
-TEST_F(EventSourceTest, DestroyingAnObserverDetachesItFromEverySource) {
+TEST_F(EventSourceTest, DestroyingAnObserverDetachesItFromEverySourceAndCopiesStartWithout) {
     Source first, second;
     {
         Recorder temporary("t", log);
@@ -132,6 +132,13 @@ TEST_F(EventSourceTest, DestroyingAnObserverDetachesItFromEverySource) {
     EXPECT_EQ(second.GetObserverCount(), 0u);
     first.Notify();
     EXPECT_TRUE(log.empty());
+
+    // Copies start without attachments.
+    source.Attach(a);
+    Source copiedSource(source);
+    Recorder copiedObserver(a);
+    EXPECT_EQ(copiedSource.GetObserverCount(), 0u);
+    EXPECT_FALSE(copiedObserver.IsAttachedTo(source));
 }
 
 TEST_F(EventSourceTest, DestroyingTheSourceEvenDuringNotificationTellsObserversNewestFirst) {
@@ -151,12 +158,4 @@ TEST_F(EventSourceTest, DestroyingTheSourceEvenDuringNotificationTellsObserversN
     Source* raw = dying.get();
     raw->Notify();
     EXPECT_EQ(log, (std::vector<std::string>{"b", "b saw source go", "a saw source go"}));
-}
-
-TEST_F(EventSourceTest, CopiesStartWithoutAttachments) {
-    source.Attach(a);
-    Source copiedSource(source);
-    Recorder copiedObserver(a);
-    EXPECT_EQ(copiedSource.GetObserverCount(), 0u);
-    EXPECT_FALSE(copiedObserver.IsAttachedTo(source));
 }

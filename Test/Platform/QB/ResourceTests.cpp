@@ -102,7 +102,7 @@ TEST_F(ResourceRegistry, ModulesAreFoundByTheirLibraryFileHoweverItIsSpelled) {
     EXPECT_EQ(QB::FindResourceModule(plain), QB::InvalidResModule);
 }
 
-TEST_F(ResourceRegistry, AlertDialogIconAndIdentifierLookupsAndDuplicateIdsKeepTheFirst) {
+TEST_F(ResourceRegistry, LookupsOfEachKindAndIconImagesPickTheLowestSharpEnoughResolution) {
     const auto alert = QB::GetResourceAlert(_module, 200);
     ASSERT_TRUE(alert.has_value());
     EXPECT_EQ(alert->buttons.size(), 2U);
@@ -126,9 +126,7 @@ TEST_F(ResourceRegistry, AlertDialogIconAndIdentifierLookupsAndDuplicateIdsKeepT
     EXPECT_FALSE(contents.AddAlert({1, -1, "dropped", "", "", {"OK"}}));
     EXPECT_EQ(contents.FindStringList(1)->items[0], QB::UniString("kept"));
     EXPECT_EQ(contents.FindAlert(1)->title, QB::UniString("kept"));
-}
 
-TEST_F(ResourceRegistry, IconImagePicksTheLowestResolutionThatIsSharpEnough) {
     const auto icon = QB::GetResourceIcon(_module, 400);
     ASSERT_TRUE(icon.has_value());
     EXPECT_EQ(icon->ImageFor(72)->dpi, 96U);
