@@ -19,7 +19,7 @@ protected:
     }
 };
 
-TEST_F(AddonData, ModuleDataStoresReadsListsAndErases) {
+TEST_F(AddonData, ModuleDataAndAddonObjectsStoreReadAndErase) {
     const API_ModulData record{
         1, API_PlatformSign_LittleEndian, {std::byte{0}, std::byte{0xFF}, std::byte{7}}};
     const QB::UniString one = "ConnectionWithSpecification:spec-1";
@@ -39,9 +39,8 @@ TEST_F(AddonData, ModuleDataStoresReadsListsAndErases) {
     EXPECT_EQ(APIERR_NOMODULEDATA, T().VNAPI_ModulData_Get(Tok(), &one, &read));
     ASSERT_EQ(NoError, T().VNAPI_ModulData_GetList(Tok(), &names));
     EXPECT_EQ(QB::Array<QB::UniString>{two}, names);
-}
 
-TEST_F(AddonData, AnAddonObjectNameIsUniqueAndItsContentIsReplacedWhole) {
+    // An add-on object's name is unique and its content is replaced whole.
     const auto object = CreateObject("PlanData");
     CreateObject("PlanData", APIERR_NAMEALREADYUSED);
 

@@ -62,7 +62,7 @@ protected:
     Recorder _recorder;
 };
 
-TEST_F(Notifications, SelectionChangesReportTheLastSelectedElement) {
+TEST_F(Notifications, SelectionChangesAndNewElementsOfTheAskedTypesAreReported) {
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchSelectionChange(Tok(), &OnSelection));
     const auto other = Build().AddElement({.type = API_ColumnID, .layer = walls});
     host.SetSelection({wall, other});
@@ -80,6 +80,20 @@ TEST_F(Notifications, SelectionChangesReportTheLastSelectedElement) {
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchSelectionChange(Tok(), nullptr));
     host.SetSelection({wall});
     EXPECT_EQ(3U, _recorder.selections.size());
+
+    const API_ElemType types[] = {{API_ColumnID, APIVarId_Generic}};
+    const API_ElemTypeList list = {types, 1};
+    ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), &list, &OnNewElement));
+    host.DrawElement({.guid = {}, .type = API_WallID, .layer = walls});
+    const Element column{.type = API_ColumnID, .layer = walls};
+    const auto drawn = host.DrawElement(column, APINotifyElement_Copy);
+    ASSERT_EQ(1U, _recorder.newElements.size());
+    EXPECT_EQ(A(drawn), _recorder.newElements[0].elemHead.guid);
+    EXPECT_EQ(APINotifyElement_Copy, _recorder.newElements[0].notifyKind);
+
+    ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), nullptr, &OnNewElement));
+    host.DrawElement(column);
+    EXPECT_EQ(2U, _recorder.newElements.size());
 }
 
 TEST_F(Notifications, ProjectEventsFollowTheCatchMask) {
@@ -101,22 +115,6 @@ TEST_F(Notifications, ProjectEventsFollowTheCatchMask) {
     host.SendChanges();
     EXPECT_EQ(std::vector<API_NotifyEventID>{APINotify_SendChanges}, _recorder.events);
     EXPECT_EQ(API_AllNotificationMask & ~0x00000FFFU, host.ProjectEventMask());
-}
-
-TEST_F(Notifications, NewElementsAreReportedForTheAskedTypes) {
-    const API_ElemType types[] = {{API_ColumnID, APIVarId_Generic}};
-    const API_ElemTypeList list = {types, 1};
-    ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), &list, &OnNewElement));
-    host.DrawElement({.guid = {}, .type = API_WallID, .layer = walls});
-    const Element column{.type = API_ColumnID, .layer = walls};
-    const auto drawn = host.DrawElement(column, APINotifyElement_Copy);
-    ASSERT_EQ(1U, _recorder.newElements.size());
-    EXPECT_EQ(A(drawn), _recorder.newElements[0].elemHead.guid);
-    EXPECT_EQ(APINotifyElement_Copy, _recorder.newElements[0].notifyKind);
-
-    ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), nullptr, &OnNewElement));
-    host.DrawElement(column);
-    EXPECT_EQ(2U, _recorder.newElements.size());
 }
 
 TEST_F(Notifications, ReceivingChangesMergesRecordsThatBothUsersChanged) {

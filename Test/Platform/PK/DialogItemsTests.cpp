@@ -106,7 +106,7 @@ TEST_F(DialogItems, ItemsEnableMoveAndResizeByDeltasAndKeepTheirStateUnderDisabl
     EXPECT_FALSE(_page->IsItemEffectivelyEnabled(2));
 }
 
-TEST_F(DialogItems, PopUpCountsFromOneAndKeepsASelectionWhileItHasEntries) {
+TEST_F(DialogItems, PopUpAndListRowsCountFromOneAndTheSelectionFollowsItsEntry) {
     PK::PopUp popUp(*_page, 6);
     EXPECT_EQ(popUp.GetSelectedItem(), 0);
     EXPECT_EQ(popUp.AppendItem("Alpha"), 1);
@@ -134,9 +134,7 @@ TEST_F(DialogItems, PopUpCountsFromOneAndKeepsASelectionWhileItHasEntries) {
     popUp.DeleteAllItems();
     EXPECT_EQ(popUp.GetItemCount(), 0);
     EXPECT_EQ(popUp.GetSelectedItem(), 0);
-}
 
-TEST_F(DialogItems, ListRowsCarryTabTextsAndIconsAndSelectionFollowsItsRow) {
     PK::SingleSelListBox list(*_page, 1);
     for (int i = 1; i <= 3; ++i) {
         const QB::Int32 row = list.AppendItem();
