@@ -125,7 +125,7 @@ TEST_F(DialogAlerts, ScriptedDialogChoosesAnEntryAndAccepts) {
     EXPECT_NE(dialogs[0].closedView.find("  * 2 \"Second\""), std::string::npos);
 }
 
-TEST_F(DialogAlerts, DialogStepsOnADisabledButtonFailAndTheDialogIsCancelled) {
+TEST_F(DialogAlerts, DialogsWithFailedOrNoStepsOrClosedByTheBoxAreCancelled) {
     QB::DebugOutputCapture output;
     _responder->QueueDialogSteps({Responder::ClickButton(3)});
     Chooser chooser(_module);
@@ -135,9 +135,8 @@ TEST_F(DialogAlerts, DialogStepsOnADisabledButtonFailAndTheDialogIsCancelled) {
     EXPECT_EQ(_responder->GetFailures(), std::vector<std::string>{"step 1 on dialog 200 could not act"});
     EXPECT_EQ(output.GetText(), "PK: scripted click on item 3 refused: item disabled\n");
     _responder->ClearFailures();
-}
 
-TEST_F(DialogAlerts, UnscriptedDialogIsCancelledAndCloseBoxCancelsToo) {
+    // An unscripted dialog is cancelled, and the close box cancels too.
     Chooser first(_module);
     EXPECT_FALSE(first.Invoke());
     EXPECT_TRUE(PK::InteractionRecord::Instance().GetDialogs().back().closedByDefault);
