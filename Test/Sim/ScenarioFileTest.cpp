@@ -21,9 +21,10 @@ using ::testing::HasSubstr;
 
 const std::filesystem::path ScenarioPath = "/samples/house.scenario.json";
 
-std::string RefusalOf(const std::string& json) {
+// What the reader, then the loading of the scenario's project files, refuses.
+std::string RefusalOf(const std::string& json, const std::filesystem::path& scenario = ScenarioPath) {
     try {
-        ReadScenarioJson(json, ScenarioPath);
+        LoadScenarioProjects(ReadScenarioJson(json, scenario));
     } catch (const ScenarioError& error) {
         return error.what();
     }
@@ -275,15 +276,6 @@ INSTANTIATE_TEST_SUITE_P(ScenarioFile, MalformedScenario, ::testing::ValuesIn(Ma
                              return std::string(param.param.what);
                          });
 
-std::string ProjectRefusalOf(const std::string& json, const std::filesystem::path& scenario) {
-    try {
-        LoadScenarioProjects(ReadScenarioJson(json, scenario));
-    } catch (const ScenarioError& error) {
-        return error.what();
-    }
-    return "accepted";
-}
-
 TEST(ScenarioFile, MalformedOrMissingProjectFileIsRefusedNamingTheStepAndThePlaceInIt) {
     TestSupport::TempDir folder("sim-projects");
     WriteFile(folder / "good.project.json",
@@ -291,14 +283,14 @@ TEST(ScenarioFile, MalformedOrMissingProjectFileIsRefusedNamingTheStepAndThePlac
     WriteFile(
         folder / "bad.project.json",
         R"({"stories": [{"name": "Ground"}], "layers": [{"name": "L"}], "elements": [{"type": "Wall", "layer": "Roof"}]})");
-    const std::string broken = ProjectRefusalOf(
+    const std::string broken = RefusalOf(
         R"({"project": "good.project.json", "steps": [{"do": "menu"}, {"do": "openProject", "file": "bad.project.json"}]})",
         folder / "two.scenario.json");
     EXPECT_THAT(broken, HasSubstr("two.scenario.json: step 2 (openProject): the project file is refused: "));
     EXPECT_THAT(broken, HasSubstr("bad.project.json: /elements/0/layer: no layer \"Roof\""));
 
     const std::string missing =
-        ProjectRefusalOf(R"({"project": "gone.project.json", "steps": []})", folder / "one.scenario.json");
+        RefusalOf(R"({"project": "gone.project.json", "steps": []})", folder / "one.scenario.json");
     EXPECT_THAT(missing, HasSubstr("\"project\": the project file is refused: "));
     EXPECT_THAT(missing, HasSubstr("gone.project.json: cannot be read"));
 }

@@ -68,10 +68,8 @@ protected:
 // The README's demo, without a browser: every expectation holds, and the run leaves the
 // transcript, the add-on's log, its preferences and a saved project whose module data reads back.
 TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
-    const std::filesystem::path out = folder / "demo";
-    const ProgramRun run = RunSim({"run", (SourceDir() / "Samples/Demo/demo.scenario.json").string(),
-                                   "--browser", "none", "--out", out.string(), "--quiet"},
-                                  folder);
+    const std::filesystem::path out = folder / "out";
+    const ProgramRun run = Run(SourceDir() / "Samples/Demo/demo.scenario.json");
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_THAT(run.out, HasSubstr("39 of 39 steps run"));
     EXPECT_THAT(run.out, HasSubstr("PASSED"));
@@ -245,9 +243,7 @@ struct Sample {
 class SampleScenario : public SimProgram, public ::testing::WithParamInterface<Sample> {};
 
 TEST_P(SampleScenario, PassesAndShowsWhatItIsAbout) {
-    const ProgramRun run = RunSim({"run", (SourceDir() / "Samples/Scenarios" / GetParam().file).string(),
-                                   "--browser", "none", "--out", (folder / "out").string(), "--quiet"},
-                                  folder);
+    const ProgramRun run = Run(SourceDir() / "Samples/Scenarios" / GetParam().file);
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     const std::string transcript = ReadFile(folder / "out" / "transcript.txt");
     for (const char* text : GetParam().transcript) {
