@@ -31,7 +31,7 @@ std::string RefusalOf(const std::string& json, const std::filesystem::path& scen
     return "accepted";
 }
 
-TEST(ScenarioFile, WellFormedScenarioReadsIntoSteps) {
+TEST(ScenarioFile, WellFormedScenariosReadIntoStepsAndExpectationsOfEveryBehaviour) {
     const Scenario scenario = ReadScenarioJson(R"({
         "title": "House", "project": "house.project.json",
         "preferences": {"log.level": "info", "tessel.username": "a@example.com"},
@@ -79,12 +79,10 @@ TEST(ScenarioFile, WellFormedScenarioReadsIntoSteps) {
     ASSERT_EQ(click.expect.elements.size(), 1u);
     EXPECT_EQ(click.expect.elements[0].classification[1].second, std::nullopt);
     EXPECT_EQ(click.expect.modulData[0], std::pair(std::string("ConnectionWithSpecification:S-1"), false));
-}
 
-// Every step and expectation that reaches the host's faults, the add-on's life and log, other users,
-// the page's own state and the palette's details reads into what the run needs.
-TEST(ScenarioFile, StepsAndExpectationsOfEveryBehaviourReadIntoTheirParts) {
-    const Scenario scenario = ReadScenarioJson(R"({
+    // Every step and expectation that reaches the host's faults, the add-on's life and log, other users,
+    // the page's own state and the palette's details reads into what the run needs.
+    const Scenario behaviours = ReadScenarioJson(R"({
         "startup": {"expect": {"addonLog": {"level": "info", "text": "trackingUserId"}}},
         "steps": [
           {"do": "hostFault", "function": "AddOnObject_ModifyObject", "error": "APIERR_NOTMINE", "call": 2},
@@ -109,18 +107,18 @@ TEST(ScenarioFile, StepsAndExpectationsOfEveryBehaviourReadIntoTheirParts) {
           {"do": "page", "action": "navigate", "site": "other", "page": "login.html"},
           {"do": "restartHost"}, {"do": "clearHostFaults", "function": "VNAPI_Element_Get"}
         ]})",
-                                               ScenarioPath);
-    ASSERT_TRUE(scenario.startup.has_value());
-    EXPECT_EQ(scenario.startup->addonLog[0].level, "info");
-    ASSERT_EQ(scenario.steps.size(), 7u);
+                                                 ScenarioPath);
+    ASSERT_TRUE(behaviours.startup.has_value());
+    EXPECT_EQ(behaviours.startup->addonLog[0].level, "info");
+    ASSERT_EQ(behaviours.steps.size(), 7u);
 
-    const auto& fault = std::get<InjectFault>(scenario.steps[0].action).fault;
+    const auto& fault = std::get<InjectFault>(behaviours.steps[0].action).fault;
     EXPECT_EQ(fault.function, VantrelSim::HostFunction::VNAPI_AddOnObject_ModifyObject);
     EXPECT_EQ(fault.code, APIERR_NOTMINE);
     EXPECT_EQ(fault.call, 2u);
     EXPECT_FALSE(fault.calls.has_value());
 
-    const Step& menu = scenario.steps[1];
+    const Step& menu = behaviours.steps[1];
     EXPECT_EQ(std::get<Menu>(menu.action).item, 2);
     ASSERT_EQ(menu.faults.size(), 1u);
     EXPECT_EQ(menu.faults[0].code, APIERR_GENERAL);
@@ -154,16 +152,16 @@ TEST(ScenarioFile, StepsAndExpectationsOfEveryBehaviourReadIntoTheirParts) {
     EXPECT_EQ(browser.items[1].x, 598);
     EXPECT_EQ(expect.panels[1].rowIcons, Names{"issue-warning"});
 
-    const auto& receive = std::get<ReceiveChanges>(scenario.steps[2].action);
+    const auto& receive = std::get<ReceiveChanges>(behaviours.steps[2].action);
     EXPECT_EQ(std::get<StoreModulData>(receive.changes[0]).dataVersion, 2);
     EXPECT_EQ(std::get<StoreModulData>(receive.changes[0]).platformSign, API_PlatformSign_LittleEndian);
     EXPECT_EQ(std::get<AddonObjectChange>(receive.changes[1]).kind, AddonObjectChange::Kind::Delete);
-    EXPECT_EQ(std::get<PageAction>(scenario.steps[3].action).arguments,
+    EXPECT_EQ(std::get<PageAction>(behaviours.steps[3].action).arguments,
               R"(["${documentRef}","${selectionTypeId}"])");
-    EXPECT_EQ(std::get<PageAction>(scenario.steps[4].action).page, "login.html");
-    EXPECT_TRUE(std::get<HostLife>(scenario.steps[5].action).quit);
-    EXPECT_TRUE(std::get<HostLife>(scenario.steps[5].action).start);
-    EXPECT_EQ(std::get<ClearFaults>(scenario.steps[6].action).function,
+    EXPECT_EQ(std::get<PageAction>(behaviours.steps[4].action).page, "login.html");
+    EXPECT_TRUE(std::get<HostLife>(behaviours.steps[5].action).quit);
+    EXPECT_TRUE(std::get<HostLife>(behaviours.steps[5].action).start);
+    EXPECT_EQ(std::get<ClearFaults>(behaviours.steps[6].action).function,
               VantrelSim::HostFunction::VNAPI_Element_Get);
 }
 

@@ -97,7 +97,7 @@ TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
 
 // Another user's copy of the connection's record comes in with the received changes; the host asks
 // the add-on to merge it with this user's copy, and the add-on keeps both users' clauses.
-TEST_F(SimProgram, ReceivedRecordOfAnotherUserIsMergedByTheAddOn) {
+TEST_F(SimProgram, ReceivedRecordIsMergedAndAnUnreservedElementsIssueIsFixedOnceReserved) {
     const ProgramRun run = Run(Scenario(Connected(R"~(
         {"do": "select", "elements": ["EW-01"]},
         {"do": "page", "action": "associate", "specification": "S-2001", "clause": "C-3001"},
@@ -115,12 +115,10 @@ TEST_F(SimProgram, ReceivedRecordOfAnotherUserIsMergedByTheAddOn) {
         HasSubstr(
             "received module data \"ConnectionWithSpecification:S-2001\": merged by the add-on (kept its "
             "result)"));
-}
 
-// In a shared project an element the user has not reserved cannot be associated: it becomes an
-// issue, which the fix button resolves once the element is reserved.
-TEST_F(SimProgram, UnreservedElementBecomesAnIssueThatTheFixResolvesOnceReserved) {
-    const ProgramRun run = Run(Scenario(Connected(R"~(
+    // In a shared project an element the user has not reserved cannot be associated: it becomes an
+    // issue, which the fix button resolves once the element is reserved.
+    const ProgramRun reserved = Run(Scenario(Connected(R"~(
         {"do": "shareProject", "users": [{"id": 1, "name": "Ann"}, {"id": 2, "name": "Ben"}], "currentUser": 1},
         {"do": "select", "elements": ["EW-11"]},
         {"do": "page", "action": "associate", "specification": "S-2001", "clause": "C-3001",
@@ -130,7 +128,7 @@ TEST_F(SimProgram, UnreservedElementBecomesAnIssueThatTheFixResolvesOnceReserved
         {"do": "clickRow", "panel": "issues", "row": "not reserved"},
         {"do": "click", "panel": "issues", "button": "Try to fix the selected issue",
          "expect": {"issues": 0, "elements": {"EW-11": {"classification": {"Stand-in Element Classification": "A10"}}}}})~")));
-    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(reserved.exitCode, 0) << reserved.out;
 }
 
 // What goes wrong in a run, and what the program says and answers: failed expectations (the
