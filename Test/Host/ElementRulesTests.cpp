@@ -25,7 +25,7 @@ protected:
     }
 };
 
-TEST_F(ElementRules, ListsFollowTypeVariationAndFilterFlags) {
+TEST_F(ElementRules, ListsFollowTypeVariationAndFilterFlagsAndEditabilityLayersLocksAndHotlinks) {
     auto build = Build();
     const auto onHidden = build.AddElement({.type = API_WallID, .layer = hidden});
     const auto upstairs = build.AddElement({.type = API_WallID, .story = first, .layer = walls});
@@ -42,22 +42,20 @@ TEST_F(ElementRules, ListsFollowTypeVariationAndFilterFlags) {
 
     P().FindElement(wall)->shownIn3D = false;
     EXPECT_EQ((std::vector<QB::Guid>{}), List(API_WallID, 0x1402 | APIFilt_In3D));
-}
 
-TEST_F(ElementRules, EditabilityFollowsLayersLocksHotlinksAndWorkspace) {
-    auto build = Build();
+    // Editability follows layers, locks, hotlinks and the workspace.
     const auto onLocked = build.AddElement({.type = API_WallID, .layer = locked});
     const auto lockedWall = build.AddElement({.type = API_WallID, .layer = walls, .locked = true});
     const auto hotlinked =
         build.AddElement({.type = API_WallID, .layer = walls, .hotlink = build.AddHotlink("M")});
-    const auto onHidden = build.AddElement({.type = API_WallID, .layer = hidden});
+    const auto hiddenWall = build.AddElement({.type = API_WallID, .layer = hidden});
 
     EXPECT_TRUE(Passes(wall, APIFilt_IsEditable | APIFilt_OnVisLayer | APIFilt_InMyWorkspace));
     EXPECT_FALSE(Passes(onLocked, APIFilt_IsEditable));
     EXPECT_FALSE(Passes(lockedWall, APIFilt_IsEditable));
     EXPECT_FALSE(Passes(hotlinked, APIFilt_IsEditable));
-    EXPECT_FALSE(Passes(onHidden, APIFilt_OnVisLayer));
-    EXPECT_TRUE(Passes(onHidden, APIFilt_None));
+    EXPECT_FALSE(Passes(hiddenWall, APIFilt_OnVisLayer));
+    EXPECT_TRUE(Passes(hiddenWall, APIFilt_None));
     EXPECT_FALSE(Passes(QB::Guid::Generate(), APIFilt_None));
 
     EXPECT_EQ(NoError, InCommand([&] {

@@ -37,7 +37,7 @@ TEST_F(FaultInjection, AnAlwaysFaultAnswersEveryCallWithoutRunningItACountedOneT
 
 // A fault for one call lets the calls before it through; every answered call is told as it happens;
 // a fault group is dropped without touching the others; codes read and print by name.
-TEST_F(FaultInjection, AnOrdinalFaultHitsOnlyThatCallAndEveryFiringIsTold) {
+TEST_F(FaultInjection, OrdinalAndGuidFaultsHitOnlyTheirCallAndEveryFiringIsTold) {
     std::vector<FiredFault> fired;
     host.Faults().SetListener([&](const FiredFault& fault) { fired.push_back(fault); });
     host.Faults().NthCall(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID, 2);
@@ -60,9 +60,7 @@ TEST_F(FaultInjection, AnOrdinalFaultHitsOnlyThatCallAndEveryFiringIsTold) {
     EXPECT_EQ("APIERR_BADID (0x81060065)", DescribeHostError(APIERR_BADID));
     EXPECT_EQ("0x81069999", DescribeHostError(0x81069999u));
     EXPECT_FALSE(HostErrorFromName("APIERR_FLY").has_value());
-}
 
-TEST_F(FaultInjection, AGuidFaultOnlyHitsCallsAboutThatGuid) {
     const auto other = Build().AddElement({.type = API_WallID, .layer = walls});
     host.Faults().ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID, other);
     host.Faults().ForGuid(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_LOCKEDLAY, other);

@@ -131,7 +131,7 @@ TEST_F(Properties, ModifyingManyElementsStopsAtTheFirstThatCannotTakeTheValue) {
     EXPECT_EQ("C-9", ValueOnTheWall(clause).value.singleVariant.uniStringValue);
 }
 
-TEST_F(Properties, NamesAreUniqueRegardlessOfCase) {
+TEST_F(Properties, NamesAreUniqueRegardlessOfCaseAndAChangedDefinitionKeepsItsShape) {
     const auto group = CreateGroup("Ardo Tessel: Spec - House");
     CreateGroup("ARDO TESSEL: SPEC - HOUSE", APIERR_NAMEALREADYUSED);
     CreateGroup("Ardo Tessel: Spec - House*");
@@ -147,11 +147,10 @@ TEST_F(Properties, NamesAreUniqueRegardlessOfCase) {
     ASSERT_EQ(NoError, T().VNAPI_Property_GetPropertyGroups(Tok(), &groups));
     ASSERT_EQ(2U, groups.GetSize());
     EXPECT_EQ("Ardo Tessel: Spec - House", groups[0].name);
-}
 
-TEST_F(Properties, ChangingADefinitionKeepsItsShapeAndUpdatesAvailability) {
-    const auto group = CreateGroup("Group");
-    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
+    // A changed definition keeps its shape and updates availability.
+    const auto plain = CreateGroup("Group");
+    const auto clause = CreateDefinition(StringDefinition(plain, "Clause", {itemSs20}));
     API_PropertyDefinition changed;
     changed.guid = clause;
     ASSERT_EQ(NoError, T().VNAPI_Property_GetPropertyDefinition(Tok(), &changed));

@@ -26,7 +26,7 @@ protected:
     }
 };
 
-TEST_F(Views, GoingToAStoryShowsItsFloorPlan) {
+TEST_F(Views, GoingToAStoryShowsItsFloorPlanAndChangingTheStructureIsAProjectChange) {
     API_StoryInfo stories = Stories();
     EXPECT_EQ(0, stories.firstStory);
     EXPECT_EQ(1, stories.lastStory);
@@ -46,15 +46,14 @@ TEST_F(Views, GoingToAStoryShowsItsFloorPlan) {
     database.databaseUnId = window.databaseUnId;
     ASSERT_EQ(NoError, T().VNAPI_Database(Tok(), APIReq_GetDatabaseInfo, &database, nullptr, nullptr));
     EXPECT_EQ("1. First Floor", database.title);
-}
 
-TEST_F(Views, ChangingTheStoryStructureIsAProjectChange) {
+    // Changing the story structure is a project change.
     EXPECT_EQ(APIERR_NEEDSUNDOSCOPE, StoryCommand(APIStory_InsertAbove, first));
     const auto upstairs = Build().AddElement({.type = API_WallID, .story = first, .layer = walls});
     EXPECT_EQ(NoError, InCommand([&] { return StoryCommand(APIStory_InsertBelow, first); }));
-    API_StoryInfo stories = Stories();
-    ASSERT_EQ(3U, stories.stories.GetSize());
-    EXPECT_EQ("Story 1", stories.stories[1].name);
+    const API_StoryInfo after = Stories();
+    ASSERT_EQ(3U, after.stories.GetSize());
+    EXPECT_EQ("Story 1", after.stories[1].name);
     EXPECT_EQ(2, P().FindElement(upstairs)->story); // moved up with its story
 
     EXPECT_EQ(NoError, InCommand([&] { return StoryCommand(APIStory_Delete, 2); }));
