@@ -74,7 +74,7 @@ protected:
     }
 };
 
-TEST_F(BrowserFixture, LoadEventsFollowTheNavigationAndRecordWhatWasLoaded) {
+TEST_F(BrowserFixture, LoadEventsFollowTheNavigationAndAFailedLoadLandsOnTheErrorPage) {
     EXPECT_TRUE(browser.LoadURL("https://app.example.com/start"));
     EXPECT_EQ(events.lines, (std::vector<std::string>{"loading"}));
     EXPECT_TRUE(Backend().FinishLoad());
@@ -92,9 +92,10 @@ TEST_F(BrowserFixture, LoadEventsFollowTheNavigationAndRecordWhatWasLoaded) {
     EXPECT_EQ(Backend().GetLoads()[2].kind, InProcessBrowserBackend::Load::Kind::Reload);
     EXPECT_TRUE(Backend().GetLoads()[2].bypassCache);
     EXPECT_EQ(Backend().GetPendingURL(), QB::UniString(InProcessBrowserBackend::HTMLPageURL));
-}
 
-TEST_F(BrowserFixture, FailedLoadLandsOnTheErrorPage) {
+    // A failed load lands on the error page.
+    Backend().FinishLoad(); // the reload
+    events.lines.clear();
     browser.LoadURL("https://app.example.com/");
     Backend().FailLoad("https://app.example.com/");
     EXPECT_EQ(events.lines,

@@ -166,7 +166,7 @@ TEST_F(DialogItems, PopUpAndListRowsCountFromOneAndTheSelectionFollowsItsEntry) 
     EXPECT_FALSE(list.DeleteItem(1));
 }
 
-TEST_F(DialogItems, ListScrollPositionStaysOnARowThatCanBeOnTop) {
+TEST_F(DialogItems, ListScrollPositionStaysOnARowThatCanBeOnTopAndTabFieldsFollowTheProgram) {
     PK::SingleSelListBox list(*_page, 1);
     const QB::Int32 visible = list.GetVisibleRowCount();
     EXPECT_EQ(visible, 90 / PK::ListBox::RowHeight);
@@ -182,10 +182,8 @@ TEST_F(DialogItems, ListScrollPositionStaysOnARowThatCanBeOnTop) {
     EXPECT_EQ(list.GetScrollPosition(), 7);
     list.DeleteItem(0);
     EXPECT_EQ(list.GetScrollPosition(), 1);
-}
 
-TEST_F(DialogItems, ListTabFieldsFollowTheProgramAndDrawingNests) {
-    PK::SingleSelListBox list(*_page, 1);
+    // Tab fields follow the program, and drawing nests.
     EXPECT_EQ(list.GetItemWidth(), 290 - PK::ListBox::ScrollBarWidth);
     list.AppendItem();
     list.SetTabItemText(1, 2, "kept");

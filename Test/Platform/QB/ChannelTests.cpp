@@ -285,7 +285,8 @@ TEST(ObjectFrame, ReadsStayInsideTheFrameAndMismatchOrOverlengthIsAnError) {
     EXPECT_EQ(QB::InputFrame(beyond, Sample::classInfo).GetStatus(), QB::ErrorCorruptedData);
 }
 
-TEST(ClassManager, RecreatesRegisteredClassesAndRefusesUnknownOnes) {
+TEST(ClassManagerAndContainers,
+     RecreatesRegisteredClassesAndContainersKeepTheirOrderReplacingTheDestination) {
     EXPECT_EQ(QB::ClassManager::Instance().FindByName("Test::Sample"), &Sample::classInfo);
     EXPECT_NE(dynamic_cast<Sample*>(QB::ClassManager::Instance().CreateObject(Sample::ClassId).get()),
               nullptr);
@@ -305,20 +306,19 @@ TEST(ClassManager, RecreatesRegisteredClassesAndRefusesUnknownOnes) {
         EXPECT_EQ(QB::ClassManager::Instance().Find(temporary.GetId()), &temporary);
     }
     EXPECT_EQ(QB::ClassManager::Instance().FindByName("Test::Temporary"), nullptr);
-}
 
-TEST(ContainerChannel, ContainersKeepTheirOrderAndReplaceTheDestination) {
+    // Containers keep their order and replace the destination.
     QB::Array<UniString> names{"b", "a", "c"};
     QB::HashSet<Guid> guids{Guid::Generate(), Guid::Generate()};
-    MemoryOChannel oc(Protocol::BigEndianUtf16);
-    QB::WriteArray(oc, names);
-    QB::WriteHashSet(oc, guids);
+    MemoryOChannel containers(Protocol::BigEndianUtf16);
+    QB::WriteArray(containers, names);
+    QB::WriteHashSet(containers, guids);
 
-    MemoryIChannel ic(oc.GetData(), Protocol::BigEndianUtf16);
+    MemoryIChannel containersIn(containers.GetData(), Protocol::BigEndianUtf16);
     QB::Array<UniString> namesRead{"stale"};
     QB::HashSet<Guid> guidsRead{Guid::Generate()};
-    EXPECT_EQ(QB::ReadArray(ic, namesRead), NoError);
-    EXPECT_EQ(QB::ReadHashSet(ic, guidsRead), NoError);
+    EXPECT_EQ(QB::ReadArray(containersIn, namesRead), NoError);
+    EXPECT_EQ(QB::ReadHashSet(containersIn, guidsRead), NoError);
     EXPECT_EQ(namesRead, names);
     EXPECT_EQ(guidsRead.ToArray(), guids.ToArray());
 }
