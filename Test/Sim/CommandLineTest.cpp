@@ -28,7 +28,7 @@ std::string Refusal(const std::vector<std::string>& arguments) {
     return "accepted";
 }
 
-TEST(CommandLine, RunTakesItsOptionsAndKeepsTheDefaultsOfTheRest) {
+TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) {
     const CommandLine line = ParseCommandLine(
         {"run", "demo.scenario.json", "--browser", "none", "--shots", "pics", "--quiet", "--out", "results"},
         Defaults());
@@ -45,17 +45,15 @@ TEST(CommandLine, RunTakesItsOptionsAndKeepsTheDefaultsOfTheRest) {
     EXPECT_EQ(shot.command, Command::Shot);
     EXPECT_EQ(shot.run.browser, BrowserChoice::Default);
     EXPECT_FALSE(shot.outGiven);
-}
 
-TEST(CommandLine, GenerateTakesSizesWithinTheirRanges) {
-    const CommandLine line = ParseCommandLine(
+    const CommandLine sizes = ParseCommandLine(
         {"generate", "big.json", "--elements", "50000", "--hotlinked", "0.1", "--items", "30", "--seed", "9"},
         Defaults());
-    EXPECT_EQ(line.command, Command::Generate);
-    EXPECT_EQ(line.generate.elements, 50000u);
-    EXPECT_DOUBLE_EQ(line.generate.hotlinkedShare, 0.1);
-    EXPECT_EQ(line.generate.classificationItems, 30u);
-    EXPECT_EQ(line.generate.seed, 9u);
+    EXPECT_EQ(sizes.command, Command::Generate);
+    EXPECT_EQ(sizes.generate.elements, 50000u);
+    EXPECT_DOUBLE_EQ(sizes.generate.hotlinkedShare, 0.1);
+    EXPECT_EQ(sizes.generate.classificationItems, 30u);
+    EXPECT_EQ(sizes.generate.seed, 9u);
     EXPECT_THAT(Refusal({"generate", "big.json", "--stories", "0"}),
                 HasSubstr("--stories takes a number from 1 to 500, not \"0\""));
     EXPECT_THAT(Refusal({"generate", "big.json", "--classified", "1.5"}),

@@ -13,7 +13,7 @@ namespace {
 
 using PK::JSValue;
 
-TEST(BrowserJSValue, EachKindReadsBackThroughItsAccessorAndOtherAccessorsGiveNeutralOrConvertedValues) {
+TEST(BrowserJSValue, EachKindReadsBackOtherAccessorsConvertAndAreEqualComparesWholeTrees) {
     EXPECT_EQ(JSValue().GetType(), JSValue::DEFAULT);
     EXPECT_TRUE(JSValue(true).GetBool());
     EXPECT_EQ(JSValue(QB::Int32{-42}).GetInteger(), -42);
@@ -32,6 +32,20 @@ TEST(BrowserJSValue, EachKindReadsBackThroughItsAccessorAndOtherAccessorsGiveNeu
     EXPECT_EQ(JSValue(std::nan("")).GetInteger(), 0);
     EXPECT_EQ(JSValue(QB::UInt32{4000000000U}).GetInteger(), std::numeric_limits<QB::Int32>::max());
     EXPECT_DOUBLE_EQ(JSValue(QB::UInt32{4000000000U}).GetDouble(), 4000000000.0);
+
+    // AreEqual compares whole trees.
+    auto make = [](const char* last) {
+        auto inner = std::make_shared<PK::JSObject>();
+        inner->AddItem("k", PK::MakeStringValue(last));
+        auto array = std::make_shared<PK::JSArray>();
+        array->AddItem(std::make_shared<JSValue>(true));
+        array->AddItem(inner);
+        return std::static_pointer_cast<PK::JSBase>(array);
+    };
+    EXPECT_TRUE(PK::AreEqual(make("v"), make("v")));
+    EXPECT_FALSE(PK::AreEqual(make("v"), make("w")));
+    EXPECT_FALSE(PK::AreEqual(std::make_shared<JSValue>(QB::Int32{1}), std::make_shared<JSValue>(1.0)));
+    EXPECT_FALSE(PK::AreEqual(PK::MakeDefaultValue(), nullptr));
 }
 
 TEST(BrowserJSArray, NullItemsBecomeDefaultValuesAndOrderIsKept) {
@@ -64,21 +78,6 @@ TEST(BrowserJSObject, RepeatedNameReplacesInPlaceAndFunctionsAreFoundByName) {
     // A function without a handler throws instead of crashing.
     const PK::JSFunction function("empty", nullptr);
     EXPECT_THROW(function.Call(PK::MakeDefaultValue()), std::logic_error);
-}
-
-TEST(BrowserJSValue, AreEqualComparesWholeTrees) {
-    auto make = [](const char* last) {
-        auto inner = std::make_shared<PK::JSObject>();
-        inner->AddItem("k", PK::MakeStringValue(last));
-        auto array = std::make_shared<PK::JSArray>();
-        array->AddItem(std::make_shared<JSValue>(true));
-        array->AddItem(inner);
-        return std::static_pointer_cast<PK::JSBase>(array);
-    };
-    EXPECT_TRUE(PK::AreEqual(make("v"), make("v")));
-    EXPECT_FALSE(PK::AreEqual(make("v"), make("w")));
-    EXPECT_FALSE(PK::AreEqual(std::make_shared<JSValue>(QB::Int32{1}), std::make_shared<JSValue>(1.0)));
-    EXPECT_FALSE(PK::AreEqual(PK::MakeDefaultValue(), nullptr));
 }
 
 } // namespace

@@ -25,7 +25,7 @@ template <typename Table> std::vector<int> KeysOf(const Table& table) {
 
 } // namespace
 
-TEST(HashTable, IteratesInInsertionOrderThroughDeletesAndCompaction) {
+TEST(HashContainers, TableAndSetIterateInInsertionOrderThroughDeletesAndCompaction) {
     QB::HashTable<int, std::string> table;
     for (int i = 0; i < 100; ++i) {
         EXPECT_TRUE(table.Add(i, std::to_string(i)));
@@ -46,6 +46,25 @@ TEST(HashTable, IteratesInInsertionOrderThroughDeletesAndCompaction) {
     EXPECT_EQ(KeysOf(table), (std::vector<int>{3, 13, 23, 33, 43, 53, 63, 73, 83, 93, 0}));
     EXPECT_EQ(table.Get(13), "thirteen");
     EXPECT_EQ(table.GetSize(), 11u);
+
+    // A set keeps its insertion order and membership across deletes.
+    QB::HashSet<int> set;
+    for (int i = 0; i < 50; ++i) {
+        set.Add(i);
+    }
+    EXPECT_FALSE(set.Add(7));
+    for (int i = 0; i < 50; i += 2) {
+        set.Delete(i);
+    }
+    set.Add(0);
+    std::vector<int> items(set.begin(), set.end());
+    ASSERT_EQ(items.size(), 26u);
+    EXPECT_EQ(items.front(), 1);
+    EXPECT_EQ(items[24], 49);
+    EXPECT_EQ(items.back(), 0);
+    EXPECT_TRUE(set.Contains(49));
+    EXPECT_FALSE(set.Contains(48));
+    EXPECT_EQ(set, (QB::HashSet<int>(set.begin(), set.end())));
 }
 
 TEST(HashTable, AddKeepsTheExistingValuePutReplacesItAndMissingKeysAreNotInvented) {
@@ -111,26 +130,6 @@ TEST(HashTable, AValueThatFailsOnItsWayInLeavesNoKeyBehind) {
     EXPECT_TRUE(table.Add(2, Fragile(false)));
     EXPECT_FALSE(table.Add(2, Fragile(true))); // present: the value is never moved in
     EXPECT_EQ(KeysOf(table), (std::vector<int>{1, 2}));
-}
-
-TEST(HashSet, KeepsInsertionOrderAndMembershipAcrossDeletes) {
-    QB::HashSet<int> set;
-    for (int i = 0; i < 50; ++i) {
-        set.Add(i);
-    }
-    EXPECT_FALSE(set.Add(7));
-    for (int i = 0; i < 50; i += 2) {
-        set.Delete(i);
-    }
-    set.Add(0);
-    std::vector<int> items(set.begin(), set.end());
-    ASSERT_EQ(items.size(), 26u);
-    EXPECT_EQ(items.front(), 1);
-    EXPECT_EQ(items[24], 49);
-    EXPECT_EQ(items.back(), 0);
-    EXPECT_TRUE(set.Contains(49));
-    EXPECT_FALSE(set.Contains(48));
-    EXPECT_EQ(set, (QB::HashSet<int>(set.begin(), set.end())));
 }
 
 TEST(Array, EditsKeepTheOrderAndBadIndicesThrowInsteadOfCorruptingMemory) {
