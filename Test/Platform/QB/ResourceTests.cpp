@@ -56,7 +56,7 @@ TEST_F(ResourceRegistry, IndexedStringLookupCountsFromOneAndFailsLeavingTheTextA
     EXPECT_FALSE(QB::GetIndexedString(text, 100, 1, _module + 1000));
 }
 
-TEST_F(ResourceRegistry, UnregisteredHandleFindsNothingIsNeverReusedAndLeavesHeldContents) {
+TEST_F(ResourceRegistry, RegistrationHandlesAndLibraryFilesFindModulesUntilUnregistered) {
     const QB::ResModule other = QB::RegisterResourceModule("", SmallModule());
     ASSERT_NE(other, _module);
     EXPECT_TRUE(QB::UnregisterResourceModule(other));
@@ -76,9 +76,8 @@ TEST_F(ResourceRegistry, UnregisteredHandleFindsNothingIsNeverReusedAndLeavesHel
     ASSERT_NE(contents, nullptr);
     ASSERT_NE(contents->FindStringList(100), nullptr);
     EXPECT_EQ(contents->FindStringList(100)->items[1], QB::UniString("second"));
-}
 
-TEST_F(ResourceRegistry, ModulesAreFoundByTheirLibraryFileHoweverItIsSpelled) {
+    // Modules are found by their library file however it is spelled.
     TestSupport::TempDir dir("resmodule");
     std::filesystem::create_directories(dir / "lib");
     std::ofstream(dir / "lib" / "addon.so") << "x";
