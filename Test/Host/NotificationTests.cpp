@@ -96,7 +96,7 @@ TEST_F(Notifications, SelectionChangesAndNewElementsOfTheAskedTypesAreReported) 
     EXPECT_EQ(2U, _recorder.newElements.size());
 }
 
-TEST_F(Notifications, ProjectEventsFollowTheCatchMask) {
+TEST_F(Notifications, ProjectEventsFollowTheCatchMaskAndTheProgressWindowIsReported) {
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchProjectEvent(Tok(), API_AllNotificationMask, &OnProjectEvent));
     host.SaveProject("House 2");
     host.ChangeStory(first);
@@ -115,6 +115,31 @@ TEST_F(Notifications, ProjectEventsFollowTheCatchMask) {
     host.SendChanges();
     EXPECT_EQ(std::vector<API_NotifyEventID>{APINotify_SendChanges}, _recorder.events);
     EXPECT_EQ(API_AllNotificationMask & ~0x00000FFFU, host.ProjectEventMask());
+
+    // The progress window is recorded and reported to its listener.
+    std::vector<std::pair<ProgressChange, QB::Int64>> changes;
+    host.SetProgressListener([&](ProgressChange change, const ProgressState& state) {
+        changes.emplace_back(change, state.steps);
+    });
+    const QB::UniString title = "Enumerating elements";
+    const QB::UniString step = "Wall";
+    const QB::Int32 phases = 48;
+    const QB::Int32 one = 1;
+    EXPECT_EQ(APIERR_GENERAL, Interface(APIReq_StepProgress, &step, &one));
+    EXPECT_EQ(NoError, Interface(APIReq_OpenProgress, &title, &phases));
+    EXPECT_EQ(NoError, Interface(APIReq_StepProgress, &step, &one));
+    EXPECT_TRUE(host.Progress().open);
+    EXPECT_EQ("Wall", host.Progress().current);
+    EXPECT_EQ(NoError, Interface(APIReq_CloseProgress));
+    EXPECT_EQ(NoError, Interface(APIReq_CloseProgress));
+    EXPECT_FALSE(host.Progress().open);
+    EXPECT_EQ((std::vector<std::pair<ProgressChange, QB::Int64>>{
+                  {ProgressChange::Opened, 0}, {ProgressChange::Stepped, 1}, {ProgressChange::Closed, 1}}),
+              changes);
+    ASSERT_EQ(5U, host.InterfaceRequests().size());
+    EXPECT_EQ(APIReq_OpenProgress, host.InterfaceRequests()[1].code);
+    EXPECT_EQ("Enumerating elements", host.InterfaceRequests()[1].text);
+    EXPECT_EQ(48, host.InterfaceRequests()[1].number);
 }
 
 TEST_F(Notifications, ReceivingChangesMergesRecordsThatBothUsersChanged) {
@@ -203,32 +228,6 @@ TEST_F(Notifications, MenusRegisterOnlyDuringRegistrationAndCallTheirHandler) {
     EXPECT_EQ(API_MenuItemDisabled, flags);
     EXPECT_EQ(APIERR_REFUSEDCMD, host.ChooseMenuItem(32520, 1));
     QB::UnregisterResourceModule(module);
-}
-
-TEST_F(Notifications, TheProgressWindowIsRecordedAndReportedToItsListener) {
-    std::vector<std::pair<ProgressChange, QB::Int64>> changes;
-    host.SetProgressListener([&](ProgressChange change, const ProgressState& state) {
-        changes.emplace_back(change, state.steps);
-    });
-    const QB::UniString title = "Enumerating elements";
-    const QB::UniString step = "Wall";
-    const QB::Int32 phases = 48;
-    const QB::Int32 one = 1;
-    EXPECT_EQ(APIERR_GENERAL, Interface(APIReq_StepProgress, &step, &one));
-    EXPECT_EQ(NoError, Interface(APIReq_OpenProgress, &title, &phases));
-    EXPECT_EQ(NoError, Interface(APIReq_StepProgress, &step, &one));
-    EXPECT_TRUE(host.Progress().open);
-    EXPECT_EQ("Wall", host.Progress().current);
-    EXPECT_EQ(NoError, Interface(APIReq_CloseProgress));
-    EXPECT_EQ(NoError, Interface(APIReq_CloseProgress));
-    EXPECT_FALSE(host.Progress().open);
-    EXPECT_EQ((std::vector<std::pair<ProgressChange, QB::Int64>>{
-                  {ProgressChange::Opened, 0}, {ProgressChange::Stepped, 1}, {ProgressChange::Closed, 1}}),
-              changes);
-    ASSERT_EQ(5U, host.InterfaceRequests().size());
-    EXPECT_EQ(APIReq_OpenProgress, host.InterfaceRequests()[1].code);
-    EXPECT_EQ("Enumerating elements", host.InterfaceRequests()[1].text);
-    EXPECT_EQ(48, host.InterfaceRequests()[1].number);
 }
 
 } // namespace

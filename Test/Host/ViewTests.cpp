@@ -63,7 +63,7 @@ TEST_F(Views, GoingToAStoryShowsItsFloorPlanAndChangingTheStructureIsAProjectCha
     EXPECT_NE(nullptr, P().FindElement(upstairs));
 }
 
-TEST_F(Views, UnknownViewsAreRefusedAndNavigatorItemsNameTheirView) {
+TEST_F(Views, UnknownViewsAreRefusedNavigatorItemsNameTheirViewAndProjectInfoIsTold) {
     const auto sectionGuid = Build().AddView(APIWind_SectionID, "S-01 Section", "S-01");
     const API_WindowInfo unknown = {APIWind_SectionID, 9, {}};
     EXPECT_EQ(APIERR_BADDATABASE,
@@ -83,9 +83,8 @@ TEST_F(Views, UnknownViewsAreRefusedAndNavigatorItemsNameTheirView) {
     EXPECT_EQ(section, item.db);
     API_Guid missing = A(wall);
     EXPECT_EQ(APIERR_BADID, T().VNAPI_Navigator(Tok(), APIReq_NavigatorItem, &missing, &item, nullptr));
-}
 
-TEST_F(Views, ProjectInfoTellsUntitledAndSharedProjects) {
+    // Project info tells untitled and shared projects.
     const auto info = [&] {
         API_ProjectInfo answer;
         EXPECT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &answer, nullptr, nullptr));

@@ -90,7 +90,7 @@ TEST_F(MessageLoopTest, PostingFromAnotherThreadIsCaughtInDebugBuilds) {
 
 // Test that tasks posted by a worker run on the main thread, in posting order, behind the
 // main thread's own earlier tasks, and that waiting ends when they arrive.
-TEST_F(MessageLoopTest, WorkerTasksRunOnTheMainThreadInOrder) {
+TEST_F(MessageLoopTest, WorkerTasksRunOnTheMainThreadInOrderWakeTheWaitAndAreDiscardedToo) {
     const std::thread::id mainThread = std::this_thread::get_id();
     std::vector<int> order;
     std::vector<std::thread::id> threads;
@@ -111,15 +111,13 @@ TEST_F(MessageLoopTest, WorkerTasksRunOnTheMainThreadInOrder) {
     EXPECT_EQ(loop.RunPending(), 3U);
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(threads, (std::vector<std::thread::id>(3, mainThread)));
-}
 
-// Test that the main thread waiting for work wakes when a worker posts, and that a wait with
-// nothing to come ends at its limit.
-TEST_F(MessageLoopTest, WaitingWakesOnAPostAndEndsAtTheLimitAndDiscardDropsWorkersTasks) {
+    // Test that the main thread waiting for work wakes when a worker posts, and that a wait with
+    // nothing to come ends at its limit.
     bool ran = false;
-    std::thread worker([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
+    std::thread poster([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
     EXPECT_TRUE(loop.WaitForTasks(30s));
-    worker.join();
+    poster.join();
     loop.RunPending();
     EXPECT_TRUE(ran);
 
