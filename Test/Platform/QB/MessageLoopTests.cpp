@@ -112,7 +112,7 @@ TEST_F(MessageLoopTest, WorkerTasksRunOnTheMainThreadInOrderWakeTheWaitAndAreDis
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(threads, (std::vector<std::thread::id>(3, mainThread)));
 
-    // Test that the main thread waiting for work wakes when a worker posts, and that a wait with
+    // The main thread waiting for work wakes when a worker posts, and a wait with
     // nothing to come ends at its limit.
     bool ran = false;
     std::thread poster([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
