@@ -372,7 +372,7 @@ TEST_F(BrowserScript, RunawayScriptIsStoppedAndThePageReplaced) {
     EXPECT_EQ(backend.GetStoppedPageCount(), 3U);
 }
 
-TEST_F(BrowserScript, ScriptsRunByANativeFunctionWaitForTheCurrentTask) {
+TEST_F(BrowserScript, ScriptsRunByNativeFunctionsWaitAndWindowEventsTimersAndLocationBehave) {
     auto object = std::make_shared<PK::JSObject>("integrator");
     object->AddItem(std::make_shared<PK::JSFunction>("ping", [this](PK::JSBaseRef) {
         EXPECT_TRUE(browser.ExecuteJS("order.push('pushed by native')"));
@@ -382,11 +382,9 @@ TEST_F(BrowserScript, ScriptsRunByANativeFunctionWaitForTheCurrentTask) {
     ASSERT_TRUE(browser.RegisterAsynchJSObject(object));
     Backend().RunPageScript("var order = []; integrator.ping(); order.push('after call');");
     EXPECT_EQ(PageJson("order"), QB::UniString(R"(["after call","pushed by native"])"));
-}
 
-// The window features that injected page scripts rely on: online/offline events, timers on
-// the test's clock, console output and location changes.
-TEST_F(BrowserScript, WindowEventsTimersAndLocationBehaveLikeABrowser) {
+    // The window features that injected page scripts rely on: online/offline events, timers on
+    // the test's clock, console output and location changes.
     Backend().RunPageScript(R"(
         var seen = [];
         window.addEventListener('offline', function () { seen.push('offline ' + navigator.onLine); });
@@ -409,7 +407,7 @@ TEST_F(BrowserScript, WindowEventsTimersAndLocationBehaveLikeABrowser) {
 
 // Scripts read the page's origin as a browser gives it (default port left out, host in lower
 // case), so that a script sent for one site can refuse to run on another.
-TEST_F(BrowserScript, LocationOriginIsThePagesOrigin) {
+TEST_F(BrowserScript, LocationOriginIsThePagesOriginAndInlineScriptsRunAndMayNavigate) {
     const std::pair<const char*, const char*> pages[] = {
         {"https://App.Example.com/home?x=1", "https://app.example.com"},
         {"http://app.example.com:8080/a", "http://app.example.com:8080"},
@@ -423,9 +421,8 @@ TEST_F(BrowserScript, LocationOriginIsThePagesOrigin) {
         ASSERT_NE(value, nullptr);
         EXPECT_EQ(value->GetString(), QB::UniString(origin));
     }
-}
 
-TEST_F(BrowserScript, InlineScriptsOfLoadedHTMLRunAndMayNavigate) {
+    // Inline scripts of loaded HTML run and may navigate.
     browser.LoadHTML(
         "<html><head><title>t</title></head><body>"
         "<SCRIPT type=\"text/javascript\">if (navigator.onLine) { location.replace('https://x.example/'); }"
