@@ -68,20 +68,7 @@ TEST_F(ElementRules, ListsFollowTypeVariationAndFilterFlagsAndEditabilityLayersL
               }));
 }
 
-TEST_F(ElementRules, InASharedProjectOnlyReservedElementsAreMine) {
-    Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
-    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
-    EXPECT_FALSE(Passes(wall, APIFilt_IsEditable));
-    EXPECT_EQ(APIERR_NOTMINE, InKeptCommand([&] { return Classify(wall, itemSs20); }));
-
-    host.ReserveElements({wall}, 2);
-    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
-    host.ReserveElements({wall}, 1);
-    EXPECT_TRUE(Passes(wall, APIFilt_InMyWorkspace | APIFilt_IsEditable));
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
-}
-
-TEST_F(ElementRules, AnElementHasAtMostOneItemPerSystem) {
+TEST_F(ElementRules, AnElementHasAtMostOneItemPerSystemAndInASharedProjectOnlyReservedOnesAreMine) {
     EXPECT_EQ(NoError, InCommand([&] {
                   EXPECT_EQ(NoError, Classify(wall, itemSs20));
                   EXPECT_EQ(NoError, Classify(wall, itemLocal));
@@ -105,6 +92,18 @@ TEST_F(ElementRules, AnElementHasAtMostOneItemPerSystem) {
                   return T().VNAPI_Element_RemoveClassificationItem(Tok(), &element, &ss25);
               }));
     EXPECT_TRUE(ItemOf(wall, system).IsNull());
+
+    // In a shared project only reserved elements are mine.
+    Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
+    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
+    EXPECT_FALSE(Passes(wall, APIFilt_IsEditable));
+    EXPECT_EQ(APIERR_NOTMINE, InKeptCommand([&] { return Classify(wall, itemSs20); }));
+
+    host.ReserveElements({wall}, 2);
+    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
+    host.ReserveElements({wall}, 1);
+    EXPECT_TRUE(Passes(wall, APIFilt_InMyWorkspace | APIFilt_IsEditable));
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
 }
 
 TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSinglesAndSectionsShowTheirParent) {
