@@ -168,7 +168,7 @@ TEST_F(Properties, NamesAreUniqueRegardlessOfCaseAndAChangedDefinitionKeepsItsSh
     EXPECT_TRUE(Available(wall, clause));
 }
 
-TEST_F(Properties, DeletingAGroupDeletesItsDefinitionsAndTheirValues) {
+TEST_F(Properties, DeletingAGroupTakesItsDefinitionsAndValuesButADefinitionOnlyItself) {
     const auto clause = ClauseOnTheWall();
     EXPECT_EQ(NoError, SetOnTheWall({ValueFor(clause, "C-1")}));
 
@@ -182,18 +182,17 @@ TEST_F(Properties, DeletingAGroupDeletesItsDefinitionsAndTheirValues) {
     EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyGroup(Tok(), &missing));
     EXPECT_TRUE(P().FindElement(wall)->values.empty());
     EXPECT_FALSE(Available(wall, clause));
-}
 
-TEST_F(Properties, DeletingOneDefinitionKeepsItsGroupAndTheOtherDefinitions) {
-    const auto clause = ClauseOnTheWall();
+    // Deleting one definition keeps its group and the other definitions.
+    const auto deleted = ClauseOnTheWall();
     const auto code = CreateDefinition(StringDefinition(clauseGroup, "Code", {itemSs20}));
-    EXPECT_EQ(NoError, SetOnTheWall({ValueFor(clause, "C-1"), ValueFor(code, "F10")}));
+    EXPECT_EQ(NoError, SetOnTheWall({ValueFor(deleted, "C-1"), ValueFor(code, "F10")}));
 
-    P().DeleteDefinition(APIGuid2QBGuid(clause));
+    P().DeleteDefinition(APIGuid2QBGuid(deleted));
 
-    API_PropertyDefinition gone;
-    gone.guid = clause;
-    EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyDefinition(Tok(), &gone));
+    API_PropertyDefinition missingDefinition;
+    missingDefinition.guid = deleted;
+    EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyDefinition(Tok(), &missingDefinition));
     QB::Array<API_PropertyDefinition> left;
     EXPECT_EQ(NoError, T().VNAPI_Property_GetPropertyDefinitions(Tok(), &clauseGroup, &left));
     ASSERT_EQ(left.GetSize(), 1U);

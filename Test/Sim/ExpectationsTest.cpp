@@ -202,18 +202,7 @@ TEST_F(Expectations, LogFileAnswersDialogsAndHostCallsAreCheckedExactly) {
             "the host should not run the add-on; it does"));
 }
 
-// A property named without its group must be unambiguous; element checks need an open project.
-TEST_F(Expectations, PropertyNamedWithoutItsGroupMustBeUnambiguousAndElementsNeedAProject) {
-    VantrelSim::Tool::Expectations expect;
-    expect.elements = {{"W-1", std::nullopt, {}, {{"Code", "A10"}}}};
-    EXPECT_THAT(
-        Check(expect).failures,
-        ElementsAre("the element has \"Code\" in several groups (\"G1\", \"G2\"): write \"Group/Code\""));
-    host.CloseProject();
-    EXPECT_THAT(Check(expect).failures, ElementsAre("no project is open to check"));
-}
-
-TEST_F(Expectations, PaletteExpectationsWithoutAPaletteSaySoInsteadOfFailingTheRun) {
+TEST_F(Expectations, PaletteExpectationsWithoutAPaletteSaySoAndPropertiesNeedTheirGroupAndAProject) {
     VantrelSim::Tool::Expectations expect;
     expect.paletteOpen = true;
     expect.issues = IssuesExpectation{0u, {}, {}};
@@ -227,6 +216,15 @@ TEST_F(Expectations, PaletteExpectationsWithoutAPaletteSaySoInsteadOfFailingTheR
                 ElementsAre("the palette should be open",
                             "the add-on's palette is not open (\"do\": \"menu\" opens it)",
                             "the add-on's palette is not open (\"do\": \"menu\" opens it)"));
+
+    // A property named without its group must be unambiguous; element checks need an open project.
+    VantrelSim::Tool::Expectations property;
+    property.elements = {{"W-1", std::nullopt, {}, {{"Code", "A10"}}}};
+    EXPECT_THAT(
+        Check(property).failures,
+        ElementsAre("the element has \"Code\" in several groups (\"G1\", \"G2\"): write \"Group/Code\""));
+    host.CloseProject();
+    EXPECT_THAT(Check(property).failures, ElementsAre("no project is open to check"));
 }
 
 } // namespace

@@ -34,7 +34,7 @@ struct PrefStore : testing::Test {
 
 } // namespace
 
-TEST_F(PrefStore, OnlyAReadWithWriteBackStoresTheDefaultAndANewRunReadsItBack) {
+TEST_F(PrefStore, ReadsWithWriteBackStoreTheDefaultAndTextThatLooksLikeSyntaxSurvives) {
     const QBPref root = QBPref::GetRootKey();
     EXPECT_EQ(root.GetString("ArdoTesselConnect", "tessel.url", "https://example.test"),
               UniString("https://example.test"));
@@ -47,6 +47,16 @@ TEST_F(PrefStore, OnlyAReadWithWriteBackStoresTheDefaultAndANewRunReadsItBack) {
     EXPECT_EQ(user.GetString("ArdoTesselConnect", "userId", "second-id", true), UniString("first-id"));
     EXPECT_EQ(ReadFile(dir / "User.prefs"), "# Vantrel preferences, UTF-8; see QB/Pref.hpp for the "
                                             "format\n[ArdoTesselConnect]\nuserId=first-id\n");
+
+    // Text that looks like the file's syntax survives it.
+    const UniString section("odd]section\\[x]");
+    const UniString key("#k=ey\n[");
+    const UniString value("a=b\r\n[c]\t\\n # Zoë");
+    ASSERT_EQ(root.SetString(section, key, value), QB::NoError);
+    ASSERT_EQ(root.SetString(section, "[plain", ""), QB::NoError);
+    QBPref::DiscardCache();
+    EXPECT_EQ(root.GetString(section, key, "missing"), value);
+    EXPECT_TRUE(root.Contains(section, "[plain"));
 }
 
 TEST_F(PrefStore, DomainsAreSeparateAndDeletePersists) {
@@ -64,18 +74,6 @@ TEST_F(PrefStore, DomainsAreSeparateAndDeletePersists) {
     EXPECT_EQ(root.Delete("S", "never"), QB::NoError);
     QBPref::DiscardCache();
     EXPECT_FALSE(root.Contains("S", "k"));
-}
-
-TEST_F(PrefStore, TextThatLooksLikeSyntaxSurvivesTheFile) {
-    const QBPref root = QBPref::GetRootKey();
-    const UniString section("odd]section\\[x]");
-    const UniString key("#k=ey\n[");
-    const UniString value("a=b\r\n[c]\t\\n # Zoë");
-    ASSERT_EQ(root.SetString(section, key, value), QB::NoError);
-    ASSERT_EQ(root.SetString(section, "[plain", ""), QB::NoError);
-    QBPref::DiscardCache();
-    EXPECT_EQ(root.GetString(section, key, "missing"), value);
-    EXPECT_TRUE(root.Contains(section, "[plain"));
 }
 
 TEST_F(PrefStore, DamagedFileLosesOnlyItsDamagedLines) {
