@@ -19,7 +19,7 @@ protected:
     }
 };
 
-TEST_F(AddonData, ModuleDataStoresReadsListsAndErases) {
+TEST_F(AddonData, ModuleDataAndAddonObjectsStoreReadAndErase) {
     const API_ModulData record{
         1, API_PlatformSign_LittleEndian, {std::byte{0}, std::byte{0xFF}, std::byte{7}}};
     const QB::UniString one = "ConnectionWithSpecification:spec-1";
@@ -39,9 +39,8 @@ TEST_F(AddonData, ModuleDataStoresReadsListsAndErases) {
     EXPECT_EQ(APIERR_NOMODULEDATA, T().VNAPI_ModulData_Get(Tok(), &one, &read));
     ASSERT_EQ(NoError, T().VNAPI_ModulData_GetList(Tok(), &names));
     EXPECT_EQ(QB::Array<QB::UniString>{two}, names);
-}
 
-TEST_F(AddonData, AnAddonObjectNameIsUniqueAndItsContentIsReplacedWhole) {
+    // An add-on object's name is unique and its content is replaced whole.
     const auto object = CreateObject("PlanData");
     CreateObject("PlanData", APIERR_NAMEALREADYUSED);
 
@@ -100,20 +99,17 @@ TEST_F(AddonData, AnObjectReservedByAnotherUserCannotBeChangedOrReserved) {
     EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_AddOnObject_ModifyObject(Tok(), &object, &data); }));
 }
 
-TEST_F(AddonData, ReservationsAreOnlyForSharedProjects) {
-    const auto object = CreateObject("PlanData");
-    const QB::Array<API_Guid> objects = {object};
+// Reservations are only for shared projects; there, classification and property changes need the set.
+TEST_F(AddonData, ClassificationAndPropertyChangesNeedTheReservableSet) {
+    const QB::Array<API_Guid> objects = {CreateObject("PlanData")};
     EXPECT_EQ(APIERR_NOSYNCWORKPROJECT, T().VNAPI_AddOnObject_ReserveObjects(Tok(), &objects, nullptr));
     EXPECT_EQ(APIERR_NOSYNCWORKPROJECT, T().VNAPI_AddOnObject_ReleaseObjects(Tok(), &objects));
     EXPECT_FALSE(T().VNAPI_Syncwork_IsSharedProject(Tok()));
     const QB::UniString setName = "ClassificationsAndProperties";
     EXPECT_EQ(API_Guid{}, T().VNAPI_Syncwork_FindReservableSet(Tok(), &setName));
-}
 
-TEST_F(AddonData, ClassificationAndPropertyChangesNeedTheReservableSet) {
     Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
     EXPECT_TRUE(T().VNAPI_Syncwork_IsSharedProject(Tok()));
-    const QB::UniString setName = "ClassificationsAndProperties";
     const API_Guid set = T().VNAPI_Syncwork_FindReservableSet(Tok(), &setName);
     ASSERT_NE(API_Guid{}, set);
     const QB::UniString unknownSet = "Nothing";

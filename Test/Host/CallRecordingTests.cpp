@@ -80,7 +80,7 @@ TEST_F(CallRecordingTest, AReplayMakesTheSameCallsWithTheArgumentsAsTheyWereWith
     EXPECT_THROW(replay.Run(host), std::logic_error);
 }
 
-TEST_F(CallRecordingTest, ACommandWhoseBodyFailedFailsAgainAndLeavesTheProjectAsItWas) {
+TEST_F(CallRecordingTest, ACommandWhoseBodyFailedFailsAgainAndRecordingIsOutsideCommandsOnly) {
     host.StartRecording();
     EXPECT_EQ(APIERR_CANCEL, InCommand([&] {
                   EXPECT_EQ(NoError, Classify(wall, itemSs20));
@@ -93,9 +93,8 @@ TEST_F(CallRecordingTest, ACommandWhoseBodyFailedFailsAgainAndLeavesTheProjectAs
     EXPECT_TRUE(host.UndoStepNames().empty());
     ASSERT_EQ(2U, host.Commands().size());
     EXPECT_EQ(APIERR_CANCEL, host.Commands()[1].result);
-}
 
-TEST_F(CallRecordingTest, RecordingStartsAndStopsOutsideCommandsOnly) {
+    // Recording starts and stops outside commands only.
     EXPECT_EQ(NoError, InCommand([&] {
                   EXPECT_THROW(host.StartRecording(), std::logic_error);
                   EXPECT_THROW(host.StopRecording(), std::logic_error);

@@ -9,7 +9,7 @@ namespace {
 
 class CommandScope : public HostTest {};
 
-TEST_F(CommandScope, EachCommandIsOneNamedUndoStepThatUndoes) {
+TEST_F(CommandScope, EachCommandIsOneNamedUndoStepThatUndoesWhileTheUndoDepthKeepsIt) {
     EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "Associate"));
     EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs25); }, "Associate again"));
     EXPECT_EQ((std::vector<QB::UniString>{"Associate", "Associate again"}), host.UndoStepNames());
@@ -19,6 +19,14 @@ TEST_F(CommandScope, EachCommandIsOneNamedUndoStepThatUndoes) {
     EXPECT_TRUE(host.Undo());
     EXPECT_TRUE(ItemOf(wall, system).IsNull());
     EXPECT_FALSE(host.Undo());
+
+    // Only the configured number of steps keeps what they undo.
+    host.SetUndoDepth(1);
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "First"));
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs25); }, "Second"));
+    EXPECT_TRUE(host.Undo());
+    EXPECT_FALSE(host.Undo()); // too old to be kept
+    EXPECT_EQ(itemSs20, ItemOf(wall, system));
 }
 
 TEST_F(CommandScope, ACommandAnsweringAnErrorIsRolledBackAndLeavesNoStep) {
@@ -57,7 +65,7 @@ TEST_F(CommandScope, ANestedCommandRunsInsideTheOuterStep) {
     EXPECT_TRUE(ItemOf(wall, otherSystem).IsNull());
 }
 
-TEST_F(CommandScope, CommandsOutsideUndoAreNotUndoSteps) {
+TEST_F(CommandScope, CommandsOutsideUndoAreNotUndoStepsAndNoCommandRunsWithoutAProject) {
     const QB::UniString name = "Own data";
     std::function<VNAPI_ErrCode()> body = [&] {
         const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{1}}};
@@ -67,10 +75,8 @@ TEST_F(CommandScope, CommandsOutsideUndoAreNotUndoSteps) {
     EXPECT_TRUE(P().modulData.ContainsKey(name));
     EXPECT_TRUE(host.UndoStepNames().empty());
     EXPECT_FALSE(host.Commands().at(0).undoable);
-}
 
-TEST_F(CommandScope, WithoutAProjectCommandsAreRefused) {
-    host.CloseProject();
+    host.CloseProject(); // without a project commands are refused
     EXPECT_EQ(APIERR_REFUSEDCMD, InCommand([] { return NoError; }));
 }
 
@@ -131,15 +137,6 @@ TEST_F(CommandScope, TakingAStepBackRestoresTheElementsItTouchedAndTheirLists) {
     }
 }
 
-TEST_F(CommandScope, OnlyTheConfiguredNumberOfStepsKeepsWhatTheyUndo) {
-    host.SetUndoDepth(1);
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "First"));
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs25); }, "Second"));
-    EXPECT_TRUE(host.Undo());
-    EXPECT_FALSE(host.Undo()); // too old to be kept
-    EXPECT_EQ(itemSs20, ItemOf(wall, system));
-}
-
 // The checks every host function makes before its own rules, in this order: its records are there
 // (APIERR_BADPARS), a project is open (APIERR_NOPLAN), a change runs in a command
 // (APIERR_NEEDSUNDOSCOPE), the guids it names exist (APIERR_BADID). A refused call changes nothing.
@@ -172,91 +169,83 @@ TEST_P(Guards, AreCheckedInOrderAndChangeNothing) {
     EXPECT_EQ(APIERR_NOPLAN, Call(&unknown));
 }
 
-using Table = VNAPI_FunctionTable;
-
 const Guarded GuardedFunctions[] = {
-    Guarded{"GetHeader", false,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                API_Elem_Head header{};
-                header.guid = g != nullptr ? *g : API_Guid{};
-                return api.VNAPI_Element_GetHeader(tok, g != nullptr ? &header : nullptr, 0);
-            }},
-    Guarded{"AddClassificationItem", true,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                return api.VNAPI_Element_AddClassificationItem(tok, g, g);
-            }},
-    Guarded{"GetClassificationInSystem", false,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                API_ClassificationItem item;
-                return api.VNAPI_Element_GetClassificationInSystem(tok, g, g, &item);
-            }},
-    Guarded{"SetProperties", true,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                const QB::Array<API_Property> none;
-                return api.VNAPI_Element_SetProperties(tok, g, &none);
-            }},
-    Guarded{"DeleteClassificationSystem", true,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                return api.VNAPI_Classification_DeleteClassificationSystem(tok, g);
-            }},
-    Guarded{"GetPropertyGroup", false,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                API_PropertyGroup group;
-                group.guid = g != nullptr ? *g : API_Guid{};
-                return api.VNAPI_Property_GetPropertyGroup(tok, g != nullptr ? &group : nullptr);
-            }},
-    Guarded{"CreatePropertyGroup", true,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                API_PropertyGroup group;
-                group.groupType = API_PropertyCustomGroupType;
-                group.name = "Group";
-                return api.VNAPI_Property_CreatePropertyGroup(tok, g != nullptr ? &group : nullptr);
-            },
-            false},
-    Guarded{"ModulDataStore", true,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                const QB::UniString name = "Record";
-                const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{1}}};
-                return api.VNAPI_ModulData_Store(tok, g != nullptr ? &name : nullptr, &record);
-            },
-            false},
-    Guarded{"ModifyObject", true,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                const API_DataBlock data;
-                return api.VNAPI_AddOnObject_ModifyObject(tok, g, &data);
-            }},
-    Guarded{"CreateElementSet", true,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                const QB::Array<API_Guid> elements = {g != nullptr ? *g : API_Guid{}};
-                API_Guid set{};
-                return api.VNAPI_ElementSet_Create(tok, g != nullptr ? &elements : nullptr, nullptr, &set);
-            }},
-    Guarded{"SelectionGet", false,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                API_SelectionInfo info;
-                return api.VNAPI_Selection_Get(tok, g != nullptr ? &info : nullptr, nullptr, false, false,
-                                               API_SelPos_Any);
-            },
-            false},
-    Guarded{"ProjectInfo", false,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                API_ProjectInfo info;
-                return api.VNAPI_Environment(tok, APIReq_ProjectInfo, g != nullptr ? &info : nullptr, nullptr,
-                                             nullptr);
-            },
-            false},
-    Guarded{"NavigatorItem", false,
-            [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                API_NavigatorItem item;
-                return api.VNAPI_Navigator(tok, APIReq_NavigatorItem, const_cast<API_Guid*>(g), &item,
-                                           nullptr);
-            }},
-    Guarded{"HierarchicalOwner", false, [](const Table& api, VNAPI_Token tok, const API_Guid* g) {
-                API_HierarchicalOwnerKind kind = API_RootOwner;
-                API_HierarchicalOwnerInfo info{};
-                return api.VNAPI_Goodies(tok, APIReq_HierarchicalOwner, const_cast<API_Guid*>(g), &kind,
-                                         &info);
-            }}};
+    {"GetHeader", false,
+     [](auto& api, auto tok, auto g) {
+         API_Elem_Head header{};
+         header.guid = g != nullptr ? *g : API_Guid{};
+         return api.VNAPI_Element_GetHeader(tok, g != nullptr ? &header : nullptr, 0);
+     }},
+    {"AddClassificationItem", true,
+     [](auto& api, auto tok, auto g) { return api.VNAPI_Element_AddClassificationItem(tok, g, g); }},
+    {"GetClassificationInSystem", false,
+     [](auto& api, auto tok, auto g) {
+         API_ClassificationItem item;
+         return api.VNAPI_Element_GetClassificationInSystem(tok, g, g, &item);
+     }},
+    {"SetProperties", true,
+     [](auto& api, auto tok, auto g) {
+         const QB::Array<API_Property> none;
+         return api.VNAPI_Element_SetProperties(tok, g, &none);
+     }},
+    {"DeleteClassificationSystem", true,
+     [](auto& api, auto tok, auto g) { return api.VNAPI_Classification_DeleteClassificationSystem(tok, g); }},
+    {"GetPropertyGroup", false,
+     [](auto& api, auto tok, auto g) {
+         API_PropertyGroup group;
+         group.guid = g != nullptr ? *g : API_Guid{};
+         return api.VNAPI_Property_GetPropertyGroup(tok, g != nullptr ? &group : nullptr);
+     }},
+    {"CreatePropertyGroup", true,
+     [](auto& api, auto tok, auto g) {
+         API_PropertyGroup group;
+         group.groupType = API_PropertyCustomGroupType;
+         group.name = "Group";
+         return api.VNAPI_Property_CreatePropertyGroup(tok, g != nullptr ? &group : nullptr);
+     },
+     false},
+    {"ModulDataStore", true,
+     [](auto& api, auto tok, auto g) {
+         const QB::UniString name = "Record";
+         const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{1}}};
+         return api.VNAPI_ModulData_Store(tok, g != nullptr ? &name : nullptr, &record);
+     },
+     false},
+    {"ModifyObject", true,
+     [](auto& api, auto tok, auto g) {
+         const API_DataBlock data;
+         return api.VNAPI_AddOnObject_ModifyObject(tok, g, &data);
+     }},
+    {"CreateElementSet", true,
+     [](auto& api, auto tok, auto g) {
+         const QB::Array<API_Guid> elements = {g != nullptr ? *g : API_Guid{}};
+         API_Guid set{};
+         return api.VNAPI_ElementSet_Create(tok, g != nullptr ? &elements : nullptr, nullptr, &set);
+     }},
+    {"SelectionGet", false,
+     [](auto& api, auto tok, auto g) {
+         API_SelectionInfo info;
+         return api.VNAPI_Selection_Get(tok, g != nullptr ? &info : nullptr, nullptr, false, false,
+                                        API_SelPos_Any);
+     },
+     false},
+    {"ProjectInfo", false,
+     [](auto& api, auto tok, auto g) {
+         API_ProjectInfo info;
+         return api.VNAPI_Environment(tok, APIReq_ProjectInfo, g != nullptr ? &info : nullptr, nullptr,
+                                      nullptr);
+     },
+     false},
+    {"NavigatorItem", false,
+     [](auto& api, auto tok, auto g) {
+         API_NavigatorItem item;
+         return api.VNAPI_Navigator(tok, APIReq_NavigatorItem, const_cast<API_Guid*>(g), &item, nullptr);
+     }},
+    {"HierarchicalOwner", false, [](auto& api, auto tok, auto g) {
+         API_HierarchicalOwnerKind kind = API_RootOwner;
+         API_HierarchicalOwnerInfo info{};
+         return api.VNAPI_Goodies(tok, APIReq_HierarchicalOwner, const_cast<API_Guid*>(g), &kind, &info);
+     }}};
 
 INSTANTIATE_TEST_SUITE_P(HostFunctions, Guards, ::testing::ValuesIn(GuardedFunctions),
                          [](const ::testing::TestParamInfo<Guarded>& param) {

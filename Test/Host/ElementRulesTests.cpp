@@ -25,7 +25,7 @@ protected:
     }
 };
 
-TEST_F(ElementRules, ListsFollowTypeVariationAndFilterFlags) {
+TEST_F(ElementRules, ListsFollowTypeVariationAndFilterFlagsAndEditabilityLayersLocksAndHotlinks) {
     auto build = Build();
     const auto onHidden = build.AddElement({.type = API_WallID, .layer = hidden});
     const auto upstairs = build.AddElement({.type = API_WallID, .story = first, .layer = walls});
@@ -42,22 +42,20 @@ TEST_F(ElementRules, ListsFollowTypeVariationAndFilterFlags) {
 
     P().FindElement(wall)->shownIn3D = false;
     EXPECT_EQ((std::vector<QB::Guid>{}), List(API_WallID, 0x1402 | APIFilt_In3D));
-}
 
-TEST_F(ElementRules, EditabilityFollowsLayersLocksHotlinksAndWorkspace) {
-    auto build = Build();
+    // Editability follows layers, locks, hotlinks and the workspace.
     const auto onLocked = build.AddElement({.type = API_WallID, .layer = locked});
     const auto lockedWall = build.AddElement({.type = API_WallID, .layer = walls, .locked = true});
     const auto hotlinked =
         build.AddElement({.type = API_WallID, .layer = walls, .hotlink = build.AddHotlink("M")});
-    const auto onHidden = build.AddElement({.type = API_WallID, .layer = hidden});
+    const auto hiddenWall = build.AddElement({.type = API_WallID, .layer = hidden});
 
     EXPECT_TRUE(Passes(wall, APIFilt_IsEditable | APIFilt_OnVisLayer | APIFilt_InMyWorkspace));
     EXPECT_FALSE(Passes(onLocked, APIFilt_IsEditable));
     EXPECT_FALSE(Passes(lockedWall, APIFilt_IsEditable));
     EXPECT_FALSE(Passes(hotlinked, APIFilt_IsEditable));
-    EXPECT_FALSE(Passes(onHidden, APIFilt_OnVisLayer));
-    EXPECT_TRUE(Passes(onHidden, APIFilt_None));
+    EXPECT_FALSE(Passes(hiddenWall, APIFilt_OnVisLayer));
+    EXPECT_TRUE(Passes(hiddenWall, APIFilt_None));
     EXPECT_FALSE(Passes(QB::Guid::Generate(), APIFilt_None));
 
     EXPECT_EQ(NoError, InCommand([&] {
@@ -70,20 +68,7 @@ TEST_F(ElementRules, EditabilityFollowsLayersLocksHotlinksAndWorkspace) {
               }));
 }
 
-TEST_F(ElementRules, InASharedProjectOnlyReservedElementsAreMine) {
-    Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
-    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
-    EXPECT_FALSE(Passes(wall, APIFilt_IsEditable));
-    EXPECT_EQ(APIERR_NOTMINE, InKeptCommand([&] { return Classify(wall, itemSs20); }));
-
-    host.ReserveElements({wall}, 2);
-    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
-    host.ReserveElements({wall}, 1);
-    EXPECT_TRUE(Passes(wall, APIFilt_InMyWorkspace | APIFilt_IsEditable));
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
-}
-
-TEST_F(ElementRules, AnElementHasAtMostOneItemPerSystem) {
+TEST_F(ElementRules, AnElementHasAtMostOneItemPerSystemAndInASharedProjectOnlyReservedOnesAreMine) {
     EXPECT_EQ(NoError, InCommand([&] {
                   EXPECT_EQ(NoError, Classify(wall, itemSs20));
                   EXPECT_EQ(NoError, Classify(wall, itemLocal));
@@ -107,21 +92,21 @@ TEST_F(ElementRules, AnElementHasAtMostOneItemPerSystem) {
                   return T().VNAPI_Element_RemoveClassificationItem(Tok(), &element, &ss25);
               }));
     EXPECT_TRUE(ItemOf(wall, system).IsNull());
+
+    // In a shared project only reserved elements are mine.
+    Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
+    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
+    EXPECT_FALSE(Passes(wall, APIFilt_IsEditable));
+    EXPECT_EQ(APIERR_NOTMINE, InKeptCommand([&] { return Classify(wall, itemSs20); }));
+
+    host.ReserveElements({wall}, 2);
+    EXPECT_FALSE(Passes(wall, APIFilt_InMyWorkspace));
+    host.ReserveElements({wall}, 1);
+    EXPECT_TRUE(Passes(wall, APIFilt_InMyWorkspace | APIFilt_IsEditable));
+    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
 }
 
-TEST_F(ElementRules, SectionElementsShowTheirParentAndTakeNoClassification) {
-    const auto section =
-        Build().AddElement({.type = API_SectionElemID, .layer = walls, .sectionParent = wall});
-    API_Element element = {};
-    element.header.guid = A(section);
-    ASSERT_EQ(NoError, T().VNAPI_Element_Get(Tok(), &element, 0));
-    EXPECT_EQ(API_SectionElemID, element.header.typeID);
-    EXPECT_EQ(A(wall), element.sectElem.parentGuid);
-    EXPECT_EQ(API_WallID, element.sectElem.parentTypeID);
-    EXPECT_EQ(APIERR_BADCLASSIFICATIONFORELEM, InKeptCommand([&] { return Classify(section, itemSs20); }));
-}
-
-TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSingles) {
+TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSinglesAndSectionsShowTheirParent) {
     auto build = Build();
     const auto curtainWall = build.AddElement({.type = API_CurtainWallID, .layer = walls});
     const auto segment =
@@ -151,6 +136,16 @@ TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSingles) {
     API_Elem_Head header = {};
     header.guid = A(panel);
     EXPECT_EQ(APIERR_BADID, T().VNAPI_Element_GetHeader(Tok(), &header, 0));
+
+    const auto section =
+        Build().AddElement({.type = API_SectionElemID, .layer = walls, .sectionParent = wall});
+    API_Element element = {};
+    element.header.guid = A(section);
+    ASSERT_EQ(NoError, T().VNAPI_Element_Get(Tok(), &element, 0));
+    EXPECT_EQ(API_SectionElemID, element.header.typeID);
+    EXPECT_EQ(A(wall), element.sectElem.parentGuid);
+    EXPECT_EQ(API_WallID, element.sectElem.parentTypeID);
+    EXPECT_EQ(APIERR_BADCLASSIFICATIONFORELEM, InKeptCommand([&] { return Classify(section, itemSs20); }));
 }
 
 TEST_F(ElementRules, SelectionKeepsOrderSkipsDeletedElementsAndCountsEditableOnes) {

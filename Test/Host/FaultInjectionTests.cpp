@@ -16,7 +16,7 @@ protected:
     }
 };
 
-TEST_F(FaultInjection, AnAlwaysFaultAnswersEveryCallWithoutRunningIt) {
+TEST_F(FaultInjection, AnAlwaysFaultAnswersEveryCallWithoutRunningItACountedOneTheNextCalls) {
     host.Faults().Always(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_NOTMINE);
     EXPECT_EQ(APIERR_NOTMINE, InKeptCommand([&] { return Classify(wall, itemSs20); }));
     EXPECT_EQ(APIERR_NOTMINE, InKeptCommand([&] { return Classify(wall, itemSs20); }));
@@ -24,9 +24,8 @@ TEST_F(FaultInjection, AnAlwaysFaultAnswersEveryCallWithoutRunningIt) {
     EXPECT_EQ(2U, host.Faults().FiredCount());
     host.Faults().Clear();
     EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
-}
 
-TEST_F(FaultInjection, ACountedFaultFiresForTheNextCallsOnly) {
+    // A counted fault fires for the next calls only.
     host.Faults().NextCalls(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, 2);
     EXPECT_EQ(APIERR_GENERAL, Header(wall));
     EXPECT_EQ(APIERR_GENERAL, Header(wall));
@@ -38,7 +37,7 @@ TEST_F(FaultInjection, ACountedFaultFiresForTheNextCallsOnly) {
 
 // A fault for one call lets the calls before it through; every answered call is told as it happens;
 // a fault group is dropped without touching the others; codes read and print by name.
-TEST_F(FaultInjection, AnOrdinalFaultHitsOnlyThatCallAndEveryFiringIsTold) {
+TEST_F(FaultInjection, OrdinalAndGuidFaultsHitOnlyTheirCallAndEveryFiringIsTold) {
     std::vector<FiredFault> fired;
     host.Faults().SetListener([&](const FiredFault& fault) { fired.push_back(fault); });
     host.Faults().NthCall(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID, 2);
@@ -61,9 +60,7 @@ TEST_F(FaultInjection, AnOrdinalFaultHitsOnlyThatCallAndEveryFiringIsTold) {
     EXPECT_EQ("APIERR_BADID (0x81060065)", DescribeHostError(APIERR_BADID));
     EXPECT_EQ("0x81069999", DescribeHostError(0x81069999u));
     EXPECT_FALSE(HostErrorFromName("APIERR_FLY").has_value());
-}
 
-TEST_F(FaultInjection, AGuidFaultOnlyHitsCallsAboutThatGuid) {
     const auto other = Build().AddElement({.type = API_WallID, .layer = walls});
     host.Faults().ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID, other);
     host.Faults().ForGuid(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_LOCKEDLAY, other);
@@ -85,34 +82,21 @@ TEST_F(FaultInjection, AGuidFaultOnlyHitsCallsAboutThatGuid) {
     EXPECT_EQ(NoError, T().VNAPI_Goodies(Tok(), APIReq_HierarchicalOwner, &guid, &kind, &info));
 }
 
-TEST_F(FaultInjection, FunctionsWithoutACodeAnswerTheirNeutralValue) {
+TEST_F(FaultInjection, FunctionsWithoutACodeAnswerTheirNeutralValueAndRequestFaultsHitTheirRequest) {
     Build().Share({{1, "Anna"}}, 1);
     host.Faults().Always(HostFunction::VNAPI_Syncwork_IsSharedProject, APIERR_GENERAL);
     host.Faults().Always(HostFunction::VNAPI_Element_PassesFilter, APIERR_GENERAL);
     EXPECT_FALSE(T().VNAPI_Syncwork_IsSharedProject(Tok()));
     const API_Guid guid = A(wall);
     EXPECT_FALSE(T().VNAPI_Element_PassesFilter(Tok(), &guid, 0, APIVarId_Generic, nullptr));
-}
 
-TEST_F(FaultInjection, RequestFaultsLeaveTheSelectorsOtherRequestsAlone) {
+    // A fault of one request leaves the selector's other requests alone.
     host.Faults().Add({HostFunction::VNAPI_Environment, APIERR_GENERAL, APIReq_ProjectInfo, {}, {}});
     API_ProjectInfo project;
     API_ServerApplicationInfo application;
     EXPECT_EQ(APIERR_GENERAL, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &project, nullptr, nullptr));
     EXPECT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ApplicationInfo, &application, nullptr, nullptr));
     EXPECT_EQ(23, application.mainVersion);
-}
-
-TEST_F(FaultInjection, ARemovedFunctionLeavesItsSlotEmpty) {
-    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Create);
-    host.RemoveFunction(HostFunction::VNAPI_ElementSet_Create);
-    EXPECT_EQ(nullptr, T().VNAPI_ElementSet_Create);
-    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Delete);
-    host.RestoreFunction(HostFunction::VNAPI_ElementSet_Create);
-    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Create);
-    EXPECT_EQ(std::string_view("VNAPI_ElementSet_Create"),
-              HostFunctionName(HostFunction::VNAPI_ElementSet_Create));
-    EXPECT_EQ(HostFunction::VNAPI_ElementSet_Create, HostFunctionFromName("VNAPI_ElementSet_Create").value());
 }
 
 TEST(HostToken, ATokenOfAHostThatIsGoneIsRefused) {
@@ -133,7 +117,7 @@ TEST(HostToken, ATokenOfAHostThatIsGoneIsRefused) {
     EXPECT_FALSE(table.VNAPI_Syncwork_IsSharedProject(token));
 }
 
-TEST_F(FaultInjection, UnknownRequestsAndKindsAreAnsweredNotFollowed) {
+TEST_F(FaultInjection, UnknownRequestsAreAnsweredNotFollowedAndARemovedFunctionLeavesItsSlotEmpty) {
     EXPECT_EQ(APIERR_NOTSUPPORTED,
               T().VNAPI_Goodies(Tok(), VNAPI_FOURCC('X', 'X', 'X', 'X'), nullptr, nullptr, nullptr));
     API_NeigID none = APINeig_None;
@@ -145,6 +129,16 @@ TEST_F(FaultInjection, UnknownRequestsAndKindsAreAnsweredNotFollowed) {
     API_ElemTypeID segment = API_CurtainWallSegmentID;
     EXPECT_EQ(NoError, T().VNAPI_Goodies(Tok(), APIReq_ElemTypeName, &segment, &name, nullptr));
     EXPECT_EQ("Curtain Wall Segment", name);
+
+    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Create);
+    host.RemoveFunction(HostFunction::VNAPI_ElementSet_Create);
+    EXPECT_EQ(nullptr, T().VNAPI_ElementSet_Create);
+    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Delete);
+    host.RestoreFunction(HostFunction::VNAPI_ElementSet_Create);
+    EXPECT_NE(nullptr, T().VNAPI_ElementSet_Create);
+    EXPECT_EQ(std::string_view("VNAPI_ElementSet_Create"),
+              HostFunctionName(HostFunction::VNAPI_ElementSet_Create));
+    EXPECT_EQ(HostFunction::VNAPI_ElementSet_Create, HostFunctionFromName("VNAPI_ElementSet_Create").value());
 }
 
 } // namespace

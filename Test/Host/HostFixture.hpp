@@ -80,11 +80,8 @@ protected:
     }
 
     Host host;
-    QB::Int16 ground = 0;
-    QB::Int16 first = 0;
-    QB::Int32 walls = 0;
-    QB::Int32 hidden = 0;
-    QB::Int32 locked = 0;
+    QB::Int16 ground = 0, first = 0;
+    QB::Int32 walls = 0, hidden = 0, locked = 0;
     QB::Guid system, itemSs, itemSs20, itemSs25, otherSystem, itemLocal, wall;
 };
 

@@ -44,10 +44,25 @@ class Notifications : public HostTest {
 protected:
     Notifications() { recorder = &_recorder; }
     ~Notifications() override { recorder = nullptr; }
+
+    // A project shared by users 1 (this one) and 2, whose merges reach OnMerge.
+    void ShareWithMergeHandler() {
+        Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
+        host.BeginInterfaceRegistration();
+        ASSERT_EQ(NoError, T().VNAPI_Register_ModulDataHandler(Tok()));
+        host.EndInterfaceRegistration();
+        ASSERT_EQ(NoError, T().VNAPI_Install_ModulDataMergeHandler(Tok(), &OnMerge));
+    }
+    // The VNAPI_Interface requests take their parameters as void*, some of them const in fact.
+    VNAPI_ErrCode Interface(API_RequestCode code, const void* par1 = nullptr, const void* par2 = nullptr) {
+        return T().VNAPI_Interface(Tok(), code, const_cast<void*>(par1), const_cast<void*>(par2), nullptr,
+                                   nullptr, nullptr);
+    }
+
     Recorder _recorder;
 };
 
-TEST_F(Notifications, SelectionChangesReportTheLastSelectedElement) {
+TEST_F(Notifications, SelectionChangesAndNewElementsOfTheAskedTypesAreReported) {
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchSelectionChange(Tok(), &OnSelection));
     const auto other = Build().AddElement({.type = API_ColumnID, .layer = walls});
     host.SetSelection({wall, other});
@@ -65,9 +80,23 @@ TEST_F(Notifications, SelectionChangesReportTheLastSelectedElement) {
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchSelectionChange(Tok(), nullptr));
     host.SetSelection({wall});
     EXPECT_EQ(3U, _recorder.selections.size());
+
+    const API_ElemType types[] = {{API_ColumnID, APIVarId_Generic}};
+    const API_ElemTypeList list = {types, 1};
+    ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), &list, &OnNewElement));
+    host.DrawElement({.guid = {}, .type = API_WallID, .layer = walls});
+    const Element column{.type = API_ColumnID, .layer = walls};
+    const auto drawn = host.DrawElement(column, APINotifyElement_Copy);
+    ASSERT_EQ(1U, _recorder.newElements.size());
+    EXPECT_EQ(A(drawn), _recorder.newElements[0].elemHead.guid);
+    EXPECT_EQ(APINotifyElement_Copy, _recorder.newElements[0].notifyKind);
+
+    ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), nullptr, &OnNewElement));
+    host.DrawElement(column);
+    EXPECT_EQ(2U, _recorder.newElements.size());
 }
 
-TEST_F(Notifications, ProjectEventsFollowTheCatchMask) {
+TEST_F(Notifications, ProjectEventsFollowTheCatchMaskAndTheProgressWindowIsReported) {
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchProjectEvent(Tok(), API_AllNotificationMask, &OnProjectEvent));
     host.SaveProject("House 2");
     host.ChangeStory(first);
@@ -86,32 +115,35 @@ TEST_F(Notifications, ProjectEventsFollowTheCatchMask) {
     host.SendChanges();
     EXPECT_EQ(std::vector<API_NotifyEventID>{APINotify_SendChanges}, _recorder.events);
     EXPECT_EQ(API_AllNotificationMask & ~0x00000FFFU, host.ProjectEventMask());
-}
 
-TEST_F(Notifications, NewElementsAreReportedForTheAskedTypes) {
-    const API_ElemType types[] = {{API_ColumnID, APIVarId_Generic}};
-    const API_ElemTypeList list = {types, 1};
-    ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), &list, &OnNewElement));
-    host.DrawElement({.guid = {}, .type = API_WallID, .layer = walls});
-    Element column;
-    column.type = API_ColumnID;
-    column.layer = walls;
-    const auto drawn = host.DrawElement(column, APINotifyElement_Copy);
-    ASSERT_EQ(1U, _recorder.newElements.size());
-    EXPECT_EQ(A(drawn), _recorder.newElements[0].elemHead.guid);
-    EXPECT_EQ(APINotifyElement_Copy, _recorder.newElements[0].notifyKind);
-
-    ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), nullptr, &OnNewElement));
-    host.DrawElement(column);
-    EXPECT_EQ(2U, _recorder.newElements.size());
+    // The progress window is recorded and reported to its listener.
+    std::vector<std::pair<ProgressChange, QB::Int64>> changes;
+    host.SetProgressListener([&](ProgressChange change, const ProgressState& state) {
+        changes.emplace_back(change, state.steps);
+    });
+    const QB::UniString title = "Enumerating elements";
+    const QB::UniString step = "Wall";
+    const QB::Int32 phases = 48;
+    const QB::Int32 one = 1;
+    EXPECT_EQ(APIERR_GENERAL, Interface(APIReq_StepProgress, &step, &one));
+    EXPECT_EQ(NoError, Interface(APIReq_OpenProgress, &title, &phases));
+    EXPECT_EQ(NoError, Interface(APIReq_StepProgress, &step, &one));
+    EXPECT_TRUE(host.Progress().open);
+    EXPECT_EQ("Wall", host.Progress().current);
+    EXPECT_EQ(NoError, Interface(APIReq_CloseProgress));
+    EXPECT_EQ(NoError, Interface(APIReq_CloseProgress));
+    EXPECT_FALSE(host.Progress().open);
+    EXPECT_EQ((std::vector<std::pair<ProgressChange, QB::Int64>>{
+                  {ProgressChange::Opened, 0}, {ProgressChange::Stepped, 1}, {ProgressChange::Closed, 1}}),
+              changes);
+    ASSERT_EQ(5U, host.InterfaceRequests().size());
+    EXPECT_EQ(APIReq_OpenProgress, host.InterfaceRequests()[1].code);
+    EXPECT_EQ("Enumerating elements", host.InterfaceRequests()[1].text);
+    EXPECT_EQ(48, host.InterfaceRequests()[1].number);
 }
 
 TEST_F(Notifications, ReceivingChangesMergesRecordsThatBothUsersChanged) {
-    Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
-    host.BeginInterfaceRegistration();
-    ASSERT_EQ(NoError, T().VNAPI_Register_ModulDataHandler(Tok()));
-    host.EndInterfaceRegistration();
-    ASSERT_EQ(NoError, T().VNAPI_Install_ModulDataMergeHandler(Tok(), &OnMerge));
+    ShareWithMergeHandler();
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchProjectEvent(Tok(), APINotify_ReceiveChanges, &OnProjectEvent));
 
     const QB::UniString shared = "ConnectionWithSpecification:a";
@@ -149,11 +181,7 @@ TEST_F(Notifications, ReceivingChangesMergesRecordsThatBothUsersChanged) {
 }
 
 TEST_F(Notifications, AMergeTheHandlerRefusesKeepsThisUsersRecord) {
-    Build().Share({{1, "Anna"}, {2, "Ben"}}, 1);
-    host.BeginInterfaceRegistration();
-    ASSERT_EQ(NoError, T().VNAPI_Register_ModulDataHandler(Tok()));
-    host.EndInterfaceRegistration();
-    ASSERT_EQ(NoError, T().VNAPI_Install_ModulDataMergeHandler(Tok(), &OnMerge));
+    ShareWithMergeHandler();
     const QB::UniString name = "ConnectionWithSpecification:a";
     Build().SetModulData(name, {std::byte{1}});
     _recorder.merge = [](const API_ModulData&, const API_ModulData&, API_ModulData&) {
@@ -194,57 +222,12 @@ TEST_F(Notifications, MenusRegisterOnlyDuringRegistrationAndCallTheirHandler) {
 
     const API_MenuItemRef item = {32520, 1};
     const API_MenuItemFlags disabled = API_MenuItemDisabled;
-    EXPECT_EQ(NoError,
-              T().VNAPI_Interface(Tok(), APIReq_SetMenuItemFlags, const_cast<API_MenuItemRef*>(&item),
-                                  const_cast<API_MenuItemFlags*>(&disabled), nullptr, nullptr, nullptr));
+    EXPECT_EQ(NoError, Interface(APIReq_SetMenuItemFlags, &item, &disabled));
     API_MenuItemFlags flags = 0;
-    EXPECT_EQ(NoError,
-              T().VNAPI_Interface(Tok(), APIReq_GetMenuItemFlags, const_cast<API_MenuItemRef*>(&item), &flags,
-                                  nullptr, nullptr, nullptr));
+    EXPECT_EQ(NoError, Interface(APIReq_GetMenuItemFlags, &item, &flags));
     EXPECT_EQ(API_MenuItemDisabled, flags);
     EXPECT_EQ(APIERR_REFUSEDCMD, host.ChooseMenuItem(32520, 1));
     QB::UnregisterResourceModule(module);
-}
-
-TEST_F(Notifications, TheProgressWindowIsRecordedAndReportedToItsListener) {
-    std::vector<std::pair<ProgressChange, QB::Int64>> changes;
-    host.SetProgressListener([&](ProgressChange change, const ProgressState& state) {
-        changes.emplace_back(change, state.steps);
-    });
-    const QB::UniString title = "Enumerating elements";
-    const QB::UniString step = "Wall";
-    const QB::Int32 phases = 48;
-    const QB::Int32 one = 1;
-    auto* t = const_cast<QB::UniString*>(&title);
-    auto* s = const_cast<QB::UniString*>(&step);
-    EXPECT_EQ(APIERR_GENERAL, T().VNAPI_Interface(Tok(), APIReq_StepProgress, s, const_cast<QB::Int32*>(&one),
-                                                  nullptr, nullptr, nullptr));
-    EXPECT_EQ(NoError, T().VNAPI_Interface(Tok(), APIReq_OpenProgress, t, const_cast<QB::Int32*>(&phases),
-                                           nullptr, nullptr, nullptr));
-    EXPECT_EQ(NoError, T().VNAPI_Interface(Tok(), APIReq_StepProgress, s, const_cast<QB::Int32*>(&one),
-                                           nullptr, nullptr, nullptr));
-    EXPECT_TRUE(host.Progress().open);
-    EXPECT_EQ("Wall", host.Progress().current);
-    EXPECT_EQ(NoError,
-              T().VNAPI_Interface(Tok(), APIReq_CloseProgress, nullptr, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_EQ(NoError,
-              T().VNAPI_Interface(Tok(), APIReq_CloseProgress, nullptr, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_FALSE(host.Progress().open);
-    EXPECT_EQ((std::vector<std::pair<ProgressChange, QB::Int64>>{
-                  {ProgressChange::Opened, 0}, {ProgressChange::Stepped, 1}, {ProgressChange::Closed, 1}}),
-              changes);
-    ASSERT_EQ(5U, host.InterfaceRequests().size());
-    EXPECT_EQ(APIReq_OpenProgress, host.InterfaceRequests()[1].code);
-    EXPECT_EQ("Enumerating elements", host.InterfaceRequests()[1].text);
-    EXPECT_EQ(48, host.InterfaceRequests()[1].number);
-}
-
-TEST_F(Notifications, ReportsAreRecorded) {
-    const QB::UniString line = "ArdoTesselConnect: CheckEnvironment";
-    T().VNAPI_WriteReport(Tok(), &line, false);
-    ASSERT_EQ(1U, host.Reports().size());
-    EXPECT_EQ(line, host.Reports()[0].text);
-    EXPECT_FALSE(host.Reports()[0].withDialog);
 }
 
 } // namespace

@@ -42,6 +42,22 @@ protected:
         const QB::Array<API_Guid> definitions = {definition};
         return T().VNAPI_Element_GetPropertyValuesByGuid(Tok(), &guid, &definitions, &out);
     }
+    // The group "Group" with the definition "Clause" for Ss_20 items, and the wall classified Ss_20.
+    API_Guid ClauseOnTheWall() {
+        clauseGroup = CreateGroup("Group");
+        const API_Guid clause = CreateDefinition(StringDefinition(clauseGroup, "Clause", {itemSs20}));
+        EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
+        return clause;
+    }
+    VNAPI_ErrCode SetOnTheWall(const QB::Array<API_Property>& values) {
+        const API_Guid element = A(wall);
+        return InKeptCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &values); });
+    }
+    API_Property ValueOnTheWall(const API_Guid& definition) {
+        QB::Array<API_Property> values;
+        EXPECT_EQ(NoError, Values(wall, definition, values));
+        return values.IsEmpty() ? API_Property{} : values[0];
+    }
     static API_Property ValueFor(const API_Guid& definition, const QB::UniString& text) {
         API_Property property;
         property.definition.guid = definition;
@@ -49,6 +65,8 @@ protected:
         property.value = StringValue(text);
         return property;
     }
+
+    API_Guid clauseGroup{};
 };
 
 TEST_F(Properties, ADefinitionIsAvailableExactlyForElementsCarryingOneOfItsItems) {
@@ -73,65 +91,47 @@ TEST_F(Properties, ADefinitionIsAvailableExactlyForElementsCarryingOneOfItsItems
 }
 
 TEST_F(Properties, ValuesAreWrittenAllOrNothingAndReturnToTheirDefault) {
-    const auto group = CreateGroup("Group");
-    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
-    const auto other = CreateDefinition(StringDefinition(group, "Other", {itemLocal}));
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
-    const API_Guid element = A(wall);
+    const auto clause = ClauseOnTheWall();
+    const auto other = CreateDefinition(StringDefinition(clauseGroup, "Other", {itemLocal}));
 
     // "Other" is not available for the wall: nothing of the two is written.
-    const QB::Array<API_Property> both = {ValueFor(clause, "C-1"), ValueFor(other, "x")};
-    EXPECT_EQ(APIERR_BADPROPERTYFORELEM,
-              InKeptCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &both); }));
-    QB::Array<API_Property> values;
-    ASSERT_EQ(NoError, Values(wall, clause, values));
-    EXPECT_TRUE(values[0].isDefault);
+    EXPECT_EQ(APIERR_BADPROPERTYFORELEM, SetOnTheWall({ValueFor(clause, "C-1"), ValueFor(other, "x")}));
+    EXPECT_TRUE(ValueOnTheWall(clause).isDefault);
 
-    const QB::Array<API_Property> one = {ValueFor(clause, "C-1")};
-    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &one); }));
-    ASSERT_EQ(NoError, Values(wall, clause, values));
-    EXPECT_FALSE(values[0].isDefault);
-    EXPECT_EQ("C-1", values[0].value.singleVariant.uniStringValue);
+    EXPECT_EQ(NoError, SetOnTheWall({ValueFor(clause, "C-1")}));
+    EXPECT_FALSE(ValueOnTheWall(clause).isDefault);
+    EXPECT_EQ("C-1", ValueOnTheWall(clause).value.singleVariant.uniStringValue);
 
     API_Property reset = ValueFor(clause, "ignored");
     reset.isDefault = true;
-    const QB::Array<API_Property> back = {reset};
-    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &back); }));
-    ASSERT_EQ(NoError, Values(wall, clause, values));
-    EXPECT_TRUE(values[0].isDefault);
+    EXPECT_EQ(NoError, SetOnTheWall({reset}));
+    EXPECT_TRUE(ValueOnTheWall(clause).isDefault);
 
     // A value of the wrong type is refused.
     API_Property number = ValueFor(clause, "");
     number.value.singleVariant.type = API_PropertyIntegerValueType;
-    const QB::Array<API_Property> wrong = {number};
-    EXPECT_EQ(APIERR_BADVALUE,
-              InKeptCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &wrong); }));
+    EXPECT_EQ(APIERR_BADVALUE, SetOnTheWall({number}));
 }
 
 TEST_F(Properties, ModifyingManyElementsStopsAtTheFirstThatCannotTakeTheValue) {
-    const auto group = CreateGroup("Group");
-    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
+    const auto clause = ClauseOnTheWall();
     const auto lockedWall = Build().AddElement({.type = API_WallID, .layer = walls, .locked = true});
     Build().Classify(lockedWall, itemSs20);
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
 
     const API_Property value = ValueFor(clause, "C-9");
     const QB::Array<API_Guid> elements = {A(wall), A(lockedWall)};
     EXPECT_EQ(APIERR_READONLY, InKeptCommand([&] {
                   return T().VNAPI_ElementList_ModifyPropertyValue(Tok(), &value, &elements);
               }));
-    QB::Array<API_Property> values;
-    ASSERT_EQ(NoError, Values(wall, clause, values));
-    EXPECT_TRUE(values[0].isDefault);
+    EXPECT_TRUE(ValueOnTheWall(clause).isDefault);
 
     const QB::Array<API_Guid> editable = {A(wall)};
     EXPECT_EQ(NoError,
               InCommand([&] { return T().VNAPI_ElementList_ModifyPropertyValue(Tok(), &value, &editable); }));
-    ASSERT_EQ(NoError, Values(wall, clause, values));
-    EXPECT_EQ("C-9", values[0].value.singleVariant.uniStringValue);
+    EXPECT_EQ("C-9", ValueOnTheWall(clause).value.singleVariant.uniStringValue);
 }
 
-TEST_F(Properties, NamesAreUniqueRegardlessOfCase) {
+TEST_F(Properties, NamesAreUniqueRegardlessOfCaseAndAChangedDefinitionKeepsItsShape) {
     const auto group = CreateGroup("Ardo Tessel: Spec - House");
     CreateGroup("ARDO TESSEL: SPEC - HOUSE", APIERR_NAMEALREADYUSED);
     CreateGroup("Ardo Tessel: Spec - House*");
@@ -147,11 +147,10 @@ TEST_F(Properties, NamesAreUniqueRegardlessOfCase) {
     ASSERT_EQ(NoError, T().VNAPI_Property_GetPropertyGroups(Tok(), &groups));
     ASSERT_EQ(2U, groups.GetSize());
     EXPECT_EQ("Ardo Tessel: Spec - House", groups[0].name);
-}
 
-TEST_F(Properties, ChangingADefinitionKeepsItsShapeAndUpdatesAvailability) {
-    const auto group = CreateGroup("Group");
-    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
+    // A changed definition keeps its shape and updates availability.
+    const auto plain = CreateGroup("Group");
+    const auto clause = CreateDefinition(StringDefinition(plain, "Clause", {itemSs20}));
     API_PropertyDefinition changed;
     changed.guid = clause;
     ASSERT_EQ(NoError, T().VNAPI_Property_GetPropertyDefinition(Tok(), &changed));
@@ -169,41 +168,33 @@ TEST_F(Properties, ChangingADefinitionKeepsItsShapeAndUpdatesAvailability) {
     EXPECT_TRUE(Available(wall, clause));
 }
 
-TEST_F(Properties, DeletingAGroupDeletesItsDefinitionsAndTheirValues) {
-    const auto group = CreateGroup("Group");
-    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
-    const API_Guid element = A(wall);
-    const QB::Array<API_Property> one = {ValueFor(clause, "C-1")};
-    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &one); }));
+TEST_F(Properties, DeletingAGroupTakesItsDefinitionsAndValuesButADefinitionOnlyItself) {
+    const auto clause = ClauseOnTheWall();
+    EXPECT_EQ(NoError, SetOnTheWall({ValueFor(clause, "C-1")}));
 
-    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Property_DeletePropertyGroup(Tok(), &group); }));
+    EXPECT_EQ(NoError,
+              InCommand([&] { return T().VNAPI_Property_DeletePropertyGroup(Tok(), &clauseGroup); }));
     API_PropertyDefinition gone;
     gone.guid = clause;
     EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyDefinition(Tok(), &gone));
     API_PropertyGroup missing;
-    missing.guid = group;
+    missing.guid = clauseGroup;
     EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyGroup(Tok(), &missing));
     EXPECT_TRUE(P().FindElement(wall)->values.empty());
     EXPECT_FALSE(Available(wall, clause));
-}
 
-TEST_F(Properties, DeletingOneDefinitionKeepsItsGroupAndTheOtherDefinitions) {
-    const auto group = CreateGroup("Group");
-    const auto clause = CreateDefinition(StringDefinition(group, "Clause", {itemSs20}));
-    const auto code = CreateDefinition(StringDefinition(group, "Code", {itemSs20}));
-    EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }));
-    const API_Guid element = A(wall);
-    const QB::Array<API_Property> two = {ValueFor(clause, "C-1"), ValueFor(code, "F10")};
-    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Element_SetProperties(Tok(), &element, &two); }));
+    // Deleting one definition keeps its group and the other definitions.
+    const auto deleted = ClauseOnTheWall();
+    const auto code = CreateDefinition(StringDefinition(clauseGroup, "Code", {itemSs20}));
+    EXPECT_EQ(NoError, SetOnTheWall({ValueFor(deleted, "C-1"), ValueFor(code, "F10")}));
 
-    P().DeleteDefinition(APIGuid2QBGuid(clause));
+    P().DeleteDefinition(APIGuid2QBGuid(deleted));
 
-    API_PropertyDefinition gone;
-    gone.guid = clause;
-    EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyDefinition(Tok(), &gone));
+    API_PropertyDefinition missingDefinition;
+    missingDefinition.guid = deleted;
+    EXPECT_EQ(APIERR_BADID, T().VNAPI_Property_GetPropertyDefinition(Tok(), &missingDefinition));
     QB::Array<API_PropertyDefinition> left;
-    EXPECT_EQ(NoError, T().VNAPI_Property_GetPropertyDefinitions(Tok(), &group, &left));
+    EXPECT_EQ(NoError, T().VNAPI_Property_GetPropertyDefinitions(Tok(), &clauseGroup, &left));
     ASSERT_EQ(left.GetSize(), 1U);
     EXPECT_EQ(left[0].guid, code);
     EXPECT_EQ(P().FindElement(wall)->values.size(), 1U);

@@ -26,7 +26,7 @@ protected:
     }
 };
 
-TEST_F(Views, GoingToAStoryShowsItsFloorPlan) {
+TEST_F(Views, GoingToAStoryShowsItsFloorPlanAndChangingTheStructureIsAProjectChange) {
     API_StoryInfo stories = Stories();
     EXPECT_EQ(0, stories.firstStory);
     EXPECT_EQ(1, stories.lastStory);
@@ -46,15 +46,14 @@ TEST_F(Views, GoingToAStoryShowsItsFloorPlan) {
     database.databaseUnId = window.databaseUnId;
     ASSERT_EQ(NoError, T().VNAPI_Database(Tok(), APIReq_GetDatabaseInfo, &database, nullptr, nullptr));
     EXPECT_EQ("1. First Floor", database.title);
-}
 
-TEST_F(Views, ChangingTheStoryStructureIsAProjectChange) {
+    // Changing the story structure is a project change.
     EXPECT_EQ(APIERR_NEEDSUNDOSCOPE, StoryCommand(APIStory_InsertAbove, first));
     const auto upstairs = Build().AddElement({.type = API_WallID, .story = first, .layer = walls});
     EXPECT_EQ(NoError, InCommand([&] { return StoryCommand(APIStory_InsertBelow, first); }));
-    API_StoryInfo stories = Stories();
-    ASSERT_EQ(3U, stories.stories.GetSize());
-    EXPECT_EQ("Story 1", stories.stories[1].name);
+    const API_StoryInfo after = Stories();
+    ASSERT_EQ(3U, after.stories.GetSize());
+    EXPECT_EQ("Story 1", after.stories[1].name);
     EXPECT_EQ(2, P().FindElement(upstairs)->story); // moved up with its story
 
     EXPECT_EQ(NoError, InCommand([&] { return StoryCommand(APIStory_Delete, 2); }));
@@ -64,7 +63,7 @@ TEST_F(Views, ChangingTheStoryStructureIsAProjectChange) {
     EXPECT_NE(nullptr, P().FindElement(upstairs));
 }
 
-TEST_F(Views, UnknownViewsAreRefusedAndNavigatorItemsNameTheirView) {
+TEST_F(Views, UnknownViewsAreRefusedNavigatorItemsNameTheirViewAndProjectInfoIsTold) {
     const auto sectionGuid = Build().AddView(APIWind_SectionID, "S-01 Section", "S-01");
     const API_WindowInfo unknown = {APIWind_SectionID, 9, {}};
     EXPECT_EQ(APIERR_BADDATABASE,
@@ -84,23 +83,21 @@ TEST_F(Views, UnknownViewsAreRefusedAndNavigatorItemsNameTheirView) {
     EXPECT_EQ(section, item.db);
     API_Guid missing = A(wall);
     EXPECT_EQ(APIERR_BADID, T().VNAPI_Navigator(Tok(), APIReq_NavigatorItem, &missing, &item, nullptr));
-}
 
-TEST_F(Views, ProjectInfoTellsUntitledAndSharedProjects) {
-    API_ProjectInfo info;
-    ASSERT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &info, nullptr, nullptr));
-    EXPECT_FALSE(info.untitled);
-    EXPECT_EQ("House", info.projectName);
-
+    // Project info tells untitled and shared projects.
+    const auto info = [&] {
+        API_ProjectInfo answer;
+        EXPECT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &answer, nullptr, nullptr));
+        return answer;
+    };
+    EXPECT_FALSE(info().untitled);
+    EXPECT_EQ("House", info().projectName);
     host.NewProject();
-    ASSERT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &info, nullptr, nullptr));
-    EXPECT_TRUE(info.untitled);
-    EXPECT_TRUE(info.projectName.IsEmpty());
-
+    EXPECT_TRUE(info().untitled);
+    EXPECT_TRUE(info().projectName.IsEmpty());
     Build().Share({{7, "Cleo"}}, 7);
-    ASSERT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &info, nullptr, nullptr));
-    EXPECT_TRUE(info.shared);
-    EXPECT_EQ(7, info.userId);
+    EXPECT_TRUE(info().shared);
+    EXPECT_EQ(7, info().userId);
 }
 
 } // namespace

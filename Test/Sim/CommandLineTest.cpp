@@ -28,7 +28,7 @@ std::string Refusal(const std::vector<std::string>& arguments) {
     return "accepted";
 }
 
-TEST(CommandLine, RunTakesItsOptionsAndKeepsTheDefaultsOfTheRest) {
+TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) {
     const CommandLine line = ParseCommandLine(
         {"run", "demo.scenario.json", "--browser", "none", "--shots", "pics", "--quiet", "--out", "results"},
         Defaults());
@@ -45,17 +45,15 @@ TEST(CommandLine, RunTakesItsOptionsAndKeepsTheDefaultsOfTheRest) {
     EXPECT_EQ(shot.command, Command::Shot);
     EXPECT_EQ(shot.run.browser, BrowserChoice::Default);
     EXPECT_FALSE(shot.outGiven);
-}
 
-TEST(CommandLine, GenerateTakesSizesWithinTheirRanges) {
-    const CommandLine line = ParseCommandLine(
+    const CommandLine sizes = ParseCommandLine(
         {"generate", "big.json", "--elements", "50000", "--hotlinked", "0.1", "--items", "30", "--seed", "9"},
         Defaults());
-    EXPECT_EQ(line.command, Command::Generate);
-    EXPECT_EQ(line.generate.elements, 50000u);
-    EXPECT_DOUBLE_EQ(line.generate.hotlinkedShare, 0.1);
-    EXPECT_EQ(line.generate.classificationItems, 30u);
-    EXPECT_EQ(line.generate.seed, 9u);
+    EXPECT_EQ(sizes.command, Command::Generate);
+    EXPECT_EQ(sizes.generate.elements, 50000u);
+    EXPECT_DOUBLE_EQ(sizes.generate.hotlinkedShare, 0.1);
+    EXPECT_EQ(sizes.generate.classificationItems, 30u);
+    EXPECT_EQ(sizes.generate.seed, 9u);
     EXPECT_THAT(Refusal({"generate", "big.json", "--stories", "0"}),
                 HasSubstr("--stories takes a number from 1 to 500, not \"0\""));
     EXPECT_THAT(Refusal({"generate", "big.json", "--classified", "1.5"}),
@@ -64,21 +62,7 @@ TEST(CommandLine, GenerateTakesSizesWithinTheirRanges) {
                 HasSubstr("--elements takes a number"));
 }
 
-TEST(CommandLine, InspectTakesJsonAndAPlanIdOnly) {
-    const CommandLine line =
-        ParseCommandLine({"inspect", "house.project.json", "--json", "--plan-id", "0F3A"}, Defaults());
-    EXPECT_EQ(line.command, Command::Inspect);
-    EXPECT_EQ(line.file, "house.project.json");
-    EXPECT_TRUE(line.json);
-    EXPECT_EQ(line.planId, "0F3A");
-    EXPECT_FALSE(ParseCommandLine({"inspect", "house.project.json"}, Defaults()).planId.has_value());
-    EXPECT_THAT(Refusal({"inspect"}), HasSubstr("name the project file to inspect"));
-    EXPECT_THAT(Refusal({"inspect", "a.json", "--quiet"}), HasSubstr("--quiet is not an option of inspect"));
-    EXPECT_THAT(Refusal({"inspect", "a.json", "--out", "x"}), HasSubstr("--out is not an option of inspect"));
-    EXPECT_THAT(Refusal({"run", "a.json", "--json"}), HasSubstr("--json is not an option of run"));
-}
-
-TEST(CommandLine, MistakesAreNamed) {
+TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
     EXPECT_THAT(Refusal({}), HasSubstr("say what to do: run, shot, check, generate or inspect"));
     EXPECT_THAT(Refusal({"walk", "x"}), HasSubstr("\"walk\" is not a command"));
     EXPECT_THAT(Refusal({"run"}), HasSubstr("name the scenario file"));
@@ -90,6 +74,18 @@ TEST(CommandLine, MistakesAreNamed) {
                 HasSubstr("--elements is not an option of run"));
     EXPECT_EQ(ParseCommandLine({"run", "--help"}, Defaults()).command, Command::Help);
     EXPECT_THAT(UsageText(), HasSubstr("exit codes: 0 passed, 1 an expectation failed"));
+
+    const CommandLine line =
+        ParseCommandLine({"inspect", "house.project.json", "--json", "--plan-id", "0F3A"}, Defaults());
+    EXPECT_EQ(line.command, Command::Inspect);
+    EXPECT_EQ(line.file, "house.project.json");
+    EXPECT_TRUE(line.json);
+    EXPECT_EQ(line.planId, "0F3A");
+    EXPECT_FALSE(ParseCommandLine({"inspect", "house.project.json"}, Defaults()).planId.has_value());
+    EXPECT_THAT(Refusal({"inspect"}), HasSubstr("name the project file to inspect"));
+    EXPECT_THAT(Refusal({"inspect", "a.json", "--quiet"}), HasSubstr("--quiet is not an option of inspect"));
+    EXPECT_THAT(Refusal({"inspect", "a.json", "--out", "x"}), HasSubstr("--out is not an option of inspect"));
+    EXPECT_THAT(Refusal({"run", "a.json", "--json"}), HasSubstr("--json is not an option of run"));
 }
 
 } // namespace

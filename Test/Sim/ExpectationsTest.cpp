@@ -7,6 +7,8 @@
 #include <VantrelSim/Host.hpp>
 #include <VantrelSim/ProjectBuilder.hpp>
 
+#include <fmt/ranges.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -29,11 +31,7 @@ public:
     void Perform(const PageAction&) override {}
     bool Screenshot(const std::filesystem::path&, std::string&) override { return false; }
     std::optional<std::string> PageState(const std::vector<std::string>& path) override {
-        std::string joined;
-        for (const std::string& name : path) {
-            joined += (joined.empty() ? "" : ".") + name;
-        }
-        const auto found = state.find(joined);
+        const auto found = state.find(fmt::format("{}", fmt::join(path, ".")));
         return found != state.end() ? std::optional(found->second) : std::nullopt;
     }
 
@@ -54,12 +52,8 @@ protected:
         code = build.AddStringProperty(first, "Code", "<none>", {item});
         build.AddStringProperty(second, "Code", "<none>", {item});
         build.AddStringProperty(second, "Note", "", {item});
-        VantrelSim::ElementSpec spec;
-        spec.layer = layer;
-        spec.name = "W-1";
-        wall = build.AddElement(spec);
-        spec.name = "W-2";
-        other = build.AddElement(spec);
+        wall = build.AddElement({.layer = layer, .name = "W-1"});
+        other = build.AddElement({.layer = layer, .name = "W-2"});
         build.Classify(wall, item);
         build.SetStringValue(wall, code, "A10");
         build.SetModulData("ConnectionWithSpecification:S-1", {});
@@ -96,12 +90,10 @@ protected:
     PaletteView palette{host};
     StepRecord record;
     TablePage page;
-    QB::Guid wall;
-    QB::Guid other;
-    QB::Guid code;
+    QB::Guid wall, other, code;
 };
 
-TEST_F(Expectations, WhatHoldsIsCountedWithoutFailures) {
+TEST_F(Expectations, WhatHoldsIsCountedAndWhatDoesNotSaysWhatWasExpectedAndFound) {
     VantrelSim::Tool::Expectations expect;
     expect.alerts = std::vector<AlertExpectation>{{32556u, "\"F10\""}};
     expect.dialogs = std::vector<QB::UInt32>{};
@@ -126,21 +118,20 @@ TEST_F(Expectations, WhatHoldsIsCountedWithoutFailures) {
     const ExpectationResults results = Check(expect);
     EXPECT_THAT(results.failures, IsEmpty());
     EXPECT_EQ(results.checks, 28u);
-}
 
-TEST_F(Expectations, WhatDoesNotHoldSaysWhatWasExpectedAndWhatWasFound) {
-    VantrelSim::Tool::Expectations expect;
-    expect.alerts = std::vector<AlertExpectation>{};
-    expect.undoSteps = Names{"Associate", "Broken"};
-    expect.pageReceived = {{"associate", "C-2"}};
-    expect.pageState = {{"document.documentName", "Library"}};
-    expect.elements = {{"W-1", std::nullopt, {{"Sys", std::nullopt}}, {{"G1/Code", "B20"}}}};
-    expect.selection = Names{"W-2"};
-    expect.zoomed = false;
-    expect.log = {"Disassociating"};
-    expect.modulData = {{"ConnectionWithSpecification:S-1", false}};
+    // What does not hold says what was expected and what was found.
+    VantrelSim::Tool::Expectations wrong;
+    wrong.alerts = std::vector<AlertExpectation>{};
+    wrong.undoSteps = Names{"Associate", "Broken"};
+    wrong.pageReceived = {{"associate", "C-2"}};
+    wrong.pageState = {{"document.documentName", "Library"}};
+    wrong.elements = {{"W-1", std::nullopt, {{"Sys", std::nullopt}}, {{"G1/Code", "B20"}}}};
+    wrong.selection = Names{"W-2"};
+    wrong.zoomed = false;
+    wrong.log = {"Disassociating"};
+    wrong.modulData = {{"ConnectionWithSpecification:S-1", false}};
 
-    EXPECT_THAT(Check(expect).failures,
+    EXPECT_THAT(Check(wrong).failures,
                 ElementsAre("expected 0 alert(s), 1 shown: \"32556 Ardo Tessel Connect: Error.\"",
                             "expected the undo steps \"Associate\", \"Broken\", made \"Associate\"",
                             "the page should have received associate with \"C-2\"; it received \"associate\"",
@@ -211,15 +202,7 @@ TEST_F(Expectations, LogFileAnswersDialogsAndHostCallsAreCheckedExactly) {
             "the host should not run the add-on; it does"));
 }
 
-TEST_F(Expectations, PropertyNamedWithoutItsGroupMustBeUnambiguous) {
-    VantrelSim::Tool::Expectations expect;
-    expect.elements = {{"W-1", std::nullopt, {}, {{"Code", "A10"}}}};
-    EXPECT_THAT(
-        Check(expect).failures,
-        ElementsAre("the element has \"Code\" in several groups (\"G1\", \"G2\"): write \"Group/Code\""));
-}
-
-TEST_F(Expectations, PaletteExpectationsWithoutAPaletteSaySoInsteadOfFailingTheRun) {
+TEST_F(Expectations, PaletteExpectationsWithoutAPaletteSaySoAndPropertiesNeedTheirGroupAndAProject) {
     VantrelSim::Tool::Expectations expect;
     expect.paletteOpen = true;
     expect.issues = IssuesExpectation{0u, {}, {}};
@@ -233,13 +216,15 @@ TEST_F(Expectations, PaletteExpectationsWithoutAPaletteSaySoInsteadOfFailingTheR
                 ElementsAre("the palette should be open",
                             "the add-on's palette is not open (\"do\": \"menu\" opens it)",
                             "the add-on's palette is not open (\"do\": \"menu\" opens it)"));
-}
 
-TEST_F(Expectations, ElementChecksNeedAnOpenProject) {
+    // A property named without its group must be unambiguous; element checks need an open project.
+    VantrelSim::Tool::Expectations property;
+    property.elements = {{"W-1", std::nullopt, {}, {{"Code", "A10"}}}};
+    EXPECT_THAT(
+        Check(property).failures,
+        ElementsAre("the element has \"Code\" in several groups (\"G1\", \"G2\"): write \"Group/Code\""));
     host.CloseProject();
-    VantrelSim::Tool::Expectations expect;
-    expect.elements = {{"W-1", true, {}, {}}};
-    EXPECT_THAT(Check(expect).failures, ElementsAre("no project is open to check"));
+    EXPECT_THAT(Check(property).failures, ElementsAre("no project is open to check"));
 }
 
 } // namespace

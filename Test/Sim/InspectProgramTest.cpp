@@ -67,7 +67,7 @@ TEST_F(SimInspect, SavedProjectsReadWithoutFindings) {
 
 // The sample of the README's section for support: another user deleted the wall of an issue, a
 // newer add-on wrote the structural connection, and the plan data object was cut off.
-TEST_F(SimInspect, DamagedSampleNamesEachFindingAndChangesNothing) {
+TEST_F(SimInspect, DamagedSampleNamesEachFindingAndFilesThatAreNoProjectsThePlace) {
     const std::filesystem::path sample = SourceDir() / "Samples/Support/damaged-library.project.json";
     const std::string before = ReadFile(sample);
     const ProgramRun run = Inspect(sample);
@@ -97,9 +97,8 @@ TEST_F(SimInspect, DamagedSampleNamesEachFindingAndChangesNothing) {
          {"issueNamesDeletedElement", "newerVersion", "unreadableRecord", "planIdMissing"}) {
         EXPECT_THAT(json.out, HasSubstr(std::string("\"kind\": \"") + kind + "\""));
     }
-}
 
-TEST_F(SimInspect, FilesThatAreNoProjectsAreNamedWithThePlace) {
+    // Files that are no projects are named with the place (exit 2).
     const ProgramRun missing = Inspect(folder / "missing.project.json");
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_THAT(missing.err, HasSubstr("missing.project.json: cannot be read"));

@@ -29,7 +29,7 @@ PK::AlertRecord Alert(QB::ResId id, std::vector<QB::UniString> buttons) {
     return alert;
 }
 
-TEST(ScenarioUser, AnswersAlertsInTheStepsOrderByButtonTextOrNumber) {
+TEST(ScenarioUser, AnswersAlertsInTheStepsOrderAndWhatTheStepDidNotForeseeCarefully) {
     ScenarioResponder user;
     user.SetAnswers(
         {AlertAnswer{32558u, std::string("restore connection")}, AlertAnswer{std::nullopt, QB::Int32{3}}});
@@ -37,10 +37,8 @@ TEST(ScenarioUser, AnswersAlertsInTheStepsOrderByButtonTextOrNumber) {
     EXPECT_EQ(
         user.AnswerAlert(Alert(32559, {"Cancel", "Discard current only", "Discard and Connect to new"})), 3);
     EXPECT_THAT(user.TakeProblems(), IsEmpty());
-}
 
-TEST(ScenarioUser, WhatTheStepDidNotForeseeIsAnsweredCarefullyAndReported) {
-    ScenarioResponder user;
+    // The next step: what it did not foresee is answered carefully and reported.
     user.SetAnswers({AlertAnswer{32564u, std::string("OK")}, AlertAnswer{std::nullopt, std::string("Maybe")},
                      SystemChoice{std::string("Work Sections")}});
     // Another alert than the one expected is still answered as the step says.
@@ -114,10 +112,8 @@ TEST_F(Traffic, ScriptsAndLoadsOfTheBrowserAreRecordedAndARefusedScriptIsMarked)
     EXPECT_TRUE(entries[2].refused);
     EXPECT_EQ(entries[3].name, "html");
     EXPECT_EQ(traffic.Since(3).size(), 1u);
-}
 
-TEST_F(Traffic, TheRecordingForgetsItsEngineWithTheBrowser) {
-    EXPECT_NE(traffic.Engine(), nullptr);
+    EXPECT_NE(traffic.Engine(), nullptr); // forgotten with the browser
     browser.reset();
     EXPECT_EQ(traffic.Engine(), nullptr);
 }

@@ -21,16 +21,17 @@ using ::testing::HasSubstr;
 
 const std::filesystem::path ScenarioPath = "/samples/house.scenario.json";
 
-std::string RefusalOf(const std::string& json) {
+// What the reader, then the loading of the scenario's project files, refuses.
+std::string RefusalOf(const std::string& json, const std::filesystem::path& scenario = ScenarioPath) {
     try {
-        ReadScenarioJson(json, ScenarioPath);
+        LoadScenarioProjects(ReadScenarioJson(json, scenario));
     } catch (const ScenarioError& error) {
         return error.what();
     }
     return "accepted";
 }
 
-TEST(ScenarioFile, WellFormedScenarioReadsIntoSteps) {
+TEST(ScenarioFile, WellFormedScenariosReadIntoStepsAndExpectationsOfEveryBehaviour) {
     const Scenario scenario = ReadScenarioJson(R"({
         "title": "House", "project": "house.project.json",
         "preferences": {"log.level": "info", "tessel.username": "a@example.com"},
@@ -78,12 +79,10 @@ TEST(ScenarioFile, WellFormedScenarioReadsIntoSteps) {
     ASSERT_EQ(click.expect.elements.size(), 1u);
     EXPECT_EQ(click.expect.elements[0].classification[1].second, std::nullopt);
     EXPECT_EQ(click.expect.modulData[0], std::pair(std::string("ConnectionWithSpecification:S-1"), false));
-}
 
-// Every step and expectation that reaches the host's faults, the add-on's life and log, other users,
-// the page's own state and the palette's details reads into what the run needs.
-TEST(ScenarioFile, StepsAndExpectationsOfEveryBehaviourReadIntoTheirParts) {
-    const Scenario scenario = ReadScenarioJson(R"({
+    // Every step and expectation that reaches the host's faults, the add-on's life and log, other users,
+    // the page's own state and the palette's details reads into what the run needs.
+    const Scenario behaviours = ReadScenarioJson(R"({
         "startup": {"expect": {"addonLog": {"level": "info", "text": "trackingUserId"}}},
         "steps": [
           {"do": "hostFault", "function": "AddOnObject_ModifyObject", "error": "APIERR_NOTMINE", "call": 2},
@@ -108,18 +107,18 @@ TEST(ScenarioFile, StepsAndExpectationsOfEveryBehaviourReadIntoTheirParts) {
           {"do": "page", "action": "navigate", "site": "other", "page": "login.html"},
           {"do": "restartHost"}, {"do": "clearHostFaults", "function": "VNAPI_Element_Get"}
         ]})",
-                                               ScenarioPath);
-    ASSERT_TRUE(scenario.startup.has_value());
-    EXPECT_EQ(scenario.startup->addonLog[0].level, "info");
-    ASSERT_EQ(scenario.steps.size(), 7u);
+                                                 ScenarioPath);
+    ASSERT_TRUE(behaviours.startup.has_value());
+    EXPECT_EQ(behaviours.startup->addonLog[0].level, "info");
+    ASSERT_EQ(behaviours.steps.size(), 7u);
 
-    const auto& fault = std::get<InjectFault>(scenario.steps[0].action).fault;
+    const auto& fault = std::get<InjectFault>(behaviours.steps[0].action).fault;
     EXPECT_EQ(fault.function, VantrelSim::HostFunction::VNAPI_AddOnObject_ModifyObject);
     EXPECT_EQ(fault.code, APIERR_NOTMINE);
     EXPECT_EQ(fault.call, 2u);
     EXPECT_FALSE(fault.calls.has_value());
 
-    const Step& menu = scenario.steps[1];
+    const Step& menu = behaviours.steps[1];
     EXPECT_EQ(std::get<Menu>(menu.action).item, 2);
     ASSERT_EQ(menu.faults.size(), 1u);
     EXPECT_EQ(menu.faults[0].code, APIERR_GENERAL);
@@ -153,16 +152,16 @@ TEST(ScenarioFile, StepsAndExpectationsOfEveryBehaviourReadIntoTheirParts) {
     EXPECT_EQ(browser.items[1].x, 598);
     EXPECT_EQ(expect.panels[1].rowIcons, Names{"issue-warning"});
 
-    const auto& receive = std::get<ReceiveChanges>(scenario.steps[2].action);
+    const auto& receive = std::get<ReceiveChanges>(behaviours.steps[2].action);
     EXPECT_EQ(std::get<StoreModulData>(receive.changes[0]).dataVersion, 2);
     EXPECT_EQ(std::get<StoreModulData>(receive.changes[0]).platformSign, API_PlatformSign_LittleEndian);
     EXPECT_EQ(std::get<AddonObjectChange>(receive.changes[1]).kind, AddonObjectChange::Kind::Delete);
-    EXPECT_EQ(std::get<PageAction>(scenario.steps[3].action).arguments,
+    EXPECT_EQ(std::get<PageAction>(behaviours.steps[3].action).arguments,
               R"(["${documentRef}","${selectionTypeId}"])");
-    EXPECT_EQ(std::get<PageAction>(scenario.steps[4].action).page, "login.html");
-    EXPECT_TRUE(std::get<HostLife>(scenario.steps[5].action).quit);
-    EXPECT_TRUE(std::get<HostLife>(scenario.steps[5].action).start);
-    EXPECT_EQ(std::get<ClearFaults>(scenario.steps[6].action).function,
+    EXPECT_EQ(std::get<PageAction>(behaviours.steps[4].action).page, "login.html");
+    EXPECT_TRUE(std::get<HostLife>(behaviours.steps[5].action).quit);
+    EXPECT_TRUE(std::get<HostLife>(behaviours.steps[5].action).start);
+    EXPECT_EQ(std::get<ClearFaults>(behaviours.steps[6].action).function,
               VantrelSim::HostFunction::VNAPI_Element_Get);
 }
 
@@ -178,145 +177,120 @@ TEST_P(MalformedScenario, IsRefusedNamingTheStepAndThePlace) {
     EXPECT_THAT(RefusalOf(GetParam().json), HasSubstr(GetParam().message));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ScenarioFile, MalformedScenario,
-    ::testing::Values(
-        Malformed{"Syntax", "{\n  \"steps\": [\n  }", "/samples/house.scenario.json:3:3: "},
-        Malformed{"NoSteps", R"({"steps": 3})",
-                  "/samples/house.scenario.json: steps: must be a list of steps"},
-        Malformed{"TopLevelTypo", R"({"stpes": []})", "/samples/house.scenario.json: steps: must be a list"},
-        Malformed{"UnknownTopLevelKey", R"({"steps": [], "projet": "x"})", "unknown key \"projet\""},
-        Malformed{"OtherFormat", R"({"format": "recipe", "steps": []})",
-                  "format: \"recipe\" is not a scenario format"},
-        Malformed{"NewerVersion", R"({"version": 9, "steps": []})",
-                  "version: is newer than this simulator reads"},
-        Malformed{"UnknownStep", R"({"steps": [{"do": "menu"}, {"do": "fly"}]})",
-                  "house.scenario.json: step 2: do: \"fly\" is not a step"},
-        Malformed{"StepWithoutDo", R"({"steps": [{"note": "x"}]})", "step 1: \"do\" is missing"},
-        Malformed{"MissingKey", R"({"steps": [{"do": "select"}]})",
-                  "step 1 (select): \"elements\" is missing"},
-        Malformed{"UnknownStepKey", R"({"steps": [{"do": "menu", "notes": "x"}]})",
-                  "step 1 (menu): unknown key \"notes\""},
-        Malformed{"ExpectationTypo", R"({"steps": [{"do": "check", "expect": {"isuses": 1}}]})",
-                  "step 1 (check): expect: unknown key \"isuses\""},
-        Malformed{"NestedExpectation",
-                  R"({"steps": [{"do": "check", "expect": {"elements": {"W-01": {"classification": 3}}}}]})",
-                  "step 1 (check): expect.elements.W-01.classification: must be an object"},
-        Malformed{"PageStatePath", R"({"steps": [{"do": "check", "expect": {"pageState": {"a..b": "x"}}}]})",
-                  "step 1 (check): expect.pageState: \"a..b\" is not a path of names joined by dots"},
-        Malformed{"UnknownPanel", R"({"steps": [{"do": "click", "panel": "tools", "button": 1}]})",
-                  "step 1 (click): panel: \"tools\" is not a panel"},
-        Malformed{"UnknownPageAction", R"({"steps": [{"do": "page", "action": "fly"}]})",
-                  "step 1 (page): action: \"fly\" is not a page action"},
-        Malformed{
-            "EmptyClauseUpdate",
-            R"({"steps": [{"do": "page", "action": "updateClause", "specification": "S", "clause": "C"}]})",
-            "an update needs \"title\", \"prefix\" or \"suffix\""},
-        Malformed{"ButtonZero", R"({"steps": [{"do": "menu", "answers": [{"button": 0}]}]})",
-                  "step 1 (menu): answers[0].button: must be a number from 1 or a text"},
-        Malformed{"ElementListOfNumbers", R"({"steps": [{"do": "select", "elements": [1]}]})",
-                  "step 1 (select): elements[0]: must be a string"},
-        Malformed{"SimulatorsPreference", R"({"preferences": {"tessel.url": "https://x"}, "steps": []})",
-                  "preferences.tessel.url: is set by the simulator"},
-        Malformed{"OtherUserFlies", R"({"steps": [{"do": "receiveChanges", "changes": [{"do": "fly"}]}]})",
-                  "step 1 (receiveChanges): changes[0].do: \"fly\" is not something another user does"},
-        Malformed{"ReservingNothing", R"({"steps": [{"do": "reserve"}]})",
-                  "step 1 (reserve): name \"elements\", a \"set\" or an \"addonObject\""},
-        Malformed{"UnknownHostFunction",
-                  R"({"steps": [{"do": "hostFault", "function": "VNAPI_Fly", "error": "APIERR_GENERAL"}]})",
-                  "step 1 (hostFault): function: \"VNAPI_Fly\" is not a host function"},
-        Malformed{
-            "UnknownErrorName",
-            R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": "APIERR_OOPS"}]})",
-            "step 1 (hostFault): error: \"APIERR_OOPS\" is not a host error code"},
-        Malformed{"NoErrorIsNoFault",
-                  R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": 0}]})",
-                  "step 1 (hostFault): error: must be a host error code"},
-        Malformed{
-            "CallsAndCall",
-            R"({"steps": [{"do": "check", "faults": [{"function": "VNAPI_Element_Get", "error": 1, "calls": 1,
+const Malformed MalformedCases[] = {
+    {"Syntax", "{\n  \"steps\": [\n  }", "/samples/house.scenario.json:3:3: "},
+    {"NoSteps", R"({"steps": 3})", "/samples/house.scenario.json: steps: must be a list of steps"},
+    {"TopLevelTypo", R"({"stpes": []})", "/samples/house.scenario.json: steps: must be a list"},
+    {"UnknownTopLevelKey", R"({"steps": [], "projet": "x"})", "unknown key \"projet\""},
+    {"OtherFormat", R"({"format": "recipe", "steps": []})", "format: \"recipe\" is not a scenario format"},
+    {"NewerVersion", R"({"version": 9, "steps": []})", "version: is newer than this simulator reads"},
+    {"UnknownStep", R"({"steps": [{"do": "menu"}, {"do": "fly"}]})",
+     "house.scenario.json: step 2: do: \"fly\" is not a step"},
+    {"StepWithoutDo", R"({"steps": [{"note": "x"}]})", "step 1: \"do\" is missing"},
+    {"MissingKey", R"({"steps": [{"do": "select"}]})", "step 1 (select): \"elements\" is missing"},
+    {"UnknownStepKey", R"({"steps": [{"do": "menu", "notes": "x"}]})",
+     "step 1 (menu): unknown key \"notes\""},
+    {"ExpectationTypo", R"({"steps": [{"do": "check", "expect": {"isuses": 1}}]})",
+     "step 1 (check): expect: unknown key \"isuses\""},
+    {"NestedExpectation",
+     R"({"steps": [{"do": "check", "expect": {"elements": {"W-01": {"classification": 3}}}}]})",
+     "step 1 (check): expect.elements.W-01.classification: must be an object"},
+    {"PageStatePath", R"({"steps": [{"do": "check", "expect": {"pageState": {"a..b": "x"}}}]})",
+     "step 1 (check): expect.pageState: \"a..b\" is not a path of names joined by dots"},
+    {"UnknownPanel", R"({"steps": [{"do": "click", "panel": "tools", "button": 1}]})",
+     "step 1 (click): panel: \"tools\" is not a panel"},
+    {"UnknownPageAction", R"({"steps": [{"do": "page", "action": "fly"}]})",
+     "step 1 (page): action: \"fly\" is not a page action"},
+    {"EmptyClauseUpdate",
+     R"({"steps": [{"do": "page", "action": "updateClause", "specification": "S", "clause": "C"}]})",
+     "an update needs \"title\", \"prefix\" or \"suffix\""},
+    {"ButtonZero", R"({"steps": [{"do": "menu", "answers": [{"button": 0}]}]})",
+     "step 1 (menu): answers[0].button: must be a number from 1 or a text"},
+    {"ElementListOfNumbers", R"({"steps": [{"do": "select", "elements": [1]}]})",
+     "step 1 (select): elements[0]: must be a string"},
+    {"SimulatorsPreference", R"({"preferences": {"tessel.url": "https://x"}, "steps": []})",
+     "preferences.tessel.url: is set by the simulator"},
+    {"OtherUserFlies", R"({"steps": [{"do": "receiveChanges", "changes": [{"do": "fly"}]}]})",
+     "step 1 (receiveChanges): changes[0].do: \"fly\" is not something another user does"},
+    {"ReservingNothing", R"({"steps": [{"do": "reserve"}]})",
+     "step 1 (reserve): name \"elements\", a \"set\" or an \"addonObject\""},
+    {"UnknownHostFunction",
+     R"({"steps": [{"do": "hostFault", "function": "VNAPI_Fly", "error": "APIERR_GENERAL"}]})",
+     "step 1 (hostFault): function: \"VNAPI_Fly\" is not a host function"},
+    {"UnknownErrorName",
+     R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": "APIERR_OOPS"}]})",
+     "step 1 (hostFault): error: \"APIERR_OOPS\" is not a host error code"},
+    {"NoErrorIsNoFault", R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": 0}]})",
+     "step 1 (hostFault): error: must be a host error code"},
+    {"CallsAndCall",
+     R"({"steps": [{"do": "check", "faults": [{"function": "VNAPI_Element_Get", "error": 1, "calls": 1,
                                                             "call": 2}]}]})",
-            "step 1 (check): faults[0]: say \"calls\" (the next N calls) or \"call\""},
-        Malformed{
-            "CallZero",
-            R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": 1, "call": 0}]})",
-            "step 1 (hostFault): call: must be at least 1"},
-        Malformed{"MenuItemZero", R"({"steps": [{"do": "menu", "item": 0}]})",
-                  "step 1 (menu): item: must be a menu item number from 1"},
-        Malformed{"MeanwhileModuleData",
-                  R"({"steps": [{"do": "check", "meanwhile": {"before": "VNAPI_ModulData_Get",
+     "step 1 (check): faults[0]: say \"calls\" (the next N calls) or \"call\""},
+    {"CallZero",
+     R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": 1, "call": 0}]})",
+     "step 1 (hostFault): call: must be at least 1"},
+    {"MenuItemZero", R"({"steps": [{"do": "menu", "item": 0}]})",
+     "step 1 (menu): item: must be a menu item number from 1"},
+    {"MeanwhileModuleData",
+     R"({"steps": [{"do": "check", "meanwhile": {"before": "VNAPI_ModulData_Get",
                       "changes": [{"do": "eraseModulData", "name": "X"}]}}]})",
-                  "step 1 (check): meanwhile.changes[0].do: module data of another user arrive with"},
-        Malformed{"MeanwhileWithoutChanges",
-                  R"({"steps": [{"do": "check", "meanwhile": {"before": "VNAPI_ModulData_Get"}}]})",
-                  "step 1 (check): meanwhile.changes: must be a list of what the other user does"},
-        Malformed{"NotBase64",
-                  R"({"steps": [{"do": "receiveChanges", "changes": [{"do": "storeModulData", "name": "X",
+     "step 1 (check): meanwhile.changes[0].do: module data of another user arrive with"},
+    {"MeanwhileWithoutChanges",
+     R"({"steps": [{"do": "check", "meanwhile": {"before": "VNAPI_ModulData_Get"}}]})",
+     "step 1 (check): meanwhile.changes: must be a list of what the other user does"},
+    {"NotBase64",
+     R"({"steps": [{"do": "receiveChanges", "changes": [{"do": "storeModulData", "name": "X",
                                                                        "data": "!!"}]}]})",
-                  "step 1 (receiveChanges): changes[0].data: must be base64"},
-        Malformed{"ObjectDataTwice",
-                  R"({"steps": [{"do": "receiveChanges", "changes": [{"do": "createAddonObject", "name": "X",
+     "step 1 (receiveChanges): changes[0].data: must be base64"},
+    {"ObjectDataTwice",
+     R"({"steps": [{"do": "receiveChanges", "changes": [{"do": "createAddonObject", "name": "X",
                                                                        "data": "", "from": "x.project.json"}]}]})",
-                  "changes[0]: give the content as \"data\" or take it \"from\" a project file, not both"},
-        Malformed{
-            "UnknownLiveValue",
-            R"({"steps": [{"do": "page", "action": "call", "function": "f", "arguments": ["${planId}"]}]})",
-            "step 1 (page): arguments: \"${planId}\" is not a live value"},
-        Malformed{"UnknownOtherSitePage",
-                  R"({"steps": [{"do": "page", "action": "navigate", "site": "other", "page": "x.html"}]})",
-                  "step 1 (page): page: \"x.html\" is not a page of the other site (plain.html, "},
-        Malformed{"UnknownSite", R"({"steps": [{"do": "page", "action": "navigate", "site": "elsewhere"}]})",
-                  "step 1 (page): site: must be \"home\""},
-        Malformed{"UnknownLogLevel",
-                  R"({"steps": [{"do": "check", "expect": {"addonLogCount": {"warn": 0}}}]})",
-                  "step 1 (check): expect.addonLogCount.warn: \"warn\" is not a log level"},
-        Malformed{"EmptyLogLine", R"({"steps": [{"do": "check", "expect": {"addonLog": [{}]}}]})",
-                  "step 1 (check): expect.addonLog[0]: say the line's \"level\" or a \"text\" in it"},
-        Malformed{"HostCallsOfNoFunction",
-                  R"({"steps": [{"do": "check", "expect": {"hostCalls": {"VNAPI_Nothing": 1}}}]})",
-                  "step 1 (check): expect.hostCalls.VNAPI_Nothing: \"VNAPI_Nothing\" is not a host function"},
-        Malformed{"PageDialogKind",
-                  R"({"steps": [{"do": "check", "expect": {"pageDialogs": [{"kind": "toast"}]}}]})",
-                  "step 1 (check): expect.pageDialogs[0].kind: must be alert, confirm or prompt"},
-        Malformed{
-            "ItemGeometryTypo",
-            R"({"steps": [{"do": "check", "expect": {"panels": {"browser": {"items": {"1": {"left": 3}}}}}}]})",
-            "step 1 (check): expect.panels.browser.items.1: unknown key \"left\""},
-        Malformed{"StartupTypo", R"({"startup": {"expect": {"isues": 0}}, "steps": []})",
-                  "startup.expect: unknown key \"isues\""}),
-    [](const ::testing::TestParamInfo<Malformed>& param) { return std::string(param.param.what); });
+     "changes[0]: give the content as \"data\" or take it \"from\" a project file, not both"},
+    {"UnknownLiveValue",
+     R"({"steps": [{"do": "page", "action": "call", "function": "f", "arguments": ["${planId}"]}]})",
+     "step 1 (page): arguments: \"${planId}\" is not a live value"},
+    {"UnknownOtherSitePage",
+     R"({"steps": [{"do": "page", "action": "navigate", "site": "other", "page": "x.html"}]})",
+     "step 1 (page): page: \"x.html\" is not a page of the other site (plain.html, "},
+    {"UnknownSite", R"({"steps": [{"do": "page", "action": "navigate", "site": "elsewhere"}]})",
+     "step 1 (page): site: must be \"home\""},
+    {"UnknownLogLevel", R"({"steps": [{"do": "check", "expect": {"addonLogCount": {"warn": 0}}}]})",
+     "step 1 (check): expect.addonLogCount.warn: \"warn\" is not a log level"},
+    {"EmptyLogLine", R"({"steps": [{"do": "check", "expect": {"addonLog": [{}]}}]})",
+     "step 1 (check): expect.addonLog[0]: say the line's \"level\" or a \"text\" in it"},
+    {"HostCallsOfNoFunction",
+     R"({"steps": [{"do": "check", "expect": {"hostCalls": {"VNAPI_Nothing": 1}}}]})",
+     "step 1 (check): expect.hostCalls.VNAPI_Nothing: \"VNAPI_Nothing\" is not a host function"},
+    {"PageDialogKind", R"({"steps": [{"do": "check", "expect": {"pageDialogs": [{"kind": "toast"}]}}]})",
+     "step 1 (check): expect.pageDialogs[0].kind: must be alert, confirm or prompt"},
+    {"ItemGeometryTypo",
+     R"({"steps": [{"do": "check", "expect": {"panels": {"browser": {"items": {"1": {"left": 3}}}}}}]})",
+     "step 1 (check): expect.panels.browser.items.1: unknown key \"left\""},
+    {"StartupTypo", R"({"startup": {"expect": {"isues": 0}}, "steps": []})",
+     "startup.expect: unknown key \"isues\""}};
 
-TEST(ScenarioFile, MalformedProjectFileIsRefusedNamingTheStepAndThePlaceInIt) {
+INSTANTIATE_TEST_SUITE_P(ScenarioFile, MalformedScenario, ::testing::ValuesIn(MalformedCases),
+                         [](const ::testing::TestParamInfo<Malformed>& param) {
+                             return std::string(param.param.what);
+                         });
+
+TEST(ScenarioFile, MalformedOrMissingProjectFileIsRefusedNamingTheStepAndThePlaceInIt) {
     TestSupport::TempDir folder("sim-projects");
     WriteFile(folder / "good.project.json",
               R"({"stories": [{"name": "Ground"}], "layers": [{"name": "L"}]})");
     WriteFile(
         folder / "bad.project.json",
         R"({"stories": [{"name": "Ground"}], "layers": [{"name": "L"}], "elements": [{"type": "Wall", "layer": "Roof"}]})");
-    const Scenario scenario = ReadScenarioJson(
+    const std::string broken = RefusalOf(
         R"({"project": "good.project.json", "steps": [{"do": "menu"}, {"do": "openProject", "file": "bad.project.json"}]})",
         folder / "two.scenario.json");
-    try {
-        LoadScenarioProjects(scenario);
-        FAIL() << "the broken project file was accepted";
-    } catch (const ScenarioError& error) {
-        EXPECT_THAT(error.what(),
-                    HasSubstr("two.scenario.json: step 2 (openProject): the project file is refused: "));
-        EXPECT_THAT(error.what(), HasSubstr("bad.project.json: /elements/0/layer: no layer \"Roof\""));
-    }
-}
+    EXPECT_THAT(broken, HasSubstr("two.scenario.json: step 2 (openProject): the project file is refused: "));
+    EXPECT_THAT(broken, HasSubstr("bad.project.json: /elements/0/layer: no layer \"Roof\""));
 
-TEST(ScenarioFile, MissingProjectFileIsRefusedAsTheScenariosProject) {
-    TestSupport::TempDir folder("sim-projects");
-    const Scenario scenario =
-        ReadScenarioJson(R"({"project": "gone.project.json", "steps": []})", folder / "one.scenario.json");
-    try {
-        LoadScenarioProjects(scenario);
-        FAIL() << "a missing project file was accepted";
-    } catch (const ScenarioError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("\"project\": the project file is refused: "));
-        EXPECT_THAT(error.what(), HasSubstr("gone.project.json: cannot be read"));
-    }
+    const std::string missing =
+        RefusalOf(R"({"project": "gone.project.json", "steps": []})", folder / "one.scenario.json");
+    EXPECT_THAT(missing, HasSubstr("\"project\": the project file is refused: "));
+    EXPECT_THAT(missing, HasSubstr("gone.project.json: cannot be read"));
 }
 
 } // namespace

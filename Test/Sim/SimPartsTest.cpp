@@ -32,7 +32,7 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-TEST(SimParts, ProgressBarFillsInProportionAndShowsTheCurrentItem) {
+TEST(SimParts, ProgressBarFillsInProportionAndChoicesMatchWholeTextFirst) {
     VantrelSim::ProgressState state;
     state.title = "Enumerating elements";
     state.phases = 20;
@@ -44,9 +44,7 @@ TEST(SimParts, ProgressBarFillsInProportionAndShowsTheCurrentItem) {
     EXPECT_EQ(ProgressBar::Render(state, 4), "Enumerating elements [####] 20/20");
     state.phases = 0;
     EXPECT_EQ(ProgressBar::Render(state, 4), "Enumerating elements [----] 40");
-}
 
-TEST(SimParts, ChoicesMatchWholeTextBeforeTheStartOfOne) {
     const std::vector<QB::UniString> texts = {"Stand-in Work Sections (3)", "Stand-in (2024)", "Stand-in"};
     EXPECT_EQ(MatchChoice(std::string("stand-in"), texts), 3);
     EXPECT_EQ(MatchChoice(std::string("Stand-in Work"), texts), 1);
@@ -56,21 +54,7 @@ TEST(SimParts, ChoicesMatchWholeTextBeforeTheStartOfOne) {
     EXPECT_EQ(ListOfTexts({"OK", "Cancel"}), "\"OK\", \"Cancel\"");
 }
 
-TEST(SimParts, ClausePropertiesAreSentAsTheWebApplicationSendsThem) {
-    const WebAppSpecification specification{"S-1", "P-1", "Library", "Spec", "Sys", {}};
-    const WebAppClause clause{"C-1", "A10", "Walls \"outer\"", "", "[x]"};
-    EXPECT_EQ(
-        ClausePropertiesJson(specification, clause),
-        R"~({"ArdoTesselProjectId":"P-1","ArdoTesselSpecificationId":"S-1","ArdoTesselClauseId":"C-1",)~"
-        R"~("ArdoTesselCode":"A10","ArdoTesselTitle":"Walls \"outer\"","ArdoTesselPrefix":"",)~"
-        R"~("ArdoTesselSuffix":"[x]"})~");
-    EXPECT_EQ(Edited(clause, std::nullopt, std::string("New"), std::nullopt).prefix, "New");
-    // A text that ends a JavaScript string or line must stay inside its literal.
-    EXPECT_EQ(JsString("a\"b\u2028c</script>"), "\"a\\\"b\\u2028c</script>\"");
-    EXPECT_THROW(RequireClause(specification, "C-9"), StepFailure);
-}
-
-TEST(SimParts, WebApplicationDataIsReadAndAFaultIsNamedByItsPlace) {
+TEST(SimParts, WebApplicationDataIsReadAndItsClausesAreSentAsTheApplicationSendsThem) {
     const WebAppData data = WebAppData::Load(SourceDir() / "WebApp" / "data.json");
     const WebAppSpecification* specification = data.FindSpecification("S-2001");
     ASSERT_NE(specification, nullptr);
@@ -88,6 +72,19 @@ TEST(SimParts, WebApplicationDataIsReadAndAFaultIsNamedByItsPlace) {
     } catch (const WebAppDataError& error) {
         EXPECT_THAT(error.what(), HasSubstr("data.json: /specifications/0/clauses/1: must be an object"));
     }
+
+    // Clause properties are sent as the web application sends them.
+    const WebAppSpecification sent{"S-1", "P-1", "Library", "Spec", "Sys", {}};
+    const WebAppClause clause{"C-1", "A10", "Walls \"outer\"", "", "[x]"};
+    EXPECT_EQ(
+        ClausePropertiesJson(sent, clause),
+        R"~({"ArdoTesselProjectId":"P-1","ArdoTesselSpecificationId":"S-1","ArdoTesselClauseId":"C-1",)~"
+        R"~("ArdoTesselCode":"A10","ArdoTesselTitle":"Walls \"outer\"","ArdoTesselPrefix":"",)~"
+        R"~("ArdoTesselSuffix":"[x]"})~");
+    EXPECT_EQ(Edited(clause, std::nullopt, std::string("New"), std::nullopt).prefix, "New");
+    // A text that ends a JavaScript string or line must stay inside its literal.
+    EXPECT_EQ(JsString("a\"b\u2028c</script>"), "\"a\\\"b\\u2028c</script>\"");
+    EXPECT_THROW(RequireClause(sent, "C-9"), StepFailure);
 }
 
 // One request on a fresh connection; the whole answer.

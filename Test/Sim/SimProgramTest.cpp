@@ -50,6 +50,14 @@ protected:
         return file;
     }
 
+    // The steps after opening the palette, connecting S-2001 with the first system and opening it.
+    static std::string Connected(const std::string& steps) {
+        return R"([{"do": "menu"},
+            {"do": "page", "action": "connect", "specification": "S-2001", "answers": [{"chooseSystem": 1}]},
+            {"do": "page", "action": "open", "specification": "S-2001"}, )" +
+               steps + "]";
+    }
+
     ProgramRun Run(const std::filesystem::path& scenario) {
         return RunSim(
             {"run", scenario.string(), "--browser", "none", "--out", (folder / "out").string(), "--quiet"},
@@ -60,10 +68,8 @@ protected:
 // The README's demo, without a browser: every expectation holds, and the run leaves the
 // transcript, the add-on's log, its preferences and a saved project whose module data reads back.
 TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
-    const std::filesystem::path out = folder / "demo";
-    const ProgramRun run = RunSim({"run", (SourceDir() / "Samples/Demo/demo.scenario.json").string(),
-                                   "--browser", "none", "--out", out.string(), "--quiet"},
-                                  folder);
+    const std::filesystem::path out = folder / "out";
+    const ProgramRun run = Run(SourceDir() / "Samples/Demo/demo.scenario.json");
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_THAT(run.out, HasSubstr("39 of 39 steps run"));
     EXPECT_THAT(run.out, HasSubstr("PASSED"));
@@ -91,11 +97,8 @@ TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
 
 // Another user's copy of the connection's record comes in with the received changes; the host asks
 // the add-on to merge it with this user's copy, and the add-on keeps both users' clauses.
-TEST_F(SimProgram, ReceivedRecordOfAnotherUserIsMergedByTheAddOn) {
-    const ProgramRun run = Run(Scenario(R"~([
-        {"do": "menu"},
-        {"do": "page", "action": "connect", "specification": "S-2001", "answers": [{"chooseSystem": 1}]},
-        {"do": "page", "action": "open", "specification": "S-2001"},
+TEST_F(SimProgram, ReceivedRecordIsMergedAndAnUnreservedElementsIssueIsFixedOnceReserved) {
+    const ProgramRun run = Run(Scenario(Connected(R"~(
         {"do": "select", "elements": ["EW-01"]},
         {"do": "page", "action": "associate", "specification": "S-2001", "clause": "C-3001"},
         {"do": "saveProject", "file": "theirs.project.json"},
@@ -105,22 +108,17 @@ TEST_F(SimProgram, ReceivedRecordOfAnotherUserIsMergedByTheAddOn) {
          "changes": [{"do": "copyModulData", "from": "out/theirs.project.json",
                       "name": "ConnectionWithSpecification:S-2001"}],
          "expect": {"panels": {"clauses": {"rows": ["A10: Walls (external)", "A20: Internal Walls"]}},
-                    "log": ["MergeIn: ConnectionWithSpecification:S-2001"]}}])~"));
+                    "log": ["MergeIn: ConnectionWithSpecification:S-2001"]}})~")));
     EXPECT_EQ(run.exitCode, 0) << run.out;
     EXPECT_THAT(
         ReadFile(folder / "out" / "transcript.txt"),
         HasSubstr(
             "received module data \"ConnectionWithSpecification:S-2001\": merged by the add-on (kept its "
             "result)"));
-}
 
-// In a shared project an element the user has not reserved cannot be associated: it becomes an
-// issue, which the fix button resolves once the element is reserved.
-TEST_F(SimProgram, UnreservedElementBecomesAnIssueThatTheFixResolvesOnceReserved) {
-    const ProgramRun run = Run(Scenario(R"~([
-        {"do": "menu"},
-        {"do": "page", "action": "connect", "specification": "S-2001", "answers": [{"chooseSystem": 1}]},
-        {"do": "page", "action": "open", "specification": "S-2001"},
+    // In a shared project an element the user has not reserved cannot be associated: it becomes an
+    // issue, which the fix button resolves once the element is reserved.
+    const ProgramRun reserved = Run(Scenario(Connected(R"~(
         {"do": "shareProject", "users": [{"id": 1, "name": "Ann"}, {"id": 2, "name": "Ben"}], "currentUser": 1},
         {"do": "select", "elements": ["EW-11"]},
         {"do": "page", "action": "associate", "specification": "S-2001", "clause": "C-3001",
@@ -129,9 +127,8 @@ TEST_F(SimProgram, UnreservedElementBecomesAnIssueThatTheFixResolvesOnceReserved
         {"do": "reserve", "elements": ["EW-11"]},
         {"do": "clickRow", "panel": "issues", "row": "not reserved"},
         {"do": "click", "panel": "issues", "button": "Try to fix the selected issue",
-         "expect": {"issues": 0, "elements": {"EW-11": {"classification": {"Stand-in Element Classification": "A10"}}}}}
-        ])~"));
-    EXPECT_EQ(run.exitCode, 0) << run.out;
+         "expect": {"issues": 0, "elements": {"EW-11": {"classification": {"Stand-in Element Classification": "A10"}}}}})~")));
+    EXPECT_EQ(reserved.exitCode, 0) << reserved.out;
 }
 
 // What goes wrong in a run, and what the program says and answers: failed expectations (the
@@ -166,76 +163,73 @@ TEST_P(FailingScenario, SaysWhatHappenedInstead) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SimProgram, FailingScenario,
-    ::testing::Values(
-        FailingRun{"FailedExpectations",
-                   R"([{"do": "menu", "expect": {"issues": 3}},
+const FailingRun FailingRuns[] = {
+    {"FailedExpectations",
+     R"([{"do": "menu", "expect": {"issues": 3}},
                        {"do": "check", "expect": {"paletteOpen": true, "panels": {"issues": {"title": "Workflow Issues: 0"}}}},
                        {"do": "check", "expect": {"elements": {"EW-01": {"exists": false}}}}])",
-                   {"FAILED: step 1 (menu): expected 3 issue(s), the issues panel lists 0",
-                    "FAILED: step 3 (check): the element \"EW-01\" should not exist",
-                    "3 of 3 steps run, 4 expectations checked, 2 failures"},
-                   1,
-                   "none",
-                   "ok: 2 expectations held"},
-        FailingRun{
-            "MeanwhileThatNeverLands",
-            R"([{"do": "menu", "meanwhile": {"before": "VNAPI_AddOnObject_CreateUniqueObject", "call": 2,
+     {"FAILED: step 1 (menu): expected 3 issue(s), the issues panel lists 0",
+      "FAILED: step 3 (check): the element \"EW-01\" should not exist",
+      "3 of 3 steps run, 4 expectations checked, 2 failures"},
+     1,
+     "none",
+     "ok: 2 expectations held"},
+    {"MeanwhileThatNeverLands",
+     R"([{"do": "menu", "meanwhile": {"before": "VNAPI_AddOnObject_CreateUniqueObject", "call": 2,
                        "changes": [{"do": "deleteElements", "elements": ["EW-01"]}]}}])",
-            {"step 1 (menu): the add-on made 0 calls of VNAPI_AddOnObject_CreateUniqueObject, so the changes "
-             "of user 2 meant for call 2 did not land"}},
-        FailingRun{"HostCallsOverTheLimit",
-                   R"([{"do": "menu", "expect": {"hostCalls": {"total": 1}}}])",
-                   {"step 1 (menu): the step should make at most 1 host calls, it made "}},
-        FailingRun{
-            "PaletteItemGeometry",
-            R"([{"do": "menu", "expect": {"panels": {"browser": {"items": {"Reload this page": {"x": 1}}}}}}])",
-            {"step 1 (menu): the x of \"Reload this page\" of the browser panel should be 1, it is 498"}},
-        FailingRun{"StepsAfterTheQuit",
-                   R"([{"do": "quitHost"}, {"do": "menu"}])",
-                   {"step 2 (menu): the host is not running: it quit"}},
-        FailingRun{
-            "AnswerOfAPageCall",
-            R"([{"do": "menu"}, {"do": "page", "action": "getAllState", "expect": {"pageAnswerIs": {"getAllState": null}}}])",
-            {"step 2 (page getAllState): the add-on should have answered getAllState with the empty answer, "
-             "it answered \"{\"appState\""}},
-        FailingRun{"LiveValueThePageDoesNotKnow",
-                   R"([{"do": "menu"}, {"do": "page", "action": "call", "function": "selectInstancesOfType",
+     {"step 1 (menu): the add-on made 0 calls of VNAPI_AddOnObject_CreateUniqueObject, so the changes "
+      "of user 2 meant for call 2 did not land"}},
+    {"HostCallsOverTheLimit",
+     R"([{"do": "menu", "expect": {"hostCalls": {"total": 1}}}])",
+     {"step 1 (menu): the step should make at most 1 host calls, it made "}},
+    {"PaletteItemGeometry",
+     R"([{"do": "menu", "expect": {"panels": {"browser": {"items": {"Reload this page": {"x": 1}}}}}}])",
+     {"step 1 (menu): the x of \"Reload this page\" of the browser panel should be 1, it is 498"}},
+    {"StepsAfterTheQuit",
+     R"([{"do": "quitHost"}, {"do": "menu"}])",
+     {"step 2 (menu): the host is not running: it quit"}},
+    {"AnswerOfAPageCall",
+     R"([{"do": "menu"}, {"do": "page", "action": "getAllState", "expect": {"pageAnswerIs": {"getAllState": null}}}])",
+     {"step 2 (page getAllState): the add-on should have answered getAllState with the empty answer, "
+      "it answered \"{\"appState\""}},
+    {"LiveValueThePageDoesNotKnow",
+     R"([{"do": "menu"}, {"do": "page", "action": "call", "function": "selectInstancesOfType",
                        "arguments": ["${selectionTypeId}"]}])",
-                   {"step 2 (page call): the page knows no selectionTypeId yet"}},
-        FailingRun{
-            "StepThatCannotBeDoneStopsTheRun",
-            R"([{"do": "click", "panel": "issues", "button": "Consolidate Issues and Clauses"}, {"do": "menu"}])",
-            {"FAILED: step 1 (click): the add-on's palette is not open", "1 of 2 steps run"}},
-        FailingRun{
-            "ButtonThePanelLacks",
-            R"([{"do": "menu"}, {"do": "click", "panel": "clauses", "button": "Launch"}])",
-            {"step 2 (click): the clauses panel has no button \"Launch\" (it has 2 \"Select Element(s) "
-             "with Clause\""}},
-        FailingRun{"AlertThatNeverCame",
-                   R"([{"do": "menu", "answers": [{"alert": 32564, "button": "OK"}]}])",
-                   {"FAILED: step 1 (menu): alert 32564 was expected but never shown"}},
-        FailingRun{"SpecificationTheWebApplicationLacks",
-                   R"([{"do": "menu"}, {"do": "page", "action": "connect", "specification": "S-9999"}])",
-                   {"step 2 (page connect): the web application has no specification \"S-9999\" (it has "
-                    "S-2001, S-2002, S-2003)"}},
-        FailingRun{"MalformedScenario",
-                   R"([{"do": "menu"}, {"do": "select", "element": "EW-01"}])",
-                   {"case.scenario.json: step 2 (select): \"elements\" is missing"},
-                   2},
-        FailingRun{"MalformedProjectFile",
-                   R"([{"do": "menu"}, {"do": "openProject", "file": "broken.project.json"}])",
-                   {"step 2 (openProject): the project file is refused: ",
-                    "broken.project.json: /layers/0: \"name\" is missing"},
-                   2},
-        FailingRun{"BrowserThatDoesNotStart",
-                   R"([{"do": "menu"}, {"do": "check"}])",
-                   {"FAILED: step 1 (menu): the browser did not start (", "--browser none runs without one",
-                    "1 of 2 steps run"},
-                   3,
-                   "chromium"}),
-    [](const ::testing::TestParamInfo<FailingRun>& param) { return std::string(param.param.what); });
+     {"step 2 (page call): the page knows no selectionTypeId yet"}},
+    {"StepThatCannotBeDoneStopsTheRun",
+     R"([{"do": "click", "panel": "issues", "button": "Consolidate Issues and Clauses"}, {"do": "menu"}])",
+     {"FAILED: step 1 (click): the add-on's palette is not open", "1 of 2 steps run"}},
+    {"ButtonThePanelLacks",
+     R"([{"do": "menu"}, {"do": "click", "panel": "clauses", "button": "Launch"}])",
+     {"step 2 (click): the clauses panel has no button \"Launch\" (it has 2 \"Select Element(s) "
+      "with Clause\""}},
+    {"AlertThatNeverCame",
+     R"([{"do": "menu", "answers": [{"alert": 32564, "button": "OK"}]}])",
+     {"FAILED: step 1 (menu): alert 32564 was expected but never shown"}},
+    {"SpecificationTheWebApplicationLacks",
+     R"([{"do": "menu"}, {"do": "page", "action": "connect", "specification": "S-9999"}])",
+     {"step 2 (page connect): the web application has no specification \"S-9999\" (it has "
+      "S-2001, S-2002, S-2003)"}},
+    {"MalformedScenario",
+     R"([{"do": "menu"}, {"do": "select", "element": "EW-01"}])",
+     {"case.scenario.json: step 2 (select): \"elements\" is missing"},
+     2},
+    {"MalformedProjectFile",
+     R"([{"do": "menu"}, {"do": "openProject", "file": "broken.project.json"}])",
+     {"step 2 (openProject): the project file is refused: ",
+      "broken.project.json: /layers/0: \"name\" is missing"},
+     2},
+    {"BrowserThatDoesNotStart",
+     R"([{"do": "menu"}, {"do": "check"}])",
+     {"FAILED: step 1 (menu): the browser did not start (", "--browser none runs without one",
+      "1 of 2 steps run"},
+     3,
+     "chromium"}};
+
+INSTANTIATE_TEST_SUITE_P(SimProgram, FailingScenario, ::testing::ValuesIn(FailingRuns),
+                         [](const ::testing::TestParamInfo<FailingRun>& param) {
+                             return std::string(param.param.what);
+                         });
 
 // The sample scenarios that need no browser, as the README shows them, pass; their transcripts show
 // what each one is about.
@@ -247,9 +241,7 @@ struct Sample {
 class SampleScenario : public SimProgram, public ::testing::WithParamInterface<Sample> {};
 
 TEST_P(SampleScenario, PassesAndShowsWhatItIsAbout) {
-    const ProgramRun run = RunSim({"run", (SourceDir() / "Samples/Scenarios" / GetParam().file).string(),
-                                   "--browser", "none", "--out", (folder / "out").string(), "--quiet"},
-                                  folder);
+    const ProgramRun run = Run(SourceDir() / "Samples/Scenarios" / GetParam().file);
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     const std::string transcript = ReadFile(folder / "out" / "transcript.txt");
     for (const char* text : GetParam().transcript) {
@@ -257,42 +249,38 @@ TEST_P(SampleScenario, PassesAndShowsWhatItIsAbout) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SimProgram, SampleScenario,
-    ::testing::Values(
-        Sample{"host-faults.scenario.json",
-               {"host fault: VNAPI_Element_AddClassificationItem answered APIERR_NOTMINE (0x81060132)",
-                "cost: "}},
-        Sample{"restart.scenario.json", {"the host quit: the add-on's release passed"}},
-        Sample{"other-users.scenario.json", {"user 2 acts before call 1 of VNAPI_"}},
-        Sample{"palette-details.scenario.json", {"palette"}}),
-    [](const ::testing::TestParamInfo<Sample>& param) {
-        std::string name = param.param.file;
-        name = name.substr(0, name.find('.'));
-        std::erase(name, '-');
-        return name;
-    });
+const Sample Samples[] = {
+    {"host-faults.scenario.json",
+     {"host fault: VNAPI_Element_AddClassificationItem answered APIERR_NOTMINE (0x81060132)", "cost: "}},
+    {"restart.scenario.json", {"the host quit: the add-on's release passed"}},
+    {"other-users.scenario.json", {"user 2 acts before call 1 of VNAPI_"}},
+    {"palette-details.scenario.json", {"palette"}}};
+
+INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
+                         [](const ::testing::TestParamInfo<Sample>& param) {
+                             std::string name = param.param.file;
+                             name = name.substr(0, name.find('.'));
+                             std::erase(name, '-');
+                             return name;
+                         });
 
 // A project file that a step saves is what later steps read, not the file an earlier run left there.
 TEST_F(SimProgram, AProjectFileSavedByAStepIsReadAnewByLaterSteps) {
     const auto steps = [](const std::string& clause, const std::string& row) {
-        return R"([{"do": "menu"},
-            {"do": "page", "action": "connect", "specification": "S-2001", "answers": [{"chooseSystem": 1}]},
-            {"do": "page", "action": "open", "specification": "S-2001"},
-            {"do": "select", "elements": ["EW-01"]},
+        return Connected(R"({"do": "select", "elements": ["EW-01"]},
             {"do": "page", "action": "associate", "specification": "S-2001", "clause": ")" +
-               clause + R"("},
+                         clause + R"("},
             {"do": "saveProject", "file": "theirs.project.json"},
             {"do": "openProject", "file": "out/theirs.project.json",
              "expect": {"panels": {"clauses": {"rows": [")" +
-               row + R"("]}}}}])";
+                         row + R"("]}}}})");
     };
     EXPECT_EQ(Run(Scenario(steps("C-3001", "A10: Walls (external)"))).exitCode, 0);
     const ProgramRun again = Run(Scenario(steps("C-3002", "A20: Internal Walls")));
     EXPECT_EQ(again.exitCode, 0) << again.out;
 }
 
-TEST_F(SimProgram, CommandLineMistakesExitWithTwoAndHelpWithZero) {
+TEST_F(SimProgram, CommandLineMistakesExitWithTwoHelpCheckAndGenerateWithZero) {
     EXPECT_EQ(RunSim({}, folder).exitCode, 2);
     const ProgramRun browser = RunSim({"run", "x.json", "--browser", "safari"}, folder);
     EXPECT_EQ(browser.exitCode, 2);
@@ -303,16 +291,13 @@ TEST_F(SimProgram, CommandLineMistakesExitWithTwoAndHelpWithZero) {
     const ProgramRun help = RunSim({"--help"}, folder);
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_THAT(help.out, HasSubstr("vantrel-sim run SCENARIO"));
-}
-
-TEST_F(SimProgram, CheckReadsTheDemoWithoutRunningIt) {
-    const ProgramRun run =
+    // check reads the demo without running it
+    const ProgramRun check =
         RunSim({"check", (SourceDir() / "Samples/Demo/demo.scenario.json").string()}, folder);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("39 steps, 1 project file(s): fine"));
-}
+    EXPECT_EQ(check.exitCode, 0) << check.err;
+    EXPECT_THAT(check.out, HasSubstr("39 steps, 1 project file(s): fine"));
 
-TEST_F(SimProgram, GenerateWritesALargeProjectThatReadsBack) {
+    // generate writes a large project that reads back
     const ProgramRun run = RunSim({"generate", "large.project.json", "--elements", "800", "--stories", "4",
                                    "--layers", "6", "--seed", "7"},
                                   folder);

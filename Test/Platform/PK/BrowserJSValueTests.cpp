@@ -13,7 +13,7 @@ namespace {
 
 using PK::JSValue;
 
-TEST(BrowserJSValue, EachKindReadsBackThroughItsAccessor) {
+TEST(BrowserJSValue, EachKindReadsBackOtherAccessorsConvertAndAreEqualComparesWholeTrees) {
     EXPECT_EQ(JSValue().GetType(), JSValue::DEFAULT);
     EXPECT_TRUE(JSValue(true).GetBool());
     EXPECT_EQ(JSValue(QB::Int32{-42}).GetInteger(), -42);
@@ -22,9 +22,7 @@ TEST(BrowserJSValue, EachKindReadsBackThroughItsAccessor) {
     EXPECT_EQ(JSValue("tab\t\"quote\" \u00e9").GetString(), QB::UniString("tab\t\"quote\" \u00e9"));
     // A literal must become a string, not a bool.
     EXPECT_EQ(JSValue("x").GetType(), JSValue::STRING);
-}
 
-TEST(BrowserJSValue, AccessorsOfAnotherKindGiveNeutralOrConvertedValues) {
     EXPECT_TRUE(JSValue(QB::Int32{7}).GetString().IsEmpty());
     EXPECT_EQ(JSValue("12").GetInteger(), 0);
     EXPECT_EQ(JSValue().GetDouble(), 0.0);
@@ -34,6 +32,20 @@ TEST(BrowserJSValue, AccessorsOfAnotherKindGiveNeutralOrConvertedValues) {
     EXPECT_EQ(JSValue(std::nan("")).GetInteger(), 0);
     EXPECT_EQ(JSValue(QB::UInt32{4000000000U}).GetInteger(), std::numeric_limits<QB::Int32>::max());
     EXPECT_DOUBLE_EQ(JSValue(QB::UInt32{4000000000U}).GetDouble(), 4000000000.0);
+
+    // AreEqual compares whole trees.
+    auto make = [](const char* last) {
+        auto inner = std::make_shared<PK::JSObject>();
+        inner->AddItem("k", PK::MakeStringValue(last));
+        auto array = std::make_shared<PK::JSArray>();
+        array->AddItem(std::make_shared<JSValue>(true));
+        array->AddItem(inner);
+        return std::static_pointer_cast<PK::JSBase>(array);
+    };
+    EXPECT_TRUE(PK::AreEqual(make("v"), make("v")));
+    EXPECT_FALSE(PK::AreEqual(make("v"), make("w")));
+    EXPECT_FALSE(PK::AreEqual(std::make_shared<JSValue>(QB::Int32{1}), std::make_shared<JSValue>(1.0)));
+    EXPECT_FALSE(PK::AreEqual(PK::MakeDefaultValue(), nullptr));
 }
 
 TEST(BrowserJSArray, NullItemsBecomeDefaultValuesAndOrderIsKept) {
@@ -62,26 +74,10 @@ TEST(BrowserJSObject, RepeatedNameReplacesInPlaceAndFunctionsAreFoundByName) {
 
     const auto echoed = object->FindFunction("first")->Call(PK::MakeStringValue("ping"));
     EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(echoed)->GetString(), QB::UniString("ping"));
-}
 
-TEST(BrowserJSFunction, FunctionWithoutHandlerThrowsInsteadOfCrashing) {
+    // A function without a handler throws instead of crashing.
     const PK::JSFunction function("empty", nullptr);
     EXPECT_THROW(function.Call(PK::MakeDefaultValue()), std::logic_error);
-}
-
-TEST(BrowserJSValue, AreEqualComparesWholeTrees) {
-    auto make = [](const char* last) {
-        auto inner = std::make_shared<PK::JSObject>();
-        inner->AddItem("k", PK::MakeStringValue(last));
-        auto array = std::make_shared<PK::JSArray>();
-        array->AddItem(std::make_shared<JSValue>(true));
-        array->AddItem(inner);
-        return std::static_pointer_cast<PK::JSBase>(array);
-    };
-    EXPECT_TRUE(PK::AreEqual(make("v"), make("v")));
-    EXPECT_FALSE(PK::AreEqual(make("v"), make("w")));
-    EXPECT_FALSE(PK::AreEqual(std::make_shared<JSValue>(QB::Int32{1}), std::make_shared<JSValue>(1.0)));
-    EXPECT_FALSE(PK::AreEqual(PK::MakeDefaultValue(), nullptr));
 }
 
 } // namespace

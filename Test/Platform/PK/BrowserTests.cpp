@@ -7,6 +7,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -58,9 +59,22 @@ protected:
     EventLog events;
     std::vector<PK::JSBaseRef> received;
     std::vector<QB::UniString> origins;
+
+    QB::UniString StringArgument(std::size_t call, std::size_t argument) {
+        const auto& recorded = Backend().GetRecordedCalls();
+        const auto value = std::dynamic_pointer_cast<JSValue>(recorded.at(call).arguments.Get(argument));
+        return value != nullptr ? value->GetString() : QB::UniString("<not a string>");
+    }
+
+    // The page's value of `expression`, as JSON text.
+    QB::UniString PageJson(const std::string& expression) {
+        const auto value = std::dynamic_pointer_cast<JSValue>(
+            Backend().RunPageScript(QB::UniString("JSON.stringify(" + expression + ")")));
+        return value != nullptr ? value->GetString() : QB::UniString("<not a string>");
+    }
 };
 
-TEST_F(BrowserFixture, LoadEventsFollowTheNavigationAndRecordWhatWasLoaded) {
+TEST_F(BrowserFixture, LoadEventsFollowTheNavigationAndAFailedLoadLandsOnTheErrorPage) {
     EXPECT_TRUE(browser.LoadURL("https://app.example.com/start"));
     EXPECT_EQ(events.lines, (std::vector<std::string>{"loading"}));
     EXPECT_TRUE(Backend().FinishLoad());
@@ -78,9 +92,10 @@ TEST_F(BrowserFixture, LoadEventsFollowTheNavigationAndRecordWhatWasLoaded) {
     EXPECT_EQ(Backend().GetLoads()[2].kind, InProcessBrowserBackend::Load::Kind::Reload);
     EXPECT_TRUE(Backend().GetLoads()[2].bypassCache);
     EXPECT_EQ(Backend().GetPendingURL(), QB::UniString(InProcessBrowserBackend::HTMLPageURL));
-}
 
-TEST_F(BrowserFixture, FailedLoadLandsOnTheErrorPage) {
+    // A failed load lands on the error page.
+    Backend().FinishLoad(); // the reload
+    events.lines.clear();
     browser.LoadURL("https://app.example.com/");
     Backend().FailLoad("https://app.example.com/");
     EXPECT_EQ(events.lines,
@@ -156,34 +171,20 @@ TEST_F(BrowserFixture, RegisteredObjectReceivesArgumentsInEveryShape) {
 
 TEST_F(BrowserFixture, PageGetsTheAnswerThroughAPromiseAndFailuresAsRejections) {
     browser.RegisterAsynchJSObject(MakeIntegrator());
-    const auto answer = Backend().RunPageScript(R"(
+    Backend().RunPageScript(R"(
         var got = [];
         integrator.echo('x', 'y').then(function (v) { got.push(v.join('+')); });
         integrator.fail().then(null, function (e) { got.push('rejected: ' + e); });
-        integrator.missing === undefined ? got.concat('no missing') : got;
     )");
-    const auto list = std::dynamic_pointer_cast<PK::JSArray>(answer);
-    ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->GetItemArray().GetSize(), 3U);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(list->GetItemArray()[0])->GetString(), QB::UniString("x+y"));
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(list->GetItemArray()[1])->GetString(),
-              QB::UniString("rejected: native function failed: model broke"));
+    EXPECT_EQ(PageJson("integrator.missing === undefined ? got.concat('no missing') : got"),
+              QB::UniString(R"(["x+y","rejected: native function failed: model broke","no missing"])"));
 
     const auto unknown = Backend().CallJSFunction("integrator", "nope", nullptr);
     EXPECT_FALSE(unknown.resolved);
     EXPECT_EQ(unknown.error, QB::UniString("no such function: integrator.nope"));
 }
 
-TEST_F(BrowserFixture, RegisteredObjectSurvivesNavigation) {
-    browser.RegisterAsynchJSObject(MakeIntegrator());
-    browser.LoadURL("https://app.example.com/");
-    Backend().FinishLoad();
-    Backend().RunPageScript("integrator.echo('after load')");
-    ASSERT_EQ(received.size(), 1U);
-    EXPECT_EQ(origins.back(), QB::UniString("https://app.example.com"));
-}
-
-TEST_F(BrowserFixture, CallsFromForeignOriginsAreRejectedBeforeTheHandler) {
+TEST_F(BrowserFixture, RegisteredObjectSurvivesNavigationAndRejectsForeignOrigins) {
     browser.RegisterAsynchJSObject(MakeIntegrator());
     browser.SetAllowedJSOrigins({"https://app.example.com"});
     const auto foreign =
@@ -191,6 +192,14 @@ TEST_F(BrowserFixture, CallsFromForeignOriginsAreRejectedBeforeTheHandler) {
     EXPECT_FALSE(foreign.resolved);
     EXPECT_TRUE(received.empty());
     EXPECT_TRUE(Backend().CallJSFunction("integrator", "echo", nullptr, "https://app.example.com").resolved);
+
+    // The registered object survives navigation.
+    received.clear();
+    browser.LoadURL("https://app.example.com/");
+    Backend().FinishLoad();
+    Backend().RunPageScript("integrator.echo('after load')");
+    ASSERT_EQ(received.size(), 1U);
+    EXPECT_EQ(origins.back(), QB::UniString("https://app.example.com"));
 }
 
 TEST_F(BrowserFixture, CookiesAreDeletedPerSiteByNameOrAll) {
@@ -214,21 +223,16 @@ TEST(BrowserOrigin, OriginsAreNormalised) {
     EXPECT_EQ(PK::OriginOfURL("not a url"), QB::UniString("null"));
 }
 
-TEST_F(BrowserFixture, DialogsReachObserversAndDefaultSafely) {
+TEST_F(BrowserFixture, DialogsReachObserversAndDefaultSafelyAndScreenshotsAreNotFaked) {
     Backend().RunPageScript("alert('hello'); var first = confirm('sure?');");
     events.answerConfirm = true;
-    const auto second = Backend().RunPageScript("[first, confirm('really?'), prompt('name?', 'x')]");
-    const auto list = std::dynamic_pointer_cast<PK::JSArray>(second);
-    ASSERT_NE(list, nullptr);
-    EXPECT_FALSE(std::dynamic_pointer_cast<JSValue>(list->GetItemArray()[0])->GetBool());
-    EXPECT_TRUE(std::dynamic_pointer_cast<JSValue>(list->GetItemArray()[1])->GetBool());
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(list->GetItemArray()[2])->GetType(), JSValue::DEFAULT);
+    EXPECT_EQ(PageJson("[first, confirm('really?'), prompt('name?', 'x')]"),
+              QB::UniString("[false,true,null]"));
     EXPECT_EQ(events.lines,
               (std::vector<std::string>{"dialog hello", "dialog sure?", "dialog really?", "dialog name?"}));
     EXPECT_EQ(Backend().GetDialogs().size(), 4U);
-}
 
-TEST_F(BrowserFixture, ScreenshotIsReportedAsUnavailableRatherThanFaked) {
+    // A screenshot is reported as unavailable rather than faked.
     bool answered = false;
     browser.CaptureScreenshot([&answered](const PK::ScreenshotResult& result) {
         answered = true;
@@ -252,6 +256,184 @@ TEST(BrowserFactory, HostChosenBackendIsUsedAndResetFallsBackToInProcess) {
     PK::Browser fallback;
     EXPECT_EQ(created, 1);
     EXPECT_NE(dynamic_cast<InProcessBrowserBackend*>(&fallback.GetBackend()), nullptr);
+}
+
+// ---- Scripts the host runs in the page, and what the page's own scripts can rely on ----
+
+using BrowserScript = BrowserFixture;
+
+TEST_F(BrowserScript, MalformedScriptsAreRefusedAndGuardedOnesAreNoOpsUntilThePageDefinesItsObject) {
+    EXPECT_TRUE(browser.ExecuteJS("window.ardoTesselState && window.ardoTesselState.setAppState({})"));
+    EXPECT_TRUE(Backend().GetConsoleMessages().empty());
+    EXPECT_TRUE(Backend().GetRecordedCalls().empty());
+    EXPECT_FALSE(browser.ExecuteJS("window.ardoTesselState && window.ardoTesselState.f(\"unterminated)"));
+    EXPECT_FALSE(browser.ExecuteJS("window.ardoTesselState && window.ardoTesselState.f(\"line\nbreak\")"));
+    EXPECT_FALSE(browser.ExecuteJS("f(1,)x"));
+    EXPECT_EQ(Backend().GetRefusedScripts().GetSize(), 3U);
+    EXPECT_EQ(Backend().GetExecutedScripts().GetSize(), 1U);
+
+    EXPECT_TRUE(browser.ExecuteJS("window.ardoTesselState && window.ardoTesselState.f(\"a\\nb\")"));
+    EXPECT_TRUE(browser.ExecuteJS("")); // an empty script is valid JavaScript
+    // Accepted means "parses": an exception when it runs is the page's business.
+    EXPECT_TRUE(browser.ExecuteJS("undefinedFunction()"));
+    ASSERT_FALSE(Backend().GetConsoleMessages().empty());
+    EXPECT_EQ(Backend().GetConsoleMessages().back().level, QB::UniString("error"));
+    EXPECT_EQ(Backend().GetExecutedScripts().GetSize(), 4U);
+}
+
+TEST_F(BrowserScript, StubPageReceivesExactlyTheOriginalText) {
+    Backend().RecordCallsOn("ardoTesselState");
+    // Each text as a JSON writer would put it into the expression.
+    const QB::UniString original("say \"hi\" C:\\dir\\ </script> caf\u00e9 \u2028 \U0001F600 \u65e5\u672c");
+    ASSERT_TRUE(browser.ExecuteJS("window.ardoTesselState && window.ardoTesselState.associateSpec("
+                                  "\"say \\\"hi\\\" C:\\\\dir\\\\ </script> caf\u00e9 \\u2028 \U0001F600 "
+                                  "\u65e5\u672c\",\"ref\",null)"));
+    // A raw U+2028 is an ordinary character inside a string literal and a line break elsewhere.
+    ASSERT_TRUE(browser.ExecuteJS("window.ardoTesselState.associateSpec(\"raw\u2028sep\")"));
+    EXPECT_TRUE(browser.ExecuteJS("var separated = 1\u2028// comment\u2028separated"));
+
+    const auto& calls = Backend().GetRecordedCalls();
+    ASSERT_EQ(calls.size(), 2U);
+    EXPECT_EQ(calls[0].object, QB::UniString("ardoTesselState"));
+    EXPECT_EQ(calls[0].function, QB::UniString("associateSpec"));
+    ASSERT_EQ(calls[0].arguments.GetSize(), 3U);
+    EXPECT_EQ(StringArgument(0, 0), original);
+    EXPECT_EQ(StringArgument(0, 1), QB::UniString("ref"));
+    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(calls[0].arguments[2])->GetType(), JSValue::DEFAULT);
+    EXPECT_EQ(StringArgument(1, 0), QB::UniString("raw\u2028sep"));
+}
+
+TEST_F(BrowserScript, StubPageRecordsObjectArgumentsAsJSON) {
+    Backend().RecordCallsOn("ardoTesselState");
+    ASSERT_TRUE(browser.ExecuteJS("window.ardoTesselState && window.ardoTesselState.setSelectionState("
+                                  "{\"type\":{\"id\":\"t1\",\"properties\":null}})"));
+    ASSERT_EQ(Backend().GetRecordedCalls().size(), 1U);
+    EXPECT_EQ(Backend().GetRecordedCalls()[0].argumentsJSON,
+              QB::UniString("[{\"type\":{\"id\":\"t1\",\"properties\":null}}]"));
+    const auto state = std::dynamic_pointer_cast<PK::JSObject>(Backend().GetRecordedCalls()[0].arguments[0]);
+    ASSERT_NE(state, nullptr);
+    const auto type = std::dynamic_pointer_cast<PK::JSObject>(state->FindItem("type"));
+    ASSERT_NE(type, nullptr);
+    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(type->FindItem("id"))->GetString(), QB::UniString("t1"));
+}
+
+// Values travel native -> page -> native unchanged, numbers landing in the narrowest kind.
+TEST_F(BrowserScript, ValuesRoundTripThroughThePage) {
+    auto answer = std::make_shared<PK::JSObject>();
+    answer->AddItem("text", PK::MakeStringValue("\u00e9\"\\\U0001F600"));
+    answer->AddItem("negative", std::make_shared<JSValue>(QB::Int32{-7}));
+    answer->AddItem("large", std::make_shared<JSValue>(QB::UInt32{4000000000U}));
+    answer->AddItem("fraction", std::make_shared<JSValue>(0.25));
+    answer->AddItem("flag", std::make_shared<JSValue>(false));
+    answer->AddItem("nothing", PK::MakeDefaultValue());
+    auto list = std::make_shared<PK::JSArray>();
+    list->AddItem(PK::MakeStringValue(""));
+    answer->AddItem("list", list);
+    auto object = std::make_shared<PK::JSObject>("integrator");
+    object->AddItem(std::make_shared<PK::JSFunction>("get", [answer](PK::JSBaseRef) { return answer; }));
+    ASSERT_TRUE(browser.RegisterAsynchJSObject(object));
+
+    const auto back = Backend().RunPageScript("var v; integrator.get().then(function (x) { v = x; }); v");
+    EXPECT_TRUE(PK::AreEqual(back, answer));
+    const auto length = Backend().RunPageScript("v.text.length"); // as a browser counts: UTF-16 units
+    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(length)->GetInteger(), 5);
+}
+
+TEST_F(BrowserScript, LineSeparatorsOutsideStringsStayLineBreaks) {
+    // U+2029 ends a line comment, so the call after it runs.
+    Backend().RecordCallsOn("ardoTesselState");
+    ASSERT_TRUE(browser.ExecuteJS("// note\u2029window.ardoTesselState.f('a\\'\u2028b')"));
+    ASSERT_EQ(Backend().GetRecordedCalls().size(), 1U);
+    EXPECT_EQ(StringArgument(0, 0), QB::UniString("a'\u2028b"));
+    // A line separator does not end an unterminated literal into something valid.
+    EXPECT_FALSE(browser.ExecuteJS("window.ardoTesselState.f('open\u2028)"));
+}
+
+TEST_F(BrowserScript, RunawayScriptIsStoppedAndThePageReplaced) {
+    PK::BrowserSettings settings;
+    settings.scriptTimeBudget = std::chrono::milliseconds(50);
+    PK::Browser limited(std::make_unique<InProcessBrowserBackend>(settings));
+    auto& backend = dynamic_cast<InProcessBrowserBackend&>(limited.GetBackend());
+    limited.LoadURL("https://app.example.com/");
+    backend.FinishLoad();
+    backend.RunPageScript("var marker = 1;");
+
+    EXPECT_TRUE(limited.ExecuteJS("for (;;) {}"));
+    EXPECT_EQ(backend.GetStoppedPageCount(), 1U);
+    EXPECT_EQ(limited.GetURL(), QB::UniString("https://app.example.com/"));
+    // The fresh page works and has lost the old page's state.
+    const auto marker = backend.RunPageScript("typeof marker");
+    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(marker)->GetString(), QB::UniString("undefined"));
+
+    // Runaway loops that allocate, and runaway timers, are stopped too.
+    EXPECT_TRUE(limited.ExecuteJS("var a = []; while (true) { a.push({}); a = a.length > 1000 ? [] : a; }"));
+    backend.RunPageScript("setTimeout(function () { while (true) {} }, 10);");
+    backend.AdvanceTime(std::chrono::milliseconds(20));
+    EXPECT_EQ(backend.GetStoppedPageCount(), 3U);
+}
+
+TEST_F(BrowserScript, ScriptsRunByNativeFunctionsWaitAndWindowEventsTimersAndLocationBehave) {
+    auto object = std::make_shared<PK::JSObject>("integrator");
+    object->AddItem(std::make_shared<PK::JSFunction>("ping", [this](PK::JSBaseRef) {
+        EXPECT_TRUE(browser.ExecuteJS("order.push('pushed by native')"));
+        EXPECT_FALSE(browser.ExecuteJS("order.push('broken"));
+        return PK::MakeDefaultValue();
+    }));
+    ASSERT_TRUE(browser.RegisterAsynchJSObject(object));
+    Backend().RunPageScript("var order = []; integrator.ping(); order.push('after call');");
+    EXPECT_EQ(PageJson("order"), QB::UniString(R"(["after call","pushed by native"])"));
+
+    // The window features that injected page scripts rely on: online/offline events, timers on
+    // the test's clock, console output and location changes.
+    Backend().RunPageScript(R"(
+        var seen = [];
+        window.addEventListener('offline', function () { seen.push('offline ' + navigator.onLine); });
+        window.addEventListener('online', function () { seen.push('online ' + navigator.onLine); });
+        setTimeout(function () { seen.push('timer'); console.warn('TVK:', 'late'); }, 2000);
+    )");
+    browser.SetOffline(true);
+    browser.SetOffline(false);
+    Backend().AdvanceTime(std::chrono::milliseconds(1999));
+    EXPECT_TRUE(Backend().GetConsoleMessages().empty());
+    Backend().AdvanceTime(std::chrono::milliseconds(1));
+    EXPECT_EQ(PageJson("seen"), QB::UniString(R"(["offline false","online true","timer"])"));
+    ASSERT_EQ(Backend().GetConsoleMessages().size(), 1U);
+    EXPECT_EQ(Backend().GetConsoleMessages()[0].level, QB::UniString("warn"));
+    EXPECT_EQ(Backend().GetConsoleMessages()[0].text, QB::UniString("TVK: late"));
+
+    Backend().RunPageScript("location.replace('https://app.example.com/home')");
+    EXPECT_EQ(Backend().GetPendingURL(), QB::UniString("https://app.example.com/home"));
+}
+
+// Scripts read the page's origin as a browser gives it (default port left out, host in lower
+// case), so that a script sent for one site can refuse to run on another.
+TEST_F(BrowserScript, LocationOriginIsThePagesOriginAndInlineScriptsRunAndMayNavigate) {
+    const std::pair<const char*, const char*> pages[] = {
+        {"https://App.Example.com/home?x=1", "https://app.example.com"},
+        {"http://app.example.com:8080/a", "http://app.example.com:8080"},
+        {"https://app.example.com:443/a", "https://app.example.com"},
+        {"file:///tmp/page.html", "null"}};
+    for (const auto& [url, origin] : pages) {
+        SCOPED_TRACE(url);
+        ASSERT_TRUE(browser.LoadURL(url));
+        Backend().FinishLoad();
+        const auto value = std::dynamic_pointer_cast<JSValue>(Backend().RunPageScript("location.origin"));
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->GetString(), QB::UniString(origin));
+    }
+
+    // Inline scripts of loaded HTML run and may navigate.
+    browser.LoadHTML(
+        "<html><head><title>t</title></head><body>"
+        "<SCRIPT type=\"text/javascript\">if (navigator.onLine) { location.replace('https://x.example/'); }"
+        "</SCRIPT><script src=\"ignored.js\"></script></body></html>");
+    Backend().FinishLoad();
+    EXPECT_EQ(Backend().GetPendingURL(), QB::UniString("https://x.example/"));
+
+    browser.SetOffline(true);
+    browser.ReloadIgnoreCache();
+    Backend().FinishLoad();
+    EXPECT_FALSE(Backend().IsLoading()); // offline: the page's script stays put
 }
 
 } // namespace

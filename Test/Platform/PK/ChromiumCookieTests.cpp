@@ -38,22 +38,21 @@ protected:
     }
 };
 
-// Test that deleting by name removes only that cookie of the site.
-TEST_F(CookieTest, DeletingOneNameKeepsTheOthers) {
+// Test that addresses that cannot carry cookies are refused; that deleting by name removes only that
+// cookie of the site; that deleting all of a site takes those of every path, leaves other sites alone,
+// and that the reload that follows sends no cookie to the server; and that an empty address deletes
+// the cookies of every site.
+TEST_F(CookieTest, DeletingTakesOnlyTheNamedSiteAndNameAndEmptyMeansAll) {
     MakeCookies();
+    EXPECT_FALSE(browser->DeleteCookies("about:blank", {}));
+    EXPECT_FALSE(browser->DeleteCookies("not an address", {}));
     EXPECT_TRUE(browser->DeleteCookies(QB::UniString(server.URL("/")), "deep"));
     EXPECT_EQ(CookieNames(server.URL("/")), (std::set<std::string>{"session@/", "served@/other"}));
-}
 
-// Test that deleting all cookies of a site takes those of every path, leaves other sites
-// alone, and that the reload that follows sends no cookie to the server.
-TEST_F(CookieTest, DeletingAllOfASiteTakesEveryPathAndNothingElse) {
-    MakeCookies();
     ASSERT_TRUE(LoadAndWait(server.URL("/app")));
     EXPECT_TRUE(browser->DeleteCookies(QB::UniString(server.URL("/app")), {}));
     EXPECT_TRUE(CookieNames(server.URL("/")).empty());
     EXPECT_EQ(CookieNames("https://pk-browser.invalid/"), (std::set<std::string>{"foreign@/"}));
-
     server.Route("/app", "<p>no cookies set here</p>");
     const std::size_t loaded = LoadedCount();
     browser->ReloadIgnoreCache();
@@ -61,15 +60,7 @@ TEST_F(CookieTest, DeletingAllOfASiteTakesEveryPathAndNothingElse) {
     const auto requests = server.RequestsFor("/app");
     ASSERT_GE(requests.size(), 3U);
     EXPECT_EQ(requests.back().headers.count("cookie"), 0U);
-}
 
-// Test that addresses that cannot carry cookies are refused, and that an empty address
-// deletes the cookies of every site.
-TEST_F(CookieTest, AddressesWithoutCookiesAreRefusedAndEmptyMeansAll) {
-    MakeCookies();
-    EXPECT_FALSE(browser->DeleteCookies("about:blank", {}));
-    EXPECT_FALSE(browser->DeleteCookies("not an address", {}));
-    EXPECT_EQ(CookieNames(server.URL("/")).size(), 3U);
     EXPECT_TRUE(browser->DeleteCookies({}, {}));
     EXPECT_TRUE(CookieNames({}).empty());
 }

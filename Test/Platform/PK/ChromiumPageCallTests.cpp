@@ -37,16 +37,6 @@ TEST_F(PageCallTest, RoundTripRunsOnTheMainThreadAndAnswersThePage) {
     EXPECT_EQ(Describe(calls[1].argument), R"("[1,"a",{"b":[true,null,2.5,4294967295]}]")");
 }
 
-// Test that no argument arrives as DEFAULT and one argument as itself, not as an array.
-TEST_F(PageCallTest, ArgumentShapesFollowTheCallingConvention) {
-    RegisterIntegrator();
-    ASSERT_TRUE(LoadHTMLAndWait("<p>shapes</p>"));
-    Evaluate("integrator.echo().then(() => integrator.echo('one'))");
-    ASSERT_EQ(calls.size(), 2U);
-    EXPECT_EQ(Describe(calls[0].argument), "null");
-    EXPECT_EQ(Describe(calls[1].argument), R"("one")");
-}
-
 // Test that text the page sends comes back unchanged, whatever characters it holds.
 TEST_F(PageCallTest, HostileTextCrossesBothWaysUnchanged) {
     RegisterIntegrator();
@@ -63,10 +53,15 @@ TEST_F(PageCallTest, HostileTextCrossesBothWaysUnchanged) {
     EXPECT_EQ(returned->GetString().ToUtf8(), hostile);
 }
 
-// Test that a handler that throws rejects the page's Promise with the browser's message.
-TEST_F(PageCallTest, HandlerFailureRejectsThePagesPromise) {
+// Test that no argument arrives as DEFAULT and one argument as itself, not as an array, and that a
+// handler that throws rejects the page's Promise with the browser's message.
+TEST_F(PageCallTest, ArgumentShapesFollowTheConventionAndFailuresReject) {
     RegisterIntegrator();
-    ASSERT_TRUE(LoadHTMLAndWait("<p>failures</p>"));
+    ASSERT_TRUE(LoadHTMLAndWait("<p>shapes</p>"));
+    Evaluate("integrator.echo().then(() => integrator.echo('one'))");
+    ASSERT_EQ(calls.size(), 2U);
+    EXPECT_EQ(Describe(calls[0].argument), "null");
+    EXPECT_EQ(Describe(calls[1].argument), R"("one")");
     EXPECT_EQ(EvaluateText("integrator.fail(7).then(() => 'resolved', (e) => 'rejected: ' + e.message)"),
               R"("rejected: native function failed: model broke")");
     EXPECT_EQ(CallsOf("fail"), 1U);

@@ -94,11 +94,15 @@ TEST_F(DialogAlerts, AnswerNamingNoButtonPressesTheFirstAndIsNoted) {
     _responder->ClearFailures();
 }
 
-TEST_F(DialogAlerts, MissingAlertResourceAnswersZeroAndShowsNothing) {
+TEST_F(DialogAlerts, MissingAlertOrDialogResourceShowsNothing) {
     QB::DebugOutputCapture output;
     EXPECT_EQ(PK::ShowAlert(_module, 12345), 0);
     EXPECT_TRUE(PK::InteractionRecord::Instance().GetAlerts().empty());
     EXPECT_NE(output.GetText().find("alert resource 12345 not found"), std::string::npos);
+    PK::ModalDialog missing(_module, 4242);
+    EXPECT_FALSE(missing.IsValid());
+    EXPECT_FALSE(missing.Invoke());
+    EXPECT_TRUE(PK::InteractionRecord::Instance().GetDialogs().empty());
 }
 
 TEST_F(DialogAlerts, ScriptedDialogChoosesAnEntryAndAccepts) {
@@ -121,7 +125,7 @@ TEST_F(DialogAlerts, ScriptedDialogChoosesAnEntryAndAccepts) {
     EXPECT_NE(dialogs[0].closedView.find("  * 2 \"Second\""), std::string::npos);
 }
 
-TEST_F(DialogAlerts, DialogStepsOnADisabledButtonFailAndTheDialogIsCancelled) {
+TEST_F(DialogAlerts, DialogsWithFailedOrNoStepsOrClosedByTheBoxAreCancelled) {
     QB::DebugOutputCapture output;
     _responder->QueueDialogSteps({Responder::ClickButton(3)});
     Chooser chooser(_module);
@@ -131,9 +135,8 @@ TEST_F(DialogAlerts, DialogStepsOnADisabledButtonFailAndTheDialogIsCancelled) {
     EXPECT_EQ(_responder->GetFailures(), std::vector<std::string>{"step 1 on dialog 200 could not act"});
     EXPECT_EQ(output.GetText(), "PK: scripted click on item 3 refused: item disabled\n");
     _responder->ClearFailures();
-}
 
-TEST_F(DialogAlerts, UnscriptedDialogIsCancelledAndCloseBoxCancelsToo) {
+    // An unscripted dialog is cancelled, and the close box cancels too.
     Chooser first(_module);
     EXPECT_FALSE(first.Invoke());
     EXPECT_TRUE(PK::InteractionRecord::Instance().GetDialogs().back().closedByDefault);
@@ -176,14 +179,6 @@ TEST_F(DialogAlerts, AlertShownFromADialogIsRecordedInBetween) {
     ASSERT_EQ(record.GetDialogs().size(), 1u);
     EXPECT_LT(record.GetAlerts()[0].sequence, record.GetDialogs()[0].sequence);
     EXPECT_FALSE(record.GetDialogs()[0].closedByDefault);
-}
-
-TEST_F(DialogAlerts, InvalidDialogDoesNotRun) {
-    QB::DebugOutputCapture output;
-    PK::ModalDialog missing(_module, 4242);
-    EXPECT_FALSE(missing.IsValid());
-    EXPECT_FALSE(missing.Invoke());
-    EXPECT_TRUE(PK::InteractionRecord::Instance().GetDialogs().empty());
 }
 
 } // namespace

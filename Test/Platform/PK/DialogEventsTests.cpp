@@ -127,8 +127,7 @@ protected:
 
     Events _events;
     std::unique_ptr<RecordingPalette> _palette;
-    PX::RollPanel* _first = nullptr;
-    PX::RollPanel* _second = nullptr;
+    PX::RollPanel *_first = nullptr, *_second = nullptr;
     std::unique_ptr<RecordingPage> _page;
     std::unique_ptr<PK::TabPage> _secondPage;
 };
@@ -148,30 +147,25 @@ TEST_F(DialogEvents, FirstShowOpensThePaletteThenItsPagesOnce) {
     EXPECT_EQ(PK::Palette::FindPalette(PaletteGuid), &palette);
 }
 
-TEST_F(DialogEvents, ButtonClicksReachTheClickedButtonsObservers) {
+// A button click reaches the clicked button's observers; a pop-up choice and a list click select
+// first and report the previous selection; a double click names the row.
+TEST_F(DialogEvents, UserActionsReachTheObserversOfTheirItemAndUnreachableOnesAreRefused) {
     EXPECT_EQ(PK::User::ClickButton(*_page, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::ClickButton(*_page, 3), ActionResult::Delivered);
-    EXPECT_EQ(_events, (Events{"select clicked", "apply clicked"}));
-}
-
-TEST_F(DialogEvents, PopUpChoiceSelectsTheEntryAndReportsThePreviousOne) {
     EXPECT_EQ(PK::User::ChoosePopUpEntry(*_page, 6, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::ChoosePopUpEntry(*_page, 6, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::ChoosePopUpEntry(*_page, 6, 3), ActionResult::OutOfRange);
-    EXPECT_EQ(_events, (Events{"pop-up 1 -> 2", "pop-up 2 -> 2"}));
     EXPECT_EQ(_page->popUp.GetSelectedItem(), 2);
-}
-
-TEST_F(DialogEvents, ListClicksSelectFirstAndDoubleClickNamesTheRow) {
     EXPECT_EQ(PK::User::ClickListRow(*_page, 1, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::DoubleClickListRow(*_page, 1, 2), ActionResult::Delivered);
     EXPECT_EQ(PK::User::SelectListRow(*_page, 1, 1), ActionResult::Delivered);
     EXPECT_EQ(PK::User::ClickListRow(*_page, 1, 3), ActionResult::OutOfRange);
-    EXPECT_EQ(_events, (Events{"selection 0 -> 2", "click row 2", "click row 2", "double click row 2",
-                               "selection 2 -> 1"}));
-}
+    EXPECT_EQ(_events,
+              (Events{"select clicked", "apply clicked", "pop-up 1 -> 2", "pop-up 2 -> 2", "selection 0 -> 2",
+                      "click row 2", "click row 2", "double click row 2", "selection 2 -> 1"}));
 
-TEST_F(DialogEvents, ActionsAUserCannotReachAreRefusedWithoutEvents) {
+    // Actions a user cannot reach are refused without events.
+    _events.clear();
     EXPECT_EQ(PK::User::ClickButton(*_page, 9), ActionResult::NoSuchItem);
     EXPECT_EQ(PK::User::ClickButton(*_page, 6), ActionResult::WrongKind);
     EXPECT_EQ(PK::User::ChoosePopUpEntry(*_page, 1, 1), ActionResult::WrongKind);
@@ -195,7 +189,7 @@ TEST_F(DialogEvents, ActionsAUserCannotReachAreRefusedWithoutEvents) {
     EXPECT_TRUE(_events.empty());
 }
 
-TEST_F(DialogEvents, ObserverDetachedDuringAnEventIsNotCalled) {
+TEST_F(DialogEvents, ObserverDetachedDuringAnEventIsNotCalledAndAnExceptionIsContained) {
     struct Detacher : PK::ButtonItemObserver {
         PK::Item* item = nullptr;
         PK::ButtonItemObserver* other = nullptr;
@@ -214,6 +208,15 @@ TEST_F(DialogEvents, ObserverDetachedDuringAnEventIsNotCalled) {
     EXPECT_EQ(detacher.calls, 1);
     EXPECT_TRUE(_events.empty());
     EXPECT_FALSE(_page->apply.IsAttached(*_page));
+
+    struct Thrower : PK::ButtonItemObserver {
+        void ButtonClicked(const PK::ButtonClickEvent&) override { throw std::runtime_error("boom"); }
+    };
+    Thrower thrower;
+    _page->select.Attach(thrower);
+    QB::DebugOutputCapture output;
+    EXPECT_EQ(PK::User::ClickButton(*_page, 2), ActionResult::Delivered);
+    EXPECT_EQ(output.GetText(), "PK: exception from an observer of a button click: boom\n");
 }
 
 TEST_F(DialogEvents, ItemObjectDeletedDuringAnEventIsSkipped) {
@@ -232,18 +235,7 @@ TEST_F(DialogEvents, ItemObjectDeletedDuringAnEventIsSkipped) {
     EXPECT_EQ(_events, Events{"apply clicked"});
 }
 
-TEST_F(DialogEvents, ObserverExceptionIsContainedAndReported) {
-    struct Thrower : PK::ButtonItemObserver {
-        void ButtonClicked(const PK::ButtonClickEvent&) override { throw std::runtime_error("boom"); }
-    };
-    Thrower thrower;
-    _page->select.Attach(thrower);
-    QB::DebugOutputCapture output;
-    EXPECT_EQ(PK::User::ClickButton(*_page, 2), ActionResult::Delivered);
-    EXPECT_EQ(output.GetText(), "PK: exception from an observer of a button click: boom\n");
-}
-
-TEST_F(DialogEvents, PaletteResizeReachesPagesAsTheirPanelsGrow) {
+TEST_F(DialogEvents, PaletteResizeReachesPagesAsTheirPanelsGrowAndStopsAtTheMinimum) {
     const QB::Int32 width = _palette->GetClientWidth();
     EXPECT_EQ(width, 300);
     EXPECT_EQ(PK::User::ResizePanel(*_palette, 100, 40), ActionResult::Delivered);
@@ -253,13 +245,11 @@ TEST_F(DialogEvents, PaletteResizeReachesPagesAsTheirPanelsGrow) {
     EXPECT_EQ(_secondPage->GetClientWidth(), 380); // horizontal only, though rolled up
     EXPECT_EQ(_secondPage->GetClientHeight(), 60);
     EXPECT_EQ(_palette->GetClientHeight(), 2 * PX::RollPanel::HeaderHeight + 160);
-}
 
-TEST_F(DialogEvents, PaletteResizeStopsAtTheMinimumSize) {
     _events.clear();
     EXPECT_EQ(PK::User::ResizePanel(*_palette, -1000, 0), ActionResult::Delivered);
     EXPECT_EQ(_palette->GetClientWidth(), 250);
-    EXPECT_EQ(_events.front(), "palette resized -50 0");
+    EXPECT_EQ(_events.front(), "palette resized -150 0"); // from 400
     EXPECT_EQ(PK::User::ResizePanel(*_palette, -10, 0), ActionResult::NoChange);
     _palette->SetGrowType(PK::GrowType::NoGrow);
     EXPECT_EQ(PK::User::ResizePanel(*_palette, 10, 10), ActionResult::NoChange);

@@ -57,7 +57,7 @@ TEST_F(DialogItems, PageTakesEveryItemFromItsResource) {
     EXPECT_EQ(_page->GetItemControl(7), nullptr);
 }
 
-TEST_F(DialogItems, MissingResourceOrSecondPageInOnePanelGivesInvalidPage) {
+TEST_F(DialogItems, MissingResourceSecondPageOrWrongItemGivesInvalidObjects) {
     QB::DebugOutputCapture output;
     PX::RollPanel* other =
         _palette->GetRollDownSurface()->GetPanelContainer()->CreateRollPanel(PK::GrowType::NoGrow, nullptr);
@@ -69,10 +69,8 @@ TEST_F(DialogItems, MissingResourceOrSecondPageInOnePanelGivesInvalidPage) {
     PK::TabPage second(*_rollPanel, _module, SecondPageId);
     EXPECT_FALSE(second.IsValid());
     EXPECT_EQ(_rollPanel->GetTabPage(), _page.get());
-}
 
-TEST_F(DialogItems, ItemObjectOfWrongKindOrIndexDoesNothing) {
-    QB::DebugOutputCapture output;
+    // An item object of the wrong kind or index does nothing.
     PK::PopUp notAPopUp(*_page, 3);
     EXPECT_FALSE(notAPopUp.IsValid());
     EXPECT_EQ(notAPopUp.AppendItem("x"), 0);
@@ -86,7 +84,7 @@ TEST_F(DialogItems, ItemObjectOfWrongKindOrIndexDoesNothing) {
     EXPECT_EQ(beyond.GetText(), "");
 }
 
-TEST_F(DialogItems, ItemsEnableMoveAndResizeByDeltas) {
+TEST_F(DialogItems, ItemsEnableMoveAndResizeByDeltasAndKeepTheirStateUnderDisableAll) {
     PK::IconButton select(*_page, 2);
     select.Disable();
     EXPECT_FALSE(select.IsEnabled());
@@ -97,11 +95,9 @@ TEST_F(DialogItems, ItemsEnableMoveAndResizeByDeltas) {
     EXPECT_EQ(select.GetRect(), (PK::Rect{103, 90, 36, 0}));
     select.SetIcon(PK::Icon(_module, WarningIconId));
     EXPECT_EQ(_page->GetItemControl(2)->icon.GetResourceId(), WarningIconId);
-}
 
-TEST_F(DialogItems, DisablingAllItemsKeepsEachItemsOwnState) {
+    // Disabling all items keeps each item's own state.
     PK::Button apply(*_page, 3);
-    PK::IconButton select(*_page, 2);
     select.Disable();
     _palette->DisableAllItems();
     EXPECT_FALSE(_page->IsItemEffectivelyEnabled(3));
@@ -110,7 +106,7 @@ TEST_F(DialogItems, DisablingAllItemsKeepsEachItemsOwnState) {
     EXPECT_FALSE(_page->IsItemEffectivelyEnabled(2));
 }
 
-TEST_F(DialogItems, PopUpCountsFromOneAndKeepsASelectionWhileItHasEntries) {
+TEST_F(DialogItems, PopUpAndListRowsCountFromOneAndTheSelectionFollowsItsEntry) {
     PK::PopUp popUp(*_page, 6);
     EXPECT_EQ(popUp.GetSelectedItem(), 0);
     EXPECT_EQ(popUp.AppendItem("Alpha"), 1);
@@ -138,9 +134,7 @@ TEST_F(DialogItems, PopUpCountsFromOneAndKeepsASelectionWhileItHasEntries) {
     popUp.DeleteAllItems();
     EXPECT_EQ(popUp.GetItemCount(), 0);
     EXPECT_EQ(popUp.GetSelectedItem(), 0);
-}
 
-TEST_F(DialogItems, ListRowsCarryTabTextsAndIconsAndSelectionFollowsItsRow) {
     PK::SingleSelListBox list(*_page, 1);
     for (int i = 1; i <= 3; ++i) {
         const QB::Int32 row = list.AppendItem();
@@ -172,7 +166,7 @@ TEST_F(DialogItems, ListRowsCarryTabTextsAndIconsAndSelectionFollowsItsRow) {
     EXPECT_FALSE(list.DeleteItem(1));
 }
 
-TEST_F(DialogItems, ListScrollPositionStaysOnARowThatCanBeOnTop) {
+TEST_F(DialogItems, ListScrollPositionStaysOnARowThatCanBeOnTopAndTabFieldsFollowTheProgram) {
     PK::SingleSelListBox list(*_page, 1);
     const QB::Int32 visible = list.GetVisibleRowCount();
     EXPECT_EQ(visible, 90 / PK::ListBox::RowHeight);
@@ -188,10 +182,8 @@ TEST_F(DialogItems, ListScrollPositionStaysOnARowThatCanBeOnTop) {
     EXPECT_EQ(list.GetScrollPosition(), 7);
     list.DeleteItem(0);
     EXPECT_EQ(list.GetScrollPosition(), 1);
-}
 
-TEST_F(DialogItems, ListTabFieldsFollowTheProgramAndDrawingNests) {
-    PK::SingleSelListBox list(*_page, 1);
+    // Tab fields follow the program, and drawing nests.
     EXPECT_EQ(list.GetItemWidth(), 290 - PK::ListBox::ScrollBarWidth);
     list.AppendItem();
     list.SetTabItemText(1, 2, "kept");

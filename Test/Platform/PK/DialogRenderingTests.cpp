@@ -51,13 +51,12 @@ protected:
     }
 
     std::unique_ptr<PX::RollDownPalette> _palette;
-    PX::RollPanel* _first = nullptr;
-    PX::RollPanel* _second = nullptr;
+    PX::RollPanel *_first = nullptr, *_second = nullptr;
     std::unique_ptr<PK::TabPage> _page;
     std::unique_ptr<PK::TabPage> _secondPage;
 };
 
-TEST_F(DialogRendering, PaletteRendersAsAReadableOutline) {
+TEST_F(DialogRendering, PaletteAndStandAlonePageRenderAsAReadableOutline) {
     const std::string expected =
         "palette 0B7E1C44-3F1D-4B8E-9A51-2F6C8D0E4A11 \"Test Palette 1.0\" 300 x 164\n"
         "  roll panel 1 \"Workflow Issues: 2\" icon 501, expanded\n"
@@ -76,6 +75,9 @@ TEST_F(DialogRendering, PaletteRendersAsAReadableOutline) {
         "    page 101 \"Second Page\" 280 x 60\n"
         "      1 icon button icon 501\n";
     EXPECT_EQ(PK::RenderText(*_palette), expected);
+
+    const std::string text = PK::RenderText(*_secondPage);
+    EXPECT_EQ(text, "page 101 \"Second Page\" 280 x 60\n  1 icon button icon 501\n");
 }
 
 TEST_F(DialogRendering, RenderingShowsWindowAndListStatesThatMatter) {
@@ -116,11 +118,6 @@ TEST_F(DialogRendering, LayoutExportCarriesPositionsSizesAndContents) {
     EXPECT_EQ(popUp["entries"].Size(), 2u);
     EXPECT_EQ(popUp["selected"].GetInt(), 2);
     EXPECT_FALSE(page["items"][1]["enabled"].GetBool());
-}
-
-TEST_F(DialogRendering, StandAlonePageRendersWithoutItsPalette) {
-    const std::string text = PK::RenderText(*_secondPage);
-    EXPECT_EQ(text, "page 101 \"Second Page\" 280 x 60\n  1 icon button icon 501\n");
 }
 
 } // namespace

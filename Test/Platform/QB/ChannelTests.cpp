@@ -92,20 +92,11 @@ class ChannelInEveryProtocol : public testing::TestWithParam<Protocol> {};
 
 // Every kind of value at its extremes, written one after the other and read back in order.
 TEST_P(ChannelInEveryProtocol, PrimitivesRoundTrip) {
-    const auto written = std::tuple{true,
-                                    false,
-                                    QB::Int8{-128},
-                                    QB::UInt8{255},
-                                    QB::Int16{-2},
-                                    QB::UInt16{0xBEEF},
-                                    std::numeric_limits<QB::Int32>::min(),
-                                    QB::UInt32{0xDEADBEEF},
-                                    std::numeric_limits<QB::Int64>::min(),
-                                    std::numeric_limits<QB::UInt64>::max(),
-                                    -0.1,
-                                    UniString("Zoë 𝄞"),
-                                    UniString(),
-                                    Guid("01020304-0506-0708-090A-0B0C0D0E0F10")};
+    const auto written =
+        std::tuple(true, false, QB::Int8{-128}, QB::UInt8{255}, QB::Int16{-2}, QB::UInt16{0xBEEF},
+                   std::numeric_limits<QB::Int32>::min(), QB::UInt32{0xDEADBEEF},
+                   std::numeric_limits<QB::Int64>::min(), std::numeric_limits<QB::UInt64>::max(), -0.1,
+                   UniString("Zoë 𝄞"), UniString(), Guid("01020304-0506-0708-090A-0B0C0D0E0F10"));
     MemoryOChannel oc(GetParam());
     std::apply([&](const auto&... values) { (oc.Write(values), ...); }, written);
     ASSERT_EQ(oc.GetStatus(), NoError);
@@ -177,7 +168,7 @@ TEST(Channel, ProtocolsLayOutNumbersAndTextAsDocumented) {
     EXPECT_FALSE(QB::ProtocolFromSign(1234).has_value());
 }
 
-TEST(Channel, HostileLengthsAreErrorsNotAllocations) {
+TEST(Channel, HostileLengthsAndImpossibleValuesAreErrorsNotAllocations) {
     // A string claiming 4 GiB in a 6-byte record.
     MemoryIChannel ic(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 'a', 'b'}));
     UniString text("x");
@@ -199,18 +190,17 @@ TEST(Channel, HostileLengthsAreErrorsNotAllocations) {
     QB::Array<Guid> guids;
     EXPECT_EQ(QB::ReadArray(arrayInput, guids), QB::ErrorEndOfInput);
     EXPECT_EQ(guids.GetSize(), 1u);
-}
 
-TEST(Channel, BytesThatCannotBeAValueAreCorruption) {
-    MemoryIChannel ic(Bytes({2}));
+    // Bytes that cannot be a value.
+    MemoryIChannel flagInput(Bytes({2}));
     bool flag = true;
-    EXPECT_EQ(ic.Read(flag), QB::ErrorCorruptedData);
+    EXPECT_EQ(flagInput.Read(flag), QB::ErrorCorruptedData);
     EXPECT_FALSE(flag);
 
     // Invalid UTF-8 inside a stored string is repaired, not rejected.
-    MemoryIChannel text(Bytes({2, 0, 0, 0, 0xC3, 'x'}));
+    MemoryIChannel repaired(Bytes({2, 0, 0, 0, 0xC3, 'x'}));
     UniString value;
-    EXPECT_EQ(text.Read(value), NoError);
+    EXPECT_EQ(repaired.Read(value), NoError);
     EXPECT_EQ(value.ToUtf8(), "\xEF\xBF\xBDx");
 
     MemoryIChannel unknown(Bytes({1, 2, 3, 4}), static_cast<Protocol>(1234));
@@ -221,7 +211,7 @@ TEST(Channel, BytesThatCannotBeAValueAreCorruption) {
     EXPECT_TRUE(unknownOut.GetData().empty());
 }
 
-TEST(ObjectFrame, NewerMinorVersionDataIsSkippedAndTheNextFieldReads) {
+TEST(ObjectFrame, NewerMinorVersionDataIsSkippedAndANewerMainVersionIsExposed) {
     // A later release of the class appends a field; this release must still read the rest.
     QB::DebugOutputCapture quiet; // the second class info with the same guid is reported
     const QB::ClassInfo newerMinor("Test::Sample", Sample::ClassId, 1, 3);
@@ -248,27 +238,26 @@ TEST(ObjectFrame, NewerMinorVersionDataIsSkippedAndTheNextFieldReads) {
     UniString after;
     EXPECT_EQ(ic.Read(after), NoError);
     EXPECT_EQ(after, UniString("after the frame"));
-}
 
-TEST(ObjectFrame, NewerMainVersionIsExposedForTheCallerToRefuse) {
-    QB::DebugOutputCapture quiet;
+    // A newer main version is exposed for the caller to refuse.
     const QB::ClassInfo newerMain("Test::Sample", Sample::ClassId, 2, 0);
-    MemoryOChannel oc;
+    MemoryOChannel mainOut;
     {
-        QB::OutputFrame frame(oc, newerMain);
-        oc.Write(QB::Int64{1});
+        QB::OutputFrame frame(mainOut, newerMain);
+        mainOut.Write(QB::Int64{1});
     }
-    oc.Write(true);
-    MemoryIChannel ic(oc.GetData());
-    Sample read;
-    EXPECT_EQ(read.Read(ic), NoError);
-    EXPECT_EQ(read.readRefusedVersion, 2);
-    bool after = false;
-    EXPECT_EQ(ic.Read(after), NoError);
-    EXPECT_TRUE(after);
+    mainOut.Write(true);
+    MemoryIChannel mainIn(mainOut.GetData());
+    Sample refused;
+    EXPECT_EQ(refused.Read(mainIn), NoError);
+    EXPECT_EQ(refused.readRefusedVersion, 2);
+    bool next = false;
+    EXPECT_EQ(mainIn.Read(next), NoError);
+    EXPECT_TRUE(next);
 }
 
-TEST(ObjectFrame, ReadsStayInsideTheFrameAndClassMismatchIsAnError) {
+// A frame's reads stay inside it; another class or a length beyond the data is an error.
+TEST(ObjectFrame, ReadsStayInsideTheFrameAndMismatchOrOverlengthIsAnError) {
     MemoryOChannel oc;
     {
         QB::OutputFrame frame(oc, Sample::classInfo);
@@ -287,22 +276,15 @@ TEST(ObjectFrame, ReadsStayInsideTheFrameAndClassMismatchIsAnError) {
     MemoryIChannel mismatch(oc.GetData());
     QB::InputFrame frame(mismatch, QB::ArrayClassInfo());
     EXPECT_EQ(frame.GetStatus(), QB::ErrorFrameMismatch);
-}
 
-TEST(ObjectFrame, LengthBeyondTheDataIsCorruption) {
-    MemoryOChannel oc;
-    {
-        QB::OutputFrame frame(oc, Sample::classInfo);
-        oc.Write(QB::UInt64{1});
-    }
     std::vector<std::byte> data = oc.GetData();
     data[20] = std::byte{0xFF}; // first byte of the little-endian body length
-    MemoryIChannel ic(data);
-    QB::InputFrame frame(ic, Sample::classInfo);
-    EXPECT_EQ(frame.GetStatus(), QB::ErrorCorruptedData);
+    MemoryIChannel beyond(data);
+    EXPECT_EQ(QB::InputFrame(beyond, Sample::classInfo).GetStatus(), QB::ErrorCorruptedData);
 }
 
-TEST(ClassManager, RecreatesRegisteredClassesAndRefusesUnknownOnes) {
+TEST(ClassManagerAndContainers,
+     RecreatesRegisteredClassesAndContainersKeepTheirOrderReplacingTheDestination) {
     EXPECT_EQ(QB::ClassManager::Instance().FindByName("Test::Sample"), &Sample::classInfo);
     EXPECT_NE(dynamic_cast<Sample*>(QB::ClassManager::Instance().CreateObject(Sample::ClassId).get()),
               nullptr);
@@ -322,20 +304,19 @@ TEST(ClassManager, RecreatesRegisteredClassesAndRefusesUnknownOnes) {
         EXPECT_EQ(QB::ClassManager::Instance().Find(temporary.GetId()), &temporary);
     }
     EXPECT_EQ(QB::ClassManager::Instance().FindByName("Test::Temporary"), nullptr);
-}
 
-TEST(ContainerChannel, ContainersKeepTheirOrderAndReplaceTheDestination) {
+    // Containers keep their order and replace the destination.
     QB::Array<UniString> names{"b", "a", "c"};
     QB::HashSet<Guid> guids{Guid::Generate(), Guid::Generate()};
-    MemoryOChannel oc(Protocol::BigEndianUtf16);
-    QB::WriteArray(oc, names);
-    QB::WriteHashSet(oc, guids);
+    MemoryOChannel containers(Protocol::BigEndianUtf16);
+    QB::WriteArray(containers, names);
+    QB::WriteHashSet(containers, guids);
 
-    MemoryIChannel ic(oc.GetData(), Protocol::BigEndianUtf16);
+    MemoryIChannel containersIn(containers.GetData(), Protocol::BigEndianUtf16);
     QB::Array<UniString> namesRead{"stale"};
     QB::HashSet<Guid> guidsRead{Guid::Generate()};
-    EXPECT_EQ(QB::ReadArray(ic, namesRead), NoError);
-    EXPECT_EQ(QB::ReadHashSet(ic, guidsRead), NoError);
+    EXPECT_EQ(QB::ReadArray(containersIn, namesRead), NoError);
+    EXPECT_EQ(QB::ReadHashSet(containersIn, guidsRead), NoError);
     EXPECT_EQ(namesRead, names);
     EXPECT_EQ(guidsRead.ToArray(), guids.ToArray());
 }

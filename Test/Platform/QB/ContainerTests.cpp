@@ -25,7 +25,7 @@ template <typename Table> std::vector<int> KeysOf(const Table& table) {
 
 } // namespace
 
-TEST(HashTable, IteratesInInsertionOrderThroughDeletesAndCompaction) {
+TEST(HashContainers, TableAndSetIterateInInsertionOrderThroughDeletesAndCompaction) {
     QB::HashTable<int, std::string> table;
     for (int i = 0; i < 100; ++i) {
         EXPECT_TRUE(table.Add(i, std::to_string(i)));
@@ -46,9 +46,28 @@ TEST(HashTable, IteratesInInsertionOrderThroughDeletesAndCompaction) {
     EXPECT_EQ(KeysOf(table), (std::vector<int>{3, 13, 23, 33, 43, 53, 63, 73, 83, 93, 0}));
     EXPECT_EQ(table.Get(13), "thirteen");
     EXPECT_EQ(table.GetSize(), 11u);
+
+    // A set keeps its insertion order and membership across deletes.
+    QB::HashSet<int> set;
+    for (int i = 0; i < 50; ++i) {
+        set.Add(i);
+    }
+    EXPECT_FALSE(set.Add(7));
+    for (int i = 0; i < 50; i += 2) {
+        set.Delete(i);
+    }
+    set.Add(0);
+    std::vector<int> items(set.begin(), set.end());
+    ASSERT_EQ(items.size(), 26u);
+    EXPECT_EQ(items.front(), 1);
+    EXPECT_EQ(items[24], 49);
+    EXPECT_EQ(items.back(), 0);
+    EXPECT_TRUE(set.Contains(49));
+    EXPECT_FALSE(set.Contains(48));
+    EXPECT_EQ(set, (QB::HashSet<int>(set.begin(), set.end())));
 }
 
-TEST(HashTable, AddKeepsTheExistingValueWhilePutReplacesIt) {
+TEST(HashTable, AddKeepsTheExistingValuePutReplacesItAndMissingKeysAreNotInvented) {
     QB::HashTable<UniString, UniString> table{{"ArdoTesselCode", "A10"}};
     EXPECT_FALSE(table.Add("ArdoTesselCode", "B20"));
     EXPECT_EQ(table.Get("ArdoTesselCode"), UniString("A10"));
@@ -56,20 +75,18 @@ TEST(HashTable, AddKeepsTheExistingValueWhilePutReplacesIt) {
     EXPECT_EQ(table.Get("ArdoTesselCode"), UniString("B20"));
     table["ArdoTesselTitle"] += "Walls";
     EXPECT_EQ(table.GetKeys(), (QB::Array<UniString>{"ArdoTesselCode", "ArdoTesselTitle"}));
-}
 
-TEST(HashTable, MissingKeysAreReportedNotInvented) {
-    QB::HashTable<UniString, int> table;
+    // Missing keys are reported, not invented.
     EXPECT_THROW(table.Get("missing"), std::out_of_range);
     EXPECT_EQ(table.GetPtr("missing"), nullptr);
-    int value = 7;
+    UniString value = "kept";
     EXPECT_FALSE(table.Get("missing", &value));
-    EXPECT_EQ(value, 7);
-    EXPECT_TRUE(table.IsEmpty());
+    EXPECT_EQ(value, UniString("kept"));
+    EXPECT_EQ(table.GetSize(), 2u);
 }
 
 // Entries hold a const key, so assigning a whole table must replace its storage, not its entries.
-TEST(HashTable, AssignmentReplacesContentAndKeepsOrder) {
+TEST(HashTable, AssignmentReplacesContentAndKeepsOrderAndEqualityIgnoresIt) {
     QB::HashTable<UniString, int> source{{"b", 2}, {"a", 1}};
     QB::HashTable<UniString, int> target{{"x", 9}};
 
@@ -83,6 +100,13 @@ TEST(HashTable, AssignmentReplacesContentAndKeepsOrder) {
     const QB::HashTable<UniString, int>& self = target;
     target = self;
     EXPECT_EQ(target.GetSize(), 3U);
+
+    // Equality ignores insertion order.
+    QB::HashTable<int, int> a{{1, 10}, {2, 20}};
+    QB::HashTable<int, int> b{{2, 20}, {1, 10}};
+    EXPECT_EQ(a, b);
+    b.Put(1, 11);
+    EXPECT_NE(a, b);
 }
 
 // An entry is looked up once when added: a value that fails on its way in must not leave its key
@@ -108,53 +132,7 @@ TEST(HashTable, AValueThatFailsOnItsWayInLeavesNoKeyBehind) {
     EXPECT_EQ(KeysOf(table), (std::vector<int>{1, 2}));
 }
 
-TEST(HashTable, EqualityIgnoresInsertionOrder) {
-    QB::HashTable<int, int> a{{1, 10}, {2, 20}};
-    QB::HashTable<int, int> b{{2, 20}, {1, 10}};
-    EXPECT_EQ(a, b);
-    b.Put(1, 11);
-    EXPECT_NE(a, b);
-}
-
-TEST(HashTable, HoldsMoveOnlyValues) {
-    QB::HashTable<int, std::unique_ptr<int>> table;
-    table.Add(1, std::make_unique<int>(5));
-    table.Put(1, std::make_unique<int>(6));
-    ASSERT_NE(table.Get(1), nullptr);
-    EXPECT_EQ(*table.Get(1), 6);
-}
-
-TEST(HashSet, KeepsInsertionOrderAndMembershipAcrossDeletes) {
-    QB::HashSet<int> set;
-    for (int i = 0; i < 50; ++i) {
-        set.Add(i);
-    }
-    EXPECT_FALSE(set.Add(7));
-    for (int i = 0; i < 50; i += 2) {
-        set.Delete(i);
-    }
-    set.Add(0);
-    std::vector<int> items(set.begin(), set.end());
-    ASSERT_EQ(items.size(), 26u);
-    EXPECT_EQ(items.front(), 1);
-    EXPECT_EQ(items[24], 49);
-    EXPECT_EQ(items.back(), 0);
-    EXPECT_TRUE(set.Contains(49));
-    EXPECT_FALSE(set.Contains(48));
-    EXPECT_EQ(set, (QB::HashSet<int>(set.begin(), set.end())));
-}
-
-TEST(Array, BadIndicesThrowInsteadOfCorruptingMemory) {
-    QB::Array<int> items{1, 2, 3};
-    EXPECT_THROW(items[3], std::out_of_range);
-    EXPECT_THROW(items.Delete(3), std::out_of_range);
-    EXPECT_THROW(items.Insert(5, 0), std::out_of_range);
-    QB::Array<int> empty;
-    EXPECT_THROW(empty.GetLast(), std::out_of_range);
-    EXPECT_THROW(empty.Pop(), std::out_of_range);
-}
-
-TEST(Array, EditsKeepTheOrderOfTheRemainingItems) {
+TEST(Array, EditsKeepTheOrderAndBadIndicesThrowInsteadOfCorruptingMemory) {
     QB::Array<int> items{1, 2, 3, 2};
     items.Insert(0, 0);
     items.Insert(items.GetSize(), 9);
@@ -165,4 +143,11 @@ TEST(Array, EditsKeepTheOrderOfTheRemainingItems) {
     EXPECT_EQ(items.FindFirst(2), 2u);
     EXPECT_EQ(items.Pop(), 2);
     EXPECT_FALSE(items.Contains(2));
+
+    EXPECT_THROW(items[2], std::out_of_range); // one past the last of {0, 1}
+    EXPECT_THROW(items.Delete(2), std::out_of_range);
+    EXPECT_THROW(items.Insert(3, 0), std::out_of_range);
+    QB::Array<int> empty;
+    EXPECT_THROW(empty.GetLast(), std::out_of_range);
+    EXPECT_THROW(empty.Pop(), std::out_of_range);
 }

@@ -52,7 +52,7 @@ struct EventSourceTest : testing::Test {
 
 } // namespace
 
-TEST_F(EventSourceTest, ObserversAreCalledNewestFirstAndOthersOfTheSourceAreSkipped) {
+TEST_F(EventSourceTest, ObserversAreCalledNewestFirstOthersSkippedAndAnExceptionLeavesTheSourceUsable) {
     Unrelated unrelated;
     source.Attach(a);
     source.Attach(unrelated);
@@ -62,17 +62,18 @@ TEST_F(EventSourceTest, ObserversAreCalledNewestFirstAndOthersOfTheSourceAreSkip
     source.Notify();
     EXPECT_EQ(log, (std::vector<std::string>{"c", "b", "a"}));
     EXPECT_EQ(source.GetObserverCount(), 4u);
-}
 
-TEST_F(EventSourceTest, ObserverDetachedDuringNotificationIsNotCalled) {
+    // An exception from an observer leaves the source usable.
     AttachAll();
-    c.onEvent = [&] { source.Detach(a); };
+    b.onEvent = [] { throw std::runtime_error("boom"); };
+    EXPECT_THROW(source.Notify(), std::runtime_error);
+    b.onEvent = nullptr;
+    log.clear();
     source.Notify();
-    EXPECT_EQ(log, (std::vector<std::string>{"c", "b"}));
-    EXPECT_FALSE(source.IsAttached(a));
+    EXPECT_EQ(log, (std::vector<std::string>{"c", "b", "a"}));
 }
 
-TEST_F(EventSourceTest, ObserverDetachingItselfAndANeighbourKeepsTheWalkGoing) {
+TEST_F(EventSourceTest, ObserversDetachedDuringNotificationAreNotCalledAndTheWalkGoesOn) {
     AttachAll();
     b.onEvent = [&] {
         source.Detach(b);
@@ -83,6 +84,14 @@ TEST_F(EventSourceTest, ObserverDetachingItselfAndANeighbourKeepsTheWalkGoing) {
     log.clear();
     source.Notify();
     EXPECT_EQ(log, (std::vector<std::string>{"a"}));
+
+    log.clear();
+    b.onEvent = nullptr;
+    AttachAll();
+    c.onEvent = [&] { source.Detach(a); };
+    source.Notify();
+    EXPECT_EQ(log, (std::vector<std::string>{"c", "b"}));
+    EXPECT_FALSE(source.IsAttached(a));
 }
 
 TEST_F(EventSourceTest, ObserverAttachedDuringNotificationWaitsForTheNextOne) {
@@ -110,18 +119,7 @@ TEST_F(EventSourceTest, NestedNotificationsEachFollowTheRules) {
     EXPECT_EQ(log, (std::vector<std::string>{"c", "b", "c", "b", "a", "a"}));
 }
 
-TEST_F(EventSourceTest, ExceptionFromAnObserverLeavesTheSourceUsable) {
-    AttachAll();
-    b.onEvent = [] { throw std::runtime_error("boom"); };
-    EXPECT_THROW(source.Notify(), std::runtime_error);
-    b.onEvent = nullptr;
-    log.clear();
-    source.Notify();
-    EXPECT_EQ(log, (std::vector<std::string>{"c", "b", "a"}));
-}
-
-TEST(EventSource, DestroyingAnObserverDetachesItFromEverySource) {
-    std::vector<std::string> log;
+TEST_F(EventSourceTest, DestroyingAnObserverDetachesItFromEverySourceAndCopiesStartWithout) {
     Source first, second;
     {
         Recorder temporary("t", log);
@@ -133,39 +131,30 @@ TEST(EventSource, DestroyingAnObserverDetachesItFromEverySource) {
     EXPECT_EQ(second.GetObserverCount(), 0u);
     first.Notify();
     EXPECT_TRUE(log.empty());
-}
 
-TEST(EventSource, DestroyingTheSourceTellsObserversNewestFirstAndDetachesThem) {
-    std::vector<std::string> log;
-    Recorder a("a", log), b("b", log);
-    {
-        Source source;
-        source.Attach(a);
-        source.Attach(b);
-    }
-    EXPECT_EQ(log, (std::vector<std::string>{"b saw source go", "a saw source go"}));
-    // a and b outlive the source: their destructors must not reach back into it (checked under ASan).
-}
-
-TEST(EventSource, ObserverMayDestroyTheSourceDuringNotification) {
-    std::vector<std::string> log;
-    Recorder a("a", log), b("b", log);
-    auto source = std::make_unique<Source>();
-    source->Attach(a);
-    source->Attach(b);
-    b.onEvent = [&] { source.reset(); };
-    Source* raw = source.get();
-    raw->Notify();
-    EXPECT_EQ(log, (std::vector<std::string>{"b", "b saw source go", "a saw source go"}));
-}
-
-TEST(EventSource, CopiesStartWithoutAttachments) {
-    std::vector<std::string> log;
-    Source source;
-    Recorder a("a", log);
+    // Copies start without attachments.
     source.Attach(a);
     Source copiedSource(source);
     Recorder copiedObserver(a);
     EXPECT_EQ(copiedSource.GetObserverCount(), 0u);
     EXPECT_FALSE(copiedObserver.IsAttachedTo(source));
+}
+
+TEST_F(EventSourceTest, DestroyingTheSourceEvenDuringNotificationTellsObserversNewestFirst) {
+    {
+        Source dying;
+        dying.Attach(a);
+        dying.Attach(b);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"b saw source go", "a saw source go"}));
+    // a and b outlive the source: their destructors must not reach back into it (checked under ASan).
+
+    log.clear();
+    auto dying = std::make_unique<Source>();
+    dying->Attach(a);
+    dying->Attach(b);
+    b.onEvent = [&] { dying.reset(); };
+    Source* raw = dying.get();
+    raw->Notify();
+    EXPECT_EQ(log, (std::vector<std::string>{"b", "b saw source go", "a saw source go"}));
 }

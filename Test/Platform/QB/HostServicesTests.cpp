@@ -9,7 +9,7 @@
 #include <chrono>
 #include <fstream>
 
-TEST(FileLibrary, ApplicationDataFolderFollowsTheOverridesInOrder) {
+TEST(FileLibrary, ApplicationDataFolderFollowsTheOverridesAndFolderTreesAreCreatedWithParents) {
     TestSupport::TempDir dir("qbfiles");
     QB::FileLocation location;
     {
@@ -31,28 +31,27 @@ TEST(FileLibrary, ApplicationDataFolderFollowsTheOverridesInOrder) {
     TestSupport::ScopedEnv noHome("HOME", std::nullopt);
     EXPECT_EQ(QB::GetSpecialLocation(8, &location), QB::ErrorUnknownLocation);
     EXPECT_EQ(QB::GetSpecialLocation(99, &location), QB::ErrorUnknownLocation);
-}
 
-TEST(FileLibrary, FolderTreeIsCreatedWithItsParentsAndFailuresAreCodes) {
-    TestSupport::TempDir dir("qbfiles");
-    QB::FileLocation location(dir.Path());
-    ASSERT_EQ(location.AppendChild("a"), QB::NoError);
-    ASSERT_EQ(location.AppendChild("Kelvane"), QB::NoError);
-    EXPECT_EQ(QB::CreateFolderTree(location), QB::NoError);
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "a" / "Kelvane"));
-    EXPECT_EQ(QB::CreateFolderTree(location), QB::NoError);
+    // A folder tree is created with its parents, and failures are codes.
+    TestSupport::TempDir tree("qbfiles");
+    QB::FileLocation treeLocation(tree.Path());
+    ASSERT_EQ(treeLocation.AppendChild("a"), QB::NoError);
+    ASSERT_EQ(treeLocation.AppendChild("Kelvane"), QB::NoError);
+    EXPECT_EQ(QB::CreateFolderTree(treeLocation), QB::NoError);
+    EXPECT_TRUE(std::filesystem::is_directory(tree / "a" / "Kelvane"));
+    EXPECT_EQ(QB::CreateFolderTree(treeLocation), QB::NoError);
 
-    std::ofstream(dir / "file") << "x";
-    QB::FileLocation blocked(dir / "file" / "sub");
+    std::ofstream(tree / "file") << "x";
+    QB::FileLocation blocked(tree / "file" / "sub");
     EXPECT_EQ(QB::CreateFolderTree(blocked), QB::ErrorFileAccess);
 
     for (const char* bad : {"", ".", "..", "x/y", "/abs"}) {
-        EXPECT_EQ(location.AppendChild(bad), QB::ErrorBadParameter) << bad;
+        EXPECT_EQ(treeLocation.AppendChild(bad), QB::ErrorBadParameter) << bad;
     }
     QB::UniString path;
     EXPECT_EQ(QB::FileLocation().ToPath(&path), QB::ErrorBadParameter);
-    ASSERT_EQ(location.ToPath(&path), QB::NoError);
-    EXPECT_EQ(path.ToUtf8(), (dir / "a" / "Kelvane").string());
+    ASSERT_EQ(treeLocation.ToPath(&path), QB::NoError);
+    EXPECT_EQ(path.ToUtf8(), (tree / "a" / "Kelvane").string());
 }
 
 TEST(Time, ClockIsNowInSecondsAndOverridesNest) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,8 @@
 #include <vector>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 class Step : public QB::Runnable {
 public:
@@ -33,7 +36,7 @@ struct MessageLoopTest : testing::Test {
 
 } // namespace
 
-TEST_F(MessageLoopTest, TasksRunLaterInPostingOrderIncludingTasksPostedWhileRunning) {
+TEST_F(MessageLoopTest, TasksRunLaterInPostingOrderAndASelfRepostingOneIsBoundedPerDrain) {
     std::vector<int> order;
     executor.Execute(MakeStep([&] {
         order.push_back(1);
@@ -45,21 +48,7 @@ TEST_F(MessageLoopTest, TasksRunLaterInPostingOrderIncludingTasksPostedWhileRunn
     EXPECT_EQ(loop.RunPending(), 3u);
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(loop.RunPending(), 0u);
-}
 
-TEST_F(MessageLoopTest, ThrowingRunnableIsReportedAndTheLoopGoesOn) {
-    QB::DebugOutputCapture output;
-    bool ranAfter = false;
-    executor.Execute(MakeStep([] { throw std::runtime_error("dialog failed"); }));
-    executor.Execute(MakeStep([] { throw 42; }));
-    executor.Execute(MakeStep([&] { ranAfter = true; }));
-    EXPECT_EQ(loop.RunPending(), 3u);
-    EXPECT_TRUE(ranAfter);
-    EXPECT_EQ(output.GetText(), "QB::MessageLoop: runnable threw: dialog failed\n"
-                                "QB::MessageLoop: runnable threw an unknown exception\n");
-}
-
-TEST_F(MessageLoopTest, SelfRepostingTaskIsBoundedPerDrain) {
     int runs = 0;
     std::function<void()> again = [&] {
         ++runs;
@@ -71,7 +60,17 @@ TEST_F(MessageLoopTest, SelfRepostingTaskIsBoundedPerDrain) {
     EXPECT_EQ(loop.GetPendingCount(), 1u);
 }
 
-TEST_F(MessageLoopTest, EmptyTaskIsHarmless) {
+TEST_F(MessageLoopTest, ThrowingRunnableIsReportedAndTheLoopGoesOnAndAnEmptyTaskIsHarmless) {
+    QB::DebugOutputCapture output;
+    bool ranAfter = false;
+    executor.Execute(MakeStep([] { throw std::runtime_error("dialog failed"); }));
+    executor.Execute(MakeStep([] { throw 42; }));
+    executor.Execute(MakeStep([&] { ranAfter = true; }));
+    EXPECT_EQ(loop.RunPending(), 3u);
+    EXPECT_TRUE(ranAfter);
+    EXPECT_EQ(output.GetText(), "QB::MessageLoop: runnable threw: dialog failed\n"
+                                "QB::MessageLoop: runnable threw an unknown exception\n");
+
     executor.Execute(QB::RunnableTask(nullptr));
     EXPECT_EQ(loop.RunPending(), 1u);
 }
@@ -84,4 +83,53 @@ TEST_F(MessageLoopTest, PostingFromAnotherThreadIsCaughtInDebugBuilds) {
             worker.join();
         },
         "main thread only");
+}
+
+// Work done on another thread reaches the main thread through the loop, and the main thread can
+// wait for it without spinning.
+
+// Test that tasks posted by a worker run on the main thread, in posting order, behind the
+// main thread's own earlier tasks, and that waiting ends when they arrive.
+TEST_F(MessageLoopTest, WorkerTasksRunOnTheMainThreadInOrderWakeTheWaitAndAreDiscardedToo) {
+    const std::thread::id mainThread = std::this_thread::get_id();
+    std::vector<int> order;
+    std::vector<std::thread::id> threads;
+    const auto record = [&](int step) {
+        return QB::RunnableTask(MakeStep([&, step] {
+            order.push_back(step);
+            threads.push_back(std::this_thread::get_id());
+        }));
+    };
+    loop.Post(record(1));
+    std::thread worker([&] {
+        loop.PostFromAnyThread(record(2));
+        loop.PostFromAnyThread(record(3));
+    });
+    worker.join();
+    EXPECT_TRUE(loop.WaitForTasks(0ms));
+    EXPECT_EQ(loop.GetPendingCount(), 3U);
+    EXPECT_EQ(loop.RunPending(), 3U);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(threads, (std::vector<std::thread::id>(3, mainThread)));
+
+    // The main thread waiting for work wakes when a worker posts, and a wait with
+    // nothing to come ends at its limit.
+    bool ran = false;
+    std::thread poster([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
+    EXPECT_TRUE(loop.WaitForTasks(30s));
+    poster.join();
+    loop.RunPending();
+    EXPECT_TRUE(ran);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(loop.WaitForTasks(20ms));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 20ms);
+
+    // Discarding drops the workers' tasks too.
+    ran = false;
+    std::thread discarded([&] { loop.PostFromAnyThread(QB::RunnableTask(MakeStep([&] { ran = true; }))); });
+    discarded.join();
+    loop.DiscardPending();
+    EXPECT_EQ(loop.RunPending(), 0U);
+    EXPECT_FALSE(ran);
 }

@@ -34,35 +34,21 @@ struct PrefStore : testing::Test {
 
 } // namespace
 
-TEST_F(PrefStore, WriteBackStoresTheDefaultOnceAndANewRunReadsItBack) {
+TEST_F(PrefStore, ReadsWithWriteBackStoreTheDefaultAndTextThatLooksLikeSyntaxSurvives) {
+    const QBPref root = QBPref::GetRootKey();
+    EXPECT_EQ(root.GetString("ArdoTesselConnect", "tessel.url", "https://example.test"),
+              UniString("https://example.test"));
+    EXPECT_FALSE(root.Contains("ArdoTesselConnect", "tessel.url"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Default.prefs"));
+
     const QBPref user = QBPref::GetRootKey(QBPref::UserDomain);
     EXPECT_EQ(user.GetString("ArdoTesselConnect", "userId", "first-id", true), UniString("first-id"));
     QBPref::DiscardCache(); // the host starts again
     EXPECT_EQ(user.GetString("ArdoTesselConnect", "userId", "second-id", true), UniString("first-id"));
     EXPECT_EQ(ReadFile(dir / "User.prefs"), "# Vantrel preferences, UTF-8; see QB/Pref.hpp for the "
                                             "format\n[ArdoTesselConnect]\nuserId=first-id\n");
-}
 
-TEST_F(PrefStore, ReadWithoutWriteBackLeavesTheStoreAlone) {
-    const QBPref root = QBPref::GetRootKey();
-    EXPECT_EQ(root.GetString("ArdoTesselConnect", "tessel.url", "https://example.test"),
-              UniString("https://example.test"));
-    EXPECT_FALSE(root.Contains("ArdoTesselConnect", "tessel.url"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "Default.prefs"));
-}
-
-TEST_F(PrefStore, DomainsAreSeparate) {
-    QBPref::GetRootKey(QBPref::MachineDomain).SetString("S", "log.level", "debug");
-    EXPECT_EQ(QBPref::GetRootKey(QBPref::DefaultDomain).GetString("S", "log.level", "trace"),
-              UniString("trace"));
-    QBPref::DiscardCache();
-    EXPECT_EQ(QBPref::GetRootKey(QBPref::MachineDomain).GetString("S", "log.level", "trace"),
-              UniString("debug"));
-    EXPECT_THROW(QBPref::GetRootKey(2), std::invalid_argument);
-}
-
-TEST_F(PrefStore, TextThatLooksLikeSyntaxSurvivesTheFile) {
-    const QBPref root = QBPref::GetRootKey();
+    // Text that looks like the file's syntax survives it.
     const UniString section("odd]section\\[x]");
     const UniString key("#k=ey\n[");
     const UniString value("a=b\r\n[c]\t\\n # Zoë");
@@ -71,6 +57,23 @@ TEST_F(PrefStore, TextThatLooksLikeSyntaxSurvivesTheFile) {
     QBPref::DiscardCache();
     EXPECT_EQ(root.GetString(section, key, "missing"), value);
     EXPECT_TRUE(root.Contains(section, "[plain"));
+}
+
+TEST_F(PrefStore, DomainsAreSeparateAndDeletePersists) {
+    QBPref::GetRootKey(QBPref::MachineDomain).SetString("S", "log.level", "debug");
+    EXPECT_EQ(QBPref::GetRootKey(QBPref::DefaultDomain).GetString("S", "log.level", "trace"),
+              UniString("trace"));
+    QBPref::DiscardCache();
+    EXPECT_EQ(QBPref::GetRootKey(QBPref::MachineDomain).GetString("S", "log.level", "trace"),
+              UniString("debug"));
+    EXPECT_THROW(QBPref::GetRootKey(2), std::invalid_argument);
+
+    const QBPref root = QBPref::GetRootKey();
+    root.SetString("S", "k", "v");
+    EXPECT_EQ(root.Delete("S", "k"), QB::NoError);
+    EXPECT_EQ(root.Delete("S", "never"), QB::NoError);
+    QBPref::DiscardCache();
+    EXPECT_FALSE(root.Contains("S", "k"));
 }
 
 TEST_F(PrefStore, DamagedFileLosesOnlyItsDamagedLines) {
@@ -98,25 +101,14 @@ TEST_F(PrefStore, DamagedFileLosesOnlyItsDamagedLines) {
     }
 }
 
-TEST_F(PrefStore, UnwritableFolderReportsAnErrorButKeepsTheValueForThisRun) {
+TEST_F(PrefStore, StoreFailuresAreReportedAndTheValueKeptForThisRun) {
     WriteFile(dir / "blocker", "a file where the folder should be");
     QBPref::SetDirectory(dir / "blocker" / "prefs");
     const QBPref root = QBPref::GetRootKey();
     EXPECT_EQ(root.SetString("S", "k", "v"), QB::ErrorFileAccess);
     EXPECT_EQ(root.GetString("S", "k", "default"), UniString("v"));
     EXPECT_EQ(root.GetString("S", "other", "default", true), UniString("default"));
-}
 
-TEST_F(PrefStore, DeletePersistsAndMissingKeysAreFine) {
-    const QBPref root = QBPref::GetRootKey();
-    root.SetString("S", "k", "v");
-    EXPECT_EQ(root.Delete("S", "k"), QB::NoError);
-    EXPECT_EQ(root.Delete("S", "never"), QB::NoError);
-    QBPref::DiscardCache();
-    EXPECT_FALSE(root.Contains("S", "k"));
-}
-
-TEST_F(PrefStore, InjectedFailureThrowsUntilSwitchedOff) {
     const QBPref user = QBPref::GetRootKey(QBPref::UserDomain);
     QBPref::SetFailureInjection(true);
     EXPECT_THROW(user.GetString("S", "userId", "x", true), QBPref::StoreError);

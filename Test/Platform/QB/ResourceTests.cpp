@@ -10,6 +10,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -37,34 +38,25 @@ protected:
     QB::ResModule _module = QB::InvalidResModule;
 };
 
-TEST_F(ResourceRegistry, IndexedStringLookupFindsItemsCountedFromOne) {
-    QB::UniString text;
-    EXPECT_TRUE(QB::GetIndexedString(text, 100, 1, _module));
-    EXPECT_EQ(text, QB::UniString("first"));
-    EXPECT_TRUE(QB::GetIndexedString(text, 100, 3, _module));
-    EXPECT_EQ(text, QB::UniString("third"));
-}
-
-TEST_F(ResourceRegistry, IndexedStringLookupFailsCleanlyAndLeavesTheTextAlone) {
+TEST_F(ResourceRegistry, IndexedStringLookupCountsFromOneAndFailsLeavingTheTextAlone) {
     struct Case {
         QB::ResId list;
         QB::Int32 index;
-        const char* why;
+        const char* found = nullptr; // null: not found
     };
-    const std::array cases{Case{100, 0, "index 0"},         Case{100, 4, "index past the end"},
-                           Case{100, -1, "negative index"}, Case{101, 1, "empty list"},
-                           Case{999, 1, "missing list"},    Case{100, INT32_MIN, "smallest index"}};
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{100, 1, "first"}, Case{100, 3, "third"}, Case{100, 0}, Case{100, 4},
+                          Case{100, -1}, Case{101, 1}, Case{999, 1}, Case{100, INT32_MIN}}) {
+        SCOPED_TRACE(testing::Message() << "list " << c.list << " index " << c.index);
         QB::UniString text("untouched");
-        EXPECT_FALSE(QB::GetIndexedString(text, c.list, c.index, _module)) << c.why;
-        EXPECT_EQ(text, QB::UniString("untouched")) << c.why;
+        EXPECT_EQ(QB::GetIndexedString(text, c.list, c.index, _module), c.found != nullptr);
+        EXPECT_EQ(text, QB::UniString(c.found != nullptr ? c.found : "untouched"));
     }
     QB::UniString text("untouched");
     EXPECT_FALSE(QB::GetIndexedString(text, 100, 1, QB::InvalidResModule));
     EXPECT_FALSE(QB::GetIndexedString(text, 100, 1, _module + 1000));
 }
 
-TEST_F(ResourceRegistry, UnregisteredHandleFindsNothingAndIsNeverReused) {
+TEST_F(ResourceRegistry, RegistrationHandlesAndLibraryFilesFindModulesUntilUnregistered) {
     const QB::ResModule other = QB::RegisterResourceModule("", SmallModule());
     ASSERT_NE(other, _module);
     EXPECT_TRUE(QB::UnregisterResourceModule(other));
@@ -78,19 +70,14 @@ TEST_F(ResourceRegistry, UnregisteredHandleFindsNothingAndIsNeverReused) {
     const QB::ResModule next = QB::RegisterResourceModule("", SmallModule());
     EXPECT_NE(next, other);
     EXPECT_NE(next, QB::InvalidResModule);
+    // Contents a caller holds outlive the unregistration.
+    const auto contents = QB::GetResourceModule(next);
     QB::UnregisterResourceModule(next);
-}
-
-TEST_F(ResourceRegistry, ContentsHeldByACallerOutliveUnregistration) {
-    const QB::ResModule other = QB::RegisterResourceModule("", SmallModule());
-    const auto contents = QB::GetResourceModule(other);
-    QB::UnregisterResourceModule(other);
     ASSERT_NE(contents, nullptr);
     ASSERT_NE(contents->FindStringList(100), nullptr);
     EXPECT_EQ(contents->FindStringList(100)->items[1], QB::UniString("second"));
-}
 
-TEST_F(ResourceRegistry, ModulesAreFoundByTheirLibraryFileHoweverItIsSpelled) {
+    // Modules are found by their library file however it is spelled.
     TestSupport::TempDir dir("resmodule");
     std::filesystem::create_directories(dir / "lib");
     std::ofstream(dir / "lib" / "addon.so") << "x";
@@ -114,17 +101,7 @@ TEST_F(ResourceRegistry, ModulesAreFoundByTheirLibraryFileHoweverItIsSpelled) {
     EXPECT_EQ(QB::FindResourceModule(plain), QB::InvalidResModule);
 }
 
-TEST_F(ResourceRegistry, DuplicateIdsKeepTheFirstDefinition) {
-    QB::ResourceModuleContents contents;
-    EXPECT_TRUE(contents.AddStringList({1, {"kept"}}));
-    EXPECT_FALSE(contents.AddStringList({1, {"dropped"}}));
-    EXPECT_TRUE(contents.AddAlert({1, -1, "kept", "", "", {"OK"}}));
-    EXPECT_FALSE(contents.AddAlert({1, -1, "dropped", "", "", {"OK"}}));
-    EXPECT_EQ(contents.FindStringList(1)->items[0], QB::UniString("kept"));
-    EXPECT_EQ(contents.FindAlert(1)->title, QB::UniString("kept"));
-}
-
-TEST_F(ResourceRegistry, AlertDialogIconAndIdentifierLookups) {
+TEST_F(ResourceRegistry, LookupsOfEachKindAndIconImagesPickTheLowestSharpEnoughResolution) {
     const auto alert = QB::GetResourceAlert(_module, 200);
     ASSERT_TRUE(alert.has_value());
     EXPECT_EQ(alert->buttons.size(), 2U);
@@ -140,9 +117,15 @@ TEST_F(ResourceRegistry, AlertDialogIconAndIdentifierLookups) {
     ASSERT_TRUE(identifier.has_value());
     EXPECT_EQ(*identifier, (QB::ModuleIdentifier{32500, 7, 8}));
     EXPECT_FALSE(QB::GetModuleIdentifier(QB::InvalidResModule).has_value());
-}
 
-TEST_F(ResourceRegistry, IconImagePicksTheLowestResolutionThatIsSharpEnough) {
+    QB::ResourceModuleContents contents;
+    EXPECT_TRUE(contents.AddStringList({1, {"kept"}}));
+    EXPECT_FALSE(contents.AddStringList({1, {"dropped"}}));
+    EXPECT_TRUE(contents.AddAlert({1, -1, "kept", "", "", {"OK"}}));
+    EXPECT_FALSE(contents.AddAlert({1, -1, "dropped", "", "", {"OK"}}));
+    EXPECT_EQ(contents.FindStringList(1)->items[0], QB::UniString("kept"));
+    EXPECT_EQ(contents.FindAlert(1)->title, QB::UniString("kept"));
+
     const auto icon = QB::GetResourceIcon(_module, 400);
     ASSERT_TRUE(icon.has_value());
     EXPECT_EQ(icon->ImageFor(72)->dpi, 96U);
@@ -154,34 +137,31 @@ TEST_F(ResourceRegistry, IconImagePicksTheLowestResolutionThatIsSharpEnough) {
     EXPECT_FALSE(QB::GetResourceIcon(_module, 401).has_value());
 }
 
-TEST(AlertParameters, FillInOrderPerText) {
-    const std::array<QB::UniString, 2> parameters{"Project", "Spec"};
-    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("The Specification %s - %s is used."), parameters),
-              QB::UniString("The Specification Project - Spec is used."));
+TEST(AlertParameters, FillInOrderAsTypedAndMissingOnesLeaveNothing) {
+    struct Case {
+        const char* text;
+        std::vector<QB::UniString> parameters;
+        const char* filled;
+    };
+    for (const Case& c :
+         {Case{"The Specification %s - %s is used.",
+               {"Project", "Spec"},
+               "The Specification Project - Spec is used."},
+          Case{"%s and %s.", {"A"}, "A and ."}, Case{"%s", {}, ""},
+          Case{"only %s", {"A", "B", "C"}, "only A"}, Case{"100% sure, %d", {"A", "B", "C"}, "100% sure, %d"},
+          Case{"[%s] [%s]", {"%s%s", "second"}, "[%s%s] [second]"},
+          Case{"«%s»", {"Bürogebäude – Nord"}, "«Bürogebäude – Nord»"}}) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(QB::FillAlertParameters(QB::UniString(c.text), c.parameters), QB::UniString(c.filled));
+    }
 
+    const std::array<QB::UniString, 2> parameters{"Project", "Spec"};
     const auto alert =
         QB::FillAlertParameters(QB::ResourceAlert{1, -1, "T %s", "M %s/%s", "D", {"OK"}}, parameters);
     EXPECT_EQ(alert.title, QB::UniString("T Project"));
     EXPECT_EQ(alert.mainText, QB::UniString("M Project/Spec"));
     EXPECT_EQ(alert.detailText, QB::UniString("D"));
     EXPECT_EQ(alert.buttons.size(), 1U);
-}
-
-TEST(AlertParameters, MissingParametersLeaveNothingAndExtraOnesAreUnused) {
-    const std::array<QB::UniString, 1> one{"A"};
-    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("%s and %s."), one), QB::UniString("A and ."));
-    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("%s"), std::span<const QB::UniString>{}),
-              QB::UniString(""));
-    const std::array<QB::UniString, 3> three{"A", "B", "C"};
-    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("only %s"), three), QB::UniString("only A"));
-    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("100% sure, %d"), three), QB::UniString("100% sure, %d"));
-}
-
-TEST(AlertParameters, ParameterTextIsShownAsTyped) {
-    const std::array<QB::UniString, 2> hostile{"%s%s", "second"};
-    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("[%s] [%s]"), hostile), QB::UniString("[%s%s] [second]"));
-    const std::array<QB::UniString, 1> unicode{"Bürogebäude – Nord"};
-    EXPECT_EQ(QB::FillAlertParameters(QB::UniString("«%s»"), unicode), QB::UniString("«Bürogebäude – Nord»"));
 }
 
 } // namespace

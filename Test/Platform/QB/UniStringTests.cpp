@@ -9,17 +9,7 @@
 
 using QB::UniString;
 
-TEST(UniString, MalformedUtf8IsReplacedSoTheTextStaysValid) {
-    // Truncated two-byte sequence, a lone continuation byte, an overlong '/', and a surrogate.
-    const UniString text(std::string("a\xC3") + "b\x80" + "c\xC0\xAF" + "d\xED\xA0\x80");
-    EXPECT_EQ(text.ToUtf8(), "a\xEF\xBF\xBD"
-                             "b\xEF\xBF\xBD"
-                             "c\xEF\xBF\xBD"
-                             "d\xEF\xBF\xBD");
-    EXPECT_EQ(text.GetLength(), 8u);
-}
-
-TEST(UniString, LengthsAndIndicesCountCodePoints) {
+TEST(UniString, LengthsAndIndicesCountCodePointsMalformedUtf8IsReplacedAndTextHashesAsItself) {
     const UniString text("Zoë 𝄞 café");
     EXPECT_EQ(text.GetLength(), 10u);
     EXPECT_EQ(text.GetChar(2), U'ë');
@@ -31,9 +21,22 @@ TEST(UniString, LengthsAndIndicesCountCodePoints) {
     EXPECT_EQ(text.FindFirst("café"), 6u);
     EXPECT_EQ(text.FindFirst("x"), QB::MaxUSize);
     EXPECT_EQ(UniString::FromUtf16(text.ToUtf16()), text);
+
+    // Truncated two-byte sequence, a lone continuation byte, an overlong '/', and a surrogate.
+    const UniString repaired(std::string("a\xC3") + "b\x80" + "c\xC0\xAF" + "d\xED\xA0\x80");
+    EXPECT_EQ(repaired.ToUtf8(), "a\xEF\xBF\xBD"
+                                 "b\xEF\xBF\xBD"
+                                 "c\xEF\xBF\xBD"
+                                 "d\xEF\xBF\xBD");
+    EXPECT_EQ(repaired.GetLength(), 8u);
+
+    std::unordered_set<UniString> set{"a", "b", "a"};
+    EXPECT_EQ(set.size(), 2u);
+    EXPECT_EQ(fmt::format("[{}]", UniString("Zoë")), "[Zoë]");
+    EXPECT_EQ(UniString("  \t x y \n").Trimmed(), UniString("x y"));
 }
 
-TEST(UniString, CollationIgnoresCaseFirstThenBreaksTiesByCase) {
+TEST(UniString, CollationIgnoresCaseFirstThenBreaksTiesByCaseAndSearchesHonourIt) {
     std::vector<UniString> names{"cherry", "banana", "Banana", "apple", "Élan", "elan", "Apple"};
     std::sort(names.begin(), names.end());
     const std::vector<UniString> expected{"Apple", "apple", "Banana", "banana", "cherry", "elan", "Élan"};
@@ -44,9 +47,7 @@ TEST(UniString, CollationIgnoresCaseFirstThenBreaksTiesByCase) {
     EXPECT_TRUE(UniString("abc") < UniString("abcd"));
     // Simple (one-to-one) case mapping: ß has no single upper-case code point.
     EXPECT_EQ(UniString("Straße").ToUpperCase(), UniString("STRAßE"));
-}
 
-TEST(UniString, SearchesHonourCaseSensitivity) {
     const UniString text("API_ElemTypeID-5-0");
     EXPECT_TRUE(text.BeginsWith("API_ElemTypeID-"));
     EXPECT_FALSE(text.BeginsWith("api_elemtypeid-"));
@@ -57,7 +58,7 @@ TEST(UniString, SearchesHonourCaseSensitivity) {
     EXPECT_FALSE(UniString("ab").EndsWith("xab", QB::CaseSensitivity::Insensitive));
 }
 
-TEST(UniString, SplitKeepsEmptyPartsAndCountsThem) {
+TEST(UniString, SplitKeepsEmptyPartsAndReplaceAllReplacesEachOccurrenceOnceLeftToRight) {
     QB::Array<UniString> parts;
     EXPECT_EQ(UniString("API_ElemTypeID-5-0").Split("-", &parts), 3u);
     EXPECT_EQ(parts, (QB::Array<UniString>{"API_ElemTypeID", "5", "0"}));
@@ -70,9 +71,7 @@ TEST(UniString, SplitKeepsEmptyPartsAndCountsThem) {
     EXPECT_EQ(parts, (QB::Array<UniString>{""}));
     EXPECT_EQ(UniString("abc").Split("", &parts), 1u);
     EXPECT_EQ(UniString("x-y").Split("-", nullptr), 2u);
-}
 
-TEST(UniString, ReplaceAllReplacesEveryOccurrenceOnceLeftToRight) {
     UniString text("{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}");
     EXPECT_EQ(text.ReplaceAll("{ArdoTesselSpecificationTitle}", "Spec {ArdoTesselSpecificationTitle}"), 1u);
     EXPECT_EQ(text, UniString("Spec {ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}"));
@@ -86,12 +85,9 @@ TEST(UniString, ReplaceAllReplacesEveryOccurrenceOnceLeftToRight) {
 
 TEST(UniString, NumberConversionAcceptsOnlyWholeNumbersInRange) {
     QB::Int32 value = 42;
-    EXPECT_FALSE(QB::UniStringToValue("x", value));
-    EXPECT_FALSE(QB::UniStringToValue("", value));
-    EXPECT_FALSE(QB::UniStringToValue("12x", value));
-    EXPECT_FALSE(QB::UniStringToValue(" 12", value));
-    EXPECT_FALSE(QB::UniStringToValue("+-1", value));
-    EXPECT_FALSE(QB::UniStringToValue("2147483648", value));
+    for (const char* bad : {"x", "", "12x", " 12", "+-1", "2147483648"}) {
+        EXPECT_FALSE(QB::UniStringToValue(bad, value)) << bad;
+    }
     EXPECT_EQ(value, 42);
     EXPECT_TRUE(QB::UniStringToValue("-2147483648", value));
     EXPECT_EQ(value, INT32_MIN);
@@ -108,11 +104,4 @@ TEST(UniString, NumberConversionAcceptsOnlyWholeNumbersInRange) {
 
     EXPECT_EQ(QB::ValueToUniString(QB::Int32{-17}), UniString("-17"));
     EXPECT_EQ(QB::ValueToUniString(0.1), UniString("0.1"));
-}
-
-TEST(UniString, HashesAndFormatsAsItsText) {
-    std::unordered_set<UniString> set{"a", "b", "a"};
-    EXPECT_EQ(set.size(), 2u);
-    EXPECT_EQ(fmt::format("[{}]", UniString("Zoë")), "[Zoë]");
-    EXPECT_EQ(UniString("  \t x y \n").Trimmed(), UniString("x y"));
 }

@@ -27,7 +27,7 @@ static_assert(offsetof(API_StoryCmd, index) == 4 && offsetof(API_StoryCmd, redra
 static_assert((API_PalEnabled_FloorPlan | API_PalEnabled_Section | API_PalEnabled_Elevation |
                API_PalEnabled_InteriorElevation | API_PalEnabled_3D | API_PalEnabled_DocumentFrom3D) == 903);
 
-TEST(HostApiHeader, EnumeratorNamesServeLogTexts) {
+TEST(HostApiHeader, EnumeratorNamesServeLogTextsPropertiesCompareValueAndDefaultFlagGuidsConvertUnchanged) {
     EXPECT_STREQ(API_ElemTypeIDName(API_WallID), "API_WallID");
     EXPECT_STREQ(API_ElemTypeIDName(74), "API_OpeningID");
     EXPECT_STREQ(API_ElemTypeIDName(0), "API_NoElemTypeID");
@@ -39,9 +39,7 @@ TEST(HostApiHeader, EnumeratorNamesServeLogTexts) {
     EXPECT_STREQ(API_NeigIDName(API_CurtainWallPanelID), "APINeig_CurtainWallPanel");
     EXPECT_STREQ(API_NeigIDName(0), "APINeig_None");
     EXPECT_EQ(API_NeigIDName(0xFFFF), nullptr);
-}
 
-TEST(HostApiHeader, PropertyEqualityConsidersValueAndDefaultFlag) {
     API_Property desired;
     desired.definition.guid.bytes[0] = 7;
     desired.isDefault = false;
@@ -56,9 +54,7 @@ TEST(HostApiHeader, PropertyEqualityConsidersValueAndDefaultFlag) {
     current = desired;
     current.value.singleVariant.uniStringValue = "F11";
     EXPECT_NE(current, desired);
-}
 
-TEST(HostApiHeader, GuidConversionCopiesBytesUnchanged) {
     const QB::Guid guid("{7a4bcdda-da8d-459c-b356-a815f02c5df4}");
     const API_Guid apiGuid = QBGuid2APIGuid(guid);
     EXPECT_EQ(apiGuid.bytes[0], 0x7a);

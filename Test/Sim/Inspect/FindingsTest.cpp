@@ -37,14 +37,10 @@ struct Case {
     VantrelSim::Inspect::Options options = {};
 };
 
-std::string Offset(std::size_t offset) {
-    return std::to_string(offset);
-}
-
 // Raises the main version of the frame whose header starts at `at`; answers where the header ends.
 std::string RaiseVersion(API_DataBlock& bytes, std::size_t at) {
     bytes.at(at + 16) = std::byte{2};
-    return Offset(at + 24);
+    return std::to_string(at + 24);
 }
 
 void ReplaceGuid(API_DataBlock& bytes, const QB::Guid& from, const QB::Guid& to) {
@@ -70,16 +66,24 @@ const QB::Guid& DefinitionOf(InspectFixture& f, const QB::UniString& property) {
     return f.connection->GetPropertyGroup().GetDefinitionGuids().Get(property);
 }
 
+// A damage whose findings name no byte offset or guid.
+std::function<std::string(InspectFixture&)> Quiet(void (*damage)(InspectFixture&)) {
+    return [damage](InspectFixture& f) {
+        damage(f);
+        return std::string();
+    };
+}
+
 const std::vector<Case>& Cases() {
     static const std::vector<Case> cases = {
-        {"Untouched", [](InspectFixture&) { return std::string(); }, {}},
+        {"Untouched", Quiet([](InspectFixture&) {}), {}},
 
         // ---- Records that do not read ----
         {"RecordCutOff",
          [](InspectFixture& f) {
              f.Bytes().resize(f.Bytes().size() / 2);
              // The outer frame claims more bytes than are left: refused right after its header.
-             return Offset(24);
+             return std::to_string(24);
          },
          {{Kind::UnreadableRecord, "ConnectionWithSpecification:S-1, byte {}"}},
          "the record does not read: a length or value that does not fit: the data are cut off or damaged"},
@@ -87,7 +91,7 @@ const std::vector<Case>& Cases() {
          [](InspectFixture& f) {
              const std::size_t text = InspectFixture::Find(f.Bytes(), "S-1");
              std::fill_n(f.Bytes().begin() + static_cast<std::ptrdiff_t>(text) - 4, 4, std::byte{0x7F});
-             return Offset(text);
+             return std::to_string(text);
          },
          {{Kind::UnreadableRecord, "ConnectionWithSpecification:S-1, byte {}"}},
          "cut off or damaged (0x80010002)"},
@@ -97,15 +101,12 @@ const std::vector<Case>& Cases() {
                  InspectFixture::Find(f.Bytes(), Model::Issue::ElementsAssociation::classInfo.GetId());
              ReplaceGuid(f.Bytes(), Model::Issue::ElementsAssociation::classInfo.GetId(),
                          QB::Guid::Generate());
-             return Offset(at + 16);
+             return std::to_string(at + 16);
          },
          {{Kind::UnreadableRecord, "ConnectionWithSpecification:S-1, byte {}"}},
          "currentClassInfo is null"},
         {"NoData",
-         [](InspectFixture& f) {
-             f.Bytes().clear();
-             return std::string();
-         },
+         Quiet([](InspectFixture& f) { f.Bytes().clear(); }),
          {{Kind::UnreadableRecord, "ConnectionWithSpecification:S-1, byte 0"}},
          "it holds no data, so the add-on does not see the connection"},
 
@@ -135,118 +136,91 @@ const std::vector<Case>& Cases() {
          "the record was written by a newer version of the add-on (Model::Issue::ElementsAssociation "
          "version 2.0, this add-on reads version 1): keep it, this add-on cannot read it"},
         {"NewerDataVersion",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              f.Project().modulData.GetPtr(InspectFixture::Record)->dataVersion = 2;
-             return std::string();
-         },
+         }),
          {{Kind::NewerVersion, "ConnectionWithSpecification:S-1"}},
          "data version 2 is newer than this add-on's 1"},
 
         // ---- Platform signs ----
         {"UnknownPlatformSign",
-         [](InspectFixture& f) {
-             Rewrite(f, QB::Protocol::BigEndianUtf16, 4242);
-             return std::string();
-         },
+         Quiet([](InspectFixture& f) { Rewrite(f, QB::Protocol::BigEndianUtf16, 4242); }),
          {{Kind::UnknownPlatformSign, "ConnectionWithSpecification:S-1"}},
          "platform sign 4242 is none of 22359, 19789 and 28013"},
         {"BigEndianRecordReads",
-         [](InspectFixture& f) {
-             Rewrite(f, QB::Protocol::BigEndian, API_PlatformSign_BigEndian);
-             return std::string();
-         },
+         Quiet([](InspectFixture& f) { Rewrite(f, QB::Protocol::BigEndian, API_PlatformSign_BigEndian); }),
          {}},
 
         // ---- The project against the records ----
         {"RecordUnderAnotherName",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              const API_ModulData record = *f.Project().modulData.GetPtr(InspectFixture::Record);
              f.Project().modulData.Delete(InspectFixture::Record);
              f.Project().modulData.Put("ConnectionWithSpecification:S-9", record);
-             return std::string();
-         },
+         }),
          {{Kind::RecordNameMismatch, "ConnectionWithSpecification:S-9"}},
          "holds the specification \"S-1\": the add-on stores this connection under "
          "\"ConnectionWithSpecification:S-1\""},
         {"ClassificationSystemDeleted",
-         [](InspectFixture& f) {
-             f.Project().DeleteSystem(f.systemGuid);
-             return std::string();
-         },
+         Quiet([](InspectFixture& f) { f.Project().DeleteSystem(f.systemGuid); }),
          {{Kind::MissingClassificationSystem, "ConnectionWithSpecification:S-1"},
           {Kind::MissingClassificationItem, "ConnectionWithSpecification:S-1, virtual type C-1"},
           {Kind::MissingClassificationItem, "ConnectionWithSpecification:S-1, virtual type C-2"}},
          "is not in the project: every association of this connection fails"},
         {"ClassificationItemGone",
-         [](InspectFixture& f) {
-             ReplaceGuid(f.Bytes(), f.itemG20, QB::Guid::Generate());
-             return std::string();
-         },
+         Quiet([](InspectFixture& f) { ReplaceGuid(f.Bytes(), f.itemG20, QB::Guid::Generate()); }),
          {{Kind::MissingClassificationItem, "ConnectionWithSpecification:S-1, virtual type C-2"},
           {Kind::ClassificationDisagrees, "ConnectionWithSpecification:S-1, element W-3"}},
          "of code G20 is not in the project"},
         {"ClassificationItemRecoded",
-         [](InspectFixture& f) {
-             f.Project().FindItem(f.itemG20)->id = "G21";
-             return std::string();
-         },
+         Quiet([](InspectFixture& f) { f.Project().FindItem(f.itemG20)->id = "G21"; }),
          {{Kind::ClassificationItemRecoded, "ConnectionWithSpecification:S-1, virtual type C-2"}},
          "now has the code G21, the clause's code is G20"},
         {"PropertyGroupDeleted",
-         [](InspectFixture& f) {
-             f.Project().DeleteGroup(f.connection->GetPropertyGroup().GetGuid());
-             return std::string();
-         },
+         Quiet(
+             [](InspectFixture& f) { f.Project().DeleteGroup(f.connection->GetPropertyGroup().GetGuid()); }),
          {{Kind::MissingPropertyGroup, "ConnectionWithSpecification:S-1"}},
          "is not in the project: associations and clause updates of this connection fail"},
         {"PropertyDefinitionGone",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              ReplaceGuid(f.Bytes(), DefinitionOf(f, TesselConnect::Api::Properties::Name::Title),
                          QB::Guid::Generate());
-             return std::string();
-         },
+         }),
          {{Kind::MissingProperty, "ConnectionWithSpecification:S-1"}},
          "of ArdoTesselTitle is not in the project"},
         {"ClauseWithoutAPrefix",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              Properties clause = InspectFixture::Clause("C-3", "F10", "Blocks");
              clause.Delete(Properties::Name::Prefix);
              f.connection->Associate("C-3", clause, {}, false);
-             return std::string();
-         },
+         }),
          {{Kind::MissingProperty, "ConnectionWithSpecification:S-1, virtual type C-3"}},
          "holds no value for ArdoTesselPrefix"},
 
         // ---- Elements ----
         {"ElementValueChanged",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              VantrelSim::ProjectBuilder(f.Project())
                  .SetStringValue(f.wall1, DefinitionOf(f, Properties::Name::Title), "Changed");
-             return std::string();
-         },
+         }),
          {{Kind::PropertyValuesDisagree, "ConnectionWithSpecification:S-1, virtual type C-1, element W-1"}},
          "ArdoTesselTitle is \"Changed\" (the clause says \"Brick walls\")"},
         {"ElementReclassified",
-         [](InspectFixture& f) {
-             f.Project().Classify(*f.Project().FindElement(f.wall1), f.itemG20);
-             return std::string();
-         },
+         Quiet([](InspectFixture& f) { f.Project().Classify(*f.Project().FindElement(f.wall1), f.itemG20); }),
          {{Kind::ClassificationDisagrees, "ConnectionWithSpecification:S-1, element W-1"}},
          "carries the clause id C-1 of code F10 but is classified as G20"},
         {"ElementOfAnUnknownClause",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              VantrelSim::ProjectBuilder(f.Project())
                  .SetStringValue(f.wall3, DefinitionOf(f, Properties::Name::ClauseId), "C-9");
-             return std::string();
-         },
+         }),
          {{Kind::ClassificationDisagrees, "ConnectionWithSpecification:S-1, element W-3"}},
          "is classified as G20 and carries the clause id C-9, which no virtual type of this connection has"},
         {"ElementDisassociated",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              // The add-on leaves the clause values on purpose: not a finding.
              f.connection->Disassociate("C-1", {f.wall2});
-             return std::string();
-         },
+         }),
          {}},
         {"IssueElementDeleted",
          [](InspectFixture& f) {
@@ -256,33 +230,28 @@ const std::vector<Case>& Cases() {
          {{Kind::IssueNamesDeletedElement, "ConnectionWithSpecification:S-1, issue {}"}},
          "names 1 element(s) no longer in the project"},
         {"IssueListLostAtAnEarlierRead",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              // Stored earlier, this is only an issue; only a failure of this read is a finding.
              f.connection->RemoveIssue(f.connection->GetIssueCollection().GetIssues()[0]);
              f.connection->AddIssue(
                  std::make_shared<Model::Issue::UnknownError>("Issue::Collection read error: x"));
-             return std::string();
-         },
+         }),
          {}},
 
         // ---- Connections against each other ----
         {"SecondConnectionOnTheSameSystem",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              f.Undoable([&] {
                  std::make_shared<Model::ConnectionWithSpecification>(
                      f.vantrel, f.tesselPtr, f.planData, f.systemGuid, "S-2", "Other", "P-1", "Project");
              });
-             return std::string();
-         },
+         }),
          {{Kind::SharedClassificationSystem, "ConnectionWithSpecification:S-2"}},
          "as \"ConnectionWithSpecification:S-1\" does"},
 
         // ---- Plan id ----
         {"PlanDataRemoved",
-         [](InspectFixture& f) {
-             f.Project().addonObjects.Delete(f.planData->GetAddonObjectGuid());
-             return std::string();
-         },
+         Quiet([](InspectFixture& f) { f.Project().addonObjects.Delete(f.planData->GetAddonObjectGuid()); }),
          {{Kind::PlanIdMissing, "PlanData"}},
          "the project has no plan data object: the add-on makes up a new plan id at every opening"},
         {"NewerPlanData",
@@ -290,16 +259,15 @@ const std::vector<Case>& Cases() {
          {{Kind::NewerVersion, "PlanData, byte {}"}, {Kind::PlanIdMissing, "PlanData"}},
          "the plan data object was written by a newer version of the add-on (Model::PlanData version 2.0"},
         {"PlanDataWithAnEmptyId",
-         [](InspectFixture& f) {
+         Quiet([](InspectFixture& f) {
              QB::MemoryOChannel oc;
              EXPECT_EQ(Model::PlanData(f.vantrel).Write(oc), QB::NoError);
              PlanDataContent(f) = oc.GetData();
-             return std::string();
-         },
+         }),
          {{Kind::PlanIdMissing, "PlanData"}},
          "the plan data object holds an empty plan id"},
         {"PageKnowsAnotherPlanId",
-         [](InspectFixture&) { return std::string(); },
+         Quiet([](InspectFixture&) {}),
          {{Kind::PlanIdDiffers, "PlanData"}},
          "the page knows this project as 0000-other, its plan data object holds",
          {.planId = "0000-other"}},

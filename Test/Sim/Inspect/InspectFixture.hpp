@@ -118,13 +118,7 @@ public:
     std::shared_ptr<Model::PlanData> planData = std::make_shared<Model::PlanData>(vantrel);
     std::shared_ptr<Model::ConnectionWithSpecification> connection;
 
-    QB::Guid systemGuid;
-    QB::Guid itemF10;
-    QB::Guid itemG20;
-    QB::Guid wall1;
-    QB::Guid wall2;
-    QB::Guid wall3;
-    QB::Guid lockedWall;
+    QB::Guid systemGuid, itemF10, itemG20, wall1, wall2, wall3, lockedWall;
 };
 
 } // namespace InspectTest
