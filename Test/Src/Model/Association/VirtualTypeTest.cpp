@@ -11,6 +11,7 @@
 
 #include <VantrelSim/HostFunction.hpp>
 
+#include <functional>
 #include <utility>
 
 namespace TesselConnect::Test {
@@ -387,36 +388,29 @@ TEST_F(VirtualTypeOverHost, WebDescriptionAndTextsUseTheClauseProperties) {
 }
 
 TEST(TypedErrorExceptor, RethrowsWhatWasCapturedWithItsType) {
-    Model::TypedErrorExceptor nothing;
-    nothing.Capture([] {});
-    EXPECT_FALSE(nothing.HasCaptured());
-    EXPECT_NO_THROW(nothing.Rethrow());
-
-    Model::TypedErrorExceptor badId;
-    badId.Capture([] { throw Api::Error<APIERR_BADID>(); });
-    EXPECT_THROW(badId.Rethrow(), Api::Error<APIERR_BADID>);
-
-    Model::TypedErrorExceptor noRight;
-    noRight.Capture([] { throw Api::ErrorPropertyManagerNoAccessRight(); });
-    EXPECT_THROW(noRight.Rethrow(), Api::ErrorPropertyManagerNoAccessRight);
-
-    Model::TypedErrorExceptor missing;
-    missing.Capture([] { throw Model::Error::MissingProperty("ArdoTesselTitle"); });
-    try {
-        missing.Rethrow();
-        ADD_FAILURE();
-    } catch (const Model::Error::MissingProperty& error) {
-        EXPECT_STREQ(error.what(), "MissingProperty: ArdoTesselTitle");
-    }
-
-    Model::TypedErrorExceptor unknown;
-    unknown.Capture([] { throw 42; });
-    try {
-        unknown.Rethrow();
-        ADD_FAILURE();
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "TypedErrorExceptor: unknown");
-    }
+    const auto captured = [](const std::function<void()>& work) {
+        Model::TypedErrorExceptor exceptor;
+        exceptor.Capture(work);
+        return exceptor;
+    };
+    EXPECT_FALSE(captured([] {}).HasCaptured());
+    EXPECT_NO_THROW(captured([] {}).Rethrow());
+    EXPECT_THROW(captured([] { throw Api::Error<APIERR_BADID>(); }).Rethrow(), Api::Error<APIERR_BADID>);
+    EXPECT_THROW(captured([] { throw Api::ErrorPropertyManagerNoAccessRight(); }).Rethrow(),
+                 Api::ErrorPropertyManagerNoAccessRight);
+    const auto rethrown = [&](const std::function<void()>& work) -> std::string {
+        try {
+            captured(work).Rethrow();
+        } catch (const Model::Error::MissingProperty& error) {
+            return std::string("MissingProperty caught: ") + error.what();
+        } catch (const std::runtime_error& error) {
+            return error.what();
+        }
+        return "nothing";
+    };
+    EXPECT_EQ(rethrown([] { throw Model::Error::MissingProperty("ArdoTesselTitle"); }),
+              "MissingProperty caught: MissingProperty: ArdoTesselTitle");
+    EXPECT_EQ(rethrown([] { throw 42; }), "TypedErrorExceptor: unknown");
 }
 
 } // namespace

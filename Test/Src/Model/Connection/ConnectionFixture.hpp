@@ -41,6 +41,9 @@
 
 namespace TesselConnect::Test {
 
+// Names the cases of a parameterised test by their `name`.
+inline constexpr auto CaseName = [](const auto& info) { return std::string(info.param.name); };
+
 // The page: records every call as one line, and lets a test look at the project when a call arrives.
 class RecordingTessel final : public Api::Tessel {
 public:

@@ -75,8 +75,9 @@ TEST_F(ConnectionState, AnUndoneConnectionIsNeverWrittenBack) {
 
 TEST_F(ConnectionState, MarkedAsDisconnectedUntilReconnectedWithAPage) {
     Connect();
-    Undoable([&] { connection->MarkAsDisconnected(); });
+    connection->MarkAsDisconnected(); // outside a command: stored without an undo step
     EXPECT_TRUE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
+    EXPECT_EQ(host.UndoStepNames(), (std::vector<QB::UniString>{"Test step"}));
 
     // Without a page nothing happens: the page must be told before the mark goes.
     Undoable([&] { connection->ReconnectWithTesselSpecification(); });
@@ -87,13 +88,6 @@ TEST_F(ConnectionState, MarkedAsDisconnectedUntilReconnectedWithAPage) {
     EXPECT_FALSE(connection->IsMarkedAsDisconnected());
     EXPECT_FALSE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
     EXPECT_EQ(page->calls.size(), 1U);
-}
-
-TEST_F(ConnectionState, StoringOutsideACommandAddsNoUndoStep) {
-    Connect();
-    connection->MarkAsDisconnected();
-    EXPECT_TRUE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
-    EXPECT_EQ(host.UndoStepNames(), (std::vector<QB::UniString>{"Test step"}));
 }
 
 TEST_F(ConnectionState, DisconnectRemovesGroupAndRecordAndTellsPageAndObservers) {
@@ -150,8 +144,12 @@ TEST_F(ConnectionState, DisconnectFailingHalfwayLeavesTheConnectionWhole) {
 
 // ---- HandleExceptions ---------------------------------------------------------------------------
 
+// A failing observer stops neither the others nor the operation.
 TEST_F(ConnectionState, ReservationErrorsBecomeObserverEventsOnly) {
     Connect();
+    TesselConnect::Test::RecordingObserver failing;
+    failing.onEvent = [](const std::string&) { throw std::runtime_error("observer failed"); };
+    connection->Attach(failing);
     EXPECT_FALSE(connection->HandleExceptions([] { throw Api::ErrorPropertyManagerNoAccessRight(); }));
     EXPECT_FALSE(connection->HandleExceptions([] { throw Api::ErrorClassificationManagerNoAccessRight(); }));
 
@@ -160,7 +158,9 @@ TEST_F(ConnectionState, ReservationErrorsBecomeObserverEventsOnly) {
     EXPECT_TRUE(log.Contains(spdlog::level::info, "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"));
     EXPECT_TRUE(
         log.Contains(spdlog::level::info, "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"));
+    EXPECT_EQ(log.Count(spdlog::level::err, "exception: observer failed"), 2U);
     EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
+    connection->Detach(failing);
 }
 
 TEST_F(ConnectionState, ModelErrorWithAnIssueAddsItStoresAndReportsIt) {
@@ -192,19 +192,6 @@ TEST_F(ConnectionState, OtherFailuresBecomeUnknownErrorIssues) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetHint(), "boom");
     EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "IssuesChanged"}));
-}
-
-TEST_F(ConnectionState, AFailingObserverNeitherStopsTheOthersNorTheOperation) {
-    Connect();
-    TesselConnect::Test::RecordingObserver second;
-    second.onEvent = [](const std::string&) { throw std::runtime_error("observer failed"); };
-    connection->Attach(second);
-
-    EXPECT_FALSE(connection->HandleExceptions([] { throw Api::ErrorPropertyManagerNoAccessRight(); }));
-
-    EXPECT_EQ(observer.events, (std::vector<std::string>{"PropertyManagerNotReserved"}));
-    EXPECT_TRUE(log.Contains(spdlog::level::err, "exception: observer failed"));
-    connection->Detach(second);
 }
 
 TEST_F(ConnectionState, ExecuteUndoableIsOneNamedStepAndReportsTheOutcome) {

@@ -3,7 +3,6 @@
 
 #include "ConnectionFixture.hpp"
 
-#include "Model/Error/Errors.hpp"
 #include "Model/Issue/UnknownError.hpp"
 
 #include <QB/Time.hpp>
@@ -37,28 +36,6 @@ TEST_F(ConnectionStore, ConnectingStoresARecordThatReadsBackEqual) {
     ASSERT_TRUE(copy->HasVirtualType("c-1"));
     EXPECT_EQ(copy->GetVirtualType("c-1")->GetOwner(), copy.get());
     EXPECT_EQ(copy->GetPropertyGroup().GetDefinitionGuids().GetSize(), 5U);
-}
-
-TEST_F(ConnectionStore, RecordFromAnotherPlatformReadsBack) {
-    Connect();
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-
-    API_ModulData record;
-    record.dataVersion = 1;
-    record.platformSign = 19789;
-    record.dataHdl = Bytes(*connection, QB::Protocol::BigEndian);
-    ASSERT_NE(record.dataHdl, Bytes(*connection));
-
-    EXPECT_EQ(Bytes(*ReadBack(record)), Bytes(*connection));
-}
-
-TEST_F(ConnectionStore, NewerMainVersionIsRefused) {
-    Connect();
-    API_ModulData record = StoredRecord();
-    record.dataHdl.at(16) = std::byte{2}; // the frame's main version, after the class guid
-
-    const auto copy = EmptyConnection();
-    EXPECT_THROW(Api::ModulDataWrapper::ReadObject(record, *copy), Model::Error::VersionIncompatibility);
 }
 
 TEST_F(ConnectionStore, ReadRaisesVirtualTypesThenIssuesChanged) {

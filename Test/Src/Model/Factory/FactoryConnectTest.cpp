@@ -98,21 +98,15 @@ TEST_F(FactoryConnect, SharedProjectNeedsTheClassificationsAndPropertiesReservat
     EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
 }
 
-TEST_F(FactoryConnect, FailureInsideTheCommandKeepsItsTypeAndIsLogged) {
+TEST_F(FactoryConnect, FailureInsideOrOfTheCommandKeepsItsTypeIsLoggedAndCreatesNothing) {
     Project().DeleteSystem(systemGuid);
-
     EXPECT_THROW(ConnectThroughFactory(), Model::Error::MissingClassificationSystem);
-
     EXPECT_TRUE(log.Contains(spdlog::level::err, "shouldn't be here: MissingClassificationSystem"));
     EXPECT_TRUE(Project().modulData.IsEmpty());
     EXPECT_EQ(factory->Get(SpecId), nullptr);
-}
 
-TEST_F(FactoryConnect, RefusedCommandCreatesNothing) {
     host.Faults().Always(VantrelSim::HostFunction::VNAPI_CallUndoableCommand, APIERR_REFUSEDCMD);
-
     EXPECT_THROW(ConnectThroughFactory(), Api::Error<APIERR_REFUSEDCMD>);
-
     EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "shouldn't be here: APIERR_REFUSEDCMD("));
     EXPECT_TRUE(Project().modulData.IsEmpty());
 }

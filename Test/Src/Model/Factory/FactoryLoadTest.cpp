@@ -10,8 +10,6 @@
 
 #include <gmock/gmock.h>
 
-#include <ostream>
-
 using namespace TesselConnect;
 using TesselConnect::Test::FactoryFixture;
 using TesselConnect::Test::WithNewerFrame;
@@ -55,7 +53,7 @@ TEST_F(FactoryLoad, LoadedConnectionSharesTheFactorysPartsAndIsCachedWhileHeld) 
     EXPECT_EQ(log.Messages(spdlog::level::info).size(), 1U);
 }
 
-TEST_F(FactoryLoad, ConnectionNobodyHoldsIsReadAgain) {
+TEST_F(FactoryLoad, ConnectionNobodyHoldsOrAClearedCacheIsReadAgain) {
     StoreTwoConnections();
     {
         const auto first = factory->Get(SpecId);
@@ -68,6 +66,13 @@ TEST_F(FactoryLoad, ConnectionNobodyHoldsIsReadAgain) {
     ASSERT_NE(again, nullptr);
     EXPECT_TRUE(again->IsMarkedAsDisconnected());
     EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Loaded: ConnectionWithSpecification:spec-1: { "));
+
+    // Clear forgets the cache, not the objects.
+    factory->Clear();
+    const auto reloaded = factory->Get(SpecId);
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_NE(reloaded, again);
+    EXPECT_EQ(again->TesselSpecificationId(), "spec-1");
 }
 
 TEST_F(FactoryLoad, ConnectionMarkedAsDeletedButStillHeldIsNeitherGotNorListed) {
@@ -82,7 +87,13 @@ TEST_F(FactoryLoad, ConnectionMarkedAsDeletedButStillHeldIsNeitherGotNorListed) 
     EXPECT_TRUE(factory->GetAllConst().IsEmpty());
 }
 
-TEST_F(FactoryLoad, MissingModulDataMeansNoConnection) {
+TEST_F(FactoryLoad, MissingModulDataOrAnEmptyNameMeansNoConnection) {
+    EXPECT_EQ(factory->Get(""), nullptr);
+    EXPECT_EQ(factory->Load(""), nullptr);
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !modulDataName.IsEmpty()"));
+    EXPECT_EQ(host.CallCount(VantrelSim::HostFunction::VNAPI_ModulData_Get), 0U);
+
     EXPECT_EQ(factory->Get("unknown"), nullptr);
     EXPECT_TRUE(log.Contains(spdlog::level::info, "No modul data for: ConnectionWithSpecification:unknown"));
 
@@ -91,15 +102,6 @@ TEST_F(FactoryLoad, MissingModulDataMeansNoConnection) {
     EXPECT_EQ(factory->Load("ConnectionWithSpecification:empty"), nullptr);
     EXPECT_TRUE(log.Contains(spdlog::level::info, "No modul data for: ConnectionWithSpecification:empty"));
     EXPECT_TRUE(factory->GetAll().IsEmpty());
-}
-
-TEST_F(FactoryLoad, EmptyIdsAndNamesAreRefused) {
-    EXPECT_EQ(factory->Get(""), nullptr);
-    EXPECT_EQ(factory->Load(""), nullptr);
-
-    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
-    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !modulDataName.IsEmpty()"));
-    EXPECT_EQ(host.CallCount(VantrelSim::HostFunction::VNAPI_ModulData_Get), 0U);
 }
 
 // Load is only for connection records: another kind of record is never read, let alone erased.
@@ -153,10 +155,6 @@ struct NewerFrameCase {
     const char* name;
     const QB::ClassInfo* frame;
 };
-void PrintTo(const NewerFrameCase& testCase, std::ostream* os) {
-    *os << testCase.name;
-}
-
 class FactoryNewerRecord : public FactoryLoad, public ::testing::WithParamInterface<NewerFrameCase> {};
 
 TEST_P(FactoryNewerRecord, IsSkippedReportedOnceWhileOpenAndKept) {
@@ -192,9 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NewerFrameCase{"PropertyGroup", &Model::PropertyGroup::classInfo},
                       NewerFrameCase{"VirtualType", &Model::VirtualType::classInfo},
                       NewerFrameCase{"IssueCollection", &Model::Issue::Collection::classInfo}),
-    [](const ::testing::TestParamInfo<NewerFrameCase>& testCase) {
-        return std::string(testCase.param.name);
-    });
+    TesselConnect::Test::CaseName);
 
 TEST_F(FactoryLoad, SpecificationOfANewerRecordIsNotConnectedAnewOverIt) {
     StoreTwoConnections();
@@ -225,24 +221,17 @@ TEST_F(FactoryLoad, RecordFromAnotherPlatformIsReadWithItsProtocol) {
 // A host that fails to hand the record out says nothing about the record: it stays.
 TEST_F(FactoryLoad, HostFailureWhileGettingTheRecordKeepsIt) {
     StoreTwoConnections();
+    host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_NOMODULEDATA, 1);
+    EXPECT_EQ(factory->Get(SpecId), nullptr);
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "No modul data for: ConnectionWithSpecification:spec-1"));
+    EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
+
     host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_GENERAL, 1);
-
     EXPECT_THROW(factory->Get(SpecId), Api::Error<APIERR_GENERAL>);
-
     EXPECT_TRUE(
         log.ContainsPart(spdlog::level::err, "ConnectionWithSpecification read error: APIERR_GENERAL("));
     EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
     EXPECT_NE(factory->Get(SpecId), nullptr);
-}
-
-TEST_F(FactoryLoad, NoModulDataErrorFromTheHostMeansNoConnection) {
-    StoreTwoConnections();
-    host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_NOMODULEDATA, 1);
-
-    EXPECT_EQ(factory->Get(SpecId), nullptr);
-
-    EXPECT_TRUE(log.Contains(spdlog::level::info, "No modul data for: ConnectionWithSpecification:spec-1"));
-    EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
 }
 
 TEST_F(FactoryLoad, NoOpenProjectHasNoConnections) {
@@ -251,17 +240,6 @@ TEST_F(FactoryLoad, NoOpenProjectHasNoConnections) {
 
     EXPECT_TRUE(factory->GetAll().IsEmpty());
     EXPECT_TRUE(log.Messages(spdlog::level::err).empty());
-}
-
-TEST_F(FactoryLoad, ClearForgetsTheCacheButNotTheObjects) {
-    const auto conn = ConnectThroughFactory();
-
-    factory->Clear();
-    const auto reloaded = factory->Get(SpecId);
-
-    ASSERT_NE(reloaded, nullptr);
-    EXPECT_NE(reloaded, conn);
-    EXPECT_EQ(conn->TesselSpecificationId(), "spec-1");
 }
 
 TEST_F(FactoryLoad, RefreshAllReReadsTheConnectionsStillHeld) {

@@ -69,10 +69,7 @@ public:
 class StatePage final : public Api::Tessel {
 public:
     void InitCallbacks() override {}
-    void SetAppState(const Api::AppState& state) override {
-        calls.emplace_back("SetAppState");
-        appStates.push_back(state);
-    }
+    void SetAppState(const Api::AppState&) override { calls.emplace_back("SetAppState"); }
     void SetDocumentState(const Api::DocumentState& state) override {
         calls.emplace_back("SetDocumentState");
         documentStates.push_back(state);
@@ -97,7 +94,6 @@ public:
                            const QB::Array<QB::UniString>&) override {}
 
     std::vector<std::string> calls;
-    std::vector<Api::AppState> appStates;
     std::vector<Api::DocumentState> documentStates;
     std::vector<Api::SelectionState> selectionStates;
 };

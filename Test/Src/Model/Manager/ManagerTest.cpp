@@ -46,7 +46,7 @@ TEST_F(ManagerTest, ConnectingSelectsTheNewConnectionAndMakesThePlanIdPermanent)
     ASSERT_NE(manager->GetSelectedConnection(), nullptr);
     EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
     EXPECT_THAT(observer.events, ElementsAre("SelectedConnectionChanged(spec-1)", "ConnectionsChanged"));
-    EXPECT_TRUE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-1") != nullptr));
+    EXPECT_TRUE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
     EXPECT_TRUE(manager->GetPlanData()->IsLoaded());
     EXPECT_EQ(manager->GetConnection("spec-1"), manager->GetSelectedConnection());
 }
@@ -257,25 +257,18 @@ TEST_F(ManagerTest, UpdatePropertiesIgnoresOtherDocumentsAndReportsUnknownTypesO
               1);
 }
 
-TEST_F(ManagerTest, RemovingTheAssociationOfAnotherDocumentOnlyAnswersThePage) {
+TEST_F(ManagerTest, RemovingTheAssociationOfAnotherDocumentOrAnUnknownSpecificationOnlyAnswersThePage) {
     CreateManager();
     AttachPage();
     Connect("spec-1", systemGuid);
-
-    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", "doc-of-another-plan");
-
-    EXPECT_EQ(page->calls.back(), "RemoveSpecAssociation(spec-1, doc-of-another-plan)");
-    EXPECT_FALSE(manager->GetSelectedConnection()->IsMarkedAsDeleted());
-    EXPECT_TRUE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-1") != nullptr));
-}
-
-TEST_F(ManagerTest, RemovingAnUnknownSpecificationAssociationAnswersThePage) {
-    CreateManager();
-    AttachPage();
     const auto planId = manager->GetPlanData()->GetId();
 
-    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-9", planId);
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", "doc-of-another-plan");
+    EXPECT_EQ(page->calls.back(), "RemoveSpecAssociation(spec-1, doc-of-another-plan)");
+    EXPECT_FALSE(manager->GetSelectedConnection()->IsMarkedAsDeleted());
+    EXPECT_TRUE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
 
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-9", planId);
     EXPECT_TRUE(log.Contains(spdlog::level::warn,
                              "Tessel thinks the plan is connected to this specification but we "
                              "dont have Connection. spec-9, proj-1"));

@@ -18,6 +18,17 @@ protected:
         Cache().Reset(false);
         log.Clear();
     }
+
+    // Associates wall1 with c-1, then draws a wall classified as c-1's are, carrying `clauseId`.
+    QB::Guid DrawWallWithClause(const char* clauseId, API_ElementNotifyKind kind) {
+        connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+        typeObserver.notifications.clear();
+        VantrelSim::Element wall = Drawn(API_WallID);
+        wall.classification[systemGuid] = itemF10;
+        wall.values[connection->GetPropertyGroup().GetDefinitionGuid("ArdoTesselClauseId")] =
+            VantrelSim::StringValue(clauseId);
+        return host.DrawElement(wall, kind);
+    }
 };
 
 TEST_F(CacheChanges, AssociatingRemovesAndDisassociatingAddsBackNotifyingOnlyTheirType) {
@@ -84,28 +95,14 @@ TEST_F(CacheChanges, NewColumnRebuildsAndRefreshesColumnAndColumnSegment) {
 }
 
 TEST_F(CacheChanges, NewElementWithAClauseOfTheConnectionChangesNothing) {
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-    typeObserver.notifications.clear();
-    const QB::Guid definition = connection->GetPropertyGroup().GetDefinitionGuid("ArdoTesselClauseId");
-    VantrelSim::Element copy = Drawn(API_WallID);
-    copy.classification[systemGuid] = itemF10;
-    copy.values[definition] = VantrelSim::StringValue("c-1");
-
-    host.DrawElement(copy, APINotifyElement_Copy);
+    DrawWallWithClause("c-1", APINotifyElement_Copy);
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall2, wallUpstairs}));
     EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
 }
 
 TEST_F(CacheChanges, NewElementWithAClauseNoVirtualTypeHasIsReportedAndChangesNothing) {
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-    typeObserver.notifications.clear();
-    const QB::Guid definition = connection->GetPropertyGroup().GetDefinitionGuid("ArdoTesselClauseId");
-    VantrelSim::Element pasted = Drawn(API_WallID);
-    pasted.classification[systemGuid] = itemF10;
-    pasted.values[definition] = VantrelSim::StringValue("c-elsewhere");
-
-    const QB::Guid drawn = host.DrawElement(pasted);
+    const QB::Guid drawn = DrawWallWithClause("c-elsewhere", APINotifyElement_New);
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall2, wallUpstairs}));
     EXPECT_TRUE(typeObserver.notifications.empty());
@@ -122,8 +119,7 @@ TEST_F(CacheChanges, NewElementsThatCannotBeAssociatedAreIgnored) {
     hotlinked.hotlink = hotlink;
     host.DrawElement(hotlinked);
     host.DrawElement(Drawn(API_ObjectID));
-    VantrelSim::Element unclassifiableDoor = Drawn(API_DoorID);
-    host.DrawElement(unclassifiableDoor);
+    host.DrawElement(Drawn(API_DoorID));
 
     EXPECT_EQ(Cache().GetCount(Wall), 3U);
     EXPECT_FALSE(Cache().GetTable().ContainsKey(Object));

@@ -62,28 +62,16 @@ protected:
         VantrelSim::ProjectBuilder build(Project());
         upstairs = build.AddStory("First");
         hotlink = build.AddHotlink("Site");
-        wallUpstairs = build.AddElement(Spec(API_WallID, APIVarId_Generic, upstairs));
-        hiddenWall = build.AddElement([&] {
-            auto spec = WallSpec();
-            spec.layer = hiddenLayer;
-            return spec;
-        }());
-        wallNotIn3D = build.AddElement(WallSpec());
+        wallUpstairs = AddElement({.story = upstairs});
+        hiddenWall = AddElement({.layer = hiddenLayer});
+        wallNotIn3D = AddWall();
         Project().FindElement(wallNotIn3D)->shownIn3D = false;
-        hotlinkedWall = build.AddElement([&] {
-            auto spec = WallSpec();
-            spec.hotlink = hotlink;
-            return spec;
-        }());
-        column = build.AddElement(Spec(API_ColumnID));
-        columnSegment = build.AddElement([&] {
-            auto spec = Spec(API_ColumnSegmentID);
-            spec.owner = column;
-            return spec;
-        }());
-        door = build.AddElement(Spec(API_DoorID, APIVarId_Door));
-        genericDoor = build.AddElement(Spec(API_DoorID));
-        object = build.AddElement(Spec(API_ObjectID));
+        AddElement({.hotlink = hotlink});
+        column = AddElement({.type = API_ColumnID});
+        columnSegment = AddElement({.type = API_ColumnSegmentID, .owner = column});
+        door = AddElement({.type = API_DoorID, .variation = APIVarId_Door});
+        AddElement({.type = API_DoorID}); // of the generic variation
+        object = AddElement({.type = API_ObjectID});
 
         Connect();
         connection->Attach(typeObserver);
@@ -93,15 +81,6 @@ protected:
         if (connection != nullptr) {
             connection->Detach(typeObserver);
         }
-    }
-
-    VantrelSim::ElementSpec Spec(API_ElemTypeID type, API_ElemVariationID variation = APIVarId_Generic,
-                                 QB::Int16 story = 0) const {
-        VantrelSim::ElementSpec spec = WallSpec();
-        spec.type = type;
-        spec.variation = variation;
-        spec.story = story;
-        return spec;
     }
 
     // An element as the user draws it, which the host announces to the add-on.
@@ -158,11 +137,9 @@ protected:
     QB::Guid wallUpstairs;
     QB::Guid hiddenWall;
     QB::Guid wallNotIn3D;
-    QB::Guid hotlinkedWall;
     QB::Guid column;
     QB::Guid columnSegment;
     QB::Guid door;
-    QB::Guid genericDoor;
     QB::Guid object;
 };
 
