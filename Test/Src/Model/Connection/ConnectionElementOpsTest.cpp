@@ -349,17 +349,13 @@ TEST_F(ConnectionElementOps, SortingSelectedElementsByVirtualType) {
     EXPECT_TRUE(
         log.Contains(spdlog::level::info, fmt::format("Element({}) propably deleted meanwhile", wall2)));
     EXPECT_TRUE(log.Contains(spdlog::level::err, "GeneralError: APIERR_GENERAL(-2130313215)"));
-}
 
-TEST_F(ConnectionElementOps, SortingWithoutTheClauseIdPropertyCallsEverythingUnassociated) {
-    Connect();
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    // Without the clause id property everything is unassociated.
+    host.Faults().Clear();
     Undoable([&] { Project().DeleteGroup(connection->GetPropertyGroup().GetGuid()); });
-
-    const auto sorted = connection->SortElementsByVirtualType({wall1, wall2});
-
-    EXPECT_TRUE(sorted.virtualTypes.IsEmpty());
-    EXPECT_EQ(sorted.unassociatedElements, (QB::Array<QB::Guid>{wall1, wall2}));
+    const auto withoutProperty = connection->SortElementsByVirtualType({wall1, wall2});
+    EXPECT_TRUE(withoutProperty.virtualTypes.IsEmpty());
+    EXPECT_EQ(withoutProperty.unassociatedElements, (QB::Array<QB::Guid>{wall1, wall2}));
     EXPECT_TRUE(log.Contains(spdlog::level::debug, "MissingProperty: ArdoTesselClauseId"));
 }
 

@@ -118,19 +118,15 @@ TEST_F(ConnectionState, DisconnectWhenAnotherUserAlreadyRemovedEverything) {
     EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
 }
 
-TEST_F(ConnectionState, DisconnectRefusedByTheHostKeepsTheConnection) {
+TEST_F(ConnectionState, DisconnectRefusedOrFailingHalfwayLeavesTheConnectionWhole) {
     Connect();
+    const QB::Guid groupGuid = connection->GetPropertyGroup().GetGuid();
     host.Faults().Always(VantrelSim::HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_NOACCESSRIGHT);
-
     EXPECT_FALSE(connection->Disconnect(true));
     EXPECT_FALSE(connection->IsMarkedAsDeleted());
     EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
     EXPECT_EQ(observer.events, (std::vector<std::string>{"PropertyManagerNotReserved"}));
-}
-
-TEST_F(ConnectionState, DisconnectFailingHalfwayLeavesTheConnectionWhole) {
-    Connect();
-    const QB::Guid groupGuid = connection->GetPropertyGroup().GetGuid();
+    host.Faults().Clear();
     for (const auto function : {VantrelSim::HostFunction::VNAPI_ModulData_Store,
                                 VantrelSim::HostFunction::VNAPI_Property_DeletePropertyGroup}) {
         SCOPED_TRACE(VantrelSim::HostFunctionName(function));

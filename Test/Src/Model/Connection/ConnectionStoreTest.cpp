@@ -56,17 +56,6 @@ TEST_F(ConnectionStore, ReadRaisesVirtualTypesThenIssuesChanged) {
     copy->Detach(copyObserver);
 }
 
-TEST_F(ConnectionStore, ConnectionMarkedAsDeletedIsNeverStoredAgain) {
-    Connect();
-    connection->Disconnect(false);
-    log.Clear();
-
-    connection->Store();
-
-    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !this->_markedAsDeleted"));
-    EXPECT_FALSE(Project().modulData.ContainsKey(ModulDataName));
-}
-
 TEST_F(ConnectionStore, RefreshAfterAnotherUserDisconnectedMarksTheConnectionDeleted) {
     Connect();
     Project().modulData.Delete(ModulDataName);
@@ -76,6 +65,12 @@ TEST_F(ConnectionStore, RefreshAfterAnotherUserDisconnectedMarksTheConnectionDel
     EXPECT_TRUE(connection->IsMarkedAsDeleted());
     EXPECT_TRUE(log.Contains(spdlog::level::debug, "modul data: ConnectionWithSpecification:spec-1"));
     EXPECT_TRUE(log.Contains(spdlog::level::info, "Moduldata probably deleted on another SW client"));
+
+    // A connection marked as deleted is never stored again.
+    log.Clear();
+    connection->Store();
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !this->_markedAsDeleted"));
+    EXPECT_FALSE(Project().modulData.ContainsKey(ModulDataName));
 }
 
 TEST_F(ConnectionStore, RefreshTakesOverAnotherUsersChanges) {

@@ -146,14 +146,6 @@ TEST_F(CollectionAdd, ProjectIssuesSupersedeTheirOlderTwins) {
               (Issues{newTitles}));
 }
 
-TEST_F(CollectionAdd, EmptyInputsChangeNothing) {
-    Issues none;
-    EXPECT_FALSE(_collection.AddAll(none));
-    EXPECT_FALSE(
-        _collection.Add(MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocUnknown, {})));
-    EXPECT_TRUE(_collection.GetIssues().IsEmpty());
-}
-
 TEST_F(CollectionAdd, RemovalIsRememberedAndPrunedToTheNewestAtTheLimit) {
     for (QB::USize i = 0; i + 1 < Collection::DeletedEntriesLimit; ++i) {
         auto issue =
@@ -179,7 +171,12 @@ TEST_F(CollectionAdd, RemovalIsRememberedAndPrunedToTheNewestAtTheLimit) {
     EXPECT_EQ(oldest, TIGetTime() - static_cast<QB::Int32>(Collection::KeptDeletedEntries) + 1);
 }
 
-TEST_F(CollectionAdd, RemovingAnEqualButDifferentObjectRemovesNothing) {
+TEST_F(CollectionAdd, EmptyInputsAndRemovingAnEqualButDifferentObjectChangeNothing) {
+    Issues none;
+    EXPECT_FALSE(_collection.AddAll(none));
+    EXPECT_FALSE(
+        _collection.Add(MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocUnknown, {})));
+    EXPECT_TRUE(_collection.GetIssues().IsEmpty());
     auto issue = std::make_shared<Model::Issue::UnknownError>("x");
     _collection.Add(issue);
     _collection.Remove(IssuePtr(issue->CloneIssue()));

@@ -132,10 +132,19 @@ protected:
         return project;
     }
 
-    Model::Manager& CreateManager() {
+    Model::Manager& CreateManager(bool withPage = false) {
         manager = Model::Manager::Create(CurrentAddonVersion, vantrel);
         manager->AttachObserver(observer);
+        if (withPage) {
+            AttachPage();
+        }
         return *manager;
+    }
+
+    // A manager with a page, connected with spec-1 over "Specs".
+    void CreateConnectedManager() {
+        CreateManager(true);
+        Connect("spec-1", systemGuid);
     }
 
     void AttachPage() { manager->ResetTesselApi(page); }

@@ -14,8 +14,11 @@
 namespace TesselConnect::Test {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::StartsWith;
+using ::testing::UnorderedElementsAreArray;
 
 class ManagerTest : public ManagerFixture {};
 
@@ -52,9 +55,7 @@ TEST_F(ManagerTest, ConnectingSelectsTheNewConnectionAndMakesThePlanIdPermanent)
 }
 
 TEST_F(ManagerTest, ConnectingTheSameSpecificationAgainDisconnectsTheOldConnectionFirst) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     const auto first = manager->GetSelectedConnection();
     observer.events.clear();
 
@@ -81,9 +82,7 @@ TEST_F(ManagerTest, ConnectingWithAClassificationSystemInUseChangesNothing) {
 }
 
 TEST_F(ManagerTest, SelectionStateDescribesMixedSingleAndMultipleVirtualTypeSelections) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Select({walls[0]});
     manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
     Select({walls[1]});
@@ -120,9 +119,7 @@ TEST_F(ManagerTest, SelectionChangesAreIgnoredWhileNoPageIsAttached) {
 // Attaching a page (the palette reopened) reads the selection made while none was attached, so
 // the page, the counters and the next association see what is selected now.
 TEST_F(ManagerTest, AttachingAPageReadsTheSelectionMadeMeanwhile) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Select({walls[0], walls[1]});
     manager->ResetTesselApi(nullptr);
     Select({walls[2]});
@@ -140,9 +137,7 @@ TEST_F(ManagerTest, AttachingAPageReadsTheSelectionMadeMeanwhile) {
 
 // A project opened or made starts from its own selection, never from the last project's.
 TEST_F(ManagerTest, OpenedAndNewProjectsStartFromTheirOwnSelection) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     const std::vector<std::pair<std::string, std::function<void()>>> changes{
         {"open",
          [&] {
@@ -202,18 +197,12 @@ TEST_F(ManagerTest, SelectInstancesOfTypeChecksTheIdentifierAndSelectsUnassociat
 
     manager->Handle_selectInstancesOfType(fmt::format("API_ElemTypeID-{}-0", static_cast<int>(API_WallID)));
 
-    auto selected = host.SelectedElements();
-    std::sort(selected.begin(), selected.end());
-    auto expected = walls;
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(selected, expected);
+    EXPECT_THAT(host.SelectedElements(), UnorderedElementsAreArray(walls));
     ASSERT_EQ(host.Zooms().size(), 1U);
 }
 
 TEST_F(ManagerTest, AllTypesInDocumentListsVirtualTypesThenUnassociatedElementTypes) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Select({walls[0]});
     manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
     manager->GetSelectedConnection()->GetUnassociatedElementsCache().Reset(false);
@@ -230,9 +219,7 @@ TEST_F(ManagerTest, AllTypesInDocumentListsVirtualTypesThenUnassociatedElementTy
 }
 
 TEST_F(ManagerTest, UpdatePropertiesIgnoresOtherDocumentsAndReportsUnknownTypesOnce) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Select({walls[0]});
     manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
     const auto planId = manager->GetPlanData()->GetId();
@@ -249,18 +236,12 @@ TEST_F(ManagerTest, UpdatePropertiesIgnoresOtherDocumentsAndReportsUnknownTypesO
 
     EXPECT_EQ(manager->GetSelectedConnection()->GetVirtualType("c1")->GetTesselProperties().Title(),
               "Renamed");
-    const auto warnings = log.Messages(spdlog::level::warn);
-    EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
-                            [](const std::string& line) {
-                                return line.starts_with("Not existing types are expected by tessel: [zz], ");
-                            }),
-              1);
+    EXPECT_THAT(log.Messages(spdlog::level::warn),
+                Contains(StartsWith("Not existing types are expected by tessel: [zz], ")).Times(1));
 }
 
 TEST_F(ManagerTest, RemovingTheAssociationOfAnotherDocumentOrAnUnknownSpecificationOnlyAnswersThePage) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     const auto planId = manager->GetPlanData()->GetId();
 
     manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", "doc-of-another-plan");
@@ -276,9 +257,7 @@ TEST_F(ManagerTest, RemovingTheAssociationOfAnotherDocumentOrAnUnknownSpecificat
 }
 
 TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLeavesNone) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Connect("spec-2", otherSystemGuid);
     ASSERT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-2");
     const auto planId = manager->GetPlanData()->GetId();
@@ -333,9 +312,7 @@ TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
 }
 
 TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     const auto planId = manager->GetPlanData()->GetId();
 
     manager->VNEvent_Project_NewAndReset();
@@ -380,8 +357,7 @@ TEST_F(ManagerTest, MergeRequestsForOtherModuleDataAreRefused) {
 }
 
 TEST_F(ManagerTest, OnlineStateAndThePageLifetime) {
-    CreateManager();
-    AttachPage();
+    CreateManager(true);
     manager->Handle_onlineStateChanged(false);
     EXPECT_THAT(observer.events, ElementsAre("OnlineStateChanged(false)"));
     EXPECT_NE(page->GetCallbackApi(), nullptr);
