@@ -130,7 +130,7 @@ const char* const AnotherUserLine =
 
 } // namespace
 
-TEST_F(PlanDataTest, NewProjectWorksWithFreshTemporaryIdsAndStoresNothing) {
+TEST_F(PlanDataTest, NewProjectWorksWithFreshTemporaryIdsAndStoresOnlyOnSync) {
     OpenProject(false);
     PlanData planData(vantrel);
     EXPECT_EQ(planData.ToString(), "PlanData{_id: }");
@@ -147,6 +147,13 @@ TEST_F(PlanDataTest, NewProjectWorksWithFreshTemporaryIdsAndStoresNothing) {
     EXPECT_FALSE(planData.IsLoaded());
     EXPECT_TRUE(planData.GetAddonObjectGuid().IsNull());
     EXPECT_TRUE(host.GetProject().addonObjects.IsEmpty());
+
+    // One that never got an id (its project could not be read when it opened) stores a fresh one.
+    PlanData withoutId(vantrel);
+    ASSERT_TRUE(withoutId.GetId().IsEmpty());
+    EXPECT_FALSE(SyncInCommand(withoutId));
+    EXPECT_FALSE(withoutId.GetId().IsEmpty());
+    EXPECT_EQ(FindPlanDataObject()->data, StoredForm(withoutId.GetId().ToUtf8()));
 }
 
 TEST_F(PlanDataTest, FirstConnectionCreatesTheObjectStoresTheTemporaryIdAndReadsBack) {
@@ -336,19 +343,6 @@ TEST_F(PlanDataTest, StoredEmptyIdIsFilledLikeAnEmptyObjectAndNeverAdopted) {
     PlanData later(vantrel);
     EXPECT_TRUE(later.HasPlanData());
     EXPECT_EQ(later.GetId(), temporary);
-}
-
-// A plan data that never got an id (its project could not be read when it opened) stores a fresh
-// one, never an empty one.
-TEST_F(PlanDataTest, PlanDataWithoutAnIdStoresAFreshOne) {
-    OpenProject(false);
-    PlanData planData(vantrel);
-    ASSERT_TRUE(planData.GetId().IsEmpty());
-
-    EXPECT_FALSE(SyncInCommand(planData));
-
-    EXPECT_FALSE(planData.GetId().IsEmpty());
-    EXPECT_EQ(FindPlanDataObject()->data, StoredForm(planData.GetId().ToUtf8()));
 }
 
 TEST_F(PlanDataTest, AfterAReceiveAFailedLookKeepsTheIdInUseAndAMissingObjectDoesNot) {

@@ -10,6 +10,7 @@
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/ConnectionWithSpecificationObserver.hpp"
+#include "Model/Error/Errors.hpp"
 #include "Model/Error/TypedErrorExceptor.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/TesselPtr.hpp"
@@ -232,6 +233,19 @@ protected:
         bytes.at(16) = static_cast<std::byte>(mainVersion & 0xFFU);
         bytes.at(17) = static_cast<std::byte>(mainVersion >> 8U);
         return bytes;
+    }
+
+    // `object`'s stored form reads back into `read` as the same bytes; with a newer main version it
+    // is refused, and cut short it does not read.
+    template <typename Object> void ExpectStoredFormReadsBack(const Object& object, Object& read) {
+        const std::vector<std::byte> bytes = Bytes(object);
+        QB::MemoryIChannel ic(bytes);
+        EXPECT_EQ(read.Read(ic), QB::NoError);
+        EXPECT_EQ(Bytes(read), bytes);
+        QB::MemoryIChannel newer(WithMainVersion(bytes, 2));
+        EXPECT_THROW(Object(connection.get()).Read(newer), Model::Error::VersionIncompatibility);
+        QB::MemoryIChannel truncated(std::vector<std::byte>(bytes.begin(), bytes.end() - 3));
+        EXPECT_NE(Object(connection.get()).Read(truncated), QB::NoError);
     }
 
     // Replaces the stored record (as another user's store would).

@@ -128,6 +128,12 @@ TEST_F(FactoryLoad, GetAllListsConnectionRecordsInTheHostsOrderAndSkipsOthers) {
     const auto all = factory->GetAllConst();
     ASSERT_EQ(all.GetSize(), 2U);
     EXPECT_EQ(all[1]->TesselSpecificationId(), "spec-2");
+
+    // No open project has no connections, and that is no error.
+    log.Clear();
+    host.CloseProject();
+    EXPECT_TRUE(factory->GetAll().IsEmpty());
+    EXPECT_TRUE(log.Messages(spdlog::level::err).empty());
 }
 
 TEST_F(FactoryLoad, CorruptedRecordIsErasedAndOnlyTheFirstGetAllFails) {
@@ -232,14 +238,6 @@ TEST_F(FactoryLoad, HostFailureWhileGettingTheRecordKeepsIt) {
         log.ContainsPart(spdlog::level::err, "ConnectionWithSpecification read error: APIERR_GENERAL("));
     EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
     EXPECT_NE(factory->Get(SpecId), nullptr);
-}
-
-TEST_F(FactoryLoad, NoOpenProjectHasNoConnections) {
-    StoreTwoConnections();
-    host.CloseProject();
-
-    EXPECT_TRUE(factory->GetAll().IsEmpty());
-    EXPECT_TRUE(log.Messages(spdlog::level::err).empty());
 }
 
 TEST_F(FactoryLoad, RefreshAllReReadsTheConnectionsStillHeld) {

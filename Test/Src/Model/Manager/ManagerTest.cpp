@@ -65,9 +65,8 @@ TEST_F(ManagerTest, ConnectingTheSameSpecificationAgainDisconnectsTheOldConnecti
     EXPECT_EQ(observer.Count("ConnectionWillDisconnect(spec-1)"), 1U);
     EXPECT_NE(manager->GetSelectedConnection(), first);
     EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
-    EXPECT_NE(std::find(page->calls.begin(), page->calls.end(),
-                        fmt::format("RemoveSpecAssociation(spec-1, {})", manager->GetPlanData()->GetId())),
-              page->calls.end());
+    EXPECT_THAT(page->calls,
+                Contains(fmt::format("RemoveSpecAssociation(spec-1, {})", manager->GetPlanData()->GetId())));
 }
 
 TEST_F(ManagerTest, ConnectingWithAClassificationSystemInUseChangesNothing) {
@@ -78,7 +77,7 @@ TEST_F(ManagerTest, ConnectingWithAClassificationSystemInUseChangesNothing) {
     EXPECT_THROW(Connect("spec-2", systemGuid), Model::ClassificationSystemAlreadyUsedError);
 
     EXPECT_EQ(manager->GetSelectedConnection(), selected);
-    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-2") != nullptr));
+    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
 }
 
 TEST_F(ManagerTest, SelectionStateDescribesMixedSingleAndMultipleVirtualTypeSelections) {
@@ -270,8 +269,8 @@ TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLe
     EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
     EXPECT_TRUE(page->selectionStates.back().type.IsEmpty());
     EXPECT_TRUE(log.Contains(spdlog::level::info, "ResetSelectedConnection: none"));
-    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-1") != nullptr));
-    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-2") != nullptr));
+    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
+    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
 }
 
 TEST_F(ManagerTest, AssociationRequestWithoutConnectionIsReportedOnce) {
@@ -340,7 +339,7 @@ TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
 
     EXPECT_TRUE(manager->GetConnections().IsEmpty());
     EXPECT_THAT(observer.events, ElementsAre("CorruptedData"));
-    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:broken") != nullptr));
+    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:broken"));
 
     EXPECT_EQ(manager->GetConnections().GetSize(), 1U);
 }
