@@ -80,12 +80,8 @@ TEST_F(PropertyGroupOverHost, DeletedGroupOrDefinitionIsNoticedAndRefused) {
     // The user deleted the definition: the host no longer knows its guid.
     host.Faults().ForGuid(HostFunction::VNAPI_Property_GetPropertyDefinition, APIERR_BADID, titleDefinition);
     EXPECT_FALSE(group.IsExistsProperty(Name::Title));
-    EXPECT_THROW(group.GetDefinitionGuid(Name::Title), Model::Error::MissingProperty);
-    try {
-        group.GetDefinitionGuid(Name::Title);
-    } catch (const Model::Error::MissingProperty& error) {
-        EXPECT_STREQ(error.what(), "MissingProperty: ArdoTesselTitle");
-    }
+    EXPECT_EQ(WhatOf<Model::Error::MissingProperty>([&] { group.GetDefinitionGuid(Name::Title); }),
+              "MissingProperty: ArdoTesselTitle");
 
     Project().DeleteGroup(groupGuid);
     log.Clear();

@@ -77,22 +77,16 @@ TEST_F(VirtualTypeOverHost, ConstructionNeedsACodeWithAnItem) {
     log.Clear();
     Api::Properties noCode = Clause("c1", "F10");
     noCode.Delete(Name::Code);
-    try {
-        Model::VirtualType(connection.get(), "c1", noCode);
-        ADD_FAILURE();
-    } catch (const AddonRuntimeError& error) {
-        // The text may become an issue's hint stored in the project: no build folders in it.
-        EXPECT_TRUE(std::string_view(error.what()).starts_with("Model/VirtualType.cpp:")) << error.what();
-        EXPECT_TRUE(std::string_view(error.what()).ends_with(": error: Missing code property"));
-    }
+    const std::string noCodeText =
+        WhatOf<AddonRuntimeError>([&] { Model::VirtualType(connection.get(), "c1", noCode); });
+    // The text may become an issue's hint stored in the project: no build folders in it.
+    EXPECT_TRUE(noCodeText.starts_with("Model/VirtualType.cpp:")) << noCodeText;
+    EXPECT_TRUE(noCodeText.ends_with(": error: Missing code property"));
     EXPECT_TRUE(log.Contains(spdlog::level::critical,
                              "failed assertion: properties.ContainsKey( Api::Properties::Name::Code)"));
-    try {
-        Model::VirtualType(connection.get(), "c1", Clause("c1", ""));
-        ADD_FAILURE();
-    } catch (const AddonRuntimeError& error) {
-        EXPECT_TRUE(std::string_view(error.what()).ends_with(": error: Empty code string"));
-    }
+    EXPECT_TRUE(WhatOf<AddonRuntimeError>([&] {
+                    Model::VirtualType(connection.get(), "c1", Clause("c1", ""));
+                }).ends_with(": error: Empty code string"));
 
     try {
         Model::VirtualType(connection.get(), "c9", Clause("c9", "Z99"));
@@ -388,19 +382,12 @@ TEST(TypedErrorExceptor, RethrowsWhatWasCapturedWithItsType) {
     EXPECT_THROW(captured([] { throw Api::Error<APIERR_BADID>(); }).Rethrow(), Api::Error<APIERR_BADID>);
     EXPECT_THROW(captured([] { throw Api::ErrorPropertyManagerNoAccessRight(); }).Rethrow(),
                  Api::ErrorPropertyManagerNoAccessRight);
-    const auto rethrown = [&](const std::function<void()>& work) -> std::string {
-        try {
-            captured(work).Rethrow();
-        } catch (const Model::Error::MissingProperty& error) {
-            return std::string("MissingProperty caught: ") + error.what();
-        } catch (const std::runtime_error& error) {
-            return error.what();
-        }
-        return "nothing";
-    };
-    EXPECT_EQ(rethrown([] { throw Model::Error::MissingProperty("ArdoTesselTitle"); }),
-              "MissingProperty caught: MissingProperty: ArdoTesselTitle");
-    EXPECT_EQ(rethrown([] { throw 42; }), "TypedErrorExceptor: unknown");
+    EXPECT_EQ(WhatOf<Model::Error::MissingProperty>([&] {
+                  captured([] { throw Model::Error::MissingProperty("ArdoTesselTitle"); }).Rethrow();
+              }),
+              "MissingProperty: ArdoTesselTitle");
+    EXPECT_EQ(WhatOf<std::runtime_error>([&] { captured([] { throw 42; }).Rethrow(); }),
+              "TypedErrorExceptor: unknown");
 }
 
 } // namespace

@@ -45,6 +45,16 @@ namespace TesselConnect::Test {
 // Names the cases of a parameterised test by their `name`.
 inline constexpr auto CaseName = [](const auto& info) { return std::string(info.param.name); };
 
+// The text of the `Error` that `work` throws; "no exception" when it throws none.
+template <typename Error> std::string WhatOf(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "no exception";
+}
+
 // The page: records every call as one line, and lets a test look at the project when a call arrives.
 class RecordingTessel final : public Api::Tessel {
 public:

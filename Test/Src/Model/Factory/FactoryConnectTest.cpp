@@ -11,6 +11,7 @@
 
 using namespace TesselConnect;
 using TesselConnect::Test::FactoryFixture;
+using TesselConnect::Test::WhatOf;
 using ::testing::HasSubstr;
 
 namespace {
@@ -71,12 +72,8 @@ TEST_F(FactoryConnect, SameSpecificationAgainIsRefusedWithTheExistingConnection)
 }
 
 TEST_F(FactoryConnect, EmptySpecificationIdIsRefused) {
-    try {
-        ConnectThroughFactory("");
-        FAIL() << "connected without a specification id";
-    } catch (const AddonRuntimeError& e) {
-        EXPECT_THAT(e.what(), HasSubstr(": error: a connection needs a specification id"));
-    }
+    EXPECT_THAT(WhatOf<AddonRuntimeError>([&] { ConnectThroughFactory(""); }),
+                HasSubstr(": error: a connection needs a specification id"));
     EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
     EXPECT_TRUE(Project().modulData.IsEmpty());
     EXPECT_TRUE(Project().Groups().IsEmpty());
