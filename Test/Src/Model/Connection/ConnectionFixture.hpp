@@ -8,6 +8,8 @@
 
 #include "Support/LogCapture.hpp"
 
+#include "../RecordingTessel.hpp"
+
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/ConnectionWithSpecificationObserver.hpp"
 #include "Model/Error/Errors.hpp"
@@ -16,7 +18,6 @@
 #include "Model/TesselPtr.hpp"
 #include "Model/VirtualType.hpp"
 #include "Tessel/Api/Properties.hpp"
-#include "Tessel/Api/Tessel.hpp"
 #include "Util/Resource/OwnModule.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 #include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
@@ -54,42 +55,6 @@ template <typename Error> std::string WhatOf(const std::function<void()>& work) 
     }
     return "no exception";
 }
-
-// The page: records every call as one line, and lets a test look at the project when a call arrives.
-class RecordingTessel final : public Api::Tessel {
-public:
-    void InitCallbacks() override { calls.emplace_back("InitCallbacks"); }
-    void SetAppState(const Api::AppState&) override { calls.emplace_back("SetAppState"); }
-    void SetDocumentState(const Api::DocumentState&) override { calls.emplace_back("SetDocumentState"); }
-    void SetSelectionState(const Api::SelectionState&) override { calls.emplace_back("SetSelectionState"); }
-    void AssociateSpec(const QB::UniString& specificationId, const QB::UniString& documentRef,
-                       const QB::UniString& documentName) override {
-        calls.push_back(fmt::format("AssociateSpec({}, {}, {})", specificationId, documentRef, documentName));
-    }
-    void RemoveSpecAssociation(const QB::UniString& specificationId,
-                               const QB::UniString& documentRef) override {
-        calls.push_back(fmt::format("RemoveSpecAssociation({}, {})", specificationId, documentRef));
-    }
-    void Associate(const Api::AssociableType& type, const QB::UniString& clauseId) override {
-        calls.push_back(fmt::format("Associate({}, {}, {})", type.id, type.properties, clauseId));
-        if (onAssociate) {
-            onAssociate();
-        }
-    }
-    void RemoveAssociation(const QB::UniString&, const QB::UniString&) override {
-        calls.emplace_back("RemoveAssociation");
-    }
-    void SendAssociationFeedback(bool, const QB::UniString&) override {
-        calls.emplace_back("SendAssociationFeedback");
-    }
-    void RequestClauseData(const QB::UniString&, const QB::UniString&,
-                           const QB::Array<QB::UniString>&) override {
-        calls.emplace_back("RequestClauseData");
-    }
-
-    std::vector<std::string> calls;
-    std::function<void()> onAssociate;
-};
 
 // Records the events of one connection as lines, in the order they arrive.
 class RecordingObserver final : public Model::ConnectionWithSpecificationObserver {

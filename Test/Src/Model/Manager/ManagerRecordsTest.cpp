@@ -114,7 +114,7 @@ TEST_F(ManagerRecords, ConnectingAdoptsAnotherUsersPlanIdAndResendsEveryState) {
     ASSERT_GE(page->calls.size(), 4U);
     EXPECT_THAT(std::vector<std::string>(page->calls.begin(), page->calls.begin() + 4),
                 ElementsAre("SetAppState", "SetDocumentState", "SetSelectionState",
-                            fmt::format("AssociateSpec(spec-1, {})", theirs)));
+                            fmt::format("AssociateSpec(spec-1, {}, Untitled)", theirs)));
     EXPECT_EQ(page->documentStates.back().documentRef, theirs);
 }
 
