@@ -37,6 +37,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,6 +67,10 @@ public:
     void ConnEvent_IssuesChanged(const ConnPtr&) override { Record("IssuesChanged"); }
     void ConnEvent_UnassociatedElementTypeChanged(const ConnPtr&,
                                                   const QB::HashSet<Model::ElementType>& types) override {
+        auto& changed = typeChanges.emplace_back();
+        for (const Model::ElementType& type : types) {
+            changed.emplace(type.typeID, type.variationID);
+        }
         Record(fmt::format("UnassociatedElementTypeChanged({})", types.GetSize()));
     }
     void ConnEvent_PropertyManagerNotReserved(const ConnPtr&) override {
@@ -82,6 +87,7 @@ public:
     void ConnEvent_TitlesChanged(const ConnPtr&) override { Record("TitlesChanged"); }
 
     std::vector<std::string> events;
+    std::vector<std::set<std::pair<API_ElemTypeID, API_ElemVariationID>>> typeChanges; // their types
     std::vector<std::shared_ptr<Model::Issue::Base>> failedIssues;
     std::function<void(const std::string&)> onEvent;
 

@@ -22,7 +22,7 @@ protected:
     // Associates wall1 with c-1, then draws a wall classified as c-1's are, carrying `clauseId`.
     QB::Guid DrawWallWithClause(const char* clauseId, API_ElementNotifyKind kind) {
         connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-        typeObserver.notifications.clear();
+        observer.typeChanges.clear();
         VantrelSim::Element wall = Drawn(API_WallID);
         wall.classification[systemGuid] = itemF10;
         wall.values[connection->GetPropertyGroup().GetDefinitionGuid("ArdoTesselClauseId")] =
@@ -38,12 +38,12 @@ TEST_F(CacheChanges, AssociatingRemovesAndDisassociatingAddsBackNotifyingOnlyThe
 
     EXPECT_EQ(Cache().GetCount(Wall), 0U);
     EXPECT_EQ(Cache().GetCount(Column), 1U);
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}}));
 
     connection->Disassociate("c-1", walls);
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall1, wall2, wallUpstairs}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}, {Key(Wall)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}, {Key(Wall)}}));
     EXPECT_EQ(host.CallCount(VantrelSim::HostFunction::VNAPI_Element_GetElemList), 45U);
 }
 
@@ -51,10 +51,10 @@ TEST_F(CacheChanges, NothingToChangeMeansNoNotification) {
     EXPECT_FALSE(Cache().AddElements({wall1, wall2}));
     EXPECT_FALSE(Cache().RemoveElements({hiddenWall}));
     EXPECT_FALSE(Cache().RemoveElements({}));
-    EXPECT_TRUE(typeObserver.notifications.empty());
+    EXPECT_TRUE(observer.typeChanges.empty());
 
     EXPECT_TRUE(Cache().RemoveElements({wall1, column}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall), Key(Column)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall), Key(Column)}}));
     EXPECT_TRUE(Cache().AddElements({wall1}));
     EXPECT_EQ(Cache().GetCount(Wall), 3U);
 }
@@ -80,7 +80,7 @@ TEST_F(CacheChanges, NewWallWithoutClauseIsListedAtOnceWithoutARebuild) {
     const QB::Guid drawn = host.DrawElement(Drawn(API_WallID));
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall1, wall2, wallUpstairs, drawn}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}}));
     EXPECT_EQ(OpenedProgressWindows(), progressWindows);
 }
 
@@ -90,7 +90,7 @@ TEST_F(CacheChanges, NewColumnRebuildsAndRefreshesColumnAndColumnSegment) {
     const QB::Guid drawn = host.DrawElement(Drawn(API_ColumnID));
 
     EXPECT_EQ(ElementsOf(Column), Sorted({column, drawn}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Column), Key(ColumnSegment)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Column), Key(ColumnSegment)}}));
     EXPECT_EQ(OpenedProgressWindows(), progressWindows + 1);
 }
 
@@ -98,14 +98,14 @@ TEST_F(CacheChanges, NewElementWithAClauseOfTheConnectionChangesNothing) {
     DrawWallWithClause("c-1", APINotifyElement_Copy);
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall2, wallUpstairs}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}}));
 }
 
 TEST_F(CacheChanges, NewElementWithAClauseNoVirtualTypeHasIsReportedAndChangesNothing) {
     const QB::Guid drawn = DrawWallWithClause("c-elsewhere", APINotifyElement_New);
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall2, wallUpstairs}));
-    EXPECT_TRUE(typeObserver.notifications.empty());
+    EXPECT_TRUE(observer.typeChanges.empty());
     const auto errors = log.Messages(spdlog::level::err);
     ASSERT_EQ(errors.size(), 1U);
     EXPECT_THAT(errors[0], ::testing::StartsWith("failed assertion: this->_conn.HasVirtualType( "
@@ -124,7 +124,7 @@ TEST_F(CacheChanges, NewElementsThatCannotBeAssociatedAreIgnored) {
     EXPECT_EQ(Cache().GetCount(Wall), 3U);
     EXPECT_FALSE(Cache().GetTable().ContainsKey(Object));
     EXPECT_FALSE(Cache().GetTable().ContainsKey(GenericDoor));
-    EXPECT_TRUE(typeObserver.notifications.empty());
+    EXPECT_TRUE(observer.typeChanges.empty());
 }
 
 } // namespace

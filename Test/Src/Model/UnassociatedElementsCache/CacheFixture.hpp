@@ -21,21 +21,6 @@
 
 namespace TesselConnect::Test {
 
-// Records the element types of every ConnEvent_UnassociatedElementTypeChanged.
-class TypeRecordingObserver final : public Model::ConnectionWithSpecificationObserver {
-public:
-    void ConnEvent_UnassociatedElementTypeChanged(const std::shared_ptr<Model::ConnectionWithSpecification>&,
-                                                  const QB::HashSet<Model::ElementType>& types) override {
-        std::set<std::pair<API_ElemTypeID, API_ElemVariationID>> changed;
-        for (const Model::ElementType& type : types) {
-            changed.emplace(type.typeID, type.variationID);
-        }
-        notifications.push_back(std::move(changed));
-    }
-
-    std::vector<std::set<std::pair<API_ElemTypeID, API_ElemVariationID>>> notifications;
-};
-
 class CacheFixture : public ConnectionFixture {
 protected:
     using TypeKeys = std::set<std::pair<API_ElemTypeID, API_ElemVariationID>>;
@@ -74,13 +59,6 @@ protected:
         object = AddElement({.type = API_ObjectID});
 
         Connect();
-        connection->Attach(typeObserver);
-    }
-
-    ~CacheFixture() override {
-        if (connection != nullptr) {
-            connection->Detach(typeObserver);
-        }
     }
 
     // An element as the user draws it, which the host announces to the add-on.
@@ -131,7 +109,6 @@ protected:
         return {APIWind_FloorPlanID, story, QBGuid2APIGuid(plan->databaseGuid)};
     }
 
-    TypeRecordingObserver typeObserver;
     QB::Int16 upstairs = 0;
     QB::Guid hotlink;
     QB::Guid wallUpstairs;
