@@ -11,6 +11,7 @@
 
 #include <VantrelSim/HostFunction.hpp>
 
+#include <array>
 #include <functional>
 #include <utility>
 
@@ -64,6 +65,14 @@ protected:
         Model::AssociationResult result;
         Undoable([&] { result = virtualType.DisassociateElements(elements); });
         return result;
+    }
+
+    template <std::size_t N> std::array<QB::Guid, N> AddWalls() {
+        std::array<QB::Guid, N> walls;
+        for (QB::Guid& wall : walls) {
+            wall = AddWall();
+        }
+        return walls;
     }
 
     std::size_t ChangesOfElements() const {
@@ -192,15 +201,8 @@ TEST_F(VirtualTypeOverHost, UnusableElementsBecomeOneIssuePerReason) {
 }
 
 TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
-    const QB::Guid unsuitable = AddWall();
-    const QB::Guid readOnly = AddWall();
-    const QB::Guid notMine = AddWall();
-    const QB::Guid noAccess = AddWall();
-    const QB::Guid lockedLayer2 = AddWall();
-    const QB::Guid vanished = AddWall();
-    const QB::Guid failing = AddWall();
-    const QB::Guid unreadable = AddWall();
-    const QB::Guid fine = AddWall();
+    const auto [unsuitable, readOnly, notMine, noAccess, lockedLayer2, vanished, failing, unreadable, fine] =
+        AddWalls<9>();
     const auto clause = Clause("c1", "F10");
     const auto virtualType = MakeVirtualType(clause);
 
@@ -261,9 +263,7 @@ TEST_F(VirtualTypeOverHost, AMissingItemGroupOrPropertyFailsBeforeAnyElementChan
 }
 
 TEST_F(VirtualTypeOverHost, ChangedClauseValuesAreRewrittenAndClearedOnlyWhenAllElementsWereUpdated) {
-    const QB::Guid first = AddWall();
-    const QB::Guid second = AddWall();
-    const QB::Guid third = AddWall();
+    const auto [first, second, third] = AddWalls<3>();
     const auto virtualType = MakeVirtualType(Clause("c1", "F10"));
     Associate(*virtualType, Clause("c1", "F10"), {first, second});
     EXPECT_FALSE(virtualType->HasDirtyProperties());

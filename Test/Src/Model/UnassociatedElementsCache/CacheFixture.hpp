@@ -73,12 +73,8 @@ protected:
     Model::UnassociatedElementsCache& Cache() { return connection->GetUnassociatedElementsCache(); }
 
     std::vector<QB::Guid> ElementsOf(const Model::ElementType& type) {
-        std::vector<QB::Guid> elements;
-        for (const QB::Guid& guid : Cache().GetElements(type)) {
-            elements.push_back(guid);
-        }
-        std::sort(elements.begin(), elements.end());
-        return elements;
+        const auto& elements = Cache().GetElements(type);
+        return Sorted({elements.begin(), elements.end()});
     }
 
     static std::vector<QB::Guid> Sorted(std::vector<QB::Guid> guids) {
