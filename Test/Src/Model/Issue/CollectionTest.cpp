@@ -122,10 +122,8 @@ TEST_F(CollectionAdd, OlderIssueAddedAfterAMergeIsStrippedByTheNewerOne) {
 }
 
 TEST_F(CollectionAdd, ProjectIssuesSupersedeTheirOlderTwins) {
-    Api::Properties f10;
-    f10.Put(Api::Properties::Name::Code, "F10");
-    Api::Properties g20;
-    g20.Put(Api::Properties::Name::Code, "G20");
+    const Api::Properties f10{{Api::Properties::Name::Code, "F10"}};
+    const Api::Properties g20{{Api::Properties::Name::Code, "G20"}};
     auto firstF10 = std::make_shared<Model::Issue::MissingClassificationItem>(f10);
     auto g20Issue = std::make_shared<Model::Issue::MissingClassificationItem>(g20);
     auto oldTitles = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("Spec", "Project");

@@ -38,9 +38,8 @@ std::vector<std::byte> Stored(const Collection& collection) {
 }
 
 std::vector<IssuePtr> OneOfEachKind() {
-    Api::Properties properties;
-    properties.Put(Api::Properties::Name::Code, "F10");
-    properties.Put(Api::Properties::Name::Title, "Brick walls");
+    const Api::Properties properties{{Api::Properties::Name::Code, "F10"},
+                                     {Api::Properties::Name::Title, "Brick walls"}};
     const Api::WindowId floorPlan(Api::DatabaseId(1, 0, QB::Guid::Generate()), 2, false);
     return {
         MakeElementIssue<ElementsAssociation>(ElementsAssociation::DisassocOnLockedLayer, NewGuids(3),

@@ -75,10 +75,10 @@ TEST_F(IssueText, EveryPropertyUpdateReasonHasItsText) {
 }
 
 TEST_F(IssueText, ProjectIssuesResolveTheirOwnPlaceholders) {
-    Api::Properties g20;
-    g20.Put(Api::Properties::Name::Code, "G20");
     EXPECT_EQ(
-        Model::Issue::MissingClassificationItem(g20).GetString(*connection).ToUtf8(),
+        Model::Issue::MissingClassificationItem(Api::Properties{{Api::Properties::Name::Code, "G20"}})
+            .GetString(*connection)
+            .ToUtf8(),
         "The current VANTREL classification system does not contain an item with code \"G20\". In order to "
         "proceed please create the relevant classification item in Classification Manager.");
     EXPECT_EQ(
