@@ -324,8 +324,7 @@ TEST_F(VirtualTypeOverHost, DisassociationTakesTheItemAndLeavesTheValues) {
     const Model::AssociationResult result = Disassociate(*virtualType, {wall});
     EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{wall}));
     EXPECT_TRUE(ItemOf(wall).IsNull());
-    const VantrelSim::Element* element = Project().FindElement(wall);
-    EXPECT_EQ(element->values.size(), 5U);
+    EXPECT_EQ(Project().FindElement(wall)->values.size(), 5U);
     EXPECT_TRUE(log.Contains(spdlog::level::debug,
                              fmt::format("element({}) was dissacociated from (c1, {})", wall, itemF10)));
 }
