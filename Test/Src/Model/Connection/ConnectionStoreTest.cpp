@@ -201,7 +201,7 @@ TEST_F(ConnectionStore, MergeTakesTheDisconnectedMarkAndRevivesADeletedConnectio
     EXPECT_TRUE(connection->IsMarkedAsDisconnected());
 }
 
-TEST(ConnectionNames, ModulDataNamesAndPlaceholders) {
+TEST_F(ConnectionStore, ModulDataNamesAndPlaceholdersWithOverridesOnlyWhenGiven) {
     using Model::ConnectionWithSpecification;
     EXPECT_EQ(ConnectionWithSpecification::ModulDataName("abc"), "ConnectionWithSpecification:abc");
     EXPECT_TRUE(ConnectionWithSpecification::IsModulDataNameOfThisType("ConnectionWithSpecification:abc"));
@@ -219,9 +219,7 @@ TEST(ConnectionNames, ModulDataNamesAndPlaceholders) {
                   "{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}", "s", "{ArdoTesselProjectId}",
                   "p", "P"),
               "{ArdoTesselProjectId} - P");
-}
 
-TEST_F(ConnectionStore, ResolveStringVariablesUsesOverridesOnlyWhenGiven) {
     Connect();
     const QB::UniString text = "{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}";
     EXPECT_EQ(connection->ResolveStringVariables(text), "Spec - Project");
