@@ -37,13 +37,6 @@ TEST_F(ConnectionState, ConnectingCreatesTheGroupTellsThePageAndStores) {
     EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Specification was connected: { "));
 }
 
-TEST_F(ConnectionState, ConnectingWithADeletedSystemFailsBeforeCreatingAnything) {
-    Project().DeleteSystem(systemGuid);
-    EXPECT_THROW(Connect(), Model::Error::MissingClassificationSystem);
-    EXPECT_TRUE(Project().Groups().IsEmpty());
-    EXPECT_TRUE(Project().modulData.IsEmpty());
-}
-
 // The host undid the connection: whatever is asked of it afterwards, it tells its observers that
 // it is gone, changes no element and never writes its record back.
 TEST_F(ConnectionState, AnUndoneConnectionIsNeverWrittenBack) {

@@ -100,6 +100,7 @@ TEST_F(FactoryConnect, FailureInsideOrOfTheCommandKeepsItsTypeIsLoggedAndCreates
     EXPECT_THROW(ConnectThroughFactory(), Model::Error::MissingClassificationSystem);
     EXPECT_TRUE(log.Contains(spdlog::level::err, "shouldn't be here: MissingClassificationSystem"));
     EXPECT_TRUE(Project().modulData.IsEmpty());
+    EXPECT_TRUE(Project().Groups().IsEmpty());
     EXPECT_EQ(factory->Get(SpecId), nullptr);
 
     host.Faults().Always(VantrelSim::HostFunction::VNAPI_CallUndoableCommand, APIERR_REFUSEDCMD);

@@ -52,6 +52,12 @@ TEST_F(ManagerTest, ConnectingSelectsTheNewConnectionAndMakesThePlanIdPermanent)
     EXPECT_TRUE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
     EXPECT_TRUE(manager->GetPlanData()->IsLoaded());
     EXPECT_EQ(manager->GetConnection("spec-1"), manager->GetSelectedConnection());
+
+    // A classification system in use changes nothing.
+    const auto selected = manager->GetSelectedConnection();
+    EXPECT_THROW(Connect("spec-2", systemGuid), Model::ClassificationSystemAlreadyUsedError);
+    EXPECT_EQ(manager->GetSelectedConnection(), selected);
+    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
 }
 
 TEST_F(ManagerTest, ConnectingTheSameSpecificationAgainDisconnectsTheOldConnectionFirst) {
@@ -67,17 +73,6 @@ TEST_F(ManagerTest, ConnectingTheSameSpecificationAgainDisconnectsTheOldConnecti
     EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
     EXPECT_THAT(page->calls,
                 Contains(fmt::format("RemoveSpecAssociation(spec-1, {})", manager->GetPlanData()->GetId())));
-}
-
-TEST_F(ManagerTest, ConnectingWithAClassificationSystemInUseChangesNothing) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
-    const auto selected = manager->GetSelectedConnection();
-
-    EXPECT_THROW(Connect("spec-2", systemGuid), Model::ClassificationSystemAlreadyUsedError);
-
-    EXPECT_EQ(manager->GetSelectedConnection(), selected);
-    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
 }
 
 TEST_F(ManagerTest, SelectionStateDescribesMixedSingleAndMultipleVirtualTypeSelections) {
