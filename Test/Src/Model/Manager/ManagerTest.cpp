@@ -320,11 +320,8 @@ TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
 TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
     CreateManager();
     Connect("spec-1", systemGuid);
-    API_ModulData garbage;
-    garbage.dataVersion = 1;
-    garbage.platformSign = 22359;
-    garbage.dataHdl = {std::byte{1}, std::byte{2}, std::byte{3}};
-    Project().modulData.Put("ConnectionWithSpecification:broken", garbage);
+    Project().modulData.Put("ConnectionWithSpecification:broken",
+                            API_ModulData{1, 22359, {std::byte{1}, std::byte{2}, std::byte{3}}});
     observer.events.clear();
 
     EXPECT_TRUE(manager->GetConnections().IsEmpty());
@@ -336,9 +333,7 @@ TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
 
 TEST_F(ManagerTest, MergeRequestsForOtherModuleDataAreRefused) {
     CreateManager();
-    API_ModulData original;
-    API_ModulData toMerge;
-    API_ModulData dest;
+    API_ModulData original, toMerge, dest;
 
     EXPECT_EQ(manager->HandleModulDataMergeRequest(11, "PlanData", &original, &toMerge, &dest),
               APIERR_BADPARS);
