@@ -208,46 +208,37 @@ TEST_F(ConnectionElementOps, UpdatePropertiesDoesNothingUnlessSomethingChangedOr
 // A rewrite that brings every associated element up to date clears the dirty names in the stored
 // record too, within its own undo step: a reopened project does not show the values as pending, and
 // undoing the rewrite brings back a record that matches the elements again.
-struct CompleteRewriteCase {
-    const char* name;
-    void (*rewrite)(Model::ConnectionWithSpecification& conn, const Api::Properties& clause,
-                    const QB::Guid& otherWall);
-    const char* storedTitleAfterUndo; // as the page is shown it
-};
-class CompleteRewrite : public ConnectionElementOps,
-                        public ::testing::WithParamInterface<CompleteRewriteCase> {};
-
-TEST_P(CompleteRewrite, StoresTheClearedDirtyNamesInItsUndoStep) {
+TEST_F(ConnectionElementOps, ACompleteRewriteStoresTheClearedDirtyNamesInItsUndoStep) {
     Connect();
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-    const std::size_t steps = host.UndoStepNames().size();
-
-    GetParam().rewrite(*connection, Clause("c-1", "F10", "Stone walls"), wall2);
-
-    const auto title = [](const Model::ConnectionWithSpecification& conn) {
-        return conn.GetVirtualType("c-1")->GetWebDescription(true).properties.Title();
+    const auto title = [](const Model::ConnectionWithSpecification& conn, const char* id) {
+        return conn.GetVirtualType(id)->GetWebDescription(true).properties.Title();
     };
-    EXPECT_EQ(title(*connection), "Stone walls");
-    EXPECT_EQ(title(*ReadBack(StoredRecord())), "Stone walls");
-    ASSERT_EQ(host.UndoStepNames().size(), steps + 1);
-    ASSERT_TRUE(host.Undo());
-    EXPECT_EQ(title(*ReadBack(StoredRecord())), GetParam().storedTitleAfterUndo);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rewrites, CompleteRewrite,
-    ::testing::Values(
+    const struct {
+        const char* id;
+        std::function<void(const Api::Properties&)> rewrite;
+        const char* storedTitleAfterUndo; // as the page is shown it
+    } cases[] = {
         // The new values were taken over (and stored as dirty) before the rewrite's step.
-        CompleteRewriteCase{"UpdatedClause",
-                            [](Model::ConnectionWithSpecification& conn, const Api::Properties& clause,
-                               const QB::Guid&) { conn.UpdateProperties("c-1", clause, false); },
-                            "Stone walls<dirty>"},
-        CompleteRewriteCase{
-            "AssociationWithNewValues",
-            [](Model::ConnectionWithSpecification& conn, const Api::Properties& clause,
-               const QB::Guid& otherWall) { conn.Associate("c-1", clause, {otherWall}, false); },
-            "Brick walls"}),
-    TesselConnect::Test::CaseName);
+        {"c-1", [&](const Api::Properties& clause) { connection->UpdateProperties("c-1", clause, false); },
+         "Stone walls<dirty>"},
+        {"c-2",
+         [&](const Api::Properties& clause) { connection->Associate("c-2", clause, {AddWall()}, false); },
+         "Brick walls"},
+    };
+    for (const auto& rewriteCase : cases) {
+        SCOPED_TRACE(rewriteCase.id);
+        connection->Associate(rewriteCase.id, Clause(rewriteCase.id, "F10"), {AddWall()}, false);
+        const std::size_t steps = host.UndoStepNames().size();
+
+        rewriteCase.rewrite(Clause(rewriteCase.id, "F10", "Stone walls"));
+
+        EXPECT_EQ(title(*connection, rewriteCase.id), "Stone walls");
+        EXPECT_EQ(title(*ReadBack(StoredRecord()), rewriteCase.id), "Stone walls");
+        ASSERT_EQ(host.UndoStepNames().size(), steps + 1);
+        ASSERT_TRUE(host.Undo());
+        EXPECT_EQ(title(*ReadBack(StoredRecord()), rewriteCase.id), rewriteCase.storedTitleAfterUndo);
+    }
+}
 
 // A new clause whose first store fails is not kept: the list of clauses never shows one that
 // nothing was associated with and that the project may or may not hold.
