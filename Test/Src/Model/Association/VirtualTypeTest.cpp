@@ -114,7 +114,7 @@ TEST_F(VirtualTypeOverHost, ConstructionNeedsACodeWithAnItem) {
         log.Contains(spdlog::level::err, "failed assertion: !this->_classificationItemGuid.IsNull()"));
 }
 
-TEST_F(VirtualTypeOverHost, AssociatingClassifiesAndWritesTheClauseProperties) {
+TEST_F(VirtualTypeOverHost, AssociatingClassifiesAndWritesTheClausePropertiesDisassociatingLeavesThem) {
     const QB::Guid wall = AddWall();
     const QB::Guid section = AddElement({.type = API_SectionElemID, .sectionParent = AddWall()});
     const QB::Guid shownWall = Model::Element(*vantrel, section).GetGuid();
@@ -142,6 +142,14 @@ TEST_F(VirtualTypeOverHost, AssociatingClassifiesAndWritesTheClauseProperties) {
     QB::Array<QB::Guid> associated;
     virtualType->GetAssociatedElements(associated);
     EXPECT_EQ(associated, (QB::Array<QB::Guid>{wall, shownWall}));
+
+    // Disassociating takes the item and leaves the values.
+    log.Clear();
+    EXPECT_EQ(Disassociate(*virtualType, {wall}).elements, (QB::Array<QB::Guid>{wall}));
+    EXPECT_TRUE(ItemOf(wall).IsNull());
+    EXPECT_EQ(Project().FindElement(wall)->values.size(), 5U);
+    EXPECT_TRUE(log.Contains(spdlog::level::debug,
+                             fmt::format("element({}) was dissacociated from (c1, {})", wall, itemF10)));
 }
 
 TEST_F(VirtualTypeOverHost, UnusableElementsBecomeOneIssuePerReason) {
@@ -313,20 +321,6 @@ TEST_F(VirtualTypeOverHost, ADefinitionIsMadeAvailableForANewItemBeforeValuesAre
     EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{roof}));
     EXPECT_TRUE(Project().FindDefinition(code)->availability.contains(itemH30));
     EXPECT_EQ(ValueOf(roof, Name::Code), QB::UniString("H30"));
-}
-
-TEST_F(VirtualTypeOverHost, DisassociationTakesTheItemAndLeavesTheValues) {
-    const QB::Guid wall = AddWall();
-    const auto clause = Clause("c1", "F10");
-    const auto virtualType = MakeVirtualType(clause);
-    Associate(*virtualType, clause, {wall});
-    log.Clear();
-    const Model::AssociationResult result = Disassociate(*virtualType, {wall});
-    EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{wall}));
-    EXPECT_TRUE(ItemOf(wall).IsNull());
-    EXPECT_EQ(Project().FindElement(wall)->values.size(), 5U);
-    EXPECT_TRUE(log.Contains(spdlog::level::debug,
-                             fmt::format("element({}) was dissacociated from (c1, {})", wall, itemF10)));
 }
 
 TEST_F(VirtualTypeOverHost, StoredFormReadsBackAndRefusesANewerMainVersion) {
