@@ -177,7 +177,7 @@ TEST_F(ConnectionStore, MergeAddsTheOthersVirtualTypeAndItBelongsToTheReceiver) 
     EXPECT_TRUE(ReadBack(StoredRecord())->HasVirtualType("c-9"));
 }
 
-TEST_F(ConnectionStore, MergeOfAnotherSpecificationChangesNothing) {
+TEST_F(ConnectionStore, MergeOfAnotherSpecificationChangesNothingAndOfTheSameTakesItsMarks) {
     Connect();
     const auto other = EmptyConnection();
     const std::vector<std::byte> before = Bytes(*connection);
@@ -187,16 +187,12 @@ TEST_F(ConnectionStore, MergeOfAnotherSpecificationChangesNothing) {
     EXPECT_TRUE(
         log.Contains(spdlog::level::critical,
                      "failed assertion: this->_tesselSpecificationId == toMerge._tesselSpecificationId"));
-}
 
-TEST_F(ConnectionStore, MergeTakesTheDisconnectedMarkAndRevivesADeletedConnection) {
-    Connect();
+    // A copy of the same specification brings its disconnected mark, and revives a deleted connection.
     const auto theirs = ReadBack(StoredRecord());
     Undoable([&] { theirs->MarkAsDisconnected(); });
     connection->Disconnect(false);
-
     connection->MergeIn(*theirs);
-
     EXPECT_FALSE(connection->IsMarkedAsDeleted());
     EXPECT_TRUE(connection->IsMarkedAsDisconnected());
 }
