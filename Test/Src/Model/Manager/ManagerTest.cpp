@@ -229,7 +229,7 @@ TEST_F(ManagerTest, UpdatePropertiesIgnoresOtherDocumentsAndReportsUnknownTypesO
                 Contains(StartsWith("Not existing types are expected by tessel: [zz], ")).Times(1));
 }
 
-TEST_F(ManagerTest, RemovingTheAssociationOfAnotherDocumentOrAnUnknownSpecificationOnlyAnswersThePage) {
+TEST_F(ManagerTest, RequestsForAnotherDocumentOrAnUnknownSpecificationAreOnlyAnsweredOrReported) {
     CreateConnectedManager();
     const auto planId = manager->GetPlanData()->GetId();
 
@@ -243,6 +243,11 @@ TEST_F(ManagerTest, RemovingTheAssociationOfAnotherDocumentOrAnUnknownSpecificat
                              "Tessel thinks the plan is connected to this specification but we "
                              "dont have Connection. spec-9, proj-1"));
     EXPECT_EQ(page->calls.back(), fmt::format("RemoveSpecAssociation(spec-9, {})", planId));
+
+    manager->Handle_associationRequested("c1", "spec-9", "c1", Clause("c1", "F10"));
+    EXPECT_EQ(log.Count(spdlog::level::info, "Tessel Association Requested But Connection Does Not Exist"),
+              1U);
+    EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 1U);
 }
 
 TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLeavesNone) {
@@ -261,15 +266,6 @@ TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLe
     EXPECT_TRUE(log.Contains(spdlog::level::info, "ResetSelectedConnection: none"));
     EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
     EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
-}
-
-TEST_F(ManagerTest, AssociationRequestWithoutConnectionIsReportedOnce) {
-    CreateManager();
-    manager->Handle_associationRequested("c1", "spec-9", "c1", Clause("c1", "F10"));
-
-    EXPECT_EQ(log.Count(spdlog::level::info, "Tessel Association Requested But Connection Does Not Exist"),
-              1U);
-    EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 1U);
 }
 
 TEST_F(ManagerTest, SpecAssociationRequestMarksAnExistingConnectionAsDisconnected) {
