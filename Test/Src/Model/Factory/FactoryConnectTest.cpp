@@ -38,7 +38,7 @@ TEST_F(FactoryConnect, ConnectingIsOneUndoStepThatStoresTellsThePageAndCaches) {
     EXPECT_FALSE(log.ContainsPart(spdlog::level::info, "Loaded: "));
 }
 
-TEST_F(FactoryConnect, UsedClassificationSystemIsRefusedBeforeTheSpecificationIdIsLookedAt) {
+TEST_F(FactoryConnect, UsedSystemIsRefusedBeforeTheSpecificationIdIsLookedAtAndAConnectedOneAfter) {
     const auto first = ConnectThroughFactory();
     const std::size_t steps = host.UndoStepNames().size();
     log.Clear();
@@ -55,12 +55,9 @@ TEST_F(FactoryConnect, UsedClassificationSystemIsRefusedBeforeTheSpecificationId
     EXPECT_FALSE(log.Contains(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
     EXPECT_FALSE(Project().modulData.ContainsKey(OtherModulDataName));
     EXPECT_EQ(host.UndoStepNames().size(), steps);
-}
 
-TEST_F(FactoryConnect, SameSpecificationAgainIsRefusedWithTheExistingConnection) {
-    const auto first = ConnectThroughFactory();
+    // The same specification again, over another system, is refused with the existing connection.
     const API_ModulData before = StoredRecord();
-
     try {
         ConnectThroughFactory(SpecId, &otherSystemGuid);
         FAIL() << "connected the same specification twice";
