@@ -17,6 +17,8 @@
 
 #include "Util/Json/RapidJson.hpp"
 
+#include <rapidjson/pointer.h>
+
 #include <spdlog/spdlog.h>
 
 #include <dlfcn.h>
@@ -193,12 +195,8 @@ std::vector<std::string> WorkflowSession::Warnings() const {
 std::string WorkflowSession::DocumentRef() {
     rapidjson::Document state;
     state.Parse(PageCall("getAllState", "[]").c_str());
-    if (state.HasParseError() || !state.IsObject() || !state.HasMember("documentState") ||
-        !state["documentState"].IsObject() || !state["documentState"].HasMember("documentRef") ||
-        !state["documentState"]["documentRef"].IsString()) {
-        return {};
-    }
-    return state["documentState"]["documentRef"].GetString();
+    const rapidjson::Value* ref = rapidjson::Pointer("/documentState/documentRef").Get(state);
+    return !state.HasParseError() && ref != nullptr && ref->IsString() ? ref->GetString() : std::string();
 }
 
 std::optional<API_ModulData> WorkflowSession::Record() const {

@@ -154,9 +154,7 @@ TEST_F(ElementOverHost, SelectAddsOwnersAndLeavesOutDeletedElements) {
     EXPECT_EQ(host.SelectedElements(), (std::vector<QB::Guid>{wall, stair}));
 }
 
-class SelectionCacheOverHost : public ElementOverHost {};
-
-TEST_F(SelectionCacheOverHost, CountersDescribeWhatIsNotListed) {
+TEST_F(ElementOverHost, SelectionCacheCountersDescribeWhatIsNotListed) {
     Model::SelectionCache cache;
     EXPECT_FALSE(cache.Update(*vantrel)); // nothing selected before or now
 

@@ -8,7 +8,6 @@
 #include "Model/Issue/UnknownError.hpp"
 
 #include <algorithm>
-#include <ostream>
 
 using namespace TesselConnect;
 using TesselConnect::Test::ConnectionFixture;
@@ -17,7 +16,7 @@ namespace {
 
 class ConnectionElementOps : public ConnectionFixture {};
 
-TEST_F(ConnectionElementOps, AssociatingWithANewClauseCreatesStoresAndAnnouncesItsTypeBeforeElementsChange) {
+TEST_F(ConnectionElementOps, AssociatingWithANewClauseAnnouncesItsTypeBeforeElementsChangeAndReusesIt) {
     AttachPage();
     Connect();
     page->calls.clear();
@@ -41,21 +40,16 @@ TEST_F(ConnectionElementOps, AssociatingWithANewClauseCreatesStoresAndAnnouncesI
     EXPECT_EQ(host.UndoStepNames(),
               (std::vector<QB::UniString>{"Test step", "Associate element(s) with Ardo Tessel clause"}));
     EXPECT_TRUE(log.ContainsPart(spdlog::level::debug, "Generating virtual type({ _classificationID: F10"));
-}
 
-TEST_F(ConnectionElementOps, AssociatingAgainReusesTheTypeAndTellsThePageOnlyWhenAsked) {
-    AttachPage();
-    Connect();
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    // Again: the type is reused, and the page hears of it only when asked.
     page->calls.clear();
     observer.events.clear();
-
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall2}, false);
-
+    const QB::Guid wall3 = AddWall();
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall3}, false);
     EXPECT_TRUE(page->calls.empty());
     EXPECT_TRUE(observer.events.empty());
     EXPECT_EQ(connection->GetVirtualTypes().GetSize(), 1U);
-    EXPECT_EQ(ItemOf(wall2), itemF10);
+    EXPECT_EQ(ItemOf(wall3), itemF10);
 }
 
 TEST_F(ConnectionElementOps, AssociatingWhileMarkedAsDisconnectedChangesNothing) {
@@ -94,10 +88,6 @@ struct DeletedPartCase {
     DeletedPart part;
     const char* text;
 };
-void PrintTo(const DeletedPartCase& testCase, std::ostream* os) {
-    *os << testCase.name;
-}
-
 class ConnectionMissingPart : public ConnectionElementOps,
                               public ::testing::WithParamInterface<DeletedPartCase> {
 protected:
@@ -152,9 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "Property \"ArdoTesselTitle\" used for the specification was deleted or is not "
                         "accessible. All associated data will be lost. Disconnect the specification and "
                         "connect it again."}),
-    [](const ::testing::TestParamInfo<DeletedPartCase>& testCase) {
-        return std::string(testCase.param.name);
-    });
+    TesselConnect::Test::CaseName);
 
 TEST_F(ConnectionElementOps, ElementsThatFailBecomeOneIssuePerReasonAndLeaveWhenFixed) {
     Connect();
@@ -174,17 +162,18 @@ TEST_F(ConnectionElementOps, ElementsThatFailBecomeOneIssuePerReasonAndLeaveWhen
     EXPECT_TRUE(ReadBack(StoredRecord())->GetIssueCollection().GetIssues().IsEmpty());
 }
 
-TEST_F(ConnectionElementOps, DisassociatingWithAnUnknownClauseChangesNothing) {
+TEST_F(ConnectionElementOps, DisassociatingKeepsTheVirtualTypeAndIsOneNamedStep) {
     Connect();
     connection->Disassociate("unknown", {wall1});
     EXPECT_TRUE(log.Contains(spdlog::level::err,
                              "failed assertion: this->_virtualTypes.ContainsKey(tesselClauseId)"));
     EXPECT_EQ(host.UndoStepNames().size(), 1U);
-}
-
-TEST_F(ConnectionElementOps, DisassociatingKeepsTheVirtualTypeAndIsOneNamedStep) {
-    Connect();
     connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    EXPECT_EQ(connection->GetElementsOfVirtualType("c-1"), QB::Array<QB::Guid>{wall1});
+    EXPECT_TRUE(connection->GetElementsOfVirtualType("unknown").IsEmpty());
+    EXPECT_TRUE(log.Contains(
+        spdlog::level::err,
+        "failed assertion: this->_virtualTypes.ContainsKey(virtualTypeId), virtualTypeId(unknown)"));
 
     connection->Disassociate("c-1", {wall1});
 
@@ -219,52 +208,37 @@ TEST_F(ConnectionElementOps, UpdatePropertiesDoesNothingUnlessSomethingChangedOr
 // A rewrite that brings every associated element up to date clears the dirty names in the stored
 // record too, within its own undo step: a reopened project does not show the values as pending, and
 // undoing the rewrite brings back a record that matches the elements again.
-struct CompleteRewriteCase {
-    const char* name;
-    void (*rewrite)(Model::ConnectionWithSpecification& conn, const Api::Properties& clause,
-                    const QB::Guid& otherWall);
-    const char* storedTitleAfterUndo; // as the page is shown it
-};
-void PrintTo(const CompleteRewriteCase& testCase, std::ostream* os) {
-    *os << testCase.name;
-}
-
-class CompleteRewrite : public ConnectionElementOps,
-                        public ::testing::WithParamInterface<CompleteRewriteCase> {};
-
-TEST_P(CompleteRewrite, StoresTheClearedDirtyNamesInItsUndoStep) {
+TEST_F(ConnectionElementOps, ACompleteRewriteStoresTheClearedDirtyNamesInItsUndoStep) {
     Connect();
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-    const std::size_t steps = host.UndoStepNames().size();
-
-    GetParam().rewrite(*connection, Clause("c-1", "F10", "Stone walls"), wall2);
-
-    const auto title = [](const Model::ConnectionWithSpecification& conn) {
-        return conn.GetVirtualType("c-1")->GetWebDescription(true).properties.Title();
+    const auto title = [](const Model::ConnectionWithSpecification& conn, const char* id) {
+        return conn.GetVirtualType(id)->GetWebDescription(true).properties.Title();
     };
-    EXPECT_EQ(title(*connection), "Stone walls");
-    EXPECT_EQ(title(*ReadBack(StoredRecord())), "Stone walls");
-    ASSERT_EQ(host.UndoStepNames().size(), steps + 1);
-    ASSERT_TRUE(host.Undo());
-    EXPECT_EQ(title(*ReadBack(StoredRecord())), GetParam().storedTitleAfterUndo);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rewrites, CompleteRewrite,
-    ::testing::Values(
+    const struct {
+        const char* id;
+        std::function<void(const Api::Properties&)> rewrite;
+        const char* storedTitleAfterUndo; // as the page is shown it
+    } cases[] = {
         // The new values were taken over (and stored as dirty) before the rewrite's step.
-        CompleteRewriteCase{"UpdatedClause",
-                            [](Model::ConnectionWithSpecification& conn, const Api::Properties& clause,
-                               const QB::Guid&) { conn.UpdateProperties("c-1", clause, false); },
-                            "Stone walls<dirty>"},
-        CompleteRewriteCase{
-            "AssociationWithNewValues",
-            [](Model::ConnectionWithSpecification& conn, const Api::Properties& clause,
-               const QB::Guid& otherWall) { conn.Associate("c-1", clause, {otherWall}, false); },
-            "Brick walls"}),
-    [](const ::testing::TestParamInfo<CompleteRewriteCase>& testCase) {
-        return std::string(testCase.param.name);
-    });
+        {"c-1", [&](const Api::Properties& clause) { connection->UpdateProperties("c-1", clause, false); },
+         "Stone walls<dirty>"},
+        {"c-2",
+         [&](const Api::Properties& clause) { connection->Associate("c-2", clause, {AddWall()}, false); },
+         "Brick walls"},
+    };
+    for (const auto& rewriteCase : cases) {
+        SCOPED_TRACE(rewriteCase.id);
+        connection->Associate(rewriteCase.id, Clause(rewriteCase.id, "F10"), {AddWall()}, false);
+        const std::size_t steps = host.UndoStepNames().size();
+
+        rewriteCase.rewrite(Clause(rewriteCase.id, "F10", "Stone walls"));
+
+        EXPECT_EQ(title(*connection, rewriteCase.id), "Stone walls");
+        EXPECT_EQ(title(*ReadBack(StoredRecord()), rewriteCase.id), "Stone walls");
+        ASSERT_EQ(host.UndoStepNames().size(), steps + 1);
+        ASSERT_TRUE(host.Undo());
+        EXPECT_EQ(title(*ReadBack(StoredRecord()), rewriteCase.id), rewriteCase.storedTitleAfterUndo);
+    }
+}
 
 // A new clause whose first store fails is not kept: the list of clauses never shows one that
 // nothing was associated with and that the project may or may not hold.
@@ -306,15 +280,11 @@ TEST_F(ConnectionElementOps, UpdateAllElementPropertiesShowsProgressAndClosesItA
     EXPECT_EQ(connection->GetIssueCollection().GetIssuesOfType<Model::Issue::UnknownError>().GetSize(), 1U);
 }
 
-TEST_F(ConnectionElementOps, UpdateTitlesWithTheStoredTitlesDoesNothing) {
+TEST_F(ConnectionElementOps, UpdateTitlesRenamesTheGroupAndStoresOnlyWhenTheyDiffer) {
     Connect();
     EXPECT_FALSE(connection->UpdateTitles("Spec", "Project"));
     EXPECT_EQ(host.UndoStepNames().size(), 1U);
     EXPECT_TRUE(observer.events.empty());
-}
-
-TEST_F(ConnectionElementOps, UpdateTitlesRenamesTheGroupAndStores) {
-    Connect();
     EXPECT_TRUE(connection->UpdateTitles("New spec", "New project"));
 
     EXPECT_EQ(Project().FindGroup(connection->GetPropertyGroup().GetGuid())->name,
@@ -370,28 +340,14 @@ TEST_F(ConnectionElementOps, SortingSelectedElementsByVirtualType) {
     EXPECT_TRUE(
         log.Contains(spdlog::level::info, fmt::format("Element({}) propably deleted meanwhile", wall2)));
     EXPECT_TRUE(log.Contains(spdlog::level::err, "GeneralError: APIERR_GENERAL(-2130313215)"));
-}
 
-TEST_F(ConnectionElementOps, SortingWithoutTheClauseIdPropertyCallsEverythingUnassociated) {
-    Connect();
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    // Without the clause id property everything is unassociated.
+    host.Faults().Clear();
     Undoable([&] { Project().DeleteGroup(connection->GetPropertyGroup().GetGuid()); });
-
-    const auto sorted = connection->SortElementsByVirtualType({wall1, wall2});
-
-    EXPECT_TRUE(sorted.virtualTypes.IsEmpty());
-    EXPECT_EQ(sorted.unassociatedElements, (QB::Array<QB::Guid>{wall1, wall2}));
+    const auto withoutProperty = connection->SortElementsByVirtualType({wall1, wall2});
+    EXPECT_TRUE(withoutProperty.virtualTypes.IsEmpty());
+    EXPECT_EQ(withoutProperty.unassociatedElements, (QB::Array<QB::Guid>{wall1, wall2}));
     EXPECT_TRUE(log.Contains(spdlog::level::debug, "MissingProperty: ArdoTesselClauseId"));
-}
-
-TEST_F(ConnectionElementOps, ElementsOfAVirtualType) {
-    Connect();
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-    EXPECT_EQ(connection->GetElementsOfVirtualType("c-1"), QB::Array<QB::Guid>{wall1});
-    EXPECT_TRUE(connection->GetElementsOfVirtualType("unknown").IsEmpty());
-    EXPECT_TRUE(log.Contains(
-        spdlog::level::err,
-        "failed assertion: this->_virtualTypes.ContainsKey(virtualTypeId), virtualTypeId(unknown)"));
 }
 
 TEST_F(ConnectionElementOps, IssuesAreRemovedRefreshedAndListedWithTheirTexts) {

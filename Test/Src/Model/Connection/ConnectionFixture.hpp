@@ -8,14 +8,16 @@
 
 #include "Support/LogCapture.hpp"
 
+#include "../RecordingTessel.hpp"
+
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/ConnectionWithSpecificationObserver.hpp"
+#include "Model/Error/Errors.hpp"
 #include "Model/Error/TypedErrorExceptor.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/TesselPtr.hpp"
 #include "Model/VirtualType.hpp"
 #include "Tessel/Api/Properties.hpp"
-#include "Tessel/Api/Tessel.hpp"
 #include "Util/Resource/OwnModule.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 #include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
@@ -35,47 +37,25 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace TesselConnect::Test {
 
-// The page: records every call as one line, and lets a test look at the project when a call arrives.
-class RecordingTessel final : public Api::Tessel {
-public:
-    void InitCallbacks() override { calls.emplace_back("InitCallbacks"); }
-    void SetAppState(const Api::AppState&) override { calls.emplace_back("SetAppState"); }
-    void SetDocumentState(const Api::DocumentState&) override { calls.emplace_back("SetDocumentState"); }
-    void SetSelectionState(const Api::SelectionState&) override { calls.emplace_back("SetSelectionState"); }
-    void AssociateSpec(const QB::UniString& specificationId, const QB::UniString& documentRef,
-                       const QB::UniString& documentName) override {
-        calls.push_back(fmt::format("AssociateSpec({}, {}, {})", specificationId, documentRef, documentName));
-    }
-    void RemoveSpecAssociation(const QB::UniString& specificationId,
-                               const QB::UniString& documentRef) override {
-        calls.push_back(fmt::format("RemoveSpecAssociation({}, {})", specificationId, documentRef));
-    }
-    void Associate(const Api::AssociableType& type, const QB::UniString& clauseId) override {
-        calls.push_back(fmt::format("Associate({}, {}, {})", type.id, type.properties, clauseId));
-        if (onAssociate) {
-            onAssociate();
-        }
-    }
-    void RemoveAssociation(const QB::UniString&, const QB::UniString&) override {
-        calls.emplace_back("RemoveAssociation");
-    }
-    void SendAssociationFeedback(bool, const QB::UniString&) override {
-        calls.emplace_back("SendAssociationFeedback");
-    }
-    void RequestClauseData(const QB::UniString&, const QB::UniString&,
-                           const QB::Array<QB::UniString>&) override {
-        calls.emplace_back("RequestClauseData");
-    }
+// Names the cases of a parameterised test by their `name`.
+inline constexpr auto CaseName = [](const auto& info) { return std::string(info.param.name); };
 
-    std::vector<std::string> calls;
-    std::function<void()> onAssociate;
-};
+// The text of the `Error` that `work` throws; "no exception" when it throws none.
+template <typename Error> std::string WhatOf(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "no exception";
+}
 
 // Records the events of one connection as lines, in the order they arrive.
 class RecordingObserver final : public Model::ConnectionWithSpecificationObserver {
@@ -87,6 +67,10 @@ public:
     void ConnEvent_IssuesChanged(const ConnPtr&) override { Record("IssuesChanged"); }
     void ConnEvent_UnassociatedElementTypeChanged(const ConnPtr&,
                                                   const QB::HashSet<Model::ElementType>& types) override {
+        auto& changed = typeChanges.emplace_back();
+        for (const Model::ElementType& type : types) {
+            changed.emplace(type.typeID, type.variationID);
+        }
         Record(fmt::format("UnassociatedElementTypeChanged({})", types.GetSize()));
     }
     void ConnEvent_PropertyManagerNotReserved(const ConnPtr&) override {
@@ -103,6 +87,7 @@ public:
     void ConnEvent_TitlesChanged(const ConnPtr&) override { Record("TitlesChanged"); }
 
     std::vector<std::string> events;
+    std::vector<std::set<std::pair<API_ElemTypeID, API_ElemVariationID>>> typeChanges; // their types
     std::vector<std::shared_ptr<Model::Issue::Base>> failedIssues;
     std::function<void(const std::string&)> onEvent;
 
@@ -229,6 +214,19 @@ protected:
         bytes.at(16) = static_cast<std::byte>(mainVersion & 0xFFU);
         bytes.at(17) = static_cast<std::byte>(mainVersion >> 8U);
         return bytes;
+    }
+
+    // `object`'s stored form reads back into `read` as the same bytes; with a newer main version it
+    // is refused, and cut short it does not read.
+    template <typename Object> void ExpectStoredFormReadsBack(const Object& object, Object& read) {
+        const std::vector<std::byte> bytes = Bytes(object);
+        QB::MemoryIChannel ic(bytes);
+        EXPECT_EQ(read.Read(ic), QB::NoError);
+        EXPECT_EQ(Bytes(read), bytes);
+        QB::MemoryIChannel newer(WithMainVersion(bytes, 2));
+        EXPECT_THROW(Object(connection.get()).Read(newer), Model::Error::VersionIncompatibility);
+        QB::MemoryIChannel truncated(std::vector<std::byte>(bytes.begin(), bytes.end() - 3));
+        EXPECT_NE(Object(connection.get()).Read(truncated), QB::NoError);
     }
 
     // Replaces the stored record (as another user's store would).

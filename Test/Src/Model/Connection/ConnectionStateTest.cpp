@@ -37,13 +37,6 @@ TEST_F(ConnectionState, ConnectingCreatesTheGroupTellsThePageAndStores) {
     EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Specification was connected: { "));
 }
 
-TEST_F(ConnectionState, ConnectingWithADeletedSystemFailsBeforeCreatingAnything) {
-    Project().DeleteSystem(systemGuid);
-    EXPECT_THROW(Connect(), Model::Error::MissingClassificationSystem);
-    EXPECT_TRUE(Project().Groups().IsEmpty());
-    EXPECT_TRUE(Project().modulData.IsEmpty());
-}
-
 // The host undid the connection: whatever is asked of it afterwards, it tells its observers that
 // it is gone, changes no element and never writes its record back.
 TEST_F(ConnectionState, AnUndoneConnectionIsNeverWrittenBack) {
@@ -75,8 +68,9 @@ TEST_F(ConnectionState, AnUndoneConnectionIsNeverWrittenBack) {
 
 TEST_F(ConnectionState, MarkedAsDisconnectedUntilReconnectedWithAPage) {
     Connect();
-    Undoable([&] { connection->MarkAsDisconnected(); });
+    connection->MarkAsDisconnected(); // outside a command: stored without an undo step
     EXPECT_TRUE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
+    EXPECT_EQ(host.UndoStepNames(), (std::vector<QB::UniString>{"Test step"}));
 
     // Without a page nothing happens: the page must be told before the mark goes.
     Undoable([&] { connection->ReconnectWithTesselSpecification(); });
@@ -87,13 +81,6 @@ TEST_F(ConnectionState, MarkedAsDisconnectedUntilReconnectedWithAPage) {
     EXPECT_FALSE(connection->IsMarkedAsDisconnected());
     EXPECT_FALSE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
     EXPECT_EQ(page->calls.size(), 1U);
-}
-
-TEST_F(ConnectionState, StoringOutsideACommandAddsNoUndoStep) {
-    Connect();
-    connection->MarkAsDisconnected();
-    EXPECT_TRUE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
-    EXPECT_EQ(host.UndoStepNames(), (std::vector<QB::UniString>{"Test step"}));
 }
 
 TEST_F(ConnectionState, DisconnectRemovesGroupAndRecordAndTellsPageAndObservers) {
@@ -124,19 +111,15 @@ TEST_F(ConnectionState, DisconnectWhenAnotherUserAlreadyRemovedEverything) {
     EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
 }
 
-TEST_F(ConnectionState, DisconnectRefusedByTheHostKeepsTheConnection) {
+TEST_F(ConnectionState, DisconnectRefusedOrFailingHalfwayLeavesTheConnectionWhole) {
     Connect();
+    const QB::Guid groupGuid = connection->GetPropertyGroup().GetGuid();
     host.Faults().Always(VantrelSim::HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_NOACCESSRIGHT);
-
     EXPECT_FALSE(connection->Disconnect(true));
     EXPECT_FALSE(connection->IsMarkedAsDeleted());
     EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
     EXPECT_EQ(observer.events, (std::vector<std::string>{"PropertyManagerNotReserved"}));
-}
-
-TEST_F(ConnectionState, DisconnectFailingHalfwayLeavesTheConnectionWhole) {
-    Connect();
-    const QB::Guid groupGuid = connection->GetPropertyGroup().GetGuid();
+    host.Faults().Clear();
     for (const auto function : {VantrelSim::HostFunction::VNAPI_ModulData_Store,
                                 VantrelSim::HostFunction::VNAPI_Property_DeletePropertyGroup}) {
         SCOPED_TRACE(VantrelSim::HostFunctionName(function));
@@ -150,8 +133,12 @@ TEST_F(ConnectionState, DisconnectFailingHalfwayLeavesTheConnectionWhole) {
 
 // ---- HandleExceptions ---------------------------------------------------------------------------
 
+// A failing observer stops neither the others nor the operation.
 TEST_F(ConnectionState, ReservationErrorsBecomeObserverEventsOnly) {
     Connect();
+    TesselConnect::Test::RecordingObserver failing;
+    failing.onEvent = [](const std::string&) { throw std::runtime_error("observer failed"); };
+    connection->Attach(failing);
     EXPECT_FALSE(connection->HandleExceptions([] { throw Api::ErrorPropertyManagerNoAccessRight(); }));
     EXPECT_FALSE(connection->HandleExceptions([] { throw Api::ErrorClassificationManagerNoAccessRight(); }));
 
@@ -160,7 +147,9 @@ TEST_F(ConnectionState, ReservationErrorsBecomeObserverEventsOnly) {
     EXPECT_TRUE(log.Contains(spdlog::level::info, "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"));
     EXPECT_TRUE(
         log.Contains(spdlog::level::info, "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"));
+    EXPECT_EQ(log.Count(spdlog::level::err, "exception: observer failed"), 2U);
     EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
+    connection->Detach(failing);
 }
 
 TEST_F(ConnectionState, ModelErrorWithAnIssueAddsItStoresAndReportsIt) {
@@ -192,19 +181,6 @@ TEST_F(ConnectionState, OtherFailuresBecomeUnknownErrorIssues) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetHint(), "boom");
     EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "IssuesChanged"}));
-}
-
-TEST_F(ConnectionState, AFailingObserverNeitherStopsTheOthersNorTheOperation) {
-    Connect();
-    TesselConnect::Test::RecordingObserver second;
-    second.onEvent = [](const std::string&) { throw std::runtime_error("observer failed"); };
-    connection->Attach(second);
-
-    EXPECT_FALSE(connection->HandleExceptions([] { throw Api::ErrorPropertyManagerNoAccessRight(); }));
-
-    EXPECT_EQ(observer.events, (std::vector<std::string>{"PropertyManagerNotReserved"}));
-    EXPECT_TRUE(log.Contains(spdlog::level::err, "exception: observer failed"));
-    connection->Detach(second);
 }
 
 TEST_F(ConnectionState, ExecuteUndoableIsOneNamedStepAndReportsTheOutcome) {

@@ -3,7 +3,6 @@
 
 #include "ConnectionFixture.hpp"
 
-#include "Model/Error/Errors.hpp"
 #include "Model/Issue/UnknownError.hpp"
 
 #include <QB/Time.hpp>
@@ -39,28 +38,6 @@ TEST_F(ConnectionStore, ConnectingStoresARecordThatReadsBackEqual) {
     EXPECT_EQ(copy->GetPropertyGroup().GetDefinitionGuids().GetSize(), 5U);
 }
 
-TEST_F(ConnectionStore, RecordFromAnotherPlatformReadsBack) {
-    Connect();
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-
-    API_ModulData record;
-    record.dataVersion = 1;
-    record.platformSign = 19789;
-    record.dataHdl = Bytes(*connection, QB::Protocol::BigEndian);
-    ASSERT_NE(record.dataHdl, Bytes(*connection));
-
-    EXPECT_EQ(Bytes(*ReadBack(record)), Bytes(*connection));
-}
-
-TEST_F(ConnectionStore, NewerMainVersionIsRefused) {
-    Connect();
-    API_ModulData record = StoredRecord();
-    record.dataHdl.at(16) = std::byte{2}; // the frame's main version, after the class guid
-
-    const auto copy = EmptyConnection();
-    EXPECT_THROW(Api::ModulDataWrapper::ReadObject(record, *copy), Model::Error::VersionIncompatibility);
-}
-
 TEST_F(ConnectionStore, ReadRaisesVirtualTypesThenIssuesChanged) {
     Connect();
     const auto copy = EmptyConnection();
@@ -79,17 +56,6 @@ TEST_F(ConnectionStore, ReadRaisesVirtualTypesThenIssuesChanged) {
     copy->Detach(copyObserver);
 }
 
-TEST_F(ConnectionStore, ConnectionMarkedAsDeletedIsNeverStoredAgain) {
-    Connect();
-    connection->Disconnect(false);
-    log.Clear();
-
-    connection->Store();
-
-    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !this->_markedAsDeleted"));
-    EXPECT_FALSE(Project().modulData.ContainsKey(ModulDataName));
-}
-
 TEST_F(ConnectionStore, RefreshAfterAnotherUserDisconnectedMarksTheConnectionDeleted) {
     Connect();
     Project().modulData.Delete(ModulDataName);
@@ -99,6 +65,12 @@ TEST_F(ConnectionStore, RefreshAfterAnotherUserDisconnectedMarksTheConnectionDel
     EXPECT_TRUE(connection->IsMarkedAsDeleted());
     EXPECT_TRUE(log.Contains(spdlog::level::debug, "modul data: ConnectionWithSpecification:spec-1"));
     EXPECT_TRUE(log.Contains(spdlog::level::info, "Moduldata probably deleted on another SW client"));
+
+    // A connection marked as deleted is never stored again.
+    log.Clear();
+    connection->Store();
+    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !this->_markedAsDeleted"));
+    EXPECT_FALSE(Project().modulData.ContainsKey(ModulDataName));
 }
 
 TEST_F(ConnectionStore, RefreshTakesOverAnotherUsersChanges) {
@@ -205,7 +177,7 @@ TEST_F(ConnectionStore, MergeAddsTheOthersVirtualTypeAndItBelongsToTheReceiver) 
     EXPECT_TRUE(ReadBack(StoredRecord())->HasVirtualType("c-9"));
 }
 
-TEST_F(ConnectionStore, MergeOfAnotherSpecificationChangesNothing) {
+TEST_F(ConnectionStore, MergeOfAnotherSpecificationChangesNothingAndOfTheSameTakesItsMarks) {
     Connect();
     const auto other = EmptyConnection();
     const std::vector<std::byte> before = Bytes(*connection);
@@ -215,21 +187,17 @@ TEST_F(ConnectionStore, MergeOfAnotherSpecificationChangesNothing) {
     EXPECT_TRUE(
         log.Contains(spdlog::level::critical,
                      "failed assertion: this->_tesselSpecificationId == toMerge._tesselSpecificationId"));
-}
 
-TEST_F(ConnectionStore, MergeTakesTheDisconnectedMarkAndRevivesADeletedConnection) {
-    Connect();
+    // A copy of the same specification brings its disconnected mark, and revives a deleted connection.
     const auto theirs = ReadBack(StoredRecord());
     Undoable([&] { theirs->MarkAsDisconnected(); });
     connection->Disconnect(false);
-
     connection->MergeIn(*theirs);
-
     EXPECT_FALSE(connection->IsMarkedAsDeleted());
     EXPECT_TRUE(connection->IsMarkedAsDisconnected());
 }
 
-TEST(ConnectionNames, ModulDataNamesAndPlaceholders) {
+TEST_F(ConnectionStore, ModulDataNamesAndPlaceholdersWithOverridesOnlyWhenGiven) {
     using Model::ConnectionWithSpecification;
     EXPECT_EQ(ConnectionWithSpecification::ModulDataName("abc"), "ConnectionWithSpecification:abc");
     EXPECT_TRUE(ConnectionWithSpecification::IsModulDataNameOfThisType("ConnectionWithSpecification:abc"));
@@ -247,9 +215,7 @@ TEST(ConnectionNames, ModulDataNamesAndPlaceholders) {
                   "{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}", "s", "{ArdoTesselProjectId}",
                   "p", "P"),
               "{ArdoTesselProjectId} - P");
-}
 
-TEST_F(ConnectionStore, ResolveStringVariablesUsesOverridesOnlyWhenGiven) {
     Connect();
     const QB::UniString text = "{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}";
     EXPECT_EQ(connection->ResolveStringVariables(text), "Spec - Project");

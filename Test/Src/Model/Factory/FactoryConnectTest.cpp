@@ -11,6 +11,7 @@
 
 using namespace TesselConnect;
 using TesselConnect::Test::FactoryFixture;
+using TesselConnect::Test::WhatOf;
 using ::testing::HasSubstr;
 
 namespace {
@@ -37,7 +38,7 @@ TEST_F(FactoryConnect, ConnectingIsOneUndoStepThatStoresTellsThePageAndCaches) {
     EXPECT_FALSE(log.ContainsPart(spdlog::level::info, "Loaded: "));
 }
 
-TEST_F(FactoryConnect, UsedClassificationSystemIsRefusedBeforeTheSpecificationIdIsLookedAt) {
+TEST_F(FactoryConnect, UsedSystemIsRefusedBeforeTheSpecificationIdIsLookedAtAndAConnectedOneAfter) {
     const auto first = ConnectThroughFactory();
     const std::size_t steps = host.UndoStepNames().size();
     log.Clear();
@@ -54,12 +55,9 @@ TEST_F(FactoryConnect, UsedClassificationSystemIsRefusedBeforeTheSpecificationId
     EXPECT_FALSE(log.Contains(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
     EXPECT_FALSE(Project().modulData.ContainsKey(OtherModulDataName));
     EXPECT_EQ(host.UndoStepNames().size(), steps);
-}
 
-TEST_F(FactoryConnect, SameSpecificationAgainIsRefusedWithTheExistingConnection) {
-    const auto first = ConnectThroughFactory();
+    // The same specification again, over another system, is refused with the existing connection.
     const API_ModulData before = StoredRecord();
-
     try {
         ConnectThroughFactory(SpecId, &otherSystemGuid);
         FAIL() << "connected the same specification twice";
@@ -71,12 +69,8 @@ TEST_F(FactoryConnect, SameSpecificationAgainIsRefusedWithTheExistingConnection)
 }
 
 TEST_F(FactoryConnect, EmptySpecificationIdIsRefused) {
-    try {
-        ConnectThroughFactory("");
-        FAIL() << "connected without a specification id";
-    } catch (const AddonRuntimeError& e) {
-        EXPECT_THAT(e.what(), HasSubstr(": error: a connection needs a specification id"));
-    }
+    EXPECT_THAT(WhatOf<AddonRuntimeError>([&] { ConnectThroughFactory(""); }),
+                HasSubstr(": error: a connection needs a specification id"));
     EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
     EXPECT_TRUE(Project().modulData.IsEmpty());
     EXPECT_TRUE(Project().Groups().IsEmpty());
@@ -98,21 +92,16 @@ TEST_F(FactoryConnect, SharedProjectNeedsTheClassificationsAndPropertiesReservat
     EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
 }
 
-TEST_F(FactoryConnect, FailureInsideTheCommandKeepsItsTypeAndIsLogged) {
+TEST_F(FactoryConnect, FailureInsideOrOfTheCommandKeepsItsTypeIsLoggedAndCreatesNothing) {
     Project().DeleteSystem(systemGuid);
-
     EXPECT_THROW(ConnectThroughFactory(), Model::Error::MissingClassificationSystem);
-
     EXPECT_TRUE(log.Contains(spdlog::level::err, "shouldn't be here: MissingClassificationSystem"));
     EXPECT_TRUE(Project().modulData.IsEmpty());
+    EXPECT_TRUE(Project().Groups().IsEmpty());
     EXPECT_EQ(factory->Get(SpecId), nullptr);
-}
 
-TEST_F(FactoryConnect, RefusedCommandCreatesNothing) {
     host.Faults().Always(VantrelSim::HostFunction::VNAPI_CallUndoableCommand, APIERR_REFUSEDCMD);
-
     EXPECT_THROW(ConnectThroughFactory(), Api::Error<APIERR_REFUSEDCMD>);
-
     EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "shouldn't be here: APIERR_REFUSEDCMD("));
     EXPECT_TRUE(Project().modulData.IsEmpty());
 }

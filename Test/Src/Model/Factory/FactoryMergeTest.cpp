@@ -61,6 +61,9 @@ protected:
                         const API_ModulData* toMergeInfo) {
         return factory->ModulDataMerge(mode, ModulDataName, originalInfo, toMergeInfo, &destination);
     }
+    VNAPI_ErrCode Merge(const API_ModulData* originalInfo, const API_ModulData* toMergeInfo) {
+        return Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, originalInfo, toMergeInfo);
+    }
 
     static inline Model::ConnectionWithSpecificationFactory* mergingFactory = nullptr;
 
@@ -95,7 +98,7 @@ TEST_F(FactoryMerge, RecordsOfAConnectionNobodyHoldsAreMergedFromTheirBytes) {
     DivergeFromAnotherUser();
     factory = std::make_unique<Model::ConnectionWithSpecificationFactory>(vantrel, tesselPtr, planData);
 
-    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &original, &toMerge), NoError);
+    EXPECT_EQ(Merge(&original, &toMerge), NoError);
 
     EXPECT_TRUE(
         log.Contains(spdlog::level::info, "MergeIn: ConnectionWithSpecification:spec-1, has loaded: false"));
@@ -111,7 +114,7 @@ TEST_F(FactoryMerge, RecordFromAnotherPlatformMerges) {
     const API_ModulData theirs =
         RecordOf(*ReadBack(toMerge), QB::Protocol::BigEndian, API_PlatformSign_BigEndian);
 
-    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &original, &theirs), NoError);
+    EXPECT_EQ(Merge(&original, &theirs), NoError);
 
     EXPECT_TRUE(connection->HasVirtualType("c-2"));
     EXPECT_TRUE(ReadBack(destination)->HasVirtualType("c-2"));
@@ -132,8 +135,7 @@ TEST_F(FactoryMerge, OtherModesKeepTheOriginalRecordUnchanged) {
 TEST_F(FactoryMerge, MissingRecordAnswersBadParameters) {
     DivergeFromAnotherUser();
 
-    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, nullptr, &toMerge),
-              0x81060068u);
+    EXPECT_EQ(Merge(nullptr, &toMerge), 0x81060068u);
     EXPECT_EQ(factory->ModulDataMerge(Model::ConnectionWithSpecificationFactory::MergeModeMerge,
                                       ModulDataName, &original, &toMerge, nullptr),
               APIERR_BADPARS);
@@ -150,14 +152,12 @@ TEST_F(FactoryMerge, MissingDataTakesTheOtherRecord) {
     DivergeFromAnotherUser();
     const API_ModulData withoutData{1, 22359, {}};
 
-    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &withoutData, &toMerge),
-              NoError);
+    EXPECT_EQ(Merge(&withoutData, &toMerge), NoError);
     EXPECT_EQ(destination, toMerge);
     EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: originalInfo->dataHdl != nullptr, "
                                                  "modulDataName(ConnectionWithSpecification:spec-1)"));
 
-    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &original, &withoutData),
-              NoError);
+    EXPECT_EQ(Merge(&original, &withoutData), NoError);
     EXPECT_EQ(destination, original);
     EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: toMergeInfo->dataHdl != nullptr, "
                                                  "modulDataName(ConnectionWithSpecification:spec-1)"));
@@ -189,8 +189,7 @@ TEST_F(FactoryMerge, ANewerRecordOnEitherSideStandsAsItIs) {
     const std::string kept = "ConnectionWithSpecification:spec-1 was written by a newer add-on "
                              "(Model::VirtualType version 2); it is kept as it is";
 
-    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &original, &newerTheirs),
-              NoError);
+    EXPECT_EQ(Merge(&original, &newerTheirs), NoError);
     EXPECT_EQ(destination, newerTheirs);
     EXPECT_FALSE(connection->HasVirtualType("c-2"));
     EXPECT_TRUE(log.Contains(spdlog::level::warn, kept));
@@ -200,15 +199,13 @@ TEST_F(FactoryMerge, ANewerRecordOnEitherSideStandsAsItIs) {
     connection->RefreshFromStored();
     EXPECT_TRUE(connection->IsMarkedAsDeleted());
     const API_ModulData newerMine = StoredRecord();
-    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &newerMine, &original),
-              NoError);
+    EXPECT_EQ(Merge(&newerMine, &original), NoError);
     EXPECT_EQ(destination, newerMine);
 
     // And with nobody holding the connection.
     connection->Detach(observer);
     connection.reset();
-    EXPECT_EQ(Merge(Model::ConnectionWithSpecificationFactory::MergeModeMerge, &newerMine, &original),
-              NoError);
+    EXPECT_EQ(Merge(&newerMine, &original), NoError);
     EXPECT_EQ(destination, newerMine);
     EXPECT_EQ(StoredRecord(), newerMine);
 }

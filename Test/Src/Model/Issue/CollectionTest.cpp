@@ -122,10 +122,8 @@ TEST_F(CollectionAdd, OlderIssueAddedAfterAMergeIsStrippedByTheNewerOne) {
 }
 
 TEST_F(CollectionAdd, ProjectIssuesSupersedeTheirOlderTwins) {
-    Api::Properties f10;
-    f10.Put(Api::Properties::Name::Code, "F10");
-    Api::Properties g20;
-    g20.Put(Api::Properties::Name::Code, "G20");
+    const Api::Properties f10{{Api::Properties::Name::Code, "F10"}};
+    const Api::Properties g20{{Api::Properties::Name::Code, "G20"}};
     auto firstF10 = std::make_shared<Model::Issue::MissingClassificationItem>(f10);
     auto g20Issue = std::make_shared<Model::Issue::MissingClassificationItem>(g20);
     auto oldTitles = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("Spec", "Project");
@@ -144,14 +142,6 @@ TEST_F(CollectionAdd, ProjectIssuesSupersedeTheirOlderTwins) {
     EXPECT_EQ(_collection.GetIssues(), (Issues{g20Issue, hintB, secondF10, newTitles, hintA2}));
     EXPECT_EQ(_collection.GetIssuesOfType<Model::Issue::CoudntUpdateProjectOrSpecTitle>(),
               (Issues{newTitles}));
-}
-
-TEST_F(CollectionAdd, EmptyInputsChangeNothing) {
-    Issues none;
-    EXPECT_FALSE(_collection.AddAll(none));
-    EXPECT_FALSE(
-        _collection.Add(MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocUnknown, {})));
-    EXPECT_TRUE(_collection.GetIssues().IsEmpty());
 }
 
 TEST_F(CollectionAdd, RemovalIsRememberedAndPrunedToTheNewestAtTheLimit) {
@@ -179,7 +169,12 @@ TEST_F(CollectionAdd, RemovalIsRememberedAndPrunedToTheNewestAtTheLimit) {
     EXPECT_EQ(oldest, TIGetTime() - static_cast<QB::Int32>(Collection::KeptDeletedEntries) + 1);
 }
 
-TEST_F(CollectionAdd, RemovingAnEqualButDifferentObjectRemovesNothing) {
+TEST_F(CollectionAdd, EmptyInputsAndRemovingAnEqualButDifferentObjectChangeNothing) {
+    Issues none;
+    EXPECT_FALSE(_collection.AddAll(none));
+    EXPECT_FALSE(
+        _collection.Add(MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocUnknown, {})));
+    EXPECT_TRUE(_collection.GetIssues().IsEmpty());
     auto issue = std::make_shared<Model::Issue::UnknownError>("x");
     _collection.Add(issue);
     _collection.Remove(IssuePtr(issue->CloneIssue()));

@@ -75,10 +75,10 @@ TEST_F(IssueText, EveryPropertyUpdateReasonHasItsText) {
 }
 
 TEST_F(IssueText, ProjectIssuesResolveTheirOwnPlaceholders) {
-    Api::Properties g20;
-    g20.Put(Api::Properties::Name::Code, "G20");
     EXPECT_EQ(
-        Model::Issue::MissingClassificationItem(g20).GetString(*connection).ToUtf8(),
+        Model::Issue::MissingClassificationItem(Api::Properties{{Api::Properties::Name::Code, "G20"}})
+            .GetString(*connection)
+            .ToUtf8(),
         "The current VANTREL classification system does not contain an item with code \"G20\". In order to "
         "proceed please create the relevant classification item in Classification Manager.");
     EXPECT_EQ(
@@ -111,8 +111,7 @@ TEST_F(IssueText, ViewNameThatCannotBeHadShowsUnknown) {
     log.Clear();
     EXPECT_EQ(TextOf<ElementsAssociation>(ElementsAssociation::AssocIsHotlink, 1, goneStory),
               "[<Unknown>] Brick walls (F10): 1 element(s) could not be associated with Ardo clause. "
-              "Element(s) are "
-              "hotlinked.");
+              "Element(s) are hotlinked.");
     EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "exception: "));
     EXPECT_TRUE(log.ContainsPart(spdlog::level::err, "story index out of range"));
 }
@@ -126,8 +125,7 @@ TEST_F(IssueText, UnknownReasonAndMissingVirtualTypeStillGiveAText) {
                                                              {walls[1]}, "clause-gone");
     EXPECT_EQ(orphan->GetString(*connection).ToUtf8(),
               "{ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode}): {ElemCount} "
-              "element(s) "
-              "could not get properties updated. Element(s) are locked .");
+              "element(s) could not get properties updated. Element(s) are locked .");
     EXPECT_TRUE(log.Contains(spdlog::level::warn, "VirtualType(clause-gone) is missing"));
 }
 

@@ -5,12 +5,13 @@
 
 #include "Support/LogCapture.hpp"
 
+#include "../RecordingTessel.hpp"
+
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Manager/Manager.hpp"
 #include "Model/Manager/ManagerObserver.hpp"
 #include "Model/PlanData.hpp"
 #include "Tessel/Api/Properties.hpp"
-#include "Tessel/Api/Tessel.hpp"
 #include "Util/Resource/OwnModule.hpp"
 #include "Vantrel/Implementation/HostFunctions.hpp"
 #include "Vantrel/Implementation/Vantrel.hpp"
@@ -65,43 +66,6 @@ public:
     std::vector<std::string> events;
 };
 
-// A page that also remembers the selection states and document states it was sent.
-class StatePage final : public Api::Tessel {
-public:
-    void InitCallbacks() override {}
-    void SetAppState(const Api::AppState& state) override {
-        calls.emplace_back("SetAppState");
-        appStates.push_back(state);
-    }
-    void SetDocumentState(const Api::DocumentState& state) override {
-        calls.emplace_back("SetDocumentState");
-        documentStates.push_back(state);
-    }
-    void SetSelectionState(const Api::SelectionState& state) override {
-        calls.emplace_back("SetSelectionState");
-        selectionStates.push_back(state);
-    }
-    void AssociateSpec(const QB::UniString& specId, const QB::UniString& documentRef,
-                       const QB::UniString&) override {
-        calls.push_back(fmt::format("AssociateSpec({}, {})", specId, documentRef));
-    }
-    void RemoveSpecAssociation(const QB::UniString& specId, const QB::UniString& documentRef) override {
-        calls.push_back(fmt::format("RemoveSpecAssociation({}, {})", specId, documentRef));
-    }
-    void Associate(const Api::AssociableType& type, const QB::UniString& clauseId) override {
-        calls.push_back(fmt::format("Associate({}, {})", type.id, clauseId));
-    }
-    void RemoveAssociation(const QB::UniString&, const QB::UniString&) override {}
-    void SendAssociationFeedback(bool, const QB::UniString&) override {}
-    void RequestClauseData(const QB::UniString&, const QB::UniString&,
-                           const QB::Array<QB::UniString>&) override {}
-
-    std::vector<std::string> calls;
-    std::vector<Api::AppState> appStates;
-    std::vector<Api::DocumentState> documentStates;
-    std::vector<Api::SelectionState> selectionStates;
-};
-
 class ManagerFixture : public ::testing::Test {
 protected:
     ManagerFixture() {
@@ -136,10 +100,19 @@ protected:
         return project;
     }
 
-    Model::Manager& CreateManager() {
+    Model::Manager& CreateManager(bool withPage = false) {
         manager = Model::Manager::Create(CurrentAddonVersion, vantrel);
         manager->AttachObserver(observer);
+        if (withPage) {
+            AttachPage();
+        }
         return *manager;
+    }
+
+    // A manager with a page, connected with spec-1 over "Specs".
+    void CreateConnectedManager() {
+        CreateManager(true);
+        Connect("spec-1", systemGuid);
     }
 
     void AttachPage() { manager->ResetTesselApi(page); }
@@ -167,7 +140,7 @@ protected:
     TestSupport::LogCapture log;
     VantrelSim::Host host;
     std::shared_ptr<Api::Vantrel> vantrel = std::make_shared<Implementation::Vantrel>();
-    std::shared_ptr<StatePage> page = std::make_shared<StatePage>();
+    std::shared_ptr<RecordingTessel> page = std::make_shared<RecordingTessel>();
     std::shared_ptr<Model::Manager> manager;
     RecordingManagerObserver observer;
 

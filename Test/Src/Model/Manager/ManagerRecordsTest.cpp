@@ -37,8 +37,7 @@ protected:
 // Until the first connection the plan id is temporary and a receive renews it; another user's
 // disconnection of the selected connection moves the selection on, and everybody hears of it.
 TEST_F(ManagerRecords, ReceivedChangesRenewATemporaryPlanIdAndFollowADisconnection) {
-    CreateManager();
-    AttachPage();
+    CreateManager(true);
     const QB::UniString temporary = manager->GetPlanData()->GetId();
     manager->VNEvent_Project_ReceiveChanges();
     EXPECT_NE(manager->GetPlanData()->GetId(), temporary);
@@ -63,8 +62,7 @@ TEST_F(ManagerRecords, ReceivedChangesRenewATemporaryPlanIdAndFollowADisconnecti
 // Whenever received changes give the project another plan id, the page is told at once: it knows
 // the project only by that reference.
 TEST_F(ManagerRecords, APlanIdChangedByReceivedChangesIsSentToThePage) {
-    CreateManager();
-    AttachPage();
+    CreateManager(true);
     struct Case {
         const char* name;
         bool connected;
@@ -98,8 +96,7 @@ TEST_F(ManagerRecords, APlanIdChangedByReceivedChangesIsSentToThePage) {
 // Another user stored the plan id first: connecting adopts it, and the page hears every state
 // again before it is told of the connection.
 TEST_F(ManagerRecords, ConnectingAdoptsAnotherUsersPlanIdAndResendsEveryState) {
-    CreateManager();
-    AttachPage();
+    CreateManager(true);
     const QB::UniString temporary = manager->GetPlanData()->GetId();
     QB::UniString theirs;
     host.AsOtherUser(2, [&] {
@@ -117,16 +114,14 @@ TEST_F(ManagerRecords, ConnectingAdoptsAnotherUsersPlanIdAndResendsEveryState) {
     ASSERT_GE(page->calls.size(), 4U);
     EXPECT_THAT(std::vector<std::string>(page->calls.begin(), page->calls.begin() + 4),
                 ElementsAre("SetAppState", "SetDocumentState", "SetSelectionState",
-                            fmt::format("AssociateSpec(spec-1, {})", theirs)));
+                            fmt::format("AssociateSpec(spec-1, {}, Untitled)", theirs)));
     EXPECT_EQ(page->documentStates.back().documentRef, theirs);
 }
 
 // One user's newer add-on must not take the project away from the others: its record is kept as it
 // is and passed over, everything else keeps working.
 TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Connect("spec-2", otherSystemGuid);
     const API_ModulData newer = WithNewerFrame(Project().modulData.Get(NameOf("spec-1")),
                                                Model::ConnectionWithSpecification::classInfo);
@@ -159,9 +154,7 @@ TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
 // The host undid the connection (its record and property group went): it is gone as if another
 // user had disconnected it, and nothing writes it back.
 TEST_F(ManagerRecords, AnUndoneConnectionIsGoneAndStaysGone) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Connect("spec-2", otherSystemGuid);
     ASSERT_EQ(host.UndoStepNames().back(), "Connect VANTREL project with Ardo Tessel specification");
     ASSERT_TRUE(host.Undo());

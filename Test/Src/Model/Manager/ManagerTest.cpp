@@ -14,8 +14,11 @@
 namespace TesselConnect::Test {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::StartsWith;
+using ::testing::UnorderedElementsAreArray;
 
 class ManagerTest : public ManagerFixture {};
 
@@ -46,15 +49,19 @@ TEST_F(ManagerTest, ConnectingSelectsTheNewConnectionAndMakesThePlanIdPermanent)
     ASSERT_NE(manager->GetSelectedConnection(), nullptr);
     EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
     EXPECT_THAT(observer.events, ElementsAre("SelectedConnectionChanged(spec-1)", "ConnectionsChanged"));
-    EXPECT_TRUE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-1") != nullptr));
+    EXPECT_TRUE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
     EXPECT_TRUE(manager->GetPlanData()->IsLoaded());
     EXPECT_EQ(manager->GetConnection("spec-1"), manager->GetSelectedConnection());
+
+    // A classification system in use changes nothing.
+    const auto selected = manager->GetSelectedConnection();
+    EXPECT_THROW(Connect("spec-2", systemGuid), Model::ClassificationSystemAlreadyUsedError);
+    EXPECT_EQ(manager->GetSelectedConnection(), selected);
+    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
 }
 
 TEST_F(ManagerTest, ConnectingTheSameSpecificationAgainDisconnectsTheOldConnectionFirst) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     const auto first = manager->GetSelectedConnection();
     observer.events.clear();
 
@@ -64,26 +71,12 @@ TEST_F(ManagerTest, ConnectingTheSameSpecificationAgainDisconnectsTheOldConnecti
     EXPECT_EQ(observer.Count("ConnectionWillDisconnect(spec-1)"), 1U);
     EXPECT_NE(manager->GetSelectedConnection(), first);
     EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
-    EXPECT_NE(std::find(page->calls.begin(), page->calls.end(),
-                        fmt::format("RemoveSpecAssociation(spec-1, {})", manager->GetPlanData()->GetId())),
-              page->calls.end());
-}
-
-TEST_F(ManagerTest, ConnectingWithAClassificationSystemInUseChangesNothing) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
-    const auto selected = manager->GetSelectedConnection();
-
-    EXPECT_THROW(Connect("spec-2", systemGuid), Model::ClassificationSystemAlreadyUsedError);
-
-    EXPECT_EQ(manager->GetSelectedConnection(), selected);
-    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-2") != nullptr));
+    EXPECT_THAT(page->calls,
+                Contains(fmt::format("RemoveSpecAssociation(spec-1, {})", manager->GetPlanData()->GetId())));
 }
 
 TEST_F(ManagerTest, SelectionStateDescribesMixedSingleAndMultipleVirtualTypeSelections) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Select({walls[0]});
     manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
     Select({walls[1]});
@@ -109,23 +102,16 @@ TEST_F(ManagerTest, SelectionStateDescribesMixedSingleAndMultipleVirtualTypeSele
     EXPECT_EQ(observer.Count("SelectionChanged(2)"), 2U);
 }
 
-TEST_F(ManagerTest, SelectionChangesAreIgnoredWhileNoPageIsAttached) {
-    CreateManager();
-    Select({walls[0]});
-
-    EXPECT_TRUE(manager->GetSelectionCache().GetElements().IsEmpty());
-    EXPECT_EQ(observer.Count("SelectionChanged(1)"), 0U);
-}
-
 // Attaching a page (the palette reopened) reads the selection made while none was attached, so
 // the page, the counters and the next association see what is selected now.
 TEST_F(ManagerTest, AttachingAPageReadsTheSelectionMadeMeanwhile) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Select({walls[0], walls[1]});
     manager->ResetTesselApi(nullptr);
     Select({walls[2]});
+    // Ignored while no page is attached.
+    EXPECT_THAT(manager->GetSelectionCache().GetElements(), ElementsAre(walls[0], walls[1]));
+    EXPECT_EQ(observer.Count("SelectionChanged(1)"), 0U);
     observer.events.clear();
     page->calls.clear();
 
@@ -140,9 +126,7 @@ TEST_F(ManagerTest, AttachingAPageReadsTheSelectionMadeMeanwhile) {
 
 // A project opened or made starts from its own selection, never from the last project's.
 TEST_F(ManagerTest, OpenedAndNewProjectsStartFromTheirOwnSelection) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     const std::vector<std::pair<std::string, std::function<void()>>> changes{
         {"open",
          [&] {
@@ -202,18 +186,12 @@ TEST_F(ManagerTest, SelectInstancesOfTypeChecksTheIdentifierAndSelectsUnassociat
 
     manager->Handle_selectInstancesOfType(fmt::format("API_ElemTypeID-{}-0", static_cast<int>(API_WallID)));
 
-    auto selected = host.SelectedElements();
-    std::sort(selected.begin(), selected.end());
-    auto expected = walls;
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(selected, expected);
+    EXPECT_THAT(host.SelectedElements(), UnorderedElementsAreArray(walls));
     ASSERT_EQ(host.Zooms().size(), 1U);
 }
 
 TEST_F(ManagerTest, AllTypesInDocumentListsVirtualTypesThenUnassociatedElementTypes) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Select({walls[0]});
     manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
     manager->GetSelectedConnection()->GetUnassociatedElementsCache().Reset(false);
@@ -230,9 +208,7 @@ TEST_F(ManagerTest, AllTypesInDocumentListsVirtualTypesThenUnassociatedElementTy
 }
 
 TEST_F(ManagerTest, UpdatePropertiesIgnoresOtherDocumentsAndReportsUnknownTypesOnce) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Select({walls[0]});
     manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
     const auto planId = manager->GetPlanData()->GetId();
@@ -249,43 +225,33 @@ TEST_F(ManagerTest, UpdatePropertiesIgnoresOtherDocumentsAndReportsUnknownTypesO
 
     EXPECT_EQ(manager->GetSelectedConnection()->GetVirtualType("c1")->GetTesselProperties().Title(),
               "Renamed");
-    const auto warnings = log.Messages(spdlog::level::warn);
-    EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
-                            [](const std::string& line) {
-                                return line.starts_with("Not existing types are expected by tessel: [zz], ");
-                            }),
-              1);
+    EXPECT_THAT(log.Messages(spdlog::level::warn),
+                Contains(StartsWith("Not existing types are expected by tessel: [zz], ")).Times(1));
 }
 
-TEST_F(ManagerTest, RemovingTheAssociationOfAnotherDocumentOnlyAnswersThePage) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
-
-    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", "doc-of-another-plan");
-
-    EXPECT_EQ(page->calls.back(), "RemoveSpecAssociation(spec-1, doc-of-another-plan)");
-    EXPECT_FALSE(manager->GetSelectedConnection()->IsMarkedAsDeleted());
-    EXPECT_TRUE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-1") != nullptr));
-}
-
-TEST_F(ManagerTest, RemovingAnUnknownSpecificationAssociationAnswersThePage) {
-    CreateManager();
-    AttachPage();
+TEST_F(ManagerTest, RequestsForAnotherDocumentOrAnUnknownSpecificationAreOnlyAnsweredOrReported) {
+    CreateConnectedManager();
     const auto planId = manager->GetPlanData()->GetId();
 
-    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-9", planId);
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", "doc-of-another-plan");
+    EXPECT_EQ(page->calls.back(), "RemoveSpecAssociation(spec-1, doc-of-another-plan)");
+    EXPECT_FALSE(manager->GetSelectedConnection()->IsMarkedAsDeleted());
+    EXPECT_TRUE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
 
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-9", planId);
     EXPECT_TRUE(log.Contains(spdlog::level::warn,
                              "Tessel thinks the plan is connected to this specification but we "
                              "dont have Connection. spec-9, proj-1"));
     EXPECT_EQ(page->calls.back(), fmt::format("RemoveSpecAssociation(spec-9, {})", planId));
+
+    manager->Handle_associationRequested("c1", "spec-9", "c1", Clause("c1", "F10"));
+    EXPECT_EQ(log.Count(spdlog::level::info, "Tessel Association Requested But Connection Does Not Exist"),
+              1U);
+    EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 1U);
 }
 
 TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLeavesNone) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     Connect("spec-2", otherSystemGuid);
     ASSERT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-2");
     const auto planId = manager->GetPlanData()->GetId();
@@ -298,17 +264,8 @@ TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLe
     EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
     EXPECT_TRUE(page->selectionStates.back().type.IsEmpty());
     EXPECT_TRUE(log.Contains(spdlog::level::info, "ResetSelectedConnection: none"));
-    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-1") != nullptr));
-    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:spec-2") != nullptr));
-}
-
-TEST_F(ManagerTest, AssociationRequestWithoutConnectionIsReportedOnce) {
-    CreateManager();
-    manager->Handle_associationRequested("c1", "spec-9", "c1", Clause("c1", "F10"));
-
-    EXPECT_EQ(log.Count(spdlog::level::info, "Tessel Association Requested But Connection Does Not Exist"),
-              1U);
-    EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 1U);
+    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
+    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
 }
 
 TEST_F(ManagerTest, SpecAssociationRequestMarksAnExistingConnectionAsDisconnected) {
@@ -340,9 +297,7 @@ TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
 }
 
 TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
-    CreateManager();
-    AttachPage();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager();
     const auto planId = manager->GetPlanData()->GetId();
 
     manager->VNEvent_Project_NewAndReset();
@@ -361,25 +316,20 @@ TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
 TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
     CreateManager();
     Connect("spec-1", systemGuid);
-    API_ModulData garbage;
-    garbage.dataVersion = 1;
-    garbage.platformSign = 22359;
-    garbage.dataHdl = {std::byte{1}, std::byte{2}, std::byte{3}};
-    Project().modulData.Put("ConnectionWithSpecification:broken", garbage);
+    Project().modulData.Put("ConnectionWithSpecification:broken",
+                            API_ModulData{1, 22359, {std::byte{1}, std::byte{2}, std::byte{3}}});
     observer.events.clear();
 
     EXPECT_TRUE(manager->GetConnections().IsEmpty());
     EXPECT_THAT(observer.events, ElementsAre("CorruptedData"));
-    EXPECT_FALSE((Project().modulData.GetPtr("ConnectionWithSpecification:broken") != nullptr));
+    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:broken"));
 
     EXPECT_EQ(manager->GetConnections().GetSize(), 1U);
 }
 
 TEST_F(ManagerTest, MergeRequestsForOtherModuleDataAreRefused) {
     CreateManager();
-    API_ModulData original;
-    API_ModulData toMerge;
-    API_ModulData dest;
+    API_ModulData original, toMerge, dest;
 
     EXPECT_EQ(manager->HandleModulDataMergeRequest(11, "PlanData", &original, &toMerge, &dest),
               APIERR_BADPARS);
@@ -387,8 +337,7 @@ TEST_F(ManagerTest, MergeRequestsForOtherModuleDataAreRefused) {
 }
 
 TEST_F(ManagerTest, OnlineStateAndThePageLifetime) {
-    CreateManager();
-    AttachPage();
+    CreateManager(true);
     manager->Handle_onlineStateChanged(false);
     EXPECT_THAT(observer.events, ElementsAre("OnlineStateChanged(false)"));
     EXPECT_NE(page->GetCallbackApi(), nullptr);

@@ -18,6 +18,17 @@ protected:
         Cache().Reset(false);
         log.Clear();
     }
+
+    // Associates wall1 with c-1, then draws a wall classified as c-1's are, carrying `clauseId`.
+    QB::Guid DrawWallWithClause(const char* clauseId, API_ElementNotifyKind kind) {
+        connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+        observer.typeChanges.clear();
+        VantrelSim::Element wall = Drawn(API_WallID);
+        wall.classification[systemGuid] = itemF10;
+        wall.values[connection->GetPropertyGroup().GetDefinitionGuid("ArdoTesselClauseId")] =
+            VantrelSim::StringValue(clauseId);
+        return host.DrawElement(wall, kind);
+    }
 };
 
 TEST_F(CacheChanges, AssociatingRemovesAndDisassociatingAddsBackNotifyingOnlyTheirType) {
@@ -27,12 +38,12 @@ TEST_F(CacheChanges, AssociatingRemovesAndDisassociatingAddsBackNotifyingOnlyThe
 
     EXPECT_EQ(Cache().GetCount(Wall), 0U);
     EXPECT_EQ(Cache().GetCount(Column), 1U);
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}}));
 
     connection->Disassociate("c-1", walls);
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall1, wall2, wallUpstairs}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}, {Key(Wall)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}, {Key(Wall)}}));
     EXPECT_EQ(host.CallCount(VantrelSim::HostFunction::VNAPI_Element_GetElemList), 45U);
 }
 
@@ -40,18 +51,15 @@ TEST_F(CacheChanges, NothingToChangeMeansNoNotification) {
     EXPECT_FALSE(Cache().AddElements({wall1, wall2}));
     EXPECT_FALSE(Cache().RemoveElements({hiddenWall}));
     EXPECT_FALSE(Cache().RemoveElements({}));
-    EXPECT_TRUE(typeObserver.notifications.empty());
-
-    EXPECT_TRUE(Cache().RemoveElements({wall1, column}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall), Key(Column)}}));
-    EXPECT_TRUE(Cache().AddElements({wall1}));
-    EXPECT_EQ(Cache().GetCount(Wall), 3U);
-}
-
-// Objects can be associated from the selection; like a rebuild, the list never shows them.
-TEST_F(CacheChanges, DisassociatedObjectIsNotListed) {
+    // Objects can be associated from the selection; like a rebuild, the list never shows them.
     EXPECT_FALSE(Cache().AddElements({object}));
     EXPECT_FALSE(Cache().GetTable().ContainsKey(Object));
+    EXPECT_TRUE(observer.typeChanges.empty());
+
+    EXPECT_TRUE(Cache().RemoveElements({wall1, column}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall), Key(Column)}}));
+    EXPECT_TRUE(Cache().AddElements({wall1}));
+    EXPECT_EQ(Cache().GetCount(Wall), 3U);
 }
 
 TEST_F(CacheChanges, ElementTheHostCannotReadIsSkippedAndTheOthersGoOn) {
@@ -69,7 +77,7 @@ TEST_F(CacheChanges, NewWallWithoutClauseIsListedAtOnceWithoutARebuild) {
     const QB::Guid drawn = host.DrawElement(Drawn(API_WallID));
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall1, wall2, wallUpstairs, drawn}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}}));
     EXPECT_EQ(OpenedProgressWindows(), progressWindows);
 }
 
@@ -79,36 +87,22 @@ TEST_F(CacheChanges, NewColumnRebuildsAndRefreshesColumnAndColumnSegment) {
     const QB::Guid drawn = host.DrawElement(Drawn(API_ColumnID));
 
     EXPECT_EQ(ElementsOf(Column), Sorted({column, drawn}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Column), Key(ColumnSegment)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Column), Key(ColumnSegment)}}));
     EXPECT_EQ(OpenedProgressWindows(), progressWindows + 1);
 }
 
 TEST_F(CacheChanges, NewElementWithAClauseOfTheConnectionChangesNothing) {
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-    typeObserver.notifications.clear();
-    const QB::Guid definition = connection->GetPropertyGroup().GetDefinitionGuid("ArdoTesselClauseId");
-    VantrelSim::Element copy = Drawn(API_WallID);
-    copy.classification[systemGuid] = itemF10;
-    copy.values[definition] = VantrelSim::StringValue("c-1");
-
-    host.DrawElement(copy, APINotifyElement_Copy);
+    DrawWallWithClause("c-1", APINotifyElement_Copy);
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall2, wallUpstairs}));
-    EXPECT_EQ(typeObserver.notifications, (std::vector<TypeKeys>{{Key(Wall)}}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}}));
 }
 
 TEST_F(CacheChanges, NewElementWithAClauseNoVirtualTypeHasIsReportedAndChangesNothing) {
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-    typeObserver.notifications.clear();
-    const QB::Guid definition = connection->GetPropertyGroup().GetDefinitionGuid("ArdoTesselClauseId");
-    VantrelSim::Element pasted = Drawn(API_WallID);
-    pasted.classification[systemGuid] = itemF10;
-    pasted.values[definition] = VantrelSim::StringValue("c-elsewhere");
-
-    const QB::Guid drawn = host.DrawElement(pasted);
+    const QB::Guid drawn = DrawWallWithClause("c-elsewhere", APINotifyElement_New);
 
     EXPECT_EQ(ElementsOf(Wall), Sorted({wall2, wallUpstairs}));
-    EXPECT_TRUE(typeObserver.notifications.empty());
+    EXPECT_TRUE(observer.typeChanges.empty());
     const auto errors = log.Messages(spdlog::level::err);
     ASSERT_EQ(errors.size(), 1U);
     EXPECT_THAT(errors[0], ::testing::StartsWith("failed assertion: this->_conn.HasVirtualType( "
@@ -122,13 +116,12 @@ TEST_F(CacheChanges, NewElementsThatCannotBeAssociatedAreIgnored) {
     hotlinked.hotlink = hotlink;
     host.DrawElement(hotlinked);
     host.DrawElement(Drawn(API_ObjectID));
-    VantrelSim::Element unclassifiableDoor = Drawn(API_DoorID);
-    host.DrawElement(unclassifiableDoor);
+    host.DrawElement(Drawn(API_DoorID));
 
     EXPECT_EQ(Cache().GetCount(Wall), 3U);
     EXPECT_FALSE(Cache().GetTable().ContainsKey(Object));
     EXPECT_FALSE(Cache().GetTable().ContainsKey(GenericDoor));
-    EXPECT_TRUE(typeObserver.notifications.empty());
+    EXPECT_TRUE(observer.typeChanges.empty());
 }
 
 } // namespace

@@ -21,21 +21,6 @@
 
 namespace TesselConnect::Test {
 
-// Records the element types of every ConnEvent_UnassociatedElementTypeChanged.
-class TypeRecordingObserver final : public Model::ConnectionWithSpecificationObserver {
-public:
-    void ConnEvent_UnassociatedElementTypeChanged(const std::shared_ptr<Model::ConnectionWithSpecification>&,
-                                                  const QB::HashSet<Model::ElementType>& types) override {
-        std::set<std::pair<API_ElemTypeID, API_ElemVariationID>> changed;
-        for (const Model::ElementType& type : types) {
-            changed.emplace(type.typeID, type.variationID);
-        }
-        notifications.push_back(std::move(changed));
-    }
-
-    std::vector<std::set<std::pair<API_ElemTypeID, API_ElemVariationID>>> notifications;
-};
-
 class CacheFixture : public ConnectionFixture {
 protected:
     using TypeKeys = std::set<std::pair<API_ElemTypeID, API_ElemVariationID>>;
@@ -62,46 +47,18 @@ protected:
         VantrelSim::ProjectBuilder build(Project());
         upstairs = build.AddStory("First");
         hotlink = build.AddHotlink("Site");
-        wallUpstairs = build.AddElement(Spec(API_WallID, APIVarId_Generic, upstairs));
-        hiddenWall = build.AddElement([&] {
-            auto spec = WallSpec();
-            spec.layer = hiddenLayer;
-            return spec;
-        }());
-        wallNotIn3D = build.AddElement(WallSpec());
+        wallUpstairs = AddElement({.story = upstairs});
+        hiddenWall = AddElement({.layer = hiddenLayer});
+        wallNotIn3D = AddWall();
         Project().FindElement(wallNotIn3D)->shownIn3D = false;
-        hotlinkedWall = build.AddElement([&] {
-            auto spec = WallSpec();
-            spec.hotlink = hotlink;
-            return spec;
-        }());
-        column = build.AddElement(Spec(API_ColumnID));
-        columnSegment = build.AddElement([&] {
-            auto spec = Spec(API_ColumnSegmentID);
-            spec.owner = column;
-            return spec;
-        }());
-        door = build.AddElement(Spec(API_DoorID, APIVarId_Door));
-        genericDoor = build.AddElement(Spec(API_DoorID));
-        object = build.AddElement(Spec(API_ObjectID));
+        AddElement({.hotlink = hotlink});
+        column = AddElement({.type = API_ColumnID});
+        columnSegment = AddElement({.type = API_ColumnSegmentID, .owner = column});
+        door = AddElement({.type = API_DoorID, .variation = APIVarId_Door});
+        AddElement({.type = API_DoorID}); // of the generic variation
+        object = AddElement({.type = API_ObjectID});
 
         Connect();
-        connection->Attach(typeObserver);
-    }
-
-    ~CacheFixture() override {
-        if (connection != nullptr) {
-            connection->Detach(typeObserver);
-        }
-    }
-
-    VantrelSim::ElementSpec Spec(API_ElemTypeID type, API_ElemVariationID variation = APIVarId_Generic,
-                                 QB::Int16 story = 0) const {
-        VantrelSim::ElementSpec spec = WallSpec();
-        spec.type = type;
-        spec.variation = variation;
-        spec.story = story;
-        return spec;
     }
 
     // An element as the user draws it, which the host announces to the add-on.
@@ -116,12 +73,8 @@ protected:
     Model::UnassociatedElementsCache& Cache() { return connection->GetUnassociatedElementsCache(); }
 
     std::vector<QB::Guid> ElementsOf(const Model::ElementType& type) {
-        std::vector<QB::Guid> elements;
-        for (const QB::Guid& guid : Cache().GetElements(type)) {
-            elements.push_back(guid);
-        }
-        std::sort(elements.begin(), elements.end());
-        return elements;
+        const auto& elements = Cache().GetElements(type);
+        return Sorted({elements.begin(), elements.end()});
     }
 
     static std::vector<QB::Guid> Sorted(std::vector<QB::Guid> guids) {
@@ -152,17 +105,14 @@ protected:
         return {APIWind_FloorPlanID, story, QBGuid2APIGuid(plan->databaseGuid)};
     }
 
-    TypeRecordingObserver typeObserver;
     QB::Int16 upstairs = 0;
     QB::Guid hotlink;
     QB::Guid wallUpstairs;
     QB::Guid hiddenWall;
     QB::Guid wallNotIn3D;
-    QB::Guid hotlinkedWall;
     QB::Guid column;
     QB::Guid columnSegment;
     QB::Guid door;
-    QB::Guid genericDoor;
     QB::Guid object;
 };
 
