@@ -27,45 +27,43 @@ protected:
     }
 };
 
-TEST_F(ElementOverHost, EachEditabilityCaseHasItsUsability) {
-    const QB::Guid editable = AddWall();
-    const QB::Guid hiddenLocked = AddElement({.type = API_WallID, .layer = hiddenLayer, .locked = true});
-    const QB::Guid onLockedLayer = AddElement({.type = API_WallID, .layer = lockedLayer});
-    const QB::Guid locked = AddElement({.type = API_WallID, .locked = true});
-    const QB::Guid hotlinked =
-        AddElement({.type = API_WallID, .hotlink = VantrelSim::ProjectBuilder(Project()).AddHotlink("Site")});
-
-    EXPECT_EQ(UsabilityOf(editable), Usability::Editable);
-    EXPECT_EQ(UsabilityOf(hiddenLocked), Usability::OnInvisibleLayer);
-    EXPECT_EQ(UsabilityOf(onLockedLayer), Usability::OnLockedLayer);
-    EXPECT_EQ(UsabilityOf(locked), Usability::ElementLocked);
-    // Visible and unlocked, yet part of a placed hotlink.
-    EXPECT_EQ(UsabilityOf(hotlinked), Usability::NotClassifyableHotlink);
-
-    ShareWithOtherHolding(editable);
-    EXPECT_EQ(UsabilityOf(editable), Usability::NotInMyWorkspace);
-
-    EXPECT_TRUE(Model::Element(*vantrel, locked).IsUsableForAssociation(*vantrel));
-    EXPECT_FALSE(Model::Element(*vantrel, hotlinked).IsUsableForAssociation(*vantrel));
-}
-
-TEST_F(ElementOverHost, TypesOutsideTheTableAndMainObjectsCannotBeAssociated) {
-    const QB::Guid genericDoor = AddElement({.type = API_DoorID, .variation = APIVarId_Generic});
-    const QB::Guid door = AddElement({.type = API_DoorID, .variation = APIVarId_Door});
+TEST_F(ElementOverHost, UsabilityFollowsTheElementsStateAndType) {
     const QB::Guid mainObject = AddElement({.type = API_ObjectID});
-    const QB::Guid partObject = AddElement({.type = API_ObjectID, .owner = mainObject});
-    const QB::Guid single = AddElement({.type = API_ObjectID});
-
-    EXPECT_EQ(UsabilityOf(genericDoor), Usability::NotClassifyableByAddon);
-    EXPECT_EQ(UsabilityOf(door), Usability::Editable);
+    const QB::Guid site = VantrelSim::ProjectBuilder(Project()).AddHotlink("Site");
+    const struct Case {
+        VantrelSim::ElementSpec spec;
+        Usability usability;
+        bool usableForAssociation;
+    } cases[] = {
+        {{.type = API_WallID}, Usability::Editable, true},
+        {{.type = API_WallID, .layer = hiddenLayer, .locked = true}, Usability::OnInvisibleLayer, true},
+        {{.type = API_WallID, .layer = lockedLayer}, Usability::OnLockedLayer, true},
+        {{.type = API_WallID, .locked = true}, Usability::ElementLocked, true},
+        // Visible and unlocked, yet part of a placed hotlink.
+        {{.type = API_WallID, .hotlink = site}, Usability::NotClassifyableHotlink, false},
+        {{.type = API_DoorID, .variation = APIVarId_Generic}, Usability::NotClassifyableByAddon, false},
+        {{.type = API_DoorID, .variation = APIVarId_Door}, Usability::Editable, true},
+        {{.type = API_ObjectID, .owner = mainObject}, Usability::Editable, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        const QB::Guid element = AddElement(c.spec);
+        EXPECT_EQ(UsabilityOf(element), c.usability);
+        EXPECT_EQ(Model::Element(*vantrel, element).IsUsableForAssociation(*vantrel), c.usableForAssociation);
+    }
     EXPECT_EQ(UsabilityOf(mainObject), Usability::NotClassifyableByAddon);
-    EXPECT_EQ(UsabilityOf(partObject), Usability::Editable);
-    EXPECT_EQ(UsabilityOf(single), Usability::Editable);
 
+    const QB::Guid single = AddElement({.type = API_ObjectID});
+    EXPECT_EQ(UsabilityOf(single), Usability::Editable);
     Project().FindElement(single)->unknownHierarchy = true;
     log.Clear();
     EXPECT_EQ(UsabilityOf(single), Usability::NotClassifyableByAddon);
     EXPECT_TRUE(log.Contains(spdlog::level::err, fmt::format("API_UnknownElemType :{}", single)));
+
+    Project().FindElement(single)->unknownHierarchy = false;
+    ShareWithOtherHolding(single);
+    EXPECT_EQ(UsabilityOf(single), Usability::NotInMyWorkspace);
+    EXPECT_TRUE(Model::Element(*vantrel, single).IsUsableForAssociation(*vantrel));
 }
 
 TEST_F(ElementOverHost, ASectionElementStandsForTheModelElementItShows) {

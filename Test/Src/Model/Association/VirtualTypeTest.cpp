@@ -351,13 +351,10 @@ TEST_F(VirtualTypeOverHost, MergeInOnlyChecksThatBothDescribeTheSameClause) {
 
 TEST_F(VirtualTypeOverHost, WebDescriptionAndTextsUseTheClauseProperties) {
     const auto virtualType = MakeVirtualType(Clause("c1", "F10", "Brick walls", "", "B"));
-    const Api::AssociableType description = virtualType->GetWebDescription(false);
-    EXPECT_EQ(description.id, QB::UniString("c1"));
-    EXPECT_EQ(description.title, QB::UniString("Collection of elements"));
-    EXPECT_EQ(description.subtitle,
-              QB::UniString("Association will be removed from selected VANTREL elements only."));
-    EXPECT_EQ(description.category, QB::UniString("VANTREL Virtual Type"));
-    EXPECT_EQ(description.properties, virtualType->GetTesselProperties());
+    EXPECT_EQ(virtualType->GetWebDescription(false),
+              Api::AssociableType("c1", "Collection of elements",
+                                  "Association will be removed from selected VANTREL elements only.",
+                                  "VANTREL Virtual Type", virtualType->GetTesselProperties(), nullptr));
     EXPECT_EQ(
         virtualType->ResolveStringVariables("{ArdoTesselSpecificationTitle}: {ArdoTesselPrefix: "
                                             "}{ArdoTesselTitle}{ :ArdoTesselSuffix} ({ArdoTesselCode})"),

@@ -150,9 +150,7 @@ TEST_F(ConnectionElementOps, ElementsThatFailBecomeOneIssuePerReasonAndLeaveWhen
                           wall2);
     connection->Associate("c-1", Clause("c-1", "F10"), {wall1, wall2}, false);
 
-    const auto& issues = connection->GetIssueCollection().GetIssues();
-    ASSERT_EQ(issues.GetSize(), 1U);
-    const auto* issue = dynamic_cast<const Model::Issue::ElementsAssociation*>(issues[0].get());
+    const auto* issue = OnlyIssue<Model::Issue::ElementsAssociation>();
     ASSERT_NE(issue, nullptr);
     EXPECT_EQ(issue->GetErroredElements(), QB::Array<QB::Guid>{wall2});
 

@@ -193,6 +193,15 @@ protected:
                                {Api::Properties::Name::Suffix, suffix}};
     }
 
+    // The connection's only issue as the kind expected: null, with a failure, for any other count or kind.
+    template <typename Kind> Kind* OnlyIssue() const {
+        const auto& issues = connection->GetIssueCollection().GetIssues();
+        EXPECT_EQ(issues.GetSize(), 1U);
+        Kind* issue = issues.GetSize() == 1U ? dynamic_cast<Kind*>(issues[0].get()) : nullptr;
+        EXPECT_NE(issue, nullptr);
+        return issue;
+    }
+
     const API_ModulData& StoredRecord() { return Project().modulData.Get(ModulDataName); }
 
     // The stored record read back into a fresh connection.

@@ -159,12 +159,11 @@ TEST_F(ConnectionState, ModelErrorWithAnIssueAddsItStoresAndReportsIt) {
             std::make_unique<Model::Issue::MissingClassificationItem>(Clause("c-1", "X99")));
     }));
 
-    const auto& issues = connection->GetIssueCollection().GetIssues();
-    ASSERT_EQ(issues.GetSize(), 1U);
-    EXPECT_NE(dynamic_cast<const Model::Issue::MissingClassificationItem*>(issues[0].get()), nullptr);
+    const auto* issue = OnlyIssue<Model::Issue::MissingClassificationItem>();
+    ASSERT_NE(issue, nullptr);
     EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "OperationFailed"}));
     ASSERT_EQ(observer.failedIssues.size(), 1U);
-    EXPECT_EQ(observer.failedIssues[0], issues[0]);
+    EXPECT_EQ(observer.failedIssues[0].get(), issue);
     EXPECT_EQ(ReadBack(StoredRecord())->GetIssueCollection().GetIssues().GetSize(), 1U);
 }
 

@@ -140,9 +140,7 @@ TEST_F(ConnectionStore, IssueCollectionBrokenHalfwayIsReplacedByOneReadErrorIssu
 
     connection->RefreshFromStored();
 
-    const auto& issues = connection->GetIssueCollection().GetIssues();
-    ASSERT_EQ(issues.GetSize(), 1U);
-    const auto* readError = dynamic_cast<const Model::Issue::UnknownError*>(issues[0].get());
+    const auto* readError = OnlyIssue<Model::Issue::UnknownError>();
     ASSERT_NE(readError, nullptr);
     EXPECT_THAT(readError->GetHint().ToUtf8(), testing::StartsWith("Issue::Collection read error: "));
 }
