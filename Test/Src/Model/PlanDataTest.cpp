@@ -186,19 +186,27 @@ TEST_F(PlanDataTest, FirstConnectionCreatesTheObjectStoresTheTemporaryIdAndReads
     EXPECT_TRUE(log.Contains(spdlog::level::trace, fmt::format("PlanData loaded: PlanData{{_id: {}}}", id)));
 }
 
-TEST_F(PlanDataTest, AnotherUsersStoredIdIsAdoptedAndSyncAnswersTrue) {
-    OpenProject(true);
-    const QB::Guid object = PutPlanDataObject(StoredForm("THEIR-PLAN-ID"));
-    PlanData planData(vantrel);
-    planData.GenerateNewId();
+// Another user stored the id first: the connection's sync adopts it and answers true; a receive that
+// brings their object adopts it as loaded, so the next connection needs no reservation of its own.
+TEST_F(PlanDataTest, AnotherUsersStoredIdIsAdoptedBySyncOrAfterAReceive) {
+    for (const bool afterReceive : {false, true}) {
+        SCOPED_TRACE(afterReceive ? "after a receive" : "sync");
+        OpenProject(true);
+        log.Clear();
+        PlanData planData(vantrel);
+        planData.GenerateNewId();
+        const QB::Guid object = PutPlanDataObject(StoredForm("THEIR-PLAN-ID"));
 
-    EXPECT_TRUE(SyncInCommand(planData));
+        EXPECT_TRUE(afterReceive ? planData.ReloadAfterReceive() : SyncInCommand(planData));
 
-    EXPECT_EQ(planData.GetId(), "THEIR-PLAN-ID");
-    EXPECT_TRUE(planData.IsLoaded());
-    EXPECT_EQ(FindPlanDataObject()->data, StoredForm("THEIR-PLAN-ID"));
-    EXPECT_EQ(HolderOf(object), 0);
-    EXPECT_TRUE(log.Contains(spdlog::level::trace, "Loaded PlanData: PlanData{_id: THEIR-PLAN-ID}"));
+        EXPECT_EQ(planData.GetId(), "THEIR-PLAN-ID");
+        EXPECT_TRUE(planData.IsLoaded());
+        EXPECT_EQ(FindPlanDataObject()->data, StoredForm("THEIR-PLAN-ID"));
+        EXPECT_EQ(HolderOf(object), 0);
+        EXPECT_TRUE(log.Contains(spdlog::level::trace,
+                                 afterReceive ? "PlanData loaded: PlanData{_id: THEIR-PLAN-ID}"
+                                              : "Loaded PlanData: PlanData{_id: THEIR-PLAN-ID}"));
+    }
 }
 
 TEST_F(PlanDataTest, LosingTheCreationRaceAdoptsTheWinnersObjectAndId) {
@@ -354,21 +362,6 @@ TEST_F(PlanDataTest, AfterAReceiveAFailedLookKeepsTheIdInUseAndAMissingObjectDoe
     }
     host.GetProject().addonObjects.Clear();
     EXPECT_FALSE(planData.ReloadAfterReceive());
-}
-
-// Another user made the object first: once received, its id is this user's too, and the next
-// connection needs no reservation of its own.
-TEST_F(PlanDataTest, AfterAReceiveAnotherUsersNewObjectIsAdoptedAsLoaded) {
-    OpenProject(true);
-    PlanData planData(vantrel);
-    planData.GenerateNewId();
-    ASSERT_FALSE(planData.IsLoaded());
-    PutPlanDataObject(StoredForm("THEIR-PLAN-ID"));
-
-    EXPECT_TRUE(planData.ReloadAfterReceive());
-
-    EXPECT_EQ(planData.GetId(), "THEIR-PLAN-ID");
-    EXPECT_TRUE(planData.IsLoaded());
 }
 
 TEST_F(PlanDataTest, TitleFollowsTheProjectInformation) {
