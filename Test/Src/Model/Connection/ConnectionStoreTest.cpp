@@ -31,8 +31,6 @@ TEST_F(ConnectionStore, ConnectingStoresARecordThatReadsBackEqual) {
 
     const auto copy = ReadBack(record);
     EXPECT_EQ(Bytes(*copy), Bytes(*connection));
-    EXPECT_EQ(copy->TesselSpecificationTitle(), "Spec");
-    EXPECT_EQ(copy->TesselProjectId(), "proj-1");
     ASSERT_TRUE(copy->HasVirtualType("c-1"));
     EXPECT_EQ(copy->GetVirtualType("c-1")->GetOwner(), copy.get());
     EXPECT_EQ(copy->GetPropertyGroup().GetDefinitionGuids().GetSize(), 5U);
