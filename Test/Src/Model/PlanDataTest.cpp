@@ -14,12 +14,12 @@
 
 #include <fmt/format.h>
 
-#include <cstddef>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 using namespace TesselConnect;
 using TesselConnect::Model::PlanData;

@@ -6,7 +6,6 @@
 
 #include <VNAPI/VNAPI.h>
 
-#include <cstddef>
 #include <optional>
 #include <string>
 

@@ -12,7 +12,6 @@
 #include <QB/Channel.hpp>
 
 #include <memory>
-#include <vector>
 
 namespace TesselConnect::Test {
 

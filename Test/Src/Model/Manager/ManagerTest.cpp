@@ -327,15 +327,6 @@ TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
     EXPECT_EQ(manager->GetConnections().GetSize(), 1U);
 }
 
-TEST_F(ManagerTest, MergeRequestsForOtherModuleDataAreRefused) {
-    CreateManager();
-    API_ModulData original, toMerge, dest;
-
-    EXPECT_EQ(manager->HandleModulDataMergeRequest(11, "PlanData", &original, &toMerge, &dest),
-              APIERR_BADPARS);
-    EXPECT_TRUE(log.Contains(spdlog::level::critical, "Modul data merge handler is missing: PlanData"));
-}
-
 TEST_F(ManagerTest, OnlineStateAndThePageLifetime) {
     CreateManager(true);
     manager->Handle_onlineStateChanged(false);
