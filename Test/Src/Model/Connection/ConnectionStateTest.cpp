@@ -25,10 +25,6 @@ TEST_F(ConnectionState, ConnectingCreatesTheGroupTellsThePageAndStores) {
     Connect();
 
     EXPECT_TRUE(connection->GetPropertyGroup().IsExists());
-    const auto& definitions = connection->GetPropertyGroup().GetDefinitionGuids();
-    EXPECT_EQ(definitions.GetKeys(),
-              (QB::Array<QB::UniString>{"ArdoTesselClauseId", "ArdoTesselCode", "ArdoTesselTitle",
-                                        "ArdoTesselPrefix", "ArdoTesselSuffix"}));
     EXPECT_EQ(page->calls, (std::vector<std::string>{
                                fmt::format("AssociateSpec(spec-1, {}, Untitled)", planData->GetId())}));
     EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));

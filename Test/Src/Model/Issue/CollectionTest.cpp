@@ -184,24 +184,9 @@ TEST_F(CollectionAdd, EmptyInputsAndRemovingAnEqualButDifferentObjectChangeNothi
 
 class CollectionInProject : public IssueProject {};
 
-TEST_F(CollectionInProject, RemovedIssueDoesNotComeBackThroughAMerge) {
-    Collection mine(connection.get());
-    Collection theirs(connection.get());
-    auto issue = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {walls[1]});
-    mine.Add(issue);
-    theirs.Add(IssuePtr(issue->CloneIssue()));
-    mine.Remove(issue);
-
-    EXPECT_FALSE(mine.MergeIn(theirs));
-    EXPECT_TRUE(mine.GetIssues().IsEmpty());
-
-    // And the other way round: the removal travels with the merge.
-    EXPECT_TRUE(theirs.MergeIn(mine));
-    EXPECT_TRUE(theirs.GetIssues().IsEmpty());
-    EXPECT_TRUE(theirs.GetDeletedIssues().ContainsKey(issue->GetGuid()));
-}
-
-TEST_F(CollectionInProject, MergeTakesNewIssuesOnceAndDropsDeletedElements) {
+// Another user's collection: their new issues come over once, without deleted elements, and an
+// issue removed on one side never comes back through a merge.
+TEST_F(CollectionInProject, MergeTakesNewIssuesOnceAndKeepsRemovedOnesOut) {
     Collection mine(connection.get());
     Collection theirs(connection.get());
     auto shared = MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement, {walls[1]});
@@ -216,6 +201,14 @@ TEST_F(CollectionInProject, MergeTakesNewIssuesOnceAndDropsDeletedElements) {
 
     EXPECT_EQ(mine.GetIssues(), (Issues{shared, onlyTheirs}));
     EXPECT_EQ(onlyTheirs->GetErroredElements(), (QB::Array<QB::Guid>{walls[2]}));
+
+    mine.Remove(shared);
+    EXPECT_FALSE(mine.MergeIn(theirs));
+    EXPECT_EQ(mine.GetIssues(), (Issues{onlyTheirs}));
+    // And the other way round: the removal travels with the merge.
+    EXPECT_TRUE(theirs.MergeIn(mine));
+    EXPECT_EQ(theirs.GetIssues(), (Issues{onlyTheirs}));
+    EXPECT_TRUE(theirs.GetDeletedIssues().ContainsKey(shared->GetGuid()));
 }
 
 TEST_F(CollectionInProject, RefreshForgetsSucceededElementsAndRemovesEmptiedIssues) {
