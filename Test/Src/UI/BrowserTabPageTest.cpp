@@ -18,7 +18,6 @@ using ::testing::HasSubstr;
 using Load = PK::InProcessBrowserBackend::Load;
 using PK::User::ActionResult;
 
-constexpr QB::Int32 BrowserPanel = 1;
 constexpr QB::Int32 HomeButton = 2;
 constexpr QB::Int32 ReloadButton = 3;
 constexpr QB::Int32 GuidesButton = 4;
@@ -145,12 +144,9 @@ TEST_F(BrowserTab, WideningThePaletteWidensBrowserAndPopUpAndMovesTheRightButton
 
     EXPECT_EQ(PK::User::ResizePanel(palette, 100, 0), ActionResult::Delivered);
 
-    const PK::TabPage& page = BrowserPage();
-    EXPECT_EQ(page.GetItemControl(1)->rect, (PK::Rect{3, 28, 650, 427}));
-    EXPECT_EQ(page.GetItemControl(HomeButton)->rect, (PK::Rect{3, 0, 26, 26}));
-    EXPECT_EQ(page.GetItemControl(ReloadButton)->rect, (PK::Rect{598, 0, 26, 26}));
-    EXPECT_EQ(page.GetItemControl(GuidesButton)->rect, (PK::Rect{628, 0, 26, 26}));
-    EXPECT_EQ(page.GetItemControl(Connections)->rect, (PK::Rect{59, 3, 513, 20}));
+    EXPECT_EQ(Rects(BrowserPanel, {1, HomeButton, ReloadButton, GuidesButton, Connections}),
+              (std::vector<PK::Rect>{
+                  {3, 28, 650, 427}, {3, 0, 26, 26}, {598, 0, 26, 26}, {628, 0, 26, 26}, {59, 3, 513, 20}}));
 }
 
 } // namespace
