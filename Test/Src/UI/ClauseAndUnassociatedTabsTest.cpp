@@ -170,16 +170,13 @@ TEST_F(PanelTabs, CountersCountSkippedElementsAsSelectedAndStartAtZeroInANewProj
 
 // ---- Disassociated elements ----
 
-TEST_F(PanelTabs, UnassociatedRowsCountTheCandidatesOfEachTypeByName) {
+// Rows count the candidates of each type by name; associating the last element of a type removes
+// its row and disassociating brings it back in order.
+TEST_F(PanelTabs, UnassociatedRowsCountTheCandidatesOfEachTypeAndFollowTheAssociations) {
     OpenWithConnection();
-
     EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Column: 1 element(s)", "Wall: 4 element(s)"));
     EXPECT_THAT(RenderPanel(UnassociatedPanel),
                 HasSubstr("  roll panel 3 \"Disassociated elements\", expanded\n"));
-}
-
-TEST_F(PanelTabs, AssociatingTheLastElementOfATypeRemovesItsRowAndDisassociatingBringsItBackInOrder) {
-    OpenWithConnection();
 
     Associate("spec-1", "c1", "F10", {column});
     EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Wall: 4 element(s)"));
