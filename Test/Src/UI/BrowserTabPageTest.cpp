@@ -64,38 +64,28 @@ TEST_F(BrowserTab, ChoosingThePlaceholderOnlySendsTheBrowserHome) {
                              "failed assertion: static_cast<USize>(sel) <= this->_connIds.GetSize()"));
 }
 
-TEST_F(BrowserTab, ChoosingAnEntrySelectsItsConnectionEverywhere) {
+// An entry of the pop-up selects its connection everywhere, Home the first one; both send the
+// browser home. New titles rename the entry.
+TEST_F(BrowserTab, ChoosingAnEntryOrHomeSelectsAConnectionEverywhere) {
     const auto first = Connect("spec-1", systemGuid);
     Connect("spec-2", otherSystemGuid);
     OpenPalette();
 
     PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 1);
-
     EXPECT_EQ(manager->GetSelectedConnection(), first);
     EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Spec spec-1 - Tower\"\n"));
     EXPECT_TRUE(IsOfflinePageFor(LastLoad(), "https://app.tessel.example/"));
-}
 
-TEST_F(BrowserTab, NewTitlesRenameTheEntry) {
-    const auto conn = Connect("spec-1", systemGuid);
-    OpenPalette();
-
-    conn->UpdateTitles("Walls", "Annex");
-
-    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Walls - Annex\"\n"));
-}
-
-TEST_F(BrowserTab, HomeSendsTheBrowserHomeAndSelectsTheFirstConnection) {
-    const auto first = Connect("spec-1", systemGuid);
-    Connect("spec-2", otherSystemGuid);
-    OpenPalette();
+    PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 2);
+    ASSERT_NE(manager->GetSelectedConnection(), first);
     const std::size_t loads = LoadCount();
-
     PK::User::ClickButton(BrowserPage(), HomeButton);
-
     EXPECT_EQ(LoadCount(), loads + 1);
     EXPECT_TRUE(IsOfflinePageFor(LastLoad(), "https://app.tessel.example/"));
     EXPECT_EQ(manager->GetSelectedConnection(), first);
+
+    first->UpdateTitles("Walls", "Annex");
+    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Walls - Annex\"\n"));
 }
 
 TEST_F(BrowserTab, ReloadForgetsTheCookiesReloadsGoesHomeAndResendsTheStates) {
