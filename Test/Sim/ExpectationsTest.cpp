@@ -147,12 +147,11 @@ TEST_F(Expectations, WhatHoldsIsCountedAndWhatDoesNotSaysWhatWasExpectedAndFound
 // The add-on's log file, its answers to the page, the page's dialogs and the step's host calls: an
 // empty answer is not an empty text, JSON compares as values, levels must match.
 TEST_F(Expectations, LogFileAnswersDialogsAndHostCallsAreCheckedExactly) {
-    record.traffic.push_back(
-        {TrafficEntry::Kind::PageCall, "ardoTesselIntegrator.specOpened", "", "", false, true});
-    record.traffic.push_back(
-        {TrafficEntry::Kind::PageCall, "ardoTesselIntegrator.updateProperties", "", "", false});
-    record.traffic.push_back(
-        {TrafficEntry::Kind::PageDialog, "alert", "Error Code: 1!", std::nullopt, false});
+    record.traffic.insert(
+        record.traffic.end(),
+        {{TrafficEntry::Kind::PageCall, "ardoTesselIntegrator.specOpened", "", "", false, true},
+         {TrafficEntry::Kind::PageCall, "ardoTesselIntegrator.updateProperties", "", "", false},
+         {TrafficEntry::Kind::PageDialog, "alert", "Error Code: 1!", std::nullopt, false}});
     record.addonLog = {{"info", "[x] [info] [Main/Initialize.cpp:92] (F) trackingUserId: 7"},
                        {"error", "[x] [error] [Model/X.cpp:1] (G) exception: APIERR_GENERAL"}};
     record.calls = {{VantrelSim::HostFunction::VNAPI_ModulData_Store, 2}};

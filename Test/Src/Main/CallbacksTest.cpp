@@ -35,35 +35,39 @@ API_ModulData Record(std::initializer_list<unsigned char> bytes) {
 class AddonCallbacks : public AddonFixture {
 protected:
     void SetUp() override { StartAddon(); }
+
+    // Another user's copy of a record this user has too, of a name the add-on does not know.
+    auto ReceiveUnrelatedRecord() {
+        VantrelSim::ProjectBuilder(_host.GetProject()).SetModulData("Unrelated:1", Record({1, 2, 3}).dataHdl);
+        _mine = _host.GetProject().modulData.Get("Unrelated:1");
+        VantrelSim::IncomingChanges changes;
+        changes.modulData.emplace_back("Unrelated:1", Record({9, 9}));
+        return _loader->Act([&] { return _host.ReceiveChanges(changes); });
+    }
+
+    API_ModulData _mine;
 };
 
-// The menu item opens the palette over the manager made at initialisation, every time.
-TEST_F(AddonCallbacks, MenuCommandOpensThePaletteAndReusesTheManager) {
+// The menu item opens the palette over the manager made at initialisation, every time; the
+// add-on's resource module stays the same while it runs: the host names it once, at the start,
+// however many texts, dialogs and reopened projects follow.
+TEST_F(AddonCallbacks, MenuCommandOpensThePaletteReusingTheManagerAndTheResourceModule) {
     EXPECT_EQ(_loader->IsPaletteVisible(PaletteResId), false);
-
-    EXPECT_EQ(_loader->ChooseMenuItem(MenuListId, 1), NoError);
-    EXPECT_EQ(_loader->IsPaletteVisible(PaletteResId), true);
-    EXPECT_EQ(_loader->ChooseMenuItem(MenuListId, 1), NoError);
-
-    EXPECT_EQ(_loader->IsPaletteVisible(PaletteResId), true);
-    EXPECT_EQ(LogCount("debug", "new Model::Manager"), 1U);
-    EXPECT_EQ(LogCount("trace", "CheckRequirementsAndInitManager: showDialog(true)"), 2U);
-    EXPECT_TRUE(LogMessages("error").empty());
-}
-
-// The add-on's resource module stays the same while it runs: the host names it once, at the
-// start, however many texts, dialogs and reopened projects follow.
-TEST_F(AddonCallbacks, ResourceModuleIsAskedForOnlyOnce) {
     EXPECT_EQ(_host.CallCount(HostFunction::VNAPI_GetOwnResModule), 1U);
 
-    ASSERT_EQ(_loader->ChooseMenuItem(MenuListId, 1), NoError);
+    EXPECT_EQ(_loader->ChooseMenuItem(MenuListId, 1), NoError);
+    EXPECT_EQ(_loader->IsPaletteVisible(PaletteResId), true);
+    EXPECT_EQ(_loader->ChooseMenuItem(MenuListId, 1), NoError);
     for (int reopen = 0; reopen < 2; ++reopen) {
         _loader->Act([&] { _host.OpenProject(_host.GetProject()); });
     }
 
     EXPECT_EQ(_loader->IsPaletteVisible(PaletteResId), true);
+    EXPECT_EQ(LogCount("debug", "new Model::Manager"), 1U);
+    EXPECT_EQ(LogCount("trace", "CheckRequirementsAndInitManager: showDialog(true)"), 2U);
     EXPECT_EQ(LogCount("trace", "VNEvent_Project_Open"), 2U);
     EXPECT_EQ(_host.CallCount(HostFunction::VNAPI_GetOwnResModule), 1U);
+    EXPECT_TRUE(LogMessages("error").empty());
     EXPECT_TRUE(LogMessages("critical").empty());
 }
 
@@ -118,17 +122,12 @@ TEST_F(AddonCallbacks, PaletteMessagesReachThePalette) {
 // A record both users changed goes to the manager, which knows no records of that name and
 // refuses them: this user's record stays.
 TEST_F(AddonCallbacks, MergeRequestGoesToTheManager) {
-    VantrelSim::ProjectBuilder(_host.GetProject()).SetModulData("Unrelated:1", Record({1, 2, 3}).dataHdl);
-    const API_ModulData mine = _host.GetProject().modulData.Get("Unrelated:1");
-    VantrelSim::IncomingChanges changes;
-    changes.modulData.emplace_back("Unrelated:1", Record({9, 9}));
-
-    const auto outcomes = _loader->Act([&] { return _host.ReceiveChanges(changes); });
+    const auto outcomes = ReceiveUnrelatedRecord();
 
     ASSERT_EQ(outcomes.size(), 1U);
     EXPECT_TRUE(outcomes[0].handlerCalled);
     EXPECT_EQ(outcomes[0].handlerResult, APIERR_BADPARS);
-    EXPECT_EQ(_host.GetProject().modulData.Get("Unrelated:1"), mine);
+    EXPECT_EQ(_host.GetProject().modulData.Get("Unrelated:1"), _mine);
     EXPECT_TRUE(LogContains("trace", "Main::ModulData_MergeHandler: Unrelated:1, 11"));
     EXPECT_TRUE(LogContains("critical", "Modul data merge handler is missing: Unrelated:1"));
 }
@@ -159,10 +158,7 @@ TEST_F(AddonCallbacks, ReleaseGoesOnWhenTheHostRefusesEveryUnregistration) {
     EXPECT_TRUE(LogContains("info", "FreeData finished"));
 
     ASSERT_TRUE(_host.HasMergeHandler());
-    VantrelSim::ProjectBuilder(_host.GetProject()).SetModulData("Unrelated:1", Record({1, 2, 3}).dataHdl);
-    VantrelSim::IncomingChanges changes;
-    changes.modulData.emplace_back("Unrelated:1", Record({9, 9}));
-    const auto outcomes = _loader->Act([&] { return _host.ReceiveChanges(changes); });
+    const auto outcomes = ReceiveUnrelatedRecord();
     ASSERT_EQ(outcomes.size(), 1U);
     EXPECT_EQ(outcomes[0].handlerResult, NoError);
     EXPECT_TRUE(LogContains("warning", "failed assertion: manager != nullptr"));

@@ -7,6 +7,8 @@
 #include <QB/Guid.hpp>
 #include <QB/Pref.hpp>
 
+#include <gmock/gmock.h>
+
 #include <dlfcn.h>
 
 #include <spdlog/spdlog.h>
@@ -21,6 +23,10 @@ namespace TesselConnect::Test {
 
 namespace {
 
+using ::testing::_;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
+using ::testing::NotNull;
 using VantrelSim::AddonLoader;
 
 } // namespace
@@ -95,21 +101,12 @@ TEST_F(AddonLifecycle, StartRegistersEverythingTheAddonNeeds) {
     EXPECT_EQ(_host.Reports()[1].text, "ArdoTesselConnect: APIAddon_Normal");
     EXPECT_FALSE(_host.Reports()[0].withDialog || _host.Reports()[1].withDialog);
 
-    ASSERT_EQ(_host.Menus().size(), 1U);
-    const VantrelSim::MenuRegistration& menu = _host.Menus().front();
-    EXPECT_EQ(menu.menuStrResID, 32520);
-    EXPECT_EQ(menu.promptStrResID, 32521);
-    EXPECT_EQ(menu.menuCode, MenuCode_Palettes);
-    EXPECT_EQ(menu.menuFlags, MenuFlag_Default);
-    EXPECT_EQ(menu.text, "Ardo Tessel Connect^20010^E3^ES^EE^EI^ET");
-    EXPECT_EQ(menu.prompt, "Open Ardo Tessel Connect Palette");
-    EXPECT_NE(menu.handler, nullptr);
+    EXPECT_THAT(_host.Menus(), ElementsAre(FieldsAre(32520, 32521, MenuCode_Palettes, MenuFlag_Default,
+                                                     "Ardo Tessel Connect^20010^E3^ES^EE^EI^ET",
+                                                     "Open Ardo Tessel Connect Palette", NotNull(), _)));
     EXPECT_TRUE(_host.IsModulDataHandlerRegistered());
-
-    ASSERT_EQ(_host.Palettes().size(), 1U);
-    EXPECT_EQ(_host.Palettes().front().referenceID, 32401);
-    EXPECT_EQ(_host.Palettes().front().enabledFlags, 903);
-    EXPECT_EQ(_host.Palettes().front().guid, QB::Guid("{7a4bcdda-da8d-459c-b356-a815f02c5df4}"));
+    EXPECT_THAT(_host.Palettes(),
+                ElementsAre(FieldsAre(32401, _, 903, QB::Guid("{7a4bcdda-da8d-459c-b356-a815f02c5df4}"))));
     EXPECT_TRUE(_host.HasSelectionHandler());
     EXPECT_EQ(_host.ProjectEventMask(), 0xFFFFFFFFU);
     EXPECT_TRUE(_host.HasNewElementHandler());

@@ -18,7 +18,6 @@ using ::testing::HasSubstr;
 using Load = PK::InProcessBrowserBackend::Load;
 using PK::User::ActionResult;
 
-constexpr QB::Int32 BrowserPanel = 1;
 constexpr QB::Int32 HomeButton = 2;
 constexpr QB::Int32 ReloadButton = 3;
 constexpr QB::Int32 GuidesButton = 4;
@@ -65,38 +64,28 @@ TEST_F(BrowserTab, ChoosingThePlaceholderOnlySendsTheBrowserHome) {
                              "failed assertion: static_cast<USize>(sel) <= this->_connIds.GetSize()"));
 }
 
-TEST_F(BrowserTab, ChoosingAnEntrySelectsItsConnectionEverywhere) {
+// An entry of the pop-up selects its connection everywhere, Home the first one; both send the
+// browser home. New titles rename the entry.
+TEST_F(BrowserTab, ChoosingAnEntryOrHomeSelectsAConnectionEverywhere) {
     const auto first = Connect("spec-1", systemGuid);
     Connect("spec-2", otherSystemGuid);
     OpenPalette();
 
     PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 1);
-
     EXPECT_EQ(manager->GetSelectedConnection(), first);
     EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Spec spec-1 - Tower\"\n"));
     EXPECT_TRUE(IsOfflinePageFor(LastLoad(), "https://app.tessel.example/"));
-}
 
-TEST_F(BrowserTab, NewTitlesRenameTheEntry) {
-    const auto conn = Connect("spec-1", systemGuid);
-    OpenPalette();
-
-    conn->UpdateTitles("Walls", "Annex");
-
-    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Walls - Annex\"\n"));
-}
-
-TEST_F(BrowserTab, HomeSendsTheBrowserHomeAndSelectsTheFirstConnection) {
-    const auto first = Connect("spec-1", systemGuid);
-    Connect("spec-2", otherSystemGuid);
-    OpenPalette();
+    PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 2);
+    ASSERT_NE(manager->GetSelectedConnection(), first);
     const std::size_t loads = LoadCount();
-
     PK::User::ClickButton(BrowserPage(), HomeButton);
-
     EXPECT_EQ(LoadCount(), loads + 1);
     EXPECT_TRUE(IsOfflinePageFor(LastLoad(), "https://app.tessel.example/"));
     EXPECT_EQ(manager->GetSelectedConnection(), first);
+
+    first->UpdateTitles("Walls", "Annex");
+    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Walls - Annex\"\n"));
 }
 
 TEST_F(BrowserTab, ReloadForgetsTheCookiesReloadsGoesHomeAndResendsTheStates) {
@@ -145,12 +134,9 @@ TEST_F(BrowserTab, WideningThePaletteWidensBrowserAndPopUpAndMovesTheRightButton
 
     EXPECT_EQ(PK::User::ResizePanel(palette, 100, 0), ActionResult::Delivered);
 
-    const PK::TabPage& page = BrowserPage();
-    EXPECT_EQ(page.GetItemControl(1)->rect, (PK::Rect{3, 28, 650, 427}));
-    EXPECT_EQ(page.GetItemControl(HomeButton)->rect, (PK::Rect{3, 0, 26, 26}));
-    EXPECT_EQ(page.GetItemControl(ReloadButton)->rect, (PK::Rect{598, 0, 26, 26}));
-    EXPECT_EQ(page.GetItemControl(GuidesButton)->rect, (PK::Rect{628, 0, 26, 26}));
-    EXPECT_EQ(page.GetItemControl(Connections)->rect, (PK::Rect{59, 3, 513, 20}));
+    EXPECT_EQ(Rects(BrowserPanel, {1, HomeButton, ReloadButton, GuidesButton, Connections}),
+              (std::vector<PK::Rect>{
+                  {3, 28, 650, 427}, {3, 0, 26, 26}, {598, 0, 26, 26}, {628, 0, 26, 26}, {59, 3, 513, 20}}));
 }
 
 } // namespace

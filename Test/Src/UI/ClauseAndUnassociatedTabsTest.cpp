@@ -23,11 +23,6 @@ using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
-constexpr QB::Int32 ClausePanel = 2;
-constexpr QB::Int32 UnassociatedPanel = 3;
-constexpr QB::Int32 List = 1;
-constexpr QB::Int32 SelectButton = 2;
-constexpr QB::Int32 ZoomButton = 3;
 constexpr QB::Int32 AssociateButton = 8;
 constexpr QB::Int32 DisassociateButton = 9;
 constexpr QB::Int32 RefreshButton = 4;
@@ -61,7 +56,9 @@ protected:
 
 // ---- Used clauses History ----
 
-TEST_F(PanelTabs, ClauseRowsShowCodeAndTitleWithoutStrayBlanks) {
+// Rows show code and title without stray blanks, and follow new clause texts however the page
+// sends them.
+TEST_F(PanelTabs, ClauseRowsShowCodeAndTitleAndFollowTheClausesNewTexts) {
     OpenWithConnection();
     Associate("spec-1", "c1", "F10", {walls[0]});
     Api::Properties decorated = Clause("c2", "G20");
@@ -69,78 +66,55 @@ TEST_F(PanelTabs, ClauseRowsShowCodeAndTitleWithoutStrayBlanks) {
     decorated.Put(Api::Properties::Name::Suffix, "B");
     Select({walls[1]});
     manager->Handle_associationRequested("c2", "spec-1", "c2", decorated);
-
     EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: Title F10", "G20: A Title G20 B"));
     EXPECT_THAT(RenderPanel(ClausePanel), HasSubstr("  roll panel 2 \"Used clauses History\", expanded\n"));
-}
 
-// New clause texts reach the rows however the page sends them.
-TEST_F(PanelTabs, ClauseRowsFollowTheClausesNewTexts) {
-    OpenWithConnection();
-    Associate("spec-1", "c1", "F10", {walls[0]});
     Api::Properties renamed = Clause("c1", "F10");
     renamed.Put(Api::Properties::Name::Title, "Renamed");
-
     manager->Handle_updateProperties(manager->GetPlanData()->GetId(), "", {{"c1", renamed}});
-    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: Renamed"));
+    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: Renamed", "G20: A Title G20 B"));
 
     renamed.Put(Api::Properties::Name::Prefix, "P");
-    Select({walls[1]});
+    Select({walls[2]});
     manager->Handle_associationRequested("c1", "spec-1", "c1", renamed);
-    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: P Renamed"));
+    EXPECT_THAT(Rows(ClausePanel), ElementsAre("F10: P Renamed", "G20: A Title G20 B"));
 }
 
-TEST_F(PanelTabs, ASelectedClauseWithoutModelSelectionOnlyOffersSelectAndZoom) {
-    OpenWithConnection();
-    Associate("spec-1", "c1", "F10", {walls[0]});
-    Select({});
-
-    PK::User::ClickListRow(Page(ClausePanel), List, 1);
-
-    const std::vector<QB::Int32> buttons{SelectButton, ZoomButton, AssociateButton, DisassociateButton};
-    EXPECT_EQ(EnabledItems(ClausePanel, buttons), (std::vector<bool>{true, true, false, false}));
-
-    Select({walls[1]});
-    EXPECT_EQ(EnabledItems(ClausePanel, buttons), (std::vector<bool>{true, true, true, true}));
-}
-
-TEST_F(PanelTabs, SelectAndZoomActOnTheClausesElements) {
+// Without a model selection a selected clause offers only Select and Zoom, which act on its elements.
+TEST_F(PanelTabs, ASelectedClauseWithoutModelSelectionOffersSelectAndZoomOnItsElements) {
     OpenWithConnection();
     Associate("spec-1", "c1", "F10", {walls[0], walls[1]});
     Select({});
     PK::User::ClickListRow(Page(ClausePanel), List, 1);
+    const std::vector<QB::Int32> buttons{SelectButton, ZoomButton, AssociateButton, DisassociateButton};
+    EXPECT_EQ(EnabledItems(ClausePanel, buttons), (std::vector<bool>{true, true, false, false}));
 
     PK::User::ClickButton(Page(ClausePanel), SelectButton);
     EXPECT_THAT(host.SelectedElements(), UnorderedElementsAre(walls[0], walls[1]));
     EXPECT_THAT(host.Zooms(), IsEmpty());
-
     PK::User::ClickButton(Page(ClausePanel), ZoomButton);
     EXPECT_EQ(host.Zooms().size(), 1U);
+
+    Select({walls[2]});
+    EXPECT_EQ(EnabledItems(ClausePanel, buttons), (std::vector<bool>{true, true, true, true}));
 }
 
-TEST_F(PanelTabs, AssociatingFromThePanelDoesNotTellThePage) {
+// The panel's own buttons change the clause's elements; the page is not told of them.
+TEST_F(PanelTabs, AssociatingAndDisassociatingFromThePanelActOnTheSelectedElements) {
     OpenWithConnection();
-    Associate("spec-1", "c1", "F10", {walls[0]});
+    Associate("spec-1", "c1", "F10", {walls[0], walls[1]});
     PK::User::ClickListRow(Page(ClausePanel), List, 1);
     Select({walls[2]});
     const std::size_t toldBefore = PageCallCount("associate");
     ASSERT_GT(toldBefore, 0U); // the page's own request was answered
 
     EXPECT_EQ(PK::User::ClickButton(Page(ClausePanel), AssociateButton), ActionResult::Delivered);
-
-    EXPECT_THAT(ElementsOf("c1"), UnorderedElementsAre(walls[0], walls[2]));
+    EXPECT_THAT(ElementsOf("c1"), UnorderedElementsAre(walls[0], walls[1], walls[2]));
     EXPECT_EQ(PageCallCount("associate"), toldBefore);
-}
 
-TEST_F(PanelTabs, DisassociatingFromThePanelRemovesTheSelectedElements) {
-    OpenWithConnection();
-    Associate("spec-1", "c1", "F10", {walls[0], walls[1]});
-    PK::User::ClickListRow(Page(ClausePanel), List, 1);
     Select({walls[1]});
-
     PK::User::ClickButton(Page(ClausePanel), DisassociateButton);
-
-    EXPECT_THAT(ElementsOf("c1"), ElementsAre(walls[0]));
+    EXPECT_THAT(ElementsOf("c1"), UnorderedElementsAre(walls[0], walls[2]));
 }
 
 // An element of another clause in the selection keeps its clause and is neither counted nor
@@ -196,16 +170,13 @@ TEST_F(PanelTabs, CountersCountSkippedElementsAsSelectedAndStartAtZeroInANewProj
 
 // ---- Disassociated elements ----
 
-TEST_F(PanelTabs, UnassociatedRowsCountTheCandidatesOfEachTypeByName) {
+// Rows count the candidates of each type by name; associating the last element of a type removes
+// its row and disassociating brings it back in order.
+TEST_F(PanelTabs, UnassociatedRowsCountTheCandidatesOfEachTypeAndFollowTheAssociations) {
     OpenWithConnection();
-
     EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Column: 1 element(s)", "Wall: 4 element(s)"));
     EXPECT_THAT(RenderPanel(UnassociatedPanel),
                 HasSubstr("  roll panel 3 \"Disassociated elements\", expanded\n"));
-}
-
-TEST_F(PanelTabs, AssociatingTheLastElementOfATypeRemovesItsRowAndDisassociatingBringsItBackInOrder) {
-    OpenWithConnection();
 
     Associate("spec-1", "c1", "F10", {column});
     EXPECT_THAT(Rows(UnassociatedPanel), ElementsAre("Wall: 4 element(s)"));
@@ -261,17 +232,15 @@ TEST_F(PanelTabs, BothPanelsGrowTheirListsAndMoveTheirButtons) {
     EXPECT_EQ(PK::User::ResizePanel(*FindPalette(), 100, 80), ActionResult::Delivered);
 
     // Four expanded panels share the height: 20 pixels each.
-    const PK::TabPage& clauses = Page(ClausePanel);
-    EXPECT_EQ(clauses.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
-    EXPECT_EQ(clauses.GetItemControl(SelectButton)->rect, (PK::Rect{3, 123, 38, 26}));
-    EXPECT_EQ(clauses.GetItemControl(5)->rect, (PK::Rect{153, 130, 30, 20}));
-    EXPECT_EQ(clauses.GetItemControl(AssociateButton)->rect, (PK::Rect{270, 121, 275, 27}));
-    EXPECT_EQ(clauses.GetItemControl(DisassociateButton)->rect, (PK::Rect{553, 121, 100, 27}));
-    const PK::TabPage& unassociated = Page(UnassociatedPanel);
-    EXPECT_EQ(unassociated.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 120}));
-    EXPECT_EQ(unassociated.GetItemControl(ZoomButton)->rect, (PK::Rect{47, 123, 38, 26}));
-    EXPECT_EQ(unassociated.GetItemControl(RefreshButton)->rect, (PK::Rect{628, 125, 23, 23}));
-    EXPECT_EQ(unassociated.GetItemControl(8)->rect, (PK::Rect{239, 130, 30, 20}));
+    EXPECT_EQ(Rects(ClausePanel, {List, SelectButton, 5, AssociateButton, DisassociateButton}),
+              (std::vector<PK::Rect>{{3, 1, 650, 120},
+                                     {3, 123, 38, 26},
+                                     {153, 130, 30, 20},
+                                     {270, 121, 275, 27},
+                                     {553, 121, 100, 27}}));
+    EXPECT_EQ(
+        Rects(UnassociatedPanel, {List, ZoomButton, RefreshButton, 8}),
+        (std::vector<PK::Rect>{{3, 1, 650, 120}, {47, 123, 38, 26}, {628, 125, 23, 23}, {239, 130, 30, 20}}));
 }
 
 // The refresh button keeps to the right edge, like the other panels' right-hand buttons, down to

@@ -21,11 +21,6 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 namespace AlertId = Util::Resource::AlertId;
 
-constexpr QB::Int32 ClausePanel = 2;
-constexpr QB::Int32 IssuesPanel = 4;
-constexpr QB::Int32 List = 1;
-constexpr QB::Int32 SelectButton = 2;
-constexpr QB::Int32 ZoomButton = 3;
 constexpr QB::Int32 ConsolidateButton = 4;
 constexpr QB::Int32 RemoveButton = 9;
 constexpr QB::Int32 FixButton = 10;
@@ -88,12 +83,10 @@ TEST_F(IssuesTab, RowsAreSortedByTextWithTheirSeverityIconsAndThePanelShowsTheWo
                                                     "\n"
                                                     "          2 icon 20006 " +
                                                     Quoted(MissingZ99) + "\n"));
-}
 
-TEST_F(IssuesTab, OnlyWarningsShowTheWarningIcon) {
+    // Only warnings left: the panel shows the warning icon.
     PK::User::ClickListRow(IssuesPage(), List, 2);
     PK::User::ClickButton(IssuesPage(), RemoveButton);
-
     EXPECT_THAT(RenderPanel(IssuesPanel), HasSubstr("\"Workflow Issues: 1\" icon 20007, expanded\n"));
 }
 
@@ -201,14 +194,16 @@ TEST_F(IssuesTab, GrowingMovesTheButtonsAndStretchesTheList) {
 
     const PK::TabPage& page = IssuesPage();
     EXPECT_EQ(page.GetClientHeight(), 160);
-    EXPECT_EQ(page.GetItemControl(List)->rect, (PK::Rect{3, 1, 650, 130}));
     EXPECT_EQ(page.GetItemControl(List)->list.fields[0].end, 650 - PK::ListBox::ScrollBarWidth);
-    EXPECT_EQ(page.GetItemControl(SelectButton)->rect, (PK::Rect{3, 133, 38, 26}));
-    EXPECT_EQ(page.GetItemControl(ZoomButton)->rect, (PK::Rect{47, 133, 38, 26}));
-    EXPECT_EQ(page.GetItemControl(ConsolidateButton)->rect, (PK::Rect{628, 135, 23, 23}));
-    EXPECT_EQ(page.GetItemControl(6)->rect, (PK::Rect{153, 140, 30, 20}));
-    EXPECT_EQ(page.GetItemControl(RemoveButton)->rect, (PK::Rect{600, 135, 23, 23}));
-    EXPECT_EQ(page.GetItemControl(FixButton)->rect, (PK::Rect{574, 135, 23, 23}));
+    EXPECT_EQ(
+        Rects(IssuesPanel, {List, SelectButton, ZoomButton, ConsolidateButton, 6, RemoveButton, FixButton}),
+        (std::vector<PK::Rect>{{3, 1, 650, 130},
+                               {3, 133, 38, 26},
+                               {47, 133, 38, 26},
+                               {628, 135, 23, 23},
+                               {153, 140, 30, 20},
+                               {600, 135, 23, 23},
+                               {574, 135, 23, 23}}));
 }
 
 } // namespace

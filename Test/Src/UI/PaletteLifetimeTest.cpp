@@ -26,7 +26,8 @@ constexpr API_MenuItemFlags PaletteOpenMark = 2;
 
 class PaletteLifetime : public UIFixture {};
 
-TEST_F(PaletteLifetime, OpeningBuildsFourPanelsAndMarksTheMenuItem) {
+// Opening builds the palette once; opening again shows the existing one.
+TEST_F(PaletteLifetime, OpeningBuildsFourPanelsAndMarksTheMenuItemAndOpeningAgainShowsIt) {
     Palette& palette = OpenPalette();
 
     EXPECT_TRUE(Palette::Exists());
@@ -48,16 +49,10 @@ TEST_F(PaletteLifetime, OpeningBuildsFourPanelsAndMarksTheMenuItem) {
     EXPECT_THAT(Render(), HasSubstr("  roll panel 4 \"Workflow Issues: 0\", expanded, inactive\n"
                                     "    page 32601 \"Tessel Issues\" 556 x 130\n"));
     EXPECT_EQ(manager->GetTesselPtr()->Get(), palette.GetBrowserTabPage()->GetBrowser());
-}
 
-TEST_F(PaletteLifetime, OpeningTwiceShowsTheExistingPalette) {
-    Palette& first = OpenPalette();
-    first.Hide();
-
-    Palette& second = OpenPalette();
-
-    EXPECT_EQ(&first, &second);
-    EXPECT_TRUE(second.IsVisible());
+    palette.Hide();
+    EXPECT_EQ(&OpenPalette(), &palette);
+    EXPECT_TRUE(palette.IsVisible());
     EXPECT_EQ(log.Count(spdlog::level::trace, "Palette contruct"), 1U);
 }
 

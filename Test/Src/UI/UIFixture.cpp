@@ -153,6 +153,14 @@ std::vector<bool> UIFixture::EnabledItems(QB::Int32 panel, const std::vector<QB:
     return enabled;
 }
 
+std::vector<PK::Rect> UIFixture::Rects(QB::Int32 panel, const std::vector<QB::Int32>& items) const {
+    std::vector<PK::Rect> rects;
+    for (const QB::Int32 item : items) {
+        rects.push_back(Page(panel).GetItemControl(item)->rect);
+    }
+    return rects;
+}
+
 std::shared_ptr<Model::ConnectionWithSpecification> UIFixture::Connect(const QB::UniString& specId,
                                                                        const QB::Guid& system) {
     manager->ConnectWithSpecification(system, specId, "Spec " + specId, "proj-1", "Tower");

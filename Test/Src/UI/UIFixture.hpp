@@ -29,6 +29,10 @@
 
 namespace TesselConnect::Test {
 
+// The palette's roll panels, and the items their pages number alike.
+constexpr QB::Int32 BrowserPanel = 1, ClausePanel = 2, UnassociatedPanel = 3, IssuesPanel = 4;
+constexpr QB::Int32 List = 1, SelectButton = 2, ZoomButton = 3;
+
 class UIFixture : public ::testing::Test {
 protected:
     UIFixture();
@@ -50,6 +54,8 @@ protected:
     std::size_t PageCallCount(const std::string& function) const;
     // Whether each item of the roll panel's page is enabled, in the order asked.
     std::vector<bool> EnabledItems(QB::Int32 panel, const std::vector<QB::Int32>& items) const;
+    // The rectangles of items of the roll panel's page, in the order asked.
+    std::vector<PK::Rect> Rects(QB::Int32 panel, const std::vector<QB::Int32>& items) const;
 
     // Connects directly through the manager (no dialog).
     std::shared_ptr<Model::ConnectionWithSpecification> Connect(const QB::UniString& specId,

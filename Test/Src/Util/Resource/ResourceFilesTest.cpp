@@ -56,10 +56,7 @@ TEST(ResourceFiles, ABadListItemBecomesEmptySoLaterIndicesHold) {
                                  contents));
     const QB::ResourceStringList* list = contents.FindStringList(5);
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->items.size(), 3U);
-    EXPECT_EQ(list->items[0], QB::UniString("one"));
-    EXPECT_EQ(list->items[1], QB::UniString(""));
-    EXPECT_EQ(list->items[2], QB::UniString("three"));
+    EXPECT_EQ(list->items, (std::vector<QB::UniString>{"one", "", "three"}));
     EXPECT_EQ(contents.GetStringListCount(), 1U);
     EXPECT_EQ(
         log.Messages(critical),
@@ -106,9 +103,9 @@ TEST(ResourceFiles, ADialogWithAnUnreadableItemIsLeftOutRatherThanRenumbered) {
                                      {"kind": "listBox", "x": 1, "y": 2, "width": 3, "height": 4, "align": "up"}]}
                                  ]})",
                              contents));
-    EXPECT_EQ(contents.FindDialog(1), nullptr);
-    EXPECT_EQ(contents.FindDialog(2), nullptr);
-    EXPECT_EQ(contents.FindDialog(3), nullptr);
+    for (const QB::ResId refused : {1U, 2U, 3U}) {
+        EXPECT_EQ(contents.FindDialog(refused), nullptr) << refused;
+    }
     ASSERT_NE(contents.FindDialog(4), nullptr);
     EXPECT_EQ(contents.FindDialog(4)->items[0].tabColumns, 1U);
     EXPECT_EQ(log.Messages(critical),
