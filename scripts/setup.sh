@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format
     libspdlog-dev libfmt-dev rapidjson-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    duktape-dev libssl-dev
+    duktape-dev libssl-dev libcpp-httplib-dev
     jq time
 )
 # The browser tests and the simulator's pages need Chromium; ATC_WITH_BROWSER=0 leaves it out.

@@ -1,47 +1,21 @@
 #include "Support/LoopbackHttpServer.hpp"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <httplib.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
 
 namespace TestSupport {
 
 namespace {
 
-// A request head larger than this is refused; tests never send one.
-constexpr std::size_t MaxHeadBytes = 64 * 1024;
-
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
-}
-
-std::string PercentDecoded(std::string_view text) {
-    std::string decoded;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() &&
-            std::isxdigit(static_cast<unsigned char>(text[i + 1])) != 0 &&
-            std::isxdigit(static_cast<unsigned char>(text[i + 2])) != 0) {
-            decoded.push_back(static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16)));
-            i += 2;
-        } else {
-            decoded.push_back(text[i]);
-        }
-    }
-    return decoded;
 }
 
 std::string ContentTypeOf(const std::filesystem::path& file) {
@@ -58,79 +32,65 @@ std::string ContentTypeOf(const std::filesystem::path& file) {
     return type != types.end() ? type->second : "application/octet-stream";
 }
 
-std::string ReasonOf(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 204:
-        return "No Content";
-    case 302:
-        return "Found";
-    case 400:
-        return "Bad Request";
-    case 404:
-        return "Not Found";
-    default:
-        return "Status";
+LoopbackHttpServer::Request RequestOf(const httplib::Request& received) {
+    LoopbackHttpServer::Request request;
+    request.method = received.method;
+    request.path = received.path; // the library percent-decodes it
+    if (const std::size_t queryStart = received.target.find('?'); queryStart != std::string::npos) {
+        request.query = received.target.substr(queryStart + 1);
     }
-}
-
-void SendAll(int socket, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t sent = send(socket, data.data(), data.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
-        if (sent <= 0) {
-            return; // the browser went away; nothing to tell it any more
-        }
-        data.remove_prefix(static_cast<std::size_t>(sent));
+    for (const auto& [name, value] : received.headers) {
+        request.headers.insert_or_assign(Lower(name), value);
     }
+    return request;
 }
 
 } // namespace
 
-struct LoopbackHttpServer::Connection {
-    int socket = -1;
-    std::string received;
-};
+LoopbackHttpServer::LoopbackHttpServer() : _server(std::make_unique<httplib::Server>()) {
+    // One answer per connection: a connection the browser keeps idle holds one of the library's
+    // workers until its keep-alive time runs out, so none is kept after its answer.
+    _server->set_keep_alive_max_count(1);
+    const auto answer = [this](const httplib::Request& received, httplib::Response& response) {
+        const Request request = RequestOf(received);
+        {
+            const std::lock_guard lock(_mutex);
+            _requests.push_back(request);
+        }
+        const Response answered = Answer(request);
+        response.status = answered.status;
+        for (const auto& [name, value] : answered.headers) {
+            response.set_header(name, value);
+        }
+        response.set_content(answered.body, answered.contentType);
+    };
+    // Routes and the folder may change while the server runs, so one catch-all handler looks
+    // them up under the lock instead of the library's own tables.
+    _server->Get(".*", answer);
+    _server->Post(".*", answer);
+    _server->Put(".*", answer);
+    _server->Patch(".*", answer);
+    _server->Delete(".*", answer);
+    _server->Options(".*", answer);
 
-LoopbackHttpServer::LoopbackHttpServer() {
-    _listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (_listener < 0) {
-        throw std::system_error(errno, std::system_category(), "socket");
+    const int port = _server->bind_to_any_port("127.0.0.1");
+    if (port <= 0) {
+        throw std::runtime_error("cannot listen on 127.0.0.1");
     }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof(address);
-    if (bind(_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        listen(_listener, 64) != 0 ||
-        getsockname(_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        const int error = errno;
-        close(_listener);
-        throw std::system_error(error, std::system_category(), "cannot listen on 127.0.0.1");
+    _port = static_cast<std::uint16_t>(port);
+    _thread = std::thread([this] {
+        _server->listen_after_bind();
+        _listenEnded = true;
+    });
+    // stop() does nothing until the server runs: the destructor must not come before that.
+    while (!_server->is_running() && !_listenEnded) {
+        std::this_thread::yield();
     }
-    _port = ntohs(address.sin_port);
-    std::array<int, 2> wake{-1, -1};
-    if (pipe2(wake.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
-        const int error = errno;
-        close(_listener);
-        throw std::system_error(error, std::system_category(), "pipe2");
-    }
-    _wakeRead = wake[0];
-    _wakeWrite = wake[1];
-    _thread = std::thread([this] { Serve(); });
 }
 
 LoopbackHttpServer::~LoopbackHttpServer() {
-    const char stop = 1;
-    [[maybe_unused]] const ssize_t ignored = write(_wakeWrite, &stop, 1);
+    _server->stop();
     _thread.join();
-    close(_listener);
-    close(_wakeRead);
-    close(_wakeWrite);
 }
 
 void LoopbackHttpServer::ServeFolder(std::filesystem::path folder) {
@@ -172,101 +132,7 @@ std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::RequestsFor(const s
     return matching;
 }
 
-void LoopbackHttpServer::Serve() {
-    std::vector<std::unique_ptr<Connection>> connections;
-    for (;;) {
-        std::vector<pollfd> entries{{_wakeRead, POLLIN, 0}, {_listener, POLLIN, 0}};
-        for (const auto& connection : connections) {
-            entries.push_back({connection->socket, POLLIN, 0});
-        }
-        if (poll(entries.data(), entries.size(), -1) < 0 && errno != EINTR) {
-            break;
-        }
-        if ((entries[0].revents & POLLIN) != 0) {
-            break;
-        }
-        if ((entries[1].revents & POLLIN) != 0) {
-            const int accepted = accept4(_listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (accepted >= 0) {
-                connections.push_back(std::make_unique<Connection>(Connection{accepted, {}}));
-            }
-        }
-        std::vector<int> finished;
-        for (std::size_t i = 2; i < entries.size(); ++i) {
-            if ((entries[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
-                continue;
-            }
-            Connection& connection = *connections[i - 2];
-            if (!HandleReadable(connection)) {
-                finished.push_back(connection.socket);
-            }
-        }
-        std::erase_if(connections, [&finished](const auto& connection) {
-            if (std::find(finished.begin(), finished.end(), connection->socket) == finished.end()) {
-                return false;
-            }
-            close(connection->socket);
-            return true;
-        });
-    }
-    for (const auto& connection : connections) {
-        close(connection->socket);
-    }
-}
-
-bool LoopbackHttpServer::HandleReadable(Connection& connection) {
-    std::array<char, 8192> chunk{};
-    const ssize_t received = recv(connection.socket, chunk.data(), chunk.size(), MSG_DONTWAIT);
-    if (received <= 0) {
-        return received < 0 && (errno == EAGAIN || errno == EINTR);
-    }
-    connection.received.append(chunk.data(), static_cast<std::size_t>(received));
-    const std::size_t headEnd = connection.received.find("\r\n\r\n");
-    if (headEnd == std::string::npos) {
-        return connection.received.size() < MaxHeadBytes;
-    }
-    std::istringstream head(connection.received.substr(0, headEnd));
-    std::string line;
-    std::getline(head, line);
-    Request request;
-    std::string target;
-    std::istringstream(line) >> request.method >> target;
-    const std::size_t queryStart = target.find('?');
-    request.path = PercentDecoded(target.substr(0, queryStart));
-    request.query = queryStart == std::string::npos ? std::string() : target.substr(queryStart + 1);
-    while (std::getline(head, line)) {
-        const std::size_t colon = line.find(':');
-        if (colon != std::string::npos) {
-            std::string value = line.substr(colon + 1);
-            value.erase(0, value.find_first_not_of(' '));
-            if (!value.empty() && value.back() == '\r') {
-                value.pop_back();
-            }
-            request.headers[Lower(line.substr(0, colon))] = value;
-        }
-    }
-    {
-        const std::lock_guard lock(_mutex);
-        _requests.push_back(request);
-    }
-    const Response response = Answer(request);
-    std::string text =
-        "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonOf(response.status) + "\r\n";
-    text += "Content-Type: " + response.contentType + "\r\n";
-    text += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
-    text += "Connection: close\r\n";
-    for (const auto& [name, value] : response.headers) {
-        text += name + ": " + value + "\r\n";
-    }
-    text += "\r\n";
-    if (request.method != "HEAD") {
-        text += response.body;
-    }
-    SendAll(connection.socket, text);
-    return false;
-}
-
-LoopbackHttpServer::Response LoopbackHttpServer::Answer(const Request& request) {
+LoopbackHttpServer::Response LoopbackHttpServer::Answer(const Request& request) const {
     Handler handler;
     {
         const std::lock_guard lock(_mutex);

@@ -3,11 +3,12 @@
 // A small HTTP/1.1 server on 127.0.0.1 for tests that drive a real browser: it serves files
 // of a folder and answers routes set by the test, one response per connection.
 //
-// It listens on a free port of the loopback interface only and runs one thread of its own,
-// which serves any number of connections at once (browsers open connections they do not
-// use at once). Route handlers run on that thread. The destructor stops the thread and
-// closes every connection.
+// It listens on a free port of the loopback interface only and serves any number of
+// connections at once (browsers open connections they do not use at once). Route handlers run
+// on the server's worker threads, one request at a time per connection. The destructor stops
+// the server and waits for its threads.
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -20,6 +21,10 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+namespace httplib {
+class Server;
+}
 
 namespace TestSupport {
 
@@ -61,17 +66,12 @@ public:
     std::vector<Request> RequestsFor(const std::string& path) const;
 
 private:
-    struct Connection;
-
-    void Serve();
-    bool HandleReadable(Connection& connection);
-    Response Answer(const Request& request);
+    Response Answer(const Request& request) const;
     Response ServeFile(const Request& request) const;
 
-    int _listener = -1;
-    int _wakeRead = -1;
-    int _wakeWrite = -1;
+    std::unique_ptr<httplib::Server> _server;
     std::uint16_t _port = 0;
+    std::atomic<bool> _listenEnded{false};
     std::thread _thread;
 
     mutable std::mutex _mutex;

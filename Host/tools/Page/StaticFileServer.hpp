@@ -5,15 +5,20 @@
 //
 // It listens on 127.0.0.1 only, on a free port, and answers GET and HEAD requests for files
 // below its folder (nothing above it: paths with ".." or a backslash are refused); "/" is
-// "/index.html". One thread of its own accepts and answers, one request per connection; it reads
-// all connections as their bytes come, so a browser's idle connections hold up nothing. The destructor stops
-// the thread and closes the socket. Throws std::runtime_error when it cannot listen.
+// "/index.html". One request per connection; a browser's idle connections hold up nothing. The
+// destructor stops the server and waits for its threads. Throws std::runtime_error when it
+// cannot listen.
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
+
+namespace httplib {
+class Server;
+}
 
 namespace VantrelSim::Tool {
 
@@ -29,15 +34,10 @@ public:
     std::string BaseURL() const;
 
 private:
-    void Serve();
-    void Answer(int connection, const std::string& head) const;
-
     std::filesystem::path _folder;
-    int _listener = -1;
-    int _wakeRead = -1;
-    int _wakeWrite = -1;
+    std::unique_ptr<httplib::Server> _server;
     std::uint16_t _port = 0;
-    std::atomic<bool> _stopping{false};
+    std::atomic<bool> _listenEnded{false};
     std::thread _thread;
 };
 
