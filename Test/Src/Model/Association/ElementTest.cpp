@@ -138,6 +138,7 @@ TEST_F(ElementOverHost, SelectAddsOwnersAndLeavesOutDeletedElements) {
     Model::Element::Select(*vantrel, {wall, gone, tread, wall});
     // A part is selected as it is; a repeated element is selected once.
     EXPECT_EQ(host.SelectedElements(), (std::vector<QB::Guid>{wall, tread}));
+    EXPECT_FALSE(log.ContainsPart(spdlog::level::err, "API_UnknownElemType")); // a part's kind is known
     EXPECT_TRUE(
         log.ContainsPart(spdlog::level::debug, fmt::format(": Element was deleted meanwhile: {}", gone)));
 

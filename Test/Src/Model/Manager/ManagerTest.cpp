@@ -195,11 +195,17 @@ TEST_F(ManagerTest, AllTypesInDocumentListsVirtualTypesThenUnassociatedElementTy
     Select({walls[0]});
     manager->Handle_associationRequested("c1", "spec-1", "c1", Clause("c1", "F10"));
     manager->GetSelectedConnection()->GetUnassociatedElementsCache().Reset(false);
+    // A locked element keeps the new title from being written, so the value stays dirty.
+    Project().FindElement(walls[0])->locked = true;
+    auto renamed = Clause("c1", "F10");
+    renamed.Put(Api::Properties::Name::Title, "Renamed");
+    manager->Handle_updateProperties(manager->GetPlanData()->GetId(), "", {{"c1", renamed}});
 
     const auto types = manager->Handle_getAllTypesInDocument("ignored", {"ArdoTesselCode", "Extra"});
 
     ASSERT_EQ(types.GetSize(), 2U);
     EXPECT_EQ(types[0].id, "c1");
+    EXPECT_EQ(*types[0].properties.GetPtr(Api::Properties::Name::Title), "Renamed<dirty>");
     EXPECT_EQ(*types[0].properties.GetPtr("ArdoTesselCode"), "F10");
     EXPECT_EQ(*types[0].properties.GetPtr("Extra"), "");
     EXPECT_EQ(types[1].id, fmt::format("API_ElemTypeID-{}-0", static_cast<int>(API_WallID)));
@@ -304,6 +310,8 @@ TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
     EXPECT_TRUE(log.Contains(spdlog::level::trace, "VNEvent_Project_NewAndReset"));
     EXPECT_TRUE(log.Contains(spdlog::level::trace, "VNEvent_Project_New"));
     EXPECT_NE(manager->GetPlanData()->GetId(), planId);
+    ASSERT_FALSE(page->documentStates.empty());
+    EXPECT_EQ(page->documentStates.back().documentRef, manager->GetPlanData()->GetId());
 
     manager->VNEvent_Project_Open();
     EXPECT_EQ(manager->GetPlanData()->GetId(), planId);

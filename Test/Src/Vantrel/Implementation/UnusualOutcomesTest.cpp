@@ -129,6 +129,10 @@ TEST_F(UnusualOutcomes, MissingSlotsAnswerNotSupportedOrNeutralValues) {
     EXPECT_FALSE(vantrel->Syncwork_IsSharedProject());
     EXPECT_TRUE(vantrel->Syncwork_FindReservableSet(1).IsNull());
     EXPECT_EQ(vantrel->Syncwork_GetReservationStatus(QB::Guid::Generate(), nullptr), 0);
+    QB::Array<QB::Int32> conflicts;
+    conflicts.Push(7); // a holder left from an earlier answer must not survive an unanswered call
+    EXPECT_EQ(vantrel->Syncwork_GetReservationStatus(QB::Guid::Generate(), &conflicts), 0);
+    EXPECT_TRUE(conflicts.IsEmpty());
 
     bool ran = false;
     vantrel->CallUndoableCommand("Associate", [&] { ran = true; });
