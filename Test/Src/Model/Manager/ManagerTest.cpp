@@ -290,6 +290,7 @@ TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
     CreateManager();
     Connect("spec-1", systemGuid);
     Connect("spec-2", otherSystemGuid);
+    const auto leftBehind = manager->GetSelectedConnection();
     observer.events.clear();
 
     manager->Handle_specOpened("proj-1", "spec-1", "Project", "New title");
@@ -300,6 +301,11 @@ TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
     manager->Handle_specOpened("other-project", "spec-2", "Project", "Spec spec-2");
     EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: conn->TesselProjectId() == projectId"));
     EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
+
+    // The connection left behind is no longer observed: only whoever disconnects it hears it go.
+    observer.events.clear();
+    leftBehind->Disconnect(false);
+    EXPECT_THAT(observer.events, IsEmpty());
 }
 
 TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
