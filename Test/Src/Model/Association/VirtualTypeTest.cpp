@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <new>
 #include <utility>
 
 namespace TesselConnect::Test {
@@ -208,9 +209,23 @@ TEST_F(VirtualTypeOverHost, UnusableElementsBecomeOneIssuePerReason) {
     EXPECT_EQ(ItemOf(ofOtherClause), itemG20);
 }
 
+// A host that throws instead of answering (out of memory, say) for one element.
+struct ThrowingSetProperties {
+    static inline VNAPI_Element_SetPropertiesFunc* forward = nullptr;
+    static inline QB::Guid element;
+
+    static VNAPI_ErrCode Call(VNAPI_Token token, const API_Guid* elemGuid,
+                              const QB::Array<API_Property>* properties) {
+        if (APIGuid2QBGuid(*elemGuid) == element) {
+            throw std::bad_alloc();
+        }
+        return forward(token, elemGuid, properties);
+    }
+};
+
 TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
-    const auto [unsuitable, readOnly, notMine, noAccess, lockedLayer2, vanished, failing, unreadable, fine] =
-        AddWalls<9>();
+    const auto [unsuitable, readOnly, notMine, noAccess, lockedLayer2, vanished, failing, unreadable,
+                throwing, fine] = AddWalls<10>();
     const auto clause = Clause("c1", "F10");
     const auto virtualType = MakeVirtualType(clause);
 
@@ -224,13 +239,19 @@ TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
     faults.ForGuid(HostFunction::VNAPI_Element_AddClassificationItem, APIERR_BADID, vanished);
     faults.ForGuid(HostFunction::VNAPI_Element_SetProperties, APIERR_GENERAL, failing);
     faults.ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, unreadable);
-    const Model::AssociationResult result = Associate(
-        *virtualType, clause,
-        {unsuitable, readOnly, notMine, noAccess, lockedLayer2, vanished, failing, unreadable, fine});
+    VNAPI_FunctionTable table = host.FunctionTable();
+    ThrowingSetProperties::forward = table.VNAPI_Element_SetProperties;
+    ThrowingSetProperties::element = throwing;
+    table.VNAPI_Element_SetProperties = &ThrowingSetProperties::Call;
+    Implementation::HostFunctions::Set(table);
+    const Model::AssociationResult result = Associate(*virtualType, clause,
+                                                      {unsuitable, readOnly, notMine, noAccess, lockedLayer2,
+                                                       vanished, failing, unreadable, throwing, fine});
+    Implementation::HostFunctions::Set(host.FunctionTable());
     EXPECT_EQ(Summarize(result), (IssueSummary{{Reason::AssocNotSuitable, {unsuitable}},
                                                {Reason::AssocOnLockedLayer, {readOnly, lockedLayer2}},
                                                {Reason::AssocNoSyncworkRight, {notMine, noAccess}},
-                                               {Reason::AssocUnknown, {failing, unreadable}}}));
+                                               {Reason::AssocUnknown, {failing, unreadable, throwing}}}));
     EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{fine}));
 
     faults.Clear();
