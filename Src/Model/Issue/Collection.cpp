@@ -178,13 +178,15 @@ void Collection::PruneDeletedIssues() {
     if (_deletedIssues.GetSize() < DeletedEntriesLimit) {
         return;
     }
+    // Latest removal first and a stable sort, so that among equal removal times the later removals
+    // are kept: a record dropped here lets another user's copy bring its issue back.
     std::vector<std::pair<QB::Guid, QB::Int32>> entries(_deletedIssues.begin(), _deletedIssues.end());
-    // Stable, so that among equal removal times the later removals are kept.
+    std::reverse(entries.begin(), entries.end());
     std::stable_sort(entries.begin(), entries.end(),
                      [](const auto& left, const auto& right) { return left.second > right.second; });
     entries.resize(KeptDeletedEntries);
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& left, const auto& right) { return left.second < right.second; });
+    // Oldest first again and, within one second, in the order they were removed in.
+    std::reverse(entries.begin(), entries.end());
     _deletedIssues.Clear();
     for (const auto& [guid, removalTime] : entries) {
         _deletedIssues.Put(guid, removalTime);

@@ -156,8 +156,8 @@ TEST_F(CollectionAdd, RemovalIsRememberedAndPrunedToTheNewestAtTheLimit) {
         _collection.Add(issue);
         _collection.Remove(issue);
         removed.push_back(issue->GetGuid());
-        // Two removals share each second.
-        if (i % 2 == 1) {
+        // Two removals share each second, and the limit falls between two of them.
+        if (i % 2 == 0) {
             _time.Advance(1);
         }
     }
