@@ -68,8 +68,11 @@ TEST_F(BrowserTab, ChoosingThePlaceholderOnlySendsTheBrowserHome) {
 // browser home. New titles rename the entry.
 TEST_F(BrowserTab, ChoosingAnEntryOrHomeSelectsAConnectionEverywhere) {
     const auto first = Connect("spec-1", systemGuid);
-    Connect("spec-2", otherSystemGuid);
+    const auto second = Connect("spec-2", otherSystemGuid);
     OpenPalette();
+    // Opened over a selection: that connection's new titles reach the pop-up as well.
+    second->UpdateTitles("Roofs", "Annex");
+    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 2 \"Roofs - Annex\"\n"));
 
     PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 1);
     EXPECT_EQ(manager->GetSelectedConnection(), first);
