@@ -205,6 +205,19 @@ INSTANTIATE_TEST_SUITE_P(
                       SystemInUseCase{"DiscardFailed", 3, true, false, false, "Spec spec-1 - Tower"}),
     [](const ::testing::TestParamInfo<SystemInUseCase>& p) { return std::string(p.param.name); });
 
+// Discarding a connection beside the selected one leaves the manager following the selected one only.
+TEST_F(ConnectWorkflow, DiscardingAnUnselectedConnectionKeepsTheManagerOffIt) {
+    const auto old = Connect("spec-1", systemGuid);
+    const auto selected = Connect("spec-3", otherSystemGuid);
+
+    ScriptAlertAnswer(2, AlertId::ClassificationSystemAlreadyUsed);
+    RequestAndChoose("spec-2");
+
+    EXPECT_TRUE(old->IsMarkedAsDeleted());
+    EXPECT_EQ(manager->GetSelectedConnection(), selected);
+    EXPECT_FALSE(old->IsAttached(static_cast<Model::ConnectionWithSpecificationObserver&>(*manager)));
+}
+
 // A host failure while connecting: the alert it shows (none for the user's own cancel), the log
 // line that names the request, and no connection.
 struct ConnectFailure {
