@@ -118,6 +118,22 @@ TEST_F(ManagerRecords, ConnectingAdoptsAnotherUsersPlanIdAndResendsEveryState) {
     EXPECT_EQ(page->documentStates.back().documentRef, theirs);
 }
 
+// A project that could not be read when the manager was made has no plan id: connecting makes
+// one, and the page must learn it or it keeps naming no project.
+TEST_F(ManagerRecords, ConnectingMakesAMissingPlanIdAndTellsThePage) {
+    host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_AddOnObject_GetUniqueObjectGuidFromName,
+                            APIERR_NOPLAN, 1);
+    CreateManager(true);
+    ASSERT_TRUE(manager->GetPlanData()->GetId().IsEmpty());
+    page->documentStates.clear();
+
+    Connect("spec-1", systemGuid);
+
+    EXPECT_FALSE(manager->GetPlanData()->GetId().IsEmpty());
+    ASSERT_EQ(page->documentStates.size(), 1U);
+    EXPECT_EQ(page->documentStates[0].documentRef, manager->GetPlanData()->GetId());
+}
+
 // One user's newer add-on must not take the project away from the others: its record is kept as it
 // is and passed over, everything else keeps working.
 TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
