@@ -165,6 +165,12 @@ TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
 
     EXPECT_EQ(observer.Count("CorruptedData"), 0U);
     EXPECT_EQ(Project().modulData.Get(NameOf("spec-1")), newer);
+
+    // The record stays with its project: in a new one its specification connects.
+    host.NewProject(BuildProject());
+    manager->VNEvent_Project_New();
+    Connect("spec-1", systemGuid);
+    EXPECT_EQ(SelectedId(), "spec-1");
 }
 
 // The host undid the connection (its record and property group went): it is gone as if another
