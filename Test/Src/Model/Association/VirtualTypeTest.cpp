@@ -302,7 +302,10 @@ TEST_F(VirtualTypeOverHost, ChangedClauseValuesAreRewrittenAndClearedOnlyWhenAll
     const auto renamed = Clause("c1", "F10", "Stone walls");
     const Model::AssociationResult result = Associate(*virtualType, renamed, {third});
     EXPECT_EQ(virtualType->GetDirtyTesselPropertyNames(), (QB::Array<QB::UniString>{Name::Title}));
-    EXPECT_EQ(Summarize(result), (IssueSummary{{100 + UpdateReason::LockedElement, {second}}}));
+    ASSERT_EQ(Summarize(result), (IssueSummary{{100 + UpdateReason::LockedElement, {second}}}));
+    // A rewrite is not tied to the window in front: its issue goes back to the 3D window.
+    EXPECT_EQ(dynamic_cast<const Model::Issue::UpdateElementsProperties&>(*result.issues[0]).GetWindowId(),
+              Api::WindowId(Api::DatabaseId(APIWind_3DModelID, 0, QB::Guid()), 0, false));
     EXPECT_EQ(ValueOf(first, Name::Title), QB::UniString("Stone walls"));
     EXPECT_EQ(ValueOf(second, Name::Title), QB::UniString("Brick walls"));
     EXPECT_EQ(ValueOf(third, Name::Title), QB::UniString("Stone walls"));

@@ -82,6 +82,10 @@ TEST_F(CollectionAdd, NewerIssueStripsOlderAndAnEmptiedOlderIssueDisappears) {
 
     EXPECT_EQ(_collection.GetIssues(), (Issues{partlyOlder, newer}));
     EXPECT_EQ(partlyOlder->GetErroredElements(), (QB::Array<QB::Guid>{_elements[3]}));
+    // Nothing left to strip, or merging with itself, changes nothing.
+    const Model::Issue::ChangeResult unchanged{.isEmpty = false, .changed = false};
+    EXPECT_EQ(newer->Merge(*partlyOlder), unchanged);
+    EXPECT_EQ(newer->Merge(*newer), unchanged);
 
     // An older issue that a refresh has emptied meanwhile is reported empty, whichever kind merges.
     const Model::Issue::ChangeResult emptied{.isEmpty = true, .changed = false};

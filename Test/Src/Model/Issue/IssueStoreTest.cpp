@@ -61,6 +61,9 @@ TEST(IssueStore, EveryKindReadsBackAsTheSameBytesAndText) {
         EXPECT_EQ(read->GetClassInfo(), issue->GetClassInfo());
         EXPECT_EQ(Stored(*read), bytes) << issue->ToString();
         EXPECT_EQ(read->ToString(), issue->ToString());
+        // The log shows which issue it is: every kind prints its identity first.
+        EXPECT_TRUE(issue->ToString().starts_with("guid: " + issue->GetGuid().ToString() + ", severity: "))
+            << issue->ToString();
         EXPECT_EQ(read->GetGuid(), issue->GetGuid());
         EXPECT_EQ(read->GetCreationTime(), 123456);
     }

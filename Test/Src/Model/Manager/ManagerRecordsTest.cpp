@@ -118,6 +118,22 @@ TEST_F(ManagerRecords, ConnectingAdoptsAnotherUsersPlanIdAndResendsEveryState) {
     EXPECT_EQ(page->documentStates.back().documentRef, theirs);
 }
 
+// A project that could not be read when the manager was made has no plan id: connecting makes
+// one, and the page must learn it or it keeps naming no project.
+TEST_F(ManagerRecords, ConnectingMakesAMissingPlanIdAndTellsThePage) {
+    host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_AddOnObject_GetUniqueObjectGuidFromName,
+                            APIERR_NOPLAN, 1);
+    CreateManager(true);
+    ASSERT_TRUE(manager->GetPlanData()->GetId().IsEmpty());
+    page->documentStates.clear();
+
+    Connect("spec-1", systemGuid);
+
+    EXPECT_FALSE(manager->GetPlanData()->GetId().IsEmpty());
+    ASSERT_EQ(page->documentStates.size(), 1U);
+    EXPECT_EQ(page->documentStates[0].documentRef, manager->GetPlanData()->GetId());
+}
+
 // One user's newer add-on must not take the project away from the others: its record is kept as it
 // is and passed over, everything else keeps working.
 TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
@@ -149,6 +165,12 @@ TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
 
     EXPECT_EQ(observer.Count("CorruptedData"), 0U);
     EXPECT_EQ(Project().modulData.Get(NameOf("spec-1")), newer);
+
+    // The record stays with its project: in a new one its specification connects.
+    host.NewProject(BuildProject());
+    manager->VNEvent_Project_New();
+    Connect("spec-1", systemGuid);
+    EXPECT_EQ(SelectedId(), "spec-1");
 }
 
 // The host undid the connection (its record and property group went): it is gone as if another
