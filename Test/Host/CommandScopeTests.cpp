@@ -2,6 +2,8 @@
 
 #include "HostFixture.hpp"
 
+#include "Support/CaseName.hpp"
+
 #include <VantrelSim/ProjectFile.hpp>
 
 namespace VantrelSimTest {
@@ -247,10 +249,7 @@ const Guarded GuardedFunctions[] = {
          return api.VNAPI_Goodies(tok, APIReq_HierarchicalOwner, const_cast<API_Guid*>(g), &kind, &info);
      }}};
 
-INSTANTIATE_TEST_SUITE_P(HostFunctions, Guards, ::testing::ValuesIn(GuardedFunctions),
-                         [](const ::testing::TestParamInfo<Guarded>& param) {
-                             return std::string(param.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(HostFunctions, Guards, ::testing::ValuesIn(GuardedFunctions), TestSupport::CaseName);
 
 } // namespace
 } // namespace VantrelSimTest

@@ -5,6 +5,8 @@
 
 #include "InspectFixture.hpp"
 
+#include "Support/CaseName.hpp"
+
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "Model/VirtualType.hpp"
@@ -297,10 +299,7 @@ TEST_P(Findings, NamesEachFindingWhereItIs) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Damage, Findings, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<Case>& param) {
-                             return std::string(param.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Damage, Findings, ::testing::ValuesIn(Cases()), TestSupport::CaseName);
 
 } // namespace
 } // namespace InspectTest

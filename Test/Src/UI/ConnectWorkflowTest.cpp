@@ -3,6 +3,8 @@
 
 #include "UIFixture.hpp"
 
+#include "Support/CaseName.hpp"
+
 #include "UI/TesselPalette/ConnectWorkflow.hpp"
 #include "Util/Resource/ResourceIds.hpp"
 
@@ -203,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       "<Specification is not selected>"},
                       SystemInUseCase{"DiscardAndConnectToNew", 3, false, true, true, "Spec - Tower"},
                       SystemInUseCase{"DiscardFailed", 3, true, false, false, "Spec spec-1 - Tower"}),
-    [](const ::testing::TestParamInfo<SystemInUseCase>& p) { return std::string(p.param.name); });
+    TestSupport::CaseName);
 
 // Discarding a connection beside the selected one leaves the manager following the selected one only.
 TEST_F(ConnectWorkflow, DiscardingAnUnselectedConnectionKeepsTheManagerOffIt) {
@@ -266,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectFailure{"HostCancel", CreateGroup, APIERR_CANCEL, 0, Info, "APIERR_CANCEL"},
         ConnectFailure{"AnyOther", CreateGroup, APIERR_GENERAL, AlertId::ConnectionError, spdlog::level::err,
                        "; specId: spec-1; specTitle: Spec; projectId: proj-1; projectTitle: Tower"}),
-    [](const ::testing::TestParamInfo<ConnectFailure>& p) { return std::string(p.param.name); });
+    TestSupport::CaseName);
 
 } // namespace
 } // namespace TesselConnect::Test

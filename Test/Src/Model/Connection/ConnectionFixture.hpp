@@ -6,6 +6,7 @@
 // visible layer, a hidden and a locked layer, a recording page and a recording observer. Connecting
 // runs the connect constructor inside a real undoable command, as the factory does.
 
+#include "Support/CaseName.hpp"
 #include "Support/LogCapture.hpp"
 
 #include "../RecordingTessel.hpp"
@@ -44,8 +45,7 @@
 
 namespace TesselConnect::Test {
 
-// Names the cases of a parameterised test by their `name`.
-inline constexpr auto CaseName = [](const auto& info) { return std::string(info.param.name); };
+using TestSupport::CaseName;
 
 // The text of the `Error` that `work` throws; "no exception" when it throws none.
 template <typename Error> std::string WhatOf(const std::function<void()>& work) {
