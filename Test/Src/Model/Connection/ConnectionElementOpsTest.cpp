@@ -70,16 +70,6 @@ TEST_F(ConnectionElementOps, AssociatingWhileMarkedAsDisconnectedChangesNothing)
                                  Model::ToString(*connection)));
 }
 
-TEST_F(ConnectionElementOps, AssociatingWithAMissingItemRecordsTheIssueAndAlerts) {
-    Connect();
-    connection->Associate("c-1", Clause("c-1", "X99"), {wall1}, true);
-
-    EXPECT_FALSE(connection->HasVirtualType("c-1"));
-    EXPECT_TRUE(ItemOf(wall1).IsNull());
-    EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "OperationFailed"}));
-    EXPECT_EQ(ReadBack(StoredRecord())->GetIssueCollection().GetIssues().GetSize(), 1U);
-}
-
 // A part of the connection the user deleted in the host: the issue and the alert say which part,
 // and that the specification has to be connected again.
 enum class DeletedPart { System, Group, Property };

@@ -20,19 +20,6 @@ namespace {
 
 class ConnectionState : public ConnectionFixture {};
 
-TEST_F(ConnectionState, ConnectingCreatesTheGroupTellsThePageAndStores) {
-    AttachPage();
-    Connect();
-
-    EXPECT_TRUE(connection->GetPropertyGroup().IsExists());
-    EXPECT_EQ(page->calls, (std::vector<std::string>{
-                               fmt::format("AssociateSpec(spec-1, {}, Untitled)", planData->GetId())}));
-    EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
-    EXPECT_EQ(host.UndoStepNames(), (std::vector<QB::UniString>{"Test step"}));
-    EXPECT_TRUE(log.Contains(spdlog::level::trace, "ConnectionWithSpecification: connect"));
-    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Specification was connected: { "));
-}
-
 // The host undid the connection: whatever is asked of it afterwards, it tells its observers that
 // it is gone, changes no element and never writes its record back.
 TEST_F(ConnectionState, AnUndoneConnectionIsNeverWrittenBack) {

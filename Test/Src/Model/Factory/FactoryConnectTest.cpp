@@ -32,6 +32,8 @@ TEST_F(FactoryConnect, ConnectingIsOneUndoStepThatStoresTellsThePageAndCaches) {
     EXPECT_EQ(Bytes(*ReadBack(StoredRecord())), Bytes(*conn));
     EXPECT_EQ(page->calls, (std::vector<std::string>{
                                fmt::format("AssociateSpec(spec-1, {}, Untitled)", planData->GetId())}));
+    EXPECT_TRUE(log.Contains(spdlog::level::trace, "ConnectionWithSpecification: connect"));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Specification was connected: { "));
     // The same object for every caller while somebody holds it, without reading the record again.
     log.Clear();
     EXPECT_EQ(factory->Get(SpecId), conn);

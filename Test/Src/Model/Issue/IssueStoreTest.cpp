@@ -117,17 +117,6 @@ TEST(IssueStore, ClassesThatCannotBecomeIssuesRefuseTheRead) {
     }
 }
 
-TEST(IssueStore, CollectionHoldingAnUnknownIssueClassFailsToRead) {
-    Collection collection;
-    collection.Add(std::make_shared<Model::Issue::UnknownError>("x"));
-    std::vector<std::byte> bytes = Stored(collection);
-    // The first issue's class guid follows the frame header (16 + 2 + 2 + 4 bytes) and the count.
-    bytes[24 + 4] = std::byte{0x5A};
-    Collection read;
-    QB::MemoryIChannel ic(bytes);
-    EXPECT_THROW(read.Read(ic), AddonRuntimeError);
-}
-
 TEST(IssueStore, TruncatedIssueThrowsTheHostErrorOfTheChannel) {
     const std::vector<std::byte> bytes = Stored(*OneOfEachKind()[0]);
     QB::MemoryIChannel ic(bytes.data(), bytes.size() - 3);

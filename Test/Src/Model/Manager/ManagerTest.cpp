@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -82,23 +83,20 @@ TEST_F(ManagerTest, SelectionStateDescribesMixedSingleAndMultipleVirtualTypeSele
     Select({walls[1]});
     manager->Handle_associationRequested("c2", "spec-1", "c2", Clause("c2", "G20"));
 
-    Select({walls[0], walls[2]});
-    auto state = page->selectionStates.back().type;
-    EXPECT_EQ(state.id, "1c2615cd-6465-49a1-847b-73eea685c9d3");
-    EXPECT_EQ(state.title, "Virtual Type for mixed selection");
-    EXPECT_EQ(state.subtitle, "There are 1 disassociated element(s) and other associated elements");
-
-    Select({walls[0]});
-    state = page->selectionStates.back().type;
-    EXPECT_EQ(state.id, "c1");
-    EXPECT_EQ(state.title, "All of the selected elements are associated to the same virtual type");
-    EXPECT_EQ(state.subtitle, "");
-
-    Select({walls[0], walls[1]});
-    state = page->selectionStates.back().type;
-    EXPECT_EQ(state.id, "be039721-3bd8-4508-9fcb-bc4cbbe58256");
-    EXPECT_EQ(state.title, "Multiple virtual types are selected");
-    EXPECT_TRUE(state.properties.IsEmpty());
+    // (id, title, subtitle) of the type the page is sent for the selection.
+    const auto selected = [&](const std::vector<QB::Guid>& elements) {
+        Select(elements);
+        const Api::AssociableType& type = page->selectionStates.back().type;
+        return std::tuple(type.id.ToUtf8(), type.title.ToUtf8(), type.subtitle.ToUtf8());
+    };
+    EXPECT_EQ(selected({walls[0], walls[2]}),
+              std::tuple("1c2615cd-6465-49a1-847b-73eea685c9d3", "Virtual Type for mixed selection",
+                         "There are 1 disassociated element(s) and other associated elements"));
+    EXPECT_EQ(selected({walls[0]}),
+              std::tuple("c1", "All of the selected elements are associated to the same virtual type", ""));
+    EXPECT_EQ(selected({walls[0], walls[1]}),
+              std::tuple("be039721-3bd8-4508-9fcb-bc4cbbe58256", "Multiple virtual types are selected", ""));
+    EXPECT_TRUE(page->selectionStates.back().type.properties.IsEmpty());
     EXPECT_EQ(observer.Count("SelectionChanged(2)"), 2U);
 }
 
@@ -161,11 +159,10 @@ TEST_F(ManagerTest, AllStateCarriesApplicationDocumentAndSelection) {
 
     const auto all = manager->Handle_getAllState();
 
-    EXPECT_EQ(all.appState.app, "Kelvane Vantrel");
-    EXPECT_EQ(all.appState.appVersion, "27.1.4100");
-    EXPECT_EQ(all.appState.pluginVersion, "1.3.1.0");
-    EXPECT_THAT(all.appState.supportedFeatures,
-                ElementsAre("association", "selection", "objects", "verification"));
+    EXPECT_EQ(all.appState, (Api::AppState{"Kelvane Vantrel",
+                                           "27.1.4100",
+                                           "1.3.1.0",
+                                           {"association", "selection", "objects", "verification"}}));
     EXPECT_EQ(all.documentState.documentRef, manager->GetPlanData()->GetId());
     EXPECT_FALSE(all.documentState.documentRef.IsEmpty());
     EXPECT_TRUE(all.selectionState.type.IsEmpty());
