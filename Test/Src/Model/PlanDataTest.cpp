@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -119,6 +120,13 @@ protected:
         return found == holders.end() ? 0 : found->second;
     }
 
+    // (id, loaded, the stored object's bytes, its holder) after an operation of `planData`.
+    std::tuple<std::string, bool, API_DataBlock, QB::Int32> StateOf(const PlanData& planData) const {
+        const VantrelSim::AddonObject* stored = FindPlanDataObject();
+        return {planData.GetId().ToUtf8(), planData.IsLoaded(), stored ? stored->data : API_DataBlock{},
+                stored ? HolderOf(stored->guid) : -1};
+    }
+
     TestSupport::LogCapture log;
     VantrelSim::Host host;
     std::shared_ptr<Implementation::Vantrel> vantrel = std::make_shared<Implementation::Vantrel>();
@@ -195,14 +203,11 @@ TEST_F(PlanDataTest, AnotherUsersStoredIdIsAdoptedBySyncOrAfterAReceive) {
         log.Clear();
         PlanData planData(vantrel);
         planData.GenerateNewId();
-        const QB::Guid object = PutPlanDataObject(StoredForm("THEIR-PLAN-ID"));
+        PutPlanDataObject(StoredForm("THEIR-PLAN-ID"));
 
         EXPECT_TRUE(afterReceive ? planData.ReloadAfterReceive() : SyncInCommand(planData));
 
-        EXPECT_EQ(planData.GetId(), "THEIR-PLAN-ID");
-        EXPECT_TRUE(planData.IsLoaded());
-        EXPECT_EQ(FindPlanDataObject()->data, StoredForm("THEIR-PLAN-ID"));
-        EXPECT_EQ(HolderOf(object), 0);
+        EXPECT_EQ(StateOf(planData), std::tuple("THEIR-PLAN-ID", true, StoredForm("THEIR-PLAN-ID"), 0));
         EXPECT_TRUE(log.Contains(spdlog::level::trace,
                                  afterReceive ? "PlanData loaded: PlanData{_id: THEIR-PLAN-ID}"
                                               : "Loaded PlanData: PlanData{_id: THEIR-PLAN-ID}"));
@@ -241,10 +246,7 @@ TEST_F(PlanDataTest, ObjectReservedByAnotherUserStopsTheConnectionUntilReleased)
     EXPECT_THROW(SyncInCommand(planData), Model::AnotherUserIsInitingThePlanId);
 
     EXPECT_TRUE(log.Contains(spdlog::level::info, AnotherUserLine));
-    EXPECT_FALSE(planData.IsLoaded());
-    EXPECT_EQ(planData.GetId(), id);
-    EXPECT_TRUE(FindPlanDataObject()->data.empty());
-    EXPECT_EQ(HolderOf(object), OtherUser);
+    EXPECT_EQ(StateOf(planData), std::tuple(id.ToUtf8(), false, API_DataBlock{}, OtherUser));
 
     host.ReserveObject(object, 0);
     EXPECT_FALSE(SyncInCommand(planData));
@@ -266,17 +268,14 @@ TEST_F(PlanDataTest, FailedStoreInSharedProjectReleasesTheObjectForEveryone) {
 
         EXPECT_THROW(SyncInCommand(mine), Api::Error<APIERR_GENERAL>);
 
-        EXPECT_FALSE(mine.IsLoaded());
-        ASSERT_NE(FindPlanDataObject(), nullptr);
-        const QB::Guid object = FindPlanDataObject()->guid;
-        EXPECT_EQ(HolderOf(object), 0);
+        EXPECT_EQ(StateOf(mine), std::tuple(mine.GetId().ToUtf8(), false, API_DataBlock{}, 0));
 
         host.SetCurrentUser(OtherUser);
         PlanData theirs(vantrel);
         theirs.GenerateNewId();
         EXPECT_FALSE(SyncInCommand(theirs));
-        EXPECT_EQ(FindPlanDataObject()->data, StoredForm(theirs.GetId().ToUtf8()));
-        EXPECT_EQ(HolderOf(object), 0);
+        EXPECT_EQ(StateOf(theirs),
+                  std::tuple(theirs.GetId().ToUtf8(), true, StoredForm(theirs.GetId().ToUtf8()), 0));
     }
 }
 
@@ -302,10 +301,7 @@ TEST_F(PlanDataTest, UnreadableOrNewerStoredContentIsNeitherLoadedNorOverwritten
         planData.GenerateNewId();
         const QB::UniString id = planData.GetId();
         EXPECT_THROW(SyncInCommand(planData), std::exception);
-        EXPECT_EQ(planData.GetId(), id);
-        EXPECT_FALSE(planData.IsLoaded());
-        EXPECT_EQ(FindPlanDataObject()->data, stored.content);
-        EXPECT_EQ(HolderOf(FindPlanDataObject()->guid), 0);
+        EXPECT_EQ(StateOf(planData), std::tuple(id.ToUtf8(), false, stored.content, 0));
     }
 }
 
@@ -332,12 +328,9 @@ TEST_F(PlanDataTest, EmptyObjectOrStoredEmptyIdIsFilledWithThisUsersIdAndRelease
 
         EXPECT_FALSE(SyncInCommand(planData));
 
-        EXPECT_EQ(planData.GetId(), temporary);
-        EXPECT_TRUE(planData.IsLoaded());
+        EXPECT_EQ(StateOf(planData), std::tuple(temporary.ToUtf8(), true, StoredForm(temporary.ToUtf8()), 0));
         EXPECT_EQ(planData.GetAddonObjectGuid(), object);
-        EXPECT_EQ(FindPlanDataObject()->data, StoredForm(temporary.ToUtf8()));
         EXPECT_EQ(host.GetProject().addonObjects.GetSize(), 1u);
-        EXPECT_EQ(HolderOf(object), 0);
         EXPECT_TRUE(
             log.Contains(spdlog::level::trace, "Found existing PlanData AddOnObject: " + object.ToString()));
         PlanData later(vantrel);

@@ -104,16 +104,9 @@ struct Step {
     std::function<std::string(WorkflowSession&)> missing; // what of the step's change is not there
 };
 
-QB::Guid Definition(WorkflowSession& s, const char* name) {
-    for (const auto& [guid, group] : s.Project().Groups()) {
-        for (const QB::Guid& definition : group.definitions) {
-            if (const auto* found = s.Project().FindDefinition(definition);
-                found && found->record.name == name) {
-                return definition;
-            }
-        }
-    }
-    return {};
+std::optional<DecodedRecord> Decoded(const WorkflowSession& s) {
+    const auto record = s.Record();
+    return record ? DecodeRecord(*record) : std::nullopt;
 }
 
 std::vector<Step> Workflow() {
@@ -170,7 +163,7 @@ std::vector<Step> Workflow() {
              edited.variantStatus = API_VariantStatusNormal;
              edited.singleVariant.type = API_PropertyStringValueType;
              edited.singleVariant.uniStringValue = "Edited by hand";
-             s.Project().FindElement(s.walls[1])->values[Definition(s, "ArdoTesselTitle")] = edited;
+             s.Project().FindElement(s.walls[1])->values[s.Definition("ArdoTesselTitle")] = edited;
              s.AnswerNextAlert(2, Util::Resource::AlertId::ConsolidationNotUndoable);
          },
          [](WorkflowSession& s, Context&) { s.ClickButton(IssuesPanel, ConsolidateButton); },
@@ -193,8 +186,7 @@ std::vector<Step> Workflow() {
              s.loader->Act([&] { s.host.ReceiveChanges(changes); });
          },
          [](WorkflowSession& s) {
-             const auto record = s.Record();
-             const auto decoded = record ? DecodeRecord(*record) : std::nullopt;
+             const auto decoded = Decoded(s);
              return decoded && decoded->HasVirtualType("C-2") ? "" : "the other user's clause is missing";
          }},
         {"disconnect",
@@ -208,12 +200,8 @@ std::vector<Step> Workflow() {
 
 // The record's content (without issues); "none" without a record, "unreadable" for a broken one.
 std::string Content(const WorkflowSession& s) {
-    const auto record = s.Record();
-    if (!record) {
-        return "none";
-    }
-    const auto decoded = DecodeRecord(*record);
-    return decoded ? decoded->content : "unreadable";
+    const auto decoded = Decoded(s);
+    return decoded ? decoded->content : s.Record() ? "unreadable" : "none";
 }
 
 struct CleanRun {
@@ -222,11 +210,15 @@ struct CleanRun {
     API_ModulData otherUsersRecord;
 };
 
-void RunStep(const Step& step, WorkflowSession& s, Context& c) {
+void Prepare(const Step& step, WorkflowSession& s, Context& c) {
     s.ResetAnswers();
     if (step.prepare) {
         step.prepare(s, c);
     }
+}
+
+void RunStep(const Step& step, WorkflowSession& s, Context& c) {
+    Prepare(step, s, c);
     step.act(s, c);
 }
 
@@ -249,10 +241,7 @@ CleanRun Record(const std::vector<Step>& steps) {
     Context c;
     c.otherUsersRecord = clean.otherUsersRecord;
     for (const Step& step : steps) {
-        s.ResetAnswers();
-        if (step.prepare) {
-            step.prepare(s, c);
-        }
+        Prepare(step, s, c);
         std::array<std::size_t, VantrelSim::HostFunctionCount> before{};
         for (std::size_t f = 0; f < VantrelSim::HostFunctionCount; ++f) {
             before[f] = s.host.CallCount(static_cast<HostFunction>(f));
@@ -308,16 +297,12 @@ std::vector<std::string> Sweep(const std::vector<Step>& steps, const CleanRun& c
         RunStep(steps[i], s, c);
     }
     const Step& step = steps[run.step];
-    s.ResetAnswers();
-    if (step.prepare) {
-        step.prepare(s, c);
-    }
+    Prepare(step, s, c);
     const std::string before = Content(s);
     const std::size_t alerts = s.AlertCount();
     const std::size_t warnings = s.Warnings().size();
     const auto issues = [&] {
-        const auto record = s.Record();
-        const auto decoded = record ? DecodeRecord(*record) : std::nullopt;
+        const auto decoded = Decoded(s);
         return decoded ? decoded->issues : std::string();
     };
     const std::string issuesBefore = issues();

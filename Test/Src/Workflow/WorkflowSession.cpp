@@ -215,22 +215,25 @@ QB::Guid WorkflowSession::ItemOf(const QB::Guid& element) const {
     return found == elem->classification.end() ? QB::Guid() : found->second;
 }
 
-QB::UniString WorkflowSession::TitleOf(const QB::Guid& element) const {
+QB::Guid WorkflowSession::Definition(const char* name) const {
     const VantrelSim::Project& project = host.GetProject();
-    const VantrelSim::Element* elem = project.FindElement(element);
-    if (elem == nullptr) {
-        return {};
-    }
     for (const auto& [guid, group] : project.Groups()) {
-        for (const QB::Guid& definitionGuid : group.definitions) {
-            const VantrelSim::PropertyDefinition* definition = project.FindDefinition(definitionGuid);
-            if (definition != nullptr && definition->record.name == "ArdoTesselTitle" &&
-                project.IsAvailable(*elem, *definition)) {
-                return project.PropertyOf(*elem, *definition).value.singleVariant.uniStringValue;
+        for (const QB::Guid& definition : group.definitions) {
+            if (const auto* found = project.FindDefinition(definition); found && found->record.name == name) {
+                return definition;
             }
         }
     }
     return {};
+}
+
+QB::UniString WorkflowSession::TitleOf(const QB::Guid& element) const {
+    const VantrelSim::Project& project = host.GetProject();
+    const VantrelSim::Element* elem = project.FindElement(element);
+    const VantrelSim::PropertyDefinition* title = project.FindDefinition(Definition("ArdoTesselTitle"));
+    return elem != nullptr && title != nullptr && project.IsAvailable(*elem, *title)
+               ? project.PropertyOf(*elem, *title).value.singleVariant.uniStringValue
+               : QB::UniString();
 }
 
 } // namespace TesselConnect::Test

@@ -78,6 +78,8 @@ public:
     std::optional<API_ModulData> Record() const;
     QB::Guid ItemOf(const QB::Guid& element) const;
     QB::UniString TitleOf(const QB::Guid& element) const;
+    // The definition of that name in the project's property groups; null when there is none.
+    QB::Guid Definition(const char* name) const;
 
     TestSupport::TempDir prefs{"sweep-prefs"};
     TestSupport::TempDir logs{"sweep-logs"};
