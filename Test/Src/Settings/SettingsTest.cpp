@@ -93,13 +93,12 @@ TEST_F(SettingsTest, LifeAndLanguageAreLogged) {
 }
 
 TEST_F(SettingsTest, KeysAnswerTheirDefaultsAndOnlyTheUserIdIsWrittenBack) {
-    EXPECT_EQ(ReadPreference(Keys::LogLevel), "trace");
-    EXPECT_EQ(ReadPreference(Keys::LogPath), "");
-    EXPECT_EQ(ReadPreference(Keys::TesselUrl), Keys::TesselUrl.defaultValue);
-    EXPECT_EQ(ReadPreference(Keys::TesselUsername), "");
-    EXPECT_EQ(ReadPreference(Keys::TesselPassword), "");
-    for (const auto* key :
-         {&Keys::LogLevel, &Keys::LogPath, &Keys::TesselUrl, &Keys::TesselUsername, &Keys::TesselPassword}) {
+    for (const auto& [key, value] : {std::pair{&Keys::LogLevel, QB::UniString("trace")},
+                                     {&Keys::LogPath, ""},
+                                     {&Keys::TesselUrl, Keys::TesselUrl.defaultValue},
+                                     {&Keys::TesselUsername, ""},
+                                     {&Keys::TesselPassword, ""}}) {
+        EXPECT_EQ(ReadPreference(*key), value) << key->name;
         EXPECT_FALSE(QBPref::GetRootKey(key->domain).Contains(PreferenceSection, key->name)) << key->name;
     }
 

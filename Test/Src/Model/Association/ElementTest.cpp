@@ -89,13 +89,9 @@ TEST_F(ElementOverHost, TypeTableNamesEveryClassifiableType) {
         names.push_back(vantrel->GetResourceString(*Model::ElementTypeTable::FindName(type)).ToUtf8());
     }
     EXPECT_EQ(typeIds.GetSize(), 45U);
-    EXPECT_EQ(names[5], "Wall End");
-    EXPECT_EQ(names[8], "Lamp");
-    EXPECT_EQ(names[13], "Curtain Wall");
-    EXPECT_EQ(names[21], "Morph");
-    EXPECT_EQ(names[22], "Stair");
-    EXPECT_EQ(names[44], "Railing End Finish");
-    EXPECT_EQ(names[47], "Opening");
+    EXPECT_EQ((std::vector{names[5], names[8], names[13], names[21], names[22], names[44], names[47]}),
+              (std::vector<std::string>{"Wall End", "Lamp", "Curtain Wall", "Morph", "Stair",
+                                        "Railing End Finish", "Opening"}));
 
     EXPECT_EQ(TypeNameOf(AddElement({.type = API_WindowID, .variation = APIVarId_WallEnd})),
               QB::UniString("Wall End"));

@@ -7,10 +7,13 @@
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/Issue/UnknownError.hpp"
 
+#include <gmock/gmock.h>
+
 #include <algorithm>
 
 using namespace TesselConnect;
 using TesselConnect::Test::ConnectionFixture;
+using ::testing::FieldsAre;
 
 namespace {
 
@@ -255,11 +258,8 @@ TEST_F(ConnectionElementOps, UpdateAllElementPropertiesShowsProgressAndClosesItA
 
     connection->UpdateAllElementProperties();
     EXPECT_EQ(host.UndoStepNames().back(), "Update Tessel associated element(s) properties");
-    EXPECT_FALSE(host.Progress().open);
-    EXPECT_EQ(host.Progress().title, "Ardo Tessel: Updating element properties");
-    EXPECT_EQ(host.Progress().phases, 2);
-    EXPECT_EQ(host.Progress().steps, 2);
-    EXPECT_EQ(host.Progress().current, "Floors");
+    EXPECT_THAT(host.Progress(), FieldsAre(false, QB::UniString("Ardo Tessel: Updating element properties"),
+                                           2, 2, QB::UniString("Floors")));
 
     host.Faults().Always(VantrelSim::HostFunction::VNAPI_Element_GetElementsWithClassification,
                          APIERR_GENERAL);

@@ -24,9 +24,7 @@ TEST_F(ConnectionStore, ConnectingStoresARecordThatReadsBackEqual) {
     connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
 
     const API_ModulData& record = StoredRecord();
-    EXPECT_EQ(record.dataVersion, 1);
-    EXPECT_EQ(record.platformSign, 22359);
-    EXPECT_EQ(record.dataHdl, Bytes(*connection));
+    EXPECT_EQ(record, (API_ModulData{1, 22359, Bytes(*connection)}));
     EXPECT_EQ(connection->GetLastModificationTime(), 1700000000);
 
     const auto copy = ReadBack(record);

@@ -38,10 +38,10 @@ protected:
     }
 };
 
-TEST_F(FactoryLoad, LoadedConnectionSharesTheFactorysPartsAndIsCachedWhileHeld) {
+TEST_F(FactoryLoad, LoadedConnectionSharesTheFactorysPartsAndIsCachedOnlyWhileHeld) {
     StoreTwoConnections();
 
-    const auto first = factory->Get(SpecId);
+    auto first = factory->Get(SpecId);
 
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetVantrelShared(), vantrel);
@@ -52,18 +52,12 @@ TEST_F(FactoryLoad, LoadedConnectionSharesTheFactorysPartsAndIsCachedWhileHeld) 
     EXPECT_EQ(factory->Get(SpecId), first);
     EXPECT_EQ(factory->Load(ModulDataName), first);
     EXPECT_EQ(log.Messages(spdlog::level::info).size(), 1U);
-}
 
-TEST_F(FactoryLoad, ConnectionNobodyHoldsOrAClearedCacheIsReadAgain) {
-    StoreTwoConnections();
-    {
-        const auto first = factory->Get(SpecId);
-        first->MarkAsDisconnected();
-    }
+    // Held by nobody, it is read again as it was stored.
+    first->MarkAsDisconnected();
+    first.reset();
     log.Clear();
-
     const auto again = factory->Get(SpecId);
-
     ASSERT_NE(again, nullptr);
     EXPECT_TRUE(again->IsMarkedAsDisconnected());
     EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Loaded: ConnectionWithSpecification:spec-1: { "));

@@ -89,9 +89,7 @@ TEST_F(FactoryMerge, ReceivedChangesMergeIntoTheLoadedConnectionAtOnce) {
     EXPECT_TRUE(
         log.Contains(spdlog::level::info, "MergeIn: ConnectionWithSpecification:spec-1, has loaded: true"));
     // The stored record is the merged connection.
-    EXPECT_EQ(StoredRecord().dataVersion, 1);
-    EXPECT_EQ(StoredRecord().platformSign, 22359);
-    EXPECT_EQ(StoredRecord().dataHdl, Bytes(*connection));
+    EXPECT_EQ(StoredRecord(), (API_ModulData{1, 22359, Bytes(*connection)}));
 }
 
 TEST_F(FactoryMerge, RecordsOfAConnectionNobodyHoldsAreMergedFromTheirBytes) {
@@ -120,47 +118,41 @@ TEST_F(FactoryMerge, RecordFromAnotherPlatformMerges) {
     EXPECT_TRUE(ReadBack(destination)->HasVirtualType("c-2"));
 }
 
-TEST_F(FactoryMerge, OtherModesKeepTheOriginalRecordUnchanged) {
-    DivergeFromAnotherUser();
-
-    EXPECT_EQ(Merge(APIMDMerge_KeepOriginal, &original, &toMerge), NoError);
-    EXPECT_EQ(destination, original);
-
-    API_ModulData withoutData{1, 22359, {}};
-    EXPECT_EQ(Merge(0, &withoutData, &toMerge), NoError);
-    EXPECT_EQ(destination, withoutData);
-    EXPECT_FALSE(connection->HasVirtualType("c-2"));
-}
-
-TEST_F(FactoryMerge, MissingRecordAnswersBadParameters) {
-    DivergeFromAnotherUser();
-
-    EXPECT_EQ(Merge(nullptr, &toMerge), 0x81060068u);
-    EXPECT_EQ(factory->ModulDataMerge(Model::ConnectionWithSpecificationFactory::MergeModeMerge,
-                                      ModulDataName, &original, &toMerge, nullptr),
-              APIERR_BADPARS);
-
-    EXPECT_TRUE(
-        log.Contains(spdlog::level::err,
-                     "failed assertion: originalInfo != nullptr && toMergeInfo != nullptr && destInfo != "
-                     "nullptr, originalInfo != nullptr(false), toMergeInfo != nullptr(true), "
-                     "modulDataName(ConnectionWithSpecification:spec-1)"));
-    EXPECT_EQ(destination, (API_ModulData{7, 7, {std::byte{7}}}));
-}
-
-TEST_F(FactoryMerge, MissingDataTakesTheOtherRecord) {
+// Without a real merge one side is taken as it is: the original in other modes, the side that has
+// data when the other has none. A missing record is refused, leaving the destination as the host
+// preset it. None of them touches the connection in use.
+TEST_F(FactoryMerge, WithoutARealMergeOneSideIsTakenOrTheMergeIsRefused) {
     DivergeFromAnotherUser();
     const API_ModulData withoutData{1, 22359, {}};
-
-    EXPECT_EQ(Merge(&withoutData, &toMerge), NoError);
-    EXPECT_EQ(destination, toMerge);
-    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: originalInfo->dataHdl != nullptr, "
-                                                 "modulDataName(ConnectionWithSpecification:spec-1)"));
-
-    EXPECT_EQ(Merge(&original, &withoutData), NoError);
-    EXPECT_EQ(destination, original);
-    EXPECT_TRUE(log.Contains(spdlog::level::err, "failed assertion: toMergeInfo->dataHdl != nullptr, "
-                                                 "modulDataName(ConnectionWithSpecification:spec-1)"));
+    const API_ModulData preset = destination;
+    constexpr QB::UInt32 Merging = Model::ConnectionWithSpecificationFactory::MergeModeMerge;
+    const std::string name = "modulDataName(ConnectionWithSpecification:spec-1)";
+    const struct {
+        QB::UInt32 mode;
+        const API_ModulData* originalInfo;
+        const API_ModulData* toMergeInfo;
+        VNAPI_ErrCode result;
+        const API_ModulData& expected;
+        std::string failedAssertion;
+    } cases[] = {
+        {APIMDMerge_KeepOriginal, &original, &toMerge, NoError, original, ""},
+        {0, &withoutData, &toMerge, NoError, withoutData, ""},
+        {Merging, &withoutData, &toMerge, NoError, toMerge, "originalInfo->dataHdl != nullptr, " + name},
+        {Merging, &original, &withoutData, NoError, original, "toMergeInfo->dataHdl != nullptr, " + name},
+        {Merging, nullptr, &toMerge, APIERR_BADPARS, preset,
+         "originalInfo != nullptr && toMergeInfo != nullptr && destInfo != nullptr, originalInfo != "
+         "nullptr(false), toMergeInfo != nullptr(true), " +
+             name},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        destination = preset;
+        EXPECT_EQ(Merge(c.mode, c.originalInfo, c.toMergeInfo), c.result);
+        EXPECT_EQ(destination, c.expected);
+        EXPECT_TRUE(c.failedAssertion.empty() ||
+                    log.Contains(spdlog::level::err, "failed assertion: " + c.failedAssertion));
+    }
+    EXPECT_EQ(factory->ModulDataMerge(Merging, ModulDataName, &original, &toMerge, nullptr), APIERR_BADPARS);
     EXPECT_FALSE(connection->HasVirtualType("c-2"));
 }
 
