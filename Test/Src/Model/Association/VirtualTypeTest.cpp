@@ -1,4 +1,5 @@
 #include "Src/Model/Connection/ConnectionFixture.hpp"
+#include "Src/Model/Issue/IssueBuilders.hpp"
 
 #include "Model/Element.hpp"
 #include "Model/Error/Errors.hpp"
@@ -23,22 +24,6 @@ using VantrelSim::HostFunction;
 using Reason = Model::Issue::ElementsAssociation::Type;
 using UpdateReason = Model::Issue::UpdateElementsProperties::Type;
 using Name = Api::Properties::Name;
-
-// (reason, errored elements) of each issue, in creation order.
-using IssueSummary = std::vector<std::pair<QB::Int32, QB::Array<QB::Guid>>>;
-
-IssueSummary Summarize(const Model::AssociationResult& result) {
-    IssueSummary summary;
-    for (const auto& issue : result.issues) {
-        if (const auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(issue.get())) {
-            summary.emplace_back(association->GetType(), association->GetErroredElements());
-        } else if (const auto* update =
-                       dynamic_cast<const Model::Issue::UpdateElementsProperties*>(issue.get())) {
-            summary.emplace_back(100 + update->GetType(), update->GetErroredElements());
-        }
-    }
-    return summary;
-}
 
 class VirtualTypeOverHost : public ConnectionFixture {
 protected:
@@ -126,14 +111,12 @@ TEST_F(VirtualTypeOverHost, AssociatingClassifiesAndWritesTheClausePropertiesDis
     const Model::AssociationResult result = Associate(*virtualType, clause, {wall, section});
     EXPECT_TRUE(result.issues.IsEmpty());
     EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{wall, shownWall}));
-    EXPECT_EQ(ItemOf(wall), itemF10);
-    EXPECT_EQ(ItemOf(shownWall), itemF10);
-    EXPECT_EQ(ValueOf(wall, Name::ClauseId), QB::UniString("c1"));
-    EXPECT_EQ(ValueOf(wall, Name::Code), QB::UniString("F10"));
-    EXPECT_EQ(ValueOf(wall, Name::Prefix), QB::UniString("A"));
+    EXPECT_EQ((std::vector{ItemOf(wall), ItemOf(shownWall)}), (std::vector{itemF10, itemF10}));
     // Empty attributes are written as a single space.
-    EXPECT_EQ(ValueOf(wall, Name::Title), QB::UniString(" "));
-    EXPECT_EQ(ValueOf(shownWall, Name::Suffix), QB::UniString(" "));
+    EXPECT_EQ(
+        (std::vector{ValueOf(wall, Name::ClauseId), ValueOf(wall, Name::Code), ValueOf(wall, Name::Prefix),
+                     ValueOf(wall, Name::Title), ValueOf(shownWall, Name::Suffix)}),
+        (std::vector<QB::UniString>{"c1", "F10", "A", " ", " "}));
     EXPECT_TRUE(log.Contains(spdlog::level::info, "associated(2), issues(0)"));
     EXPECT_EQ(host.UndoStepNames().back(), QB::UniString("Associate element(s) with Ardo Tessel clause"));
 
@@ -176,11 +159,11 @@ TEST_F(VirtualTypeOverHost, UnusableElementsBecomeOneIssuePerReason) {
     const Model::AssociationResult result = Associate(
         *virtualType, clause,
         {hidden1, onLockedLayer, locked, hotlinked, notMine, genericDoor, deleted, hidden2, editable});
-    EXPECT_EQ(Summarize(result), (IssueSummary{{Reason::AssocOnInvisibleLayer, {hidden1, hidden2}},
-                                               {Reason::AssocOnLockedLayer, {onLockedLayer}},
-                                               {Reason::AssocLockedElement, {locked}},
-                                               {Reason::AssocIsHotlink, {hotlinked}},
-                                               {Reason::AssocNoSyncworkRight, {notMine}}}));
+    EXPECT_EQ(Summarize(result.issues), (IssueSummary{{Reason::AssocOnInvisibleLayer, {hidden1, hidden2}},
+                                                      {Reason::AssocOnLockedLayer, {onLockedLayer}},
+                                                      {Reason::AssocLockedElement, {locked}},
+                                                      {Reason::AssocIsHotlink, {hotlinked}},
+                                                      {Reason::AssocNoSyncworkRight, {notMine}}}));
     EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{editable}));
     EXPECT_TRUE(log.Contains(spdlog::level::info, fmt::format("Hotlink({}) is not assoc", hotlinked)));
     EXPECT_TRUE(
@@ -202,8 +185,8 @@ TEST_F(VirtualTypeOverHost, UnusableElementsBecomeOneIssuePerReason) {
     log.Clear();
     const Model::AssociationResult removed =
         Disassociate(*virtualType, {hotlinked, locked, notMine, ofOtherClause, editable});
-    EXPECT_EQ(Summarize(removed), (IssueSummary{{Reason::DisassocLockedElement, {locked}},
-                                                {Reason::DisassocNoSyncworkRight, {notMine}}}));
+    EXPECT_EQ(Summarize(removed.issues), (IssueSummary{{Reason::DisassocLockedElement, {locked}},
+                                                       {Reason::DisassocNoSyncworkRight, {notMine}}}));
     EXPECT_EQ(removed.elements, (QB::Array<QB::Guid>{editable}));
     EXPECT_TRUE(log.ContainsPart(spdlog::level::err, fmt::format("elem({}): ", hotlinked)));
     EXPECT_EQ(ItemOf(ofOtherClause), itemG20);
@@ -248,10 +231,11 @@ TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
                                                       {unsuitable, readOnly, notMine, noAccess, lockedLayer2,
                                                        vanished, failing, unreadable, throwing, fine});
     Implementation::HostFunctions::Set(host.FunctionTable());
-    EXPECT_EQ(Summarize(result), (IssueSummary{{Reason::AssocNotSuitable, {unsuitable}},
-                                               {Reason::AssocOnLockedLayer, {readOnly, lockedLayer2}},
-                                               {Reason::AssocNoSyncworkRight, {notMine, noAccess}},
-                                               {Reason::AssocUnknown, {failing, unreadable, throwing}}}));
+    EXPECT_EQ(Summarize(result.issues),
+              (IssueSummary{{Reason::AssocNotSuitable, {unsuitable}},
+                            {Reason::AssocOnLockedLayer, {readOnly, lockedLayer2}},
+                            {Reason::AssocNoSyncworkRight, {notMine, noAccess}},
+                            {Reason::AssocUnknown, {failing, unreadable, throwing}}}));
     EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{fine}));
 
     faults.Clear();
@@ -263,9 +247,9 @@ TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
     faults.ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, unreadable);
     const Model::AssociationResult removed =
         Disassociate(*virtualType, {unsuitable, readOnly, notMine, noAccess, unreadable, fine});
-    EXPECT_EQ(Summarize(removed), (IssueSummary{{Reason::DisassocNoSyncworkRight, {unsuitable}},
-                                                {Reason::DisassocOnLockedLayer, {readOnly}},
-                                                {Reason::DisassocUnknown, {noAccess, unreadable}}}));
+    EXPECT_EQ(Summarize(removed.issues), (IssueSummary{{Reason::DisassocNoSyncworkRight, {unsuitable}},
+                                                       {Reason::DisassocOnLockedLayer, {readOnly}},
+                                                       {Reason::DisassocUnknown, {noAccess, unreadable}}}));
     EXPECT_EQ(removed.elements, (QB::Array<QB::Guid>{fine}));
 }
 
@@ -302,13 +286,13 @@ TEST_F(VirtualTypeOverHost, ChangedClauseValuesAreRewrittenAndClearedOnlyWhenAll
     const auto renamed = Clause("c1", "F10", "Stone walls");
     const Model::AssociationResult result = Associate(*virtualType, renamed, {third});
     EXPECT_EQ(virtualType->GetDirtyTesselPropertyNames(), (QB::Array<QB::UniString>{Name::Title}));
-    ASSERT_EQ(Summarize(result), (IssueSummary{{100 + UpdateReason::LockedElement, {second}}}));
+    ASSERT_EQ(Summarize(result.issues), (IssueSummary{{100 + UpdateReason::LockedElement, {second}}}));
     // A rewrite is not tied to the window in front: its issue goes back to the 3D window.
     EXPECT_EQ(dynamic_cast<const Model::Issue::UpdateElementsProperties&>(*result.issues[0]).GetWindowId(),
               Api::WindowId(Api::DatabaseId(APIWind_3DModelID, 0, QB::Guid()), 0, false));
-    EXPECT_EQ(ValueOf(first, Name::Title), QB::UniString("Stone walls"));
-    EXPECT_EQ(ValueOf(second, Name::Title), QB::UniString("Brick walls"));
-    EXPECT_EQ(ValueOf(third, Name::Title), QB::UniString("Stone walls"));
+    EXPECT_EQ(
+        (std::vector{ValueOf(first, Name::Title), ValueOf(second, Name::Title), ValueOf(third, Name::Title)}),
+        (std::vector<QB::UniString>{"Stone walls", "Brick walls", "Stone walls"}));
     // The change was stored at once.
     EXPECT_TRUE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
     EXPECT_EQ(virtualType->GetWebDescription(true).properties.Get(Name::Title),
@@ -326,7 +310,7 @@ TEST_F(VirtualTypeOverHost, ChangedClauseValuesAreRewrittenAndClearedOnlyWhenAll
     host.Faults().ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, first);
     const Model::AssociationResult unread =
         Associate(*virtualType, Clause("c1", "F10", "Clay walls"), {third});
-    EXPECT_EQ(Summarize(unread), (IssueSummary{{100 + UpdateReason::Unknown, {first}}}));
+    EXPECT_EQ(Summarize(unread.issues), (IssueSummary{{100 + UpdateReason::Unknown, {first}}}));
     EXPECT_EQ(virtualType->GetDirtyTesselPropertyNames(), (QB::Array<QB::UniString>{Name::Title}));
     host.Faults().Clear();
     Undoable([&] { update = virtualType->UpdateElementProperties(); });

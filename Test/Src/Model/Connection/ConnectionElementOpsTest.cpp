@@ -2,6 +2,7 @@
 // step, failures become issues, and the page and observers hear of changes in the right order.
 
 #include "ConnectionFixture.hpp"
+#include "Src/Model/Issue/IssueBuilders.hpp"
 
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/ElementsAssociation.hpp"
@@ -143,9 +144,9 @@ TEST_F(ConnectionElementOps, ElementsThatFailBecomeOneIssuePerReasonAndLeaveWhen
                           wall2);
     connection->Associate("c-1", Clause("c-1", "F10"), {wall1, wall2}, false);
 
-    const auto* issue = OnlyIssue<Model::Issue::ElementsAssociation>();
-    ASSERT_NE(issue, nullptr);
-    EXPECT_EQ(issue->GetErroredElements(), QB::Array<QB::Guid>{wall2});
+    EXPECT_EQ(TesselConnect::Test::Summarize(connection->GetIssueCollection().GetIssues()),
+              (TesselConnect::Test::IssueSummary{
+                  {Model::Issue::ElementsAssociation::AssocNoSyncworkRight, {wall2}}}));
 
     host.Faults().Clear();
     connection->Associate("c-1", Clause("c-1", "F10"), {wall2}, false);

@@ -10,6 +10,8 @@
 #include <QB/Guid.hpp>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace TesselConnect::Test {
 
@@ -22,6 +24,23 @@ std::shared_ptr<Kind> MakeElementIssue(typename Kind::Type reason, const QB::Arr
         issue->AddErroredElement(element);
     }
     return issue;
+}
+
+// (reason, errored elements) of each elements issue, in order; property update reasons are
+// counted from 100.
+using IssueSummary = std::vector<std::pair<QB::Int32, QB::Array<QB::Guid>>>;
+
+inline IssueSummary Summarize(const Model::Issue::Issues& issues) {
+    IssueSummary summary;
+    for (const auto& issue : issues) {
+        if (const auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(issue.get())) {
+            summary.emplace_back(association->GetType(), association->GetErroredElements());
+        } else if (const auto* update =
+                       dynamic_cast<const Model::Issue::UpdateElementsProperties*>(issue.get())) {
+            summary.emplace_back(100 + update->GetType(), update->GetErroredElements());
+        }
+    }
+    return summary;
 }
 
 inline QB::Array<QB::Guid> NewGuids(int count) {
