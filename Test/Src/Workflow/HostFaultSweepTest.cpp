@@ -10,7 +10,6 @@
 #include "StoredRecord.hpp"
 #include "WorkflowSession.hpp"
 
-#include "Util/Json/RapidJson.hpp"
 #include "Util/Resource/ResourceIds.hpp"
 
 #include <VantrelSim/HostFunction.hpp>
@@ -54,17 +53,6 @@ constexpr std::array<bool, VantrelSim::HostFunctionCount> CanFail = {
     VNAPI_FOR_EACH_FUNCTION(ATC_SWEEP_CAN_FAIL_)
 #undef ATC_SWEEP_CAN_FAIL_
 };
-
-std::string Args(std::initializer_list<std::string> texts) {
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    writer.StartArray();
-    for (const std::string& text : texts) {
-        writer.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
-    }
-    writer.EndArray();
-    return buffer.GetString();
-}
 
 std::string Clause(const std::string& id, const std::string& code, const std::string& title) {
     return fmt::format(R"({{"ArdoTesselClauseId":"{}","ArdoTesselCode":"{}","ArdoTesselTitle":"{}",)"
@@ -115,8 +103,7 @@ std::vector<Step> Workflow() {
          {},
          [](WorkflowSession& s, Context&) {
              s.ChooseSystemInNextDialog(1);
-             s.PageCall("specAssociationRequested",
-                        Args({"P-1", WorkflowSpecId, "Tower", "Spec", "", "Uniclass"}));
+             s.PageCall("specAssociationRequested", {"P-1", WorkflowSpecId, "Tower", "Spec", "", "Uniclass"});
          },
          [](WorkflowSession& s) { return s.Record() ? "" : "no connection record"; }},
         {"associate",
@@ -126,7 +113,7 @@ std::vector<Step> Workflow() {
          },
          [](WorkflowSession& s, Context&) {
              s.PageCall("associationRequested",
-                        Args({"type", WorkflowSpecId, "C-1", Clause("C-1", "F10", "Walls")}));
+                        {"type", WorkflowSpecId, "C-1", Clause("C-1", "F10", "Walls")});
          },
          [](WorkflowSession& s) {
              for (const QB::Guid& wall : s.walls) {
@@ -152,7 +139,7 @@ std::vector<Step> Workflow() {
          {},
          [](WorkflowSession& s, Context& c) {
              s.PageCall("updateProperties",
-                        Args({c.documentRef, "", "{\"C-1\":" + Clause("C-1", "F10", "Brick walls") + "}"}));
+                        {c.documentRef, "", "{\"C-1\":" + Clause("C-1", "F10", "Brick walls") + "}"});
          },
          [](WorkflowSession& s) {
              return s.TitleOf(s.walls[0]) == "Brick walls" ? "" : "the new title is not written";
@@ -173,7 +160,7 @@ std::vector<Step> Workflow() {
         {"disassociate", [](WorkflowSession& s, Context&) { s.Select({s.walls[0]}); },
          [](WorkflowSession& s, Context&) {
              s.PageCall("removeAssociationRequested",
-                        Args({"type", WorkflowSpecId, "C-1", Clause("C-1", "F10", "Brick walls")}));
+                        {"type", WorkflowSpecId, "C-1", Clause("C-1", "F10", "Brick walls")});
          },
          [](WorkflowSession& s) {
              return s.ItemOf(s.walls[0]).IsNull() ? "" : "the wall keeps its classification";
@@ -192,7 +179,7 @@ std::vector<Step> Workflow() {
         {"disconnect",
          {},
          [](WorkflowSession& s, Context& c) {
-             s.PageCall("removeSpecAssociationRequested", Args({"P-1", WorkflowSpecId, c.documentRef}));
+             s.PageCall("removeSpecAssociationRequested", {"P-1", WorkflowSpecId, c.documentRef});
          },
          [](WorkflowSession& s) { return s.Record() ? "the connection record stays" : ""; }},
     };
@@ -234,7 +221,7 @@ CleanRun Record(const std::vector<Step>& steps) {
         }
         other.Select({other.column});
         other.PageCall("associationRequested",
-                       Args({"type", WorkflowSpecId, "C-2", Clause("C-2", "G20", "Floors")}));
+                       {"type", WorkflowSpecId, "C-2", Clause("C-2", "G20", "Floors")});
         clean.otherUsersRecord = *other.Record();
     }
     WorkflowSession s;

@@ -29,24 +29,6 @@
 
 namespace TesselConnect::Test {
 
-namespace {
-
-PK::JSBaseRef ToJS(const rapidjson::Value& value) {
-    if (value.IsString()) {
-        return PK::MakeStringValue(QB::UniString(std::string(value.GetString(), value.GetStringLength())));
-    }
-    if (value.IsArray()) {
-        auto array = std::make_shared<PK::JSArray>();
-        for (const rapidjson::Value& item : value.GetArray()) {
-            array->AddItem(ToJS(item));
-        }
-        return array;
-    }
-    return PK::MakeDefaultValue();
-}
-
-} // namespace
-
 KeepAddonLibraryMapped::KeepAddonLibraryMapped() : _handle(::dlopen(ATC_ADDON_LIBRARY, RTLD_NOW)) {
     if (_handle == nullptr) {
         throw std::runtime_error("the add-on library cannot be loaded");
@@ -107,15 +89,14 @@ WorkflowSession::~WorkflowSession() {
     QBPref::ResetDirectory();
 }
 
-std::string WorkflowSession::PageCall(const std::string& function, const std::string& argumentsJson) {
-    rapidjson::Document arguments;
-    arguments.Parse(argumentsJson.c_str());
-    if (arguments.HasParseError()) {
-        throw std::logic_error("malformed arguments: " + argumentsJson);
+std::string WorkflowSession::PageCall(const std::string& function,
+                                      const std::vector<std::string>& arguments) {
+    auto array = std::make_shared<PK::JSArray>();
+    for (const std::string& argument : arguments) {
+        array->AddItem(PK::MakeStringValue(QB::UniString(argument)));
     }
-    const PK::JSCallResult result = loader->Act([&] {
-        return engine->CallJSFunction("ardoTesselIntegrator", QB::UniString(function), ToJS(arguments));
-    });
+    const PK::JSCallResult result = loader->Act(
+        [&] { return engine->CallJSFunction("ardoTesselIntegrator", QB::UniString(function), array); });
     const auto* text = dynamic_cast<const PK::JSValue*>(result.value.get());
     return text != nullptr && text->GetType() == PK::JSValue::STRING ? text->GetString().ToUtf8()
                                                                      : std::string();
@@ -194,7 +175,7 @@ std::vector<std::string> WorkflowSession::Warnings() const {
 
 std::string WorkflowSession::DocumentRef() {
     rapidjson::Document state;
-    state.Parse(PageCall("getAllState", "[]").c_str());
+    state.Parse(PageCall("getAllState", {}).c_str());
     const rapidjson::Value* ref = rapidjson::Pointer("/documentState/documentRef").Get(state);
     return !state.HasParseError() && ref != nullptr && ref->IsString() ? ref->GetString() : std::string();
 }

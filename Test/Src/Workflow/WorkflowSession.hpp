@@ -55,8 +55,8 @@ public:
     WorkflowSession& operator=(const WorkflowSession&) = delete;
 
     // ---- Acting ----
-    // A call of the page, its argument list as the page's JSON; answers the call's result text.
-    std::string PageCall(const std::string& function, const std::string& argumentsJson);
+    // A call of the page with string arguments; answers the call's result text.
+    std::string PageCall(const std::string& function, const std::vector<std::string>& arguments);
     void Select(const std::vector<QB::Guid>& elements);
     // Clicks the first row of the list whose text contains `text`; false when there is none.
     bool ClickRow(QB::Int32 panel, QB::Int32 item, const std::string& text);
