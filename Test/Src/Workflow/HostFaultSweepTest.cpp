@@ -44,12 +44,11 @@ constexpr VNAPI_ErrCode Unexpected = APIERR_MEMFULL;
 
 // Host functions that answer with an error code; the others (answering a flag, a guid or a module)
 // cannot fail, they can only answer differently.
-template <typename Slot> struct AnswersWithCode;
-template <typename Result, typename... Arguments> struct AnswersWithCode<Result (*)(Arguments...)> {
-    static constexpr bool value = std::is_same_v<Result, VNAPI_ErrCode>;
-};
+template <typename Result, typename... Arguments> constexpr bool AnswersWithCode(Result (*)(Arguments...)) {
+    return std::is_same_v<Result, VNAPI_ErrCode>;
+}
 constexpr std::array<bool, VantrelSim::HostFunctionCount> CanFail = {
-#define ATC_SWEEP_CAN_FAIL_(name) AnswersWithCode<decltype(VNAPI_FunctionTable::name)>::value,
+#define ATC_SWEEP_CAN_FAIL_(name) AnswersWithCode(decltype(VNAPI_FunctionTable::name){}),
     VNAPI_FOR_EACH_FUNCTION(ATC_SWEEP_CAN_FAIL_)
 #undef ATC_SWEEP_CAN_FAIL_
 };
@@ -259,11 +258,6 @@ bool SaysGone(const FaultedRun& run) {
            (run.code == APIERR_NOMODULEDATA && name.starts_with("VNAPI_ModulData_"));
 }
 
-std::string Describe(const std::vector<Step>& steps, const FaultedRun& run) {
-    return fmt::format("{}: {} fails at call {} with {:#x}", steps[run.step].name,
-                       VantrelSim::HostFunctionName(run.function), run.call, run.code);
-}
-
 // One faulted run; answers what went wrong (empty when every promise held).
 std::vector<std::string> Sweep(const std::vector<Step>& steps, const CleanRun& clean, const FaultedRun& run) {
     std::vector<std::string> faults;
@@ -367,7 +361,9 @@ TEST(HostFaultSweep, EveryFailingHostCallKeepsTheWorkflowsPromises) {
     std::vector<std::string> found;
     for (const FaultedRun& run : runs) {
         for (const std::string& fault : Sweep(steps, clean, run)) {
-            found.push_back(Describe(steps, run) + ": " + fault);
+            found.push_back(fmt::format("{}: {} fails at call {} with {:#x}: {}", steps[run.step].name,
+                                        VantrelSim::HostFunctionName(run.function), run.call, run.code,
+                                        fault));
         }
     }
     std::cout << fmt::format("host fault sweep: {} runs over {} host functions in {} steps, {} faults\n",
