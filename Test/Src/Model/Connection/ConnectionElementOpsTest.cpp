@@ -14,6 +14,7 @@
 
 using namespace TesselConnect;
 using TesselConnect::Test::ConnectionFixture;
+using ::testing::ElementsAre;
 using ::testing::FieldsAre;
 
 namespace {
@@ -343,11 +344,9 @@ TEST_F(ConnectionElementOps, IssuesAreRemovedRefreshedAndListedWithTheirTexts) {
     Connect();
     const auto issue = std::make_shared<Model::Issue::UnknownError>("hint");
     connection->AddIssue(issue);
-    const auto rows = connection->GetIssuesWithText();
-    ASSERT_EQ(rows.GetSize(), 1U);
-    EXPECT_EQ(rows[0].connection, connection);
-    EXPECT_EQ(rows[0].issue, issue);
-    EXPECT_EQ(rows[0].text, "Internal error. Please contact Technical Support.");
+    EXPECT_THAT(connection->GetIssuesWithText(),
+                ElementsAre(FieldsAre(connection, std::shared_ptr<Model::Issue::Base>(issue),
+                                      QB::UniString("Internal error. Please contact Technical Support."))));
 
     observer.events.clear();
     connection->RefreshIssues(); // nothing to forget: no store, no event
