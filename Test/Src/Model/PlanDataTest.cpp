@@ -172,14 +172,10 @@ TEST_F(PlanDataTest, FirstConnectionCreatesTheObjectStoresTheTemporaryIdAndReads
 
     EXPECT_FALSE(SyncInCommand(planData));
 
-    EXPECT_TRUE(planData.IsLoaded());
-    EXPECT_EQ(planData.GetId(), id);
-    const VantrelSim::AddonObject* stored = FindPlanDataObject();
-    ASSERT_NE(stored, nullptr);
-    EXPECT_EQ(stored->guid, planData.GetAddonObjectGuid());
-    EXPECT_EQ(stored->data, StoredForm(id.ToUtf8()));
+    ASSERT_EQ(StateOf(planData), std::tuple(id.ToUtf8(), true, StoredForm(id.ToUtf8()), 0));
+    EXPECT_EQ(FindPlanDataObject()->guid, planData.GetAddonObjectGuid());
     EXPECT_EQ(host.UndoStepNames(), std::vector<QB::UniString>{"Connect"});
-    const std::string guidText = stored->guid.ToString();
+    const std::string guidText = FindPlanDataObject()->guid.ToString();
     EXPECT_EQ(
         log.Messages(spdlog::level::trace),
         (std::vector<std::string>{
@@ -189,8 +185,7 @@ TEST_F(PlanDataTest, FirstConnectionCreatesTheObjectStoresTheTemporaryIdAndReads
 
     PlanData reopened(vantrel);
     EXPECT_TRUE(reopened.HasPlanData());
-    EXPECT_TRUE(reopened.IsLoaded());
-    EXPECT_EQ(reopened.GetId(), id);
+    EXPECT_EQ(StateOf(reopened), std::tuple(id.ToUtf8(), true, StoredForm(id.ToUtf8()), 0));
     EXPECT_TRUE(log.Contains(spdlog::level::trace, fmt::format("PlanData loaded: PlanData{{_id: {}}}", id)));
 }
 
