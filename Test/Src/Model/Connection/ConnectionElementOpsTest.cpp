@@ -14,8 +14,12 @@
 
 using namespace TesselConnect;
 using TesselConnect::Test::ConnectionFixture;
+using ::testing::AllOf;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::Field;
 using ::testing::FieldsAre;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -37,11 +41,8 @@ TEST_F(ConnectionElementOps, AssociatingWithANewClauseAnnouncesItsTypeBeforeElem
 
     EXPECT_EQ(seen, (std::vector<std::string>{"VirtualTypesChanged: stored(true), classified(false)",
                                               "page: stored(true), classified(false)"}));
-    ASSERT_EQ(page->calls.size(), 1U);
-    EXPECT_TRUE(page->calls[0].starts_with("Associate(c-1, {")) << page->calls[0];
-    EXPECT_TRUE(page->calls[0].ends_with("}, c-1)")) << page->calls[0];
-    EXPECT_EQ(ItemOf(wall1), itemF10);
-    EXPECT_EQ(ItemOf(wall2), itemF10);
+    EXPECT_THAT(page->calls, ElementsAre(AllOf(StartsWith("Associate(c-1, {"), EndsWith("}, c-1)"))));
+    EXPECT_EQ((std::vector{ItemOf(wall1), ItemOf(wall2)}), (std::vector{itemF10, itemF10}));
     EXPECT_EQ(host.UndoStepNames(),
               (std::vector<QB::UniString>{"Test step", "Associate element(s) with Ardo Tessel clause"}));
     EXPECT_TRUE(log.ContainsPart(spdlog::level::debug, "Generating virtual type({ _classificationID: F10"));
@@ -113,9 +114,9 @@ TEST_P(ConnectionMissingPart, AssociatingRecordsItsIssueAndAlerts) {
     ASSERT_EQ(observer.failedIssues.size(), 2U);
     EXPECT_EQ(observer.failedIssues[0]->GetString(*connection), GetParam().text);
     // The second failure supersedes the first: one issue, also when read back.
-    const auto rows = connection->GetIssuesWithText();
-    ASSERT_EQ(rows.GetSize(), 1U);
-    EXPECT_EQ(rows[0].text, GetParam().text);
+    EXPECT_THAT(connection->GetIssuesWithText(),
+                ElementsAre(Field(&Model::ConnectionWithSpecification::IssueWithText::text,
+                                  QB::UniString(GetParam().text))));
     const auto stored = ReadBack(StoredRecord());
     ASSERT_EQ(stored->GetIssueCollection().GetIssues().GetSize(), 1U);
     EXPECT_EQ(stored->GetIssueCollection().GetIssues()[0]->GetString(*stored), GetParam().text);
