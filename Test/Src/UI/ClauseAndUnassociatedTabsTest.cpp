@@ -147,25 +147,26 @@ TEST_F(PanelTabs, DisassociatingLeavesElementsOfOtherClausesAlone) {
     }
 }
 
-// Skipped elements count as selected; a new project starts without a selection, and the
-// counters say so.
-TEST_F(PanelTabs, CountersCountSkippedElementsAsSelectedAndStartAtZeroInANewProject) {
+// The clause and disassociated-elements panels count skipped elements as selected, the issues
+// panel only the associable ones; a new project starts without a selection, and the counters say so.
+TEST_F(PanelTabs, CountersCountTheSelectionAndStartAtZeroInANewProject) {
     OpenWithConnection();
+    const auto counters = [this] {
+        std::vector<QB::UniString> texts; // selected and editable, of each panel
+        for (const auto& [panel, selected] :
+             {std::pair{ClausePanel, 5}, {UnassociatedPanel, 6}, {IssuesPanel, 6}}) {
+            texts.push_back(Page(panel).GetItemControl(selected)->text);
+            texts.push_back(Page(panel).GetItemControl(selected + 2)->text);
+        }
+        return texts;
+    };
 
     Select({walls[0], lockedWall, door});
-    EXPECT_EQ(Page(ClausePanel).GetItemControl(5)->text, "3");
-    EXPECT_EQ(Page(ClausePanel).GetItemControl(7)->text, "1");
-    EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(6)->text, "3");
-    EXPECT_EQ(Page(UnassociatedPanel).GetItemControl(8)->text, "1");
+    EXPECT_EQ(counters(), (std::vector<QB::UniString>{"3", "1", "3", "1", "2", "1"}));
 
     host.NewProject();
     manager->VNEvent_Project_New();
-    for (const QB::Int32 panel : {ClausePanel, UnassociatedPanel}) {
-        SCOPED_TRACE(panel);
-        const QB::Int32 selectedCount = panel == ClausePanel ? 5 : 6;
-        EXPECT_EQ(Page(panel).GetItemControl(selectedCount)->text, "0");
-        EXPECT_EQ(Page(panel).GetItemControl(selectedCount + 2)->text, "0");
-    }
+    EXPECT_EQ(counters(), std::vector<QB::UniString>(6, "0"));
 }
 
 // ---- Disassociated elements ----

@@ -138,16 +138,6 @@ TEST_F(IssuesTab, ARebuildKeepsTheSameIssueSelectedWhereverItMoved) {
     EXPECT_TRUE(Enabled(RemoveButton));
 }
 
-TEST_F(IssuesTab, FixingRetriesTheOperationAndDropsTheSolvedIssue) {
-    Project().FindLayer(lockedLayer)->locked = false;
-    PK::User::ClickListRow(IssuesPage(), List, 1);
-
-    PK::User::ClickButton(IssuesPage(), FixButton);
-
-    EXPECT_EQ(RowCount(), 1U);
-    EXPECT_THAT(conn->GetElementsOfVirtualType("c1"), ::testing::Contains(lockedWall));
-}
-
 // An issue without a view does nothing on a double click.
 TEST_F(IssuesTab, DoubleClickGoesToTheViewThenSelectsAndZoomsStepByStep) {
     PK::User::DoubleClickListRow(IssuesPage(), List, 2);
@@ -180,13 +170,6 @@ TEST_F(IssuesTab, ConsolidatingDropsIssuesOfDeletedElementsAfterTheWarning) {
     Drain();
     EXPECT_EQ(RowCount(), 1U);
     EXPECT_THAT(RenderPanel(IssuesPanel), HasSubstr("1 icon 20006 " + Quoted(MissingZ99)));
-}
-
-TEST_F(IssuesTab, CountersShowTheAssociableAndEditableSelection) {
-    Select({walls[2], lockedWall, door});
-
-    EXPECT_EQ(IssuesPage().GetItemControl(6)->text, "2");
-    EXPECT_EQ(IssuesPage().GetItemControl(8)->text, "1");
 }
 
 TEST_F(IssuesTab, GrowingMovesTheButtonsAndStretchesTheList) {
