@@ -14,6 +14,8 @@
 
 #include <gmock/gmock.h>
 
+#include <tuple>
+
 namespace TesselConnect::Test {
 namespace {
 
@@ -31,13 +33,11 @@ TEST_F(PaletteLifetime, OpeningBuildsFourPanelsAndMarksTheMenuItemAndOpeningAgai
     Palette& palette = OpenPalette();
 
     EXPECT_TRUE(Palette::Exists());
-    EXPECT_TRUE(palette.IsVisible());
-    EXPECT_TRUE(palette.IsProcessingEvents());
-    EXPECT_EQ(palette.GetPlacement(), -32768);
-    EXPECT_EQ(palette.GetTitle(), "Ardo Tessel Connect 1.3");
-    EXPECT_EQ(palette.GetMinClientWidth(), 550);
-    EXPECT_EQ(palette.GetMinClientHeight(), 50);
-    EXPECT_EQ(palette.GetGrowType(), PK::GrowType::HVGrow);
+    EXPECT_EQ(std::tuple(palette.IsVisible(), palette.IsProcessingEvents(), palette.GetPlacement(),
+                         palette.GetTitle(), palette.GetMinClientWidth(), palette.GetMinClientHeight(),
+                         palette.GetGrowType()),
+              std::tuple(true, true, -32768, QB::UniString("Ardo Tessel Connect 1.3"), 550, 50,
+                         PK::GrowType::HVGrow));
     EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, PaletteOpenMark);
     EXPECT_TRUE(log.Contains(spdlog::level::trace, "Palette contruct"));
     EXPECT_THAT(Render(), HasSubstr("  roll panel 1 \"Connect and Navigate\", expanded\n"

@@ -13,6 +13,7 @@
 #include <gmock/gmock.h>
 
 #include <functional>
+#include <tuple>
 
 namespace TesselConnect::Test {
 namespace {
@@ -90,18 +91,8 @@ class AlertTexts : public UIFixture {};
 // Each alert is shown as its resource describes it (the texts themselves are checked with the
 // resources).
 TEST_F(AlertTexts, EveryAlertShowsItsResourcesTitleTypeAndButtons) {
-    const std::vector<QB::UInt32> ids = {AlertId::PropertyManagerNotReserved,
-                                         AlertId::ClassificationManagerNotReserved,
-                                         AlertId::CorruptedData,
-                                         AlertId::ConnectionError,
-                                         AlertId::OperationFailed,
-                                         AlertId::ConnectionAlreadyExists,
-                                         AlertId::ClassificationSystemAlreadyUsed,
-                                         AlertId::OfflineSyncworkProject,
-                                         AlertId::SyncworkPermissionsViolation,
-                                         AlertId::ConnectionDoesNotExist,
-                                         AlertId::ConnectionWasLost,
-                                         AlertId::ConsolidationNotUndoable};
+    const std::vector<QB::UInt32> ids = {32550, 32551, 32554, 32555, 32556, 32558,
+                                         32559, 32560, 32561, 32562, 32563, 32564};
     for (const QB::UInt32 id : ids) {
         SCOPED_TRACE(id);
         const auto resource = QB::GetResourceAlert(UI::GetAddonResModule(), id);
@@ -109,10 +100,8 @@ TEST_F(AlertTexts, EveryAlertShowsItsResourcesTitleTypeAndButtons) {
         UI::ShowAlertNow(id);
         ASSERT_FALSE(Alerts().empty());
         const PK::AlertRecord& shown = Alerts().back();
-        EXPECT_EQ(shown.alertId, id);
-        EXPECT_EQ(shown.type, resource->type);
-        EXPECT_EQ(shown.title, resource->title);
-        EXPECT_EQ(shown.buttons, resource->buttons);
+        EXPECT_EQ(std::tuple(shown.alertId, shown.type, shown.title, shown.buttons),
+                  std::tuple(id, resource->type, resource->title, resource->buttons));
     }
     EXPECT_EQ(Alerts().size(), ids.size());
 }
