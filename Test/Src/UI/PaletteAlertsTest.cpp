@@ -24,8 +24,9 @@ protected:
 };
 
 TEST_F(PaletteAlerts, UnreadableConnectionDataIsReportedAsCorrupted) {
-    VantrelSim::ProjectBuilder(Project()).SetModulData(
-        "ConnectionWithSpecification:broken", API_DataBlock{std::byte{1}, std::byte{2}, std::byte{3}});
+    VantrelSim::ProjectBuilder(host.GetProject())
+        .SetModulData("ConnectionWithSpecification:broken",
+                      API_DataBlock{std::byte{1}, std::byte{2}, std::byte{3}});
 
     manager->GetConnection("broken");
     EXPECT_THAT(Alerts(), IsEmpty());

@@ -84,7 +84,6 @@ protected:
         return PK::InteractionRecord::Instance().GetDialogs();
     }
 
-    VantrelSim::Project& Project() { return host.GetProject(); }
     API_MenuItemFlags MenuItemFlags() const;
 
     TestSupport::TempDir prefs{"ui-prefs"};
@@ -94,10 +93,8 @@ protected:
     std::shared_ptr<Model::Manager> manager;
     std::shared_ptr<PK::ScriptedResponder> responder = std::make_shared<PK::ScriptedResponder>();
 
-    QB::Int32 layer = 0;
     QB::Guid systemGuid;
     QB::Guid otherSystemGuid;
-    QB::Int32 lockedLayer = 0;
     std::vector<QB::Guid> walls;
     QB::Guid lockedWall; // on a locked layer: associating it fails with a warning
     QB::Guid column;

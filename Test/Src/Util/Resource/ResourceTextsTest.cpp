@@ -257,19 +257,6 @@ TEST_F(OwnResourceTexts, AddonIdentityNamesTheAddonAndItsVersion) {
     EXPECT_EQ(description.find('@'), std::string::npos) << "every build fact was filled in";
 }
 
-TEST_F(OwnResourceTexts, NamedReferencesPointAtTheirTexts) {
-    EXPECT_EQ(ListItem(Text::MenuText.GetResourceId(), Text::MenuText.GetIndex()),
-              "Ardo Tessel Connect^20010^E3^ES^EE^EI^ET");
-    EXPECT_EQ(LookupOwnString(Text::IssuesTabTitle), QB::UniString("Workflow Issues: {Count}"));
-    EXPECT_EQ(LookupOwnString(Text::UndoDisassociate),
-              QB::UniString("Remove element(s) association from Ardo Tessel clause"));
-    EXPECT_EQ(LookupOwnString(Text::IssueInternalError),
-              QB::UniString("Internal error. Please contact Technical Support."));
-    EXPECT_EQ(LookupOwnString(Text::VirtualTypeName), QB::UniString("VANTREL Virtual Type"));
-    EXPECT_EQ(LookupOwnString(Text::ElementTypeName(48)), QB::UniString("Opening"));
-    EXPECT_EQ(LookupOwnString(Text::ElementTypeName(49)), std::nullopt);
-}
-
 TEST_F(OwnResourceTexts, AlertsHaveTheirTypesTextsAndButtons) {
     for (const ExpectedAlert& expected : ExpectedAlerts) {
         const auto alert = QB::GetResourceAlert(_module, expected.id);
