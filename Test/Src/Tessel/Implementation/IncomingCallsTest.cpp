@@ -6,6 +6,8 @@
 #include "Tessel/Api/JsonForm.hpp"
 #include "Util/Error/AddonRuntimeError.hpp"
 
+#include <gmock/gmock.h>
+
 #include <stdexcept>
 
 namespace TesselConnect::Test {
@@ -40,13 +42,9 @@ TEST_F(IncomingCalls, RefusedRegistrationThrowsAndIsTriedAgain) {
     owned->refuseObjects = true;
     RefusingBackend& refusing = *owned;
     Implementation::TesselBrowser other(std::move(owned));
-    try {
-        other.InitCallbacks();
-        FAIL() << "no exception";
-    } catch (const AddonRuntimeError& e) {
-        EXPECT_TRUE(std::string(e.what()).ends_with(": error: couldn't init browser's async object"))
-            << e.what();
-    }
+    EXPECT_THAT([&] { other.InitCallbacks(); },
+                ::testing::ThrowsMessage<AddonRuntimeError>(
+                    ::testing::EndsWith(": error: couldn't init browser's async object")));
     EXPECT_TRUE(log.Contains(spdlog::level::critical, "couldn't init browser's async object"));
     refusing.refuseObjects = false;
     other.InitCallbacks();

@@ -3,7 +3,7 @@
 
 #include "Support/LogCapture.hpp"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <fmt/format.h>
 
@@ -59,14 +59,10 @@ TEST(Assertions, LevelsFollowTheMacroAndConditionIsEvaluatedOnce) {
 
 TEST(Assertions, FailedAssertThrowsRuntimeErrorNamingSourcePosition) {
     TestSupport::LogCapture log;
-    const int expectedLine = __LINE__ + 2;
-    try {
-        ATC_ASSERT(log.Lines().size() == 42, "conn->_vnApi == this->_vnApi");
-        FAIL() << "nothing thrown";
-    } catch (const AddonRuntimeError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  fmt::format("Vantrel/Error/AssertTest.cpp:{}: error: assert", expectedLine));
-    }
+    const int expectedLine = __LINE__ + 1;
+    EXPECT_THAT([&] { ATC_ASSERT(log.Lines().size() == 42, "conn->_vnApi == this->_vnApi"); },
+                ::testing::ThrowsMessage<AddonRuntimeError>(
+                    fmt::format("Vantrel/Error/AssertTest.cpp:{}: error: assert", expectedLine)));
     EXPECT_TRUE(log.Contains(spdlog::level::critical, "failed assertion: conn->_vnApi == this->_vnApi"));
 }
 

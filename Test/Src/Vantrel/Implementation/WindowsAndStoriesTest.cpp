@@ -7,6 +7,8 @@
 #include "Vantrel/Api/ProgressWindow.hpp"
 #include "Vantrel/Api/Structs/WindowId.hpp"
 
+#include <gmock/gmock.h>
+
 #include <stdexcept>
 #include <tuple>
 
@@ -79,13 +81,9 @@ TEST(StorySettings, LookupOutsideTheStoriesThrowsAndAMismatchIsLogged) {
     stories.lastStory = 1;
     stories.names = {"Basement", "Ground", "First"};
     LogCapture log;
-    try {
-        static_cast<void>(stories.GetStoryName(-2));
-        FAIL() << "no exception";
-    } catch (const AddonRuntimeError& error) {
-        EXPECT_TRUE(std::string_view(error.what()).ends_with(": error: story index out of range"))
-            << error.what();
-    }
+    EXPECT_THAT([&] { static_cast<void>(stories.GetStoryName(-2)); },
+                ::testing::ThrowsMessage<AddonRuntimeError>(
+                    ::testing::EndsWith(": error: story index out of range")));
     EXPECT_THROW(static_cast<void>(stories.GetStoryName(2)), AddonRuntimeError);
     EXPECT_TRUE(log.Messages(spdlog::level::critical).empty());
 
