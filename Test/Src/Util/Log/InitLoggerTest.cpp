@@ -111,17 +111,6 @@ TEST_F(InitLoggerTest, UnknownLevelWordShowsInfoAndAboveOnDebugOutputButFileKeep
     EXPECT_NE(file.find("[info]"), std::string::npos);
 }
 
-TEST_F(InitLoggerTest, ConfiguredPathIsUsedInsteadOfTheDefault) {
-    const fs::path custom = _appData.Path() / "custom" / "my.log";
-    SetPreference(TesselConnect::PreferenceKeys::LogPath, custom.string());
-    Init();
-    LOG_INFO("to the custom file");
-    spdlog::default_logger()->flush();
-
-    EXPECT_NE(ReadFile(custom).find("to the custom file\n"), std::string::npos);
-    EXPECT_FALSE(fs::exists(DefaultLogFile()));
-}
-
 // A regular file where a folder should be: no process can create the log there, whether at the
 // default place or the configured one; the logger still reaches the debug output.
 TEST_F(InitLoggerTest, UncreatableLogFileStillLogsThroughDebugOutput) {
