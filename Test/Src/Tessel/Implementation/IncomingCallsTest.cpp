@@ -57,9 +57,8 @@ TEST_F(IncomingCalls, GetAllStateAnswersTheStateJsonEvenWithAStrayArgument) {
     const std::string expected = Api::ToJson(callbacks->allState);
 
     EXPECT_EQ(TextOf(Call("getAllState", PK::MakeDefaultValue()).value), expected);
-    EXPECT_TRUE(log.Messages(warn).empty());
-    EXPECT_TRUE(log.Contains(trace, "TesselBrowser::getAllState: DEFAULT (null)"));
-    EXPECT_TRUE(log.Contains(trace, "TesselBrowser::getAllState returns: " + expected));
+    EXPECT_EQ(log.Messages(), (Strings{"TesselBrowser::getAllState: DEFAULT (null)",
+                                       "TesselBrowser::getAllState returns: " + expected}));
 
     EXPECT_EQ(TextOf(Call("getAllState", Value(7)).value), expected);
     EXPECT_EQ(log.Messages(warn),
