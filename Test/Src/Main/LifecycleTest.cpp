@@ -2,7 +2,6 @@
 // table arrives, a whole start and release, and unloading with and without a release.
 
 #include "AddonFixture.hpp"
-#include "ExportedSymbols.hpp"
 
 #include <QB/Guid.hpp>
 #include <QB/Pref.hpp>
@@ -15,7 +14,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -28,6 +29,20 @@ using ::testing::ElementsAre;
 using ::testing::FieldsAre;
 using ::testing::NotNull;
 using VantrelSim::AddonLoader;
+
+// The defined symbols of a shared library's dynamic symbol table, as the binary tools list them.
+std::set<std::string> ExportedSymbolNames(const std::filesystem::path& library) {
+    const std::string command = "nm -D --defined-only --format=posix '" + library.string() + "'";
+    const std::unique_ptr<FILE, int (*)(FILE*)> output(popen(command.c_str(), "r"), pclose);
+    std::set<std::string> names;
+    std::array<char, 4096> line{};
+    while (output != nullptr &&
+           std::fgets(line.data(), static_cast<int>(line.size()), output.get()) != nullptr) {
+        const std::string text(line.data());
+        names.insert(text.substr(0, text.find(' ')));
+    }
+    return names;
+}
 
 } // namespace
 
