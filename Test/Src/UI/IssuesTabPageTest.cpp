@@ -12,6 +12,8 @@
 
 #include <gmock/gmock.h>
 
+#include <fmt/format.h>
+
 namespace TesselConnect::Test {
 namespace {
 
@@ -35,11 +37,7 @@ const std::string MissingZ99 =
 
 // A text as the rendering quotes it.
 std::string Quoted(const std::string& text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
-    }
-    return quoted + "\"";
+    return fmt::format("{:?}", text);
 }
 
 class IssuesTab : public UIFixture {
