@@ -1,11 +1,9 @@
-#include "Util/Log/CatchAndLog.hpp"
 #include "Util/Log/Log.hpp"
 
 #include "Support/LogCapture.hpp"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string_view>
 #include <tuple>
 #include <vector>
@@ -67,22 +65,6 @@ TEST(LogMacros, LoggingWithoutDefaultLoggerIsHarmless) {
     LOG_CRITICAL("nobody listens {}", 1);
     spdlog::set_default_logger(previous);
     SUCCEED();
-}
-
-TEST(LogMacros, CatchAllLogsStandardAndUnknownExceptionsAtError) {
-    TestSupport::LogCapture capture;
-    try {
-        throw std::runtime_error("disk gone");
-    }
-    LOG_CATCH_ALL
-    try {
-        throw 7;
-    }
-    LOG_CATCH_ALL
-
-    EXPECT_EQ(capture.Messages(spdlog::level::err),
-              (std::vector<std::string>{"exception: disk gone", "unknown exception!"}));
-    EXPECT_EQ(capture.Lines()[0].file, "Util/Log/LogMacrosTest.cpp");
 }
 
 TEST(LogCapture, NestedCapturesEachSeeTheLinesOfTheirLifetime) {
