@@ -58,17 +58,11 @@ TEST_F(OutgoingCalls, EveryOperationRunsOneGuardedExpression) {
         R"(requestClauseData("spec-1","plan-1",null))",
         R"(requestClauseData("spec-1","plan-1",["c1","c2"]))",
     };
-    Strings executed;
+    // Logged as run (the page's receipt of each is counted below, its arguments checked with hostile texts).
     Strings logged;
     for (const auto& line : expected) {
-        executed.push_back(prefix + line);
         logged.push_back("ExecuteJS: " + prefix + line);
     }
-    Strings scripts;
-    for (const auto& script : backend->GetExecutedScripts()) {
-        scripts.push_back(script.ToUtf8());
-    }
-    EXPECT_EQ(Strings(scripts.end() - static_cast<std::ptrdiff_t>(expected.size()), scripts.end()), executed);
     EXPECT_EQ(log.Messages(spdlog::level::debug), logged);
     EXPECT_EQ(backend->GetRecordedCalls().size(), expected.size());
 }
