@@ -37,13 +37,6 @@ TEST(LogMacros, LineCarriesLevelMessageAndLocationBelowSourceRoot) {
     EXPECT_EQ(lines[1].function, "operator ()") << "a lambda";
 }
 
-TEST(LogMacros, BracesInArgumentsArePrintedVerbatim) {
-    TestSupport::LogCapture capture;
-    LOG_INFO("name: {}", "{0} %s %n {}");
-
-    EXPECT_TRUE(capture.Contains(spdlog::level::info, "name: {0} %s %n {}"));
-}
-
 TEST(LogMacros, ArgumentsOfFilteredLinesAreNotEvaluated) {
     TestSupport::LogCapture capture;
     auto logger = spdlog::default_logger();
