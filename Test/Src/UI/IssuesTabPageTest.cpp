@@ -155,8 +155,8 @@ TEST_F(IssuesTab, DoubleClickGoesToTheViewThenSelectsAndZoomsStepByStep) {
 // The warning comes after the click has returned; cancelling it changes nothing.
 TEST_F(IssuesTab, ConsolidatingDropsIssuesOfDeletedElementsAfterTheWarning) {
     host.DeleteElement(lockedWall);
-    ScriptAlertAnswer(1, AlertId::ConsolidationNotUndoable);
-    ScriptAlertAnswer(2, AlertId::ConsolidationNotUndoable);
+    responder->QueueAlertAnswer(1, AlertId::ConsolidationNotUndoable);
+    responder->QueueAlertAnswer(2, AlertId::ConsolidationNotUndoable);
 
     PK::User::ClickButton(IssuesPage(), ConsolidateButton);
     EXPECT_THAT(Alerts(), IsEmpty());

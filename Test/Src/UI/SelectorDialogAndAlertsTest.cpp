@@ -104,7 +104,7 @@ TEST_F(AlertTexts, ParametersFillThePlaceholdersInOrder) {
 // logged and the loop goes on.
 TEST_F(AlertTexts, APostedAlertWaitsForTheLoopAndHandsOverTheAnswer) {
     std::vector<QB::Int32> answers;
-    ScriptAlertAnswer(2, AlertId::ConsolidationNotUndoable);
+    responder->QueueAlertAnswer(2, AlertId::ConsolidationNotUndoable);
     UI::PostAlert(AlertId::ConsolidationNotUndoable, {},
                   [&answers](QB::Int32 answer) { answers.push_back(answer); });
     UI::PostAlert(AlertId::CorruptedData, {},

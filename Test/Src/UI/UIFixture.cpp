@@ -202,10 +202,6 @@ void UIFixture::ScriptDialogCancel() {
                                 Ids::DialogId::ClassificationSystemSelector);
 }
 
-void UIFixture::ScriptAlertAnswer(QB::Int32 button, QB::ResId alertId) {
-    responder->QueueAlertAnswer(button, alertId);
-}
-
 std::vector<QB::ResId> UIFixture::AlertIds() const {
     std::vector<QB::ResId> ids;
     for (const PK::AlertRecord& alert : Alerts()) {

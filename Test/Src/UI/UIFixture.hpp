@@ -74,7 +74,6 @@ protected:
     // The next selector dialog: choose the entry (from 1) of the pop-up and press Choose.
     void ScriptSystemChoice(QB::Int32 entry);
     void ScriptDialogCancel();
-    void ScriptAlertAnswer(QB::Int32 button, QB::ResId alertId);
 
     const std::vector<PK::AlertRecord>& Alerts() const {
         return PK::InteractionRecord::Instance().GetAlerts();
