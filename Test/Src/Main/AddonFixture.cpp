@@ -98,4 +98,12 @@ bool AddonFixture::LogContains(std::string_view level, std::string_view message)
     return LogCount(level, message) > 0;
 }
 
+std::vector<std::string> AddonFixture::ReportLines() const {
+    std::vector<std::string> lines;
+    for (const VantrelSim::ReportLine& line : _host.Reports()) {
+        lines.push_back(line.text.ToUtf8() + (line.withDialog ? " (dialog)" : ""));
+    }
+    return lines;
+}
+
 } // namespace TesselConnect::Test

@@ -53,6 +53,8 @@ protected:
     std::size_t LogCount(std::string_view level, std::string_view message) const;
     bool LogContains(std::string_view level, std::string_view message) const;
     std::filesystem::path LogFile() const { return _logs.Path() / "ArdoTesselConnect.log"; }
+    // The lines the add-on reported to the host, " (dialog)" after those shown in a dialog.
+    std::vector<std::string> ReportLines() const;
 
     TestSupport::TempDir _prefs{"entry-prefs"};
     TestSupport::TempDir _logs{"entry-logs"};

@@ -2,23 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace TesselConnect::Test {
 
-TEST(FileUrl, AbsolutePathGetsTheFileSchemeAndKeepsItsSeparators) {
-    EXPECT_EQ(FileUrlOfPath("/opt/vantrel/Add-Ons/ArdoTesselConnect.so"),
-              "file:///opt/vantrel/Add-Ons/ArdoTesselConnect.so");
-}
-
+// Absolute paths get the file scheme and keep their separators; relative ones stay relative.
 TEST(FileUrl, EveryByteOutsideTheUnreservedSetIsPercentEncoded) {
-    EXPECT_EQ(FileUrlOfPath("/a b/c#d%e?f"), "file:///a%20b/c%23d%25e%3Ff");
-    EXPECT_EQ(FileUrlOfPath("/Gr\xC3\xBC\xC3\x9F"
-                            "e/x~y_z.so"),
-              "file:///Gr%C3%BC%C3%9Fe/x~y_z.so");
-}
-
-TEST(FileUrl, RelativePathStaysRelative) {
-    EXPECT_EQ(FileUrlOfPath("lib/x y.so"), "lib/x%20y.so");
-    EXPECT_EQ(FileUrlOfPath(""), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"/opt/vantrel/Add-Ons/ArdoTesselConnect.so", "file:///opt/vantrel/Add-Ons/ArdoTesselConnect.so"},
+        {"/a b/c#d%e?f", "file:///a%20b/c%23d%25e%3Ff"},
+        {"/Gr\xC3\xBC\xC3\x9F"
+         "e/x~y_z.so",
+         "file:///Gr%C3%BC%C3%9Fe/x~y_z.so"},
+        {"lib/x y.so", "lib/x%20y.so"},
+        {"", ""},
+    };
+    for (const auto& [path, url] : cases) {
+        EXPECT_EQ(FileUrlOfPath(path), url) << path;
+    }
 }
 
 } // namespace TesselConnect::Test

@@ -2,7 +2,6 @@
 // table arrives, a whole start and release, and unloading with and without a release.
 
 #include "AddonFixture.hpp"
-#include "ExportedSymbols.hpp"
 
 #include <QB/Guid.hpp>
 #include <QB/Pref.hpp>
@@ -15,7 +14,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -28,6 +29,20 @@ using ::testing::ElementsAre;
 using ::testing::FieldsAre;
 using ::testing::NotNull;
 using VantrelSim::AddonLoader;
+
+// The defined symbols of a shared library's dynamic symbol table, as the binary tools list them.
+std::set<std::string> ExportedSymbolNames(const std::filesystem::path& library) {
+    const std::string command = "nm -D --defined-only --format=posix '" + library.string() + "'";
+    const std::unique_ptr<FILE, int (*)(FILE*)> output(popen(command.c_str(), "r"), pclose);
+    std::set<std::string> names;
+    std::array<char, 4096> line{};
+    while (output != nullptr &&
+           std::fgets(line.data(), static_cast<int>(line.size()), output.get()) != nullptr) {
+        const std::string text(line.data());
+        names.insert(text.substr(0, text.find(' ')));
+    }
+    return names;
+}
 
 } // namespace
 
@@ -57,12 +72,7 @@ TEST_F(AddonLifecycle, EntryRecordIsZeroedAndCarriesVersionsAndFourEntries) {
     std::memcpy(bytes.data(), &record, bytes.size());
     const std::array<unsigned char, 8> head{0x01, 0x00, 0x17, 0x00, 0, 0, 0, 0};
     EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes.begin()));
-    for (std::size_t entry = 8; entry < 40; entry += 8) {
-        EXPECT_FALSE(std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(entry),
-                                 bytes.begin() + static_cast<std::ptrdiff_t>(entry + 8),
-                                 [](unsigned char b) { return b == 0; }))
-            << "entry at offset " << entry;
-    }
+    // (The loader refuses a record with an empty entry.)
     const std::array<unsigned char, 4> apiVersion{0xD8, 0x59, 0x00, 0x00}; // 23000
     EXPECT_TRUE(std::equal(apiVersion.begin(), apiVersion.end(), bytes.begin() + 40));
     EXPECT_TRUE(std::all_of(bytes.begin() + 44, bytes.end(), [](unsigned char b) { return b == 0; }));
@@ -96,10 +106,8 @@ TEST_F(AddonLifecycle, StartRegistersEverythingTheAddonNeeds) {
     EXPECT_EQ(_loader->Environment().addOnInfo.name, "Ardo Tessel Connect");
     EXPECT_TRUE(_loader->Environment().addOnInfo.description.ToUtf8().starts_with("Version: 1.3.1.0"))
         << _loader->Environment().addOnInfo.description;
-    ASSERT_EQ(_host.Reports().size(), 2U);
-    EXPECT_EQ(_host.Reports()[0].text, "ArdoTesselConnect: CheckEnvironment");
-    EXPECT_EQ(_host.Reports()[1].text, "ArdoTesselConnect: APIAddon_Normal");
-    EXPECT_FALSE(_host.Reports()[0].withDialog || _host.Reports()[1].withDialog);
+    EXPECT_EQ(ReportLines(), (std::vector<std::string>{"ArdoTesselConnect: CheckEnvironment",
+                                                       "ArdoTesselConnect: APIAddon_Normal"}));
 
     EXPECT_THAT(_host.Menus(), ElementsAre(FieldsAre(32520, 32521, MenuCode_Palettes, MenuFlag_Default,
                                                      "Ardo Tessel Connect^20010^E3^ES^EE^EI^ET",
@@ -126,6 +134,8 @@ TEST_F(AddonLifecycle, StartRegistersEverythingTheAddonNeeds) {
     EXPECT_TRUE(info[2].starts_with("APIEnv_ApplicationID: {\"serverApplication\": 1, \"mainVersion\": 23"))
         << info[2];
     EXPECT_EQ(info[3], "Location: file://" + LoadedAddonPath().string());
+    // The log goes to the configured file (read above) and not to the default one as well.
+    EXPECT_FALSE(std::filesystem::exists(_appData.Path() / "Kelvane" / "ArdoTesselConnect.log"));
     EXPECT_EQ(LogCount("debug", "new Model::Manager"), 1U);
     EXPECT_TRUE(LogMessages("critical").empty());
 }
@@ -148,9 +158,6 @@ TEST_F(AddonLifecycle, ReleaseRemovesEveryRegistrationAndTheManager) {
     EXPECT_EQ(LogCount("trace", "VNEvent_Project_Open"), 1U);
 
     EXPECT_TRUE(LogContains("debug", "FreeData"));
-    EXPECT_TRUE(LogContains("trace", "free manager"));
-    EXPECT_TRUE(LogContains("trace", "Manager:destruct"));
-    EXPECT_TRUE(LogContains("info", "FreeData finished"));
     EXPECT_TRUE(LogMessages("error").empty());
 
     _loader->Unload();

@@ -10,19 +10,7 @@
 
 namespace TesselConnect::Test {
 
-namespace {
-
 using VantrelSim::HostFunction;
-
-std::vector<std::string> ReportTexts(const VantrelSim::Host& host) {
-    std::vector<std::string> texts;
-    for (const VantrelSim::ReportLine& line : host.Reports()) {
-        texts.push_back(line.text.ToUtf8());
-    }
-    return texts;
-}
-
-} // namespace
 
 class AddonRegistration : public AddonFixture {
 protected:
@@ -41,8 +29,6 @@ TEST_F(AddonRegistration, InteractiveHostOfVersion23OrLaterRegistersTheAddonInIt
     EXPECT_EQ(_loader->CheckEnvironment(), APIAddon_Normal);
 
     EXPECT_TRUE(log.Contains(spdlog::level::debug, "SetLanguage: GER"));
-    EXPECT_EQ(ReportTexts(_host), (std::vector<std::string>{"ArdoTesselConnect: CheckEnvironment",
-                                                            "ArdoTesselConnect: APIAddon_Normal"}));
 }
 
 // Batch servers, older versions and background runs get no add-on, but still its name.
@@ -61,7 +47,7 @@ TEST_F(AddonRegistration, OtherHostsDoNotRegisterTheAddon) {
         EXPECT_EQ(_loader->CheckEnvironment(), APIAddon_DontRegister) << name;
         EXPECT_EQ(_loader->Environment().addOnInfo.name, "Ardo Tessel Connect") << name;
     }
-    EXPECT_EQ(ReportTexts(_host), std::vector<std::string>(3, "ArdoTesselConnect: CheckEnvironment"));
+    EXPECT_EQ(ReportLines(), std::vector<std::string>(3, "ArdoTesselConnect: CheckEnvironment"));
 }
 
 TEST_F(AddonRegistration, HostThatCannotDescribeItselfDoesNotRegisterTheAddon) {
@@ -70,8 +56,8 @@ TEST_F(AddonRegistration, HostThatCannotDescribeItselfDoesNotRegisterTheAddon) {
 
     EXPECT_EQ(_loader->CheckEnvironment(), APIAddon_DontRegister);
 
-    EXPECT_EQ(ReportTexts(_host), (std::vector<std::string>{"ArdoTesselConnect: CheckEnvironment",
-                                                            "ArdoTesselConnect: VNAPI_Environment error"}));
+    EXPECT_EQ(ReportLines(), (std::vector<std::string>{"ArdoTesselConnect: CheckEnvironment",
+                                                       "ArdoTesselConnect: VNAPI_Environment error"}));
 }
 
 TEST_F(AddonRegistration, RefusedMenuStopsTheRegistrationWithItsCode) {

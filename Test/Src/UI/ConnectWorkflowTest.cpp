@@ -81,13 +81,13 @@ TEST_F(ConnectWorkflow, OnlyAChosenSystemIsConnectedAfterTheRequestHasReturned) 
 TEST_F(ConnectWorkflow, ALostConnectionIsOfferedForReconnectionInsteadOfTheChoice) {
     const auto conn = Connect("spec-1", systemGuid);
 
-    ScriptAlertAnswer(1, AlertId::ConnectionWasLost);
+    responder->QueueAlertAnswer(1, AlertId::ConnectionWasLost);
     RequestConnection("spec-1");
     EXPECT_TRUE(conn->IsMarkedAsDisconnected());
     Drain();
     EXPECT_TRUE(conn->IsMarkedAsDisconnected()) << "cancelled";
 
-    ScriptAlertAnswer(2, AlertId::ConnectionWasLost);
+    responder->QueueAlertAnswer(2, AlertId::ConnectionWasLost);
     RequestConnection("spec-1");
     Drain();
 
@@ -113,7 +113,7 @@ TEST_F(ConnectWorkflow, RestoreConnectionReconnectsTheExistingConnection) {
 
     const std::size_t toldBefore = PageCallCount("associateSpec");
 
-    ScriptAlertAnswer(2, AlertId::ConnectionAlreadyExists);
+    responder->QueueAlertAnswer(2, AlertId::ConnectionAlreadyExists);
     RunWorkflow("spec-1");
 
     EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionAlreadyExists));
@@ -130,7 +130,7 @@ TEST_F(ConnectWorkflow, DiscardConnectionDisconnectsTheExistingConnectionWithout
 
     const std::size_t toldBefore = PageCallCount("removeSpecAssociation");
 
-    ScriptAlertAnswer(3, AlertId::ConnectionAlreadyExists);
+    responder->QueueAlertAnswer(3, AlertId::ConnectionAlreadyExists);
     RunWorkflow("spec-1");
 
     EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionAlreadyExists));
@@ -182,7 +182,7 @@ TEST_P(SystemInUse, TheAnswerDecides) {
         host.Faults().Always(HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_GENERAL);
     }
 
-    ScriptAlertAnswer(c.answer, AlertId::ClassificationSystemAlreadyUsed);
+    responder->QueueAlertAnswer(c.answer, AlertId::ClassificationSystemAlreadyUsed);
     RequestAndChoose("spec-2");
 
     EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ClassificationSystemAlreadyUsed));
@@ -212,7 +212,7 @@ TEST_F(ConnectWorkflow, DiscardingAnUnselectedConnectionKeepsTheManagerOffIt) {
     const auto old = Connect("spec-1", systemGuid);
     const auto selected = Connect("spec-3", otherSystemGuid);
 
-    ScriptAlertAnswer(2, AlertId::ClassificationSystemAlreadyUsed);
+    responder->QueueAlertAnswer(2, AlertId::ClassificationSystemAlreadyUsed);
     RequestAndChoose("spec-2");
 
     EXPECT_TRUE(old->IsMarkedAsDeleted());

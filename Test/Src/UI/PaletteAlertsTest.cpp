@@ -1,12 +1,12 @@
 // Failures the manager and the selected connection report become alerts, shown only after the
-// event that raised them has returned.
+// event that raised them has returned. (An unreadable connection record received from another user
+// is the other-users scenario's.)
 
 #include "UIFixture.hpp"
 
 #include "Util/Resource/ResourceIds.hpp"
 
 #include <VantrelSim/HostFunction.hpp>
-#include <VantrelSim/ProjectBuilder.hpp>
 
 #include <gmock/gmock.h>
 
@@ -22,17 +22,6 @@ class PaletteAlerts : public UIFixture {
 protected:
     void SetUp() override { OpenPalette(); }
 };
-
-TEST_F(PaletteAlerts, UnreadableConnectionDataIsReportedAsCorrupted) {
-    VantrelSim::ProjectBuilder(Project()).SetModulData(
-        "ConnectionWithSpecification:broken", API_DataBlock{std::byte{1}, std::byte{2}, std::byte{3}});
-
-    manager->GetConnection("broken");
-    EXPECT_THAT(Alerts(), IsEmpty());
-    Drain();
-
-    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::CorruptedData));
-}
 
 TEST_F(PaletteAlerts, AnAssociationForAnUnknownSpecificationSaysTheConnectionDoesNotExist) {
     Associate("spec-unknown", "c1", "F10", {walls[0]});

@@ -13,6 +13,7 @@
 #include <gmock/gmock.h>
 
 #include <functional>
+#include <tuple>
 
 namespace TesselConnect::Test {
 namespace {
@@ -51,23 +52,13 @@ TEST_F(SelectorDialog, PromptNamesTheRequestAndKeepsUnknownPlaceholders) {
     EXPECT_THAT(responder->GetFailures(), IsEmpty());
 }
 
-// Choose answers the pop-up's position from zero (the first system when untouched); cancel
-// answers false.
-TEST_F(SelectorDialog, ChooseAnswersThePositionFromZeroAndCancelAnswersFalse) {
+// Choose answers the pop-up's position from zero, the first system when untouched. (A chosen
+// entry and a cancel are the connect workflow's tests.)
+TEST_F(SelectorDialog, ChooseAnswersThePositionFromZero) {
     responder->QueueDialogSteps({PK::ScriptedResponder::ClickButton(3)});
     Dialog untouched(systems, Identity);
     EXPECT_TRUE(untouched.Run());
     EXPECT_EQ(untouched.GetSelectedIndex(), 0);
-
-    ScriptSystemChoice(2);
-    Dialog chosen(systems, Identity);
-    EXPECT_TRUE(chosen.Run());
-    EXPECT_EQ(chosen.GetSelectedIndex(), 1);
-
-    ScriptDialogCancel();
-    Dialog cancelled(systems, Identity);
-    EXPECT_FALSE(cancelled.Run());
-    EXPECT_EQ(Dialogs().back().response, PK::ModalResponse::Cancel);
     EXPECT_THAT(responder->GetFailures(), IsEmpty());
 }
 
@@ -81,27 +72,13 @@ TEST_F(SelectorDialog, WithoutSystemsChooseStaysDisabledAndOnlyCancelIsLeft) {
     EXPECT_EQ(responder->GetFailures().size(), 1U); // the refused click
 }
 
-TEST_F(SelectorDialog, AMissingFormatterIsAProgrammingError) {
-    EXPECT_THROW(Dialog(systems, Dialog::TextFormatter{}), std::bad_function_call);
-}
-
 class AlertTexts : public UIFixture {};
 
 // Each alert is shown as its resource describes it (the texts themselves are checked with the
 // resources).
 TEST_F(AlertTexts, EveryAlertShowsItsResourcesTitleTypeAndButtons) {
-    const std::vector<QB::UInt32> ids = {AlertId::PropertyManagerNotReserved,
-                                         AlertId::ClassificationManagerNotReserved,
-                                         AlertId::CorruptedData,
-                                         AlertId::ConnectionError,
-                                         AlertId::OperationFailed,
-                                         AlertId::ConnectionAlreadyExists,
-                                         AlertId::ClassificationSystemAlreadyUsed,
-                                         AlertId::OfflineSyncworkProject,
-                                         AlertId::SyncworkPermissionsViolation,
-                                         AlertId::ConnectionDoesNotExist,
-                                         AlertId::ConnectionWasLost,
-                                         AlertId::ConsolidationNotUndoable};
+    const std::vector<QB::UInt32> ids = {32550, 32551, 32554, 32555, 32556, 32558,
+                                         32559, 32560, 32561, 32562, 32563, 32564};
     for (const QB::UInt32 id : ids) {
         SCOPED_TRACE(id);
         const auto resource = QB::GetResourceAlert(UI::GetAddonResModule(), id);
@@ -109,10 +86,8 @@ TEST_F(AlertTexts, EveryAlertShowsItsResourcesTitleTypeAndButtons) {
         UI::ShowAlertNow(id);
         ASSERT_FALSE(Alerts().empty());
         const PK::AlertRecord& shown = Alerts().back();
-        EXPECT_EQ(shown.alertId, id);
-        EXPECT_EQ(shown.type, resource->type);
-        EXPECT_EQ(shown.title, resource->title);
-        EXPECT_EQ(shown.buttons, resource->buttons);
+        EXPECT_EQ(std::tuple(shown.alertId, shown.type, shown.title, shown.buttons),
+                  std::tuple(id, resource->type, resource->title, resource->buttons));
     }
     EXPECT_EQ(Alerts().size(), ids.size());
 }
@@ -129,7 +104,7 @@ TEST_F(AlertTexts, ParametersFillThePlaceholdersInOrder) {
 // logged and the loop goes on.
 TEST_F(AlertTexts, APostedAlertWaitsForTheLoopAndHandsOverTheAnswer) {
     std::vector<QB::Int32> answers;
-    ScriptAlertAnswer(2, AlertId::ConsolidationNotUndoable);
+    responder->QueueAlertAnswer(2, AlertId::ConsolidationNotUndoable);
     UI::PostAlert(AlertId::ConsolidationNotUndoable, {},
                   [&answers](QB::Int32 answer) { answers.push_back(answer); });
     UI::PostAlert(AlertId::CorruptedData, {},

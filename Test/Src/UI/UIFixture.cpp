@@ -60,7 +60,7 @@ VantrelSim::Project UIFixture::BuildProject() {
     VantrelSim::Project project;
     VantrelSim::ProjectBuilder build(project);
     build.AddStory("Ground");
-    layer = build.AddLayer("Walls");
+    const QB::Int32 layer = build.AddLayer("Walls");
     systemGuid = build.AddSystem("Specs", "1");
     otherSystemGuid = build.AddSystem("Other");
     build.AddItem(systemGuid, "F10", "Walls");
@@ -68,7 +68,7 @@ VantrelSim::Project UIFixture::BuildProject() {
     build.AddItem(otherSystemGuid, "F10", "Walls");
     const VantrelSim::ElementSpec wall{.type = API_WallID, .layer = layer};
     walls = {build.AddElement(wall), build.AddElement(wall), build.AddElement(wall)};
-    lockedLayer = build.AddLayer("Locked", false, true);
+    const QB::Int32 lockedLayer = build.AddLayer("Locked", false, true);
     lockedWall = build.AddElement({.type = API_WallID, .layer = lockedLayer});
     door = build.AddElement({.type = API_DoorID, .layer = layer});
     column = build.AddElement({.type = API_ColumnID, .layer = layer});
@@ -200,10 +200,6 @@ void UIFixture::ScriptSystemChoice(QB::Int32 entry) {
 void UIFixture::ScriptDialogCancel() {
     responder->QueueDialogSteps({PK::ScriptedResponder::ClickButton(4)},
                                 Ids::DialogId::ClassificationSystemSelector);
-}
-
-void UIFixture::ScriptAlertAnswer(QB::Int32 button, QB::ResId alertId) {
-    responder->QueueAlertAnswer(button, alertId);
 }
 
 std::vector<QB::ResId> UIFixture::AlertIds() const {

@@ -74,7 +74,6 @@ protected:
     // The next selector dialog: choose the entry (from 1) of the pop-up and press Choose.
     void ScriptSystemChoice(QB::Int32 entry);
     void ScriptDialogCancel();
-    void ScriptAlertAnswer(QB::Int32 button, QB::ResId alertId);
 
     const std::vector<PK::AlertRecord>& Alerts() const {
         return PK::InteractionRecord::Instance().GetAlerts();
@@ -84,7 +83,6 @@ protected:
         return PK::InteractionRecord::Instance().GetDialogs();
     }
 
-    VantrelSim::Project& Project() { return host.GetProject(); }
     API_MenuItemFlags MenuItemFlags() const;
 
     TestSupport::TempDir prefs{"ui-prefs"};
@@ -94,10 +92,8 @@ protected:
     std::shared_ptr<Model::Manager> manager;
     std::shared_ptr<PK::ScriptedResponder> responder = std::make_shared<PK::ScriptedResponder>();
 
-    QB::Int32 layer = 0;
     QB::Guid systemGuid;
     QB::Guid otherSystemGuid;
-    QB::Int32 lockedLayer = 0;
     std::vector<QB::Guid> walls;
     QB::Guid lockedWall; // on a locked layer: associating it fails with a warning
     QB::Guid column;

@@ -49,40 +49,21 @@ TEST(RecordJson, SubGroupIsWrittenWithItsNameAndItems) {
                                  VirtualTypeJson + "]}}");
 }
 
-TEST(RecordJson, StatesWithNothingToShowAreNull) {
-    EXPECT_EQ(ToJson(SelectionState{}), R"({"type":null})");
-    EXPECT_EQ(ToJson(SelectionState{AssociableType("", "title without id", "", "", {}, nullptr)}),
-              R"({"type":null})");
-    EXPECT_EQ(ToJson(SelectionState{VirtualType()}), R"({"type":)" + VirtualTypeJson + "}");
-
-    EXPECT_EQ(ToJson(DocumentState{"", "Untitled"}), "null");
-    EXPECT_EQ(ToJson(DocumentState{"plan-1", "House"}), R"({"documentRef":"plan-1","documentName":"House"})");
-}
-
-TEST(RecordJson, AppStateListsFeaturesInOrder) {
-    EXPECT_EQ(ToJson(HostApp()), HostAppJson);
-    EXPECT_EQ(ToJson(AppState{}), R"({"app":"","appVersion":"","pluginVersion":"","supportedFeatures":[]})");
-}
-
+// A selection without a type id and a document without a reference have nothing to show: null.
+// (Each state alone is checked as the page receives it; every text goes through the writer whose
+// escaping the properties' tests pin.)
 TEST(RecordJson, AllStateIsAppThenDocumentThenSelection) {
-    const AllState noProject{SelectionState{}, DocumentState{}, HostApp()};
+    const AllState noProject{SelectionState{AssociableType("", "title without id", "", "", {}, nullptr)},
+                             DocumentState{"", "Untitled"}, AppState{}};
     EXPECT_EQ(ToJson(noProject),
-              R"({"appState":)" + HostAppJson + R"(,"documentState":null,"selectionState":{"type":null}})");
+              R"({"appState":{"app":"","appVersion":"","pluginVersion":"","supportedFeatures":[]},)"
+              R"("documentState":null,"selectionState":{"type":null}})");
 
     const AllState open{SelectionState{VirtualType()}, DocumentState{"plan-1", "House"}, HostApp()};
     EXPECT_EQ(ToJson(open), R"({"appState":)" + HostAppJson +
                                 R"(,"documentState":{"documentRef":"plan-1","documentName":"House"})"
                                 R"(,"selectionState":{"type":)" +
                                 VirtualTypeJson + "}}");
-}
-
-TEST(RecordJson, HostileTitlesAreEscapedEverywhere) {
-    const DocumentState document{"ref\"", "My \"House\"\\\n</script>"};
-    EXPECT_EQ(ToJson(document), R"({"documentRef":"ref\"","documentName":"My \"House\"\\\n</script>"})");
-    const AssociableType type("id", "ti\ttle", "", "Größe", {}, nullptr);
-    EXPECT_EQ(
-        ToJson(type),
-        R"({"id":"id","title":"ti\ttle","subtitle":"","category":"Größe","properties":null,"subGroup":null})");
 }
 
 } // namespace

@@ -1,3 +1,6 @@
+// Clause properties filling a text. How placeholders are found (braces, near-misses, every
+// occurrence, the text around them) is the resource placeholders' code and tests.
+
 #include "Tessel/Api/Properties.hpp"
 
 #include <gtest/gtest.h>
@@ -20,18 +23,7 @@ TEST(PropertiesFormat, PlaceholdersOfMissingNamesStayVerbatim) {
     EXPECT_EQ(Format(codeAndTitle, ClauseRow), "A10: {ArdoTesselPrefix: }Walls{ :ArdoTesselSuffix}");
     EXPECT_EQ(Format(codeAndTitle, "{ElemCount} of {ArdoTesselCode} in [{ViewName}]"),
               "{ElemCount} of A10 in [{ViewName}]");
-    // Names match exactly, case and blanks included.
-    EXPECT_EQ(Format(codeAndTitle, "{ardotesselcode}{ ArdoTesselCode}{ArdoTesselCode }{: ArdoTesselCode}"),
-              "{ardotesselcode}{ ArdoTesselCode}{ArdoTesselCode }{: ArdoTesselCode}");
     EXPECT_EQ(Format(Properties{}, ClauseRow), ClauseRow.ToUtf8());
-}
-
-TEST(PropertiesFormat, EveryOccurrenceIsReplacedAndUnbalancedBracesAreKept) {
-    const Properties code{{Name::Code, "A10"}};
-    EXPECT_EQ(Format(code, "{ArdoTesselCode}/{ArdoTesselCode}{ :ArdoTesselCode}"), "A10/A10 A10");
-    EXPECT_EQ(Format(code, "{{ArdoTesselCode}} {ArdoTesselCode { } }{"), "{A10} {ArdoTesselCode { } }{");
-    EXPECT_EQ(Format(code, "{"), "{");
-    EXPECT_EQ(Format(code, "}{}"), "}{}");
 }
 
 // A clause title may quote placeholder text; it must appear as written whichever entry comes first.
@@ -64,11 +56,6 @@ TEST(PropertiesFormat, UnusualNamesFromThePageResolve) {
     // A stored name shaped like a decorated form is taken as it is.
     const Properties decoratedName{{" :N", "whole"}, {"N", "part"}};
     EXPECT_EQ(Format(decoratedName, "[{ :N}]"), "[whole]");
-}
-
-TEST(PropertiesFormat, TextAroundPlaceholdersIsKeptByteForByte) {
-    const Properties title{{Name::Title, "Mauerwerk – Ziegel"}};
-    EXPECT_EQ(Format(title, "→ {ArdoTesselTitle} ✓\n\t\"q\""), "→ Mauerwerk – Ziegel ✓\n\t\"q\"");
 }
 
 } // namespace

@@ -29,24 +29,6 @@ TEST(Properties, CodeAndTitleReadTheirEntriesAndLogOnlyWhenMissing) {
                                         "failed assertion: this->ContainsKey(Name::Title)"}));
 }
 
-TEST(Properties, EqualityIgnoresOrderAndCopiesAreIndependent) {
-    Properties a;
-    a.Put(Name::Code, "A10");
-    a.Put("Custom", "kept");
-    Properties b;
-    b.Put("Custom", "kept");
-    b.Put(Name::Code, "A10");
-    EXPECT_EQ(a, b);
-
-    Properties copy = a;
-    copy.Put(Name::Code, "B20");
-    EXPECT_EQ(a.Code(), "A10");
-    EXPECT_NE(copy, a);
-    copy.Put(Name::Code, "A10");
-    copy.Put(Name::Title, "");
-    EXPECT_NE(copy, a); // an extra empty entry is still an entry
-}
-
 TEST(PropertiesJson, CompactObjectInTableOrder) {
     Properties clause;
     clause.Put(Name::Code, "A10");

@@ -7,7 +7,6 @@
 #include <spdlog/logger.h>
 
 #include <memory>
-#include <regex>
 
 namespace {
 
@@ -18,18 +17,6 @@ std::shared_ptr<spdlog::logger> ReporterLogger(spdlog::level::level_enum sinkLev
         std::make_shared<spdlog::logger>("ArdoTesselConnect", std::make_shared<QBReporterSink_st>(sinkLevel));
     logger->set_level(spdlog::level::trace);
     return logger;
-}
-
-TEST(QBReporterSink, WritesPatternedLineEndingInCarriageReturnLineFeed) {
-    QB::DebugOutputCapture output;
-    auto logger = ReporterLogger(spdlog::level::trace);
-
-    logger->log(spdlog::source_loc{"Model/Element.cpp", 120, "Associate"}, spdlog::level::warn,
-                "elements: {}", 3);
-
-    const std::regex expected(R"(\[\d\d-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] \[ArdoTesselConnect\] \[warning\] )"
-                              R"(\[Model/Element\.cpp:120\] \(Associate\) elements: 3\r\n)");
-    EXPECT_TRUE(std::regex_match(output.GetText(), expected)) << output.GetText();
 }
 
 TEST(QBReporterSink, LinesBelowItsLevelAreNotWrittenAndPrintfDirectivesReachTheOutputUnchanged) {

@@ -5,22 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <unordered_map>
+#include <functional>
 #include <vector>
 
 namespace {
 
 using namespace TesselConnect::Util::Resource;
 using QB::UniString;
-
-const UniString ClauseLine("{ArdoTesselCode}: {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix}");
-
-UniString Clause(const char* code, const char* prefix, const char* title, const char* suffix) {
-    return ReplaceDecoratedPlaceholders(ClauseLine, {{"ArdoTesselCode", code},
-                                                     {"ArdoTesselPrefix", prefix},
-                                                     {"ArdoTesselTitle", title},
-                                                     {"ArdoTesselSuffix", suffix}});
-}
 
 struct PlainCase {
     const char* text;
@@ -72,33 +63,15 @@ TEST(Placeholders, SeveralAtOnce) {
     EXPECT_EQ(ReplacePlaceholders("{Count}", {{"Count", "1"}, {"Count", "2"}}), UniString("1"));
 }
 
-TEST(DecoratedPlaceholders, EmptyPrefixAndSuffixLeaveNoDoubleBlanks) {
-    EXPECT_EQ(Clause("F10", "", "Brick walls", ""), UniString("F10: Brick walls"));
-    EXPECT_EQ(Clause("F10", "A", "Brick walls", "B"), UniString("F10: A Brick walls B"));
-    EXPECT_EQ(Clause("", "", "", ""), UniString(": "));
-}
-
 TEST(DecoratedPlaceholders, EachFormAddsItsBlanksOnlyAroundAValue) {
     const UniString forms("[{X}][{ :X}][{X: }][{ :X: }]");
     EXPECT_EQ(ReplaceDecoratedPlaceholder(forms, "X", "v"), UniString("[v][ v][v ][ v ]"));
     EXPECT_EQ(ReplaceDecoratedPlaceholder(forms, "X", ""), UniString("[][][][]"));
+    EXPECT_EQ(ReplaceDecoratedPlaceholders("{A: }{B}{ :C}", {{"A", "a"}, {"B", "b"}, {"C", ""}}),
+              UniString("a b"));
     // Unknown names stay in every form.
     const UniString text("{Y}{ :Y}{Y: }{ :Y: }{ :}{: }{ :: }");
     EXPECT_EQ(ReplaceDecoratedPlaceholder(text, "X", "v"), text);
-}
-
-TEST(DecoratedPlaceholders, IssueTextResolvesWithPlainAndClausePlaceholders) {
-    const UniString issue(
-        "[{ViewName}] {ArdoTesselPrefix: }{ArdoTesselTitle}{ :ArdoTesselSuffix} "
-        "({ArdoTesselCode}): {ElemCount} element(s) could not be associated with Ardo clause. "
-        "Element(s) are locked.");
-    const UniString clause = ReplaceDecoratedPlaceholders(issue, {{"ArdoTesselCode", "F10"},
-                                                                  {"ArdoTesselPrefix", ""},
-                                                                  {"ArdoTesselTitle", "Brick"},
-                                                                  {"ArdoTesselSuffix", ""}});
-    EXPECT_EQ(ReplacePlaceholders(clause, {{"ViewName", "<Unknown>"}, {"ElemCount", "2"}}),
-              UniString("[<Unknown>] Brick (F10): 2 element(s) could not be associated with Ardo clause. "
-                        "Element(s) are locked."));
 }
 
 TEST(ResourceString, IsAPlainHashableValue) {
@@ -106,15 +79,6 @@ TEST(ResourceString, IsAPlainHashableValue) {
     static_assert(palette.GetResourceId() == 32510 && palette.GetIndex() == 1);
     static_assert(String{} == String{0, 0});
     static_assert(String{32510, 1} < String{32510, 2} && String{32510, 9} < String{32520, 1});
-
-    std::unordered_map<String, int> table;
-    table[String{32525, 1}] = 1;
-    table[String{32525, 2}] = 2;
-    table[String{32524, 1}] = 3;
-    table[String{32525, 1}] = 4;
-    EXPECT_EQ(table.size(), 3U);
-    EXPECT_EQ(table.at(String{32525, 1}), 4);
-    EXPECT_EQ(table.at(String{32524, 1}), 3);
     EXPECT_NE(std::hash<String>{}(String{1, 2}), std::hash<String>{}(String{2, 1}));
 }
 

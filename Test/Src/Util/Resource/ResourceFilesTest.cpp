@@ -27,18 +27,17 @@ TEST(ResourceFiles, TextThatIsNotJsonIsRefusedWithItsPosition) {
     TestSupport::LogCapture log;
     QB::ResourceModuleContents contents;
     EXPECT_FALSE(ReadStringLists("StringLists.json", R"({"stringLists": [)", contents));
-    EXPECT_TRUE(
-        log.Contains(critical, "Resource file StringLists.json: not valid JSON at offset 17: Invalid value."))
-        << testing::PrintToString(log.Messages());
     EXPECT_FALSE(ReadAlerts("Alerts.json", "[]", contents));
-    EXPECT_TRUE(log.Contains(critical, "Resource file Alerts.json: the top level is not an object"));
     EXPECT_FALSE(ReadDialogs("Dialogs.json", R"({"dialogs": {}})", contents));
-    EXPECT_TRUE(log.Contains(critical, "Resource file Dialogs.json: no array \"dialogs\""));
     EXPECT_FALSE(ReadStringLists("StringLists.json",
                                  "{\"stringLists\": [{\"id\": 1, \"items\": [\"\xC3\x28\"]}]}", contents));
-    EXPECT_TRUE(log.Contains(
-        critical, "Resource file StringLists.json: not valid JSON at offset 38: Invalid encoding in "
-                  "string."));
+    EXPECT_EQ(
+        log.Messages(critical),
+        (std::vector<std::string>{
+            "Resource file StringLists.json: not valid JSON at offset 17: Invalid value.",
+            "Resource file Alerts.json: the top level is not an object",
+            "Resource file Dialogs.json: no array \"dialogs\"",
+            "Resource file StringLists.json: not valid JSON at offset 38: Invalid encoding in string."}));
     EXPECT_EQ(contents.GetStringListCount(), 0U);
 }
 
@@ -166,7 +165,6 @@ TEST(OwnResourceModule, RegistersOnceUnderTheLibraryFileAndGoesAwayOnUnregister)
     EXPECT_NE(module, QB::InvalidResModule);
     EXPECT_EQ(RegisterOwnResourceModule(), module);
     EXPECT_EQ(GetOwnResourceModule(), module);
-    EXPECT_FALSE(GetOwnLibraryPath().empty());
     EXPECT_EQ(QB::FindResourceModule(GetOwnLibraryPath()), module);
     EXPECT_EQ(LookupOwnString(String{32521, 1}), QB::UniString("Open Ardo Tessel Connect Palette"));
     EXPECT_EQ(LookupOwnString(String{32521, 2}), std::nullopt);

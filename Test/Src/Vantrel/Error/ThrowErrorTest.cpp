@@ -105,13 +105,3 @@ TEST(HostErrors, NoAccessRightKindsReportFixedTextsAndCatchAsTheirCode) {
     expectCaughtAsNoAccessRight(Api::ErrorPropertyManagerNoAccessRight(),
                                 "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)");
 }
-
-TEST(HostErrors, ThrowMacroLogsTraceLineBeforeThrowing) {
-    TestSupport::LogCapture log;
-    EXPECT_THROW(ATC_THROW_API_ERROR(APIERR_NOTMINE), Api::Error<APIERR_NOTMINE>);
-    EXPECT_THROW(ATC_THROW_API_ERROR(0x81069999u), Api::GeneralError);
-    EXPECT_NO_THROW(ATC_THROW_IF_API_ERROR(NoError));
-    EXPECT_EQ(log.Messages(spdlog::level::trace),
-              (std::vector<std::string>{"GeneralError exception will be thrown: APIERR_NOTMINE(-2130312910)",
-                                        "GeneralError exception will be thrown: APIERR_?(-2130273895)"}));
-}

@@ -26,11 +26,6 @@ protected:
         Implementation::HostFunctions::SetToken(host.Token());
     }
 
-    void RemoveFunction(VantrelSim::HostFunction function) {
-        host.RemoveFunction(function);
-        InstallTable();
-    }
-
     // A project with three stories (-1 "Basement", 0 "Ground", 1 "First"), a section view,
     // and Ground's floor plan in front.
     static VantrelSim::Project ProjectWithStories() {

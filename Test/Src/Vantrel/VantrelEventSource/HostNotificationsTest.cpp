@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 using TesselConnect::Api::VantrelEventSource;
@@ -71,8 +72,8 @@ TEST_F(HostNotifications, ProjectLifeSelectionAndNewElementsReachTheObservers) {
     EXPECT_EQ(journal,
               (Journal{"o:Project_New", "o:Project_Close", "o:Project_Open", "o:Element_Created",
                        "o:SelectionChanged", "o:Project_PreSave", "o:Project_Save", "o:Project_Close"}));
-    EXPECT_EQ(observer.lastElement.elemHead.guid, QBGuid2APIGuid(drawn));
-    EXPECT_EQ(observer.lastElement.notifyKind, APINotifyElement_New);
-    EXPECT_EQ(observer.lastNeig.guid, QBGuid2APIGuid(drawn));
+    EXPECT_EQ(std::tuple(observer.lastElement.elemHead.guid, observer.lastElement.notifyKind,
+                         observer.lastNeig.guid),
+              std::tuple(QBGuid2APIGuid(drawn), APINotifyElement_New, QBGuid2APIGuid(drawn)));
     EXPECT_TRUE(log.Lines().empty());
 }

@@ -34,32 +34,28 @@ private:
 struct ProjectEventCase {
     API_NotifyEventID code;
     const char* event;
-    const char* logName;
+    bool spaced; // the failure line names the method with a blank after "::", as the source wrote it
 };
 
 // Written out independently of the source's table on purpose.
 const std::vector<ProjectEventCase> ProjectEventCases = {
-    {0x00000001, "Project_New", "&VantrelEventObserver::VNEvent_Project_New"},
-    {0x00000002, "Project_NewAndReset", "&VantrelEventObserver:: VNEvent_Project_NewAndReset"},
-    {0x00000004, "Project_Open", "&VantrelEventObserver::VNEvent_Project_Open"},
-    {0x00000008, "Project_PreSave", "&VantrelEventObserver:: VNEvent_Project_PreSave"},
-    {0x00000010, "Project_Save", "&VantrelEventObserver::VNEvent_Project_Save"},
-    {0x00000020, "Project_Close", "&VantrelEventObserver:: VNEvent_Project_Close"},
-    {0x00000040, "Project_Quit", "&VantrelEventObserver::VNEvent_Project_Quit"},
-    {0x00000080, "Project_TempSave", "&VantrelEventObserver:: VNEvent_Project_TempSave"},
-    {0x00008000, "Project_SendChanges", "&VantrelEventObserver:: VNEvent_Project_SendChanges"},
-    {0x00010000, "Project_ReceiveChanges", "&VantrelEventObserver:: VNEvent_Project_ReceiveChanges"},
-    {0x00080000, "Project_ChangeWindow", "&VantrelEventObserver:: VNEvent_Project_ChangeWindow"},
-    {0x00100000, "Project_ChangeFloor", "&VantrelEventObserver:: VNEvent_Project_ChangeFloor"},
-    {0x04000000, "Project_PropertyDefinitionChanged",
-     "&VantrelEventObserver:: VNEvent_Project_PropertyDefinitionChanged"},
-    {0x08000000, "Project_ClassificationItemChanged",
-     "&VantrelEventObserver:: VNEvent_Project_ClassificationItemChanged"},
-    {0x10000000, "Project_PropertyVisibilityChanged",
-     "&VantrelEventObserver:: VNEvent_Project_PropertyVisibilityChanged"},
-    {0x20000000, "Project_ClassificationVisibilityChanged",
-     "&VantrelEventObserver:: VNEvent_Project_ClassificationVisibilityChanged"},
-    {0x40000000, "Project_ShowIn3DChanged", "&VantrelEventObserver:: VNEvent_Project_ShowIn3DChanged"},
+    {0x00000001, "Project_New", false},
+    {0x00000002, "Project_NewAndReset", true},
+    {0x00000004, "Project_Open", false},
+    {0x00000008, "Project_PreSave", true},
+    {0x00000010, "Project_Save", false},
+    {0x00000020, "Project_Close", true},
+    {0x00000040, "Project_Quit", false},
+    {0x00000080, "Project_TempSave", true},
+    {0x00008000, "Project_SendChanges", true},
+    {0x00010000, "Project_ReceiveChanges", true},
+    {0x00080000, "Project_ChangeWindow", true},
+    {0x00100000, "Project_ChangeFloor", true},
+    {0x04000000, "Project_PropertyDefinitionChanged", true},
+    {0x08000000, "Project_ClassificationItemChanged", true},
+    {0x10000000, "Project_PropertyVisibilityChanged", true},
+    {0x20000000, "Project_ClassificationVisibilityChanged", true},
+    {0x40000000, "Project_ShowIn3DChanged", true},
 };
 
 API_Neig WallNeig() {
@@ -88,7 +84,8 @@ TEST_F(VantrelEvents, EachProjectEventCodeReachesItsMethodAndIsNamedInFailureLin
         EXPECT_EQ(_journal, Journal{std::string("o:") + eventCase.event});
         EXPECT_EQ(_log.Messages(spdlog::level::err),
                   std::vector<std::string>{
-                      fmt::format("exception: {}; funcName: {}", eventCase.event, eventCase.logName)});
+                      fmt::format("exception: {0}; funcName: &VantrelEventObserver::{1}VNEvent_{0}",
+                                  eventCase.event, eventCase.spaced ? " " : "")});
     }
 }
 
@@ -130,11 +127,11 @@ TEST_F(VantrelEvents, ThrowingObserversAreLoggedAndTheOthersStillTold) {
 
     EXPECT_EQ(_journal,
               (Journal{"std:SelectionChanged", "other:SelectionChanged", "oldest:SelectionChanged"}));
-    const auto errors = _log.Messages(spdlog::level::err);
-    ASSERT_GE(errors.size(), 2u);
-    EXPECT_EQ(errors[0],
-              "exception: observer failed; funcName: &VantrelEventObserver::VNEvent_SelectionChanged");
-    EXPECT_EQ(errors[1], "unknown exception; funcName: &VantrelEventObserver::VNEvent_SelectionChanged");
+    EXPECT_EQ(_log.Messages(spdlog::level::err),
+              (std::vector<std::string>{
+                  "exception: observer failed; funcName: &VantrelEventObserver::VNEvent_SelectionChanged",
+                  "unknown exception; funcName: &VantrelEventObserver::VNEvent_SelectionChanged",
+                  "failed assertion: elemNotify != nullptr"}));
 }
 
 TEST_F(VantrelEvents, ObserverDetachedDuringNotificationIsNotTold) {
