@@ -78,6 +78,7 @@ TEST_F(HelpersOverHost, AddOnObjectsAreListedAndRefuseReservationOutsideASharedP
     QB::Guid object;
     InCommand([&] { object = vantrel->AddOnObject_CreateUniqueObject("PlanData"); });
     EXPECT_TRUE(vantrel->AddOnObject_ExistsObject(object));
+    EXPECT_FALSE(vantrel->AddOnObject_ExistsObject(QB::Guid::Generate()));
     EXPECT_EQ(vantrel->AddOnObject_GetObjectList(), QB::Array<QB::Guid>{object});
     EXPECT_THROW(vantrel->AddOnObject_ReserveObject(object), Api::Error<APIERR_NOSYNCWORKPROJECT>);
 }
