@@ -4,8 +4,13 @@
 
 #include <QB/Resource.hpp>
 
+#include <gmock/gmock.h>
+
 namespace VantrelSimTest {
 namespace {
+
+using ::testing::_;
+using ::testing::FieldsAre;
 
 // Handlers are plain functions, so they report into one recorder per test.
 struct Recorder {
@@ -71,11 +76,9 @@ TEST_F(Notifications, SelectionChangesAndNewElementsOfTheAskedTypesAreReported) 
     ASSERT_EQ(NoError, T().VNAPI_Element_DeselectAll(Tok()));
     ASSERT_EQ(NoError, T().VNAPI_Element_DeselectAll(Tok())); // nothing changed: no call
 
-    ASSERT_EQ(3U, _recorder.selections.size());
-    EXPECT_EQ(A(other), _recorder.selections[0].guid);
-    EXPECT_EQ(APINeig_Column, _recorder.selections[0].neigID);
-    EXPECT_EQ(A(wall), _recorder.selections[1].guid);
-    EXPECT_EQ(APINeig_None, _recorder.selections[2].neigID);
+    EXPECT_EQ((std::vector<API_Neig>{
+                  {APINeig_Column, 0, A(other)}, {APINeig_Wall, 0, A(wall)}, {APINeig_None, 0, {}}}),
+              _recorder.selections);
 
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchSelectionChange(Tok(), nullptr));
     host.SetSelection({wall});
@@ -137,9 +140,8 @@ TEST_F(Notifications, ProjectEventsFollowTheCatchMaskAndTheProgressWindowIsRepor
                   {ProgressChange::Opened, 0}, {ProgressChange::Stepped, 1}, {ProgressChange::Closed, 1}}),
               changes);
     ASSERT_EQ(5U, host.InterfaceRequests().size());
-    EXPECT_EQ(APIReq_OpenProgress, host.InterfaceRequests()[1].code);
-    EXPECT_EQ("Enumerating elements", host.InterfaceRequests()[1].text);
-    EXPECT_EQ(48, host.InterfaceRequests()[1].number);
+    EXPECT_THAT(host.InterfaceRequests()[1],
+                FieldsAre(APIReq_OpenProgress, _, _, "Enumerating elements", 48));
 }
 
 TEST_F(Notifications, ReceivingChangesMergesRecordsThatBothUsersChanged) {

@@ -13,29 +13,6 @@ namespace SimTest {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
-
-const VantrelSim::Element* ElementNamed(const VantrelSim::Project& project, const std::string& name) {
-    const VantrelSim::Element* found = nullptr;
-    project.ForEachElementOfType(API_NoElemTypeID, [&](const VantrelSim::Element& element) {
-        if (element.name.ToUtf8() == name) {
-            found = &element;
-        }
-    });
-    return found;
-}
-
-std::string ItemOf(const VantrelSim::Project& project, const VantrelSim::Element& element,
-                   const std::string& systemName) {
-    for (const auto& [system, item] : element.classification) {
-        const VantrelSim::ClassificationSystem* found = project.FindSystem(system);
-        const VantrelSim::ClassificationItem* classification = project.FindItem(item);
-        if (found != nullptr && classification != nullptr && found->name.ToUtf8() == systemName) {
-            return classification->id.ToUtf8();
-        }
-    }
-    return {};
-}
 
 class SimProgram : public ProgramTest {
 protected:
@@ -87,12 +64,10 @@ TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
     EXPECT_THAT(ReadFile(out / "ArdoTesselConnect.log"), HasSubstr("FreeData finished"));
     EXPECT_THAT(ReadFile(out / "preferences" / "Machine.prefs"), HasSubstr("log.path="));
 
+    // The column's classification after the reopening is the demo's own last expectation.
     const VantrelSim::Project saved = VantrelSim::LoadProjectFile(out / "demo.project.json");
     EXPECT_TRUE(saved.modulData.ContainsKey("ConnectionWithSpecification:S-2002"));
     EXPECT_FALSE(saved.modulData.ContainsKey("ConnectionWithSpecification:S-2001"));
-    const VantrelSim::Element* column = ElementNamed(saved, "C-01");
-    ASSERT_NE(column, nullptr);
-    EXPECT_EQ(ItemOf(saved, *column, "Stand-in Work Sections"), "22.10");
 }
 
 // Another user's copy of the connection's record comes in with the received changes; the host asks
