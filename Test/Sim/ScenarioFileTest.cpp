@@ -15,7 +15,13 @@ namespace {
 using VantrelSim::Tool::ReadScenarioJson;
 using VantrelSim::Tool::ScenarioError;
 using namespace VantrelSim::Tool;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::Field;
+using ::testing::FieldsAre;
 using ::testing::HasSubstr;
+using ::testing::SizeIs;
+using ::testing::VariantWith;
 
 const std::filesystem::path ScenarioPath = "/samples/house.scenario.json";
 
@@ -53,24 +59,21 @@ TEST(ScenarioFile, WellFormedScenariosReadIntoStepsAndExpectationsOfEveryBehavio
     EXPECT_EQ(std::get<Select>(scenario.steps[0].action).elements, Names{"W-01"});
     EXPECT_EQ(scenario.steps[0].note, "one wall");
 
-    const auto& update = std::get<PageAction>(scenario.steps[1].action);
-    EXPECT_EQ(update.kind, PageActionKind::UpdateClause);
-    EXPECT_EQ(update.suffix, "[x]");
-    EXPECT_FALSE(update.title.has_value());
+    EXPECT_THAT(std::get<PageAction>(scenario.steps[1].action),
+                AllOf(Field(&PageAction::kind, PageActionKind::UpdateClause),
+                      Field(&PageAction::suffix, "[x]"), Field(&PageAction::title, std::nullopt)));
     EXPECT_EQ(StepLabel(scenario.steps[1]), "step 2 (page updateClause)");
 
     const Step& click = scenario.steps[2];
     EXPECT_EQ(std::get<Click>(click.action).panel, "issues");
     EXPECT_TRUE(click.shot);
-    ASSERT_EQ(click.answers.size(), 3u);
-    EXPECT_EQ(std::get<AlertAnswer>(click.answers[0]).alertId, 32564u);
-    EXPECT_EQ(std::get<AlertAnswer>(click.answers[0]).button, Choice(std::string("OK")));
-    EXPECT_EQ(std::get<SystemChoice>(click.answers[1]).system, Choice(QB::Int32{2}));
-    EXPECT_FALSE(std::get<SystemChoice>(click.answers[2]).system.has_value());
+    EXPECT_THAT(click.answers,
+                ElementsAre(VariantWith<AlertAnswer>(FieldsAre(32564u, Choice(std::string("OK")))),
+                            VariantWith<SystemChoice>(FieldsAre(Choice(QB::Int32{2}))),
+                            VariantWith<SystemChoice>(FieldsAre(std::nullopt))));
     EXPECT_EQ(click.expect.issues->count, 2u);
-    ASSERT_EQ(click.expect.alerts->size(), 2u);
-    EXPECT_EQ((*click.expect.alerts)[0].id, 32564u);
-    EXPECT_EQ((*click.expect.alerts)[1].text, "not undoable");
+    EXPECT_THAT(*click.expect.alerts,
+                ElementsAre(FieldsAre(32564u, ""), FieldsAre(std::nullopt, "not undoable")));
     ASSERT_EQ(click.expect.panels.size(), 1u);
     EXPECT_EQ(click.expect.panels[0].panel, "clauses");
     EXPECT_EQ(click.expect.panels[0].rows, Names{});
@@ -110,21 +113,17 @@ TEST(ScenarioFile, WellFormedScenariosReadIntoStepsAndExpectationsOfEveryBehavio
     EXPECT_EQ(behaviours.startup->addonLog[0].level, "info");
     ASSERT_EQ(behaviours.steps.size(), 7u);
 
-    const auto& fault = std::get<InjectFault>(behaviours.steps[0].action).fault;
-    EXPECT_EQ(fault.function, VantrelSim::HostFunction::VNAPI_AddOnObject_ModifyObject);
-    EXPECT_EQ(fault.code, APIERR_NOTMINE);
-    EXPECT_EQ(fault.call, 2u);
-    EXPECT_FALSE(fault.calls.has_value());
+    EXPECT_THAT(std::get<InjectFault>(behaviours.steps[0].action).fault,
+                FieldsAre(VantrelSim::HostFunction::VNAPI_AddOnObject_ModifyObject, APIERR_NOTMINE,
+                          std::nullopt, 2u, ""));
 
     const Step& menu = behaviours.steps[1];
     EXPECT_EQ(std::get<Menu>(menu.action).item, 2);
-    ASSERT_EQ(menu.faults.size(), 1u);
-    EXPECT_EQ(menu.faults[0].code, APIERR_GENERAL);
-    EXPECT_EQ(menu.faults[0].calls, 3u);
-    EXPECT_EQ(menu.faults[0].element, "W-01");
+    EXPECT_THAT(menu.faults, ElementsAre(FieldsAre(VantrelSim::HostFunction::VNAPI_Element_Get,
+                                                   APIERR_GENERAL, 3u, std::nullopt, "W-01")));
     ASSERT_EQ(menu.meanwhile.size(), 1u);
-    EXPECT_EQ(menu.meanwhile[0].user, 2);
-    EXPECT_EQ(menu.meanwhile[0].call, 1u);
+    EXPECT_THAT(menu.meanwhile[0],
+                FieldsAre(2, VantrelSim::HostFunction::VNAPI_AddOnObject_CreateUniqueObject, 1u, SizeIs(2)));
     const auto& created = std::get<AddonObjectChange>(menu.meanwhile[0].changes[0]);
     EXPECT_EQ(created.data, (API_DataBlock{std::byte{0}, std::byte{1}}));
     EXPECT_TRUE(std::get<Reserve>(menu.meanwhile[0].changes[1]).release);

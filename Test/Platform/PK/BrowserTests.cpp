@@ -3,6 +3,8 @@
 #include <PK/JSArray.hpp>
 #include <PK/JSValue.hpp>
 
+#include "JSDescribe.hpp"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -14,6 +16,7 @@ namespace {
 
 using PK::InProcessBrowserBackend;
 using PK::JSValue;
+using PKTest::Describe;
 
 // Records every event as one text line, so a test can assert the exact sequence.
 class EventLog : public PK::BrowserObserver {
@@ -155,17 +158,9 @@ TEST_F(BrowserFixture, RegisteredObjectReceivesArgumentsInEveryShape) {
     Backend().RunPageScript(
         "integrator.echo(); integrator.echo('one'); integrator.echo('a', 2, true, null, [1.5]);");
     ASSERT_EQ(received.size(), 3U);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(received[0])->GetType(), JSValue::DEFAULT);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(received[1])->GetString(), QB::UniString("one"));
-    const auto several = std::dynamic_pointer_cast<PK::JSArray>(received[2]);
-    ASSERT_NE(several, nullptr);
-    ASSERT_EQ(several->GetItemArray().GetSize(), 5U);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(several->GetItemArray()[1])->GetType(), JSValue::INTEGER);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(several->GetItemArray()[2])->GetType(), JSValue::BOOL);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(several->GetItemArray()[3])->GetType(), JSValue::DEFAULT);
-    const auto nested = std::dynamic_pointer_cast<PK::JSArray>(several->GetItemArray()[4]);
-    ASSERT_NE(nested, nullptr);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(nested->GetItemArray()[0])->GetType(), JSValue::DOUBLE);
+    EXPECT_EQ(Describe(received[0]), "null");
+    EXPECT_EQ(Describe(received[1]), R"("one")");
+    EXPECT_EQ(Describe(received[2]), R"(["a",2,true,null,[1.5d]])");
     EXPECT_EQ(origins.back(), QB::UniString("null")); // about:blank has an opaque origin
 }
 
@@ -298,8 +293,8 @@ TEST_F(BrowserScript, StubPageReceivesExactlyTheOriginalText) {
     EXPECT_EQ(calls[0].function, QB::UniString("associateSpec"));
     ASSERT_EQ(calls[0].arguments.GetSize(), 3U);
     EXPECT_EQ(StringArgument(0, 0), original);
+    EXPECT_EQ(Describe(calls[0].arguments[2]), "null");
     EXPECT_EQ(StringArgument(0, 1), QB::UniString("ref"));
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(calls[0].arguments[2])->GetType(), JSValue::DEFAULT);
     EXPECT_EQ(StringArgument(1, 0), QB::UniString("raw\u2028sep"));
 }
 
@@ -310,11 +305,8 @@ TEST_F(BrowserScript, StubPageRecordsObjectArgumentsAsJSON) {
     ASSERT_EQ(Backend().GetRecordedCalls().size(), 1U);
     EXPECT_EQ(Backend().GetRecordedCalls()[0].argumentsJSON,
               QB::UniString("[{\"type\":{\"id\":\"t1\",\"properties\":null}}]"));
-    const auto state = std::dynamic_pointer_cast<PK::JSObject>(Backend().GetRecordedCalls()[0].arguments[0]);
-    ASSERT_NE(state, nullptr);
-    const auto type = std::dynamic_pointer_cast<PK::JSObject>(state->FindItem("type"));
-    ASSERT_NE(type, nullptr);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(type->FindItem("id"))->GetString(), QB::UniString("t1"));
+    EXPECT_EQ(Describe(Backend().GetRecordedCalls()[0].arguments[0]),
+              R"({"type":{"id":"t1","properties":null}})");
 }
 
 // Values travel native -> page -> native unchanged, numbers landing in the narrowest kind.
@@ -335,8 +327,7 @@ TEST_F(BrowserScript, ValuesRoundTripThroughThePage) {
 
     const auto back = Backend().RunPageScript("var v; integrator.get().then(function (x) { v = x; }); v");
     EXPECT_TRUE(PK::AreEqual(back, answer));
-    const auto length = Backend().RunPageScript("v.text.length"); // as a browser counts: UTF-16 units
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(length)->GetInteger(), 5);
+    EXPECT_EQ(Describe(Backend().RunPageScript("v.text.length")), "5"); // as a browser counts: UTF-16 units
 }
 
 TEST_F(BrowserScript, LineSeparatorsOutsideStringsStayLineBreaks) {
@@ -362,8 +353,7 @@ TEST_F(BrowserScript, RunawayScriptIsStoppedAndThePageReplaced) {
     EXPECT_EQ(backend.GetStoppedPageCount(), 1U);
     EXPECT_EQ(limited.GetURL(), QB::UniString("https://app.example.com/"));
     // The fresh page works and has lost the old page's state.
-    const auto marker = backend.RunPageScript("typeof marker");
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(marker)->GetString(), QB::UniString("undefined"));
+    EXPECT_EQ(Describe(backend.RunPageScript("typeof marker")), R"("undefined")");
 
     // Runaway loops that allocate, and runaway timers, are stopped too.
     EXPECT_TRUE(limited.ExecuteJS("var a = []; while (true) { a.push({}); a = a.length > 1000 ? [] : a; }"));
@@ -417,9 +407,7 @@ TEST_F(BrowserScript, LocationOriginIsThePagesOriginAndInlineScriptsRunAndMayNav
         SCOPED_TRACE(url);
         ASSERT_TRUE(browser.LoadURL(url));
         Backend().FinishLoad();
-        const auto value = std::dynamic_pointer_cast<JSValue>(Backend().RunPageScript("location.origin"));
-        ASSERT_NE(value, nullptr);
-        EXPECT_EQ(value->GetString(), QB::UniString(origin));
+        EXPECT_EQ(Describe(Backend().RunPageScript("location.origin")), '"' + std::string(origin) + '"');
     }
 
     // Inline scripts of loaded HTML run and may navigate.

@@ -4,6 +4,8 @@
 // host's message loop, for the tests of the Chromium backend. Waits are on events with a time
 // limit; nothing sleeps. A browser that cannot start fails the test with the reason.
 
+#include "JSDescribe.hpp"
+
 #include "Support/LoopbackHttpServer.hpp"
 #include "Support/TempDir.hpp"
 
@@ -28,8 +30,7 @@ namespace ChromiumTest {
 
 using namespace std::chrono_literals;
 
-// Compact text of a value tree, for assertions: 1, "a", [..], {"k":..}, null.
-std::string Describe(const PK::JSBaseRef& value);
+using PKTest::Describe;
 
 // The browser's events as text lines; dialogs answered as the test says.
 class EventLog : public PK::BrowserObserver {
