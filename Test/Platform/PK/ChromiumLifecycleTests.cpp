@@ -5,12 +5,17 @@
 
 #include <QB/Debug.hpp>
 
+#include <gmock/gmock.h>
+
 #include <signal.h>
 
 #include <fstream>
 
 namespace ChromiumTest {
 namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 
 // Without a browser started up front: these tests start (or fail to start) their own.
 class ChromiumStartTest : public ::testing::Test {
@@ -62,10 +67,8 @@ TEST_F(ChromiumStartTest, ProgramThatExitsIsReportedWithStatusAndOutput) {
     std::ofstream(options.executable) << "#!/bin/sh\necho 'cannot open display' >&2\nexit 3\n";
     std::filesystem::permissions(options.executable, std::filesystem::perms::owner_all);
     const std::string error = StartError(options);
-    EXPECT_NE(error.find("did not become ready: the connection to the browser has ended"), std::string::npos)
-        << error;
-    EXPECT_NE(error.find("it exited with status 3"), std::string::npos) << error;
-    EXPECT_NE(error.find("cannot open display"), std::string::npos) << error;
+    EXPECT_THAT(error, AllOf(HasSubstr("did not become ready: the connection to the browser has ended"),
+                             HasSubstr("it exited with status 3"), HasSubstr("cannot open display")));
 }
 
 // Test that a program that never answers is given up after the start timeout and killed.
@@ -79,7 +82,7 @@ TEST_F(ChromiumStartTest, ProgramThatNeverAnswersIsKilledAfterTheStartTimeout) {
     const auto start = std::chrono::steady_clock::now();
     const std::string error = StartError(options);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-    EXPECT_NE(error.find("no answer to Target.getTargets within"), std::string::npos) << error;
+    EXPECT_THAT(error, HasSubstr("no answer to Target.getTargets within"));
     EXPECT_TRUE(NoBrowserFolderLeft());
 }
 
@@ -142,8 +145,7 @@ TEST_F(BrowserEndTest, KilledBrowserFailsEverythingAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
     // How the end shows (a closed or a reset connection, with or without the exit status) depends
     // on scheduling, so only the notice itself is certain.
-    EXPECT_NE(output.GetText().find("PK: chromium: the browser has ended: "), std::string::npos)
-        << output.GetText();
+    EXPECT_THAT(output.GetText(), HasSubstr("PK: chromium: the browser has ended: "));
 }
 
 // Test that a crashed page shows up as the error page and that the next load brings the
