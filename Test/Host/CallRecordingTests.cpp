@@ -3,8 +3,6 @@
 
 #include "HostFixture.hpp"
 
-#include <gmock/gmock.h>
-
 namespace VantrelSimTest {
 namespace {
 

@@ -44,9 +44,8 @@ TEST_F(FaultInjection, OrdinalAndGuidFaultsHitOnlyTheirCallAndEveryFiringIsTold)
     EXPECT_EQ(NoError, Header(wall));
     EXPECT_EQ(APIERR_BADID, Header(wall));
     EXPECT_EQ(NoError, Header(wall));
-    ASSERT_EQ(1U, fired.size());
-    EXPECT_EQ(HostFunction::VNAPI_Element_GetHeader, fired[0].function);
-    EXPECT_EQ(APIERR_BADID, fired[0].code);
+    EXPECT_THAT(
+        fired, testing::ElementsAre(testing::FieldsAre(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID)));
 
     host.Faults().Add({HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, {}, {}, {}, 0, 7});
     host.Faults().Add({HostFunction::VNAPI_Element_GetHeader, APIERR_NOTMINE, {}, {}, {}, 0, 8});

@@ -6,7 +6,7 @@
 #include <VantrelSim/Host.hpp>
 #include <VantrelSim/ProjectBuilder.hpp>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <functional>
 

@@ -4,8 +4,6 @@
 
 #include <QB/Resource.hpp>
 
-#include <gmock/gmock.h>
-
 namespace VantrelSimTest {
 namespace {
 

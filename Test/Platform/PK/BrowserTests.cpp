@@ -5,6 +5,7 @@
 
 #include "JSDescribe.hpp"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -17,6 +18,9 @@ namespace {
 using PK::InProcessBrowserBackend;
 using PK::JSValue;
 using PKTest::Describe;
+using ::testing::_;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
 
 // Records every event as one text line, so a test can assert the exact sequence.
 class EventLog : public PK::BrowserObserver {
@@ -89,11 +93,11 @@ TEST_F(BrowserFixture, LoadEventsFollowTheNavigationAndAFailedLoadLandsOnTheErro
     browser.LoadHTML("<p>offline</p>");
     Backend().FinishLoad();
     browser.ReloadIgnoreCache();
-    ASSERT_EQ(Backend().GetLoads().size(), 3U);
-    EXPECT_EQ(Backend().GetLoads()[1].kind, InProcessBrowserBackend::Load::Kind::HTML);
-    EXPECT_EQ(Backend().GetLoads()[1].text, QB::UniString("<p>offline</p>"));
-    EXPECT_EQ(Backend().GetLoads()[2].kind, InProcessBrowserBackend::Load::Kind::Reload);
-    EXPECT_TRUE(Backend().GetLoads()[2].bypassCache);
+    using Kind = InProcessBrowserBackend::Load::Kind;
+    EXPECT_THAT(Backend().GetLoads(),
+                ElementsAre(FieldsAre(Kind::URL, "https://app.example.com/start", false),
+                            FieldsAre(Kind::HTML, "<p>offline</p>", false),
+                            FieldsAre(Kind::Reload, _, true)));
     EXPECT_EQ(Backend().GetPendingURL(), QB::UniString(InProcessBrowserBackend::HTMLPageURL));
 
     // A failed load lands on the error page.
@@ -387,9 +391,7 @@ TEST_F(BrowserScript, ScriptsRunByNativeFunctionsWaitAndWindowEventsTimersAndLoc
     EXPECT_TRUE(Backend().GetConsoleMessages().empty());
     Backend().AdvanceTime(std::chrono::milliseconds(1));
     EXPECT_EQ(PageJson("seen"), QB::UniString(R"(["offline false","online true","timer"])"));
-    ASSERT_EQ(Backend().GetConsoleMessages().size(), 1U);
-    EXPECT_EQ(Backend().GetConsoleMessages()[0].level, QB::UniString("warn"));
-    EXPECT_EQ(Backend().GetConsoleMessages()[0].text, QB::UniString("TVK: late"));
+    EXPECT_THAT(Backend().GetConsoleMessages(), ElementsAre(FieldsAre("warn", "TVK: late")));
 
     Backend().RunPageScript("location.replace('https://app.example.com/home')");
     EXPECT_EQ(Backend().GetPendingURL(), QB::UniString("https://app.example.com/home"));

@@ -14,9 +14,6 @@
 namespace ChromiumTest {
 namespace {
 
-using ::testing::AllOf;
-using ::testing::HasSubstr;
-
 // Without a browser started up front: these tests start (or fail to start) their own.
 class ChromiumStartTest : public ::testing::Test {
 protected:
@@ -67,8 +64,10 @@ TEST_F(ChromiumStartTest, ProgramThatExitsIsReportedWithStatusAndOutput) {
     std::ofstream(options.executable) << "#!/bin/sh\necho 'cannot open display' >&2\nexit 3\n";
     std::filesystem::permissions(options.executable, std::filesystem::perms::owner_all);
     const std::string error = StartError(options);
-    EXPECT_THAT(error, AllOf(HasSubstr("did not become ready: the connection to the browser has ended"),
-                             HasSubstr("it exited with status 3"), HasSubstr("cannot open display")));
+    EXPECT_THAT(
+        error, testing::AllOf(
+                   testing::HasSubstr("did not become ready: the connection to the browser has ended"),
+                   testing::HasSubstr("it exited with status 3"), testing::HasSubstr("cannot open display")));
 }
 
 // Test that a program that never answers is given up after the start timeout and killed.
@@ -82,7 +81,7 @@ TEST_F(ChromiumStartTest, ProgramThatNeverAnswersIsKilledAfterTheStartTimeout) {
     const auto start = std::chrono::steady_clock::now();
     const std::string error = StartError(options);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-    EXPECT_THAT(error, HasSubstr("no answer to Target.getTargets within"));
+    EXPECT_THAT(error, testing::HasSubstr("no answer to Target.getTargets within"));
     EXPECT_TRUE(NoBrowserFolderLeft());
 }
 
@@ -145,7 +144,7 @@ TEST_F(BrowserEndTest, KilledBrowserFailsEverythingAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
     // How the end shows (a closed or a reset connection, with or without the exit status) depends
     // on scheduling, so only the notice itself is certain.
-    EXPECT_THAT(output.GetText(), HasSubstr("PK: chromium: the browser has ended: "));
+    EXPECT_THAT(output.GetText(), testing::HasSubstr("PK: chromium: the browser has ended: "));
 }
 
 // Test that a crashed page shows up as the error page and that the next load brings the

@@ -12,9 +12,6 @@ namespace {
 
 using Kind = PK::JSDialog::Kind;
 using ScriptTest = ChromiumFixture;
-using ::testing::ElementsAre;
-using ::testing::FieldsAre;
-using ::testing::HasSubstr;
 
 // A page gets little time before the host gives up on it.
 class ShortBudgetTest : public ChromiumFixture {
@@ -56,9 +53,10 @@ TEST_F(ScriptTest, DialogsAreAnsweredThroughTheHost) {
 
     const QB::UniString origin(server.Origin());
     EXPECT_THAT(events.dialogs,
-                ElementsAre(FieldsAre(Kind::Alert, "Ardo Tessel Connect: Error Code: 1!", "", origin),
-                            FieldsAre(Kind::Confirm, "Sure?", "", origin),
-                            FieldsAre(Kind::Prompt, "Name?", "default", origin)));
+                testing::ElementsAre(
+                    testing::FieldsAre(Kind::Alert, "Ardo Tessel Connect: Error Code: 1!", "", origin),
+                    testing::FieldsAre(Kind::Confirm, "Sure?", "", origin),
+                    testing::FieldsAre(Kind::Prompt, "Name?", "default", origin)));
 
     events.acceptConfirm = false; // declined, as a browser without a user would
     ASSERT_TRUE(browser->ExecuteJS("window.confirmed = confirm('Delete everything?');"));
@@ -89,8 +87,9 @@ TEST_F(ShortBudgetTest, EndlessLoopIsStoppedAfterTheBudget) {
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, 1400ms);
     EXPECT_LT(waited, 5000ms);
-    EXPECT_THAT(output.GetText(), HasSubstr("PK: chromium: the page did not answer within 1500 ms; its "
-                                            "running script is stopped\n"));
+    EXPECT_THAT(output.GetText(),
+                testing::HasSubstr("PK: chromium: the page did not answer within 1500 ms; its "
+                                   "running script is stopped\n"));
     EXPECT_TRUE(browser->ExecuteJS("window.after = 2;"));
     EXPECT_EQ(EvaluateText("window.after"), "2");
 }
