@@ -156,8 +156,7 @@ TEST(ScenarioFile, WellFormedScenariosReadIntoStepsAndExpectationsOfEveryBehavio
     EXPECT_EQ(std::get<PageAction>(behaviours.steps[3].action).arguments,
               R"(["${documentRef}","${selectionTypeId}"])");
     EXPECT_EQ(std::get<PageAction>(behaviours.steps[4].action).page, "login.html");
-    EXPECT_TRUE(std::get<HostLife>(behaviours.steps[5].action).quit);
-    EXPECT_TRUE(std::get<HostLife>(behaviours.steps[5].action).start);
+    EXPECT_THAT(std::get<HostLife>(behaviours.steps[5].action), FieldsAre(true, true));
     EXPECT_EQ(std::get<ClearFaults>(behaviours.steps[6].action).function,
               VantrelSim::HostFunction::VNAPI_Element_Get);
 }

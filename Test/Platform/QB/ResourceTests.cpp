@@ -128,11 +128,10 @@ TEST_F(ResourceRegistry, LookupsOfEachKindAndIconImagesPickTheLowestSharpEnoughR
 
     const auto icon = QB::GetResourceIcon(_module, 400);
     ASSERT_TRUE(icon.has_value());
-    EXPECT_EQ(icon->ImageFor(72)->dpi, 96U);
-    EXPECT_EQ(icon->ImageFor(96)->dpi, 96U);
-    EXPECT_EQ(icon->ImageFor(120)->dpi, 192U);
-    EXPECT_EQ(icon->ImageFor(192)->dpi, 192U);
-    EXPECT_EQ(icon->ImageFor(288)->dpi, 192U) << "beyond the sharpest image, the sharpest one";
+    const auto dpiFor = [&icon](unsigned dpi) { return icon->ImageFor(dpi)->dpi; };
+    // Beyond the sharpest image, the sharpest one.
+    EXPECT_EQ((std::vector{dpiFor(72), dpiFor(96), dpiFor(120), dpiFor(192), dpiFor(288)}),
+              (std::vector<decltype(dpiFor(0))>{96, 96, 192, 192, 192}));
     EXPECT_EQ(QB::ResourceIcon{}.ImageFor(96), nullptr);
     EXPECT_FALSE(QB::GetResourceIcon(_module, 401).has_value());
 }
