@@ -91,12 +91,7 @@ TEST_F(SimInspect, DamagedSampleNamesEachFindingAndFilesThatAreNoProjectsThePlac
         HasSubstr("\n  PlanData: the plan data object does not read: the add-on makes up a new plan id"));
     EXPECT_EQ(ReadFile(sample), before);
 
-    const ProgramRun json = Inspect(sample, {"--json"});
-    EXPECT_EQ(json.exitCode, 1);
-    for (const char* kind :
-         {"issueNamesDeletedElement", "newerVersion", "unreadableRecord", "planIdMissing"}) {
-        EXPECT_THAT(json.out, HasSubstr(std::string("\"kind\": \"") + kind + "\""));
-    }
+    // The JSON form carries the same findings (the report tests); --json reaches it (the saved projects).
 
     // Files that are no projects are named with the place (exit 2).
     const ProgramRun missing = Inspect(folder / "missing.project.json");
