@@ -3,6 +3,7 @@
 #include <PK/JSArray.hpp>
 #include <PK/JSValue.hpp>
 
+#include "BrowserEventLog.hpp"
 #include "JSDescribe.hpp"
 
 #include <gmock/gmock.h>
@@ -18,28 +19,10 @@ namespace {
 using PK::InProcessBrowserBackend;
 using PK::JSValue;
 using PKTest::Describe;
+using PKTest::EventLog;
 using ::testing::_;
 using ::testing::ElementsAre;
 using ::testing::FieldsAre;
-
-// Records every event as one text line, so a test can assert the exact sequence.
-class EventLog : public PK::BrowserObserver {
-public:
-    void URLChanged(const PK::BrowserURLChangeEvent& event) override {
-        lines.push_back("url " + event.GetURL().ToUtf8());
-    }
-    void LoadingStateChanged(const PK::BrowserLoadingStateChangeEvent& event) override {
-        lines.push_back(event.IsLoading() ? "loading" : "loaded");
-    }
-    void JSDialogOpened(PK::BrowserJSDialogEvent& event) override {
-        lines.push_back("dialog " + event.GetDialog().message.ToUtf8());
-        if (answerConfirm && event.GetDialog().kind == PK::JSDialog::Kind::Confirm) {
-            event.Answer(true);
-        }
-    }
-    std::vector<std::string> lines;
-    bool answerConfirm = false;
-};
 
 class BrowserFixture : public ::testing::Test {
 protected:
@@ -224,7 +207,7 @@ TEST(BrowserOrigin, OriginsAreNormalised) {
 
 TEST_F(BrowserFixture, DialogsReachObserversAndDefaultSafelyAndScreenshotsAreNotFaked) {
     Backend().RunPageScript("alert('hello'); var first = confirm('sure?');");
-    events.answerConfirm = true;
+    events.acceptConfirm = true;
     EXPECT_EQ(PageJson("[first, confirm('really?'), prompt('name?', 'x')]"),
               QB::UniString("[false,true,null]"));
     EXPECT_EQ(events.lines,

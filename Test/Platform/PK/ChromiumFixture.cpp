@@ -7,25 +7,6 @@
 
 namespace ChromiumTest {
 
-void EventLog::URLChanged(const PK::BrowserURLChangeEvent& event) {
-    lines.push_back("url " + event.GetURL().ToUtf8());
-}
-
-void EventLog::LoadingStateChanged(const PK::BrowserLoadingStateChangeEvent& event) {
-    lines.push_back(event.IsLoading() ? "loading" : "loaded");
-}
-
-void EventLog::JSDialogOpened(PK::BrowserJSDialogEvent& event) {
-    const PK::JSDialog& dialog = event.GetDialog();
-    dialogs.push_back(dialog);
-    lines.push_back("dialog " + dialog.message.ToUtf8());
-    if (dialog.kind == PK::JSDialog::Kind::Confirm) {
-        event.Answer(acceptConfirm);
-    } else if (dialog.kind == PK::JSDialog::Kind::Prompt) {
-        event.Answer(!promptAnswer.IsEmpty(), promptAnswer);
-    }
-}
-
 void ChromiumFixture::SetUp() {
     loop.DiscardPending();
     StartBrowser();
