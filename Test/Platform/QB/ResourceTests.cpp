@@ -5,7 +5,7 @@
 
 #include <QB/Resource.hpp>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <array>
 #include <filesystem>
@@ -157,10 +157,7 @@ TEST(AlertParameters, FillInOrderAsTypedAndMissingOnesLeaveNothing) {
     const std::array<QB::UniString, 2> parameters{"Project", "Spec"};
     const auto alert =
         QB::FillAlertParameters(QB::ResourceAlert{1, -1, "T %s", "M %s/%s", "D", {"OK"}}, parameters);
-    EXPECT_EQ(alert.title, QB::UniString("T Project"));
-    EXPECT_EQ(alert.mainText, QB::UniString("M Project/Spec"));
-    EXPECT_EQ(alert.detailText, QB::UniString("D"));
-    EXPECT_EQ(alert.buttons.size(), 1U);
+    EXPECT_THAT(alert, testing::FieldsAre(1, -1, "T Project", "M Project/Spec", "D", testing::SizeIs(1)));
 }
 
 } // namespace
