@@ -45,10 +45,7 @@ TEST_F(SimInspect, SavedProjectsReadWithoutFindings) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.scenario);
-        const std::filesystem::path out = folder / "out";
-        const ProgramRun run = RunSim({"run", (SourceDir() / "Samples" / c.scenario).string(), "--browser",
-                                       "none", "--out", out.string(), "--quiet"},
-                                      folder);
+        const ProgramRun run = Run(SourceDir() / "Samples" / c.scenario);
         ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
 
         const ProgramRun inspect = Inspect(out / c.project);

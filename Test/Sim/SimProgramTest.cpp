@@ -34,18 +34,11 @@ protected:
             {"do": "page", "action": "open", "specification": "S-2001"}, )" +
                steps + "]";
     }
-
-    ProgramRun Run(const std::filesystem::path& scenario) {
-        return RunSim(
-            {"run", scenario.string(), "--browser", "none", "--out", (folder / "out").string(), "--quiet"},
-            folder);
-    }
 };
 
 // The README's demo, without a browser: every expectation holds, and the run leaves the
 // transcript, the add-on's log, its preferences and a saved project whose module data reads back.
 TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
-    const std::filesystem::path out = folder / "out";
     const ProgramRun run = Run(SourceDir() / "Samples/Demo/demo.scenario.json");
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_THAT(run.out, HasSubstr("39 of 39 steps run"));
@@ -86,7 +79,7 @@ TEST_F(SimProgram, ReceivedRecordIsMergedAndAnUnreservedElementsIssueIsFixedOnce
                     "log": ["MergeIn: ConnectionWithSpecification:S-2001"]}})~")));
     EXPECT_EQ(run.exitCode, 0) << run.out;
     EXPECT_THAT(
-        ReadFile(folder / "out" / "transcript.txt"),
+        ReadFile(out / "transcript.txt"),
         HasSubstr(
             "received module data \"ConnectionWithSpecification:S-2001\": merged by the add-on (kept its "
             "result)"));
@@ -124,17 +117,17 @@ TEST_P(FailingScenario, SaysWhatHappenedInstead) {
     WriteFile(folder / "broken.project.json", R"({"stories": [{"name": "Ground"}], "layers": [{}]})");
     const ProgramRun run =
         RunSim({"run", Scenario(GetParam().steps).string(), "--browser", GetParam().browser, "--chromium",
-                "/bin/false", "--out", (folder / "out").string(), "--quiet"},
+                "/bin/false", "--out", out.string(), "--quiet"},
                folder);
     EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.out << run.err;
     for (const char* message : GetParam().messages) {
         EXPECT_THAT(run.out + run.err, HasSubstr(message));
     }
     if (GetParam().exitCode == 2) {
-        EXPECT_FALSE(std::filesystem::exists(folder / "out"));
+        EXPECT_FALSE(std::filesystem::exists(out));
     }
     if (GetParam().transcript != nullptr) {
-        EXPECT_THAT(ReadFile(folder / "out" / "transcript.txt"), HasSubstr(GetParam().transcript));
+        EXPECT_THAT(ReadFile(out / "transcript.txt"), HasSubstr(GetParam().transcript));
     }
 }
 
@@ -218,7 +211,7 @@ class SampleScenario : public SimProgram, public ::testing::WithParamInterface<S
 TEST_P(SampleScenario, PassesAndShowsWhatItIsAbout) {
     const ProgramRun run = Run(SourceDir() / "Samples/Scenarios" / GetParam().file);
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-    const std::string transcript = ReadFile(folder / "out" / "transcript.txt");
+    const std::string transcript = ReadFile(out / "transcript.txt");
     for (const char* text : GetParam().transcript) {
         EXPECT_THAT(transcript, HasSubstr(text));
     }
