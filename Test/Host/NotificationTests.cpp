@@ -88,9 +88,9 @@ TEST_F(Notifications, SelectionChangesAndNewElementsOfTheAskedTypesAreReported) 
     host.DrawElement({.guid = {}, .type = API_WallID, .layer = walls});
     const Element column{.type = API_ColumnID, .layer = walls};
     const auto drawn = host.DrawElement(column, APINotifyElement_Copy);
-    ASSERT_EQ(1U, _recorder.newElements.size());
-    EXPECT_EQ(A(drawn), _recorder.newElements[0].elemHead.guid);
-    EXPECT_EQ(APINotifyElement_Copy, _recorder.newElements[0].notifyKind);
+    EXPECT_THAT(_recorder.newElements,
+                testing::ElementsAre(
+                    FieldsAre(APINotifyElement_Copy, _, testing::Field(&API_Elem_Head::guid, A(drawn)))));
 
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), nullptr, &OnNewElement));
     host.DrawElement(column);

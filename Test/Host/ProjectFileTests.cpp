@@ -65,9 +65,7 @@ TEST(ProjectFile, AHandWrittenSampleLoadsWithEverythingConnected) {
     EXPECT_EQ(API_SubElemType, project.HierarchicalKind(panel));
     EXPECT_EQ(API_MainElemType, project.HierarchicalKind(*project.FindElement(panel.owner)));
     EXPECT_EQ(project.Hotlinks().at(0).guid, panel.hotlink);
-    EXPECT_EQ(APIVarId_Door, door.variation);
-    EXPECT_EQ(2, door.layer);
-    EXPECT_TRUE(door.locked);
+    EXPECT_EQ(std::tuple(APIVarId_Door, 2, true), std::tuple(door.variation, door.layer, door.locked));
 
     const auto& item = *project.FindItem(wall.classification.begin()->second);
     EXPECT_EQ("Ss_20", item.id);

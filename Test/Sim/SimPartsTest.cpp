@@ -156,8 +156,7 @@ TEST(SimParts, PaletteHtmlPlacesItemsWithTheirStatesAndKeepsTextsAsText) {
         return id == 7 ? std::optional<std::string>("<svg id=\"warning\"></svg>") : std::nullopt;
     };
     const PaletteHtml drawn = DrawPaletteHtml(inputs);
-    EXPECT_EQ(drawn.width, 300 + 2 * 12 + 2);
-    EXPECT_EQ(drawn.height, 200 + 24 + 2 * 12 + 2);
+    EXPECT_EQ(std::pair(drawn.width, drawn.height), std::pair(300 + 2 * 12 + 2, 200 + 24 + 2 * 12 + 2));
     EXPECT_THAT(drawn.html, HasSubstr("<title>Palette &lt;1.3&gt;</title>"));
     EXPECT_THAT(drawn.html, HasSubstr("<div class=\"row selected\""));
     EXPECT_THAT(drawn.html, HasSubstr("<svg id=\"warning\"></svg></span>&lt;b&gt;walls&lt;/b&gt;"));
