@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 
 namespace ChromiumTest {
