@@ -6,8 +6,6 @@
 namespace VantrelSimTest {
 namespace {
 
-using ::testing::ElementsAre;
-
 int selectionNotifications = 0;
 
 VNAPI_ErrCode CountSelection(const API_Neig*) {
@@ -89,7 +87,7 @@ TEST_F(CallRecordingTest, ACommandWhoseBodyFailedFailsAgainAndRecordingIsOutside
     recording.Prepare().Run(host);
     EXPECT_TRUE(ItemOf(wall, system).IsNull());
     EXPECT_TRUE(host.UndoStepNames().empty());
-    const auto cancelled = testing::FieldsAre("Test step", true, false, APIERR_CANCEL);
+    const auto cancelled = FieldsAre("Test step", true, false, APIERR_CANCEL);
     EXPECT_THAT(host.Commands(), ElementsAre(cancelled, cancelled)); // the recorded one and its replay
 
     // Recording starts and stops outside commands only.

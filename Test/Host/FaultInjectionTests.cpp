@@ -44,8 +44,7 @@ TEST_F(FaultInjection, OrdinalAndGuidFaultsHitOnlyTheirCallAndEveryFiringIsTold)
     EXPECT_EQ(NoError, Header(wall));
     EXPECT_EQ(APIERR_BADID, Header(wall));
     EXPECT_EQ(NoError, Header(wall));
-    EXPECT_THAT(
-        fired, testing::ElementsAre(testing::FieldsAre(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID)));
+    EXPECT_THAT(fired, ElementsAre(FieldsAre(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID)));
 
     host.Faults().Add({HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, {}, {}, {}, 0, 7});
     host.Faults().Add({HostFunction::VNAPI_Element_GetHeader, APIERR_NOTMINE, {}, {}, {}, 0, 8});

@@ -13,6 +13,10 @@
 namespace VantrelSimTest {
 
 using namespace VantrelSim;
+using ::testing::_;
+using ::testing::ElementsAre;
+using ::testing::Field;
+using ::testing::FieldsAre;
 
 inline API_Guid A(const QB::Guid& guid) {
     return QBGuid2APIGuid(guid);

@@ -7,9 +7,6 @@
 namespace VantrelSimTest {
 namespace {
 
-using ::testing::_;
-using ::testing::FieldsAre;
-
 // Handlers are plain functions, so they report into one recorder per test.
 struct Recorder {
     std::vector<API_Neig> selections;
@@ -89,8 +86,7 @@ TEST_F(Notifications, SelectionChangesAndNewElementsOfTheAskedTypesAreReported) 
     const Element column{.type = API_ColumnID, .layer = walls};
     const auto drawn = host.DrawElement(column, APINotifyElement_Copy);
     EXPECT_THAT(_recorder.newElements,
-                testing::ElementsAre(
-                    FieldsAre(APINotifyElement_Copy, _, testing::Field(&API_Elem_Head::guid, A(drawn)))));
+                ElementsAre(FieldsAre(APINotifyElement_Copy, _, Field(&API_Elem_Head::guid, A(drawn)))));
 
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), nullptr, &OnNewElement));
     host.DrawElement(column);

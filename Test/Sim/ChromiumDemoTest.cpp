@@ -4,13 +4,8 @@
 
 #include "SimProgram.hpp"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 namespace SimTest {
 namespace {
-
-using ::testing::HasSubstr;
 
 constexpr const char* Chromium = "/usr/lib/chromium/chromium";
 

@@ -6,13 +6,8 @@
 
 #include <VantrelSim/ProjectFile.hpp>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 namespace SimTest {
 namespace {
-
-using ::testing::HasSubstr;
 
 class SimInspect : public ProgramTest {
 protected:

@@ -6,9 +6,6 @@
 #include <Scenario/ScenarioProjects.hpp>
 #include <Scenario/ScenarioReader.hpp>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 namespace SimTest {
 namespace {
 
@@ -20,7 +17,6 @@ using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::Field;
 using ::testing::FieldsAre;
-using ::testing::HasSubstr;
 using ::testing::Pair;
 using ::testing::SizeIs;
 using ::testing::VariantWith;

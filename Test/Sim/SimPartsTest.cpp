@@ -19,16 +19,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <array>
 
 namespace SimTest {
 namespace {
 
 using namespace VantrelSim::Tool;
-using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 

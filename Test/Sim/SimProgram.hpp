@@ -6,13 +6,15 @@
 
 #include "Support/TempDir.hpp"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace SimTest {
+
+using ::testing::HasSubstr;
 
 struct ProgramRun {
     int exitCode = -1;

@@ -18,7 +18,7 @@
 
 #include <QB/Runnable.hpp>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <chrono>
 #include <functional>

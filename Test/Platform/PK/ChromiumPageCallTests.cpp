@@ -5,8 +5,6 @@
 
 #include <QB/Debug.hpp>
 
-#include <gmock/gmock.h>
-
 #include <map>
 
 namespace ChromiumTest {

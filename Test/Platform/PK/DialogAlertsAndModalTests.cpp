@@ -11,8 +11,6 @@
 
 #include <QB/Debug.hpp>
 
-#include <gmock/gmock.h>
-
 namespace PKTest {
 namespace {
 

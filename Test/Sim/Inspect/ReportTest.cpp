@@ -11,8 +11,6 @@
 
 #include <spdlog/spdlog.h>
 
-#include <gmock/gmock.h>
-
 namespace InspectTest {
 namespace {
 
@@ -22,7 +20,6 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Field;
 using ::testing::FieldsAre;
-using ::testing::HasSubstr;
 using ::testing::Optional;
 using ::testing::Pair;
 using ::testing::ResultOf;
