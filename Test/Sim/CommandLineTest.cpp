@@ -3,7 +3,6 @@
 #include <CommandLine.hpp>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace SimTest {
 namespace {

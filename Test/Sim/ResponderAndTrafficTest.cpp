@@ -12,7 +12,6 @@
 #include <PK/JSValue.hpp>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace SimTest {
 namespace {

@@ -7,7 +7,6 @@
 #include "JSDescribe.hpp"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
