@@ -43,8 +43,7 @@ TEST_F(CommandScope, ACommandAnsweringAnErrorIsRolledBackAndLeavesNoStep) {
     EXPECT_TRUE(ItemOf(wall, system).IsNull());
     EXPECT_FALSE(P().modulData.ContainsKey(name));
     EXPECT_TRUE(host.UndoStepNames().empty());
-    ASSERT_EQ(1U, host.Commands().size());
-    EXPECT_EQ(APIERR_CANCEL, host.Commands()[0].result);
+    EXPECT_THAT(host.Commands(), ElementsAre(FieldsAre("Test step", true, false, APIERR_CANCEL)));
 }
 
 TEST_F(CommandScope, ANestedCommandRunsInsideTheOuterStep) {
@@ -58,8 +57,8 @@ TEST_F(CommandScope, ANestedCommandRunsInsideTheOuterStep) {
         "Outer");
     EXPECT_EQ(NoError, result);
     EXPECT_EQ(std::vector<QB::UniString>{"Outer"}, host.UndoStepNames());
-    ASSERT_EQ(2U, host.Commands().size());
-    EXPECT_TRUE(host.Commands()[0].nested);
+    EXPECT_THAT(host.Commands(), ElementsAre(FieldsAre("Inner", true, true, NoError),
+                                             FieldsAre("Outer", true, false, NoError)));
     EXPECT_EQ(itemSs20, ItemOf(wall, system));
 
     EXPECT_TRUE(host.Undo()); // one step takes back both changes

@@ -120,16 +120,13 @@ TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSinglesAndSectionsShowThe
         API_HierarchicalOwnerInfo info = {};
         EXPECT_EQ(NoError, T().VNAPI_Goodies(Tok(), APIReq_HierarchicalOwner, const_cast<API_Guid*>(&guid),
                                              &kind, &info));
-        return info;
+        return std::pair(info.elemKind, info.ownerGuid);
     };
-    EXPECT_EQ(API_MainElemType, ask(curtainWall, API_RootOwner).elemKind);
-    EXPECT_EQ(A(curtainWall), ask(curtainWall, API_RootOwner).ownerGuid);
-    EXPECT_EQ(API_SubElemType, ask(panel, API_DirectOwner).elemKind);
-    EXPECT_EQ(A(segment), ask(panel, API_DirectOwner).ownerGuid);
-    EXPECT_EQ(A(curtainWall), ask(panel, API_RootOwner).ownerGuid);
-    EXPECT_EQ(API_SingleElemType, ask(wall, API_RootOwner).elemKind);
-    EXPECT_EQ(A(wall), ask(wall, API_RootOwner).ownerGuid);
-    EXPECT_EQ(API_UnknownElemType, ask(strange, API_RootOwner).elemKind);
+    EXPECT_EQ(std::pair(API_MainElemType, A(curtainWall)), ask(curtainWall, API_RootOwner));
+    EXPECT_EQ(std::pair(API_SubElemType, A(segment)), ask(panel, API_DirectOwner));
+    EXPECT_EQ(std::pair(API_SubElemType, A(curtainWall)), ask(panel, API_RootOwner));
+    EXPECT_EQ(std::pair(API_SingleElemType, A(wall)), ask(wall, API_RootOwner));
+    EXPECT_EQ(API_UnknownElemType, ask(strange, API_RootOwner).first);
 
     // Deleting the main element takes its parts with it.
     host.DeleteElement(curtainWall);
@@ -161,9 +158,7 @@ TEST_F(ElementRules, SelectionKeepsOrderSkipsDeletedElementsAndCountsEditableOne
     EXPECT_EQ(API_SelElems, info.kind);
     EXPECT_EQ(2, info.elemCount);
     EXPECT_EQ(1, info.editableElemCount);
-    ASSERT_EQ(2U, neigs.GetSize());
-    EXPECT_EQ(A(onLocked), neigs[0].guid);
-    EXPECT_EQ(APINeig_Wall, neigs[1].neigID);
+    EXPECT_EQ((QB::Array<API_Neig>{{APINeig_Wall, 0, A(onLocked)}, {APINeig_Wall, 0, A(wall)}}), neigs);
 
     ASSERT_EQ(NoError, T().VNAPI_Selection_Get(Tok(), &info, &neigs, true, false, API_SelPos_Any));
     EXPECT_EQ(1U, neigs.GetSize());

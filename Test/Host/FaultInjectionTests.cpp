@@ -36,7 +36,7 @@ TEST_F(FaultInjection, AnAlwaysFaultAnswersEveryCallWithoutRunningItACountedOneT
 }
 
 // A fault for one call lets the calls before it through; every answered call is told as it happens;
-// a fault group is dropped without touching the others; codes read and print by name.
+// a fault group is dropped without touching the others.
 TEST_F(FaultInjection, OrdinalAndGuidFaultsHitOnlyTheirCallAndEveryFiringIsTold) {
     std::vector<FiredFault> fired;
     host.Faults().SetListener([&](const FiredFault& fault) { fired.push_back(fault); });
@@ -44,9 +44,7 @@ TEST_F(FaultInjection, OrdinalAndGuidFaultsHitOnlyTheirCallAndEveryFiringIsTold)
     EXPECT_EQ(NoError, Header(wall));
     EXPECT_EQ(APIERR_BADID, Header(wall));
     EXPECT_EQ(NoError, Header(wall));
-    ASSERT_EQ(1U, fired.size());
-    EXPECT_EQ(HostFunction::VNAPI_Element_GetHeader, fired[0].function);
-    EXPECT_EQ(APIERR_BADID, fired[0].code);
+    EXPECT_THAT(fired, ElementsAre(FieldsAre(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID)));
 
     host.Faults().Add({HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, {}, {}, {}, 0, 7});
     host.Faults().Add({HostFunction::VNAPI_Element_GetHeader, APIERR_NOTMINE, {}, {}, {}, 0, 8});
@@ -55,11 +53,8 @@ TEST_F(FaultInjection, OrdinalAndGuidFaultsHitOnlyTheirCallAndEveryFiringIsTold)
     host.Faults().Clear(HostFunction::VNAPI_Element_GetHeader);
     EXPECT_TRUE(host.Faults().IsEmpty());
 
-    EXPECT_EQ("APIERR_NOTMINE", HostErrorName(APIERR_NOTMINE));
-    EXPECT_EQ(APIERR_NOTMINE, HostErrorFromName("APIERR_NOTMINE").value());
-    EXPECT_EQ("APIERR_BADID (0x81060065)", DescribeHostError(APIERR_BADID));
+    // Codes read and print by name in scenarios and transcripts (the simulator's tests); others in hex.
     EXPECT_EQ("0x81069999", DescribeHostError(0x81069999u));
-    EXPECT_FALSE(HostErrorFromName("APIERR_FLY").has_value());
 
     const auto other = Build().AddElement({.type = API_WallID, .layer = walls});
     host.Faults().ForGuid(HostFunction::VNAPI_Element_GetHeader, APIERR_BADID, other);
@@ -136,9 +131,6 @@ TEST_F(FaultInjection, UnknownRequestsAreAnsweredNotFollowedAndARemovedFunctionL
     EXPECT_NE(nullptr, T().VNAPI_ElementSet_Delete);
     host.RestoreFunction(HostFunction::VNAPI_ElementSet_Create);
     EXPECT_NE(nullptr, T().VNAPI_ElementSet_Create);
-    EXPECT_EQ(std::string_view("VNAPI_ElementSet_Create"),
-              HostFunctionName(HostFunction::VNAPI_ElementSet_Create));
-    EXPECT_EQ(HostFunction::VNAPI_ElementSet_Create, HostFunctionFromName("VNAPI_ElementSet_Create").value());
 }
 
 } // namespace

@@ -6,13 +6,17 @@
 #include <VantrelSim/Host.hpp>
 #include <VantrelSim/ProjectBuilder.hpp>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <functional>
 
 namespace VantrelSimTest {
 
 using namespace VantrelSim;
+using ::testing::_;
+using ::testing::ElementsAre;
+using ::testing::Field;
+using ::testing::FieldsAre;
 
 inline API_Guid A(const QB::Guid& guid) {
     return QBGuid2APIGuid(guid);

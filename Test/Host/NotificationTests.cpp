@@ -71,11 +71,9 @@ TEST_F(Notifications, SelectionChangesAndNewElementsOfTheAskedTypesAreReported) 
     ASSERT_EQ(NoError, T().VNAPI_Element_DeselectAll(Tok()));
     ASSERT_EQ(NoError, T().VNAPI_Element_DeselectAll(Tok())); // nothing changed: no call
 
-    ASSERT_EQ(3U, _recorder.selections.size());
-    EXPECT_EQ(A(other), _recorder.selections[0].guid);
-    EXPECT_EQ(APINeig_Column, _recorder.selections[0].neigID);
-    EXPECT_EQ(A(wall), _recorder.selections[1].guid);
-    EXPECT_EQ(APINeig_None, _recorder.selections[2].neigID);
+    EXPECT_EQ((std::vector<API_Neig>{
+                  {APINeig_Column, 0, A(other)}, {APINeig_Wall, 0, A(wall)}, {APINeig_None, 0, {}}}),
+              _recorder.selections);
 
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchSelectionChange(Tok(), nullptr));
     host.SetSelection({wall});
@@ -87,9 +85,8 @@ TEST_F(Notifications, SelectionChangesAndNewElementsOfTheAskedTypesAreReported) 
     host.DrawElement({.guid = {}, .type = API_WallID, .layer = walls});
     const Element column{.type = API_ColumnID, .layer = walls};
     const auto drawn = host.DrawElement(column, APINotifyElement_Copy);
-    ASSERT_EQ(1U, _recorder.newElements.size());
-    EXPECT_EQ(A(drawn), _recorder.newElements[0].elemHead.guid);
-    EXPECT_EQ(APINotifyElement_Copy, _recorder.newElements[0].notifyKind);
+    EXPECT_THAT(_recorder.newElements,
+                ElementsAre(FieldsAre(APINotifyElement_Copy, _, Field(&API_Elem_Head::guid, A(drawn)))));
 
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), nullptr, &OnNewElement));
     host.DrawElement(column);
@@ -137,9 +134,8 @@ TEST_F(Notifications, ProjectEventsFollowTheCatchMaskAndTheProgressWindowIsRepor
                   {ProgressChange::Opened, 0}, {ProgressChange::Stepped, 1}, {ProgressChange::Closed, 1}}),
               changes);
     ASSERT_EQ(5U, host.InterfaceRequests().size());
-    EXPECT_EQ(APIReq_OpenProgress, host.InterfaceRequests()[1].code);
-    EXPECT_EQ("Enumerating elements", host.InterfaceRequests()[1].text);
-    EXPECT_EQ(48, host.InterfaceRequests()[1].number);
+    EXPECT_THAT(host.InterfaceRequests()[1],
+                FieldsAre(APIReq_OpenProgress, _, _, "Enumerating elements", 48));
 }
 
 TEST_F(Notifications, ReceivingChangesMergesRecordsThatBothUsersChanged) {

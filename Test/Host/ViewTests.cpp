@@ -27,11 +27,7 @@ protected:
 };
 
 TEST_F(Views, GoingToAStoryShowsItsFloorPlanAndChangingTheStructureIsAProjectChange) {
-    API_StoryInfo stories = Stories();
-    EXPECT_EQ(0, stories.firstStory);
-    EXPECT_EQ(1, stories.lastStory);
-    ASSERT_EQ(2U, stories.stories.GetSize());
-    EXPECT_EQ("First Floor", stories.stories[1].name);
+    EXPECT_THAT(Stories(), FieldsAre(0, 1, 0, ElementsAre(_, Field(&API_Story::name, "First Floor"))));
     EXPECT_EQ(APIWind_FloorPlanID, Current().typeID);
 
     EXPECT_EQ(NoError, StoryCommand(APIStory_GoTo, first));
@@ -90,14 +86,11 @@ TEST_F(Views, UnknownViewsAreRefusedNavigatorItemsNameTheirViewAndProjectInfoIsT
         EXPECT_EQ(NoError, T().VNAPI_Environment(Tok(), APIReq_ProjectInfo, &answer, nullptr, nullptr));
         return answer;
     };
-    EXPECT_FALSE(info().untitled);
-    EXPECT_EQ("House", info().projectName);
+    EXPECT_THAT(info(), FieldsAre(false, false, _, "House", _));
     host.NewProject();
-    EXPECT_TRUE(info().untitled);
-    EXPECT_TRUE(info().projectName.IsEmpty());
+    EXPECT_THAT(info(), FieldsAre(true, false, _, "", _));
     Build().Share({{7, "Cleo"}}, 7);
-    EXPECT_TRUE(info().shared);
-    EXPECT_EQ(7, info().userId);
+    EXPECT_THAT(info(), FieldsAre(true, true, 7, "", _));
 }
 
 } // namespace

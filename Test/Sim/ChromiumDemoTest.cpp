@@ -4,13 +4,8 @@
 
 #include "SimProgram.hpp"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 namespace SimTest {
 namespace {
-
-using ::testing::HasSubstr;
 
 constexpr const char* Chromium = "/usr/lib/chromium/chromium";
 
@@ -29,10 +24,7 @@ protected:
 };
 
 TEST_F(SimChromium, DemoScenarioPassesInChromiumAndLeavesPictures) {
-    const std::filesystem::path out = folder / "demo";
-    const ProgramRun run = RunSim({"shot", (SourceDir() / "Samples/Demo/demo.scenario.json").string(),
-                                   "--browser", "chromium", "--out", out.string(), "--quiet"},
-                                  folder);
+    const ProgramRun run = Run(SourceDir() / "Samples/Demo/demo.scenario.json", "chromium", "shot");
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_THAT(run.out, HasSubstr("browser: chromium"));
     EXPECT_THAT(run.out, HasSubstr("39 of 39 steps run"));
@@ -47,11 +39,9 @@ TEST_F(SimChromium, DemoScenarioPassesInChromiumAndLeavesPictures) {
 // login forms and the page's dialogs.
 TEST_F(SimChromium, PageAndOtherSitesSamplePasses) {
     const ProgramRun run =
-        RunSim({"run", (SourceDir() / "Samples/Scenarios/page-and-other-sites.scenario.json").string(),
-                "--browser", "chromium", "--out", (folder / "out").string(), "--quiet"},
-               folder);
+        Run(SourceDir() / "Samples/Scenarios/page-and-other-sites.scenario.json", "chromium");
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-    const std::string transcript = ReadFile(folder / "out" / "transcript.txt");
+    const std::string transcript = ReadFile(out / "transcript.txt");
     EXPECT_THAT(transcript, HasSubstr("page went to http://localhost:"));
     EXPECT_THAT(transcript, HasSubstr("page confirm: \"Leave this site?\""));
 }

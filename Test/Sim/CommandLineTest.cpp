@@ -3,12 +3,14 @@
 #include <CommandLine.hpp>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace SimTest {
 namespace {
 
 using namespace VantrelSim::Tool;
+using ::testing::_;
+using ::testing::Field;
+using ::testing::FieldsAre;
 using ::testing::HasSubstr;
 
 RunOptions Defaults() {
@@ -32,28 +34,21 @@ TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) 
     const CommandLine line = ParseCommandLine(
         {"run", "demo.scenario.json", "--browser", "none", "--shots", "pics", "--quiet", "--out", "results"},
         Defaults());
-    EXPECT_EQ(line.command, Command::Run);
-    EXPECT_EQ(line.file, "demo.scenario.json");
-    EXPECT_EQ(line.run.browser, BrowserChoice::None);
-    EXPECT_EQ(line.run.shots, std::filesystem::path("pics"));
-    EXPECT_TRUE(line.run.quiet);
-    EXPECT_TRUE(line.outGiven);
-    EXPECT_EQ(line.run.outDir, "results");
-    EXPECT_EQ(line.run.addon, "/build/ArdoTesselConnect.so");
+    EXPECT_THAT(line, FieldsAre(Command::Run, "demo.scenario.json",
+                                FieldsAre("results", "/build/ArdoTesselConnect.so", "/source/WebApp", _,
+                                          "/usr/lib/chromium/chromium", BrowserChoice::None,
+                                          std::filesystem::path("pics"), true),
+                                true, _, false, std::nullopt));
 
     const CommandLine shot = ParseCommandLine({"shot", "demo.scenario.json"}, Defaults());
-    EXPECT_EQ(shot.command, Command::Shot);
-    EXPECT_EQ(shot.run.browser, BrowserChoice::Default);
-    EXPECT_FALSE(shot.outGiven);
+    EXPECT_THAT(shot, FieldsAre(Command::Shot, _, Field(&RunOptions::browser, BrowserChoice::Default), false,
+                                _, _, _));
 
     const CommandLine sizes = ParseCommandLine(
         {"generate", "big.json", "--elements", "50000", "--hotlinked", "0.1", "--items", "30", "--seed", "9"},
         Defaults());
-    EXPECT_EQ(sizes.command, Command::Generate);
-    EXPECT_EQ(sizes.generate.elements, 50000u);
-    EXPECT_DOUBLE_EQ(sizes.generate.hotlinkedShare, 0.1);
-    EXPECT_EQ(sizes.generate.classificationItems, 30u);
-    EXPECT_EQ(sizes.generate.seed, 9u);
+    EXPECT_THAT(sizes, FieldsAre(Command::Generate, "big.json", _, false,
+                                 FieldsAre(50000u, 10, 20, 5, 0.1, _, _, 30u, _, 9u), false, std::nullopt));
     EXPECT_THAT(Refusal({"generate", "big.json", "--stories", "0"}),
                 HasSubstr("--stories takes a number from 1 to 500, not \"0\""));
     EXPECT_THAT(Refusal({"generate", "big.json", "--classified", "1.5"}),
@@ -77,10 +72,7 @@ TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
 
     const CommandLine line =
         ParseCommandLine({"inspect", "house.project.json", "--json", "--plan-id", "0F3A"}, Defaults());
-    EXPECT_EQ(line.command, Command::Inspect);
-    EXPECT_EQ(line.file, "house.project.json");
-    EXPECT_TRUE(line.json);
-    EXPECT_EQ(line.planId, "0F3A");
+    EXPECT_THAT(line, FieldsAre(Command::Inspect, "house.project.json", _, false, _, true, "0F3A"));
     EXPECT_FALSE(ParseCommandLine({"inspect", "house.project.json"}, Defaults()).planId.has_value());
     EXPECT_THAT(Refusal({"inspect"}), HasSubstr("name the project file to inspect"));
     EXPECT_THAT(Refusal({"inspect", "a.json", "--quiet"}), HasSubstr("--quiet is not an option of inspect"));

@@ -10,7 +10,6 @@
 #include <fmt/ranges.h>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <map>
 

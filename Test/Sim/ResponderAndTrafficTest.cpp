@@ -12,14 +12,17 @@
 #include <PK/JSValue.hpp>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace SimTest {
 namespace {
 
 using namespace VantrelSim::Tool;
+using ::testing::_;
 using ::testing::ElementsAre;
+using ::testing::FieldsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using Kind = TrafficEntry::Kind;
 
 PK::AlertRecord Alert(QB::ResId id, std::vector<QB::UniString> buttons) {
     PK::AlertRecord alert;
@@ -89,12 +92,10 @@ TEST_F(Traffic, PageCallsAreRecordedWithTheirArgumentsAndAnswers) {
     arguments->AddItem(std::make_shared<PK::JSValue>(QB::Int32{7}));
     inProcess->CallJSFunction("ardoTesselIntegrator", "specOpened", arguments);
 
-    ASSERT_EQ(traffic.Size(), 2u);
-    EXPECT_EQ(traffic.At(0).name, "ardoTesselIntegrator.getAllState");
-    EXPECT_EQ(traffic.At(0).text, "");
-    EXPECT_EQ(traffic.At(0).answer, R"({"documentState":null})");
-    EXPECT_EQ(traffic.At(1).text, "\"P-1\", 7");
-    EXPECT_TRUE(traffic.At(1).refused);
+    EXPECT_THAT(traffic.Since(0), ElementsAre(FieldsAre(Kind::PageCall, "ardoTesselIntegrator.getAllState",
+                                                        "", R"({"documentState":null})", false, false),
+                                              FieldsAre(Kind::PageCall, "ardoTesselIntegrator.specOpened",
+                                                        "\"P-1\", 7", _, true, _)));
     EXPECT_EQ(traffic.PendingCalls(), 0u);
 }
 
@@ -103,14 +104,11 @@ TEST_F(Traffic, ScriptsAndLoadsOfTheBrowserAreRecordedAndARefusedScriptIsMarked)
     browser->ExecuteJS("window.ardoTesselState && window.ardoTesselState.setAppState({})");
     browser->ExecuteJS("this is not a script (");
     browser->LoadHTML("<html><title>Offline</title></html>");
-    const std::vector<TrafficEntry> entries = traffic.Since(0);
-    ASSERT_EQ(entries.size(), 4u);
-    EXPECT_EQ(entries[0].kind, TrafficEntry::Kind::Load);
-    EXPECT_EQ(entries[0].text, "https://tessel.invalid/");
-    EXPECT_EQ(entries[1].kind, TrafficEntry::Kind::Script);
-    EXPECT_FALSE(entries[1].refused);
-    EXPECT_TRUE(entries[2].refused);
-    EXPECT_EQ(entries[3].name, "html");
+    EXPECT_THAT(traffic.Since(0),
+                ElementsAre(FieldsAre(Kind::Load, "url", "https://tessel.invalid/", _, false, false),
+                            FieldsAre(Kind::Script, "", HasSubstr("setAppState({})"), _, false, false),
+                            FieldsAre(Kind::Script, "", "this is not a script (", _, true, false),
+                            FieldsAre(Kind::Load, "html", HasSubstr("Offline"), _, false, false)));
     EXPECT_EQ(traffic.Since(3).size(), 1u);
 
     EXPECT_NE(traffic.Engine(), nullptr); // forgotten with the browser

@@ -19,16 +19,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <array>
 
 namespace SimTest {
 namespace {
 
 using namespace VantrelSim::Tool;
-using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
@@ -156,8 +152,7 @@ TEST(SimParts, PaletteHtmlPlacesItemsWithTheirStatesAndKeepsTextsAsText) {
         return id == 7 ? std::optional<std::string>("<svg id=\"warning\"></svg>") : std::nullopt;
     };
     const PaletteHtml drawn = DrawPaletteHtml(inputs);
-    EXPECT_EQ(drawn.width, 300 + 2 * 12 + 2);
-    EXPECT_EQ(drawn.height, 200 + 24 + 2 * 12 + 2);
+    EXPECT_EQ(std::pair(drawn.width, drawn.height), std::pair(300 + 2 * 12 + 2, 200 + 24 + 2 * 12 + 2));
     EXPECT_THAT(drawn.html, HasSubstr("<title>Palette &lt;1.3&gt;</title>"));
     EXPECT_THAT(drawn.html, HasSubstr("<div class=\"row selected\""));
     EXPECT_THAT(drawn.html, HasSubstr("<svg id=\"warning\"></svg></span>&lt;b&gt;walls&lt;/b&gt;"));

@@ -6,13 +6,15 @@
 
 #include "Support/TempDir.hpp"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace SimTest {
+
+using ::testing::HasSubstr;
 
 struct ProgramRun {
     int exitCode = -1;
@@ -32,8 +34,16 @@ class ProgramTest : public ::testing::Test {
 protected:
     explicit ProgramTest(std::string_view name) : temp(name) {}
 
+    // Runs a scenario as the README does, its results going to `out`.
+    ProgramRun Run(const std::filesystem::path& scenario, const std::string& browser = "none",
+                   const std::string& command = "run") {
+        return RunSim({command, scenario.string(), "--browser", browser, "--out", out.string(), "--quiet"},
+                      folder);
+    }
+
     TestSupport::TempDir temp;
     const std::filesystem::path folder = std::filesystem::absolute(temp.Path());
+    const std::filesystem::path out = folder / "out";
 };
 
 } // namespace SimTest

@@ -6,36 +6,8 @@
 
 #include <VantrelSim/ProjectFile.hpp>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 namespace SimTest {
 namespace {
-
-using ::testing::HasSubstr;
-using ::testing::Not;
-
-const VantrelSim::Element* ElementNamed(const VantrelSim::Project& project, const std::string& name) {
-    const VantrelSim::Element* found = nullptr;
-    project.ForEachElementOfType(API_NoElemTypeID, [&](const VantrelSim::Element& element) {
-        if (element.name.ToUtf8() == name) {
-            found = &element;
-        }
-    });
-    return found;
-}
-
-std::string ItemOf(const VantrelSim::Project& project, const VantrelSim::Element& element,
-                   const std::string& systemName) {
-    for (const auto& [system, item] : element.classification) {
-        const VantrelSim::ClassificationSystem* found = project.FindSystem(system);
-        const VantrelSim::ClassificationItem* classification = project.FindItem(item);
-        if (found != nullptr && classification != nullptr && found->name.ToUtf8() == systemName) {
-            return classification->id.ToUtf8();
-        }
-    }
-    return {};
-}
 
 class SimProgram : public ProgramTest {
 protected:
@@ -57,18 +29,11 @@ protected:
             {"do": "page", "action": "open", "specification": "S-2001"}, )" +
                steps + "]";
     }
-
-    ProgramRun Run(const std::filesystem::path& scenario) {
-        return RunSim(
-            {"run", scenario.string(), "--browser", "none", "--out", (folder / "out").string(), "--quiet"},
-            folder);
-    }
 };
 
 // The README's demo, without a browser: every expectation holds, and the run leaves the
 // transcript, the add-on's log, its preferences and a saved project whose module data reads back.
 TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
-    const std::filesystem::path out = folder / "out";
     const ProgramRun run = Run(SourceDir() / "Samples/Demo/demo.scenario.json");
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_THAT(run.out, HasSubstr("39 of 39 steps run"));
@@ -87,12 +52,10 @@ TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
     EXPECT_THAT(ReadFile(out / "ArdoTesselConnect.log"), HasSubstr("FreeData finished"));
     EXPECT_THAT(ReadFile(out / "preferences" / "Machine.prefs"), HasSubstr("log.path="));
 
+    // The column's classification after the reopening is the demo's own last expectation.
     const VantrelSim::Project saved = VantrelSim::LoadProjectFile(out / "demo.project.json");
     EXPECT_TRUE(saved.modulData.ContainsKey("ConnectionWithSpecification:S-2002"));
     EXPECT_FALSE(saved.modulData.ContainsKey("ConnectionWithSpecification:S-2001"));
-    const VantrelSim::Element* column = ElementNamed(saved, "C-01");
-    ASSERT_NE(column, nullptr);
-    EXPECT_EQ(ItemOf(saved, *column, "Stand-in Work Sections"), "22.10");
 }
 
 // Another user's copy of the connection's record comes in with the received changes; the host asks
@@ -111,7 +74,7 @@ TEST_F(SimProgram, ReceivedRecordIsMergedAndAnUnreservedElementsIssueIsFixedOnce
                     "log": ["MergeIn: ConnectionWithSpecification:S-2001"]}})~")));
     EXPECT_EQ(run.exitCode, 0) << run.out;
     EXPECT_THAT(
-        ReadFile(folder / "out" / "transcript.txt"),
+        ReadFile(out / "transcript.txt"),
         HasSubstr(
             "received module data \"ConnectionWithSpecification:S-2001\": merged by the add-on (kept its "
             "result)"));
@@ -149,17 +112,17 @@ TEST_P(FailingScenario, SaysWhatHappenedInstead) {
     WriteFile(folder / "broken.project.json", R"({"stories": [{"name": "Ground"}], "layers": [{}]})");
     const ProgramRun run =
         RunSim({"run", Scenario(GetParam().steps).string(), "--browser", GetParam().browser, "--chromium",
-                "/bin/false", "--out", (folder / "out").string(), "--quiet"},
+                "/bin/false", "--out", out.string(), "--quiet"},
                folder);
     EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.out << run.err;
     for (const char* message : GetParam().messages) {
         EXPECT_THAT(run.out + run.err, HasSubstr(message));
     }
     if (GetParam().exitCode == 2) {
-        EXPECT_FALSE(std::filesystem::exists(folder / "out"));
+        EXPECT_FALSE(std::filesystem::exists(out));
     }
     if (GetParam().transcript != nullptr) {
-        EXPECT_THAT(ReadFile(folder / "out" / "transcript.txt"), HasSubstr(GetParam().transcript));
+        EXPECT_THAT(ReadFile(out / "transcript.txt"), HasSubstr(GetParam().transcript));
     }
 }
 
@@ -243,7 +206,7 @@ class SampleScenario : public SimProgram, public ::testing::WithParamInterface<S
 TEST_P(SampleScenario, PassesAndShowsWhatItIsAbout) {
     const ProgramRun run = Run(SourceDir() / "Samples/Scenarios" / GetParam().file);
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-    const std::string transcript = ReadFile(folder / "out" / "transcript.txt");
+    const std::string transcript = ReadFile(out / "transcript.txt");
     for (const char* text : GetParam().transcript) {
         EXPECT_THAT(transcript, HasSubstr(text));
     }
@@ -281,7 +244,6 @@ TEST_F(SimProgram, AProjectFileSavedByAStepIsReadAnewByLaterSteps) {
 }
 
 TEST_F(SimProgram, CommandLineMistakesExitWithTwoHelpCheckAndGenerateWithZero) {
-    EXPECT_EQ(RunSim({}, folder).exitCode, 2);
     const ProgramRun browser = RunSim({"run", "x.json", "--browser", "safari"}, folder);
     EXPECT_EQ(browser.exitCode, 2);
     EXPECT_THAT(browser.err, HasSubstr("--browser is chromium or none, not \"safari\""));

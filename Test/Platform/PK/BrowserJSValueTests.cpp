@@ -1,3 +1,5 @@
+#include "JSDescribe.hpp"
+
 #include <PK/JSArray.hpp>
 #include <PK/JSFunction.hpp>
 #include <PK/JSObject.hpp>
@@ -49,14 +51,11 @@ TEST(BrowserJSValue, EachKindReadsBackOtherAccessorsConvertAndAreEqualComparesWh
 }
 
 TEST(BrowserJSArray, NullItemsBecomeDefaultValuesAndOrderIsKept) {
-    PK::JSArray array;
-    array.AddItem(PK::MakeStringValue("a"));
-    array.AddItem(nullptr);
-    array.AddItem(std::make_shared<JSValue>(QB::Int32{3}));
-    ASSERT_EQ(array.GetItemArray().GetSize(), 3U);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(array.GetItemArray()[0])->GetString(), QB::UniString("a"));
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(array.GetItemArray()[1])->GetType(), JSValue::DEFAULT);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(array.GetItemArray()[2])->GetInteger(), 3);
+    auto array = std::make_shared<PK::JSArray>();
+    array->AddItem(PK::MakeStringValue("a"));
+    array->AddItem(nullptr);
+    array->AddItem(std::make_shared<JSValue>(QB::Int32{3}));
+    EXPECT_EQ(PKTest::Describe(array), R"(["a",null,3])");
 }
 
 TEST(BrowserJSObject, RepeatedNameReplacesInPlaceAndFunctionsAreFoundByName) {
@@ -66,14 +65,13 @@ TEST(BrowserJSObject, RepeatedNameReplacesInPlaceAndFunctionsAreFoundByName) {
     object->AddItem("value", PK::MakeStringValue("new"));
     ASSERT_EQ(object->GetItemTable().size(), 2U);
     EXPECT_EQ(object->GetItemTable()[1].first, QB::UniString("value"));
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(object->FindItem("value"))->GetString(),
-              QB::UniString("new"));
+    EXPECT_EQ(PKTest::Describe(object->FindItem("value")), R"("new")");
     EXPECT_EQ(object->FindFunction("value"), nullptr);
     ASSERT_NE(object->FindFunction("first"), nullptr);
     EXPECT_EQ(object->FindItem("missing"), nullptr);
 
-    const auto echoed = object->FindFunction("first")->Call(PK::MakeStringValue("ping"));
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(echoed)->GetString(), QB::UniString("ping"));
+    EXPECT_EQ(PKTest::Describe(object->FindFunction("first")->Call(PK::MakeStringValue("ping"))),
+              R"("ping")");
 
     // A function without a handler throws instead of crashing.
     const PK::JSFunction function("empty", nullptr);

@@ -3,7 +3,10 @@
 #include <PK/JSArray.hpp>
 #include <PK/JSValue.hpp>
 
-#include <gtest/gtest.h>
+#include "BrowserEventLog.hpp"
+#include "JSDescribe.hpp"
+
+#include <gmock/gmock.h>
 
 #include <stdexcept>
 #include <string>
@@ -14,25 +17,11 @@ namespace {
 
 using PK::InProcessBrowserBackend;
 using PK::JSValue;
-
-// Records every event as one text line, so a test can assert the exact sequence.
-class EventLog : public PK::BrowserObserver {
-public:
-    void URLChanged(const PK::BrowserURLChangeEvent& event) override {
-        lines.push_back("url " + event.GetURL().ToUtf8());
-    }
-    void LoadingStateChanged(const PK::BrowserLoadingStateChangeEvent& event) override {
-        lines.push_back(event.IsLoading() ? "loading" : "loaded");
-    }
-    void JSDialogOpened(PK::BrowserJSDialogEvent& event) override {
-        lines.push_back("dialog " + event.GetDialog().message.ToUtf8());
-        if (answerConfirm && event.GetDialog().kind == PK::JSDialog::Kind::Confirm) {
-            event.Answer(true);
-        }
-    }
-    std::vector<std::string> lines;
-    bool answerConfirm = false;
-};
+using PKTest::Describe;
+using PKTest::EventLog;
+using ::testing::_;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
 
 class BrowserFixture : public ::testing::Test {
 protected:
@@ -86,11 +75,11 @@ TEST_F(BrowserFixture, LoadEventsFollowTheNavigationAndAFailedLoadLandsOnTheErro
     browser.LoadHTML("<p>offline</p>");
     Backend().FinishLoad();
     browser.ReloadIgnoreCache();
-    ASSERT_EQ(Backend().GetLoads().size(), 3U);
-    EXPECT_EQ(Backend().GetLoads()[1].kind, InProcessBrowserBackend::Load::Kind::HTML);
-    EXPECT_EQ(Backend().GetLoads()[1].text, QB::UniString("<p>offline</p>"));
-    EXPECT_EQ(Backend().GetLoads()[2].kind, InProcessBrowserBackend::Load::Kind::Reload);
-    EXPECT_TRUE(Backend().GetLoads()[2].bypassCache);
+    using Kind = InProcessBrowserBackend::Load::Kind;
+    EXPECT_THAT(Backend().GetLoads(),
+                ElementsAre(FieldsAre(Kind::URL, "https://app.example.com/start", false),
+                            FieldsAre(Kind::HTML, "<p>offline</p>", false),
+                            FieldsAre(Kind::Reload, _, true)));
     EXPECT_EQ(Backend().GetPendingURL(), QB::UniString(InProcessBrowserBackend::HTMLPageURL));
 
     // A failed load lands on the error page.
@@ -155,17 +144,9 @@ TEST_F(BrowserFixture, RegisteredObjectReceivesArgumentsInEveryShape) {
     Backend().RunPageScript(
         "integrator.echo(); integrator.echo('one'); integrator.echo('a', 2, true, null, [1.5]);");
     ASSERT_EQ(received.size(), 3U);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(received[0])->GetType(), JSValue::DEFAULT);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(received[1])->GetString(), QB::UniString("one"));
-    const auto several = std::dynamic_pointer_cast<PK::JSArray>(received[2]);
-    ASSERT_NE(several, nullptr);
-    ASSERT_EQ(several->GetItemArray().GetSize(), 5U);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(several->GetItemArray()[1])->GetType(), JSValue::INTEGER);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(several->GetItemArray()[2])->GetType(), JSValue::BOOL);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(several->GetItemArray()[3])->GetType(), JSValue::DEFAULT);
-    const auto nested = std::dynamic_pointer_cast<PK::JSArray>(several->GetItemArray()[4]);
-    ASSERT_NE(nested, nullptr);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(nested->GetItemArray()[0])->GetType(), JSValue::DOUBLE);
+    EXPECT_EQ(Describe(received[0]), "null");
+    EXPECT_EQ(Describe(received[1]), R"("one")");
+    EXPECT_EQ(Describe(received[2]), R"(["a",2,true,null,[1.5d]])");
     EXPECT_EQ(origins.back(), QB::UniString("null")); // about:blank has an opaque origin
 }
 
@@ -225,7 +206,7 @@ TEST(BrowserOrigin, OriginsAreNormalised) {
 
 TEST_F(BrowserFixture, DialogsReachObserversAndDefaultSafelyAndScreenshotsAreNotFaked) {
     Backend().RunPageScript("alert('hello'); var first = confirm('sure?');");
-    events.answerConfirm = true;
+    events.acceptConfirm = true;
     EXPECT_EQ(PageJson("[first, confirm('really?'), prompt('name?', 'x')]"),
               QB::UniString("[false,true,null]"));
     EXPECT_EQ(events.lines,
@@ -298,8 +279,8 @@ TEST_F(BrowserScript, StubPageReceivesExactlyTheOriginalText) {
     EXPECT_EQ(calls[0].function, QB::UniString("associateSpec"));
     ASSERT_EQ(calls[0].arguments.GetSize(), 3U);
     EXPECT_EQ(StringArgument(0, 0), original);
+    EXPECT_EQ(Describe(calls[0].arguments[2]), "null");
     EXPECT_EQ(StringArgument(0, 1), QB::UniString("ref"));
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(calls[0].arguments[2])->GetType(), JSValue::DEFAULT);
     EXPECT_EQ(StringArgument(1, 0), QB::UniString("raw\u2028sep"));
 }
 
@@ -310,11 +291,8 @@ TEST_F(BrowserScript, StubPageRecordsObjectArgumentsAsJSON) {
     ASSERT_EQ(Backend().GetRecordedCalls().size(), 1U);
     EXPECT_EQ(Backend().GetRecordedCalls()[0].argumentsJSON,
               QB::UniString("[{\"type\":{\"id\":\"t1\",\"properties\":null}}]"));
-    const auto state = std::dynamic_pointer_cast<PK::JSObject>(Backend().GetRecordedCalls()[0].arguments[0]);
-    ASSERT_NE(state, nullptr);
-    const auto type = std::dynamic_pointer_cast<PK::JSObject>(state->FindItem("type"));
-    ASSERT_NE(type, nullptr);
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(type->FindItem("id"))->GetString(), QB::UniString("t1"));
+    EXPECT_EQ(Describe(Backend().GetRecordedCalls()[0].arguments[0]),
+              R"({"type":{"id":"t1","properties":null}})");
 }
 
 // Values travel native -> page -> native unchanged, numbers landing in the narrowest kind.
@@ -335,8 +313,7 @@ TEST_F(BrowserScript, ValuesRoundTripThroughThePage) {
 
     const auto back = Backend().RunPageScript("var v; integrator.get().then(function (x) { v = x; }); v");
     EXPECT_TRUE(PK::AreEqual(back, answer));
-    const auto length = Backend().RunPageScript("v.text.length"); // as a browser counts: UTF-16 units
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(length)->GetInteger(), 5);
+    EXPECT_EQ(Describe(Backend().RunPageScript("v.text.length")), "5"); // as a browser counts: UTF-16 units
 }
 
 TEST_F(BrowserScript, LineSeparatorsOutsideStringsStayLineBreaks) {
@@ -362,8 +339,7 @@ TEST_F(BrowserScript, RunawayScriptIsStoppedAndThePageReplaced) {
     EXPECT_EQ(backend.GetStoppedPageCount(), 1U);
     EXPECT_EQ(limited.GetURL(), QB::UniString("https://app.example.com/"));
     // The fresh page works and has lost the old page's state.
-    const auto marker = backend.RunPageScript("typeof marker");
-    EXPECT_EQ(std::dynamic_pointer_cast<JSValue>(marker)->GetString(), QB::UniString("undefined"));
+    EXPECT_EQ(Describe(backend.RunPageScript("typeof marker")), R"("undefined")");
 
     // Runaway loops that allocate, and runaway timers, are stopped too.
     EXPECT_TRUE(limited.ExecuteJS("var a = []; while (true) { a.push({}); a = a.length > 1000 ? [] : a; }"));
@@ -397,9 +373,7 @@ TEST_F(BrowserScript, ScriptsRunByNativeFunctionsWaitAndWindowEventsTimersAndLoc
     EXPECT_TRUE(Backend().GetConsoleMessages().empty());
     Backend().AdvanceTime(std::chrono::milliseconds(1));
     EXPECT_EQ(PageJson("seen"), QB::UniString(R"(["offline false","online true","timer"])"));
-    ASSERT_EQ(Backend().GetConsoleMessages().size(), 1U);
-    EXPECT_EQ(Backend().GetConsoleMessages()[0].level, QB::UniString("warn"));
-    EXPECT_EQ(Backend().GetConsoleMessages()[0].text, QB::UniString("TVK: late"));
+    EXPECT_THAT(Backend().GetConsoleMessages(), ElementsAre(FieldsAre("warn", "TVK: late")));
 
     Backend().RunPageScript("location.replace('https://app.example.com/home')");
     EXPECT_EQ(Backend().GetPendingURL(), QB::UniString("https://app.example.com/home"));
@@ -417,9 +391,7 @@ TEST_F(BrowserScript, LocationOriginIsThePagesOriginAndInlineScriptsRunAndMayNav
         SCOPED_TRACE(url);
         ASSERT_TRUE(browser.LoadURL(url));
         Backend().FinishLoad();
-        const auto value = std::dynamic_pointer_cast<JSValue>(Backend().RunPageScript("location.origin"));
-        ASSERT_NE(value, nullptr);
-        EXPECT_EQ(value->GetString(), QB::UniString(origin));
+        EXPECT_EQ(Describe(Backend().RunPageScript("location.origin")), '"' + std::string(origin) + '"');
     }
 
     // Inline scripts of loaded HTML run and may navigate.

@@ -2,85 +2,9 @@
 
 #include <algorithm>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 
 namespace ChromiumTest {
-
-namespace {
-
-void DescribeInto(std::ostringstream& out, const PK::JSBaseRef& value) {
-    if (const auto scalar = std::dynamic_pointer_cast<PK::JSValue>(value)) {
-        switch (scalar->GetType()) {
-        case PK::JSValue::DEFAULT:
-            out << "null";
-            return;
-        case PK::JSValue::BOOL:
-            out << (scalar->GetBool() ? "true" : "false");
-            return;
-        case PK::JSValue::INTEGER:
-            out << scalar->GetInteger();
-            return;
-        case PK::JSValue::UINTEGER:
-            out << scalar->GetUInteger() << "u";
-            return;
-        case PK::JSValue::DOUBLE:
-            out << scalar->GetDouble() << "d";
-            return;
-        case PK::JSValue::STRING:
-            out << '"' << scalar->GetString().ToUtf8() << '"';
-            return;
-        }
-    }
-    if (const auto array = std::dynamic_pointer_cast<PK::JSArray>(value)) {
-        out << '[';
-        for (QB::USize i = 0; i < array->GetItemArray().GetSize(); ++i) {
-            out << (i > 0 ? "," : "");
-            DescribeInto(out, array->GetItemArray()[i]);
-        }
-        out << ']';
-        return;
-    }
-    if (const auto object = std::dynamic_pointer_cast<PK::JSObject>(value)) {
-        out << '{';
-        bool first = true;
-        for (const auto& [name, item] : object->GetItemTable()) {
-            out << (first ? "" : ",") << '"' << name.ToUtf8() << "\":";
-            DescribeInto(out, item);
-            first = false;
-        }
-        out << '}';
-        return;
-    }
-    out << (value == nullptr ? "<none>" : "<other>");
-}
-
-} // namespace
-
-std::string Describe(const PK::JSBaseRef& value) {
-    std::ostringstream out;
-    DescribeInto(out, value);
-    return out.str();
-}
-
-void EventLog::URLChanged(const PK::BrowserURLChangeEvent& event) {
-    lines.push_back("url " + event.GetURL().ToUtf8());
-}
-
-void EventLog::LoadingStateChanged(const PK::BrowserLoadingStateChangeEvent& event) {
-    lines.push_back(event.IsLoading() ? "loading" : "loaded");
-}
-
-void EventLog::JSDialogOpened(PK::BrowserJSDialogEvent& event) {
-    const PK::JSDialog& dialog = event.GetDialog();
-    dialogs.push_back(dialog);
-    lines.push_back("dialog " + dialog.message.ToUtf8());
-    if (dialog.kind == PK::JSDialog::Kind::Confirm) {
-        event.Answer(acceptConfirm);
-    } else if (dialog.kind == PK::JSDialog::Kind::Prompt) {
-        event.Answer(!promptAnswer.IsEmpty(), promptAnswer);
-    }
-}
 
 void ChromiumFixture::SetUp() {
     loop.DiscardPending();

@@ -4,6 +4,9 @@
 // host's message loop, for the tests of the Chromium backend. Waits are on events with a time
 // limit; nothing sleeps. A browser that cannot start fails the test with the reason.
 
+#include "BrowserEventLog.hpp"
+#include "JSDescribe.hpp"
+
 #include "Support/LoopbackHttpServer.hpp"
 #include "Support/TempDir.hpp"
 
@@ -15,7 +18,7 @@
 
 #include <QB/Runnable.hpp>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <chrono>
 #include <functional>
@@ -28,21 +31,9 @@ namespace ChromiumTest {
 
 using namespace std::chrono_literals;
 
-// Compact text of a value tree, for assertions: 1, "a", [..], {"k":..}, null.
-std::string Describe(const PK::JSBaseRef& value);
+using PKTest::Describe;
 
-// The browser's events as text lines; dialogs answered as the test says.
-class EventLog : public PK::BrowserObserver {
-public:
-    void URLChanged(const PK::BrowserURLChangeEvent& event) override;
-    void LoadingStateChanged(const PK::BrowserLoadingStateChangeEvent& event) override;
-    void JSDialogOpened(PK::BrowserJSDialogEvent& event) override;
-
-    std::vector<std::string> lines;
-    std::vector<PK::JSDialog> dialogs;
-    bool acceptConfirm = false;
-    QB::UniString promptAnswer;
-};
+using PKTest::EventLog;
 
 // What the page called on the registered object.
 struct PageCall {

@@ -43,44 +43,43 @@ protected:
     TestSupport::TempDir temp{"chromium-start"};
 };
 
-// Test that a missing browser program is a clear error, logged too, with nothing left over.
-TEST_F(ChromiumStartTest, MissingProgramIsAClearError) {
-    PK::ChromiumOptions options = Options();
-    options.executable = temp / "no-such-browser";
-    QB::DebugOutputCapture output;
-    const std::string error = StartError(options);
-    EXPECT_EQ(error,
-              "cannot start the browser " + options.executable.string() + ": No such file or directory");
-    EXPECT_EQ(output.GetText(), "PK: chromium: " + error + "\n");
-    EXPECT_TRUE(NoBrowserFolderLeft());
-}
-
-// Test that a program that exits at once is reported with its exit status and its output.
-TEST_F(ChromiumStartTest, ProgramThatExitsIsReportedWithStatusAndOutput) {
-    PK::ChromiumOptions options = Options();
-    options.executable = temp / "exits";
-    std::ofstream(options.executable) << "#!/bin/sh\necho 'cannot open display' >&2\nexit 3\n";
-    std::filesystem::permissions(options.executable, std::filesystem::perms::owner_all);
-    const std::string error = StartError(options);
-    EXPECT_NE(error.find("did not become ready: the connection to the browser has ended"), std::string::npos)
-        << error;
-    EXPECT_NE(error.find("it exited with status 3"), std::string::npos) << error;
-    EXPECT_NE(error.find("cannot open display"), std::string::npos) << error;
-}
-
-// Test that a program that never answers is given up after the start timeout and killed.
-TEST_F(ChromiumStartTest, ProgramThatNeverAnswersIsKilledAfterTheStartTimeout) {
-    PK::ChromiumOptions options = Options();
-    options.executable = temp / "hangs";
-    std::ofstream(options.executable) << "#!/bin/sh\nexec sleep 60\n";
-    std::filesystem::permissions(options.executable, std::filesystem::perms::owner_all);
-    options.startTimeout = 500ms;
-    options.exitTimeout = 200ms;
-    const auto start = std::chrono::steady_clock::now();
-    const std::string error = StartError(options);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-    EXPECT_NE(error.find("no answer to Target.getTargets within"), std::string::npos) << error;
-    EXPECT_TRUE(NoBrowserFolderLeft());
+// Test that a browser program that is missing, exits at once (reported with its status and its
+// output) or never answers (given up after the start timeout and killed) is a clear error, logged
+// too, with nothing left over.
+TEST_F(ChromiumStartTest, ProgramThatIsMissingExitsOrNeverAnswersIsAClearError) {
+    const struct {
+        const char* program;
+        const char* script; // none: there is no such program
+        std::vector<std::string> error;
+    } cases[] = {
+        {"no-such-browser",
+         nullptr,
+         {"cannot start the browser " + (temp / "no-such-browser").string() + ": No such file or directory"}},
+        {"exits",
+         "echo 'cannot open display' >&2\nexit 3\n",
+         {"did not become ready: the connection to the browser has ended", "it exited with status 3",
+          "cannot open display"}},
+        {"hangs", "exec sleep 60\n", {"no answer to Target.getTargets within"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        PK::ChromiumOptions options = Options();
+        options.executable = temp / c.program;
+        options.startTimeout = 500ms;
+        options.exitTimeout = 200ms;
+        if (c.script != nullptr) {
+            std::ofstream(options.executable) << "#!/bin/sh\n" << c.script;
+            std::filesystem::permissions(options.executable, std::filesystem::perms::owner_all);
+        }
+        QB::DebugOutputCapture output;
+        const auto start = std::chrono::steady_clock::now();
+        const std::string error = StartError(options);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+        for (const std::string& text : c.error) {
+            EXPECT_THAT(error, testing::HasSubstr(text));
+        }
+        EXPECT_EQ(output.GetText(), "PK: chromium: " + error + "\n");
+        EXPECT_TRUE(NoBrowserFolderLeft());
+    }
 }
 
 // Test that the browser runs with its home and caches in its own folder, and that destroying
@@ -142,8 +141,7 @@ TEST_F(BrowserEndTest, KilledBrowserFailsEverythingAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
     // How the end shows (a closed or a reset connection, with or without the exit status) depends
     // on scheduling, so only the notice itself is certain.
-    EXPECT_NE(output.GetText().find("PK: chromium: the browser has ended: "), std::string::npos)
-        << output.GetText();
+    EXPECT_THAT(output.GetText(), testing::HasSubstr("PK: chromium: the browser has ended: "));
 }
 
 // Test that a crashed page shows up as the error page and that the next load brings the

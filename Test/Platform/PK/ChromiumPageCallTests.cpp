@@ -28,13 +28,13 @@ TEST_F(PageCallTest, RoundTripRunsOnTheMainThreadAndAnswersThePage) {
     ASSERT_TRUE(LoadAndWait(server.URL("/app")));
     ASSERT_TRUE(WaitForCalls("report", 1));
 
-    ASSERT_EQ(calls.size(), 2U);
-    EXPECT_EQ(calls[0].function, "echo");
-    EXPECT_EQ(Describe(calls[0].argument), R"([1,"a",{"b":[true,null,2.5d,4294967295u]}])");
-    EXPECT_EQ(calls[0].origin, server.Origin());
-    EXPECT_EQ(calls[0].thread, mainThread);
-    EXPECT_EQ(calls[1].thread, mainThread);
-    EXPECT_EQ(Describe(calls[1].argument), R"("[1,"a",{"b":[true,null,2.5,4294967295]}]")");
+    using testing::FieldsAre, testing::ResultOf;
+    EXPECT_THAT(calls,
+                testing::ElementsAre(
+                    FieldsAre("echo", ResultOf(Describe, R"([1,"a",{"b":[true,null,2.5d,4294967295u]}])"),
+                              server.Origin(), mainThread),
+                    FieldsAre("report", ResultOf(Describe, R"("[1,"a",{"b":[true,null,2.5,4294967295]}]")"),
+                              server.Origin(), mainThread)));
 }
 
 // Test that text the page sends comes back unchanged, whatever characters it holds.
@@ -45,12 +45,8 @@ TEST_F(PageCallTest, HostileTextCrossesBothWaysUnchanged) {
     const PK::JSBaseRef answer = Evaluate("integrator.echo(\"quote \\\" backslash \\\\ line\\nbreak \\u2028 "
                                           "separator Zürich 東京 😀 </script>\")");
     ASSERT_EQ(calls.size(), 1U);
-    const auto received = std::dynamic_pointer_cast<PK::JSValue>(calls[0].argument);
-    ASSERT_NE(received, nullptr);
-    EXPECT_EQ(received->GetString().ToUtf8(), hostile);
-    const auto returned = std::dynamic_pointer_cast<PK::JSValue>(answer);
-    ASSERT_NE(returned, nullptr);
-    EXPECT_EQ(returned->GetString().ToUtf8(), hostile);
+    EXPECT_EQ(Describe(calls[0].argument), '"' + hostile + '"');
+    EXPECT_EQ(Describe(answer), '"' + hostile + '"');
 }
 
 // Test that no argument arrives as DEFAULT and one argument as itself, not as an array, and that a

@@ -8,6 +8,7 @@
 namespace ChromiumTest {
 namespace {
 
+using Kind = PK::JSDialog::Kind;
 using ScriptTest = ChromiumFixture;
 
 // A page gets little time before the host gives up on it.
@@ -48,14 +49,12 @@ TEST_F(ScriptTest, DialogsAreAnsweredThroughTheHost) {
     ASSERT_TRUE(RunUntil([&] { return events.dialogs.size() == 3; }));
     EXPECT_EQ(EvaluateText("[window.confirmed, window.prompted]"), R"([true,"typed by the host"])");
 
-    EXPECT_EQ(events.dialogs[0].kind, PK::JSDialog::Kind::Alert);
-    EXPECT_EQ(events.dialogs[0].message.ToUtf8(), "Ardo Tessel Connect: Error Code: 1!");
-    EXPECT_EQ(events.dialogs[1].kind, PK::JSDialog::Kind::Confirm);
-    EXPECT_EQ(events.dialogs[2].kind, PK::JSDialog::Kind::Prompt);
-    EXPECT_EQ(events.dialogs[2].defaultPromptText.ToUtf8(), "default");
-    for (const PK::JSDialog& dialog : events.dialogs) {
-        EXPECT_EQ(dialog.origin.ToUtf8(), server.Origin());
-    }
+    const QB::UniString origin(server.Origin());
+    EXPECT_THAT(events.dialogs,
+                testing::ElementsAre(
+                    testing::FieldsAre(Kind::Alert, "Ardo Tessel Connect: Error Code: 1!", "", origin),
+                    testing::FieldsAre(Kind::Confirm, "Sure?", "", origin),
+                    testing::FieldsAre(Kind::Prompt, "Name?", "default", origin)));
 
     events.acceptConfirm = false; // declined, as a browser without a user would
     ASSERT_TRUE(browser->ExecuteJS("window.confirmed = confirm('Delete everything?');"));
@@ -86,10 +85,9 @@ TEST_F(ShortBudgetTest, EndlessLoopIsStoppedAfterTheBudget) {
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, 1400ms);
     EXPECT_LT(waited, 5000ms);
-    EXPECT_NE(
-        output.GetText().find("PK: chromium: the page did not answer within 1500 ms; its running script is "
-                              "stopped\n"),
-        std::string::npos);
+    EXPECT_THAT(output.GetText(),
+                testing::HasSubstr("PK: chromium: the page did not answer within 1500 ms; its "
+                                   "running script is stopped\n"));
     EXPECT_TRUE(browser->ExecuteJS("window.after = 2;"));
     EXPECT_EQ(EvaluateText("window.after"), "2");
 }

@@ -15,6 +15,11 @@ namespace PKTest {
 namespace {
 
 using Responder = PK::ScriptedResponder;
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
+using ::testing::HasSubstr;
 
 // Shaped like a chooser the add-on shows: Choose starts disabled until the pop-up changes.
 class Chooser : public PK::ModalDialog,
@@ -55,16 +60,11 @@ TEST_F(DialogAlerts, AlertTextsAreFilledAndTheScriptedAnswerIsRecorded) {
     _responder->QueueAlertAnswer(3, QuestionAlertId);
     EXPECT_EQ(PK::ShowAlert(_module, QuestionAlertId, "Spec A", "Project %s"), 3);
 
-    const auto& alerts = PK::InteractionRecord::Instance().GetAlerts();
-    ASSERT_EQ(alerts.size(), 1u);
-    const PK::AlertRecord& alert = alerts[0];
-    EXPECT_EQ(alert.alertId, QuestionAlertId);
-    EXPECT_EQ(alert.type, -2);
-    EXPECT_EQ(alert.title, "Question about Spec A");
-    EXPECT_EQ(alert.largeText, "The Specification Spec A - Project %s is already used.");
-    EXPECT_EQ(alert.smallText, "Detail without parameters.");
-    EXPECT_EQ(alert.buttons, (std::vector<QB::UniString>{"Cancel", "Discard", "Replace"}));
-    EXPECT_EQ(alert.answer, 3);
+    EXPECT_THAT(
+        PK::InteractionRecord::Instance().GetAlerts(),
+        ElementsAre(FieldsAre(_, _module, QuestionAlertId, -2, "Question about Spec A",
+                              "The Specification Spec A - Project %s is already used.",
+                              "Detail without parameters.", ElementsAre("Cancel", "Discard", "Replace"), 3)));
     EXPECT_EQ(_responder->GetPendingAlertAnswers(), 0u);
 }
 
@@ -88,9 +88,8 @@ TEST_F(DialogAlerts, AnswerNamingNoButtonPressesTheFirstAndIsNoted) {
     EXPECT_EQ(_responder->GetFailures(),
               (std::vector<std::string>{"alert 301 shown where alert 300 was expected",
                                         "answer 2 to alert 301 names none of its 1 buttons"}));
-    EXPECT_NE(
-        output.GetText().find("answer 2 to alert 301 names none of its 1 buttons; button 1 pressed instead"),
-        std::string::npos);
+    EXPECT_THAT(output.GetText(),
+                HasSubstr("answer 2 to alert 301 names none of its 1 buttons; button 1 pressed instead"));
     _responder->ClearFailures();
 }
 
@@ -98,7 +97,7 @@ TEST_F(DialogAlerts, MissingAlertOrDialogResourceShowsNothing) {
     QB::DebugOutputCapture output;
     EXPECT_EQ(PK::ShowAlert(_module, 12345), 0);
     EXPECT_TRUE(PK::InteractionRecord::Instance().GetAlerts().empty());
-    EXPECT_NE(output.GetText().find("alert resource 12345 not found"), std::string::npos);
+    EXPECT_THAT(output.GetText(), HasSubstr("alert resource 12345 not found"));
     PK::ModalDialog missing(_module, 4242);
     EXPECT_FALSE(missing.IsValid());
     EXPECT_FALSE(missing.Invoke());
@@ -114,15 +113,11 @@ TEST_F(DialogAlerts, ScriptedDialogChoosesAnEntryAndAccepts) {
     EXPECT_FALSE(chooser.IsRunning());
     EXPECT_FALSE(chooser.IsVisible());
 
-    const auto& dialogs = PK::InteractionRecord::Instance().GetDialogs();
-    ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].dialogId, ChooserId);
-    EXPECT_EQ(dialogs[0].title, "Choose a Thing");
-    EXPECT_EQ(dialogs[0].response, PK::ModalResponse::Accept);
-    EXPECT_FALSE(dialogs[0].closedByDefault);
-    EXPECT_NE(dialogs[0].openedView.find("1 text \"Pick a thing for \\\"Tower\\\".\""), std::string::npos);
-    EXPECT_NE(dialogs[0].openedView.find("3 push button \"Choose\", disabled"), std::string::npos);
-    EXPECT_NE(dialogs[0].closedView.find("  * 2 \"Second\""), std::string::npos);
+    EXPECT_THAT(PK::InteractionRecord::Instance().GetDialogs(),
+                ElementsAre(FieldsAre(_, _module, ChooserId, "Choose a Thing",
+                                      AllOf(HasSubstr("1 text \"Pick a thing for \\\"Tower\\\".\""),
+                                            HasSubstr("3 push button \"Choose\", disabled")),
+                                      HasSubstr("  * 2 \"Second\""), PK::ModalResponse::Accept, false)));
 }
 
 TEST_F(DialogAlerts, DialogsWithFailedOrNoStepsOrClosedByTheBoxAreCancelled) {

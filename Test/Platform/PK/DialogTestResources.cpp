@@ -6,55 +6,29 @@ namespace PKTest {
 
 namespace {
 
-QB::ResourceDialogItem MakeItem(QB::DialogItemKind kind, QB::ResourceRect rect) {
-    QB::ResourceDialogItem item;
-    item.kind = kind;
-    item.rect = rect;
-    return item;
-}
-
 QB::ResourceModuleContents MakeContents() {
+    using Kind = QB::DialogItemKind;
+    const auto left = QB::TextAlignment::Left;
+    // Kind, place, text, icon, tip, alignment, list columns, multiple selection.
     QB::ResourceModuleContents contents;
-
     QB::ResourceDialog page{PageId, "Test Page", 300, 120, {}};
-    auto list = MakeItem(QB::DialogItemKind::ListBox, {3, 1, 290, 90});
-    list.tabColumns = 2;
-    page.items.push_back(list);
-    auto select = MakeItem(QB::DialogItemKind::IconButton, {3, 95, 26, 26});
-    select.icon = SelectIconId;
-    select.helpText = "Select Element(s)";
-    page.items.push_back(select);
-    auto apply = MakeItem(QB::DialogItemKind::PushButton, {40, 95, 80, 24});
-    apply.text = "Apply";
-    page.items.push_back(apply);
-    auto label = MakeItem(QB::DialogItemKind::Text, {130, 100, 50, 20});
-    label.text = "Count:";
-    label.alignment = QB::TextAlignment::Right;
-    page.items.push_back(label);
-    auto counter = MakeItem(QB::DialogItemKind::Text, {185, 100, 30, 20});
-    counter.text = "0";
-    page.items.push_back(counter);
-    page.items.push_back(MakeItem(QB::DialogItemKind::PopUp, {220, 95, 70, 20}));
-    contents.AddDialog(page);
-
     QB::ResourceDialog second{SecondPageId, "Second Page", 280, 60, {}};
-    auto refresh = MakeItem(QB::DialogItemKind::IconButton, {250, 30, 23, 23});
-    refresh.icon = WarningIconId;
-    second.items.push_back(refresh);
-    contents.AddDialog(second);
-
     QB::ResourceDialog chooser{ChooserId, "Choose a Thing", 240, 100, {}};
-    auto prompt = MakeItem(QB::DialogItemKind::Text, {10, 10, 220, 30});
-    prompt.text = "Pick a thing for \"{Project}\".";
-    chooser.items.push_back(prompt);
-    chooser.items.push_back(MakeItem(QB::DialogItemKind::PopUp, {10, 45, 220, 20}));
-    auto choose = MakeItem(QB::DialogItemKind::PushButton, {130, 70, 100, 24});
-    choose.text = "Choose";
-    chooser.items.push_back(choose);
-    auto cancel = MakeItem(QB::DialogItemKind::PushButton, {20, 70, 100, 24});
-    cancel.text = "Cancel";
-    chooser.items.push_back(cancel);
-    contents.AddDialog(chooser);
+    page.items = {{Kind::ListBox, {3, 1, 290, 90}, "", 0, "", left, 2, false},
+                  {Kind::IconButton, {3, 95, 26, 26}, "", SelectIconId, "Select Element(s)", left, 0, false},
+                  {Kind::PushButton, {40, 95, 80, 24}, "Apply", 0, "", left, 0, false},
+                  {Kind::Text, {130, 100, 50, 20}, "Count:", 0, "", QB::TextAlignment::Right, 0, false},
+                  {Kind::Text, {185, 100, 30, 20}, "0", 0, "", left, 0, false},
+                  {Kind::PopUp, {220, 95, 70, 20}, "", 0, "", left, 0, false}};
+    second.items = {{Kind::IconButton, {250, 30, 23, 23}, "", WarningIconId, "", left, 0, false}};
+    chooser.items = {
+        {Kind::Text, {10, 10, 220, 30}, "Pick a thing for \"{Project}\".", 0, "", left, 0, false},
+        {Kind::PopUp, {10, 45, 220, 20}, "", 0, "", left, 0, false},
+        {Kind::PushButton, {130, 70, 100, 24}, "Choose", 0, "", left, 0, false},
+        {Kind::PushButton, {20, 70, 100, 24}, "Cancel", 0, "", left, 0, false}};
+    for (const QB::ResourceDialog& dialog : {page, second, chooser}) {
+        contents.AddDialog(dialog);
+    }
 
     contents.AddAlert({QuestionAlertId,
                        -2,

@@ -7,7 +7,7 @@
 
 #include <QB/Resource.hpp>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <memory>
 

@@ -5,7 +5,7 @@
 
 #include <QB/Resource.hpp>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <array>
 #include <filesystem>
@@ -128,11 +128,10 @@ TEST_F(ResourceRegistry, LookupsOfEachKindAndIconImagesPickTheLowestSharpEnoughR
 
     const auto icon = QB::GetResourceIcon(_module, 400);
     ASSERT_TRUE(icon.has_value());
-    EXPECT_EQ(icon->ImageFor(72)->dpi, 96U);
-    EXPECT_EQ(icon->ImageFor(96)->dpi, 96U);
-    EXPECT_EQ(icon->ImageFor(120)->dpi, 192U);
-    EXPECT_EQ(icon->ImageFor(192)->dpi, 192U);
-    EXPECT_EQ(icon->ImageFor(288)->dpi, 192U) << "beyond the sharpest image, the sharpest one";
+    const auto dpiFor = [&icon](unsigned dpi) { return icon->ImageFor(dpi)->dpi; };
+    // Beyond the sharpest image, the sharpest one.
+    EXPECT_EQ((std::vector{dpiFor(72), dpiFor(96), dpiFor(120), dpiFor(192), dpiFor(288)}),
+              (std::vector<decltype(dpiFor(0))>{96, 96, 192, 192, 192}));
     EXPECT_EQ(QB::ResourceIcon{}.ImageFor(96), nullptr);
     EXPECT_FALSE(QB::GetResourceIcon(_module, 401).has_value());
 }
@@ -158,10 +157,7 @@ TEST(AlertParameters, FillInOrderAsTypedAndMissingOnesLeaveNothing) {
     const std::array<QB::UniString, 2> parameters{"Project", "Spec"};
     const auto alert =
         QB::FillAlertParameters(QB::ResourceAlert{1, -1, "T %s", "M %s/%s", "D", {"OK"}}, parameters);
-    EXPECT_EQ(alert.title, QB::UniString("T Project"));
-    EXPECT_EQ(alert.mainText, QB::UniString("M Project/Spec"));
-    EXPECT_EQ(alert.detailText, QB::UniString("D"));
-    EXPECT_EQ(alert.buttons.size(), 1U);
+    EXPECT_THAT(alert, testing::FieldsAre(1, -1, "T Project", "M Project/Spec", "D", testing::SizeIs(1)));
 }
 
 } // namespace

@@ -15,14 +15,11 @@
 
 #include <fmt/format.h>
 
-#include <gmock/gmock.h>
-
 namespace InspectTest {
 namespace {
 
 using VantrelSim::Inspect::Finding;
 namespace Kind = VantrelSim::Inspect::FindingKind;
-using ::testing::HasSubstr;
 
 struct Expected {
     const char* kind;

@@ -21,7 +21,7 @@
 #include <VantrelSim/Host.hpp>
 #include <VantrelSim/ProjectBuilder.hpp>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -31,6 +31,8 @@
 #include <vector>
 
 namespace InspectTest {
+
+using ::testing::HasSubstr;
 
 namespace Model = TesselConnect::Model;
 using TesselConnect::Api::Properties;
