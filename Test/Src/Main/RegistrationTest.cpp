@@ -5,6 +5,8 @@
 
 #include "Support/LogCapture.hpp"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -60,80 +62,71 @@ TEST_F(AddonRegistration, HostThatCannotDescribeItselfDoesNotRegisterTheAddon) {
                                                        "ArdoTesselConnect: VNAPI_Environment error"}));
 }
 
-TEST_F(AddonRegistration, RefusedMenuStopsTheRegistrationWithItsCode) {
-    LoadWithTable();
-    _host.Faults().Always(HostFunction::VNAPI_Register_Menu, APIERR_BADID);
-    TestSupport::LogCapture log;
-
-    EXPECT_EQ(_loader->RegisterInterface(), APIERR_BADID);
-
-    EXPECT_TRUE(log.Contains(spdlog::level::critical,
-                             "VNAPI_Register_Menu(TVK_RESID_MENU_STRING, "
-                             "TVK_RESID_MENU_PROMPT, MenuCode_Palettes, MenuFlag_Default)"));
-    EXPECT_EQ(_host.CallCount(HostFunction::VNAPI_Register_ModulDataHandler), 0U);
-    EXPECT_FALSE(_host.IsModulDataHandlerRegistered());
-}
-
-TEST_F(AddonRegistration, RefusedModuleDataHandlingAnswersItsCode) {
-    LoadWithTable();
-    _host.Faults().Always(HostFunction::VNAPI_Register_ModulDataHandler, APIERR_REFUSEDCMD);
-    TestSupport::LogCapture log;
-
-    EXPECT_EQ(_loader->RegisterInterface(), APIERR_REFUSEDCMD);
-
-    EXPECT_TRUE(log.Contains(spdlog::level::critical, "VNAPI_Register_ModulDataHandler()"));
-    EXPECT_EQ(_host.Menus().size(), 1U);
-}
-
-struct InitializationStep {
+struct RefusedStep {
     HostFunction function;
+    VNAPI_ErrCode code;
     const char* text;
 };
 
-const InitializationStep InitializationSteps[] = {
-    {HostFunction::VNAPI_Install_MenuHandler,
+// The interface's two registrations, then the initialisation's, in the order the add-on makes them.
+constexpr std::size_t InterfaceSteps = 2;
+const RefusedStep Steps[] = {
+    {HostFunction::VNAPI_Register_Menu, APIERR_BADID,
+     "VNAPI_Register_Menu(TVK_RESID_MENU_STRING, TVK_RESID_MENU_PROMPT, MenuCode_Palettes, "
+     "MenuFlag_Default)"},
+    {HostFunction::VNAPI_Register_ModulDataHandler, APIERR_REFUSEDCMD, "VNAPI_Register_ModulDataHandler()"},
+    {HostFunction::VNAPI_Install_MenuHandler, APIERR_REFUSEDCMD,
      "VNAPI_Install_MenuHandler( TVK_RESID_MENU_STRING, TesselConnect::MenuCommandHandler)"},
-    {HostFunction::VNAPI_RegisterModelessWindow,
+    {HostFunction::VNAPI_RegisterModelessWindow, APIERR_REFUSEDCMD,
      "VNAPI_RegisterModelessWindow( TesselConnect::UI::Palette::ResId, "
      "TesselConnect::PaletteControlCallBack, "
      "API_PalEnabled_FloorPlan | API_PalEnabled_Section | API_PalEnabled_Elevation | "
      "API_PalEnabled_InteriorElevation | API_PalEnabled_3D | API_PalEnabled_DocumentFrom3D, "
      "QBGuid2APIGuid(TesselConnect::UI::Palette::Guid))"},
-    {HostFunction::VNAPI_Notify_CatchSelectionChange,
+    {HostFunction::VNAPI_Notify_CatchSelectionChange, APIERR_REFUSEDCMD,
      "VNAPI_Notify_CatchSelectionChange( TesselConnect::Api::VantrelEventSource:: Send_SelectionChanged)"},
-    {HostFunction::VNAPI_Notify_CatchProjectEvent,
+    {HostFunction::VNAPI_Notify_CatchProjectEvent, APIERR_REFUSEDCMD,
      "VNAPI_Notify_CatchProjectEvent( API_AllNotificationMask, TesselConnect::Api::VantrelEventSource:: "
      "Send_ProjectEvent)"},
-    {HostFunction::VNAPI_Install_ModulDataMergeHandler,
+    {HostFunction::VNAPI_Install_ModulDataMergeHandler, APIERR_REFUSEDCMD,
      "VNAPI_Install_ModulDataMergeHandler( TesselConnect::ModulData_MergeHandler)"},
-    {HostFunction::VNAPI_Notify_CatchNewElement,
+    {HostFunction::VNAPI_Notify_CatchNewElement, APIERR_REFUSEDCMD,
      "VNAPI_Notify_CatchNewElement( nullptr, TesselConnect::Api::VantrelEventSource:: "
      "Element_NewElementEvent)"},
 };
 
-class AddonInitializationRefused : public AddonRegistration,
-                                   public ::testing::WithParamInterface<std::size_t> {};
+class AddonStepRefused : public AddonRegistration, public ::testing::WithParamInterface<std::size_t> {};
 
-// Each registration of the initialisation, refused: the steps before it ran once, the ones after
-// it never (a refused palette installs no notification), its text is logged critical and its code
-// answered.
-TEST_P(AddonInitializationRefused, StopsAtTheRefusedStep) {
-    const std::size_t refused = GetParam();
+// Each registration of the interface and of the initialisation, refused: the steps before it ran
+// once, the ones after it never (a refused menu registers no data handling, a refused palette
+// installs no notification), its text is logged critical and its code answered.
+TEST_P(AddonStepRefused, StopsAtTheRefusedStep) {
+    const RefusedStep& refused = Steps[GetParam()];
     LoadWithTable();
     ASSERT_EQ(_loader->CheckEnvironment(), APIAddon_Normal);
-    ASSERT_EQ(_loader->RegisterInterface(), NoError);
-    _host.Faults().Always(InitializationSteps[refused].function, APIERR_REFUSEDCMD);
+    _host.Faults().Always(refused.function, refused.code);
+    TestSupport::LogCapture log;
 
-    EXPECT_EQ(_loader->Initialize(), APIERR_REFUSEDCMD);
-
-    for (std::size_t step = 0; step < std::size(InitializationSteps); ++step) {
-        EXPECT_EQ(_host.CallCount(InitializationSteps[step].function), step <= refused ? 1U : 0U)
-            << InitializationSteps[step].text;
+    if (GetParam() < InterfaceSteps) {
+        EXPECT_EQ(_loader->RegisterInterface(), refused.code);
+    } else {
+        ASSERT_EQ(_loader->RegisterInterface(), NoError);
+        EXPECT_EQ(_loader->Initialize(), refused.code);
     }
-    EXPECT_EQ(LogMessages("critical"), std::vector<std::string>{InitializationSteps[refused].text});
+
+    for (std::size_t step = 0; step < std::size(Steps); ++step) {
+        EXPECT_EQ(_host.CallCount(Steps[step].function), step <= GetParam() ? 1U : 0U) << Steps[step].text;
+    }
+    // Before the initialisation the add-on logs to the process's logger, from then on to its file.
+    std::vector<std::string> critical = log.Messages(spdlog::level::critical);
+    std::ranges::copy(LogMessages("critical"), std::back_inserter(critical));
+    EXPECT_EQ(critical, std::vector<std::string>{refused.text});
 }
 
-INSTANTIATE_TEST_SUITE_P(EachStep, AddonInitializationRefused,
-                         ::testing::Range<std::size_t>(0, std::size(InitializationSteps)));
+INSTANTIATE_TEST_SUITE_P(
+    EachStep, AddonStepRefused, ::testing::Range<std::size_t>(0, std::size(Steps)),
+    [](const ::testing::TestParamInfo<std::size_t>& step) {
+        return std::string(VantrelSim::HostFunctionName(Steps[step.param].function)).substr(6);
+    });
 
 } // namespace TesselConnect::Test
