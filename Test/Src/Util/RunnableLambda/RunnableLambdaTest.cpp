@@ -58,12 +58,5 @@ TEST(RunnableLambda, CancelledWorkNeitherRunsNorHoldsOn) {
     EXPECT_EQ(log.Count(spdlog::level::debug, "posted work was cancelled: the add-on was released"), 2U);
 }
 
-TEST(RunnableLambda, RunCatchesWhenCalledDirectly) {
-    LogCapture log;
-    RunnableLambda empty{std::function<void()>()};
-    EXPECT_NO_THROW(empty.Run());
-    EXPECT_EQ(log.Messages(spdlog::level::critical).size(), 1U);
-}
-
 } // namespace
 } // namespace TesselConnect::Test
