@@ -91,21 +91,18 @@ TEST_F(OutgoingCalls, HostileTextsArriveIntactAndRunNothing) {
     const auto& calls = backend->GetRecordedCalls();
     ASSERT_EQ(calls.size(), 4 * std::size(texts));
     for (std::size_t index = 0; index < std::size(texts); ++index) {
-        const std::string text = texts[index].ToUtf8();
         const auto& associate = calls[4 * index].arguments;
-        EXPECT_EQ(TextOf(associate[0]), text);
-        EXPECT_EQ(TextOf(associate[2]), text);
-        EXPECT_EQ(TextOf(calls[4 * index + 1].arguments[1]), text);
         const auto& request = calls[4 * index + 2].arguments;
         const auto clauseIds = std::dynamic_pointer_cast<PK::JSArray>(request[2]);
-        ASSERT_NE(clauseIds, nullptr);
-        EXPECT_EQ(TextOf(request[1]), text);
-        EXPECT_EQ(TextOf(clauseIds->GetItemArray()[0]), text);
         const auto selection = std::dynamic_pointer_cast<PK::JSObject>(calls[4 * index + 3].arguments[0]);
-        ASSERT_NE(selection, nullptr);
+        ASSERT_TRUE(clauseIds && selection);
         const auto type = std::dynamic_pointer_cast<PK::JSObject>(selection->FindItem("type"));
         ASSERT_NE(type, nullptr);
-        EXPECT_EQ(TextOf(type->FindItem("title")), text);
+        // The specification twice, the feedback, the plan and clause ids requested, the clause title.
+        EXPECT_EQ((Strings{TextOf(associate[0]), TextOf(associate[2]),
+                           TextOf(calls[4 * index + 1].arguments[1]), TextOf(request[1]),
+                           TextOf(clauseIds->GetItemArray()[0]), TextOf(type->FindItem("title"))}),
+                  Strings(6, texts[index].ToUtf8()));
     }
 }
 
