@@ -61,9 +61,9 @@ TEST_F(PaletteLifetime, TheCloseBoxHidesAtOnceAndDestroysOnTheNextTurn) {
 
     EXPECT_EQ(PK::User::RequestClose(palette), PK::User::ActionResult::Delivered);
 
-    EXPECT_TRUE(Palette::Exists());
-    EXPECT_FALSE(palette.IsVisible());
-    EXPECT_FALSE(palette.IsProcessingEvents());
+    // Still there, hidden and deaf.
+    EXPECT_EQ(std::tuple(Palette::Exists(), palette.IsVisible(), palette.IsProcessingEvents()),
+              std::tuple(true, false, false));
     Drain();
     EXPECT_FALSE(Palette::Exists());
     EXPECT_EQ(MenuItemFlags() & PaletteOpenMark, 0);
