@@ -8,7 +8,7 @@
 
 #include <QB/Resource.hpp>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <ranges>
 #include <string>
@@ -20,6 +20,9 @@
 namespace {
 
 using namespace TesselConnect::Util::Resource;
+using ::testing::FieldsAre;
+using ::testing::Ne;
+using ::testing::Optional;
 
 struct ExpectedList {
     QB::UInt32 id;
@@ -230,6 +233,8 @@ TEST_F(OwnResourceTexts, CompiledInFilesReadWithoutFaults) {
     EXPECT_EQ(contents.GetAlertCount(), ExpectedAlerts.size());
     EXPECT_EQ(contents.GetDialogCount(), ExpectedDialogs.size());
     EXPECT_EQ(contents.GetIconCount(), 11U);
+    // The module's id, with the developer and local ids filled in.
+    EXPECT_THAT(contents.GetModuleIdentifier(), Optional(FieldsAre(32500U, Ne(0U), Ne(0U))));
 }
 
 TEST_F(OwnResourceTexts, StringListsHoldEveryTextVerbatimAndNothingMore) {
@@ -319,14 +324,6 @@ TEST_F(OwnResourceTexts, EveryIconHasAVectorImageAtBothResolutions) {
             EXPECT_NE(svg.find("</svg>"), std::string::npos) << id;
         }
     }
-}
-
-TEST_F(OwnResourceTexts, ModuleIdentifierGivesDeveloperAndLocalId) {
-    const auto identifier = QB::GetModuleIdentifier(_module);
-    ASSERT_TRUE(identifier.has_value());
-    EXPECT_EQ(identifier->id, 32500U);
-    EXPECT_NE(identifier->developerId, 0U);
-    EXPECT_NE(identifier->localId, 0U);
 }
 
 } // namespace
