@@ -109,9 +109,9 @@ protected:
         return *manager;
     }
 
-    // A manager with a page, connected with spec-1 over "Specs".
-    void CreateConnectedManager() {
-        CreateManager(true);
+    // A manager (with a page unless told otherwise), connected with spec-1 over "Specs".
+    void CreateConnectedManager(bool withPage = true) {
+        CreateManager(withPage);
         Connect("spec-1", systemGuid);
     }
 

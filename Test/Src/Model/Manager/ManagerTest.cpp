@@ -169,8 +169,7 @@ TEST_F(ManagerTest, AllStateCarriesApplicationDocumentAndSelection) {
 }
 
 TEST_F(ManagerTest, SelectInstancesOfTypeChecksTheIdentifierAndSelectsUnassociatedElements) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager(false);
     manager->GetSelectedConnection()->GetUnassociatedElementsCache().Reset(false);
 
     manager->Handle_selectInstancesOfType("API_ElemTypeID-5");
@@ -272,8 +271,7 @@ TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLe
 }
 
 TEST_F(ManagerTest, SpecAssociationRequestMarksAnExistingConnectionAsDisconnected) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager(false);
     observer.events.clear();
 
     manager->Handle_specAssociationRequested("proj-1", "spec-1", "Project", "Spec", "unused", "Keystone");
@@ -284,8 +282,7 @@ TEST_F(ManagerTest, SpecAssociationRequestMarksAnExistingConnectionAsDisconnecte
 }
 
 TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager(false);
     Connect("spec-2", otherSystemGuid);
     const auto leftBehind = manager->GetSelectedConnection();
     observer.events.clear();
@@ -325,8 +322,7 @@ TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
 }
 
 TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager(false);
     Project().modulData.Put("ConnectionWithSpecification:broken",
                             API_ModulData{1, 22359, {std::byte{1}, std::byte{2}, std::byte{3}}});
     observer.events.clear();
