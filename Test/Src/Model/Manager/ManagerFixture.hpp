@@ -54,9 +54,6 @@ public:
     }
     void ManagerEvent_ConnectionsChanged() override { events.emplace_back("ConnectionsChanged"); }
     void ManagerEvent_CorruptedData() override { events.emplace_back("CorruptedData"); }
-    void ManagerEvent_OnlineStateChanged(bool online) override {
-        events.push_back(fmt::format("OnlineStateChanged({})", online));
-    }
     void ManagerEvent_ConnectionDoesNotExist() override { events.emplace_back("ConnectionDoesNotExist"); }
 
     std::size_t Count(const std::string& event) const {
