@@ -313,19 +313,6 @@ TEST_F(VirtualTypeOverHost, ChangedClauseValuesAreRewrittenAndClearedOnlyWhenAll
     EXPECT_EQ(ValueOf(first, Name::Title), QB::UniString("Clay walls"));
 }
 
-TEST_F(VirtualTypeOverHost, ADefinitionIsMadeAvailableForANewItemBeforeValuesAreWritten) {
-    const QB::Guid itemH30 = VantrelSim::ProjectBuilder(Project()).AddItem(systemGuid, "H30", "Roofs");
-    const QB::Guid code = connection->GetPropertyGroup().GetDefinitionGuids().Get(Name::Code);
-    EXPECT_FALSE(Project().FindDefinition(code)->availability.contains(itemH30));
-
-    const QB::Guid roof = AddElement({.type = API_RoofID});
-    const auto clause = Clause("c3", "H30");
-    const Model::AssociationResult result = Associate(*MakeVirtualType(clause), clause, {roof});
-    EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{roof}));
-    EXPECT_TRUE(Project().FindDefinition(code)->availability.contains(itemH30));
-    EXPECT_EQ(ValueOf(roof, Name::Code), QB::UniString("H30"));
-}
-
 TEST_F(VirtualTypeOverHost, StoredFormReadsBackAndRefusesANewerMainVersion) {
     const auto virtualType = MakeVirtualType(Clause("c1", "F10"));
     Undoable([&] { virtualType->SetTesselProperties(Clause("c1", "F10", "Stone walls")); });

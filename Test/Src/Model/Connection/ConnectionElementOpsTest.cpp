@@ -142,21 +142,6 @@ INSTANTIATE_TEST_SUITE_P(
                         "connect it again."}),
     TesselConnect::Test::CaseName);
 
-TEST_F(ConnectionElementOps, ElementsThatFailBecomeOneIssuePerReasonAndLeaveWhenFixed) {
-    host.Faults().ForGuid(VantrelSim::HostFunction::VNAPI_Element_AddClassificationItem, APIERR_NOTMINE,
-                          wall2);
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall1, wall2}, false);
-
-    EXPECT_EQ(TesselConnect::Test::Summarize(connection->GetIssueCollection().GetIssues()),
-              (TesselConnect::Test::IssueSummary{
-                  {Model::Issue::ElementsAssociation::AssocNoSyncworkRight, {wall2}}}));
-
-    host.Faults().Clear();
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall2}, false);
-    EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
-    EXPECT_TRUE(ReadBack(StoredRecord())->GetIssueCollection().GetIssues().IsEmpty());
-}
-
 TEST_F(ConnectionElementOps, DisassociatingKeepsTheVirtualTypeAndIsOneNamedStep) {
     connection->Disassociate("unknown", {wall1});
     EXPECT_TRUE(log.Contains(spdlog::level::err,
