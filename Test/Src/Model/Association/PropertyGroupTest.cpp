@@ -131,7 +131,7 @@ TEST_F(PropertyGroupOverHost, ClauseIdOfAnElementNeedsTheAvailablePropertyAndAVa
     EXPECT_THROW(group.GetElementClauseId(wall), Api::Error<APIERR_BADID>);
 }
 
-TEST_F(PropertyGroupOverHost, StoredFormReadsBackAndRefusesANewerMainVersion) {
+TEST_F(PropertyGroupOverHost, StoredFormReadsBackAsTheSameBytes) {
     Connect();
     const Model::PropertyGroup& group = connection->GetPropertyGroup();
     Model::PropertyGroup read(connection.get());

@@ -313,7 +313,7 @@ TEST_F(VirtualTypeOverHost, ChangedClauseValuesAreRewrittenAndClearedOnlyWhenAll
     EXPECT_EQ(ValueOf(first, Name::Title), QB::UniString("Clay walls"));
 }
 
-TEST_F(VirtualTypeOverHost, StoredFormReadsBackAndRefusesANewerMainVersion) {
+TEST_F(VirtualTypeOverHost, StoredFormReadsBackAsTheSameBytes) {
     const auto virtualType = MakeVirtualType(Clause("c1", "F10"));
     Undoable([&] { virtualType->SetTesselProperties(Clause("c1", "F10", "Stone walls")); });
     Model::VirtualType read(connection.get());
