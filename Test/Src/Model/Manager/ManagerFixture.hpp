@@ -34,14 +34,6 @@ class RecordingManagerObserver final : public Model::ManagerObserver {
 public:
     using ConnPtr = std::shared_ptr<Model::ConnectionWithSpecification>;
 
-    void ManagerEvent_SpecAssociationRequested(const std::shared_ptr<Model::Manager>&,
-                                               const QB::UniString& projectId,
-                                               const QB::UniString& projectTitle, const QB::UniString& specId,
-                                               const QB::UniString& specTitle,
-                                               const QB::UniString& classificationType) override {
-        events.push_back(fmt::format("SpecAssociationRequested({}, {}, {}, {}, {})", projectId, projectTitle,
-                                     specId, specTitle, classificationType));
-    }
     void ManagerEvent_ConnectionWillDisconnect(const ConnPtr& conn) override {
         events.push_back(fmt::format("ConnectionWillDisconnect({})", conn->TesselSpecificationId()));
     }

@@ -270,17 +270,6 @@ TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLe
     EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
 }
 
-TEST_F(ManagerTest, SpecAssociationRequestMarksAnExistingConnectionAsDisconnected) {
-    CreateConnectedManager(false);
-    observer.events.clear();
-
-    manager->Handle_specAssociationRequested("proj-1", "spec-1", "Project", "Spec", "unused", "Keystone");
-
-    EXPECT_TRUE(manager->GetSelectedConnection()->IsMarkedAsDisconnected());
-    EXPECT_THAT(observer.events,
-                ElementsAre("SpecAssociationRequested(proj-1, Project, spec-1, Spec, Keystone)"));
-}
-
 TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
     CreateConnectedManager(false);
     Connect("spec-2", otherSystemGuid);
