@@ -2,15 +2,13 @@
 // step, failures become issues, and the page and observers hear of changes in the right order.
 
 #include "ConnectionFixture.hpp"
-#include "Src/Model/Issue/IssueBuilders.hpp"
 
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
-#include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/Issue/UnknownError.hpp"
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
+#include <vector>
 
 using namespace TesselConnect;
 using TesselConnect::Test::ConnectionFixture;
@@ -142,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "connect it again."}),
     TesselConnect::Test::CaseName);
 
-TEST_F(ConnectionElementOps, DisassociatingKeepsTheVirtualTypeAndIsOneNamedStep) {
+TEST_F(ConnectionElementOps, DisassociatingKeepsTheVirtualType) {
     connection->Disassociate("unknown", {wall1});
     EXPECT_TRUE(log.Contains(spdlog::level::err,
                              "failed assertion: this->_virtualTypes.ContainsKey(tesselClauseId)"));

@@ -3,8 +3,6 @@
 
 #include "ConnectionFixture.hpp"
 
-#include "Model/Error/Errors.hpp"
-#include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 
