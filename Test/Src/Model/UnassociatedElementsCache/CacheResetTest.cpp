@@ -159,14 +159,4 @@ TEST_F(CacheReset, ProgressWindowFailureDoesNotStopTheRebuild) {
     EXPECT_EQ(host.CallCount(VantrelSim::HostFunction::VNAPI_Element_GetElemList), 45U);
 }
 
-TEST_F(CacheReset, CacheListensToTheHostOnlyWhileItsConnectionLives) {
-    const QB::USize before = Api::VantrelEventSource::GetInstance().GetObserverCount();
-    {
-        const auto other = EmptyConnection();
-        EXPECT_EQ(Api::VantrelEventSource::GetInstance().GetObserverCount(), before + 1);
-        EXPECT_TRUE(Api::VantrelEventSource::GetInstance().IsAttached(other->GetUnassociatedElementsCache()));
-    }
-    EXPECT_EQ(Api::VantrelEventSource::GetInstance().GetObserverCount(), before);
-}
-
 } // namespace
