@@ -131,34 +131,6 @@ TEST_F(ConnectionStore, IssueCollectionBrokenHalfwayIsReplacedByOneReadErrorIssu
     EXPECT_THAT(readError->GetHint().ToUtf8(), testing::StartsWith("Issue::Collection read error: "));
 }
 
-TEST_F(ConnectionStore, RefreshNeverThrows) {
-    host.Faults().Always(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_GENERAL);
-
-    EXPECT_NO_THROW(connection->RefreshFromStored());
-    EXPECT_FALSE(connection->IsMarkedAsDeleted());
-    EXPECT_TRUE(
-        log.ContainsPart(spdlog::level::critical, "ConnectionWithSpecification read error: APIERR_GENERAL"));
-}
-
-TEST_F(ConnectionStore, MergeAddsTheOthersVirtualTypeAndItBelongsToTheReceiver) {
-    auto theirs = ReadBack(StoredRecord());
-    Undoable([&] { theirs->Associate("c-9", Clause("c-9", "G20"), {wall2}, false); });
-    observer.events.clear();
-
-    EXPECT_TRUE(connection->MergeIn(*theirs));
-    theirs.reset(); // the other copy does not outlive the merge
-
-    ASSERT_TRUE(connection->HasVirtualType("c-9"));
-    EXPECT_EQ(connection->GetVirtualType("c-9")->GetOwner(), connection.get());
-    EXPECT_EQ(observer.events, (std::vector<std::string>{"VirtualTypesChanged"}));
-
-    // Working through the taken-over virtual type reaches the receiving connection.
-    connection->Associate("c-9", Clause("c-9", "G20"), {wall1}, false);
-    EXPECT_EQ(ItemOf(wall1), itemG20);
-    EXPECT_EQ(ReadBack(StoredRecord())->GetVirtualTypes().GetSize(), 1U);
-    EXPECT_TRUE(ReadBack(StoredRecord())->HasVirtualType("c-9"));
-}
-
 TEST_F(ConnectionStore, MergeOfAnotherSpecificationChangesNothingAndOfTheSameTakesItsMarks) {
     const auto other = EmptyConnection();
     const std::vector<std::byte> before = Bytes(*connection);
