@@ -36,14 +36,19 @@ TEST_F(ConnectionStore, ConnectingStoresARecordThatReadsBackEqual) {
     EXPECT_EQ(copy->GetPropertyGroup().GetDefinitionGuids().GetSize(), 5U);
 }
 
-// Reading again replaces what the object holds: a virtual type the record lacks is gone.
-TEST_F(ConnectionStore, ReadReplacesWhatTheObjectHolds) {
+// Reading again replaces what the object holds (a virtual type the record lacks is gone) and
+// raises the virtual types' change, then the issues'.
+TEST_F(ConnectionStore, ReadReplacesWhatTheObjectHoldsAndRaisesItsChanges) {
     const API_ModulData withoutTypes = StoredRecord();
     const auto copy = ReadBack(withoutTypes);
     Undoable([&] { copy->Associate("c-9", Clause("c-9", "G20"), {wall2}, false); });
     ASSERT_TRUE(copy->HasVirtualType("c-9"));
+    TesselConnect::Test::RecordingObserver copyObserver;
+    copy->Attach(copyObserver);
     EXPECT_EQ(Api::ModulDataWrapper::ReadObject(withoutTypes, *copy), QB::NoError);
     EXPECT_FALSE(copy->HasVirtualType("c-9"));
+    EXPECT_EQ(copyObserver.events, (std::vector<std::string>{"VirtualTypesChanged", "IssuesChanged"}));
+    copy->Detach(copyObserver);
 }
 
 TEST_F(ConnectionStore, RefreshAfterAnotherUserDisconnectedMarksTheConnectionDeleted) {
