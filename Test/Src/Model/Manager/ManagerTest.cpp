@@ -252,24 +252,6 @@ TEST_F(ManagerTest, RequestsForAnotherDocumentOrAnUnknownSpecificationAreOnlyAns
     EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 1U);
 }
 
-TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLeavesNone) {
-    CreateConnectedManager();
-    Connect("spec-2", otherSystemGuid);
-    ASSERT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-2");
-    const auto planId = manager->GetPlanData()->GetId();
-
-    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-2", planId);
-    ASSERT_NE(manager->GetSelectedConnection(), nullptr);
-    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
-
-    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", planId);
-    EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
-    EXPECT_TRUE(page->selectionStates.back().type.IsEmpty());
-    EXPECT_TRUE(log.Contains(spdlog::level::info, "ResetSelectedConnection: none"));
-    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
-    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
-}
-
 TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
     CreateConnectedManager(false);
     Connect("spec-2", otherSystemGuid);
