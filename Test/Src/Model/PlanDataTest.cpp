@@ -223,7 +223,7 @@ TEST_F(PlanDataTest, LosingTheCreationRaceAdoptsTheWinnersObjectAndId) {
     EXPECT_TRUE(SyncInCommand(planData));
 
     EXPECT_EQ(planData.GetAddonObjectGuid(), winners);
-    EXPECT_EQ(planData.GetId(), "WINNER-ID");
+    EXPECT_EQ(StateOf(planData), std::tuple("WINNER-ID", true, StoredForm("WINNER-ID"), 0));
     EXPECT_EQ(host.GetProject().addonObjects.GetSize(), 1u);
     EXPECT_EQ(log.Count(spdlog::level::trace, "Found existing PlanData AddOnObject: " + winners.ToString()),
               1u);

@@ -83,14 +83,12 @@ TEST_F(ElementOverHost, ASectionElementStandsForTheModelElementItShows) {
 
 TEST_F(ElementOverHost, TypeTableNamesEveryClassifiableType) {
     const QB::Array<Model::ElementType>& types = Model::ElementTypeTable::GetTypes();
+    // (How many types and kinds there are, the cache's rebuild counts.)
     ASSERT_EQ(types.GetSize(), 48U);
-    QB::HashTable<API_ElemTypeID, bool> typeIds;
     std::vector<std::string> names;
     for (const Model::ElementType& type : types) {
-        typeIds.Put(type.typeID, true);
         names.push_back(vantrel->GetResourceString(*Model::ElementTypeTable::FindName(type)).ToUtf8());
     }
-    EXPECT_EQ(typeIds.GetSize(), 45U);
     EXPECT_EQ((std::vector{names[5], names[8], names[13], names[21], names[22], names[44], names[47]}),
               (std::vector<std::string>{"Wall End", "Lamp", "Curtain Wall", "Morph", "Stair",
                                         "Railing End Finish", "Opening"}));

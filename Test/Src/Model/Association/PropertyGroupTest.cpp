@@ -5,6 +5,8 @@
 
 #include <VantrelSim/HostFunction.hpp>
 
+#include <tuple>
+
 namespace TesselConnect::Test {
 namespace {
 
@@ -30,12 +32,12 @@ TEST_F(PropertyGroupOverHost, ConnectingCreatesTheGroupWithFiveStringDefinitions
     const VantrelSim::PropertyDefinition* code =
         Project().FindDefinition(group.GetDefinitionGuid(Name::Code));
     ASSERT_NE(code, nullptr);
-    EXPECT_EQ(code->record.name, QB::UniString("ArdoTesselCode"));
-    EXPECT_EQ(code->record.description,
-              QB::UniString("Generated property definition for Ardo Tessel: Spec - Project"));
-    EXPECT_EQ(code->record.valueType, API_PropertyStringValueType);
-    EXPECT_EQ(code->record.collectionType, API_PropertySingleCollectionType);
-    EXPECT_EQ(code->record.defaultValue.singleVariant.uniStringValue, QB::UniString("<Unassociated>"));
+    EXPECT_EQ(std::tuple(code->record.name, code->record.description, code->record.valueType,
+                         code->record.collectionType, code->record.defaultValue.singleVariant.uniStringValue),
+              std::tuple(QB::UniString("ArdoTesselCode"),
+                         QB::UniString("Generated property definition for Ardo Tessel: Spec - Project"),
+                         API_PropertyStringValueType, API_PropertySingleCollectionType,
+                         QB::UniString("<Unassociated>")));
     EXPECT_EQ(code->availability.size(), 5U);
 }
 
@@ -129,13 +131,11 @@ TEST_F(PropertyGroupOverHost, ClauseIdOfAnElementNeedsTheAvailablePropertyAndAVa
     EXPECT_THROW(group.GetElementClauseId(wall), Api::Error<APIERR_BADID>);
 }
 
-TEST_F(PropertyGroupOverHost, StoredFormReadsBackAndRefusesANewerMainVersion) {
+TEST_F(PropertyGroupOverHost, StoredFormReadsBackAsTheSameBytes) {
     Connect();
     const Model::PropertyGroup& group = connection->GetPropertyGroup();
     Model::PropertyGroup read(connection.get());
     ExpectStoredFormReadsBack(group, read);
-    EXPECT_EQ(read.GetGuid(), group.GetGuid());
-    EXPECT_EQ(read.GetDefinitionGuids(), group.GetDefinitionGuids());
     EXPECT_EQ(fmt::format("{}", read)
                   .rfind(fmt::format("{{ _guid: {}, _tesselPropertyNameToDefinitionGuids: "
                                      "{{ArdoTesselClauseId: {}, ",

@@ -218,22 +218,13 @@ protected:
         return oc.GetData();
     }
 
-    // The stored bytes with the first frame's main version replaced.
-    static std::vector<std::byte> WithMainVersion(std::vector<std::byte> bytes, QB::UInt16 mainVersion) {
-        bytes.at(16) = static_cast<std::byte>(mainVersion & 0xFFU);
-        bytes.at(17) = static_cast<std::byte>(mainVersion >> 8U);
-        return bytes;
-    }
-
-    // `object`'s stored form reads back into `read` as the same bytes; with a newer main version it
-    // is refused, and cut short it does not read.
+    // `object`'s stored form reads back into `read` as the same bytes, and cut short it does not
+    // read. (A newer main version of each stored class is refused by the factory's record tests.)
     template <typename Object> void ExpectStoredFormReadsBack(const Object& object, Object& read) {
         const std::vector<std::byte> bytes = Bytes(object);
         QB::MemoryIChannel ic(bytes);
         EXPECT_EQ(read.Read(ic), QB::NoError);
         EXPECT_EQ(Bytes(read), bytes);
-        QB::MemoryIChannel newer(WithMainVersion(bytes, 2));
-        EXPECT_THROW(Object(connection.get()).Read(newer), Model::Error::VersionIncompatibility);
         QB::MemoryIChannel truncated(std::vector<std::byte>(bytes.begin(), bytes.end() - 3));
         EXPECT_NE(Object(connection.get()).Read(truncated), QB::NoError);
     }

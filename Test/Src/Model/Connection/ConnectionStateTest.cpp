@@ -3,8 +3,6 @@
 
 #include "ConnectionFixture.hpp"
 
-#include "Model/Error/Errors.hpp"
-#include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 
@@ -18,11 +16,16 @@ using TesselConnect::Test::ConnectionFixture;
 
 namespace {
 
-class ConnectionState : public ConnectionFixture {};
+class ConnectionState : public ConnectionFixture {
+protected:
+    ConnectionState() { Connect(); }
+};
+
+class ConnectionUndone : public ConnectionFixture {};
 
 // The host undid the connection: whatever is asked of it afterwards, it tells its observers that
 // it is gone, changes no element and never writes its record back.
-TEST_F(ConnectionState, AnUndoneConnectionIsNeverWrittenBack) {
+TEST_F(ConnectionUndone, IsNeverWrittenBack) {
     const std::vector<std::pair<const char*, std::function<void()>>> operations{
         {"Associate", [&] { connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false); }},
         {"Disassociate", [&] { connection->Disassociate("c-1", {wall2}); }},
@@ -50,7 +53,6 @@ TEST_F(ConnectionState, AnUndoneConnectionIsNeverWrittenBack) {
 }
 
 TEST_F(ConnectionState, MarkedAsDisconnectedUntilReconnectedWithAPage) {
-    Connect();
     connection->MarkAsDisconnected(); // outside a command: stored without an undo step
     EXPECT_TRUE(ReadBack(StoredRecord())->IsMarkedAsDisconnected());
     EXPECT_EQ(host.UndoStepNames(), (std::vector<QB::UniString>{"Test step"}));
@@ -66,36 +68,18 @@ TEST_F(ConnectionState, MarkedAsDisconnectedUntilReconnectedWithAPage) {
     EXPECT_EQ(page->calls.size(), 1U);
 }
 
-TEST_F(ConnectionState, DisconnectRemovesGroupAndRecordAndTellsPageAndObservers) {
-    AttachPage();
-    Connect();
-    page->calls.clear();
-    const QB::Guid groupGuid = connection->GetPropertyGroup().GetGuid();
-
-    EXPECT_TRUE(connection->Disconnect(true));
-
-    EXPECT_TRUE(connection->IsMarkedAsDeleted());
-    EXPECT_EQ(Project().FindGroup(groupGuid), nullptr);
-    EXPECT_FALSE(Project().modulData.ContainsKey(ModulDataName));
-    EXPECT_EQ(page->calls, (std::vector<std::string>{
-                               fmt::format("RemoveSpecAssociation(spec-1, {})", planData->GetId())}));
-    EXPECT_EQ(observer.events, (std::vector<std::string>{"Disconnected"}));
-    EXPECT_EQ(host.UndoStepNames().back(), "Disconnect VANTREL project from Ardo Tessel specification");
-    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Specification was disconnected: { "));
-}
-
 TEST_F(ConnectionState, DisconnectWhenAnotherUserAlreadyRemovedEverything) {
-    Connect();
     Undoable([&] { Project().DeleteGroup(connection->GetPropertyGroup().GetGuid()); });
     Project().modulData.Delete(ModulDataName);
 
     EXPECT_TRUE(connection->Disconnect(false));
+    EXPECT_TRUE(connection->IsMarkedAsDeleted());
     EXPECT_EQ(observer.events, (std::vector<std::string>{"Disconnected"}));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "Specification was disconnected: { "));
     EXPECT_TRUE(connection->GetIssueCollection().GetIssues().IsEmpty());
 }
 
 TEST_F(ConnectionState, DisconnectRefusedOrFailingHalfwayLeavesTheConnectionWhole) {
-    Connect();
     const QB::Guid groupGuid = connection->GetPropertyGroup().GetGuid();
     host.Faults().Always(VantrelSim::HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_NOACCESSRIGHT);
     EXPECT_FALSE(connection->Disconnect(true));
@@ -118,7 +102,6 @@ TEST_F(ConnectionState, DisconnectRefusedOrFailingHalfwayLeavesTheConnectionWhol
 
 // A failing observer stops neither the others nor the operation.
 TEST_F(ConnectionState, ReservationErrorsBecomeObserverEventsOnly) {
-    Connect();
     TesselConnect::Test::RecordingObserver failing;
     failing.onEvent = [](const std::string&) { throw std::runtime_error("observer failed"); };
     connection->Attach(failing);
@@ -135,23 +118,7 @@ TEST_F(ConnectionState, ReservationErrorsBecomeObserverEventsOnly) {
     connection->Detach(failing);
 }
 
-TEST_F(ConnectionState, ModelErrorWithAnIssueAddsItStoresAndReportsIt) {
-    Connect();
-    EXPECT_FALSE(connection->HandleExceptions([this] {
-        throw Model::Error::MissingClassificationItem(
-            std::make_unique<Model::Issue::MissingClassificationItem>(Clause("c-1", "X99")));
-    }));
-
-    const auto* issue = OnlyIssue<Model::Issue::MissingClassificationItem>();
-    ASSERT_NE(issue, nullptr);
-    EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "OperationFailed"}));
-    ASSERT_EQ(observer.failedIssues.size(), 1U);
-    EXPECT_EQ(observer.failedIssues[0].get(), issue);
-    EXPECT_EQ(ReadBack(StoredRecord())->GetIssueCollection().GetIssues().GetSize(), 1U);
-}
-
 TEST_F(ConnectionState, OtherFailuresBecomeUnknownErrorIssues) {
-    Connect();
     EXPECT_FALSE(connection->HandleExceptions([] { throw std::runtime_error("boom"); }));
     EXPECT_FALSE(connection->HandleExceptions([] { throw 42; }));
 
@@ -166,7 +133,6 @@ TEST_F(ConnectionState, OtherFailuresBecomeUnknownErrorIssues) {
 }
 
 TEST_F(ConnectionState, ExecuteUndoableIsOneNamedStepAndReportsTheOutcome) {
-    Connect();
     EXPECT_TRUE(connection->ExecuteUndoable("Step A", [this] { connection->Store(); }));
     EXPECT_FALSE(
         connection->ExecuteUndoable("Step B", [] { throw Api::ErrorPropertyManagerNoAccessRight(); }));

@@ -16,11 +16,13 @@ using TesselConnect::Test::ConnectionFixture;
 
 namespace {
 
-class ConnectionStore : public ConnectionFixture {};
+class ConnectionStore : public ConnectionFixture {
+protected:
+    ConnectionStore() { Connect(); }
+};
 
 TEST_F(ConnectionStore, ConnectingStoresARecordThatReadsBackEqual) {
     const QB::ScopedTimeOverride time(1700000000);
-    Connect();
     connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
 
     const API_ModulData& record = StoredRecord();
@@ -34,26 +36,22 @@ TEST_F(ConnectionStore, ConnectingStoresARecordThatReadsBackEqual) {
     EXPECT_EQ(copy->GetPropertyGroup().GetDefinitionGuids().GetSize(), 5U);
 }
 
-TEST_F(ConnectionStore, ReadRaisesVirtualTypesThenIssuesChanged) {
-    Connect();
-    const auto copy = EmptyConnection();
-    TesselConnect::Test::RecordingObserver copyObserver;
-    copy->Attach(copyObserver);
-
+// Reading again replaces what the object holds (a virtual type the record lacks is gone) and
+// raises the virtual types' change, then the issues'.
+TEST_F(ConnectionStore, ReadReplacesWhatTheObjectHoldsAndRaisesItsChanges) {
     const API_ModulData withoutTypes = StoredRecord();
-    EXPECT_EQ(Api::ModulDataWrapper::ReadObject(withoutTypes, *copy), QB::NoError);
-    EXPECT_EQ(copyObserver.events, (std::vector<std::string>{"VirtualTypesChanged", "IssuesChanged"}));
-
-    // Reading again replaces what the object holds: a virtual type the record lacks is gone.
+    const auto copy = ReadBack(withoutTypes);
     Undoable([&] { copy->Associate("c-9", Clause("c-9", "G20"), {wall2}, false); });
     ASSERT_TRUE(copy->HasVirtualType("c-9"));
+    TesselConnect::Test::RecordingObserver copyObserver;
+    copy->Attach(copyObserver);
     EXPECT_EQ(Api::ModulDataWrapper::ReadObject(withoutTypes, *copy), QB::NoError);
     EXPECT_FALSE(copy->HasVirtualType("c-9"));
+    EXPECT_EQ(copyObserver.events, (std::vector<std::string>{"VirtualTypesChanged", "IssuesChanged"}));
     copy->Detach(copyObserver);
 }
 
 TEST_F(ConnectionStore, RefreshAfterAnotherUserDisconnectedMarksTheConnectionDeleted) {
-    Connect();
     Project().modulData.Delete(ModulDataName);
 
     connection->RefreshFromStored();
@@ -70,7 +68,6 @@ TEST_F(ConnectionStore, RefreshAfterAnotherUserDisconnectedMarksTheConnectionDel
 }
 
 TEST_F(ConnectionStore, RefreshTakesOverAnotherUsersChanges) {
-    Connect();
     // Another user's copy: the same connection with a virtual type this one lacks.
     const auto theirs = ReadBack(StoredRecord());
     Undoable([&] { theirs->Associate("c-9", Clause("c-9", "G20"), {wall2}, false); });
@@ -91,7 +88,6 @@ TEST_F(ConnectionStore, RefreshTakesOverAnotherUsersChanges) {
 // A record that breaks off must not replace the complete state: the next store would write the
 // partial record over every user's virtual types and issues.
 TEST_F(ConnectionStore, TruncatedRecordKeepsTheStateAndTheNextStoreWritesItWhole) {
-    Connect();
     connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
     connection->AddIssue(std::make_shared<Model::Issue::UnknownError>("kept"));
     const std::vector<std::byte> complete = Bytes(*connection);
@@ -116,7 +112,6 @@ TEST_F(ConnectionStore, TruncatedRecordKeepsTheStateAndTheNextStoreWritesItWhole
 // An issue of a class this add-on does not know stops the collection's read halfway: the issues
 // read before it must not stay beside the read-error issue that replaces the collection.
 TEST_F(ConnectionStore, IssueCollectionBrokenHalfwayIsReplacedByOneReadErrorIssue) {
-    Connect();
     connection->AddIssue(std::make_shared<Model::Issue::UnknownError>("first"));
     connection->AddIssue(std::make_shared<Model::Issue::UnknownError>("second"));
     API_ModulData record = StoredRecord();
@@ -141,38 +136,7 @@ TEST_F(ConnectionStore, IssueCollectionBrokenHalfwayIsReplacedByOneReadErrorIssu
     EXPECT_THAT(readError->GetHint().ToUtf8(), testing::StartsWith("Issue::Collection read error: "));
 }
 
-TEST_F(ConnectionStore, RefreshNeverThrows) {
-    Connect();
-    host.Faults().Always(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_GENERAL);
-
-    EXPECT_NO_THROW(connection->RefreshFromStored());
-    EXPECT_FALSE(connection->IsMarkedAsDeleted());
-    EXPECT_TRUE(
-        log.ContainsPart(spdlog::level::critical, "ConnectionWithSpecification read error: APIERR_GENERAL"));
-}
-
-TEST_F(ConnectionStore, MergeAddsTheOthersVirtualTypeAndItBelongsToTheReceiver) {
-    Connect();
-    auto theirs = ReadBack(StoredRecord());
-    Undoable([&] { theirs->Associate("c-9", Clause("c-9", "G20"), {wall2}, false); });
-    observer.events.clear();
-
-    EXPECT_TRUE(connection->MergeIn(*theirs));
-    theirs.reset(); // the other copy does not outlive the merge
-
-    ASSERT_TRUE(connection->HasVirtualType("c-9"));
-    EXPECT_EQ(connection->GetVirtualType("c-9")->GetOwner(), connection.get());
-    EXPECT_EQ(observer.events, (std::vector<std::string>{"VirtualTypesChanged"}));
-
-    // Working through the taken-over virtual type reaches the receiving connection.
-    connection->Associate("c-9", Clause("c-9", "G20"), {wall1}, false);
-    EXPECT_EQ(ItemOf(wall1), itemG20);
-    EXPECT_EQ(ReadBack(StoredRecord())->GetVirtualTypes().GetSize(), 1U);
-    EXPECT_TRUE(ReadBack(StoredRecord())->HasVirtualType("c-9"));
-}
-
 TEST_F(ConnectionStore, MergeOfAnotherSpecificationChangesNothingAndOfTheSameTakesItsMarks) {
-    Connect();
     const auto other = EmptyConnection();
     const std::vector<std::byte> before = Bytes(*connection);
 
@@ -207,7 +171,6 @@ TEST_F(ConnectionStore, ModulDataNamesAndPlaceholdersWithOverridesOnlyWhenGiven)
                   "p", "P"),
               "{ArdoTesselProjectId} - P");
 
-    Connect();
     const QB::UniString text = "{ArdoTesselSpecificationTitle} - {ArdoTesselProjectTitle}";
     EXPECT_EQ(connection->ResolveStringVariables(text), "Spec - Project");
     EXPECT_EQ(connection->ResolveStringVariables(text, "New spec"), "New spec - Project");

@@ -12,7 +12,6 @@ using namespace TesselConnect;
 using TesselConnect::Test::FactoryFixture;
 using TesselConnect::Test::RecordingObserver;
 using TesselConnect::Test::WithNewerFrame;
-using ::testing::Contains;
 
 namespace {
 
@@ -84,7 +83,7 @@ TEST_F(FactoryMerge, ReceivedChangesMergeIntoTheLoadedConnectionAtOnce) {
     EXPECT_TRUE(connection->HasVirtualType("c-1"));
     ASSERT_TRUE(connection->HasVirtualType("c-2"));
     EXPECT_EQ(connection->GetVirtualType("c-2")->GetOwner(), connection.get());
-    EXPECT_THAT(observer.events, Contains("VirtualTypesChanged"));
+    EXPECT_EQ(observer.events, std::vector<std::string>{"VirtualTypesChanged"});
     EXPECT_TRUE(log.Contains(spdlog::level::trace, "ModulDataMerge: ConnectionWithSpecification:spec-1"));
     EXPECT_TRUE(
         log.Contains(spdlog::level::info, "MergeIn: ConnectionWithSpecification:spec-1, has loaded: true"));

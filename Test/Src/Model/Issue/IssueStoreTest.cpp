@@ -130,12 +130,6 @@ TEST(IssueStore, NewerMainVersionIsRefused) {
     bytes[16 + 16] = std::byte{2};
     QB::MemoryIChannel ic(bytes);
     EXPECT_THROW(Model::Issue::CreateAndRead(ic), Model::Error::VersionIncompatibility);
-
-    std::vector<std::byte> collectionBytes = Stored(Collection());
-    collectionBytes[16] = std::byte{2};
-    Collection read;
-    QB::MemoryIChannel collectionChannel(collectionBytes);
-    EXPECT_THROW(read.Read(collectionChannel), Model::Error::VersionIncompatibility);
 }
 
 } // namespace

@@ -34,14 +34,6 @@ class RecordingManagerObserver final : public Model::ManagerObserver {
 public:
     using ConnPtr = std::shared_ptr<Model::ConnectionWithSpecification>;
 
-    void ManagerEvent_SpecAssociationRequested(const std::shared_ptr<Model::Manager>&,
-                                               const QB::UniString& projectId,
-                                               const QB::UniString& projectTitle, const QB::UniString& specId,
-                                               const QB::UniString& specTitle,
-                                               const QB::UniString& classificationType) override {
-        events.push_back(fmt::format("SpecAssociationRequested({}, {}, {}, {}, {})", projectId, projectTitle,
-                                     specId, specTitle, classificationType));
-    }
     void ManagerEvent_ConnectionWillDisconnect(const ConnPtr& conn) override {
         events.push_back(fmt::format("ConnectionWillDisconnect({})", conn->TesselSpecificationId()));
     }
@@ -54,9 +46,6 @@ public:
     }
     void ManagerEvent_ConnectionsChanged() override { events.emplace_back("ConnectionsChanged"); }
     void ManagerEvent_CorruptedData() override { events.emplace_back("CorruptedData"); }
-    void ManagerEvent_OnlineStateChanged(bool online) override {
-        events.push_back(fmt::format("OnlineStateChanged({})", online));
-    }
     void ManagerEvent_ConnectionDoesNotExist() override { events.emplace_back("ConnectionDoesNotExist"); }
 
     std::size_t Count(const std::string& event) const {
@@ -109,9 +98,9 @@ protected:
         return *manager;
     }
 
-    // A manager with a page, connected with spec-1 over "Specs".
-    void CreateConnectedManager() {
-        CreateManager(true);
+    // A manager (with a page unless told otherwise), connected with spec-1 over "Specs".
+    void CreateConnectedManager(bool withPage = true) {
+        CreateManager(withPage);
         Connect("spec-1", systemGuid);
     }
 

@@ -152,6 +152,7 @@ TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
     // The selected connection goes: the selection moves on, and the page hears of it.
     manager->Handle_removeSpecAssociationRequested("proj-1", "spec-2", manager->GetPlanData()->GetId());
     EXPECT_EQ(SelectedId(), "none");
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "ResetSelectedConnection: none"));
     EXPECT_TRUE(page->selectionStates.back().type.IsEmpty());
     EXPECT_THAT(observer.events, ElementsAre("ConnectionWillDisconnect(spec-2)", "ConnectionsChanged",
                                              "SelectedConnectionChanged(none)"));

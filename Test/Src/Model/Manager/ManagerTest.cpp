@@ -29,9 +29,9 @@ TEST_F(ManagerTest, ConstructionWithoutAProjectSurvivesAndANewProjectWorks) {
 
     EXPECT_TRUE(log.Contains(spdlog::level::trace, "Manager::construct"));
     // No project is no fault: not a line above debug.
-    EXPECT_THAT(log.Messages(spdlog::level::critical), IsEmpty());
-    EXPECT_THAT(log.Messages(spdlog::level::err), IsEmpty());
-    EXPECT_THAT(log.Messages(spdlog::level::warn), IsEmpty());
+    for (const auto level : {spdlog::level::critical, spdlog::level::err, spdlog::level::warn}) {
+        EXPECT_THAT(log.Messages(level), IsEmpty()) << level;
+    }
     EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
 
     host.NewProject(BuildProject());
@@ -169,8 +169,7 @@ TEST_F(ManagerTest, AllStateCarriesApplicationDocumentAndSelection) {
 }
 
 TEST_F(ManagerTest, SelectInstancesOfTypeChecksTheIdentifierAndSelectsUnassociatedElements) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager(false);
     manager->GetSelectedConnection()->GetUnassociatedElementsCache().Reset(false);
 
     manager->Handle_selectInstancesOfType("API_ElemTypeID-5");
@@ -253,39 +252,8 @@ TEST_F(ManagerTest, RequestsForAnotherDocumentOrAnUnknownSpecificationAreOnlyAns
     EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 1U);
 }
 
-TEST_F(ManagerTest, DisconnectingTheSelectedConnectionSelectsTheNextAndTheLastLeavesNone) {
-    CreateConnectedManager();
-    Connect("spec-2", otherSystemGuid);
-    ASSERT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-2");
-    const auto planId = manager->GetPlanData()->GetId();
-
-    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-2", planId);
-    ASSERT_NE(manager->GetSelectedConnection(), nullptr);
-    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationId(), "spec-1");
-
-    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", planId);
-    EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
-    EXPECT_TRUE(page->selectionStates.back().type.IsEmpty());
-    EXPECT_TRUE(log.Contains(spdlog::level::info, "ResetSelectedConnection: none"));
-    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
-    EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:spec-2"));
-}
-
-TEST_F(ManagerTest, SpecAssociationRequestMarksAnExistingConnectionAsDisconnected) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
-    observer.events.clear();
-
-    manager->Handle_specAssociationRequested("proj-1", "spec-1", "Project", "Spec", "unused", "Keystone");
-
-    EXPECT_TRUE(manager->GetSelectedConnection()->IsMarkedAsDisconnected());
-    EXPECT_THAT(observer.events,
-                ElementsAre("SpecAssociationRequested(proj-1, Project, spec-1, Spec, Keystone)"));
-}
-
 TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager(false);
     Connect("spec-2", otherSystemGuid);
     const auto leftBehind = manager->GetSelectedConnection();
     observer.events.clear();
@@ -325,8 +293,7 @@ TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
 }
 
 TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
-    CreateManager();
-    Connect("spec-1", systemGuid);
+    CreateConnectedManager(false);
     Project().modulData.Put("ConnectionWithSpecification:broken",
                             API_ModulData{1, 22359, {std::byte{1}, std::byte{2}, std::byte{3}}});
     observer.events.clear();
@@ -338,10 +305,8 @@ TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
     EXPECT_EQ(manager->GetConnections().GetSize(), 1U);
 }
 
-TEST_F(ManagerTest, OnlineStateAndThePageLifetime) {
+TEST_F(ManagerTest, ThePageLosesItsCallbacksWithTheManager) {
     CreateManager(true);
-    manager->Handle_onlineStateChanged(false);
-    EXPECT_THAT(observer.events, ElementsAre("OnlineStateChanged(false)"));
     EXPECT_NE(page->GetCallbackApi(), nullptr);
 
     manager->DetachObserver(observer);
