@@ -73,7 +73,9 @@ TEST_F(ChromiumStartTest, ProgramThatIsMissingExitsOrNeverAnswersIsAClearError) 
         QB::DebugOutputCapture output;
         const auto start = std::chrono::steady_clock::now();
         const std::string error = StartError(options);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+        if (std::string_view(c.program) == "hangs") { // given up long before its 60 s
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+        }
         for (const std::string& text : c.error) {
             EXPECT_THAT(error, testing::HasSubstr(text));
         }

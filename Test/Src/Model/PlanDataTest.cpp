@@ -246,6 +246,7 @@ TEST_F(PlanDataTest, ObjectReservedByAnotherUserStopsTheConnectionUntilReleased)
     host.ReserveObject(object, 0);
     EXPECT_FALSE(SyncInCommand(planData));
     EXPECT_EQ(FindPlanDataObject()->data, StoredForm(id.ToUtf8()));
+    EXPECT_EQ(host.CallCount(HostFunction::VNAPI_AddOnObject_ReleaseObjects), 1U); // given back once
 }
 
 // Whether this user created the object in the same call or reserved an existing one, a failure

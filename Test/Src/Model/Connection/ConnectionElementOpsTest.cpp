@@ -104,10 +104,13 @@ protected:
 };
 
 TEST_P(ConnectionMissingPart, AssociatingRecordsItsIssueAndAlerts) {
+    connection->Associate("c-2", Clause("c-2", "G20"), {wall2}, false);
+    observer.events.clear();
     Delete(GetParam().part);
 
+    // A new clause, then one whose type is there already (only the connection's own check tells).
     connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
-    connection->Associate("c-1", Clause("c-1", "F10"), {wall2}, false);
+    connection->Associate("c-2", Clause("c-2", "G20"), {wall1}, false);
 
     std::erase(observer.events, "VirtualTypesChanged"); // a clause whose type was still made
     EXPECT_EQ(observer.events, (std::vector<std::string>{"IssuesChanged", "OperationFailed", "IssuesChanged",

@@ -223,6 +223,21 @@ TEST_F(CollectionInProject, MergeTakesNewIssuesOnceAndKeepsRemovedOnesOut) {
     EXPECT_TRUE(theirs.GetDeletedIssues().ContainsKey(shared->GetGuid()));
 }
 
+// Removal records that reach the limit only together, through a merge, are cut there too.
+TEST_F(CollectionInProject, MergeCutsTheRemovalRecordsAtTheLimit) {
+    Collection mine(connection.get());
+    Collection theirs(connection.get());
+    for (QB::USize i = 0; i < Collection::DeletedEntriesLimit; ++i) {
+        Collection& side = i % 2 == 0 ? mine : theirs;
+        auto issue =
+            std::make_shared<Model::Issue::UnknownError>(QB::ValueToUniString(static_cast<QB::UInt64>(i)));
+        side.Add(issue);
+        side.Remove(issue);
+    }
+    EXPECT_TRUE(mine.MergeIn(theirs));
+    EXPECT_EQ(mine.GetDeletedIssues().GetSize(), Collection::KeptDeletedEntries);
+}
+
 TEST_F(CollectionInProject, RefreshForgetsSucceededElementsAndRemovesEmptiedIssues) {
     Collection collection(connection.get());
     auto a =
