@@ -4,8 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace TestSupport {
@@ -18,27 +17,8 @@ std::string Lower(std::string text) {
     return text;
 }
 
-std::string ContentTypeOf(const std::filesystem::path& file) {
-    static const std::map<std::string, std::string> types{
-        {".html", "text/html; charset=utf-8"},
-        {".js", "text/javascript; charset=utf-8"},
-        {".css", "text/css; charset=utf-8"},
-        {".json", "application/json; charset=utf-8"},
-        {".svg", "image/svg+xml"},
-        {".png", "image/png"},
-        {".ico", "image/x-icon"},
-    };
-    const auto type = types.find(Lower(file.extension().string()));
-    return type != types.end() ? type->second : "application/octet-stream";
-}
-
 LoopbackHttpServer::Request RequestOf(const httplib::Request& received) {
-    LoopbackHttpServer::Request request;
-    request.method = received.method;
-    request.path = received.path; // the library percent-decodes it
-    if (const std::size_t queryStart = received.target.find('?'); queryStart != std::string::npos) {
-        request.query = received.target.substr(queryStart + 1);
-    }
+    LoopbackHttpServer::Request request{received.path, {}}; // the library percent-decodes the path
     for (const auto& [name, value] : received.headers) {
         request.headers.insert_or_assign(Lower(name), value);
     }
@@ -93,9 +73,14 @@ LoopbackHttpServer::~LoopbackHttpServer() {
     _thread.join();
 }
 
-void LoopbackHttpServer::ServeFolder(std::filesystem::path folder) {
-    const std::lock_guard lock(_mutex);
-    _folder = std::move(folder);
+void LoopbackHttpServer::ServeFolder(const std::filesystem::path& folder) {
+    for (const auto& [extension, type] : {std::pair{"html", "text/html; charset=utf-8"},
+                                          {"js", "text/javascript; charset=utf-8"},
+                                          {"css", "text/css; charset=utf-8"},
+                                          {"json", "application/json; charset=utf-8"}}) {
+        _server->set_file_extension_and_mimetype_mapping(extension, type);
+    }
+    _server->set_mount_point("/", folder.string());
 }
 
 void LoopbackHttpServer::Route(const std::string& path, Handler handler) {
@@ -117,18 +102,11 @@ std::string LoopbackHttpServer::URL(std::string_view path) const {
     return Origin() + std::string(path);
 }
 
-std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::Requests() const {
-    const std::lock_guard lock(_mutex);
-    return _requests;
-}
-
 std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::RequestsFor(const std::string& path) const {
+    const std::lock_guard lock(_mutex);
     std::vector<Request> matching;
-    for (Request& request : Requests()) {
-        if (request.path == path) {
-            matching.push_back(std::move(request));
-        }
-    }
+    std::copy_if(_requests.begin(), _requests.end(), std::back_inserter(matching),
+                 [&](const Request& request) { return request.path == path; });
     return matching;
 }
 
@@ -147,29 +125,7 @@ LoopbackHttpServer::Response LoopbackHttpServer::Answer(const Request& request) 
             return Response{500, "text/plain; charset=utf-8", e.what(), {}};
         }
     }
-    return ServeFile(request);
-}
-
-LoopbackHttpServer::Response LoopbackHttpServer::ServeFile(const Request& request) const {
-    std::filesystem::path folder;
-    {
-        const std::lock_guard lock(_mutex);
-        folder = _folder;
-    }
-    const Response notFound{404, "text/plain; charset=utf-8", "not found", {}};
-    if (folder.empty() || request.path.empty() || request.path.front() != '/' ||
-        request.path.find("..") != std::string::npos) {
-        return notFound;
-    }
-    const std::string relative = request.path == "/" ? std::string("index.html") : request.path.substr(1);
-    const std::filesystem::path file = folder / relative;
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream || std::filesystem::is_directory(file)) {
-        return notFound;
-    }
-    std::ostringstream body;
-    body << stream.rdbuf();
-    return Response{200, ContentTypeOf(file), body.str(), {}};
+    return Response{404, "text/plain; charset=utf-8", "not found", {}};
 }
 
 } // namespace TestSupport

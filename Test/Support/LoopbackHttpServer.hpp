@@ -31,9 +31,7 @@ namespace TestSupport {
 class LoopbackHttpServer {
 public:
     struct Request {
-        std::string method;
-        std::string path; // without the query, percent-decoded
-        std::string query;
+        std::string path;                           // without the query, percent-decoded
         std::map<std::string, std::string> headers; // names lower-cased
     };
 
@@ -51,8 +49,9 @@ public:
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
-    // Files under the folder answer the paths that no route takes ("/" is "/index.html").
-    void ServeFolder(std::filesystem::path folder);
+    // Files under the folder answer the GET requests they match ("/" is "/index.html"), ahead of
+    // the routes. Set it before the browser asks the server for anything.
+    void ServeFolder(const std::filesystem::path& folder);
     // An exact path (without query).
     void Route(const std::string& path, Handler handler);
     void Route(const std::string& path, std::string html);
@@ -62,12 +61,11 @@ public:
     std::string Origin() const;
     std::string URL(std::string_view path) const;
 
-    std::vector<Request> Requests() const;
+    // The requests that reached a route or went unanswered (404), in order.
     std::vector<Request> RequestsFor(const std::string& path) const;
 
 private:
     Response Answer(const Request& request) const;
-    Response ServeFile(const Request& request) const;
 
     std::unique_ptr<httplib::Server> _server;
     std::uint16_t _port = 0;
@@ -75,7 +73,6 @@ private:
     std::thread _thread;
 
     mutable std::mutex _mutex;
-    std::filesystem::path _folder;
     std::unordered_map<std::string, Handler> _routes;
     std::vector<Request> _requests;
 };
