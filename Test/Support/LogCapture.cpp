@@ -63,18 +63,10 @@ std::vector<LogLine> LogCapture::Lines() const {
     return _sink->Lines();
 }
 
-std::vector<std::string> LogCapture::Messages() const {
+std::vector<std::string> LogCapture::Messages(std::optional<spdlog::level::level_enum> level) const {
     std::vector<std::string> messages;
     for (auto& line : _sink->Lines()) {
-        messages.push_back(std::move(line.message));
-    }
-    return messages;
-}
-
-std::vector<std::string> LogCapture::Messages(spdlog::level::level_enum level) const {
-    std::vector<std::string> messages;
-    for (auto& line : _sink->Lines()) {
-        if (line.level == level) {
+        if (!level || line.level == *level) {
             messages.push_back(std::move(line.message));
         }
     }

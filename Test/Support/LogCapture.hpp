@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,7 @@ public:
 
     std::vector<LogLine> Lines() const;
     // Messages only, in order; with a level, only the lines of that level.
-    std::vector<std::string> Messages() const;
-    std::vector<std::string> Messages(spdlog::level::level_enum level) const;
+    std::vector<std::string> Messages(std::optional<spdlog::level::level_enum> level = std::nullopt) const;
 
     // Exact message match.
     bool Contains(spdlog::level::level_enum level, std::string_view message) const;
