@@ -63,9 +63,7 @@ TEST_F(CallRecordingTest, AReplayMakesTheSameCallsWithTheArgumentsAsTheyWereWith
     EXPECT_EQ(6U, replay.Run(host));
 
     EXPECT_EQ(itemSs20, ItemOf(wall, system));
-    const API_ModulData* stored = P().modulData.GetPtr("Record");
-    ASSERT_NE(nullptr, stored);
-    EXPECT_EQ(2U, stored->dataHdl.size());
+    EXPECT_EQ((API_DataBlock{std::byte{1}, std::byte{2}}), P().modulData.Get("Record").dataHdl);
     EXPECT_THAT(host.SelectedElements(), ElementsAre(wall));
     EXPECT_EQ(storesBefore + 1, host.CallCount(HostFunction::VNAPI_ModulData_Store));
     EXPECT_THAT(host.UndoStepNames(), ElementsAre("Test step"));

@@ -155,9 +155,7 @@ TEST_F(ElementRules, SelectionKeepsOrderSkipsDeletedElementsAndCountsEditableOne
     API_SelectionInfo info;
     QB::Array<API_Neig> neigs;
     ASSERT_EQ(NoError, T().VNAPI_Selection_Get(Tok(), &info, &neigs, false, false, API_SelPos_Any));
-    EXPECT_EQ(API_SelElems, info.kind);
-    EXPECT_EQ(2, info.elemCount);
-    EXPECT_EQ(1, info.editableElemCount);
+    EXPECT_THAT(info, FieldsAre(API_SelElems, 2, 1));
     EXPECT_EQ((QB::Array<API_Neig>{{APINeig_Wall, 0, A(onLocked)}, {APINeig_Wall, 0, A(wall)}}), neigs);
 
     ASSERT_EQ(NoError, T().VNAPI_Selection_Get(Tok(), &info, &neigs, true, false, API_SelPos_Any));

@@ -104,12 +104,8 @@ TEST(ProjectFile, SavedAndGeneratedProjectsReadBackTheSame) {
 }
 
 void ExpectRefused(const std::string& json, const std::string& message) {
-    try {
-        ReadProjectJson(json, "broken.json");
-        ADD_FAILURE() << "accepted: " << json;
-    } catch (const ProjectFileError& error) {
-        EXPECT_EQ(message, error.what());
-    }
+    EXPECT_THAT([&] { ReadProjectJson(json, "broken.json"); },
+                ::testing::ThrowsMessage<ProjectFileError>(::testing::StrEq(message)));
 }
 
 TEST(ProjectFile, BrokenFilesAreRefusedNamingThePlaceOfTheFault) {

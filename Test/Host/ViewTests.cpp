@@ -35,11 +35,8 @@ TEST_F(Views, GoingToAStoryShowsItsFloorPlanAndChangingTheStructureIsAProjectCha
     EXPECT_EQ(first, Current().index);
     EXPECT_EQ(APIERR_BADINDEX, StoryCommand(APIStory_GoTo, 5));
 
-    API_DatabaseInfo database;
     const API_WindowInfo window = Current();
-    database.typeID = window.typeID;
-    database.index = window.index;
-    database.databaseUnId = window.databaseUnId;
+    API_DatabaseInfo database{window.typeID, window.index, window.databaseUnId, {}, {}};
     ASSERT_EQ(NoError, T().VNAPI_Database(Tok(), APIReq_GetDatabaseInfo, &database, nullptr, nullptr));
     EXPECT_EQ("1. First Floor", database.title);
 

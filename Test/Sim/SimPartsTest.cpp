@@ -27,6 +27,7 @@ namespace {
 using namespace VantrelSim::Tool;
 using ::testing::Not;
 using ::testing::StartsWith;
+using ::testing::ThrowsMessage;
 
 TEST(SimParts, ProgressBarFillsInProportionAndChoicesMatchWholeTextFirst) {
     VantrelSim::ProgressState state;
@@ -62,12 +63,9 @@ TEST(SimParts, WebApplicationDataIsReadAndItsClausesAreSentAsTheApplicationSends
     WriteFile(
         folder / "data.json",
         R"({"users": [], "projects": [], "specifications": [{"id": "S", "clauses": [{"id": "C"}, 7]}]})");
-    try {
-        WebAppData::Load(folder / "data.json");
-        FAIL() << "a broken data file was accepted";
-    } catch (const WebAppDataError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("data.json: /specifications/0/clauses/1: must be an object"));
-    }
+    EXPECT_THAT([&] { WebAppData::Load(folder / "data.json"); },
+                ThrowsMessage<WebAppDataError>(
+                    HasSubstr("data.json: /specifications/0/clauses/1: must be an object")));
 
     // Clause properties are sent as the web application sends them.
     const WebAppSpecification sent{"S-1", "P-1", "Library", "Spec", "Sys", {}};

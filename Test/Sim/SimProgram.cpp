@@ -7,7 +7,7 @@
 
 #include <cerrno>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 extern char** environ;
@@ -20,9 +20,7 @@ std::filesystem::path SourceDir() {
 
 std::string ReadFile(const std::filesystem::path& file) {
     std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
 void WriteFile(const std::filesystem::path& file, const std::string& text) {

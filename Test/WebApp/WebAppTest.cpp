@@ -17,18 +17,6 @@ constexpr const char* TypesInDocument =
     R"~({"ArdoTesselCode":"A10"},"subGroup":null},{"id":"API_ElemTypeID-5-0","title":"Wall: 3","subtitle":"",)~"
     R"~("category":"","properties":{"ArdoTesselCode":""},"subGroup":null}])~";
 
-// The string items of a page call's argument array.
-std::vector<std::string> Strings(const PK::JSBaseRef& argument) {
-    std::vector<std::string> items;
-    if (const auto array = std::dynamic_pointer_cast<PK::JSArray>(argument)) {
-        for (const PK::JSBaseRef& item : array->GetItemArray()) {
-            const auto value = std::dynamic_pointer_cast<PK::JSValue>(item);
-            items.push_back(value != nullptr ? value->GetString().ToUtf8() : "<not a string>");
-        }
-    }
-    return items;
-}
-
 constexpr const char* WallClause =
     R"~({"ArdoTesselProjectId":"P-1001","ArdoTesselSpecificationId":"S-2001","ArdoTesselClauseId":"C-3001",)~"
     R"~("ArdoTesselCode":"A10","ArdoTesselTitle":"Walls","ArdoTesselPrefix":"","ArdoTesselSuffix":"(external)"})~";
@@ -185,9 +173,9 @@ TEST_F(WebAppTest, WorkflowCallsTheAddOnWithItsArguments) {
         R"~(setSelectionState({"type":{"id":"selection-type","title":"3 Walls","subtitle":"","category":"",)~"
         R"~("properties":null,"subGroup":null}}))~");
     EXPECT_EQ(Text("#selectionText"), R"~("3 Walls [selection-type]")~");
-    EXPECT_EQ(Strings(Act(Click("tr[data-clause-id='C-3001'] button[data-action='associate']"),
-                          "associationRequested")),
-              (std::vector<std::string>{"selection-type", "S-2001", "C-3001", WallClause}));
+    EXPECT_EQ(Describe(Act(Click("tr[data-clause-id='C-3001'] button[data-action='associate']"),
+                           "associationRequested")),
+              std::string(R"(["selection-type","S-2001","C-3001",")") + WallClause + "\"]");
     Tell(R"~(associate({"id":"C-3001","title":"A10: Walls (external)","subtitle":"","category":"",)~"
          R"~("properties":{"ArdoTesselCode":"A10"},"subGroup":null},"C-3001"))~");
     EXPECT_EQ(Text("tr[data-clause-id='C-3001'] td:nth-child(6)"), R"~("A10: Walls (external)")~");
@@ -197,26 +185,24 @@ TEST_F(WebAppTest, WorkflowCallsTheAddOnWithItsArguments) {
     std::string renamed = WallClause;
     renamed.replace(renamed.find("\"Walls\""), 7, "\"Walls, rendered\"");
     EXPECT_EQ(
-        Strings(Act("document.querySelector(\"tr[data-clause-id='C-3001'] input[name='title']\").value = "
-                    "'Walls, rendered';" +
-                        Click("tr[data-clause-id='C-3001'] button[data-action='save']"),
-                    "updateProperties")),
-        (std::vector<std::string>{"plan-1", "", "{\"C-3001\":" + renamed + "}"}));
+        Describe(Act("document.querySelector(\"tr[data-clause-id='C-3001'] input[name='title']\").value = "
+                     "'Walls, rendered';" +
+                         Click("tr[data-clause-id='C-3001'] button[data-action='save']"),
+                     "updateProperties")),
+        R"(["plan-1","","{"C-3001":)" + renamed + "}\"]");
     EXPECT_EQ(Text("tr[data-clause-id='C-3001'] td:nth-child(4)"), R"~("Walls, rendered")~");
 
-    EXPECT_EQ(
-        Strings(Act(Click("#refreshTypes"), "getAllTypesInDocument")),
-        (std::vector<std::string>{"plan-1", R"~(["ArdoTesselProjectId","ArdoTesselSpecificationId",)~"
-                                            R"~("ArdoTesselClauseId","ArdoTesselCode","ArdoTesselTitle",)~"
-                                            R"~("ArdoTesselPrefix","ArdoTesselSuffix"])~"}));
+    EXPECT_EQ(Describe(Act(Click("#refreshTypes"), "getAllTypesInDocument")),
+              R"~(["plan-1","["ArdoTesselProjectId","ArdoTesselSpecificationId","ArdoTesselClauseId",)~"
+              R"~("ArdoTesselCode","ArdoTesselTitle","ArdoTesselPrefix","ArdoTesselSuffix"]"])~");
     ASSERT_TRUE(WaitInPage("document.querySelectorAll('#types tbody tr').length === 2"));
     EXPECT_EQ(Describe(Act(Click("tr[data-type-id='API_ElemTypeID-5-0'] button[data-action='select']"),
                            "selectInstancesOfType")),
               R"~("API_ElemTypeID-5-0")~");
 
-    EXPECT_EQ(Strings(Act(Click("tr[data-clause-id='C-3001'] button[data-action='remove']"),
-                          "removeAssociationRequested")),
-              (std::vector<std::string>{"C-3001", "S-2001", "C-3001", renamed}));
+    EXPECT_EQ(Describe(Act(Click("tr[data-clause-id='C-3001'] button[data-action='remove']"),
+                           "removeAssociationRequested")),
+              R"(["C-3001","S-2001","C-3001",")" + renamed + "\"]");
     EXPECT_EQ(Describe(Act(Click("tr[data-spec-id='S-2001'] button[data-action='disconnect']"),
                            "removeSpecAssociationRequested")),
               R"~(["P-1001","S-2001","plan-1"])~");

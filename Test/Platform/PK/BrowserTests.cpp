@@ -55,12 +55,8 @@ protected:
         return value != nullptr ? value->GetString() : QB::UniString("<not a string>");
     }
 
-    // The page's value of `expression`, as JSON text.
-    QB::UniString PageJson(const std::string& expression) {
-        const auto value = std::dynamic_pointer_cast<JSValue>(
-            Backend().RunPageScript(QB::UniString("JSON.stringify(" + expression + ")")));
-        return value != nullptr ? value->GetString() : QB::UniString("<not a string>");
-    }
+    // The page's value of `expression`, described.
+    std::string PageValue(const char* expression) { return Describe(Backend().RunPageScript(expression)); }
 };
 
 TEST_F(BrowserFixture, LoadEventsFollowTheNavigationAndAFailedLoadLandsOnTheErrorPage) {
@@ -157,8 +153,8 @@ TEST_F(BrowserFixture, PageGetsTheAnswerThroughAPromiseAndFailuresAsRejections) 
         integrator.echo('x', 'y').then(function (v) { got.push(v.join('+')); });
         integrator.fail().then(null, function (e) { got.push('rejected: ' + e); });
     )");
-    EXPECT_EQ(PageJson("integrator.missing === undefined ? got.concat('no missing') : got"),
-              QB::UniString(R"(["x+y","rejected: native function failed: model broke","no missing"])"));
+    EXPECT_EQ(PageValue("integrator.missing === undefined ? got.concat('no missing') : got"),
+              R"(["x+y","rejected: native function failed: model broke","no missing"])");
 
     const auto unknown = Backend().CallJSFunction("integrator", "nope", nullptr);
     EXPECT_FALSE(unknown.resolved);
@@ -207,8 +203,7 @@ TEST(BrowserOrigin, OriginsAreNormalised) {
 TEST_F(BrowserFixture, DialogsReachObserversAndDefaultSafelyAndScreenshotsAreNotFaked) {
     Backend().RunPageScript("alert('hello'); var first = confirm('sure?');");
     events.acceptConfirm = true;
-    EXPECT_EQ(PageJson("[first, confirm('really?'), prompt('name?', 'x')]"),
-              QB::UniString("[false,true,null]"));
+    EXPECT_EQ(PageValue("[first, confirm('really?'), prompt('name?', 'x')]"), "[false,true,null]");
     EXPECT_EQ(events.lines,
               (std::vector<std::string>{"dialog hello", "dialog sure?", "dialog really?", "dialog name?"}));
     EXPECT_EQ(Backend().GetDialogs().size(), 4U);
@@ -313,7 +308,7 @@ TEST_F(BrowserScript, ValuesRoundTripThroughThePage) {
 
     const auto back = Backend().RunPageScript("var v; integrator.get().then(function (x) { v = x; }); v");
     EXPECT_TRUE(PK::AreEqual(back, answer));
-    EXPECT_EQ(Describe(Backend().RunPageScript("v.text.length")), "5"); // as a browser counts: UTF-16 units
+    EXPECT_EQ(PageValue("v.text.length"), "5"); // as a browser counts: UTF-16 units
 }
 
 TEST_F(BrowserScript, LineSeparatorsOutsideStringsStayLineBreaks) {
@@ -357,7 +352,7 @@ TEST_F(BrowserScript, ScriptsRunByNativeFunctionsWaitAndWindowEventsTimersAndLoc
     }));
     ASSERT_TRUE(browser.RegisterAsynchJSObject(object));
     Backend().RunPageScript("var order = []; integrator.ping(); order.push('after call');");
-    EXPECT_EQ(PageJson("order"), QB::UniString(R"(["after call","pushed by native"])"));
+    EXPECT_EQ(PageValue("order"), R"(["after call","pushed by native"])");
 
     // The window features that injected page scripts rely on: online/offline events, timers on
     // the test's clock, console output and location changes.
@@ -372,7 +367,7 @@ TEST_F(BrowserScript, ScriptsRunByNativeFunctionsWaitAndWindowEventsTimersAndLoc
     Backend().AdvanceTime(std::chrono::milliseconds(1999));
     EXPECT_TRUE(Backend().GetConsoleMessages().empty());
     Backend().AdvanceTime(std::chrono::milliseconds(1));
-    EXPECT_EQ(PageJson("seen"), QB::UniString(R"(["offline false","online true","timer"])"));
+    EXPECT_EQ(PageValue("seen"), R"(["offline false","online true","timer"])");
     EXPECT_THAT(Backend().GetConsoleMessages(), ElementsAre(FieldsAre("warn", "TVK: late")));
 
     Backend().RunPageScript("location.replace('https://app.example.com/home')");
@@ -391,7 +386,7 @@ TEST_F(BrowserScript, LocationOriginIsThePagesOriginAndInlineScriptsRunAndMayNav
         SCOPED_TRACE(url);
         ASSERT_TRUE(browser.LoadURL(url));
         Backend().FinishLoad();
-        EXPECT_EQ(Describe(Backend().RunPageScript("location.origin")), '"' + std::string(origin) + '"');
+        EXPECT_EQ(PageValue("location.origin"), '"' + std::string(origin) + '"');
     }
 
     // Inline scripts of loaded HTML run and may navigate.

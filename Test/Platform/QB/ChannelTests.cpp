@@ -142,20 +142,16 @@ INSTANTIATE_TEST_SUITE_P(Protocols, ChannelInEveryProtocol,
                                          Protocol::BigEndianUtf16));
 
 TEST(Channel, ProtocolsLayOutNumbersAndTextAsDocumented) {
-    MemoryOChannel little(Protocol::LittleEndian);
-    little.Write(QB::UInt32{0x01020304});
-    little.Write(UniString("é"));
-    EXPECT_EQ(little.GetData(), Bytes({4, 3, 2, 1, 2, 0, 0, 0, 0xC3, 0xA9}));
-
-    MemoryOChannel big(Protocol::BigEndian);
-    big.Write(QB::UInt32{0x01020304});
-    big.Write(UniString("é"));
-    EXPECT_EQ(big.GetData(), Bytes({1, 2, 3, 4, 0, 0, 0, 2, 0xC3, 0xA9}));
-
-    MemoryOChannel wide(Protocol::BigEndianUtf16);
-    wide.Write(UniString("é𝄞"));
-    EXPECT_EQ(wide.GetData(), Bytes({0, 0, 0, 3, 0x00, 0xE9, 0xD8, 0x34, 0xDD, 0x1E}));
-
+    const std::pair<Protocol, std::vector<std::byte>> layouts[] = {
+        {Protocol::LittleEndian, Bytes({4, 3, 2, 1, 6, 0, 0, 0, 0xC3, 0xA9, 0xF0, 0x9D, 0x84, 0x9E})},
+        {Protocol::BigEndian, Bytes({1, 2, 3, 4, 0, 0, 0, 6, 0xC3, 0xA9, 0xF0, 0x9D, 0x84, 0x9E})},
+        {Protocol::BigEndianUtf16, Bytes({1, 2, 3, 4, 0, 0, 0, 3, 0x00, 0xE9, 0xD8, 0x34, 0xDD, 0x1E})}};
+    for (const auto& [protocol, bytes] : layouts) {
+        MemoryOChannel oc(protocol);
+        oc.Write(QB::UInt32{0x01020304});
+        oc.Write(UniString("é𝄞"));
+        EXPECT_EQ(oc.GetData(), bytes) << "protocol " << static_cast<int>(protocol);
+    }
     EXPECT_EQ(QB::ProtocolFromSign(QB::PlatformSign), Protocol::LittleEndian);
     EXPECT_EQ(QB::ProtocolFromSign(19789), Protocol::BigEndian);
     EXPECT_EQ(QB::ProtocolFromSign(28013), Protocol::BigEndianUtf16);

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 using QB::UniString;
 
@@ -14,13 +14,7 @@ namespace {
 
 std::string ReadFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void WriteFile(const std::filesystem::path& file, const std::string& content) {
-    std::ofstream(file, std::ios::binary) << content;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 struct PrefStore : testing::Test {
@@ -77,17 +71,17 @@ TEST_F(PrefStore, DomainsAreSeparateAndDeletePersists) {
 }
 
 TEST_F(PrefStore, DamagedFileLosesOnlyItsDamagedLines) {
-    WriteFile(dir / "Default.prefs", "orphan=before any section\n"
-                                     "[ArdoTesselConnect]\n"
-                                     "tessel.username=alice\r\n"
-                                     "no separator here\n"
-                                     "bad=escape \\q\n"
-                                     "[unterminated\n"
-                                     "lost=in a broken section\n"
-                                     "[ArdoTesselConnect]\n"
-                                     "tessel.password=s\xC3"
-                                     "cret\n" +
-                                         std::string("\0\xFF\xFE=\x01\n", 6));
+    std::ofstream(dir / "Default.prefs", std::ios::binary) << ("orphan=before any section\n"
+                                                               "[ArdoTesselConnect]\n"
+                                                               "tessel.username=alice\r\n"
+                                                               "no separator here\n"
+                                                               "bad=escape \\q\n"
+                                                               "[unterminated\n"
+                                                               "lost=in a broken section\n"
+                                                               "[ArdoTesselConnect]\n"
+                                                               "tessel.password=s\xC3"
+                                                               "cret\n" +
+                                                               std::string("\0\xFF\xFE=\x01\n", 6));
     QB::DebugOutputCapture output;
     const QBPref root = QBPref::GetRootKey();
     EXPECT_EQ(root.GetString("ArdoTesselConnect", "tessel.username", ""), UniString("alice"));
@@ -102,7 +96,7 @@ TEST_F(PrefStore, DamagedFileLosesOnlyItsDamagedLines) {
 }
 
 TEST_F(PrefStore, StoreFailuresAreReportedAndTheValueKeptForThisRun) {
-    WriteFile(dir / "blocker", "a file where the folder should be");
+    std::ofstream(dir / "blocker") << "a file where the folder should be";
     QBPref::SetDirectory(dir / "blocker" / "prefs");
     const QBPref root = QBPref::GetRootKey();
     EXPECT_EQ(root.SetString("S", "k", "v"), QB::ErrorFileAccess);

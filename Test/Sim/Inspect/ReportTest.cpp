@@ -38,8 +38,7 @@ TEST_F(InspectFixture, DescribesTheConnectionAsTheAddonSeesIt) {
     const Report report = Inspect();
 
     EXPECT_TRUE(report.findings.empty());
-    EXPECT_TRUE(report.planData.readable);
-    EXPECT_EQ(report.planData.id, planData->GetId().ToUtf8());
+    EXPECT_THAT(report.planData, FieldsAre(true, _, _, true, planData->GetId().ToUtf8()));
     ASSERT_EQ(report.connections.size(), 1u);
     const ConnectionReport& conn = report.connections[0];
     EXPECT_EQ(conn.record, Record);
@@ -51,9 +50,7 @@ TEST_F(InspectFixture, DescribesTheConnectionAsTheAddonSeesIt) {
     EXPECT_EQ(conn.systemName, "Specs");
     EXPECT_TRUE(conn.groupExists);
     EXPECT_EQ(conn.groupName, "Ardo Tessel: Spec - Project");
-    ASSERT_EQ(conn.definitions.size(), 5u);
-    EXPECT_EQ(conn.definitions[2].property, "ArdoTesselTitle");
-    EXPECT_TRUE(conn.definitions[2].exists);
+    EXPECT_THAT(conn.definitions, ElementsAre(_, _, FieldsAre("ArdoTesselTitle", _, true, _), _, _));
 
     EXPECT_THAT(
         conn.virtualTypes,
