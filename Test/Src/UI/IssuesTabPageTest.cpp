@@ -97,6 +97,12 @@ TEST_F(IssuesTab, TheSelectedIssueEnablesWhatItsElementsAllow) {
     PK::User::ClickListRow(IssuesPage(), List, 1);
     EXPECT_EQ(EnabledButtons(), (std::vector<bool>{true, true, true, true}));
     EXPECT_EQ(Page(ClausePanel).GetItemControl(List)->list.selected, 1);
+    // Clicking the issue again points at its clause again, though its row stayed selected.
+    Associate("spec-1", "c2", "G20", {walls[2]});
+    Drain();
+    PK::User::SelectListRow(Page(ClausePanel), List, 2);
+    PK::User::ClickListRow(IssuesPage(), List, 1);
+    EXPECT_EQ(Page(ClausePanel).GetItemControl(List)->list.selected, 1);
 }
 
 TEST_F(IssuesTab, SelectAndZoomActOnTheIssuesElements) {
