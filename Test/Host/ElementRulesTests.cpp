@@ -2,8 +2,6 @@
 
 #include "HostFixture.hpp"
 
-#include <algorithm>
-
 namespace VantrelSimTest {
 namespace {
 

@@ -1,7 +1,6 @@
 #include "Support/TempDir.hpp"
 
 #include <cstdlib>
-#include <stdexcept>
 #include <system_error>
 #include <vector>
 

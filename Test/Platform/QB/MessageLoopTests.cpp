@@ -6,7 +6,6 @@
 #include <chrono>
 #include <functional>
 #include <stdexcept>
-#include <string>
 #include <thread>
 #include <vector>
 

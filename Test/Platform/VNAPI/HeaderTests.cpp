@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <string>
-
 // ---- Layouts the host and the add-on must agree on ----------------------------------------------
 
 static_assert(sizeof(VNAPI_FunctionTable) == 4488);

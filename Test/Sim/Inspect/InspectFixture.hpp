@@ -23,12 +23,10 @@
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace InspectTest {
 

@@ -12,7 +12,6 @@
 
 #include <gmock/gmock.h>
 
-#include <functional>
 #include <tuple>
 
 namespace TesselConnect::Test {

@@ -15,7 +15,6 @@
 #include <array>
 #include <functional>
 #include <new>
-#include <utility>
 
 namespace TesselConnect::Test {
 namespace {

@@ -8,13 +8,10 @@
 
 #include <fmt/format.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 using namespace TesselConnect;
 
