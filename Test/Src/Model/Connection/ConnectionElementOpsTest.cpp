@@ -239,8 +239,10 @@ TEST_F(ConnectionElementOps, UpdateAllElementPropertiesShowsProgressAndClosesItA
     connection->Associate("c-1", Clause("c-1", "F10", "Walls"), {wall1}, false);
     connection->Associate("c-2", Clause("c-2", "G20", "Floors"), {wall2}, false);
 
+    const std::size_t stores = host.CallCount(VantrelSim::HostFunction::VNAPI_ModulData_Store);
     connection->UpdateAllElementProperties();
     EXPECT_EQ(host.UndoStepNames().back(), "Update Tessel associated element(s) properties");
+    EXPECT_EQ(host.CallCount(VantrelSim::HostFunction::VNAPI_ModulData_Store), stores); // nothing to write
     EXPECT_THAT(host.Progress(), FieldsAre(false, QB::UniString("Ardo Tessel: Updating element properties"),
                                            2, 2, QB::UniString("Floors")));
 

@@ -150,9 +150,11 @@ TEST_F(ManagerRecords, ANewerRecordIsPassedOverAndTheRestKeepsWorking) {
     EXPECT_EQ(SelectedId(), "spec-2");
 
     // The selected connection goes: the selection moves on, and the page hears of it.
+    page->selectionStates.clear();
     manager->Handle_removeSpecAssociationRequested("proj-1", "spec-2", manager->GetPlanData()->GetId());
     EXPECT_EQ(SelectedId(), "none");
     EXPECT_TRUE(log.Contains(spdlog::level::info, "ResetSelectedConnection: none"));
+    ASSERT_EQ(page->selectionStates.size(), 1U);
     EXPECT_TRUE(page->selectionStates.back().type.IsEmpty());
     EXPECT_THAT(observer.events, ElementsAre("ConnectionWillDisconnect(spec-2)", "ConnectionsChanged",
                                              "SelectedConnectionChanged(none)"));
