@@ -4,6 +4,7 @@
 #include "UIFixture.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
+#include "Model/PlanData.hpp"
 #include "Model/TesselPtr.hpp"
 #include "Tessel/Implementation/TesselBrowser.hpp"
 
@@ -84,6 +85,14 @@ TEST_F(BrowserTab, ChoosingAnEntryOrHomeSelectsAConnectionEverywhere) {
 
     first->UpdateTitles("Walls", "Annex");
     EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Walls - Annex\"\n"));
+
+    // Once the list has changed, an entry still stands for the connection it shows.
+    manager->Handle_removeSpecAssociationRequested("proj-1", "spec-1", manager->GetPlanData()->GetId());
+    const auto third = Connect("spec-3", systemGuid);
+    PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 1);
+    EXPECT_EQ(manager->GetSelectedConnection(), second);
+    PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 2);
+    EXPECT_EQ(manager->GetSelectedConnection(), third);
 }
 
 TEST_F(BrowserTab, ReloadForgetsTheCookiesReloadsGoesHomeAndResendsTheStates) {
