@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 extern char** environ;
@@ -16,11 +15,6 @@ namespace SimTest {
 
 std::filesystem::path SourceDir() {
     return ATC_SOURCE_DIR;
-}
-
-std::string ReadFile(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
 void WriteFile(const std::filesystem::path& file, const std::string& text) {

@@ -25,7 +25,7 @@ struct ProgramRun {
 ProgramRun RunSim(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
 
 std::filesystem::path SourceDir();
-std::string ReadFile(const std::filesystem::path& file);
+using TestSupport::ReadFile;
 void WriteFile(const std::filesystem::path& file, const std::string& text);
 
 // A test of the program: a folder of its own that the program runs in, so every path it is given is

@@ -1,6 +1,8 @@
 #include "Support/TempDir.hpp"
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -41,6 +43,11 @@ TempDir::~TempDir() {
     std::filesystem::permissions(_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
                                  ignored);
     std::filesystem::remove_all(_path, ignored);
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
 ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value) : _name(std::move(name)) {

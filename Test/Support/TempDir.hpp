@@ -26,6 +26,9 @@ private:
     std::filesystem::path _path;
 };
 
+// The whole content of a file, as bytes; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& file);
+
 // Sets (or with nullopt, removes) an environment variable for the object's
 // lifetime and restores the previous value afterwards.
 class ScopedEnv {

@@ -6,16 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 using QB::UniString;
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using TestSupport::ReadFile;
 
 struct PrefStore : testing::Test {
     TestSupport::TempDir dir{"qbpref"};

@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,12 +26,7 @@ namespace fs = std::filesystem;
 using TesselConnect::InitLogger;
 using TesselConnect::LogLevelFromPreference;
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using TestSupport::ReadFile;
 
 void SetPreference(const TesselConnect::PreferenceKey& key, const std::string& value) {
     ASSERT_EQ(QBPref::GetRootKey(key.domain).SetString(TesselConnect::PreferenceSection, key.name, value),
