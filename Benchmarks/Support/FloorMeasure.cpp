@@ -5,6 +5,7 @@
 #include <malloc.h>
 
 #include <ctime>
+#include <string>
 
 namespace Bench {
 
@@ -58,10 +59,19 @@ void MeasureAgainstFloor(benchmark::State& state, VantrelSim::Host& host, const 
 
         VantrelSim::PreparedReplay replay = recording.Prepare();
         const double floorStart = ThreadSeconds();
-        benchmark::DoNotOptimize(replay.Run(host));
+        const VantrelSim::ReplayResult replayed = replay.Run(host);
         const double floor = ThreadSeconds() - floorStart;
         UndoTo(host, steps);
         Settle(operation);
+        // A replay that met another state than the recording's (refused early, say) costs less
+        // and flatters the ratio: it measures nothing.
+        if (replayed.differingAnswers > 0) {
+            state.SkipWithError(("the floor's replay is not the recorded operation: " +
+                                 std::to_string(replayed.differingAnswers) +
+                                 " call(s) answered otherwise, first " + replayed.firstDifference)
+                                    .c_str());
+            break;
+        }
 
         state.SetIterationTime(addon);
         addonSeconds += addon;

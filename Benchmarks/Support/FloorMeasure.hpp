@@ -6,7 +6,8 @@
 // part comes after the same undo and settling, so that both meet the caches alike. Both are
 // measured in the same iteration, so a busy machine slows both alike and their ratio stays
 // meaningful. The host calls are recorded once, in a warm-up run after a first one, so that the
-// recording is of the operation as it runs again and again.
+// recording is of the operation as it runs again and again. A replay whose calls answer otherwise
+// than when they were recorded fails the benchmark.
 //
 // Times are the thread's processor time. Reported: the add-on's time per iteration (the
 // benchmark's own time), "floor" (seconds per

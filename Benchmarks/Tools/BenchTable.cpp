@@ -75,6 +75,14 @@ bool Read(const char* path, std::map<std::string, Row>& rows, std::vector<std::s
         }
         const std::string runName =
             entry.HasMember("run_name") ? entry["run_name"].GetString() : entry["name"].GetString();
+        if (entry.HasMember("error_occurred") && entry["error_occurred"].IsBool() &&
+            entry["error_occurred"].GetBool()) {
+            std::fprintf(stderr, "bench-table: %s failed: %s\n", runName.c_str(),
+                         entry.HasMember("error_message") && entry["error_message"].IsString()
+                             ? entry["error_message"].GetString()
+                             : "(no message)");
+            return false;
+        }
         const auto nameAndSize = NameAndSize(runName);
         if (!nameAndSize) {
             continue;

@@ -1,10 +1,12 @@
 #include <VantrelSim/CallRecording.hpp>
 
 #include <VantrelSim/Host.hpp>
+#include <VantrelSim/HostErrorName.hpp>
 
 #include "RecordedCall.hpp"
 
 #include <stdexcept>
+#include <string>
 
 namespace VantrelSim {
 
@@ -114,16 +116,37 @@ std::unique_ptr<PreparedCall> RecordedCommand::Prepare() const {
     return std::make_unique<PreparedCommand>(Function(), _name, _bodyResult, PrepareAll(_nested));
 }
 
-std::size_t PreparedCommand::Run(const VNAPI_FunctionTable& table, VNAPI_Token token) {
+void PreparedCall::Tally(std::size_t call, Answer replayed, ReplayResult& result) const {
+    if (replayed == _recorded) {
+        return;
+    }
+    if (result.differingAnswers++ == 0) {
+        const auto text = [this](Answer answer) {
+            if (!answer) {
+                return std::string("nothing");
+            }
+            return _answersCode ? DescribeHostError(static_cast<VNAPI_ErrCode>(*answer))
+                                : std::to_string(*answer);
+        };
+        result.firstDifference = "call " + std::to_string(call) + ", " +
+                                 std::string(HostFunctionName(_function)) + ": recorded " + text(_recorded) +
+                                 ", replayed " + text(replayed);
+    }
+}
+
+void PreparedCommand::Run(const VNAPI_FunctionTable& table, VNAPI_Token token, ReplayResult& result) {
     _table = &table;
     _token = token;
-    _nestedCalls = 0;
+    _result = &result;
+    // The command is numbered before the calls made inside it, as it was recorded.
+    const std::size_t number = ++result.calls;
+    Answer replayed;
     const auto call = _function == HostFunction::VNAPI_CallUndoableCommand ? table.VNAPI_CallUndoableCommand
                                                                            : table.VNAPI_CallCommand;
     if (call != nullptr) {
-        static_cast<void>(call(token, &_name, &Body, this));
+        replayed = call(token, &_name, &Body, this);
     }
-    return 1 + _nestedCalls;
+    Tally(number, replayed, result);
 }
 
 VNAPI_ErrCode PreparedCommand::Body(void* userData) {
@@ -131,7 +154,7 @@ VNAPI_ErrCode PreparedCommand::Body(void* userData) {
     // Each call's arguments go as soon as it returns, as an add-on's would: kept, the outputs of
     // thousands of calls would cost the replay memory the add-on never holds.
     for (auto& call : command._nested) {
-        command._nestedCalls += call->Run(*command._table, command._token);
+        call->Run(*command._table, command._token, *command._result);
         call.reset();
     }
     return command._bodyResult;
@@ -144,16 +167,16 @@ PreparedReplay::~PreparedReplay() = default;
 PreparedReplay::PreparedReplay(PreparedReplay&&) noexcept = default;
 PreparedReplay& PreparedReplay::operator=(PreparedReplay&&) noexcept = default;
 
-std::size_t PreparedReplay::Run(Host& host) {
+ReplayResult PreparedReplay::Run(Host& host) {
     if (_ran) {
         throw std::logic_error("VantrelSim::PreparedReplay: a prepared replay runs once");
     }
     _ran = true;
     const bool wasMuted = std::exchange(host._addonHandlersMuted, true);
-    std::size_t calls = 0;
+    ReplayResult result;
     try {
         for (auto& call : _calls) {
-            calls += call->Run(host.FunctionTable(), host.Token());
+            call->Run(host.FunctionTable(), host.Token(), result);
             call.reset();
         }
     } catch (...) {
@@ -161,7 +184,7 @@ std::size_t PreparedReplay::Run(Host& host) {
         throw;
     }
     host._addonHandlersMuted = wasMuted;
-    return calls;
+    return result;
 }
 
 CallRecording::CallRecording() = default;

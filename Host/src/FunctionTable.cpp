@@ -88,22 +88,34 @@ constexpr bool IsCommandFunction(HostFunction function) {
     return function == HostFunction::VNAPI_CallUndoableCommand || function == HostFunction::VNAPI_CallCommand;
 }
 
-// Ends a recorded command's call when it returns or throws.
-class RecordedCommandScope {
+// Ends a recorded call when it returns or throws, with what it answered (a command's body
+// result, or any other call's answer); a call that threw is kept as having answered what the
+// host then answers.
+class RecordedCallScope {
 public:
-    explicit RecordedCommandScope(Detail::CallRecorder* recorder) : _recorder(recorder) {}
-    ~RecordedCommandScope() {
-        if (_recorder != nullptr) {
-            _recorder->Leave(_result);
+    RecordedCallScope(Detail::CallRecorder* recorder, bool command)
+        : _recorder(recorder), _command(command) {}
+    ~RecordedCallScope() {
+        if (_recorder == nullptr) {
+            return;
+        }
+        if (_command) {
+            _recorder->Leave(static_cast<VNAPI_ErrCode>(_answer.value_or(APIERR_GENERAL)));
+        } else {
+            _recorder->Answered(_answer);
         }
     }
-    RecordedCommandScope(const RecordedCommandScope&) = delete;
-    RecordedCommandScope& operator=(const RecordedCommandScope&) = delete;
-    void SetResult(VNAPI_ErrCode result) { _result = result; }
+    RecordedCallScope(const RecordedCallScope&) = delete;
+    RecordedCallScope& operator=(const RecordedCallScope&) = delete;
+    template <typename R> R Answer(R answer) {
+        _answer = Detail::AnswerOf(answer);
+        return answer;
+    }
 
 private:
     Detail::CallRecorder* _recorder;
-    VNAPI_ErrCode _result = APIERR_GENERAL;
+    bool _command;
+    Detail::Answer _answer;
 };
 
 template <HostFunction Function, auto Method, auto Slot> struct Trampoline;
@@ -121,7 +133,7 @@ struct Trampoline<Function, Method, Slot> {
             if (recorder != nullptr) {
                 recorder->Enter<Function, Slot>(args...);
             }
-            RecordedCommandScope commandScope(IsCommandFunction(Function) ? recorder : nullptr);
+            RecordedCallScope recorded(recorder, IsCommandFunction(Function));
             // Most calls meet no fault: the guids a fault could be about are gathered only when
             // faults are installed, so that the host's own cost of a call stays small.
             if (!api.CountCall(Function)) {
@@ -137,8 +149,11 @@ struct Trampoline<Function, Method, Slot> {
                     (CollectGuids(guids, args), ...);
                 }
                 if (const auto fault = api.MatchFault(Function, request, guids)) {
-                    commandScope.SetResult(*fault);
-                    return Refusal<R>(*fault);
+                    if constexpr (std::is_void_v<R>) {
+                        return;
+                    } else {
+                        return recorded.Answer(Refusal<R>(*fault));
+                    }
                 }
             }
             const auto answer = [&]() -> R {
@@ -148,12 +163,10 @@ struct Trampoline<Function, Method, Slot> {
                     return Refusal<R>(refused.code);
                 }
             };
-            if constexpr (std::is_same_v<R, VNAPI_ErrCode>) {
-                const VNAPI_ErrCode result = answer();
-                commandScope.SetResult(result);
-                return result;
+            if constexpr (std::is_void_v<R>) {
+                answer();
             } else {
-                return answer();
+                return recorded.Answer(answer());
             }
         } catch (const std::bad_alloc&) {
             return Refusal<R>(APIERR_MEMFULL);

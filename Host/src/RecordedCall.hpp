@@ -14,6 +14,7 @@
 #include <array>
 #include <concepts>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <tuple>
@@ -23,11 +24,35 @@
 
 namespace VantrelSim::Detail {
 
+// A call's answer as a number, for the functions that answer a code or a value of an integral
+// or enumeration type; the others (a guid) are not compared.
+using Answer = std::optional<std::int64_t>;
+
+template <typename R> Answer AnswerOf(const R& answer) {
+    if constexpr (std::is_integral_v<R> || std::is_enum_v<R>) {
+        return static_cast<std::int64_t>(answer);
+    } else {
+        return std::nullopt;
+    }
+}
+
 class PreparedCall {
 public:
+    // `answersCode`: the answer is a host error code (told by its name).
+    PreparedCall(HostFunction function, Answer recorded, bool answersCode)
+        : _function(function), _recorded(recorded), _answersCode(answersCode) {}
     virtual ~PreparedCall() = default;
-    // Answers the calls made, nested ones included.
-    virtual std::size_t Run(const VNAPI_FunctionTable& table, VNAPI_Token token) = 0;
+    // Makes the call (and those nested in it), counting them and any answer that differs.
+    virtual void Run(const VNAPI_FunctionTable& table, VNAPI_Token token, ReplayResult& result) = 0;
+
+protected:
+    // Compares the answer of the `call`-th call of the replay with the recorded one.
+    void Tally(std::size_t call, Answer replayed, ReplayResult& result) const;
+
+private:
+    HostFunction _function;
+    Answer _recorded;
+    bool _answersCode;
 };
 
 class RecordedCall {
@@ -42,8 +67,12 @@ public:
     // Calls made inside this one (a command's body); null for other calls.
     virtual const std::vector<std::unique_ptr<RecordedCall>>* Nested() const { return nullptr; }
 
+    void SetAnswer(Answer answer) { _answer = answer; }
+    Answer RecordedAnswer() const { return _answer; }
+
 private:
     HostFunction _function;
+    Answer _answer;
 };
 
 // ---- Arguments --------------------------------------------------------------------------------
@@ -162,14 +191,29 @@ std::vector<std::unique_ptr<OpaqueValue>> SelectorParameters(API_RequestCode cod
 // ---- Calls ------------------------------------------------------------------------------------
 
 template <auto Slot, typename... A> class PreparedTypedCall final : public PreparedCall {
-public:
-    explicit PreparedTypedCall(std::tuple<Arg<A>...> args) : _args(std::move(args)) {}
+    using Result =
+        std::invoke_result_t<std::remove_cvref_t<decltype(VNAPI_FunctionTable{}.*Slot)>, VNAPI_Token, A...>;
 
-    std::size_t Run(const VNAPI_FunctionTable& table, VNAPI_Token token) override {
+public:
+    PreparedTypedCall(HostFunction function, Answer recorded, std::tuple<Arg<A>...> args)
+        : PreparedCall(function, recorded, std::is_same_v<Result, VNAPI_ErrCode>), _args(std::move(args)) {}
+
+    void Run(const VNAPI_FunctionTable& table, VNAPI_Token token, ReplayResult& result) override {
+        const std::size_t number = ++result.calls;
+        Answer replayed;
         if (const auto function = table.*Slot; function != nullptr) {
-            std::apply([&](auto&... args) { static_cast<void>(function(token, args.Get()...)); }, _args);
+            std::apply(
+                [&](auto&... args) {
+                    using R = decltype(function(token, args.Get()...));
+                    if constexpr (std::is_void_v<R>) {
+                        function(token, args.Get()...);
+                    } else {
+                        replayed = AnswerOf(function(token, args.Get()...));
+                    }
+                },
+                _args);
         }
-        return 1;
+        Tally(number, replayed, result);
     }
 
 private:
@@ -187,7 +231,7 @@ public:
     }
 
     std::unique_ptr<PreparedCall> Prepare() const override {
-        return std::make_unique<PreparedTypedCall<Slot, A...>>(_args);
+        return std::make_unique<PreparedTypedCall<Slot, A...>>(F, RecordedAnswer(), _args);
     }
 
 private:
@@ -218,9 +262,10 @@ class PreparedCommand final : public PreparedCall {
 public:
     PreparedCommand(HostFunction function, QB::UniString name, VNAPI_ErrCode bodyResult,
                     std::vector<std::unique_ptr<PreparedCall>> nested)
-        : _function(function), _name(std::move(name)), _bodyResult(bodyResult), _nested(std::move(nested)) {}
+        : PreparedCall(function, bodyResult, true), _function(function), _name(std::move(name)),
+          _bodyResult(bodyResult), _nested(std::move(nested)) {}
 
-    std::size_t Run(const VNAPI_FunctionTable& table, VNAPI_Token token) override;
+    void Run(const VNAPI_FunctionTable& table, VNAPI_Token token, ReplayResult& result) override;
 
 private:
     static VNAPI_ErrCode Body(void* userData);
@@ -231,7 +276,7 @@ private:
     std::vector<std::unique_ptr<PreparedCall>> _nested;
     VNAPI_FunctionTable const* _table = nullptr;
     VNAPI_Token _token = nullptr;
-    std::size_t _nestedCalls = 0;
+    ReplayResult* _result = nullptr;
 };
 
 class RecordedCommand final : public RecordedCall {
@@ -268,6 +313,7 @@ public:
             _commands.push_back(kept);
         } else {
             _open.back()->push_back(std::make_unique<TypedCall<Function, Slot, A...>>(args...));
+            _unanswered.push_back(_open.back()->back().get());
         }
     }
     // The end of a command's call, with what it answered.
@@ -279,6 +325,15 @@ public:
         _commands.pop_back();
         _open.pop_back();
     }
+    // The end of any other call, with what it answered. Calls end in the reverse order of their
+    // start: a call that tells the add-on something ends after the calls the add-on made then.
+    void Answered(Answer answer) {
+        if (_unanswered.empty()) {
+            return;
+        }
+        _unanswered.back()->SetAnswer(answer);
+        _unanswered.pop_back();
+    }
 
     CallRecording Take() { return std::move(_recording); }
 
@@ -286,6 +341,7 @@ private:
     CallRecording _recording;
     std::vector<std::vector<std::unique_ptr<RecordedCall>>*> _open;
     std::vector<RecordedCommand*> _commands;
+    std::vector<RecordedCall*> _unanswered;
 };
 
 } // namespace VantrelSim::Detail

@@ -3,6 +3,9 @@
 
 #include "HostFixture.hpp"
 
+#include <cstdint>
+#include <string>
+
 namespace VantrelSimTest {
 namespace {
 
@@ -60,7 +63,7 @@ TEST_F(CallRecordingTest, AReplayMakesTheSameCallsWithTheArgumentsAsTheyWereWith
     selectionNotifications = 0;
     const std::size_t storesBefore = host.CallCount(HostFunction::VNAPI_ModulData_Store);
     PreparedReplay replay = recording.Prepare();
-    EXPECT_EQ(6U, replay.Run(host));
+    EXPECT_THAT(replay.Run(host), FieldsAre(6U, 0U, ""));
 
     EXPECT_EQ(itemSs20, ItemOf(wall, system));
     EXPECT_EQ((API_DataBlock{std::byte{1}, std::byte{2}}), P().modulData.Get("Record").dataHdl);
@@ -82,7 +85,7 @@ TEST_F(CallRecordingTest, ACommandWhoseBodyFailedFailsAgainAndRecordingIsOutside
               }));
     const CallRecording recording = host.StopRecording();
 
-    recording.Prepare().Run(host);
+    EXPECT_THAT(recording.Prepare().Run(host), FieldsAre(2U, 0U, ""));
     EXPECT_TRUE(ItemOf(wall, system).IsNull());
     EXPECT_TRUE(host.UndoStepNames().empty());
     const auto cancelled = FieldsAre("Test step", true, false, APIERR_CANCEL);
@@ -96,6 +99,29 @@ TEST_F(CallRecordingTest, ACommandWhoseBodyFailedFailsAgainAndRecordingIsOutside
               }));
     EXPECT_FALSE(host.IsRecording());
     EXPECT_EQ(0U, host.StopRecording().CallCount());
+}
+
+// A replay that meets another state than the recording's is cheaper and would flatter every ratio
+// to it; its differing answers are told, the first named, also inside a command.
+TEST_F(CallRecordingTest, AReplayTellsTheCallsThatAnsweredOtherwiseThanWhenRecorded) {
+    host.StartRecording();
+    Operation();
+    const CallRecording recording = host.StopRecording();
+    ASSERT_TRUE(host.Undo());
+
+    host.Faults().NthCall(HostFunction::VNAPI_ModulData_Store, APIERR_NOTMINE, 1);
+    const ReplayResult refused = recording.Prepare().Run(host);
+    EXPECT_EQ(6U, refused.calls);
+    EXPECT_EQ(1U, refused.differingAnswers);
+    EXPECT_EQ(
+        "call 4, VNAPI_ModulData_Store: recorded NoError (0x00000000), replayed APIERR_NOTMINE (0x81060132)",
+        refused.firstDifference);
+
+    host.DeleteElement(wall);
+    const ReplayResult withoutWall = recording.Prepare().Run(host);
+    EXPECT_THAT(withoutWall.firstDifference,
+                ::testing::StartsWith(
+                    "call 1, VNAPI_Element_GetHeader: recorded NoError (0x00000000), replayed APIERR_BADID"));
 }
 
 } // namespace

@@ -17,6 +17,8 @@
 // none of the add-on's handlers (a selection change, a project event), so that only the host's
 // work is counted; the calls the add-on made from its handlers are in the recording already.
 //
+// Each call's answer is kept too, and a replay tells the calls whose answer differs: a replay
+// against another state than the recorded one (calls refused early cost less) is no floor.
 // Replay against the state the operation started from (undo it first) to get the same work.
 // A selector request the simulator does not know is replayed with null parameters. Main thread
 // only, like the host.
@@ -25,6 +27,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace VantrelSim {
@@ -37,6 +40,16 @@ class PreparedCall;
 class CallRecorder;
 } // namespace Detail
 
+struct ReplayResult {
+    // Calls made, nested ones included.
+    std::size_t calls = 0;
+    // Calls that answered otherwise than when they were recorded (those that answer a value or a
+    // code), and the first of them, e.g. "call 12, VNAPI_ModulData_Get: recorded 0, replayed
+    // -2130313112".
+    std::size_t differingAnswers = 0;
+    std::string firstDifference;
+};
+
 class PreparedReplay {
 public:
     PreparedReplay();
@@ -44,10 +57,9 @@ public:
     PreparedReplay(PreparedReplay&&) noexcept;
     PreparedReplay& operator=(PreparedReplay&&) noexcept;
 
-    // Makes the calls through `host`'s table; answers how many were made, nested ones included.
-    // A prepared replay runs once: its arguments are the host's to change, and each call's go
-    // as it returns (as an add-on's would).
-    std::size_t Run(Host& host);
+    // Makes the calls through `host`'s table. A prepared replay runs once: its arguments are the
+    // host's to change, and each call's go as it returns (as an add-on's would).
+    ReplayResult Run(Host& host);
 
 private:
     friend class CallRecording;
