@@ -88,8 +88,9 @@ ConnectionWithSpecification::ConnectionWithSpecification(
           &Api::Properties::Name::Prefix, &Api::Properties::Name::Suffix}) {
         _propertyGroup.CreatePropertyIfNotExists(*name);
     }
-    ReconnectWithTesselSpecification();
+    // Stored first: the page is told of the connection only once the project holds it.
     Store();
+    ReconnectWithTesselSpecification();
     LOG_INFO("Specification was connected: {}", *this);
 }
 

@@ -261,6 +261,9 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
                     _vnApi, _tesselPtr, _planData, classificationSystemGuid, tesselSpecificationId,
                     tesselSpecificationTitle, tesselProjectId, tesselProjectTitle);
             });
+            // Failing out of the command makes the host roll back the group and definitions made
+            // so far: a connection without its record would be found by nobody and never removed.
+            exceptor.Rethrow();
         });
         exceptor.Rethrow();
         if (conn == nullptr) {

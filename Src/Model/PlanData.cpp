@@ -12,7 +12,9 @@
 
 #include <fmt/format.h>
 
+#include <optional>
 #include <ostream>
+#include <string_view>
 #include <utility>
 
 namespace TesselConnect::Model {
@@ -143,12 +145,15 @@ bool PlanData::Load() {
         LOG_WARN("Probably couldn't save the planid: {}, {}", ToString(), ContentText(object.content));
         return false;
     }
-    QB::UniString id = ReadStoredId(object.content);
-    if (!ATC_EXPECT_CRITICAL(!id.IsEmpty(), "!this->_id.IsEmpty(), handle({})",
+    std::optional<QB::UniString> id = ReadableStoredId(object.content, "a temporary id is used");
+    if (!id) {
+        return false;
+    }
+    if (!ATC_EXPECT_CRITICAL(!id->IsEmpty(), "!this->_id.IsEmpty(), handle({})",
                              ContentText(object.content))) {
         return false;
     }
-    _id = std::move(id);
+    _id = std::move(*id);
     LOG_TRACE("PlanData loaded: {}", ToString());
     return true;
 }
@@ -156,33 +161,18 @@ bool PlanData::Load() {
 bool PlanData::Sync() {
     LOG_TRACE("{}", ToString());
     try {
-        const bool created = InitAddonObjectIfNeeded();
-        const bool shared = _vantrel->Syncwork_IsSharedProject();
-        ObjectReservation reservation(*_vantrel, _addonObject, created && shared);
-        if (AdoptStoredId()) {
-            _loaded = true;
-            reservation.Release();
-            return true;
-        }
-
-        LOG_TRACE("Reserving PlanData: {}", _addonObject);
-        if (shared) {
-            reservation.Reserve();
-        }
-        // Another user may have filled it between our look and our reservation.
-        const bool adopted = AdoptStoredId();
-        if (!adopted) {
-            if (_id.IsEmpty()) {
-                // The id was never made (the project could not be read when it opened): an empty
-                // one would name no project for the page, now and for every later user.
-                _id = _vantrel->GenerateGuid().ToUniString();
+        try {
+            return SyncWithAddonObject();
+        } catch (const Api::Error<APIERR_BADID>&) {
+            // Another user may have deleted the object this one knows: it is made again, as when
+            // there was none, rather than asked for on every later connection.
+            if (_addonObject.IsNull() || _vantrel->AddOnObject_ExistsObject(_addonObject)) {
+                throw;
             }
-            LOG_TRACE("PlanData is still empty, now we fill it: {}", ToString());
-            _vantrel->AddOnObject_ModifyObject(_addonObject, WriteContent());
+            LOG_WARN("The PlanData AddOnObject({}) is gone, it is made again", _addonObject);
+            _addonObject.Clear();
+            return SyncWithAddonObject();
         }
-        _loaded = true;
-        reservation.Release();
-        return adopted;
     } catch (const Api::Error<APIERR_NOTMINE>&) {
         LOG_INFO(
             "AnotherUserIsInitingThePlanId: If it coninuosly happening probably the other client 'forget' to "
@@ -191,17 +181,50 @@ bool PlanData::Sync() {
     }
 }
 
+bool PlanData::SyncWithAddonObject() {
+    const bool created = InitAddonObjectIfNeeded();
+    const bool shared = _vantrel->Syncwork_IsSharedProject();
+    ObjectReservation reservation(*_vantrel, _addonObject, created && shared);
+    if (AdoptStoredId()) {
+        _loaded = true;
+        reservation.Release();
+        return true;
+    }
+
+    LOG_TRACE("Reserving PlanData: {}", _addonObject);
+    if (shared) {
+        reservation.Reserve();
+    }
+    // Another user may have filled it between our look and our reservation.
+    const bool adopted = AdoptStoredId();
+    if (!adopted) {
+        if (_id.IsEmpty()) {
+            // The id was never made (the project could not be read when it opened): an empty
+            // one would name no project for the page, now and for every later user.
+            _id = _vantrel->GenerateGuid().ToUniString();
+        }
+        LOG_TRACE("PlanData is still empty, now we fill it: {}", ToString());
+        _vantrel->AddOnObject_ModifyObject(_addonObject, WriteContent());
+    }
+    _loaded = true;
+    reservation.Release();
+    return adopted;
+}
+
 bool PlanData::AdoptStoredId() {
     const Api::AddOnObjectContent object = _vantrel->AddOnObject_GetObjectContent(_addonObject);
     if (object.content.empty()) {
         return false;
     }
-    QB::UniString id = ReadStoredId(object.content);
-    if (id.IsEmpty()) {
+    std::optional<QB::UniString> id = ReadableStoredId(object.content, "it is filled like a new one");
+    if (!id) {
+        return false;
+    }
+    if (id->IsEmpty()) {
         LOG_WARN("PlanData holds an empty id, it is filled like a new one: {}", ContentText(object.content));
         return false;
     }
-    _id = std::move(id);
+    _id = std::move(*id);
     LOG_TRACE("Loaded PlanData: {}", ToString());
     return true;
 }
@@ -265,6 +288,18 @@ QB::UniString PlanData::ReadStoredId(const API_DataBlock& content) {
     QB::UniString id;
     ATC_THROW_IF_API_ERROR(ReadId(ic, id));
     return id;
+}
+
+std::optional<QB::UniString> PlanData::ReadableStoredId(const API_DataBlock& content,
+                                                        std::string_view consequence) {
+    try {
+        return ReadStoredId(content);
+    } catch (const Api::GeneralError& error) {
+        // Cut short or damaged: it names no project and no add-on could read it, so it is no id
+        // to keep. Newer content is not caught here: it stays for the add-on that wrote it.
+        LOG_WARN("PlanData cannot be read ({}), {}: {}", error.what(), consequence, ContentText(content));
+        return std::nullopt;
+    }
 }
 
 API_DataBlock PlanData::WriteContent() const {

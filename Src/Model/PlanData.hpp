@@ -22,7 +22,9 @@
 #include <exception>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace TesselConnect::Api {
 class Vantrel;
@@ -64,14 +66,15 @@ public:
     // created it. Another user creating it at the same moment is taken in stride.
     bool InitAddonObjectIfNeeded();
     // Reads the id from the known add-on object; false (the id unchanged) when it holds nothing
-    // usable.
+    // usable, with a warning when its content fails to read.
     bool Load();
     bool IsLoaded() const noexcept { return _loaded; }
     // Makes the id permanent: adopts the id another user stored first (answers true, the id may
     // have changed) or stores this one (answers false; an id never made is made first, so
-    // that no empty id is ever stored or adopted). In a shared project the object is
-    // reserved while it is filled and released on every way out. Throws
-    // AnotherUserIsInitingThePlanId when another user holds the object.
+    // that no empty id is ever stored or adopted). Content that fails to read counts as
+    // unfilled and is written over; a known object that another user deleted is made again.
+    // In a shared project the object is reserved while it is filled and released on every way
+    // out. Throws AnotherUserIsInitingThePlanId when another user holds the object.
     bool Sync();
     // The project's name for the page: its name, else its path, else "Untitled" for a project
     // never saved, else "unknown"; empty without a project or when the host fails.
@@ -93,8 +96,14 @@ public:
     void Dump(std::ostream& os) const override;
 
 private:
+    // One attempt of Sync with the add-on object known now (found or made first).
+    bool SyncWithAddonObject();
     // Both throw the typed host error of a channel failure.
     static QB::UniString ReadStoredId(const API_DataBlock& content);
+    // The stored id; nothing, with a warning that names the consequence, for content that fails
+    // to read. Newer content still throws Model::Error::VersionIncompatibility.
+    static std::optional<QB::UniString> ReadableStoredId(const API_DataBlock& content,
+                                                         std::string_view consequence);
     // The stored form's frame and id, without touching this object.
     static QB::ErrCode ReadId(QB::IChannel& ic, QB::UniString& id);
     API_DataBlock WriteContent() const;

@@ -1,5 +1,6 @@
 #include "Model/VirtualType.hpp"
 
+#include "Model/ClassificationSystem.hpp"
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Element.hpp"
 #include "Model/Issue/ElementsAssociationIssueSet.hpp"
@@ -195,6 +196,29 @@ std::optional<Element> ReadElement(Api::Vantrel& vnApi, const QB::Guid& elemGuid
     return std::nullopt;
 }
 
+// Gives an element whose clause properties could not be written its earlier item of the system
+// back (none: the item is taken off again), so that it is not left classified for a clause it
+// does not name. A failure here is only logged: the element's issue is recorded either way.
+void RestoreClassification(Api::Vantrel& vnApi, const QB::Guid& elemGuid, const QB::Guid& itemGuid,
+                           const QB::Guid& earlierItemGuid) noexcept {
+    if (earlierItemGuid == itemGuid) {
+        return;
+    }
+    try {
+        if (earlierItemGuid.IsNull()) {
+            vnApi.Element_RemoveClassificationItem(elemGuid, itemGuid);
+        } else {
+            vnApi.Element_AddClassificationItem(elemGuid, earlierItemGuid);
+        }
+        LOG_DEBUG("elem({}) was given back its classification({})", elemGuid, earlierItemGuid);
+    } catch (const std::exception& exception) {
+        LOG_ERROR("exception: {}; elem({}) keeps the classification({})", exception.what(), elemGuid,
+                  itemGuid);
+    } catch (...) {
+        LOG_ERROR("unknown exception; elem({}) keeps the classification({})", elemGuid, itemGuid);
+    }
+}
+
 bool SameValues(const API_Property& desired, const API_Property& current) {
     return desired.isDefault == current.isDefault && desired.value == current.value;
 }
@@ -206,6 +230,7 @@ AssociationResult VirtualType::AssociateElements(const Api::Properties& properti
     const bool propertiesChanged = SetTesselProperties(properties);
     CheckClassificationItem();
     const QB::Guid itemGuid = _classificationItemGuid;
+    const QB::Guid systemGuid = _owner->GetClassificationSystem().GetGuid();
     QB::Array<API_Property> elementProperties;
     BuildElementProperties(elementProperties);
 
@@ -226,9 +251,16 @@ AssociationResult VirtualType::AssociateElements(const Api::Properties& properti
                 return;
             }
             try {
+                const QB::Guid earlierItemGuid =
+                    APIGuid2QBGuid(vnApi.Element_GetClassificationInSystem(elemGuid, systemGuid).guid);
                 vnApi.Element_AddClassificationItem(elemGuid, itemGuid);
                 LOG_DEBUG("elem({}) was classified({})", elemGuid, itemGuid);
-                vnApi.Element_SetProperties(elemGuid, elementProperties);
+                try {
+                    vnApi.Element_SetProperties(elemGuid, elementProperties);
+                } catch (...) {
+                    RestoreClassification(vnApi, elemGuid, itemGuid, earlierItemGuid);
+                    throw;
+                }
                 result.elements.Push(elemGuid);
                 LOG_DEBUG("element({}) properties were set({})", elemGuid, _virtualTypeId);
             } catch (const Api::GeneralError& error) {

@@ -62,9 +62,11 @@ public:
     // 11. The host's display name of an element type.
     virtual QB::UniString Goodies_GetElemTypeNameID(QB::UInt32 typeId) = 0;
     // 12. Runs `command` at once as one undoable step named `undoName`. Whatever the command
-    //     throws is logged (error) and the host sees success, so it never rolls back because of
-    //     it; a caller that needs the failure captures it inside the command. A host refusal
-    //     is logged critical. Never throws.
+    //     throws is logged (error) and answered to the host as APIERR_CANCEL: the host rolls the
+    //     command's changes back and adds no undo step (a command run inside another one leaves
+    //     that to the outer command). A command that must keep what it did despite a failure
+    //     catches inside; a caller that needs the failure captures it inside the command. A host
+    //     refusal is logged critical. Never throws.
     virtual void CallUndoableCommand(const QB::UniString& undoName, const std::function<void()>& command) = 0;
     // 13. The same through the host's non-undoable command entry.
     virtual void CallCommand(const QB::UniString& name, const std::function<void()>& command) = 0;

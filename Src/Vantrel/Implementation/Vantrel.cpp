@@ -35,14 +35,31 @@ Result CallHostOr(Result notProvided, Args&&... args) {
     return function(HostFunctions::GetToken(), std::forward<Args>(args)...);
 }
 
+// A command body and whether it failed as a whole.
+struct CommandRun {
+    const std::function<void()>& body;
+    bool failed = false;
+};
+
 VNAPI_ErrCode RunCommand(void* userData) noexcept {
-    // The host never sees a failure of the command, so it never rolls back because of one;
-    // callers that need the failure capture it inside the command.
+    // A body that throws failed as a whole: the host is told, so that it rolls the body's changes
+    // back and keeps no undo step of them. Bodies that handle their own failures (and record them
+    // in the project) catch inside and keep what they did.
+    auto& run = *static_cast<CommandRun*>(userData);
     try {
-        (*static_cast<const std::function<void()>*>(userData))();
+        run.body();
+        return NoError;
     }
     LOG_CATCH_ALL
-    return NoError;
+    run.failed = true;
+    return APIERR_CANCEL;
+}
+
+// The host's answer to a command; a failure of the body itself was logged where it was caught.
+void CheckCommandResult(VNAPI_ErrCode res, const CommandRun& run) {
+    if (!run.failed) {
+        ATC_EXPECT_CRITICAL(res == NoError, "res == NoError, res({})", Api::AsSigned(res));
+    }
 }
 
 const API_Guid* OptionalGuid(const API_Guid& guid) noexcept {
@@ -155,15 +172,13 @@ QB::UniString Vantrel::Goodies_GetElemTypeNameID(QB::UInt32 typeId) {
 
 void Vantrel::CallUndoableCommand(const QB::UniString& undoName, const std::function<void()>& command) {
     // The callback runs synchronously inside the host call, so the command can stay on our stack.
-    const VNAPI_ErrCode res =
-        HOST_CALL(CallUndoableCommand, &undoName, &RunCommand, const_cast<std::function<void()>*>(&command));
-    ATC_EXPECT_CRITICAL(res == NoError, "res == NoError, res({})", Api::AsSigned(res));
+    CommandRun run{command};
+    CheckCommandResult(HOST_CALL(CallUndoableCommand, &undoName, &RunCommand, &run), run);
 }
 
 void Vantrel::CallCommand(const QB::UniString& name, const std::function<void()>& command) {
-    const VNAPI_ErrCode res =
-        HOST_CALL(CallCommand, &name, &RunCommand, const_cast<std::function<void()>*>(&command));
-    ATC_EXPECT_CRITICAL(res == NoError, "res == NoError, res({})", Api::AsSigned(res));
+    CommandRun run{command};
+    CheckCommandResult(HOST_CALL(CallCommand, &name, &RunCommand, &run), run);
 }
 
 Api::ServerApplicationInfo Vantrel::GetApplicationInfo() {

@@ -275,43 +275,45 @@ TEST_F(PlanDataTest, FailedStoreInSharedProjectReleasesTheObjectForEveryone) {
     }
 }
 
-TEST_F(PlanDataTest, UnreadableOrNewerStoredContentIsNeitherLoadedNorOverwritten) {
-    struct Case {
-        API_DataBlock content;
-        std::string error;
-    };
-    API_DataBlock truncated = StoredForm("CUT-SHORT");
-    truncated.resize(truncated.size() - 3);
-    for (const Case& stored : {Case{StoredForm("FUTURE", 2), "Error::VersionIncompatibility"},
-                               Case{truncated, Api::GeneralError(QB::ErrorCorruptedData).what()}}) {
-        SCOPED_TRACE(stored.error);
-        OpenProject(true);
-        PutPlanDataObject(stored.content);
-        PlanData planData(vantrel);
+// Another user's newer add-on wrote it: it stays theirs, and connecting waits for an add-on that
+// reads it.
+TEST_F(PlanDataTest, NewerStoredContentIsNeitherLoadedNorOverwritten) {
+    const API_DataBlock newer = StoredForm("FUTURE", 2);
+    OpenProject(true);
+    PutPlanDataObject(newer);
+    PlanData planData(vantrel);
 
-        EXPECT_FALSE(planData.HasPlanData());
-        EXPECT_TRUE(planData.GetId().IsEmpty());
-        EXPECT_EQ(log.Messages(spdlog::level::err), std::vector<std::string>{"exception: " + stored.error});
-        log.Clear();
+    EXPECT_FALSE(planData.HasPlanData());
+    EXPECT_TRUE(planData.GetId().IsEmpty());
+    EXPECT_EQ(log.Messages(spdlog::level::err),
+              std::vector<std::string>{"exception: Error::VersionIncompatibility"});
+    log.Clear();
 
-        planData.GenerateNewId();
-        const QB::UniString id = planData.GetId();
-        EXPECT_THROW(SyncInCommand(planData), std::exception);
-        EXPECT_EQ(StateOf(planData), std::tuple(id.ToUtf8(), false, stored.content, 0));
-    }
+    planData.GenerateNewId();
+    const QB::UniString id = planData.GetId();
+    EXPECT_THROW(SyncInCommand(planData), Model::Error::VersionIncompatibility);
+    EXPECT_EQ(StateOf(planData), std::tuple(id.ToUtf8(), false, newer, 0));
 }
 
-// An empty object, or one holding an empty id (another add-on's failed fill), is no plan id for the
-// page: it is filled under reservation with this user's id and released, and a later look finds it.
-TEST_F(PlanDataTest, EmptyObjectOrStoredEmptyIdIsFilledWithThisUsersIdAndReleased) {
+// An empty object, one holding an empty id (another add-on's failed fill) or one cut short is no
+// plan id for the page: it is filled under reservation with this user's id and released, and a
+// later look finds it.
+TEST_F(PlanDataTest, EmptyUnreadableObjectOrStoredEmptyIdIsFilledWithThisUsersIdAndReleased) {
     const API_DataBlock emptyId = StoredForm("");
+    API_DataBlock truncated = StoredForm("CUT-SHORT");
+    truncated.resize(truncated.size() - 3);
+    const std::string unreadable =
+        fmt::format("PlanData cannot be read ({}), ", Api::GeneralError(QB::ErrorCorruptedData).what());
     for (const auto& [content, line] :
          {std::pair{API_DataBlock{},
                     std::pair{spdlog::level::warn, std::string("Probably couldn't save the planid: "
                                                                "PlanData{_id: }, 0 bytes")}},
           std::pair{emptyId, std::pair{spdlog::level::critical,
                                        fmt::format("failed assertion: !this->_id.IsEmpty(), handle({} bytes)",
-                                                   emptyId.size())}}}) {
+                                                   emptyId.size())}},
+          std::pair{truncated,
+                    std::pair{spdlog::level::warn, fmt::format("{}a temporary id is used: {} bytes",
+                                                               unreadable, truncated.size())}}}) {
         SCOPED_TRACE(line.second);
         OpenProject(true);
         log.Clear();
@@ -319,6 +321,7 @@ TEST_F(PlanDataTest, EmptyObjectOrStoredEmptyIdIsFilledWithThisUsersIdAndRelease
         PlanData planData(vantrel);
         EXPECT_FALSE(planData.HasPlanData());
         EXPECT_TRUE(log.Contains(line.first, line.second));
+        EXPECT_TRUE(log.Messages(spdlog::level::err).empty());
         planData.GenerateNewId();
         const QB::UniString temporary = planData.GetId();
 
@@ -332,6 +335,41 @@ TEST_F(PlanDataTest, EmptyObjectOrStoredEmptyIdIsFilledWithThisUsersIdAndRelease
         PlanData later(vantrel);
         EXPECT_TRUE(later.HasPlanData());
         EXPECT_EQ(later.GetId(), temporary);
+    }
+}
+
+// Another user deletes the object while this user reads, reserves or fills it: the object is made
+// again, as when there was none, instead of being asked for on this and every later connection.
+TEST_F(PlanDataTest, AnObjectDeletedByAnotherUserWhileThisOneFillsItIsMadeAgain) {
+    for (const HostFunction moment :
+         {HostFunction::VNAPI_AddOnObject_GetObjectContent, HostFunction::VNAPI_AddOnObject_ReserveObjects,
+          HostFunction::VNAPI_AddOnObject_ModifyObject}) {
+        SCOPED_TRACE(VantrelSim::HostFunctionName(moment));
+        OpenProject(true);
+        const QB::Guid deleted = PutPlanDataObject({});
+        PlanData planData(vantrel);
+        EXPECT_FALSE(planData.HasPlanData());
+        planData.GenerateNewId();
+        const QB::UniString id = planData.GetId();
+        log.Clear();
+        bool done = false;
+        host.SetCallListener([&](HostFunction function) {
+            if (function == moment && !std::exchange(done, true)) {
+                host.GetProject().addonObjects.Delete(deleted);
+                host.GetProject().teamwork.objectHolders.erase(deleted);
+            }
+        });
+
+        EXPECT_FALSE(SyncInCommand(planData));
+        host.SetCallListener({});
+
+        EXPECT_TRUE(done);
+        EXPECT_EQ(StateOf(planData), std::tuple(id.ToUtf8(), true, StoredForm(id.ToUtf8()), 0));
+        EXPECT_NE(planData.GetAddonObjectGuid(), deleted);
+        EXPECT_EQ(host.GetProject().addonObjects.GetSize(), 1u);
+        EXPECT_TRUE(
+            log.Contains(spdlog::level::warn,
+                         fmt::format("The PlanData AddOnObject({}) is gone, it is made again", deleted)));
     }
 }
 

@@ -5,11 +5,14 @@
 
 #include "Support/CaseName.hpp"
 
+#include "Model/PlanData.hpp"
 #include "UI/TesselPalette/ConnectWorkflow.hpp"
 #include "Util/Resource/ResourceIds.hpp"
 
 #include <VantrelSim/HostFunction.hpp>
 #include <VantrelSim/ProjectBuilder.hpp>
+
+#include <QB/Channel.hpp>
 
 #include <gmock/gmock.h>
 
@@ -17,8 +20,10 @@ namespace TesselConnect::Test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 using VantrelSim::HostFunction;
 namespace AlertId = Util::Resource::AlertId;
 
@@ -161,6 +166,31 @@ TEST_F(ConnectWorkflow, APlanIdAnotherUserIsCreatingAsksToSendAndReceive) {
         "projectId(proj-1), projectTitle(Tower)"));
 }
 
+// A plan id cut short (a damaged project) does not stop connecting: the temporary id replaces it.
+TEST_F(ConnectWorkflow, ACutOffPlanIdIsReplacedByTheTemporaryIdAtTheFirstConnection) {
+    Model::PlanData damaged(vantrel);
+    damaged.GenerateNewId();
+    QB::MemoryOChannel oc;
+    ASSERT_EQ(damaged.Write(oc), QB::NoError);
+    API_DataBlock content = oc.TakeData();
+    content.resize(content.size() - 3);
+    VantrelSim::Project project;
+    VantrelSim::ProjectBuilder build(project);
+    build.AddSystem("Specs", "1");
+    const QB::Guid object = build.AddAddonObject("PlanData", content);
+    host.OpenProject(std::move(project));
+    manager->VNEvent_Project_Open();
+    const QB::UniString temporary = manager->GetPlanData()->GetId();
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_THAT(AlertIds(), IsEmpty());
+    EXPECT_TRUE(IsConnected("spec-1"));
+    EXPECT_EQ(manager->GetPlanData()->GetId(), temporary);
+    EXPECT_NE(host.GetProject().addonObjects.Get(object).data, content);
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::warn, "PlanData cannot be read ("));
+}
+
 // Connecting with a system another connection uses: the alert names that connection, and the
 // user's answer decides. Discarding the old one first makes no attempt when the discard failed.
 struct SystemInUseCase {
@@ -268,6 +298,61 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectFailure{"HostCancel", CreateGroup, APIERR_CANCEL, 0, Info, "APIERR_CANCEL"},
         ConnectFailure{"AnyOther", CreateGroup, APIERR_GENERAL, AlertId::ConnectionError, spdlog::level::err,
                        "; specId: spec-1; specTitle: Spec; projectId: proj-1; projectTitle: Tower"}),
+    TestSupport::CaseName);
+
+// The host refuses one call in the middle of connecting, after the property group was made: the
+// project is left as it was, the page hears of nothing, and connecting again makes one group.
+struct HalfwayFailure {
+    const char* name;
+    HostFunction function;
+    std::size_t ordinal; // the call of the connect that fails
+    friend void PrintTo(const HalfwayFailure& c, std::ostream* os) { *os << c.name; }
+};
+
+class ConnectFailingHalfway : public ConnectWorkflow, public ::testing::WithParamInterface<HalfwayFailure> {
+protected:
+    std::vector<std::string> GroupNames() const {
+        std::vector<std::string> names;
+        for (const auto& [guid, group] : host.GetProject().Groups()) {
+            names.push_back(group.name.ToUtf8());
+        }
+        return names;
+    }
+};
+
+TEST_P(ConnectFailingHalfway, LeavesNothingOfTheConnectionAndASecondConnectWorks) {
+    const HalfwayFailure& c = GetParam();
+    const std::vector<QB::UniString> undoSteps = host.UndoStepNames();
+    const std::size_t toldBefore = PageCallCount("associateSpec");
+    host.Faults().NthCall(c.function, APIERR_GENERAL, c.ordinal);
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionError));
+    EXPECT_FALSE(IsConnected("spec-1"));
+    EXPECT_THAT(GroupNames(), IsEmpty());
+    EXPECT_FALSE(host.GetProject().modulData.ContainsKey("ConnectionWithSpecification:spec-1"));
+    EXPECT_EQ(host.UndoStepNames(), undoSteps);
+    EXPECT_EQ(PageCallCount("associateSpec"), toldBefore);
+
+    RequestAndChoose("spec-1");
+
+    ASSERT_TRUE(IsConnected("spec-1"));
+    const std::vector<std::string> groups = GroupNames();
+    ASSERT_EQ(groups.size(), 1U);
+    EXPECT_THAT(groups[0], Not(EndsWith("*")));
+    EXPECT_EQ(host.UndoStepNames().size(), undoSteps.size() + 1);
+    EXPECT_EQ(PageCallCount("associateSpec"), toldBefore + 1);
+    EXPECT_THAT(AlertIds(), ElementsAre(AlertId::ConnectionError));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Host, ConnectFailingHalfway,
+    ::testing::Values(
+        HalfwayFailure{"FirstDefinition", HostFunction::VNAPI_Property_CreatePropertyDefinition, 1},
+        HalfwayFailure{"ThirdDefinition", HostFunction::VNAPI_Property_CreatePropertyDefinition, 3},
+        HalfwayFailure{"LastDefinition", HostFunction::VNAPI_Property_CreatePropertyDefinition, 5},
+        HalfwayFailure{"FirstStore", HostFunction::VNAPI_ModulData_Store, 1}),
     TestSupport::CaseName);
 
 } // namespace

@@ -247,6 +247,38 @@ TEST_F(VirtualTypeOverHost, HostErrorsOnSingleElementsMapToReasons) {
     EXPECT_EQ(removed.elements, (QB::Array<QB::Guid>{fine}));
 }
 
+// An element whose clause properties cannot be written gets its earlier item of the system back:
+// no element is left with this clause's item but without its clause id. Its issue stays.
+TEST_F(VirtualTypeOverHost, AnElementWhosePropertiesCannotBeWrittenGetsItsEarlierClassificationBack) {
+    const auto [unclassified, ofAnotherClause, stuck, fine] = AddWalls<4>();
+    Associate(*MakeVirtualType(Clause("c2", "G20")), Clause("c2", "G20"), {ofAnotherClause});
+    const QB::Guid earlierItem = ItemOf(ofAnotherClause);
+    ASSERT_FALSE(earlierItem.IsNull());
+    const auto clause = Clause("c1", "F10");
+    const auto virtualType = MakeVirtualType(clause);
+    auto& faults = host.Faults();
+    for (const QB::Guid& wall : {unclassified, ofAnotherClause, stuck}) {
+        faults.ForGuid(HostFunction::VNAPI_Element_SetProperties, APIERR_GENERAL, wall);
+    }
+    // Giving the item back can fail as well: the element then keeps it, and its issue tells.
+    faults.ForGuid(HostFunction::VNAPI_Element_RemoveClassificationItem, APIERR_GENERAL, stuck);
+
+    const Model::AssociationResult result =
+        Associate(*virtualType, clause, {unclassified, ofAnotherClause, stuck, fine});
+
+    EXPECT_EQ(result.elements, (QB::Array<QB::Guid>{fine}));
+    EXPECT_EQ(Summarize(result.issues),
+              (IssueSummary{{Reason::AssocUnknown, {unclassified, ofAnotherClause, stuck}}}));
+    EXPECT_EQ((std::vector{ItemOf(unclassified), ItemOf(ofAnotherClause), ItemOf(stuck), ItemOf(fine)}),
+              (std::vector{QB::Guid(), earlierItem, itemF10, itemF10}));
+    EXPECT_EQ(ValueOf(ofAnotherClause, Name::ClauseId), QB::UniString("c2"));
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::err,
+                                 fmt::format("elem({}) keeps the classification({})", stuck, itemF10)));
+    QB::Array<QB::Guid> associated;
+    virtualType->GetAssociatedElements(associated);
+    EXPECT_EQ(associated, (QB::Array<QB::Guid>{fine}));
+}
+
 TEST_F(VirtualTypeOverHost, AMissingItemGroupOrPropertyFailsBeforeAnyElementChanges) {
     const QB::Guid wall = AddWall();
     const auto clause = Clause("c1", "F10");

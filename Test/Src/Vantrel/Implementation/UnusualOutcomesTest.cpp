@@ -76,7 +76,8 @@ TEST_F(UnusualOutcomes, ModulDataMissingEmptyAndStored) {
     EXPECT_TRUE(log.Messages(spdlog::level::err).size() == 1U) << "erasing nothing is no failure";
 }
 
-// A command the host refuses or that throws is logged and never throws into the caller.
+// A command the host refuses or that throws is logged and never throws into the caller; what a
+// throwing command changed before it failed is rolled back by the host, without an undo step.
 TEST_F(UnusualOutcomes, RefusedOrThrowingCommandIsLoggedAndDoesNotThrow) {
     LogCapture log;
     bool ran = false;
@@ -84,22 +85,34 @@ TEST_F(UnusualOutcomes, RefusedOrThrowingCommandIsLoggedAndDoesNotThrow) {
     EXPECT_FALSE(ran) << "no project: the host refuses the command";
     EXPECT_TRUE(log.Contains(spdlog::level::critical, fmt::format("failed assertion: res == NoError, res({})",
                                                                   Api::AsSigned(APIERR_REFUSEDCMD))));
+    log.Clear();
 
     host.NewProject();
+    API_ModulData record;
+    record.dataHdl = {std::byte{1}};
     EXPECT_NO_THROW(vantrel->CallUndoableCommand("Associate", [&] {
         ran = true;
+        vantrel->ModulData_Store("conn", record);
         throw std::runtime_error("boom");
     }));
     EXPECT_TRUE(ran);
     ASSERT_FALSE(host.Commands().empty());
-    EXPECT_EQ(host.Commands().back().result, NoError);
+    EXPECT_EQ(host.Commands().back().result, APIERR_CANCEL);
     EXPECT_TRUE(host.Commands().back().undoable);
     EXPECT_TRUE(log.Contains(spdlog::level::err, "exception: boom"));
+    EXPECT_FALSE(host.GetProject().modulData.ContainsKey("conn"));
+    EXPECT_TRUE(host.UndoStepNames().empty());
 
-    EXPECT_NO_THROW(vantrel->CallCommand("Store", [] { throw 42; }));
+    // A command inside another leaves the rollback to the outer one, which decides for itself.
+    InCommand([&] {
+        vantrel->ModulData_Store("conn", record);
+        vantrel->CallCommand("Store", [] { throw 42; });
+    });
     EXPECT_EQ(host.Commands().back().result, NoError);
     EXPECT_FALSE(host.Commands().back().undoable);
+    EXPECT_TRUE(host.GetProject().modulData.ContainsKey("conn"));
     EXPECT_TRUE(log.Contains(spdlog::level::err, "unknown exception!"));
+    EXPECT_TRUE(log.Messages(spdlog::level::critical).empty()) << "a body's own failure is no refusal";
 }
 
 TEST_F(UnusualOutcomes, MissingSlotsAnswerNotSupportedOrNeutralValues) {
