@@ -14,6 +14,7 @@
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
+#include "Model/Issue/MissingConnectionPart.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "Model/PlanData.hpp"
@@ -109,6 +110,8 @@ void StoredForms() {
     auto missing = std::make_shared<Model::Issue::MissingClassificationItem>(Clause("C-9", "Z99", "Missing"));
     auto unknown = std::make_shared<Model::Issue::UnknownError>("Issue::Collection read error: unknown");
     auto titles = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("Spec (Stage 4)", "Tower");
+    auto part = std::make_shared<Model::Issue::MissingConnectionPart>(
+        Model::Issue::MissingConnectionPart::Part::Property, "ArdoTesselCode");
     SaveStored("IssueElementsAssociation", "locked-layer", *association);
     SaveStored("IssueUpdateElementsProperties", "locked-element", *update);
     SaveStored("IssueMissingClassificationItem", "z99", *missing);
@@ -116,7 +119,7 @@ void StoredForms() {
     SaveStored("IssueCoudntUpdateProjectOrSpecTitle", "titles", *titles);
 
     for (const Model::Issue::IssuePtr& issue :
-         std::vector<Model::Issue::IssuePtr>{association, update, missing, unknown, titles}) {
+         std::vector<Model::Issue::IssuePtr>{association, update, missing, unknown, titles, part}) {
         connection->AddIssue(issue);
     }
     connection->Associate("C-2", Clause("C-2", "G20", "Floors \"screed\" {ArdoTesselProjectTitle}"),

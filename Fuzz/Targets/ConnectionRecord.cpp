@@ -2,10 +2,11 @@
 // the add-on may have left it, under each platform sign. It reaches the add-on three ways: loaded
 // by the manager, merged with this user's record during a receive, and re-read by a live
 // connection after a receive. None of them may throw; a record read is stored again unchanged; a
-// merge result reads back; a re-read leaves the connection either as it was or as the record says,
-// never half-read.
+// merge result reads back and drops none of the record's issues and removal records; a re-read
+// leaves the connection either as it was or as the record says, never half-read.
 
 #include "Support/FuzzWorld.hpp"
+#include "Support/IssuesKept.hpp"
 #include "Support/StoredForm.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
@@ -51,18 +52,23 @@ std::vector<std::byte> Comparable(const Connection& connection) {
     return form;
 }
 
-// The record read on its own into a fresh connection: its comparable form, or nothing when it does not
-// read completely.
-std::optional<std::vector<std::byte>> ReadAlone(Fuzz::FuzzWorld& world, const API_ModulData& record) {
+// The record read on its own into a fresh connection; nothing when it does not read completely.
+std::shared_ptr<Connection> ReadConnection(Fuzz::FuzzWorld& world, const API_ModulData& record) {
     const auto connection = Empty(world);
     try {
         if (Api::ModulDataWrapper::ReadObject(record, *connection) != QB::NoError) {
-            return std::nullopt;
+            return nullptr;
         }
     } catch (const Model::Error::VersionIncompatibility&) {
-        return std::nullopt;
+        return nullptr;
     }
-    return Comparable(*connection);
+    return connection;
+}
+
+// The record read on its own: its comparable form, or nothing when it does not read completely.
+std::optional<std::vector<std::byte>> ReadAlone(Fuzz::FuzzWorld& world, const API_ModulData& record) {
+    const auto connection = ReadConnection(world, record);
+    return connection != nullptr ? std::optional(Comparable(*connection)) : std::nullopt;
 }
 
 // What was read is written again, and that reads back to the same bytes.
@@ -111,6 +117,7 @@ void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
     const std::shared_ptr<Connection> connection = manager.GetConnection(Fuzz::SpecId);
     FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
     const API_ModulData mine = world.host.GetProject().modulData.Get(Fuzz::RecordName);
+    const std::shared_ptr<Connection> theirs = ReadConnection(world, record);
     for (const bool theirsIsIncoming : {true, false}) {
         const API_ModulData& original = theirsIsIncoming ? mine : record;
         const API_ModulData& toMerge = theirsIsIncoming ? record : mine;
@@ -120,7 +127,11 @@ void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
                                                 Fuzz::RecordName, &original, &toMerge, &destination);
         FUZZ_CHECK(result == NoError, fmt::format("merge answered {}", result));
         if (destination.dataHdl != toMerge.dataHdl) {
-            FUZZ_CHECK(ReadAlone(world, destination).has_value(), "a merge produced an unreadable record");
+            const std::shared_ptr<Connection> merged = ReadConnection(world, destination);
+            FUZZ_CHECK(merged != nullptr, "a merge produced an unreadable record");
+            if (theirs != nullptr) {
+                Fuzz::CheckIssuesKept(theirs->GetIssueCollection(), merged->GetIssueCollection(), "merged");
+            }
         }
     }
 

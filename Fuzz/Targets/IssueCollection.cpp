@@ -1,8 +1,10 @@
 // The issue collection's stored form: issues recreated by class guid, and the removed issues.
-// Its reader may refuse an issue it cannot recreate by throwing a host or add-on error (the
-// connection's read turns that into an unknown-error issue); anything else must not escape.
+// Its reader may refuse a damaged issue by throwing a host or add-on error (the connection's read
+// turns that into an unknown-error issue); anything else must not escape. An issue of a class it
+// does not know is kept; storing and merging drop no issue and no removal record.
 
 #include "Support/FuzzWorld.hpp"
+#include "Support/IssuesKept.hpp"
 #include "Support/StoredForm.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
@@ -10,33 +12,93 @@
 #include "Util/Error/AddonRuntimeError.hpp"
 #include "Vantrel/Api/Error/GeneralError.hpp"
 
+#include <QB/Channel.hpp>
+#include <QB/ContainerChannel.hpp>
+#include <QB/HashTable.hpp>
+#include <QB/Object.hpp>
+
+#include <cstddef>
 #include <memory>
+#include <span>
+#include <vector>
+
+namespace {
+
+using namespace TesselConnect;
+
+// A refused collection must be damaged: one whose stored issues are all whole (each a class guid
+// and a complete frame, the known ones readable on their own) and whose removal table reads was
+// refused for an issue of a class the reader does not know, which would cost every issue with it.
+void CheckRefusalIsDamage(std::span<const std::byte> bytes, QB::Protocol protocol) {
+    QB::MemoryIChannel ic(bytes.data(), bytes.size(), protocol);
+    QB::InputFrame collection(ic, Model::Issue::Collection::classInfo);
+    QB::UInt32 count = 0;
+    if (collection.GetMainVersion() > Model::Issue::Collection::classInfo.GetMainVersion() ||
+        ic.Read(count) != QB::NoError) {
+        return;
+    }
+    for (QB::UInt32 i = 0; i < count; ++i) {
+        const QB::USize start = ic.GetPosition();
+        QB::Guid classId;
+        ic.Read(classId);
+        { QB::InputFrame frame(ic); }
+        if (ic.GetStatus() != QB::NoError) {
+            return;
+        }
+        if (QB::ClassManager::Instance().Find(classId) == nullptr) {
+            continue;
+        }
+        QB::MemoryIChannel alone(bytes.data() + start, ic.GetPosition() - start, protocol);
+        try {
+            (void)Model::Issue::CreateAndRead(alone);
+        } catch (...) {
+            return;
+        }
+    }
+    QB::HashTable<QB::Guid, QB::Int32> removed;
+    if (QB::ReadHashTable(ic, removed) != QB::NoError || collection.End() != QB::NoError) {
+        return;
+    }
+    FUZZ_CHECK(false, "a collection of whole issues was refused: " + Fuzz::Hex(bytes));
+}
+
+} // namespace
 
 ATC_FUZZ_TARGET(IssueCollection) {
-    using namespace TesselConnect;
     Fuzz::FuzzWorld world;
     Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
     const std::shared_ptr<Model::ConnectionWithSpecification> connection =
         manager.GetConnection(Fuzz::SpecId);
     FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
+    const std::vector<std::byte> bytes = Fuzz::Bytes(data, size);
     Fuzz::CheckStoredForm(
-        Fuzz::Bytes(data, size), [&] { return std::make_unique<Model::Issue::Collection>(connection.get()); },
+        bytes, [&] { return std::make_unique<Model::Issue::Collection>(connection.get()); },
         [&](Model::Issue::Collection& collection) {
             for (const Model::Issue::IssuePtr& issue : collection.GetIssues()) {
                 FUZZ_CHECK(issue != nullptr, "a read collection holds an empty entry");
                 (void)issue->GetString(*connection);
             }
+            const Model::Issue::Collection read = collection;
+            const std::vector<std::byte> stored = Fuzz::StoredForm(collection);
+            Model::Issue::Collection back(connection.get());
+            QB::MemoryIChannel ic(stored.data(), stored.size());
+            FUZZ_CHECK(back.Read(ic) == QB::NoError, Fuzz::Hex(stored));
+            Fuzz::CheckIssuesKept(read, back, "stored and read back");
             Model::Issue::Collection other(connection.get());
             other.MergeIn(collection);
+            Fuzz::CheckIssuesKept(read, other, "merged into an empty collection");
             collection.MergeIn(other);
+            Fuzz::CheckIssuesKept(read, collection, "merged with its merged copy");
             (void)collection.Refresh({});
         },
-        [](Model::Issue::Collection& collection, QB::IChannel& ic) -> std::optional<QB::ErrCode> {
+        [&](Model::Issue::Collection& collection, QB::IChannel& ic) -> std::optional<QB::ErrCode> {
             try {
                 return collection.Read(ic);
             } catch (const Model::Error::VersionIncompatibility&) {
             } catch (const Api::GeneralError&) {
+                CheckRefusalIsDamage(bytes, ic.GetProtocol());
             } catch (const AddonRuntimeError&) {
+                CheckRefusalIsDamage(bytes, ic.GetProtocol());
             }
             return std::nullopt;
         });

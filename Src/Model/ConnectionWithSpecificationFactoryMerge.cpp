@@ -93,16 +93,15 @@ VNAPI_ErrCode ConnectionWithSpecificationFactory::MergeConnectionRecords(const Q
         }
     };
     // A connection in use takes the other user's changes at once, so what it shows stays true.
-    // One that stopped standing for the record (it found the record rewritten by a newer add-on)
-    // cannot tell what the record now is: the record is read to find out.
+    // One that stopped standing for the record (disconnected, or it found the record gone or
+    // rewritten by a newer add-on) cannot tell what the record now is, and stays as it is: the
+    // record is read and merged on its own.
     if (base == nullptr || base->IsMarkedAsDeleted()) {
         const std::shared_ptr<ConnectionWithSpecification> stored = NewEmptyConnection();
         if (!fillOrKeepNewer(originalInfo, *stored)) {
             return NoError;
         }
-        if (base == nullptr) {
-            base = stored;
-        }
+        base = stored;
     }
     const std::shared_ptr<ConnectionWithSpecification> other = NewEmptyConnection();
     if (!fillOrKeepNewer(toMergeInfo, *other)) {

@@ -6,10 +6,13 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Error/Errors.hpp"
 #include "Model/Issue/ElementsAssociation.hpp"
+#include "Model/Issue/UnknownKind.hpp"
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "Model/VirtualType.hpp"
 
 #include <QB/Array.hpp>
+
+#include <fmt/format.h>
 
 #include <string_view>
 
@@ -98,6 +101,9 @@ VirtualTypeReport DescribeVirtualType(const Project& project, const VirtualType&
 }
 
 std::string KindOf(const Issue::Base& issue) {
+    if (const auto* unknown = dynamic_cast<const Issue::UnknownKind*>(&issue); unknown != nullptr) {
+        return fmt::format("unknown class {}", unknown->GetStoredClassId());
+    }
     constexpr std::string_view Namespace = "Model::Issue::";
     std::string name = issue.GetClassInfo()->GetName().ToUtf8();
     return name.starts_with(Namespace) ? name.substr(Namespace.size()) : name;

@@ -66,7 +66,8 @@ struct VirtualTypeReport {
 
 struct IssueReport {
     std::string guid;
-    std::string kind;   // the class name without its namespace: "ElementsAssociation"
+    std::string kind;   // the class name without its namespace: "ElementsAssociation"; a newer
+                        // add-on's issue: "unknown class <class guid>"
     std::string reason; // element kinds only: "AssocOnLockedLayer"
     std::int32_t severity = 0;
     std::int32_t time = 0; // seconds since 1970 (UTC)

@@ -2,7 +2,11 @@
 
 #include "Model/Error/Errors.hpp"
 #include "Model/Issue/KnownIssueClasses.hpp"
+#include "Model/Issue/MissingConnectionPart.hpp"
+#include "Model/Issue/UnknownError.hpp"
+#include "Model/Issue/UnknownKind.hpp"
 #include "Util/Error/AddonRuntimeError.hpp"
+#include "Util/Log/Log.hpp"
 #include "Vantrel/Api/Error/Assert.hpp"
 #include "Vantrel/Api/Error/ThrowError.hpp"
 
@@ -87,11 +91,15 @@ QB::ErrCode Base::ReadFrame(QB::IChannel& ic, const QB::ClassInfo& info, const s
     return ic.GetStatus();
 }
 
-QB::ErrCode WriteWithClassId(QB::OChannel& oc, const Base& issue) {
-    if (oc.Write(issue.GetClassInfo()->GetId()) != QB::NoError) {
+QB::ErrCode Base::WriteWithClassId(QB::OChannel& oc) const {
+    if (oc.Write(GetClassInfo()->GetId()) != QB::NoError) {
         return oc.GetStatus();
     }
-    return issue.Write(oc);
+    return Write(oc);
+}
+
+QB::ErrCode WriteWithClassId(QB::OChannel& oc, const Base& issue) {
+    return issue.WriteWithClassId(oc);
 }
 
 std::unique_ptr<Base> CreateAndRead(QB::IChannel& ic) {
@@ -102,10 +110,18 @@ std::unique_ptr<Base> CreateAndRead(QB::IChannel& ic) {
         ATC_THROW_API_ERROR(status);
     }
 
+    // The frame is taken whole first: whatever its class turns out to be, its extent is known from
+    // its header, so an issue this add-on cannot read still leaves the next one readable.
+    auto stored = std::make_unique<UnknownKind>(classId);
+    if (const QB::ErrCode status = stored->Read(ic); status != QB::NoError) {
+        ATC_THROW_API_ERROR(status);
+    }
+
     const QB::ClassInfo* currentClassInfo = QB::ClassManager::Instance().Find(classId);
-    if (!ATC_EXPECT_CRITICAL(currentClassInfo != nullptr, "currentClassInfo != nullptr, classId({})",
-                             classId)) {
-        throw AddonRuntimeError::AtSource("currentClassInfo is null");
+    if (currentClassInfo == nullptr) {
+        LOG_WARN("An issue of class {} that this add-on does not know is kept as it was stored: {}", classId,
+                 *stored);
+        return stored;
     }
     if (!ATC_EXPECT_CRITICAL(currentClassInfo->HasConstructor(),
                              "currentClassInfo->HasConstructor(), "
@@ -128,8 +144,21 @@ std::unique_ptr<Base> CreateAndRead(QB::IChannel& ic) {
     gsObj.release();
     std::unique_ptr<Base> result(issue);
 
-    if (const QB::ErrCode status = result->Read(ic); status != QB::NoError) {
-        ATC_THROW_API_ERROR(status);
+    const std::span<const std::byte> storedFrame = stored->GetStoredFrame();
+    QB::MemoryIChannel frame(storedFrame.data(), storedFrame.size(), ic.GetProtocol());
+    try {
+        if (const QB::ErrCode status = result->Read(frame); status != QB::NoError) {
+            ATC_THROW_API_ERROR(status);
+        }
+    } catch (const Error::VersionIncompatibility& e) {
+        LOG_WARN("An issue of {} version {} is kept as it was stored: {}", e.GetClassName(),
+                 e.GetStoredMainVersion(), *stored);
+        return stored;
+    }
+    // The issue kind that older add-ons know only as an internal error.
+    if (const auto* carrier = dynamic_cast<const UnknownError*>(result.get());
+        carrier != nullptr && carrier->GetConnectionPart().has_value()) {
+        return std::make_unique<MissingConnectionPart>(*carrier);
     }
     return result;
 }

@@ -94,6 +94,10 @@ public:
     // The printed form, as written by Print.
     std::string ToString() const;
 
+    // The polymorphic stored form: the class guid, then Write. A kind that must be readable by
+    // add-ons that do not know its class stores itself as one they know.
+    virtual QB::ErrCode WriteWithClassId(QB::OChannel& oc) const;
+
 protected:
     // Only before reading: null guid, time 0, severity error.
     Base() = default;
@@ -101,6 +105,12 @@ protected:
     explicit Base(QB::Int32 severity);
     Base(const Base&) = default;
     Base& operator=(const Base&) = default;
+    // An issue recreated from a stored form other than its own: the identity it was stored with.
+    void SetIdentity(const QB::Guid& guid, QB::Int32 creationTime, QB::Int32 severity) noexcept {
+        _guid = guid;
+        _creationTime = creationTime;
+        _severity = severity;
+    }
 
     // "guid: <guid>, severity: Warning|Error, creationTime: <time>"
     void PrintBase(std::ostream& os) const;
@@ -121,13 +131,15 @@ private:
     QB::Int32 _severity = Severity::Error;
 };
 
-// The polymorphic stored form: the issue's class guid, then the issue's own Write.
+// The polymorphic stored form (Base::WriteWithClassId).
 QB::ErrCode WriteWithClassId(QB::OChannel& oc, const Base& issue);
 
-// Reads a class guid and recreates the issue of that class through the class registry.
-// Throws the host error of a channel failure (Api::GeneralError and subclasses),
-// AddonRuntimeError for a class that is unknown, cannot be constructed or is not an issue,
-// and Model::Error::VersionIncompatibility for a newer stored version.
+// Reads a class guid and recreates the issue of that class through the class registry. An issue
+// of a class this add-on does not know, or of a newer main version of a class it knows, was
+// stored by a newer add-on: it is kept as it was stored (UnknownKind), so that reading, storing
+// and merging never lose it.
+// Throws the host error of a channel failure (Api::GeneralError and subclasses) and
+// AddonRuntimeError for a known class that cannot be constructed or is not an issue.
 std::unique_ptr<Base> CreateAndRead(QB::IChannel& ic);
 
 std::ostream& operator<<(std::ostream& os, const Base& issue);

@@ -6,6 +6,7 @@
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/MissingConnectionPart.hpp"
 #include "Model/Issue/UnknownError.hpp"
+#include "Model/Issue/UnknownKind.hpp"
 #include "Model/Issue/UpdateElementsProperties.hpp"
 
 #include <QB/Object.hpp>
@@ -16,7 +17,7 @@ namespace TesselConnect::Model::Issue {
 
 bool EnsureIssueClassesRegistered() {
     static const bool allRegistered = [] {
-        const std::array<const QB::ClassInfo*, 9> classes = {
+        const std::array<const QB::ClassInfo*, 10> classes = {
             &Base::classInfo,
             &ElementsAssociationBase::classInfo,
             &ElementsAssociation::classInfo,
@@ -25,6 +26,7 @@ bool EnsureIssueClassesRegistered() {
             &MissingConnectionPart::classInfo,
             &CoudntUpdateProjectOrSpecTitle::classInfo,
             &UnknownError::classInfo,
+            &UnknownKind::classInfo,
             &Collection::classInfo,
         };
         bool all = true;

@@ -40,6 +40,13 @@ std::unique_ptr<QB::Object> MissingConnectionPart::Create() {
 MissingConnectionPart::MissingConnectionPart(Part part, const QB::UniString& propertyName)
     : Base(Severity::Error), _part(part), _propertyName(propertyName) {}
 
+MissingConnectionPart::MissingConnectionPart(const UnknownError& carrier) : Base(carrier) {
+    if (const auto& part = carrier.GetConnectionPart(); part.has_value()) {
+        _part = static_cast<Part>(part->first);
+        _propertyName = part->second;
+    }
+}
+
 MissingConnectionPart::~MissingConnectionPart() = default;
 
 QB::UniString MissingConnectionPart::GetString(ConnectionWithSpecification& connection) const {
@@ -94,6 +101,22 @@ QB::ErrCode MissingConnectionPart::Read(QB::IChannel& ic) {
             Base::Read(ic);
         }
     });
+}
+
+QB::UniString MissingConnectionPart::Hint() const {
+    switch (_part) {
+    case Part::ClassificationSystem:
+        return "MissingClassificationSystem";
+    case Part::PropertyGroup:
+        return "MissingPropertyGroup";
+    case Part::Property:
+        return QB::UniString("MissingProperty: ") + _propertyName;
+    }
+    return QB::UniString("MissingConnectionPart: ") + QB::ValueToUniString(static_cast<QB::Int32>(_part));
+}
+
+QB::ErrCode MissingConnectionPart::WriteWithClassId(QB::OChannel& oc) const {
+    return UnknownError(*this, Hint(), static_cast<QB::Int32>(_part), _propertyName).WriteWithClassId(oc);
 }
 
 QB::ErrCode MissingConnectionPart::Write(QB::OChannel& oc) const {

@@ -126,6 +126,7 @@ inline constexpr String IssueMissingPropertyGroup{ListId::IssueTexts, 20};
 inline constexpr String IssueMissingProperty{ListId::IssueTexts, 21};
 inline constexpr String IssueTitleUpdatePropertyManagerNotReserved{ListId::IssueTexts, 22};
 inline constexpr String IssueInternalError{ListId::IssueTexts, 23};
+inline constexpr String IssueOfNewerAddon{ListId::IssueTexts, 24};
 
 // Element type names: item n of ListId::ElementTypeNames, chosen by the element type table.
 inline constexpr String ElementTypeName(QB::Int32 index) {

@@ -6,6 +6,9 @@
 #include "ReportWriters.hpp"
 
 #include "Json.hpp"
+#include "Src/Model/NewerRecord.hpp"
+
+#include "Model/Issue/Base.hpp"
 
 #include <VantrelSim/ProjectFile.hpp>
 
@@ -68,6 +71,20 @@ TEST_F(InspectFixture, DescribesTheConnectionAsTheAddonSeesIt) {
                           "C-1", ResultOf(Labels, ElementsAre("L-1"))));
     ASSERT_EQ(conn.removedIssues.size(), 1u);
     EXPECT_NE(conn.removedIssues[0].guid, conn.issues[0].guid);
+}
+
+// A newer add-on's issue is listed as the add-on keeps it: of its class, with its identity.
+TEST_F(InspectFixture, ListsANewerAddonsIssueUnderItsClass) {
+    const QB::Guid guid = QB::Guid::Generate();
+    QB::MemoryIChannel ic(
+        TesselConnect::Test::NewerIssue(QB::Guid("{0b1e2c3d-4f50-4617-8a9b-0c1d2e3f4a5b}"), guid));
+    connection->AddIssue(Model::Issue::CreateAndRead(ic));
+    const Report report = Inspect();
+
+    ASSERT_EQ(report.connections.size(), 1u);
+    EXPECT_THAT(report.connections[0].issues,
+                Contains(FieldsAre(guid.ToString(), "unknown class 0B1E2C3D-4F50-4617-8A9B-0C1D2E3F4A5B", "",
+                                   2, 700, HasSubstr("recorded by a newer version of the add-on"), "", _)));
 }
 
 TEST_F(InspectFixture, JsonCarriesTheSameReportAndLookingChangesNothing) {

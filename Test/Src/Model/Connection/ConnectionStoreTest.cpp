@@ -109,8 +109,8 @@ TEST_F(ConnectionStore, TruncatedRecordKeepsTheStateAndTheNextStoreWritesItWhole
     EXPECT_EQ(StoredRecord().dataHdl, complete);
 }
 
-// An issue of a class this add-on does not know stops the collection's read halfway: the issues
-// read before it must not stay beside the read-error issue that replaces the collection.
+// A damaged issue stops the collection's read halfway: the issues read before it must not stay
+// beside the read-error issue that replaces the collection.
 TEST_F(ConnectionStore, IssueCollectionBrokenHalfwayIsReplacedByOneReadErrorIssue) {
     connection->AddIssue(std::make_shared<Model::Issue::UnknownError>("first"));
     connection->AddIssue(std::make_shared<Model::Issue::UnknownError>("second"));
@@ -119,9 +119,10 @@ TEST_F(ConnectionStore, IssueCollectionBrokenHalfwayIsReplacedByOneReadErrorIssu
     classId.Write(Model::Issue::UnknownError::classInfo.GetId());
     const std::vector<std::byte>& id = classId.GetData();
     auto& bytes = record.dataHdl;
-    // Each stored issue names its class before its frame, and the frame names it again.
+    // Each stored issue names its class before its frame, and the frame names it again: the second
+    // issue's frame is made to name another class.
     auto secondIssue = bytes.begin();
-    for (int seen = 0; seen < 3; ++seen) {
+    for (int seen = 0; seen < 4; ++seen) {
         secondIssue =
             std::search(seen == 0 ? bytes.begin() : secondIssue + 1, bytes.end(), id.begin(), id.end());
         ASSERT_NE(secondIssue, bytes.end());

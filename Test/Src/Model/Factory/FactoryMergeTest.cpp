@@ -4,12 +4,19 @@
 #include "../NewerRecord.hpp"
 #include "FactoryFixture.hpp"
 
+#include "Model/Issue/UnknownError.hpp"
+#include "Model/Issue/UnknownKind.hpp"
 #include "Vantrel/Implementation/HostFunctions.hpp"
+
+#include <QB/Channel.hpp>
+
+#include <algorithm>
 
 #include <gmock/gmock.h>
 
 using namespace TesselConnect;
 using TesselConnect::Test::FactoryFixture;
+using TesselConnect::Test::NewerIssue;
 using TesselConnect::Test::RecordingObserver;
 using TesselConnect::Test::WithNewerFrame;
 
@@ -169,6 +176,76 @@ TEST_F(FactoryMerge, ReceivingABrokenRecordKeepsThisUsersRecord) {
     EXPECT_EQ(StoredRecord(), original);
     EXPECT_TRUE(log.Contains(spdlog::level::err, "exception: QB::ErrorEndOfInput(-2147418111)"));
     EXPECT_FALSE(connection->HasVirtualType("c-2"));
+}
+
+bool Holds(const API_ModulData& record, const std::vector<std::byte>& part) {
+    return std::search(record.dataHdl.begin(), record.dataHdl.end(), part.begin(), part.end()) !=
+           record.dataHdl.end();
+}
+
+// Another user's newer add-on recorded an issue of a kind this one does not know, and removed
+// another: the merged record carries that issue byte for byte and the removal record, whichever
+// side holds them, and the connection in use lists the issue.
+TEST_F(FactoryMerge, ANewerAddonsIssueAndRemovalRecordsCrossTheMergeUntouched) {
+    connection = ConnectThroughFactory();
+    const API_ModulData common = StoredRecord();
+    const QB::Guid newerGuid = QB::Guid::Generate();
+    const std::vector<std::byte> newer =
+        NewerIssue(QB::Guid("{0b1e2c3d-4f50-4617-8a9b-0c1d2e3f4a5b}"), newerGuid);
+    QB::Guid removedGuid;
+    const auto incoming = host.AsOtherUser(2, [&] {
+        const auto theirs = ReadBack(common);
+        Undoable([&] {
+            QB::MemoryIChannel ic(newer);
+            theirs->AddIssue(Model::Issue::CreateAndRead(ic));
+            const auto removed = std::make_shared<Model::Issue::UnknownError>("removed");
+            removedGuid = removed->GetGuid();
+            theirs->AddIssue(removed);
+            theirs->RemoveIssue(removed);
+        });
+    });
+    toMerge = *incoming.modulData.at(0).second;
+    ASSERT_TRUE(Holds(toMerge, newer));
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1}, false);
+    original = StoredRecord();
+
+    for (const bool loaded : {true, false}) {
+        SCOPED_TRACE(loaded);
+        if (!loaded) {
+            factory =
+                std::make_unique<Model::ConnectionWithSpecificationFactory>(vantrel, tesselPtr, planData);
+        }
+        for (const auto& [mine, theirs] : {std::pair(&original, &toMerge), std::pair(&toMerge, &original)}) {
+            EXPECT_EQ(Merge(mine, theirs), NoError);
+            EXPECT_TRUE(Holds(destination, newer));
+            const auto merged = ReadBack(destination);
+            EXPECT_TRUE(merged->HasVirtualType("c-1"));
+            EXPECT_TRUE(merged->GetIssueCollection().GetDeletedIssues().ContainsKey(removedGuid));
+        }
+    }
+    const auto& issues = connection->GetIssueCollection().GetIssues();
+    EXPECT_TRUE(std::any_of(issues.begin(), issues.end(), [&](const auto& issue) {
+        return dynamic_cast<const Model::Issue::UnknownKind*>(issue.get()) != nullptr &&
+               issue->GetGuid() == newerGuid;
+    }));
+}
+
+// A connection still held after it was disconnected stands for no record any more: a merge takes
+// the records as they are, and the connection neither takes the other user's changes nor comes
+// back to life.
+TEST_F(FactoryMerge, ADisconnectedConnectionStillHeldLeavesTheMergeToTheRecords) {
+    DivergeFromAnotherUser();
+    ASSERT_TRUE(connection->Disconnect(false));
+    observer.events.clear();
+
+    EXPECT_EQ(Merge(&original, &toMerge), NoError);
+
+    const auto merged = ReadBack(destination);
+    EXPECT_TRUE(merged->HasVirtualType("c-1"));
+    EXPECT_TRUE(merged->HasVirtualType("c-2"));
+    EXPECT_TRUE(connection->IsMarkedAsDeleted());
+    EXPECT_FALSE(connection->HasVirtualType("c-2"));
+    EXPECT_EQ(observer.events, std::vector<std::string>{});
 }
 
 // What a newer add-on wrote cannot be merged, and is another user's to keep: on either side of the

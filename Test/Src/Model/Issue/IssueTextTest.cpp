@@ -1,10 +1,13 @@
 #include "Src/Model/Issue/IssueBuilders.hpp"
 #include "Src/Model/Issue/IssueProject.hpp"
+#include "Src/Model/NewerRecord.hpp"
 #include "Support/LogCapture.hpp"
 
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
+
+#include <QB/Channel.hpp>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +93,9 @@ TEST_F(IssueText, ProjectIssuesResolveTheirOwnPlaceholders) {
         "button.");
     EXPECT_EQ(Model::Issue::UnknownError("hint").GetString(*connection).ToUtf8(),
               "Internal error. Please contact Technical Support.");
+    QB::MemoryIChannel newer(NewerIssue(QB::Guid::Generate(), QB::Guid::Generate()));
+    EXPECT_EQ(Model::Issue::CreateAndRead(newer)->GetString(*connection).ToUtf8(),
+              "An issue recorded by a newer version of the add-on. Update the add-on to see it.");
 }
 
 TEST_F(IssueText, ElemCountCountsWhatIsLeftAfterARefresh) {

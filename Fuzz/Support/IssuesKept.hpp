@@ -1,0 +1,53 @@
+#pragma once
+
+// What a collection held when it was read, it still holds after storing and merging: every issue
+// is listed, recorded as removed or superseded by a listed issue of its kind; every removal record
+// stays. Element issues may go on their own (they forget elements the project no longer has), and a
+// removal table over its limit is cut.
+
+#include "FuzzTarget.hpp"
+
+#include "Model/Issue/Collection.hpp"
+#include "Model/Issue/ElementsAssociationBase.hpp"
+
+#include <QB/HashSet.hpp>
+
+#include <fmt/format.h>
+
+#include <memory>
+#include <string_view>
+
+namespace TesselConnect::Fuzz {
+
+inline void CheckIssuesKept(const Model::Issue::Collection& read, const Model::Issue::Collection& now,
+                            std::string_view after) {
+    QB::HashSet<QB::Guid> listed;
+    for (const Model::Issue::IssuePtr& issue : now.GetIssues()) {
+        if (issue != nullptr) {
+            listed.Add(issue->GetGuid());
+        }
+    }
+    for (const Model::Issue::IssuePtr& issue : read.GetIssues()) {
+        if (issue == nullptr || dynamic_cast<const Model::Issue::ElementsAssociationBase*>(issue.get())) {
+            continue;
+        }
+        if (listed.Contains(issue->GetGuid()) || now.GetDeletedIssues().ContainsKey(issue->GetGuid())) {
+            continue;
+        }
+        bool superseded = false;
+        for (const Model::Issue::IssuePtr& other : now.GetIssues()) {
+            const std::unique_ptr<Model::Issue::Base> copy = issue->CloneIssue();
+            superseded = superseded || (other != nullptr && copy != nullptr && other->Merge(*copy).isEmpty);
+        }
+        FUZZ_CHECK(superseded, fmt::format("{}: the issue {} is gone", after, issue->ToString()));
+    }
+    if (read.GetDeletedIssues().GetSize() >= Model::Issue::Collection::DeletedEntriesLimit) {
+        return;
+    }
+    for (const auto& [guid, removalTime] : read.GetDeletedIssues()) {
+        FUZZ_CHECK(now.GetDeletedIssues().ContainsKey(guid),
+                   fmt::format("{}: the removal record of {} is gone", after, guid));
+    }
+}
+
+} // namespace TesselConnect::Fuzz
