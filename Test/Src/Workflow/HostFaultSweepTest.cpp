@@ -400,24 +400,6 @@ CleanRun Record(const std::vector<Step>& steps) {
     return clean;
 }
 
-// Faults of the add-on this sweep finds that are being mended elsewhere: reported, not failed. Each
-// names the step, the failing host function (any when empty) and a part of the fault.
-struct KnownFault {
-    std::string_view step;
-    std::string_view function;
-    std::string_view fault;
-};
-constexpr KnownFault KnownFaults[] = {
-    // A connect that fails halfway leaves the property group without a connection record.
-    {"connect", "", "the property group \"Ardo Tessel: Spec - Tower\" stands without its record"},
-    // An element whose clause properties cannot be written keeps the clause's classification item
-    // without the clause id.
-    {"associate", "VNAPI_Element_SetProperties",
-     "is classified in the recorded system without a recorded clause"},
-    {"fix the issue", "VNAPI_Element_SetProperties",
-     "is classified in the recorded system without a recorded clause"},
-};
-
 struct FaultedRun {
     std::size_t step;
     HostFunction function;
@@ -555,26 +537,15 @@ TEST(HostFaultSweep, EveryFailingHostCallKeepsTheWorkflowsPromises) {
     }
 
     std::vector<std::string> found;
-    std::vector<std::string> known;
     for (const FaultedRun& run : runs) {
-        const std::string_view function = VantrelSim::HostFunctionName(run.function);
         for (const std::string& fault : Sweep(steps, clean, run)) {
-            const bool isKnown =
-                std::any_of(std::begin(KnownFaults), std::end(KnownFaults), [&](const KnownFault& k) {
-                    return k.step == steps[run.step].name && (k.function.empty() || k.function == function) &&
-                           fault.find(k.fault) != std::string::npos;
-                });
-            (isKnown ? known : found)
-                .push_back(fmt::format("{}: {} fails at call {} with {:#x}: {}", steps[run.step].name,
-                                       function, run.call, run.code, fault));
+            found.push_back(fmt::format("{}: {} fails at call {} with {:#x}: {}", steps[run.step].name,
+                                        VantrelSim::HostFunctionName(run.function), run.call, run.code,
+                                        fault));
         }
     }
-    std::cout << fmt::format("host fault sweep: {} runs over {} host functions in {} steps, {} faults, {} "
-                             "known faults mended elsewhere\n",
-                             runs.size(), functions.size(), steps.size(), found.size(), known.size());
-    for (const std::string& fault : known) {
-        std::cout << "known: " << fault << "\n";
-    }
+    std::cout << fmt::format("host fault sweep: {} runs over {} host functions in {} steps, {} faults\n",
+                             runs.size(), functions.size(), steps.size(), found.size());
     for (const std::string& fault : found) {
         ADD_FAILURE() << fault;
     }
