@@ -75,6 +75,8 @@ void BrowserTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
 
 void BrowserTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
     try {
+        // The host's undo and redo change the project unannounced: act on what it holds now.
+        _manager->FollowProject();
         DispatchClick(ev.GetSource(),
                       {{&_homeButton,
                         [this] {
@@ -98,6 +100,8 @@ void BrowserTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
 
 void BrowserTabPage::PopUpChanged(const PK::PopUpChangeEvent& ev) {
     try {
+        // The host's undo and redo change the project unannounced: act on what it holds now.
+        _manager->FollowProject();
         SelectConnectionOfEntry(ev.GetSource()->GetSelectedItem());
     }
     LOG_CATCH_ALL
