@@ -219,7 +219,10 @@ const Sample Samples[] = {
     {"other-users.scenario.json", {"user 2 acts before call 1 of VNAPI_"}},
     {"palette-details.scenario.json", {"palette"}},
     {"undo-and-redo.scenario.json",
-     {"undone: \"Disconnect VANTREL project from Ardo Tessel specification\""}}};
+     {"undone: \"Disconnect VANTREL project from Ardo Tessel specification\""}},
+    {"undo-redo.scenario.json",
+     {"undone: \"Associate element(s) with Ardo Tessel clause\"",
+      "redone: \"Connect VANTREL project with Ardo Tessel specification\""}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {
