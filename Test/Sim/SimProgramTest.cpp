@@ -218,7 +218,7 @@ const Sample Samples[] = {
     {"restart.scenario.json", {"the host quit: the add-on's release passed"}},
     {"other-users.scenario.json", {"user 2 acts before call 1 of VNAPI_"}},
     {"palette-details.scenario.json", {"palette"}},
-    {"undo-and-redo.scenario.json",
+    {"undo-redo-followed.scenario.json",
      {"undone: \"Disconnect VANTREL project from Ardo Tessel specification\""}},
     {"undo-redo.scenario.json",
      {"undone: \"Associate element(s) with Ardo Tessel clause\"",
