@@ -132,6 +132,7 @@ ConnectionWithSpecificationFactory::GetAllConst() {
 void ConnectionWithSpecificationFactory::Clear() {
     _connections.Clear();
     _newerRecords.Clear();
+    _notHandedOut.Clear();
     _loadedAll = false;
 }
 
@@ -186,7 +187,9 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
     // nothing about the record, and a newer add-on's record is not broken.
     bool eraseOnFailure = false;
     try {
-        if (!_vnApi->ModulData_Get(modulDataName, record)) {
+        const bool handedOut = _vnApi->ModulData_Get(modulDataName, record);
+        _notHandedOut.Delete(modulDataName);
+        if (!handedOut) {
             LOG_INFO("No modul data for: {}", modulDataName);
             return nullptr;
         }
@@ -200,6 +203,7 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
         LOG_INFO("Loaded: {}: {}", modulDataName, *conn);
         return conn;
     } catch (const Api::Error<APIERR_NOMODULEDATA>& e) {
+        _notHandedOut.Delete(modulDataName);
         LOG_INFO("No modul data for: {}, {}", modulDataName, e.what());
         return nullptr;
     } catch (const Error::VersionIncompatibility& e) {
@@ -216,6 +220,7 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
             // The host refused to hand the record out: nothing is known of its bytes.
             LOG_WARN("{} could not be read now ({}); it is read again when next needed", modulDataName,
                      e.what());
+            _notHandedOut.Add(modulDataName);
             throw RecordNotHandedOutError(e.what());
         }
         LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));

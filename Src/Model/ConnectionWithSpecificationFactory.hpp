@@ -116,6 +116,9 @@ public:
     // Every live cached connection follows its record in the project (FollowStoredRecord);
     // `listedNames` is what the host lists now. True when one of them re-read its record or went.
     bool FollowStored(const QB::Array<QB::UniString>& listedNames);
+    // A record the host refused to hand out has not been read since (what lists the connections
+    // lacks it until then).
+    bool HasRecordsToReadAgain() const noexcept { return !_notHandedOut.IsEmpty(); }
 
     // Merges two users' records of a connection into `destInfo`; answers the host's error code.
     VNAPI_ErrCode ModulDataMerge(QB::UInt32 mode, const QB::UniString& modulDataName,
@@ -142,6 +145,8 @@ private:
     QB::HashTable<QB::UniString, std::weak_ptr<ConnectionWithSpecification>> _connections;
     // Module-data names of records a newer add-on wrote, reported once each until Clear.
     QB::HashSet<QB::UniString> _newerRecords;
+    // Module-data names of records the host refused to hand out, until they are read.
+    QB::HashSet<QB::UniString> _notHandedOut;
     bool _loadedAll = false;
 };
 

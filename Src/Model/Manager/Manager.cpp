@@ -186,7 +186,7 @@ void Manager::FollowProject() {
         if (projectOpen) {
             const QB::Array<QB::UniString> before = std::exchange(_listedRecords, listed);
             const bool reread = _factory->FollowStored(listed);
-            if (reread || listed != before) {
+            if (reread || listed != before || _factory->HasRecordsToReadAgain()) {
                 LOG_DEBUG("FollowProject: the project's connections changed since they were last read");
                 TellThePageOfRecordsThatCameOrWent(before, listed);
                 Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
