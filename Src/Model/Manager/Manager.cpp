@@ -48,7 +48,7 @@ void Manager::InitFromProject() {
     LOG_CATCH_ALL
 
     const auto connections = GetConnections();
-    RememberListedRecords(connections);
+    RememberListedRecords();
     if (!connections.IsEmpty()) {
         ResetSelectedConnection(connections.GetFirst());
     }
@@ -161,12 +161,13 @@ QB::Array<QB::UniString> Manager::ListConnectionRecords() {
     return listed;
 }
 
-void Manager::RememberListedRecords(
-    const QB::Array<std::shared_ptr<ConnectionWithSpecification>>& connections) {
-    _listedRecords.Clear();
-    for (const auto& conn : connections) {
-        _listedRecords.Push(conn->ModulDataName());
+void Manager::RememberListedRecords() {
+    try {
+        _listedRecords = ListConnectionRecords();
+    } catch (const Api::Error<APIERR_NOPLAN>&) {
+        _listedRecords.Clear();
     }
+    LOG_CATCH_ALL
 }
 
 void Manager::FollowProject() {
@@ -387,7 +388,7 @@ void Manager::VNEvent_Project_Open() {
     RefreshSelectionCache();
     Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
     const auto connections = GetConnections();
-    RememberListedRecords(connections);
+    RememberListedRecords();
     ResetSelectedConnection(connections.IsEmpty() ? nullptr : connections.GetFirst());
     SendAllStates();
     NotifySelectionChanged();
@@ -406,10 +407,7 @@ void Manager::VNEvent_Project_ReceiveChanges() {
     }
     _factory->RefreshAll();
     // Other users' connections come and go with their changes: the page is not told of them.
-    try {
-        _listedRecords = ListConnectionRecords();
-    }
-    LOG_CATCH_ALL
+    RememberListedRecords();
     if (_selectedConnection != nullptr && _selectedConnection->IsMarkedAsDeleted()) {
         ResetSelectedConnection(nullptr);
     }

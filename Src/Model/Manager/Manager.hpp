@@ -224,7 +224,8 @@ private:
     void ReportCorruptedData();
     // The project's connection records by name; throws what the host throws.
     QB::Array<QB::UniString> ListConnectionRecords();
-    void RememberListedRecords(const QB::Array<std::shared_ptr<ConnectionWithSpecification>>& connections);
+    // What FollowProject compares the project's records with next; a failure is logged.
+    void RememberListedRecords();
     void TellThePageOfRecordsThatCameOrWent(const QB::Array<QB::UniString>& before,
                                             const QB::Array<QB::UniString>& now);
 
