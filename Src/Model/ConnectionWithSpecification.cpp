@@ -215,6 +215,11 @@ bool ConnectionWithSpecification::IsGoneFromProject() {
     if (listed) {
         return false;
     }
+    MarkGoneFromProject(name);
+    return true;
+}
+
+void ConnectionWithSpecification::MarkGoneFromProject(const QB::UniString& name) {
     // Whatever took the record (an undo of the connection, most likely) took the connection: it
     // goes as another user's disconnection goes, and writing it back would revive it half-made.
     LOG_INFO("Modul data is gone from the project: {}", name);
@@ -224,6 +229,37 @@ bool ConnectionWithSpecification::IsGoneFromProject() {
             observer.ConnEvent_Disconnected(conn);
         });
     });
+}
+
+bool ConnectionWithSpecification::FollowStoredRecord(bool listed) {
+    // A connection in the middle of its own command is what the project is about to hold.
+    if (_markedAsDeleted || !_recordKnown || _commandDepth > 0) {
+        return false;
+    }
+    const std::shared_ptr<ConnectionWithSpecification> keepAlive = weak_from_this().lock();
+    const QB::UniString name = ModulDataName();
+    if (!listed) {
+        MarkGoneFromProject(name);
+        return true;
+    }
+    API_ModulData record;
+    try {
+        if (!_vnApi->ModulData_Get(name, record)) {
+            // A name without data says nothing about what the record held.
+            return false;
+        }
+    } catch (const Api::Error<APIERR_NOMODULEDATA>&) {
+        MarkGoneFromProject(name);
+        return true;
+    } catch (const std::exception& e) {
+        LOG_WARN("{} could not be read now ({}); it is read again when next needed", name, e.what());
+        return false;
+    }
+    if (record == _knownRecord) {
+        return false;
+    }
+    LOG_INFO("Modul data was changed in the project since it was last read or written: {}", name);
+    RefreshFromRecord(name, record);
     return true;
 }
 
@@ -242,6 +278,7 @@ void ConnectionWithSpecification::Store() {
     const API_ModulData record = Api::ModulDataWrapper::CreateForObject(*this);
     RunInCommand(name, [this, &name, &record] { _vnApi->ModulData_Store(name, record); });
     _recordKnown = true;
+    _knownRecord = record;
 }
 
 void ConnectionWithSpecification::RunInCommand(const QB::UniString& commandName,
@@ -376,6 +413,23 @@ void ConnectionWithSpecification::RefreshFromStored() {
             _markedAsDeleted = true;
             return;
         }
+    } catch (const Api::Error<APIERR_NOMODULEDATA>& e) {
+        LOG_DEBUG("modul data: {}, {}", name, e.what());
+        LOG_INFO("Moduldata probably deleted on another SW client");
+        _markedAsDeleted = true;
+        return;
+    } catch (const std::exception& e) {
+        // The host did not hand the record out: that says nothing about the record, which is
+        // read again when it is next needed.
+        LOG_WARN("{} could not be read now ({}); it is read again when next needed", name, e.what());
+        _knownRecord = API_ModulData();
+        return;
+    }
+    RefreshFromRecord(name, record);
+}
+
+void ConnectionWithSpecification::RefreshFromRecord(const QB::UniString& name, const API_ModulData& record) {
+    try {
         // Read into a scratch connection first: a record that breaks off halfway must not leave this
         // connection half-read, or its next Store would overwrite every user's complete record.
         ConnectionWithSpecification scratch(_vnApi, _tesselPtr, _planData);
@@ -387,13 +441,11 @@ void ConnectionWithSpecification::RefreshFromStored() {
             ATC_THROW_API_ERROR(status);
         }
         TakeOverStoredContent(scratch);
+        _recordKnown = true;
+        _knownRecord = record;
         NotifyContentChanged();
         LOG_INFO("Loaded: {}: {}", name, *this);
         ReloadedFromStored();
-    } catch (const Api::Error<APIERR_NOMODULEDATA>& e) {
-        LOG_DEBUG("modul data: {}, {}", name, e.what());
-        LOG_INFO("Moduldata probably deleted on another SW client");
-        _markedAsDeleted = true;
     } catch (const Error::VersionIncompatibility& e) {
         // Another user's newer add-on rewrote the record: this stale copy must never overwrite it.
         LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
@@ -404,10 +456,13 @@ void ConnectionWithSpecification::RefreshFromStored() {
         LOG_DEBUG("ConnectionWithSpecification read error: {}: modulDataName: {}, data: {}", e.what(), name,
                   DescribeRecord(record));
         LOG_CRITICAL("ConnectionWithSpecification read error: {}", e.what());
+        // Reported once: the same bytes are not read again until they change.
+        _knownRecord = record;
     } catch (...) {
         LOG_DEBUG("ConnectionWithSpecification read error: unknown exception type: name: {}, data: {}", name,
                   DescribeRecord(record));
         LOG_CRITICAL("ConnectionWithSpecification read error");
+        _knownRecord = record;
     }
 }
 

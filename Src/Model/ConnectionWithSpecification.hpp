@@ -130,6 +130,12 @@ public:
     // and raises ConnEvent_Disconnected, and it is never written back. Never throws; a host that
     // cannot list the records leaves the connection as it is.
     bool IsGoneFromProject();
+    // Re-reads the connection when its record in the project is no longer the one it last stored
+    // or read: the host's undo and redo restore records without telling anybody. A record gone
+    // from the project (`listed` false: the host's list lacks it) marks the connection as deleted,
+    // as IsGoneFromProject does. True when the connection re-read its record or went. Never
+    // throws; a host that does not hand the record out leaves the connection as it is.
+    bool FollowStoredRecord(bool listed);
     bool IsMarkedAsDisconnected() const noexcept { return _markedAsDisconnected; }
     // TIGetTime of the last Store; 0 before the first.
     QB::Int32 GetLastModificationTime() const noexcept { return _lastModificationTime; }
@@ -178,6 +184,8 @@ public:
     // record that does not read completely leaves the connection as it was. A record gone, or
     // rewritten by a newer add-on, marks the connection as deleted (it is never stored again).
     void RefreshFromStored();
+    // The record as the factory read it into this connection (what FollowStoredRecord compares).
+    void RememberStoredRecord(const API_ModulData& record) { _knownRecord = record; }
     QB::ErrCode Write(QB::OChannel& oc) const;
     // Needs shared ownership (raises ConnEvent_VirtualTypesChanged and ConnEvent_IssuesChanged).
     QB::ErrCode Read(QB::IChannel& ic);
@@ -254,6 +262,11 @@ private:
     // Steps of Read without its notifications; `issuesReached` tells whether reading got as far as
     // the issues (after which Read notifies).
     QB::ErrCode ReadFields(QB::IChannel& ic, bool& issuesReached);
+    // RefreshFromStored's reading of a record the host handed out.
+    void RefreshFromRecord(const QB::UniString& name, const API_ModulData& record);
+    // The record went from the project behind this connection's back: marks it as deleted and
+    // raises ConnEvent_Disconnected.
+    void MarkGoneFromProject(const QB::UniString& name);
     // Takes the stored content of `source` (read completely) as this connection's own.
     void TakeOverStoredContent(ConnectionWithSpecification& source);
     // A virtual type equal to `other`, owned by this connection.
@@ -289,6 +302,9 @@ private:
     int _commandDepth = 0;
     // The project held this connection's record (it was read from or stored into it); not stored.
     bool _recordKnown = false;
+    // The record as this connection last stored or read it; empty when a read failed, so that the
+    // next FollowStoredRecord reads it again. Not stored.
+    API_ModulData _knownRecord;
 };
 
 std::string ToString(const ConnectionWithSpecification& conn);

@@ -71,9 +71,10 @@ ConnectionWithSpecificationFactory::Load(const QB::UniString& modulDataName, boo
         return conn;
     }
 
-    if (std::shared_ptr<ConnectionWithSpecification> conn = cached->lock(); conn != nullptr) {
+    if (std::shared_ptr<ConnectionWithSpecification> conn = cached->lock();
+        conn != nullptr && !conn->IsMarkedAsDeleted()) {
         // A record listed by the host is there; any other may have gone since it was read.
-        if (listed ? conn->IsMarkedAsDeleted() : conn->IsGoneFromProject()) {
+        if (!listed && conn->IsGoneFromProject()) {
             return nullptr;
         }
         ATC_EXPECT_ERROR(conn->GetVantrelShared() == _vnApi, "conn->_vnApi == this->_vnApi");
@@ -82,7 +83,8 @@ ConnectionWithSpecificationFactory::Load(const QB::UniString& modulDataName, boo
         return conn;
     }
 
-    // Nobody holds the connection any more: read it again. Reading tells observers, which may reach
+    // Nobody holds the connection any more, or the one held went while its record is back (an undo
+    // of its disconnection): read it again. Reading tells observers, which may reach
     // this factory again, so the entry is looked up anew afterwards.
     std::shared_ptr<ConnectionWithSpecification> conn = ReadFromModulData(modulDataName);
     if (conn != nullptr) {
@@ -106,8 +108,12 @@ QB::Array<std::shared_ptr<ConnectionWithSpecification>> ConnectionWithSpecificat
         if (!ConnectionWithSpecification::IsModulDataNameOfThisType(name)) {
             continue;
         }
-        if (std::shared_ptr<ConnectionWithSpecification> conn = Load(name, true); conn != nullptr) {
-            connections.Push(std::move(conn));
+        try {
+            if (std::shared_ptr<ConnectionWithSpecification> conn = Load(name, true); conn != nullptr) {
+                connections.Push(std::move(conn));
+            }
+        } catch (const RecordNotHandedOutError&) {
+            // Logged where it was met; the others are listed all the same.
         }
     }
     _loadedAll = true;
@@ -126,6 +132,7 @@ ConnectionWithSpecificationFactory::GetAllConst() {
 void ConnectionWithSpecificationFactory::Clear() {
     _connections.Clear();
     _newerRecords.Clear();
+    _notHandedOut.Clear();
     _loadedAll = false;
 }
 
@@ -147,6 +154,22 @@ void ConnectionWithSpecificationFactory::RefreshAll() {
     }
 }
 
+bool ConnectionWithSpecificationFactory::FollowStored(const QB::Array<QB::UniString>& listedNames) {
+    // Following tells observers, which may load or forget connections: walk a snapshot.
+    QB::Array<std::shared_ptr<ConnectionWithSpecification>> alive;
+    for (const auto& [name, cached] : _connections) {
+        if (std::shared_ptr<ConnectionWithSpecification> conn = cached.lock(); conn != nullptr) {
+            alive.Push(std::move(conn));
+        }
+    }
+    const QB::HashSet<QB::UniString> listed(listedNames.begin(), listedNames.end());
+    bool changed = false;
+    for (const std::shared_ptr<ConnectionWithSpecification>& conn : alive) {
+        changed = conn->FollowStoredRecord(listed.Contains(conn->ModulDataName())) || changed;
+    }
+    return changed;
+}
+
 // ---- Reading -----------------------------------------------------------------------------------
 
 std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::NewEmptyConnection() const {
@@ -164,7 +187,9 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
     // nothing about the record, and a newer add-on's record is not broken.
     bool eraseOnFailure = false;
     try {
-        if (!_vnApi->ModulData_Get(modulDataName, record)) {
+        const bool handedOut = _vnApi->ModulData_Get(modulDataName, record);
+        _notHandedOut.Delete(modulDataName);
+        if (!handedOut) {
             LOG_INFO("No modul data for: {}", modulDataName);
             return nullptr;
         }
@@ -174,9 +199,11 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
             LOG_INFO("No modul data for: {}", modulDataName);
             return nullptr;
         }
+        conn->RememberStoredRecord(record);
         LOG_INFO("Loaded: {}: {}", modulDataName, *conn);
         return conn;
     } catch (const Api::Error<APIERR_NOMODULEDATA>& e) {
+        _notHandedOut.Delete(modulDataName);
         LOG_INFO("No modul data for: {}, {}", modulDataName, e.what());
         return nullptr;
     } catch (const Error::VersionIncompatibility& e) {
@@ -189,11 +216,16 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
         }
         return nullptr;
     } catch (const std::exception& e) {
+        if (!eraseOnFailure) {
+            // The host refused to hand the record out: nothing is known of its bytes.
+            LOG_WARN("{} could not be read now ({}); it is read again when next needed", modulDataName,
+                     e.what());
+            _notHandedOut.Add(modulDataName);
+            throw RecordNotHandedOutError(e.what());
+        }
         LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));
         LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
-        if (eraseOnFailure) {
-            EraseModulData(modulDataName);
-        }
+        EraseModulData(modulDataName);
         throw;
     } catch (...) {
         LOG_DEBUG("type: name: {}, data: {}", modulDataName, DescribeRecord(record));

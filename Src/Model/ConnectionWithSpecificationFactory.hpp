@@ -11,7 +11,8 @@
 //
 // Host main thread only. Get, Load and GetAll throw what reading throws; a record whose bytes do
 // not read is erased first, while a host failure leaves the record in place (another user's data
-// are never destroyed for a reason of our own). A record written by a newer add-on is no
+// are never destroyed for a reason of our own): Get and Load throw RecordNotHandedOutError for it,
+// GetAll leaves that record out. A record written by a newer add-on is no
 // connection here: it is skipped (logged once per record while the project stays open), never
 // rewritten or erased, and connecting its specification anew is refused. Cmd_Connect throws the
 // conflict errors below, host errors, Api::ErrorPropertyManagerNoAccessRight,
@@ -29,6 +30,7 @@
 
 #include <exception>
 #include <memory>
+#include <stdexcept>
 
 namespace TesselConnect::Api {
 class Vantrel;
@@ -65,6 +67,13 @@ public:
 
 private:
     std::shared_ptr<ConnectionWithSpecification> _connection;
+};
+
+// The host did not hand a connection's record out: a refusal of the moment, not damaged data. The
+// record is kept as it is and read again when it is next needed.
+class RecordNotHandedOutError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 class ConnectionWithSpecificationFactory {
@@ -104,6 +113,12 @@ public:
     bool IsRecordOfANewerAddon(const QB::UniString& tesselSpecificationId) const;
     // Every live cached connection re-reads its stored data (after other users' changes).
     void RefreshAll();
+    // Every live cached connection follows its record in the project (FollowStoredRecord);
+    // `listedNames` is what the host lists now. True when one of them re-read its record or went.
+    bool FollowStored(const QB::Array<QB::UniString>& listedNames);
+    // A record the host refused to hand out has not been read since (what lists the connections
+    // lacks it until then).
+    bool HasRecordsToReadAgain() const noexcept { return !_notHandedOut.IsEmpty(); }
 
     // Merges two users' records of a connection into `destInfo`; answers the host's error code.
     VNAPI_ErrCode ModulDataMerge(QB::UInt32 mode, const QB::UniString& modulDataName,
@@ -130,6 +145,8 @@ private:
     QB::HashTable<QB::UniString, std::weak_ptr<ConnectionWithSpecification>> _connections;
     // Module-data names of records a newer add-on wrote, reported once each until Clear.
     QB::HashSet<QB::UniString> _newerRecords;
+    // Module-data names of records the host refused to hand out, until they are read.
+    QB::HashSet<QB::UniString> _notHandedOut;
     bool _loadedAll = false;
 };
 

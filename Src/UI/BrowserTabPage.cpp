@@ -75,6 +75,8 @@ void BrowserTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
 
 void BrowserTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
     try {
+        // The host's undo and redo change the project unannounced: act on what it holds now.
+        _manager->FollowProject();
         DispatchClick(ev.GetSource(),
                       {{&_homeButton,
                         [this] {
@@ -155,8 +157,10 @@ void BrowserTabPage::SelectConnectionOfEntry(QB::Int32 entry) {
     if (!index) {
         return;
     }
-    // Looked up again: the entry may name a connection that has gone meanwhile.
+    // Looked up again: the entry may name a connection that has gone meanwhile, the host's undo
+    // and redo included (following the project refills the entries, so the entry is read first).
     const QB::UniString specId = _connIds[*index];
+    _manager->FollowProject();
     _manager->ResetSelectedConnection(_manager->GetConnection(specId));
 }
 

@@ -114,6 +114,8 @@ void IssuesTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
 
 void IssuesTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
     try {
+        // The host's undo and redo change the project unannounced: act on what it holds now.
+        _manager->FollowProject();
         DispatchClick(ev.GetSource(), {{&_selectButton, [this] { SelectIssueElements(false); }},
                                        {&_zoomButton, [this] { SelectIssueElements(true); }},
                                        {&_consolidateButton, [this] { PostConsolidation(); }},
@@ -139,6 +141,8 @@ void IssuesTabPage::ListBoxClicked(const PK::ListBoxClickEvent&) {
 
 void IssuesTabPage::ListBoxDoubleClicked(const PK::ListBoxDoubleClickEvent& ev) {
     try {
+        // The host's undo and redo change the project unannounced: act on what it holds now.
+        _manager->FollowProject();
         OpenIssueView(ev.GetListItem());
     }
     LOG_CATCH_ALL

@@ -104,6 +104,8 @@ void UnassociatedElementsTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
 
 void UnassociatedElementsTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
     try {
+        // The host's undo and redo change the project unannounced: act on what it holds now.
+        _manager->FollowProject();
         DispatchClick(ev.GetSource(), {{&_selectButton, [this] { SelectElementsOfSelectedType(false); }},
                                        {&_zoomButton, [this] { SelectElementsOfSelectedType(true); }},
                                        {&_refreshButton, [this] { RefreshUnassociatedElements(); }}});

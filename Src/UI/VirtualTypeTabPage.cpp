@@ -94,6 +94,8 @@ void VirtualTypeTabPage::PanelResized(const PK::PanelResizeEvent& ev) {
 
 void VirtualTypeTabPage::ButtonClicked(const PK::ButtonClickEvent& ev) {
     try {
+        // The host's undo and redo change the project unannounced: act on what it holds now.
+        _manager->FollowProject();
         DispatchClick(ev.GetSource(), {{&_selectButton, [this] { SelectElementsOfSelectedClause(false); }},
                                        {&_zoomButton, [this] { SelectElementsOfSelectedClause(true); }},
                                        {&_associateButton, [this] { AssociateSelection(); }},

@@ -11,6 +11,8 @@
 #include "Vantrel/Api/Error/Error.hpp"
 #include "Vantrel/Api/Vantrel.hpp"
 
+#include <QB/HashSet.hpp>
+
 #include <ostream>
 #include <sstream>
 #include <utility>
@@ -46,6 +48,7 @@ void Manager::InitFromProject() {
     LOG_CATCH_ALL
 
     const auto connections = GetConnections();
+    RememberListedRecords();
     if (!connections.IsEmpty()) {
         ResetSelectedConnection(connections.GetFirst());
     }
@@ -83,14 +86,19 @@ void Manager::ResetTesselApi(const std::shared_ptr<Api::Tessel>& tessel) {
 }
 
 bool Manager::RefreshSelectionCache() {
+    const bool hadSelection = !_selectionCache.GetElements().IsEmpty() ||
+                              _selectionCache.GetSkippedCount() != 0 ||
+                              _selectionCache.GetNotEditableCount() != 0;
     try {
         return _selectionCache.Update(*_vnApi);
     } catch (const Api::Error<APIERR_NOPLAN>&) {
         // No project: nothing is selected.
-        _selectionCache = SelectionCache();
     }
     LOG_CATCH_ALL
-    return false;
+    // What cannot be read is not selected as far as the add-on knows: the panels, the page and the
+    // next association must all go by that, not by what was selected before.
+    _selectionCache = SelectionCache();
+    return hadSelection;
 }
 
 void Manager::NotifySelectionChanged() {
@@ -103,9 +111,12 @@ std::shared_ptr<ConnectionWithSpecification>
 Manager::GetConnection(const QB::UniString& tesselSpecificationId) {
     try {
         return _factory->Get(tesselSpecificationId);
+    } catch (const RecordNotHandedOutError&) {
+        // Logged where it was met; the record is sound as far as anybody knows.
+        return nullptr;
     }
     LOG_CATCH_ALL
-    Notify([](ManagerObserver& observer) { observer.ManagerEvent_CorruptedData(); });
+    ReportCorruptedData();
     return nullptr;
 }
 
@@ -114,17 +125,110 @@ QB::Array<std::shared_ptr<ConnectionWithSpecification>> Manager::GetConnections(
         return _factory->GetAll();
     }
     LOG_CATCH_ALL
-    Notify([](ManagerObserver& observer) { observer.ManagerEvent_CorruptedData(); });
+    ReportCorruptedData();
+    // The factory has removed the record that did not read: the others are read all the same.
+    try {
+        return _factory->GetAll();
+    }
+    LOG_CATCH_ALL
     return {};
 }
 
 QB::Array<std::shared_ptr<const ConnectionWithSpecification>> Manager::GetConnectionsConst() {
+    QB::Array<std::shared_ptr<const ConnectionWithSpecification>> connections;
+    for (std::shared_ptr<ConnectionWithSpecification>& conn : GetConnections()) {
+        connections.Push(std::move(conn));
+    }
+    return connections;
+}
+
+void Manager::ReportCorruptedData() {
+    _corruptedDataUnannounced = true;
+    Notify([](ManagerObserver& observer) { observer.ManagerEvent_CorruptedData(); });
+}
+
+bool Manager::TakeUnannouncedCorruptedData() {
+    return std::exchange(_corruptedDataUnannounced, false);
+}
+
+QB::Array<QB::UniString> Manager::ListConnectionRecords() {
+    QB::Array<QB::UniString> listed;
+    for (const QB::UniString& name : _vnApi->ModulData_GetList()) {
+        if (ConnectionWithSpecification::IsModulDataNameOfThisType(name)) {
+            listed.Push(name);
+        }
+    }
+    return listed;
+}
+
+void Manager::RememberListedRecords() {
     try {
-        return _factory->GetAllConst();
+        _listedRecords = ListConnectionRecords();
+    } catch (const Api::Error<APIERR_NOPLAN>&) {
+        _listedRecords.Clear();
     }
     LOG_CATCH_ALL
-    Notify([](ManagerObserver& observer) { observer.ManagerEvent_CorruptedData(); });
-    return {};
+}
+
+void Manager::FollowProject() {
+    // Whatever is told below may reach the page or the palette, which may call back in.
+    if (_followingProject) {
+        return;
+    }
+    _followingProject = true;
+    try {
+        QB::Array<QB::UniString> listed;
+        bool projectOpen = true;
+        try {
+            listed = ListConnectionRecords();
+        } catch (const Api::Error<APIERR_NOPLAN>&) {
+            projectOpen = false;
+        }
+        if (projectOpen) {
+            const QB::Array<QB::UniString> before = std::exchange(_listedRecords, listed);
+            const bool reread = _factory->FollowStored(listed);
+            if (reread || listed != before || _factory->HasRecordsToReadAgain()) {
+                LOG_DEBUG("FollowProject: the project's connections changed since they were last read");
+                TellThePageOfRecordsThatCameOrWent(before, listed);
+                Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
+                if (_selectedConnection != nullptr && _selectedConnection->IsMarkedAsDeleted()) {
+                    ResetSelectedConnection(nullptr);
+                } else if (_selectedConnection == nullptr) {
+                    // A connection came back (an undone disconnection) into a project without one.
+                    if (const auto connections = GetConnections(); !connections.IsEmpty()) {
+                        ResetSelectedConnection(connections.GetFirst());
+                    }
+                } else if (const auto tessel = _tesselPtr->Get(); tessel != nullptr) {
+                    // The selected elements may carry other clauses now.
+                    tessel->SetSelectionState(GetSelectionState());
+                }
+            }
+        }
+    }
+    LOG_CATCH_ALL
+    _followingProject = false;
+}
+
+void Manager::TellThePageOfRecordsThatCameOrWent(const QB::Array<QB::UniString>& before,
+                                                 const QB::Array<QB::UniString>& now) {
+    const auto tessel = _tesselPtr->Get();
+    if (tessel == nullptr) {
+        return;
+    }
+    const QB::USize prefixLength = ConnectionWithSpecification::ModulDataNamePrefix.size();
+    const QB::HashSet<QB::UniString> beforeSet(before.begin(), before.end());
+    const QB::HashSet<QB::UniString> nowSet(now.begin(), now.end());
+    // The page keeps its own list of the document's connections, which only these calls change.
+    for (const QB::UniString& name : before) {
+        if (!nowSet.Contains(name)) {
+            tessel->RemoveSpecAssociation(name.GetSubstring(prefixLength), _planData->GetId());
+        }
+    }
+    for (const QB::UniString& name : now) {
+        if (!beforeSet.Contains(name)) {
+            tessel->AssociateSpec(name.GetSubstring(prefixLength), _planData->GetId(), _planData->Title());
+        }
+    }
 }
 
 void Manager::AttachToConnection(ConnectionWithSpecification& conn) {
@@ -201,6 +305,9 @@ void Manager::ConnectWithSpecification(const QB::Guid& classificationSystemGuid,
 
     const auto conn = _factory->Cmd_Connect(classificationSystemGuid, tesselSpecificationId,
                                             tesselSpecificationTitle, tesselProjectId, tesselProjectTitle);
+    if (!_listedRecords.Contains(conn->ModulDataName())) {
+        _listedRecords.Push(conn->ModulDataName());
+    }
     ResetSelectedConnection(conn);
     Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
 }
@@ -243,7 +350,8 @@ void Manager::VNEvent_SelectionChanged(const API_Neig&) {
     if (tessel == nullptr) {
         return;
     }
-    if (_selectionCache.Update(*_vnApi)) {
+    FollowProject();
+    if (RefreshSelectionCache()) {
         tessel->SetSelectionState(GetSelectionState());
         NotifySelectionChanged();
     }
@@ -251,6 +359,7 @@ void Manager::VNEvent_SelectionChanged(const API_Neig&) {
 
 void Manager::ResetForNewProject() {
     _factory->Clear();
+    _listedRecords.Clear();
     _planData->GenerateNewId();
     // The previous project's selection must not be associated in this one.
     RefreshSelectionCache();
@@ -279,6 +388,7 @@ void Manager::VNEvent_Project_Open() {
     RefreshSelectionCache();
     Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
     const auto connections = GetConnections();
+    RememberListedRecords();
     ResetSelectedConnection(connections.IsEmpty() ? nullptr : connections.GetFirst());
     SendAllStates();
     NotifySelectionChanged();
@@ -296,6 +406,8 @@ void Manager::VNEvent_Project_ReceiveChanges() {
         SendDocumentState();
     }
     _factory->RefreshAll();
+    // Other users' connections come and go with their changes: the page is not told of them.
+    RememberListedRecords();
     if (_selectedConnection != nullptr && _selectedConnection->IsMarkedAsDeleted()) {
         ResetSelectedConnection(nullptr);
     }
@@ -309,6 +421,8 @@ void Manager::VNEvent_Project_ReceiveChanges() {
 }
 
 void Manager::ConnEvent_Disconnected(const std::shared_ptr<ConnectionWithSpecification>& conn) {
+    // This add-on took the record away: nothing for FollowProject to tell.
+    _listedRecords.DeleteFirst(conn->ModulDataName());
     Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionsChanged(); });
     if (conn == _selectedConnection) {
         ResetSelectedConnection(nullptr);

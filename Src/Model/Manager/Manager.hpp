@@ -117,6 +117,10 @@ public:
     QB::Array<std::shared_ptr<ConnectionWithSpecification>> GetConnections();
     QB::Array<std::shared_ptr<const ConnectionWithSpecification>> GetConnectionsConst();
 
+    // Whether stored data were found corrupted (and removed) since the last call: what shows the
+    // alert takes it, so that data found while nobody could see the alert are announced once, later.
+    bool TakeUnannouncedCorruptedData();
+
     std::shared_ptr<ConnectionWithSpecification> GetSelectedConnection() const { return _selectedConnection; }
     const SelectionCache& GetSelectionCache() const noexcept { return _selectionCache; }
     // Selects the connection; an empty one selects the first stored connection, if any.
@@ -130,6 +134,14 @@ public:
                                   const QB::UniString& tesselSpecificationTitle,
                                   const QB::UniString& tesselProjectId,
                                   const QB::UniString& tesselProjectTitle);
+
+    // The host's undo and redo change the project without a word to the add-on: this reads again
+    // every held connection whose record is no longer the one it last stored or read, lets go of
+    // those whose record went, and tells the observers (and the page the selection state) when the
+    // project's connections changed, records that came back included. Called where the add-on is
+    // about to act or show: every page call, every palette action, the palette shown, and the
+    // host's selection change. One list and one read per held connection. Never throws.
+    void FollowProject();
 
     // ---- State records for the page ----
 
@@ -205,9 +217,17 @@ private:
     // The document state alone, when a page is attached.
     void SendDocumentState();
     // Reads the host's selection again; true when the cache changed. A failure is logged and
-    // leaves the cache as it was.
+    // leaves the cache empty (true when it held a selection before).
     bool RefreshSelectionCache();
     void NotifySelectionChanged();
+    // Marks corrupted data as unannounced and tells the observers.
+    void ReportCorruptedData();
+    // The project's connection records by name; throws what the host throws.
+    QB::Array<QB::UniString> ListConnectionRecords();
+    // What FollowProject compares the project's records with next; a failure is logged.
+    void RememberListedRecords();
+    void TellThePageOfRecordsThatCameOrWent(const QB::Array<QB::UniString>& before,
+                                            const QB::Array<QB::UniString>& now);
 
     // Runs `event` for every manager observer, newest first; an observer's failure is logged.
     void Notify(const std::function<void(ManagerObserver&)>& event);
@@ -221,6 +241,10 @@ private:
     std::shared_ptr<ConnectionWithSpecification> _selectedConnection;
     QB::UniString _selectedSpecId;
     SelectionCache _selectionCache;
+    // The connections' records the project listed at the last FollowProject, in the host's order.
+    QB::Array<QB::UniString> _listedRecords;
+    bool _followingProject = false;
+    bool _corruptedDataUnannounced = false;
 };
 
 std::string ToString(const Manager& manager);

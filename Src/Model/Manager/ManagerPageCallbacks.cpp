@@ -50,22 +50,26 @@ std::string ToLogText(const QB::HashSet<QB::UniString>& ids) {
 // ---- Forwarding ----------------------------------------------------------------------------------
 
 Api::AllState Manager::TesselCallbacks::getAllState() {
+    _manager->FollowProject();
     return _manager->Handle_getAllState();
 }
 
 void Manager::TesselCallbacks::selectInstancesOfType(const QB::UniString& typeId) {
+    _manager->FollowProject();
     _manager->Handle_selectInstancesOfType(typeId);
 }
 
 QB::Array<Api::AssociableType>
 Manager::TesselCallbacks::getAllTypesInDocument(const QB::UniString& documentRef,
                                                 const QB::Array<QB::UniString>& propertyNames) {
+    _manager->FollowProject();
     return _manager->Handle_getAllTypesInDocument(documentRef, propertyNames);
 }
 
 void Manager::TesselCallbacks::updateProperties(
     const QB::UniString& documentRef, const QB::UniString& reserved,
     const QB::HashTable<QB::UniString, Api::Properties>& typeProperties) {
+    _manager->FollowProject();
     _manager->Handle_updateProperties(documentRef, reserved, typeProperties);
 }
 
@@ -73,6 +77,7 @@ void Manager::TesselCallbacks::specOpened(const QB::UniString& projectId,
                                           const QB::UniString& specificationId,
                                           const QB::UniString& projectTitle,
                                           const QB::UniString& specificationTitle) {
+    _manager->FollowProject();
     _manager->Handle_specOpened(projectId, specificationId, projectTitle, specificationTitle);
 }
 
@@ -82,6 +87,7 @@ void Manager::TesselCallbacks::specAssociationRequested(const QB::UniString& pro
                                                         const QB::UniString& specificationTitle,
                                                         const QB::UniString& reserved,
                                                         const QB::UniString& specificationType) {
+    _manager->FollowProject();
     _manager->Handle_specAssociationRequested(projectId, specificationId, projectTitle, specificationTitle,
                                               reserved, specificationType);
 }
@@ -89,6 +95,7 @@ void Manager::TesselCallbacks::specAssociationRequested(const QB::UniString& pro
 void Manager::TesselCallbacks::removeSpecAssociationRequested(const QB::UniString& projectId,
                                                               const QB::UniString& specificationId,
                                                               const QB::UniString& documentRef) {
+    _manager->FollowProject();
     _manager->Handle_removeSpecAssociationRequested(projectId, specificationId, documentRef);
 }
 
@@ -96,6 +103,7 @@ void Manager::TesselCallbacks::associationRequested(const QB::UniString& typeId,
                                                     const QB::UniString& specificationId,
                                                     const QB::UniString& clauseId,
                                                     const Api::Properties& properties) {
+    _manager->FollowProject();
     _manager->Handle_associationRequested(typeId, specificationId, clauseId, properties);
 }
 
@@ -103,10 +111,12 @@ void Manager::TesselCallbacks::removeAssociationRequested(const QB::UniString& t
                                                           const QB::UniString& specificationId,
                                                           const QB::UniString& clauseId,
                                                           const Api::Properties& properties) {
+    _manager->FollowProject();
     _manager->Handle_removeAssociationRequested(typeId, specificationId, clauseId, properties);
 }
 
 void Manager::TesselCallbacks::onlineStateChanged(bool online) {
+    _manager->FollowProject();
     _manager->Handle_onlineStateChanged(online);
 }
 
@@ -284,12 +294,20 @@ void Manager::Handle_removeSpecAssociationRequested(const QB::UniString& project
 
 void Manager::Handle_associationRequested(const QB::UniString&, const QB::UniString& specificationId,
                                           const QB::UniString& clauseId, const Api::Properties& properties) {
-    if (const auto conn = GetConnection(specificationId); conn != nullptr) {
-        conn->Associate(clauseId, properties, _selectionCache.GetElements(), true);
+    const auto conn = GetConnection(specificationId);
+    if (conn == nullptr) {
+        LOG_INFO("Tessel Association Requested But Connection Does Not Exist");
+        Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionDoesNotExist(); });
         return;
     }
-    LOG_INFO("Tessel Association Requested But Connection Does Not Exist");
-    Notify([](ManagerObserver& observer) { observer.ManagerEvent_ConnectionDoesNotExist(); });
+    // A clause without its code names no classification item: refused before it can reach the
+    // project (as a clause, an issue or anything else stored there).
+    if (const QB::UniString* code = properties.GetPtr(Api::Properties::Name::Code);
+        code == nullptr || code->IsEmpty()) {
+        LOG_ERROR("Missing or empty property: {}", Api::Properties::Name::Code);
+        return;
+    }
+    conn->Associate(clauseId, properties, _selectionCache.GetElements(), true);
 }
 
 void Manager::Handle_removeAssociationRequested(const QB::UniString& typeId,

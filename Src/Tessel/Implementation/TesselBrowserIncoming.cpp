@@ -155,13 +155,8 @@ PK::JSBaseRef TesselBrowser::Handle_associationRequested(const PK::JSBaseRef& ar
     if (!request) {
         return nullptr;
     }
-    // A clause without its code names no classification item: refused before it can reach the
-    // project (as a clause, an issue or anything else stored there).
-    if (const QB::UniString* code = request->properties.GetPtr(Api::Properties::Name::Code);
-        code == nullptr || code->IsEmpty()) {
-        LOG_ERROR("Missing or empty property: {}", Api::Properties::Name::Code);
-        return nullptr;
-    }
+    // The clause's code is checked by the manager once it has looked the specification up: a
+    // specification without a connection is reported as such, whatever the properties hold.
     if (const auto callbacks = GetCallbackApi()) {
         callbacks->associationRequested(request->typeId, request->specificationId, request->clauseId,
                                         request->properties);

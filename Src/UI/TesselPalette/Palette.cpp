@@ -154,7 +154,9 @@ void Palette::ManagerEvent_SelectedConnectionChanged(
 }
 
 void Palette::ManagerEvent_CorruptedData() {
-    PostAlert(Ids::AlertId::CorruptedData);
+    if (_manager->TakeUnannouncedCorruptedData()) {
+        PostAlert(Ids::AlertId::CorruptedData);
+    }
 }
 
 void Palette::ManagerEvent_ConnectionDoesNotExist() {

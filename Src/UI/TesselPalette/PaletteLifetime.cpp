@@ -2,8 +2,11 @@
 
 #include "UI/TesselPalette/Palette.hpp"
 
+#include "Model/Manager/Manager.hpp"
+#include "UI/Alerts.hpp"
 #include "Util/Log/CatchAndLog.hpp"
 #include "Util/Log/Log.hpp"
+#include "Util/Resource/ResourceIds.hpp"
 
 #include <VNAPI/VNAPI.h>
 
@@ -41,10 +44,16 @@ void Palette::Open(const std::shared_ptr<Model::Manager>& manager) {
     if (holder != nullptr && holder->_closing) {
         holder.reset();
     }
+    // The host's undo and redo change the project unannounced: the palette shows what it holds now.
+    manager->FollowProject();
     if (holder == nullptr) {
         holder.reset(new Palette(manager));
     }
     holder->Show(PK::ModelessBase::DefaultPlacement);
+    // Data found corrupted while no palette could say so are announced now that the user sees it.
+    if (manager->TakeUnannouncedCorruptedData()) {
+        PostAlert(Util::Resource::AlertId::CorruptedData);
+    }
 }
 
 QB::Int32 Palette::HandleControlMessage(QB::Int32 messageId, bool* visibleOut) {
@@ -63,6 +72,7 @@ QB::Int32 Palette::HandleControlMessage(QB::Int32 messageId, bool* visibleOut) {
         case APIPalMsg_Show:
         case APIPalMsg_Open:
             if (!palette->_closing) {
+                palette->_manager->FollowProject();
                 palette->Show(PK::ModelessBase::DefaultPlacement);
             }
             break;

@@ -169,6 +169,32 @@ TEST_F(PanelTabs, CountersCountTheSelectionAndStartAtZeroInANewProject) {
     EXPECT_EQ(counters(), std::vector<QB::UniString>(6, "0"));
 }
 
+// A selection the host fails to hand out is no selection: the counters, the buttons and the page
+// all say so, as they do when the same read fails while the palette opens.
+TEST_F(PanelTabs, ASelectionThatCannotBeReadEmptiesCountersButtonsAndThePage) {
+    OpenWithConnection();
+    Associate("spec-1", "c1", "F10", {walls[0]});
+    PK::User::ClickListRow(Page(ClausePanel), List, 1);
+    Select({walls[0], walls[1]});
+    ASSERT_EQ(Page(ClausePanel).GetItemControl(5)->text, "2");
+    ASSERT_EQ(EnabledItems(ClausePanel, {AssociateButton, DisassociateButton}),
+              (std::vector<bool>{true, true}));
+    const std::size_t sentBefore = PageCallCount("setSelectionState");
+
+    host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_Selection_Get, APIERR_GENERAL, 1);
+    Select({walls[1]});
+
+    for (const QB::Int32 panel : {ClausePanel, UnassociatedPanel}) {
+        EXPECT_EQ(Page(panel).GetItemControl(panel == ClausePanel ? 5 : 6)->text, "0") << panel;
+    }
+    EXPECT_EQ(EnabledItems(ClausePanel, {AssociateButton, DisassociateButton}),
+              (std::vector<bool>{false, false}));
+    EXPECT_EQ(PageCallCount("setSelectionState"), sentBefore + 1);
+    EXPECT_THAT(Backend().GetExecutedScripts().GetLast().ToUtf8(),
+                HasSubstr(R"(setSelectionState({"type":null}))"));
+    EXPECT_TRUE(manager->GetSelectionCache().GetElements().IsEmpty());
+}
+
 // ---- Disassociated elements ----
 
 // Rows count the candidates of each type by name; associating the last element of a type removes

@@ -69,16 +69,22 @@ TEST_F(FactoryLoad, LoadedConnectionSharesTheFactorysPartsAndIsCachedOnlyWhileHe
     EXPECT_EQ(again->TesselSpecificationId(), "spec-1");
 }
 
-TEST_F(FactoryLoad, ConnectionMarkedAsDeletedButStillHeldIsNeitherGotNorListed) {
+// The record came back (the host undid the disconnection) while the deleted object is still held:
+// the project is the truth, so the record is read as the connection it is, and the object held
+// stays deleted.
+TEST_F(FactoryLoad, ARecordBackWhileItsDeletedConnectionIsStillHeldIsReadAfresh) {
     const auto conn = ConnectThroughFactory();
     const API_ModulData record = StoredRecord();
     conn->Disconnect(false);
-    // Another user's copy brings the record back while this object still stands for the deleted one.
+    EXPECT_EQ(factory->Get(SpecId), nullptr);
     SetStoredRecord(record);
 
-    EXPECT_EQ(factory->Get(SpecId), nullptr);
-    EXPECT_TRUE(factory->GetAll().IsEmpty());
-    EXPECT_TRUE(factory->GetAllConst().IsEmpty());
+    const auto back = factory->Get(SpecId);
+    ASSERT_NE(back, nullptr);
+    EXPECT_NE(back, conn);
+    EXPECT_FALSE(back->IsMarkedAsDeleted());
+    EXPECT_TRUE(conn->IsMarkedAsDeleted());
+    EXPECT_THAT(factory->GetAll(), ::testing::ElementsAre(back));
 }
 
 TEST_F(FactoryLoad, MissingModulDataOrAnEmptyNameMeansNoConnection) {
@@ -221,12 +227,18 @@ TEST_F(FactoryLoad, HostFailureWhileGettingTheRecordKeepsIt) {
     EXPECT_TRUE(log.Contains(spdlog::level::info, "No modul data for: ConnectionWithSpecification:spec-1"));
     EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
 
+    // A refusal of the moment is no damage: a warning, the record kept, and read at the next need;
+    // the other records are listed all the same.
     host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_GENERAL, 1);
-    EXPECT_THROW(factory->Get(SpecId), Api::Error<APIERR_GENERAL>);
-    EXPECT_TRUE(
-        log.ContainsPart(spdlog::level::err, "ConnectionWithSpecification read error: APIERR_GENERAL("));
+    EXPECT_THROW(factory->Get(SpecId), Model::RecordNotHandedOutError);
+    host.Faults().NextCalls(VantrelSim::HostFunction::VNAPI_ModulData_Get, APIERR_GENERAL, 1);
+    EXPECT_EQ(factory->GetAll().GetSize(), 1U);
+    EXPECT_TRUE(log.ContainsPart(
+        spdlog::level::warn, "ConnectionWithSpecification:spec-1 could not be read now (APIERR_GENERAL("));
+    EXPECT_FALSE(log.ContainsPart(spdlog::level::err, "read error"));
     EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
     EXPECT_NE(factory->Get(SpecId), nullptr);
+    EXPECT_EQ(factory->GetAll().GetSize(), 2U);
 }
 
 TEST_F(FactoryLoad, RefreshAllReReadsTheConnectionsStillHeld) {

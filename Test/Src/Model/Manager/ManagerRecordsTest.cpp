@@ -188,12 +188,126 @@ TEST_F(ManagerRecords, AnUndoneConnectionIsGoneAndStaysGone) {
 
     manager->Handle_associationRequested("c1", "spec-2", "c1", Clause("c1", "F10"));
 
-    EXPECT_THAT(observer.events, ElementsAre("SelectionChanged(1)", "ConnectionsChanged",
-                                             "SelectedConnectionChanged(spec-1)", "ConnectionDoesNotExist"));
+    // The host's selection change is where the undo is noticed first.
+    EXPECT_THAT(observer.events,
+                ElementsAre("ConnectionsChanged", "SelectedConnectionChanged(spec-1)", "ConnectionsChanged",
+                            "SelectionChanged(1)", "ConnectionDoesNotExist"));
     EXPECT_EQ(SelectedId(), "spec-1");
     EXPECT_THAT(ListedIds(), ElementsAre("spec-1"));
     EXPECT_FALSE(Project().modulData.ContainsKey(NameOf("spec-2")));
     EXPECT_FALSE(log.ContainsPart(spdlog::level::err, "exception: "));
+}
+
+// The host's undo restores the project without a word to the add-on: the next page call finds the
+// connection as the project holds it, and the same step done again does what it did the first time.
+class ManagerUndo : public ManagerRecords {
+protected:
+    // Every call goes through the callback object the page holds, as the page's calls do.
+    Api::TesselCallbackApi& Page() { return *page->GetCallbackApi(); }
+    void AnyPageCall() { Page().getAllState(); }
+    void Associate(const QB::UniString& clauseId, const QB::UniString& code) {
+        Page().associationRequested(clauseId, "spec-1", clauseId, Clause(clauseId, code));
+    }
+    void UpdateTitle(const QB::UniString& clauseId, const QB::UniString& title) {
+        Api::Properties properties = Clause(clauseId, "F10");
+        properties.Put(Api::Properties::Name::Title, title);
+        Page().updateProperties(manager->GetPlanData()->GetId(), "", {{clauseId, properties}});
+    }
+    // The wall's own value of the selected connection's definition for `name`.
+    QB::UniString WallProperty(std::size_t wall, const QB::UniString& name) {
+        const auto conn = manager->GetSelectedConnection();
+        const QB::Guid definitionGuid = conn->GetPropertyGroup().GetDefinitionGuids().Get(name);
+        const API_Property property = Project().PropertyOf(*Project().FindElement(walls[wall]),
+                                                           *Project().FindDefinition(definitionGuid));
+        return property.value.singleVariant.uniStringValue;
+    }
+    std::size_t UndoSteps() const { return host.UndoStepNames().size(); }
+};
+
+TEST_F(ManagerUndo, ARenameUndoneIsShownAndCanBeMadeAgain) {
+    CreateConnectedManager();
+    Page().specOpened("proj-1", "spec-1", "Project", "New title");
+    ASSERT_TRUE(host.Undo());
+    observer.events.clear();
+
+    AnyPageCall();
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationTitle(), "Spec spec-1");
+    EXPECT_EQ(observer.Count("ConnectionsChanged"), 1U);
+
+    const std::size_t steps = UndoSteps();
+    Page().specOpened("proj-1", "spec-1", "Project", "New title");
+    EXPECT_EQ(UndoSteps(), steps + 1);
+    EXPECT_EQ(manager->GetSelectedConnection()->TesselSpecificationTitle(), "New title");
+}
+
+TEST_F(ManagerUndo, AClauseTextChangeUndoneIsMadeAgainWhenSentAgain) {
+    CreateConnectedManager();
+    Select({walls[0]});
+    Associate("c1", "F10");
+    UpdateTitle("c1", "Changed");
+    ASSERT_EQ(WallProperty(0, "ArdoTesselTitle"), "Changed");
+    ASSERT_TRUE(host.Undo());
+    ASSERT_EQ(WallProperty(0, "ArdoTesselTitle"), "Title F10");
+
+    UpdateTitle("c1", "Changed");
+    EXPECT_EQ(WallProperty(0, "ArdoTesselTitle"), "Changed");
+    EXPECT_EQ(host.UndoStepNames().back(), "Update Tessel associated element(s) properties");
+}
+
+// An issue that a fix removed comes back with the undo, and what is stored next keeps it.
+TEST_F(ManagerUndo, AnIssueBroughtBackByTheUndoIsShownAndKept) {
+    CreateConnectedManager();
+    Select({walls[0], walls[1]});
+    host.Faults().ForGuid(VantrelSim::HostFunction::VNAPI_Element_AddClassificationItem, APIERR_NOTMINE,
+                          walls[1]);
+    Associate("c1", "F10");
+    host.Faults().Clear();
+    const auto conn = manager->GetSelectedConnection();
+    ASSERT_EQ(conn->GetIssueCollection().GetIssues().GetSize(), 1U);
+    conn->GetIssueCollection().GetIssues().GetFirst()->Fix(*conn);
+    ASSERT_EQ(conn->GetIssueCollection().GetIssues().GetSize(), 0U);
+    ASSERT_TRUE(host.Undo());
+
+    AnyPageCall();
+    EXPECT_EQ(conn->GetIssueCollection().GetIssues().GetSize(), 1U);
+
+    Select({walls[2]});
+    Associate("c2", "G20");
+    manager->VNEvent_Project_Open(); // the record as stored, read afresh
+    EXPECT_EQ(manager->GetSelectedConnection()->GetIssueCollection().GetIssues().GetSize(), 1U);
+    EXPECT_TRUE(manager->GetSelectedConnection()->HasVirtualType("c2"));
+}
+
+// Undoing the association and then the connection leaves nothing of either, and the page is told
+// the connection went; undoing a disconnection brings the connection back, and the page hears it.
+TEST_F(ManagerUndo, ConnectionsUndoneOrBroughtBackAreFollowedAndThePageIsTold) {
+    CreateConnectedManager();
+    const QB::UniString planId = manager->GetPlanData()->GetId();
+    Select({walls[0]});
+    Associate("c1", "F10");
+    ASSERT_TRUE(host.Undo());
+    ASSERT_TRUE(host.Undo());
+    page->calls.clear();
+
+    AnyPageCall();
+    EXPECT_EQ(SelectedId(), "none");
+    EXPECT_THAT(ListedIds(), ::testing::IsEmpty());
+    EXPECT_THAT(page->calls, ::testing::Contains(fmt::format("RemoveSpecAssociation(spec-1, {})", planId)));
+
+    Connect("spec-1", systemGuid);
+    Page().removeSpecAssociationRequested("proj-1", "spec-1", planId);
+    ASSERT_EQ(SelectedId(), "none");
+    ASSERT_TRUE(host.Undo());
+    page->calls.clear();
+    observer.events.clear();
+
+    AnyPageCall();
+    EXPECT_EQ(SelectedId(), "spec-1");
+    EXPECT_THAT(page->calls, ::testing::Contains(fmt::format("AssociateSpec(spec-1, {}, {})", planId,
+                                                             manager->GetPlanData()->Title())));
+    EXPECT_THAT(observer.events, ElementsAre("ConnectionsChanged", "SelectedConnectionChanged(spec-1)"));
+    Associate("c1", "F10");
+    EXPECT_THAT(manager->GetSelectedConnection()->GetElementsOfVirtualType("c1"), ElementsAre(walls[0]));
 }
 
 } // namespace

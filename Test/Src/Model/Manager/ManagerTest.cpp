@@ -246,10 +246,32 @@ TEST_F(ManagerTest, RequestsForAnotherDocumentOrAnUnknownSpecificationAreOnlyAns
                              "dont have Connection. spec-9, proj-1"));
     EXPECT_EQ(page->calls.back(), fmt::format("RemoveSpecAssociation(spec-9, {})", planId));
 
-    manager->Handle_associationRequested("c1", "spec-9", "c1", Clause("c1", "F10"));
+    // The specification is looked up before the clause's properties are: whatever they hold, a
+    // specification without a connection is reported as such.
+    for (const auto& properties : {Clause("c1", "F10"), Api::Properties{}}) {
+        manager->Handle_associationRequested("c1", "spec-9", "c1", properties);
+    }
     EXPECT_EQ(log.Count(spdlog::level::info, "Tessel Association Requested But Connection Does Not Exist"),
-              1U);
-    EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 1U);
+              2U);
+    EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 2U);
+    EXPECT_EQ(log.Count(spdlog::level::err, "Missing or empty property: ArdoTesselCode"), 0U);
+}
+
+// A clause without its code names no classification item: it never reaches the project.
+TEST_F(ManagerTest, AssociationRequestWithoutAClauseCodeIsRefused) {
+    CreateConnectedManager();
+    Select({walls[0]});
+    const auto undoSteps = host.UndoStepNames().size();
+    for (const Api::Properties& properties :
+         {Api::Properties{}, Api::Properties{{"ArdoTesselTitle", "Walls"}},
+          Api::Properties{{"ArdoTesselCode", ""}}}) {
+        log.Clear();
+        manager->Handle_associationRequested("c1", "spec-1", "c1", properties);
+        EXPECT_TRUE(log.Contains(spdlog::level::err, "Missing or empty property: ArdoTesselCode"));
+    }
+    EXPECT_FALSE(manager->GetSelectedConnection()->HasVirtualType("c1"));
+    EXPECT_EQ(host.UndoStepNames().size(), undoSteps);
+    EXPECT_EQ(observer.Count("ConnectionDoesNotExist"), 0U);
 }
 
 TEST_F(ManagerTest, SpecOpenedSelectsTheConnectionAndRetitlesIt) {
@@ -298,11 +320,15 @@ TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
                             API_ModulData{1, 22359, {std::byte{1}, std::byte{2}, std::byte{3}}});
     observer.events.clear();
 
-    EXPECT_TRUE(manager->GetConnections().IsEmpty());
+    // The sound connection is read all the same; the report waits for whoever shows it, once.
+    EXPECT_EQ(manager->GetConnections().GetSize(), 1U);
     EXPECT_THAT(observer.events, ElementsAre("CorruptedData"));
     EXPECT_FALSE(Project().modulData.ContainsKey("ConnectionWithSpecification:broken"));
+    EXPECT_TRUE(manager->TakeUnannouncedCorruptedData());
+    EXPECT_FALSE(manager->TakeUnannouncedCorruptedData());
 
     EXPECT_EQ(manager->GetConnections().GetSize(), 1U);
+    EXPECT_EQ(observer.Count("CorruptedData"), 1U);
 }
 
 TEST_F(ManagerTest, ThePageLosesItsCallbacksWithTheManager) {

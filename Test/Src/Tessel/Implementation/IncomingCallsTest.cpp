@@ -128,18 +128,6 @@ TEST_F(IncomingCalls, AssociationRequestsForwardOnlyStringProperties) {
     EXPECT_EQ(callbacks->properties, (Api::Properties{{"ArdoTesselTitle", "Walls"}}));
 }
 
-// Whatever the page sends, a clause without its code never reaches the model.
-TEST_F(IncomingCalls, AssociationRequestWithoutAClauseCodeIsRefused) {
-    for (const char* properties :
-         {R"({"ArdoTesselTitle":"Walls"})", R"({"ArdoTesselCode":""})", R"({"ArdoTesselCode":7})"}) {
-        SCOPED_TRACE(properties);
-        log.Clear();
-        EXPECT_TRUE(IsEmptyResult(Call("associationRequested", Args("t1", "s1", "c1", properties))));
-        EXPECT_TRUE(log.Contains(err, "Missing or empty property: ArdoTesselCode"));
-    }
-    EXPECT_TRUE(callbacks->calls.empty());
-}
-
 TEST_F(IncomingCalls, GetAllTypesInDocumentSkipsNonStringNamesAndAnswersTheTypes) {
     callbacks->types.Push(
         Api::AssociableType("c1", "Wall", "", "Clause", {{"ArdoTesselCode", "A10"}}, nullptr));
