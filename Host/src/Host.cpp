@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace VantrelSim {
 
@@ -81,6 +82,7 @@ void Host::ReplaceProject(std::optional<Project> project, API_NotifyEventID even
     _project = std::move(project);
     _selection.clear();
     _undoSteps.clear();
+    _redoSteps.clear();
     if (_project && event != 0) {
         SendProjectEvent(event);
     }
@@ -116,6 +118,7 @@ void Host::Quit() {
     _project.reset();
     _selection.clear();
     _undoSteps.clear();
+    _redoSteps.clear();
 }
 
 // ---- Acting as the user --------------------------------------------------------------------
@@ -167,6 +170,7 @@ QB::Guid Host::DrawElement(Element element, API_ElementNotifyKind kind) {
     }
     const Element& added = project.AddElement(std::move(element));
     const QB::Guid guid = added.guid;
+    _redoSteps.clear();
     if (project.shared) {
         // What a user draws is in that user's workspace.
         project.teamwork.elementHolders[guid] = project.teamwork.currentUser;
@@ -197,6 +201,7 @@ void Host::NotifyNewElement(const Element& element, API_ElementNotifyKind kind) 
 
 void Host::DeleteElement(const QB::Guid& element) {
     GetProject().DeleteElement(element);
+    _redoSteps.clear();
 }
 
 void Host::ChangeWindow(const API_WindowInfo& window) {
@@ -285,18 +290,15 @@ VNAPI_ErrCode Host::RunCommand(const QB::UniString& name, bool undoable,
         if (_rollback) {
             RestoreProject(std::move(*_rollback), std::move(journal));
         }
-    } else if (undoable) {
-        if (_changedInCommand) {
-            _undoSteps.push_back({name, std::move(_rollback), std::move(journal), true});
-        } else {
-            _undoSteps.push_back({name, std::nullopt, {}, false});
+    } else {
+        // A new step, or a change that no step can take back, leaves nothing to redo.
+        if (undoable || _changedInCommand) {
+            _redoSteps.clear();
         }
-        std::size_t kept = 0;
-        for (auto step = _undoSteps.rbegin(); step != _undoSteps.rend(); ++step) {
-            if (step->before && ++kept > _undoDepth) {
-                step->before.reset();
-                step->elementsBefore.clear();
-            }
+        if (undoable && _changedInCommand) {
+            PushUndoStep({name, std::move(_rollback), std::move(journal), true});
+        } else if (undoable) {
+            PushUndoStep({name, std::nullopt, {}, false});
         }
     }
     _rollback.reset();
@@ -316,19 +318,69 @@ void Host::RestoreProject(Project before, ElementJournal elementsBefore) {
     _project->Restore(std::move(before), std::move(elementsBefore));
 }
 
+void Host::PushUndoStep(UndoStep step) {
+    _undoSteps.push_back(std::move(step));
+    std::size_t kept = 0;
+    for (auto older = _undoSteps.rbegin(); older != _undoSteps.rend(); ++older) {
+        if (older->before && ++kept > _undoDepth) {
+            older->before.reset();
+            older->elementsBefore.clear();
+        }
+    }
+}
+
+std::pair<Project, ElementJournal> Host::Snapshot(const ElementJournal& journal) {
+    ElementJournal elements;
+    for (const auto& [guid, kept] : journal) {
+        const Element* now = std::as_const(*_project).FindElement(guid);
+        elements.emplace(guid, now != nullptr ? std::optional<Element>(*now) : std::nullopt);
+    }
+    return {_project->CopyWithoutElements(), std::move(elements)};
+}
+
 bool Host::Undo() {
-    if (_undoSteps.empty() || _commandDepth > 0) {
+    if (_undoSteps.empty() || _commandDepth > 0 || !_project) {
         return false;
     }
     UndoStep& step = _undoSteps.back();
+    RedoStep redo{step.name, std::nullopt, {}};
     if (step.changed) {
         if (!step.before) {
             return false;
         }
+        auto [after, elementsAfter] = Snapshot(step.elementsBefore);
+        redo.after = std::move(after);
+        redo.elementsAfter = std::move(elementsAfter);
         RestoreProject(std::move(*step.before), std::move(step.elementsBefore));
     }
     _undoSteps.pop_back();
+    _redoSteps.push_back(std::move(redo));
     return true;
+}
+
+bool Host::Redo() {
+    if (_redoSteps.empty() || _commandDepth > 0 || !_project) {
+        return false;
+    }
+    RedoStep step = std::move(_redoSteps.back());
+    _redoSteps.pop_back();
+    if (!step.after) {
+        PushUndoStep({std::move(step.name), std::nullopt, {}, false});
+        return true;
+    }
+    auto [before, elementsBefore] = Snapshot(step.elementsAfter);
+    RestoreProject(std::move(*step.after), std::move(step.elementsAfter));
+    PushUndoStep({std::move(step.name), std::move(before), std::move(elementsBefore), true});
+    return true;
+}
+
+std::vector<QB::UniString> Host::RedoStepNames() const {
+    std::vector<QB::UniString> names;
+    names.reserve(_redoSteps.size());
+    for (const auto& step : _redoSteps) {
+        names.push_back(step.name);
+    }
+    return names;
 }
 
 std::vector<QB::UniString> Host::UndoStepNames() const {
@@ -417,6 +469,7 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
     const QB::HashTable<QB::UniString, API_ModulData> mine = GetProject().modulData;
     const QB::Int32 me = CurrentUser();
     const std::size_t myUndoSteps = _undoSteps.size();
+    std::vector<RedoStep> myRedoSteps = _redoSteps;
     SetCurrentUser(user);
     const auto restore = [&] {
         if (_project) {
@@ -427,6 +480,7 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
         if (_undoSteps.size() > myUndoSteps) {
             _undoSteps.resize(myUndoSteps);
         }
+        _redoSteps = std::move(myRedoSteps);
     };
     try {
         work();
@@ -453,6 +507,7 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
 
 std::vector<MergeOutcome> Host::ReceiveChanges(const IncomingChanges& changes) {
     GetProject();
+    _redoSteps.clear();
     std::vector<MergeOutcome> outcomes;
     for (const auto& [name, incoming] : changes.modulData) {
         MergeOutcome outcome;

@@ -63,7 +63,7 @@ options of generate:
 
 Steps ("do"): openProject newProject saveProject reopenProject closeProject select changeWindow
 changeStory createElement deleteElements setLayer lockElements setProperty addClassificationItem
-shareProject reserve release receiveChanges sendChanges undo menu paletteMessage click choosePopUp
+shareProject reserve release receiveChanges sendChanges undo redo menu paletteMessage click choosePopUp
 clickRow doubleClickRow resize closePalette rollPanel page check hostFault clearHostFaults quitHost
 startHost restartHost. Page actions ("action"): connect open associate removeAssociation updateClause
 listTypes selectInstances disconnect rename offline online getAllState call navigate script. Every

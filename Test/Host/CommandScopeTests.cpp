@@ -31,6 +31,74 @@ TEST_F(CommandScope, EachCommandIsOneNamedUndoStepThatUndoesWhileTheUndoDepthKee
     EXPECT_EQ(itemSs20, ItemOf(wall, system));
 }
 
+// Redo puts back the project each undone step left, stored bytes and all, and makes it an undo step again.
+TEST_F(CommandScope, UndoneStepsRedoToTheProjectAsTheyLeftItInOrder) {
+    const QB::UniString name = "Record";
+    const std::string before = WriteProjectJson(P());
+    ASSERT_EQ(NoError, InCommand(
+                           [&] {
+                               const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{7}}};
+                               EXPECT_EQ(NoError, T().VNAPI_ModulData_Store(Tok(), &name, &record));
+                               return Classify(wall, itemSs20);
+                           },
+                           "Associate"));
+    const std::string associated = WriteProjectJson(P());
+    ASSERT_EQ(NoError, InCommand([] { return NoError; }, "Nothing"));
+    ASSERT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs25); }, "Associate again"));
+    const std::string again = WriteProjectJson(P());
+    EXPECT_FALSE(host.Redo());
+
+    ASSERT_TRUE(host.Undo());
+    ASSERT_TRUE(host.Undo());
+    ASSERT_TRUE(host.Undo());
+    EXPECT_EQ(before, WriteProjectJson(P()));
+    EXPECT_EQ((std::vector<QB::UniString>{"Associate again", "Nothing", "Associate"}), host.RedoStepNames());
+
+    ASSERT_TRUE(host.Redo());
+    EXPECT_EQ(associated, WriteProjectJson(P()));
+    ASSERT_TRUE(host.Redo());
+    EXPECT_EQ(associated, WriteProjectJson(P()));
+    ASSERT_TRUE(host.Redo());
+    EXPECT_EQ(again, WriteProjectJson(P()));
+    EXPECT_FALSE(host.Redo());
+    EXPECT_EQ((std::vector<QB::UniString>{"Associate", "Nothing", "Associate again"}), host.UndoStepNames());
+
+    // A redone step undoes again.
+    ASSERT_TRUE(host.Undo());
+    EXPECT_EQ(associated, WriteProjectJson(P()));
+    EXPECT_EQ(itemSs20, ItemOf(wall, system));
+}
+
+// Whatever changes the project after an undo ends what can be redone; a command that fails does not.
+TEST_F(CommandScope, ANewChangeOrAReceiveLeavesNothingToRedo) {
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"new step", [&] { EXPECT_EQ(NoError, InCommand([&] { return Classify(wall, itemLocal); })); }},
+        {"step that changed nothing", [&] { EXPECT_EQ(NoError, InCommand([] { return NoError; })); }},
+        {"element drawn",
+         [&] { host.DrawElement({.name = "W2", .type = API_WallID, .story = ground, .layer = walls}); }},
+        {"element deleted", [&] { host.DeleteElement(wall); }},
+        {"receive", [&] { host.ReceiveChanges({}); }},
+        {"project reopened", [&] { host.OpenProject(Project(P())); }},
+    };
+    const Project initial = P();
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        host.OpenProject(Project(initial));
+        ASSERT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "Associate"));
+        ASSERT_TRUE(host.Undo());
+        EXPECT_EQ(APIERR_CANCEL, InCommand([&] {
+                      EXPECT_EQ(NoError, Classify(wall, itemSs25));
+                      return APIERR_CANCEL;
+                  }));
+        EXPECT_EQ(std::vector<QB::UniString>{"Associate"}, host.RedoStepNames());
+        change();
+        const std::string changed = WriteProjectJson(P());
+        EXPECT_TRUE(host.RedoStepNames().empty());
+        EXPECT_FALSE(host.Redo());
+        EXPECT_EQ(changed, WriteProjectJson(P()));
+    }
+}
+
 TEST_F(CommandScope, ACommandAnsweringAnErrorIsRolledBackAndLeavesNoStep) {
     const QB::UniString name = "Record";
     const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{7}}};

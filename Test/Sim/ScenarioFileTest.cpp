@@ -220,6 +220,8 @@ const Malformed MalformedCases[] = {
     {"CallZero",
      R"({"steps": [{"do": "hostFault", "function": "VNAPI_Element_Get", "error": 1, "call": 0}]})",
      "step 1 (hostFault): call: must be at least 1"},
+    {"RedoZeroTimes", R"({"steps": [{"do": "redo", "times": 0}]})",
+     "step 1 (redo): times: must be at least 1"},
     {"MenuItemZero", R"({"steps": [{"do": "menu", "item": 0}]})",
      "step 1 (menu): item: must be a menu item number from 1"},
     {"MeanwhileModuleData",

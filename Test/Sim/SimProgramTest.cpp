@@ -217,7 +217,10 @@ const Sample Samples[] = {
      {"host fault: VNAPI_Element_AddClassificationItem answered APIERR_NOTMINE (0x81060132)", "cost: "}},
     {"restart.scenario.json", {"the host quit: the add-on's release passed"}},
     {"other-users.scenario.json", {"user 2 acts before call 1 of VNAPI_"}},
-    {"palette-details.scenario.json", {"palette"}}};
+    {"palette-details.scenario.json", {"palette"}},
+    {"undo-redo.scenario.json",
+     {"undone: \"Associate element(s) with Ardo Tessel clause\"",
+      "redone: \"Connect VANTREL project with Ardo Tessel specification\""}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

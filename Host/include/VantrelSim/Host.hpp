@@ -161,6 +161,11 @@ public:
     VNAPI_ErrCode RunUndoableCommand(const QB::UniString& name, const std::function<VNAPI_ErrCode()>& body);
     // Reverts the last undo step; false when there is none (or it is too old to be kept).
     bool Undo();
+    // Makes the last undone step again: the project is as it was after that step, and the step
+    // is an undo step again. False when nothing was undone since the last new change: a command
+    // that changes the project, an element drawn or deleted, a receive, or another project ends
+    // what can be redone.
+    bool Redo();
 
     // ---- Menu and palette ------------------------------------------------------------------
     const std::vector<MenuRegistration>& Menus() const { return _menus; }
@@ -194,6 +199,8 @@ public:
 
     // ---- Recordings ------------------------------------------------------------------------
     std::vector<QB::UniString> UndoStepNames() const;
+    // The steps Redo would make again, the next one last.
+    std::vector<QB::UniString> RedoStepNames() const;
     const std::vector<CommandRecord>& Commands() const { return _commands; }
     const std::vector<ReportLine>& Reports() const { return _reports; }
     const std::vector<InterfaceRequest>& InterfaceRequests() const { return _interfaceRequests; }
@@ -239,6 +246,12 @@ private:
         ElementJournal elementsBefore; // the elements the step changed, as they were
         bool changed = false;
     };
+    // An undone step as it left the project; Redo puts it back.
+    struct RedoStep {
+        QB::UniString name;
+        std::optional<Project> after; // without its elements; nullopt: changed nothing
+        ElementJournal elementsAfter; // the elements the step changed, as the step left them
+    };
 
     void ReplaceProject(std::optional<Project> project, API_NotifyEventID event);
     void NotifySelection();
@@ -249,6 +262,10 @@ private:
     VNAPI_ErrCode RunCommand(const QB::UniString& name, bool undoable,
                              const std::function<VNAPI_ErrCode()>& body);
     void RestoreProject(Project before, ElementJournal elementsBefore);
+    // The project as it is now, for the elements `journal` names: what taking `journal` back
+    // changes, to be put back later.
+    std::pair<Project, ElementJournal> Snapshot(const ElementJournal& journal);
+    void PushUndoStep(UndoStep step);
     void SetProgress(ProgressChange change);
 
     std::unique_ptr<VNAPI_HostContext> _context;
@@ -268,6 +285,7 @@ private:
     std::optional<Project> _rollback;
     bool _changedInCommand = false;
     std::vector<UndoStep> _undoSteps;
+    std::vector<RedoStep> _redoSteps;
     std::size_t _undoDepth = 16;
 
     // Registrations

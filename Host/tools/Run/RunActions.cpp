@@ -425,6 +425,17 @@ void RunSession::Perform(const Step& step) {
                     _transcript->Line(fmt::format("undone: \"{}\"", names.back().ToUtf8()), 2);
                 }
             },
+            [&](const Redo& redo) {
+                for (QB::Int32 i = 0; i < redo.times; ++i) {
+                    const std::vector<QB::UniString> names = _host.RedoStepNames();
+                    bool redone = false;
+                    Act([&] { redone = _host.Redo(); });
+                    if (!redone) {
+                        throw StepFailure("there is nothing the host can redo");
+                    }
+                    _transcript->Line(fmt::format("redone: \"{}\"", names.back().ToUtf8()), 2);
+                }
+            },
 
             // ---- Palette ---------------------------------------------------------------------
             [&](const Menu& menu) {

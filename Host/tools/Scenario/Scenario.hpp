@@ -173,6 +173,9 @@ struct HostLife {
 struct Undo {
     QB::Int32 times = 1;
 };
+struct Redo {
+    QB::Int32 times = 1;
+};
 
 // ---- Palette ------------------------------------------------------------------------------
 
@@ -250,11 +253,12 @@ inline constexpr const char* OtherSitePages[] = {"plain.html", "page-object.html
 
 struct Check {};
 
-using Action = std::variant<OpenProject, NewProject, SaveProject, ReopenProject, CloseProject, Select,
-                            ChangeWindow, ChangeStory, CreateElement, DeleteElements, SetLayer, LockElements,
-                            SetProperty, AddClassificationItem, ShareProject, Reserve, ReceiveChanges,
-                            SendChanges, Undo, Menu, PaletteMessage, Click, ChoosePopUp, ClickRow, Resize,
-                            ClosePalette, RollPanel, PageAction, Check, InjectFault, ClearFaults, HostLife>;
+using Action =
+    std::variant<OpenProject, NewProject, SaveProject, ReopenProject, CloseProject, Select, ChangeWindow,
+                 ChangeStory, CreateElement, DeleteElements, SetLayer, LockElements, SetProperty,
+                 AddClassificationItem, ShareProject, Reserve, ReceiveChanges, SendChanges, Undo, Redo, Menu,
+                 PaletteMessage, Click, ChoosePopUp, ClickRow, Resize, ClosePalette, RollPanel, PageAction,
+                 Check, InjectFault, ClearFaults, HostLife>;
 
 // ---- Answers given to what the step shows -------------------------------------------------
 

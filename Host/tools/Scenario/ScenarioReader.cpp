@@ -533,6 +533,14 @@ const std::map<std::string, ActionReader, std::less<>>& ActionReaders() {
              }
              return Action(Undo{times});
          }},
+        {"redo",
+         [](const JsonFields& f, const Path&) {
+             const QB::Int32 times = f.Int("times", 1);
+             if (times < 1) {
+                 f.Fail("times", "must be at least 1");
+             }
+             return Action(Redo{times});
+         }},
         {"menu",
          [](const JsonFields& f, const Path&) {
              const QB::Int32 item = f.Int("item", 1);
