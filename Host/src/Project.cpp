@@ -29,7 +29,27 @@ Project::Project() {
 }
 
 QB::Guid Project::NextGuid(std::string_view kind) {
-    return StableGuid(kind, fmt::format("#{}", ++_guidCounter));
+    QB::Guid guid;
+    do {
+        guid = StableGuid(kind, fmt::format("{}#{}", _guidSeed, ++_guidCounter));
+    } while (HoldsGuid(guid));
+    return guid;
+}
+
+void Project::SeedGuids(std::string_view seed) {
+    _guidSeed = seed;
+    _guidCounter = 0;
+}
+
+bool Project::HoldsGuid(const QB::Guid& guid) const {
+    const bool view = std::any_of(_views.begin(), _views.end(), [&](const View& entry) {
+        return entry.databaseGuid == guid || entry.navigatorGuid == guid;
+    });
+    const bool hotlink = std::any_of(_hotlinks.begin(), _hotlinks.end(),
+                                     [&](const Hotlink& entry) { return entry.guid == guid; });
+    return view || hotlink || _elements.contains(guid) || _systems.ContainsKey(guid) ||
+           _items.contains(guid) || _groups.ContainsKey(guid) || _definitions.contains(guid) ||
+           addonObjects.ContainsKey(guid) || elementSets.ContainsKey(guid);
 }
 
 // ---- Stories, layers, views ----------------------------------------------------------------
