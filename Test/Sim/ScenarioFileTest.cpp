@@ -222,6 +222,18 @@ const Malformed MalformedCases[] = {
      "step 1 (hostFault): call: must be at least 1"},
     {"RedoZeroTimes", R"({"steps": [{"do": "redo", "times": 0}]})",
      "step 1 (redo): times: must be at least 1"},
+    {"OpenProjectNotSavedYet",
+     R"({"steps": [{"do": "openProject", "saved": "later.project.json"},
+                   {"do": "saveProject", "file": "later.project.json"}]})",
+     "house.scenario.json: step 1 (openProject): saved: no earlier step saves \"later.project.json\" into "
+     "the "
+     "output folder"},
+    {"OpenProjectBothWays",
+     R"({"steps": [{"do": "openProject", "file": "a.project.json", "saved": "house.project.json"}]})",
+     "step 1 (openProject): say which project: a \"file\" beside the scenario, or one an earlier step"},
+    {"SavedOutsideTheOutputFolder",
+     R"({"steps": [{"do": "saveProject"}, {"do": "openProject", "saved": "../house.project.json"}]})",
+     "step 2 (openProject): saved: must be a file name inside the output folder"},
     {"MenuItemZero", R"({"steps": [{"do": "menu", "item": 0}]})",
      "step 1 (menu): item: must be a menu item number from 1"},
     {"MeanwhileModuleData",

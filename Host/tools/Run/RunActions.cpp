@@ -267,11 +267,12 @@ void RunSession::Perform(const Step& step) {
         Overloaded{
             // ---- Project and host ----------------------------------------------------------
             [&](const OpenProject& open) {
-                Project project = ProjectFile(open.path);
+                const std::filesystem::path path = open.saved ? ProjectOutput(open.path.string()) : open.path;
+                Project project = ProjectFile(path);
                 if (project.name.IsEmpty()) {
-                    project.name = QB::UniString(open.path.filename().string());
+                    project.name = QB::UniString(path.filename().string());
                 }
-                project.path = QB::UniString(open.path.string());
+                project.path = QB::UniString(path.string());
                 Act([&] { _host.OpenProject(std::move(project)); });
             },
             [&](const NewProject&) { Act([&] { _host.NewProject(); }); },
@@ -289,6 +290,7 @@ void RunSession::Perform(const Step& step) {
                 const std::filesystem::path file = ProjectOutput(_scenario.Stem() + ".reopened.project.json");
                 Act([&] { _host.SaveProject(); });
                 SaveProjectFile(_host.GetProject(), file);
+                _projects.erase(file);
                 Act([&] { _host.CloseProject(); });
                 Project project = LoadProjectFile(file);
                 _transcript->Line(fmt::format("saved to {}, closed, and read back ({} module-data records)",

@@ -28,7 +28,10 @@ using Choice = std::variant<QB::Int32, std::string>;
 // ---- Project and host ---------------------------------------------------------------------
 
 struct OpenProject {
-    std::filesystem::path path; // resolved against the scenario's folder
+    std::filesystem::path path; // resolved against the scenario's folder; `saved`: a file name
+    // A file an earlier step of the run saved into the output folder (saveProject, reopenProject,
+    // quitHost, restartHost), read as that step left it.
+    bool saved = false;
 };
 struct NewProject {};
 struct SaveProject {
