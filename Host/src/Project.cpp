@@ -391,6 +391,37 @@ ClassificationItem& Project::AddItem(ClassificationItem item, const QB::Guid& ne
     return _items.emplace(guid, std::move(item)).first->second;
 }
 
+void Project::DeleteItem(const QB::Guid& guid) {
+    const auto found = _items.find(guid);
+    if (found == _items.end()) {
+        return;
+    }
+    ClassificationSystem* system = _systems.GetPtr(found->second.system);
+    if (system != nullptr) {
+        std::vector<QB::Guid>& siblings =
+            found->second.parent.IsNull() ? system->rootItems : _items.at(found->second.parent).children;
+        std::erase(siblings, guid);
+    }
+    std::vector<QB::Guid> pending = {guid};
+    while (!pending.empty()) {
+        const QB::Guid itemGuid = pending.back();
+        pending.pop_back();
+        const auto item = _items.find(itemGuid);
+        if (item == _items.end()) {
+            continue;
+        }
+        pending.insert(pending.end(), item->second.children.begin(), item->second.children.end());
+        if (system != nullptr) {
+            system->itemsById.erase(item->second.id);
+        }
+        RemoveItemFromElements(itemGuid);
+        for (auto& [definitionGuid, definition] : _definitions) {
+            definition.availability.erase(itemGuid);
+        }
+        _items.erase(item);
+    }
+}
+
 void Project::Classify(Element& element, const QB::Guid& itemGuid) {
     const ClassificationItem& item = _items.at(itemGuid);
     auto& slot = element.classification[item.system];

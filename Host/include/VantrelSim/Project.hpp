@@ -233,6 +233,8 @@ public:
     ClassificationItem* FindItem(const QB::Guid& guid);
     // Adds the item under its parent (or at the top) before `nextSibling` (null: last).
     ClassificationItem& AddItem(ClassificationItem item, const QB::Guid& nextSibling);
+    // Deletes the item with the items below it; elements and definitions forget them.
+    void DeleteItem(const QB::Guid& guid);
     // The element's item in the item's system is replaced.
     void Classify(Element& element, const QB::Guid& itemGuid);
     void Unclassify(Element& element, const QB::Guid& itemGuid);

@@ -128,8 +128,30 @@ struct AddonObjectChange {
     API_DataBlock data;                        // the content (create, change)
     std::optional<std::filesystem::path> from; // or the content of that object in a project file
 };
+// Another user creates or deletes a property group (by name), a definition ("Group/Definition"; a
+// text with a default, for the elements of `availableFor` items) or a classification item (with the
+// items below it).
+struct PropertyGroupChange {
+    bool create = true;
+    std::string name;
+};
+struct PropertyDefinitionChange {
+    bool create = true;
+    std::string group;
+    std::string name;
+    std::string defaultValue;
+    Names availableFor; // "System/ItemId"
+};
+struct ClassificationItemChange {
+    bool create = true;
+    std::string system;
+    std::string id;
+    std::string name;
+    std::string parent; // an item id of the system; "" for the top
+};
 using OtherUserChange = std::variant<CreateElement, DeleteElements, LockElements, SetProperty, CopyModulData,
-                                     EraseModulData, StoreModulData, AddonObjectChange, Reserve>;
+                                     EraseModulData, StoreModulData, AddonObjectChange, Reserve,
+                                     PropertyGroupChange, PropertyDefinitionChange, ClassificationItemChange>;
 struct ReceiveChanges {
     QB::Int32 user = 2;
     std::string mode = "merge"; // "merge" or "keepOriginal": how the host asks the merge handler

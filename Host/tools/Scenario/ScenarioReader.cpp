@@ -156,6 +156,23 @@ OtherUserChange ReadOtherUserChange(const JsonFields& fields, const std::filesys
     if (kind == "deleteAddonObject") {
         return ReadAddonObjectChange(fields, folder, AddonObjectChange::Kind::Delete);
     }
+    if (kind == "createPropertyGroup" || kind == "deletePropertyGroup") {
+        return PropertyGroupChange{kind.starts_with("create"), NonEmpty(fields, "name")};
+    }
+    if (kind == "createPropertyDefinition") {
+        return PropertyDefinitionChange{true, NonEmpty(fields, "group"), NonEmpty(fields, "name"),
+                                        fields.StringOr("default", ""), fields.NameList("availableFor")};
+    }
+    if (kind == "deletePropertyDefinition") {
+        return PropertyDefinitionChange{false, NonEmpty(fields, "group"), NonEmpty(fields, "name"), {}, {}};
+    }
+    if (kind == "createClassificationItem") {
+        return ClassificationItemChange{true, NonEmpty(fields, "system"), NonEmpty(fields, "id"),
+                                        fields.StringOr("name", ""), fields.StringOr("parent", "")};
+    }
+    if (kind == "deleteClassificationItem") {
+        return ClassificationItemChange{false, NonEmpty(fields, "system"), NonEmpty(fields, "id"), {}, {}};
+    }
     if (kind == "reserve" || kind == "release") {
         Reserve reserve = ReadReserve(fields, kind == "release");
         if (fields.Has("user")) {
@@ -166,7 +183,9 @@ OtherUserChange ReadOtherUserChange(const JsonFields& fields, const std::filesys
     fields.Fail("do", fmt::format("\"{}\" is not something another user does here (createElement, "
                                   "deleteElements, lockElements, setProperty, copyModulData, eraseModulData, "
                                   "storeModulData, createAddonObject, changeAddonObject, deleteAddonObject, "
-                                  "reserve, release)",
+                                  "createPropertyGroup, deletePropertyGroup, createPropertyDefinition, "
+                                  "deletePropertyDefinition, createClassificationItem, "
+                                  "deleteClassificationItem, reserve, release)",
                                   kind));
 }
 
