@@ -278,6 +278,7 @@ void RunSession::StartHost() {
         Report(record, marks);
         CheckAll("start-up", *_scenario.startup, record);
     }
+    TakeEarlierValues(_scenario, 0, _host, *_page, _earlier);
 }
 
 bool RunSession::StartAddon(std::string& why) {
@@ -456,14 +457,15 @@ void RunSession::RunStep(const Step& step) {
         throw StopRun{};
     }
     CheckAll(label, step.expect, record);
+    TakeEarlierValues(_scenario, step.number, _host, *_page, _earlier);
     if (_options.shots && step.shot) {
         TakeShots(fmt::format("step-{:02}", step.number));
     }
 }
 
 void RunSession::CheckAll(const std::string& label, const Expectations& expect, const StepRecord& record) {
-    const ExpectationResults results =
-        CheckExpectations(expect, ExpectationContext{_host, _palette, record, *_page, _addonRunning});
+    const ExpectationResults results = CheckExpectations(
+        expect, ExpectationContext{_host, _palette, record, *_page, _addonRunning, &_earlier});
     _checks += results.checks;
     for (const std::string& text : results.failures) {
         Fail(label + ": " + text);

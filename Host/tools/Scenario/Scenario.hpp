@@ -384,6 +384,16 @@ struct HostCallLimits {
     std::vector<std::pair<HostFunction, std::size_t>> perFunction;
 };
 
+// A live value against itself right after an earlier step: the same ("unchanged") or not
+// ("changed"). Kinds: "pageState" (a path), "pageEval" (an expression), "modulData" (a record's
+// name: its version, sign and bytes).
+struct EarlierValueExpectation {
+    std::size_t since = 0; // the step after which the value was taken; 0: the start
+    bool same = true;
+    std::string kind;
+    std::string what;
+};
+
 struct Expectations {
     std::optional<std::vector<AlertExpectation>> alerts; // exactly these, in order
     std::optional<std::vector<QB::UInt32>> dialogs;      // ids, exactly, in order
@@ -413,6 +423,7 @@ struct Expectations {
     std::vector<std::pair<std::string, std::string>> pageEval;
     std::optional<std::vector<PageDialogExpectation>> pageDialogs; // exactly these, in order
     std::vector<PageAnswerExpectation> pageAnswerIs;
+    std::vector<EarlierValueExpectation> earlier;
     std::optional<bool>
         addonRunning; // the host runs the add-on (false: it quit, or the add-on did not start)
 

@@ -692,6 +692,12 @@ Step ReadStep(const Value& value, std::size_t number, const std::filesystem::pat
     step.action = reader->second(fields, file.parent_path());
     step.answers = ReadAnswers(fields);
     step.expect = ReadExpectations(fields);
+    for (const EarlierValueExpectation& earlier : step.expect.earlier) {
+        if (earlier.since >= number) {
+            fields.Fail(earlier.same ? "expect.unchanged.since" : "expect.changed.since",
+                        fmt::format("must be an earlier step (0: the start, up to {})", number - 1));
+        }
+    }
     step.faults = ReadStepFaults(fields);
     step.meanwhile = ReadMeanwhile(fields, file.parent_path());
     fields.Done();
@@ -741,6 +747,10 @@ Scenario ReadScenarioJson(std::string_view json, const std::filesystem::path& fi
     if (root.Has("startup")) {
         const JsonFields startup = root.Object("startup");
         scenario.startup = ReadExpectations(startup);
+        if (!scenario.startup->earlier.empty()) {
+            startup.Fail("expect", "\"unchanged\" and \"changed\" compare with an earlier step; nothing is "
+                                   "earlier than the start");
+        }
         startup.Done();
     }
     const Value* steps = root.Find("steps");
