@@ -240,6 +240,8 @@ void RunSession::StartHost() {
     QB::MessageLoop::Instance().DiscardPending();
     PK::InteractionRecord::Instance().Clear();
     PK::SetUserResponder(_responder);
+    _traffic.SetDialogAnswerer(
+        [responder = _responder](const PK::JSDialog& dialog) { return responder->AnswerPageDialog(dialog); });
     PK::SetBrowserBackendFactory(MakeRecordingFactory(
         [this](const PK::BrowserSettings& settings) { return _page->MakeEngine(settings); }, _traffic));
     _progress = std::make_unique<ProgressBar>(stderr, ::isatty(STDERR_FILENO) != 0 && !_options.quiet);

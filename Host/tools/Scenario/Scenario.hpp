@@ -296,7 +296,13 @@ struct AlertAnswer {
 struct SystemChoice {
     std::optional<Choice> system; // none: cancel
 };
-using Answer = std::variant<AlertAnswer, SystemChoice>;
+// The page's own alert(), confirm() or prompt(): OK (with the text typed into a prompt) or Cancel.
+// Without one, the browser's default answers (OK for an alert, Cancel otherwise).
+struct PageDialogAnswer {
+    bool ok = true;
+    std::optional<std::string> text;
+};
+using Answer = std::variant<AlertAnswer, SystemChoice, PageDialogAnswer>;
 
 // ---- Expectations -------------------------------------------------------------------------
 

@@ -336,7 +336,17 @@ std::vector<Answer> ReadAnswers(const JsonFields& step) {
     for (Json::SizeType i = 0; i < list->Size(); ++i) {
         const std::string key = fmt::format("answers[{}]", i);
         const JsonFields answer = step.ObjectAt((*list)[i], key);
-        if (answer.Has("chooseSystem")) {
+        if (answer.Has("pageDialog")) {
+            const std::string button = answer.String("pageDialog");
+            if (button != "OK" && button != "Cancel") {
+                answer.Fail("pageDialog", "must be \"OK\" or \"Cancel\"");
+            }
+            PageDialogAnswer dialog{button == "OK", answer.OptString("text")};
+            if (dialog.text && !dialog.ok) {
+                answer.Fail("text", "is typed into a prompt answered with \"OK\"");
+            }
+            answers.emplace_back(std::move(dialog));
+        } else if (answer.Has("chooseSystem")) {
             answers.emplace_back(SystemChoice{answer.ChoiceOf("chooseSystem")});
         } else if (answer.Has("cancelDialog")) {
             if (!answer.Bool("cancelDialog", false)) {
