@@ -507,6 +507,9 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
 
 std::vector<MergeOutcome> Host::ReceiveChanges(const IncomingChanges& changes) {
     GetProject();
+    // As shared-project hosts do: a step made before the receive cannot be taken back without
+    // taking back what the other users sent with it, so the history ends here.
+    _undoSteps.clear();
     _redoSteps.clear();
     std::vector<MergeOutcome> outcomes;
     for (const auto& [name, incoming] : changes.modulData) {

@@ -29,7 +29,27 @@ Project::Project() {
 }
 
 QB::Guid Project::NextGuid(std::string_view kind) {
-    return StableGuid(kind, fmt::format("#{}", ++_guidCounter));
+    QB::Guid guid;
+    do {
+        guid = StableGuid(kind, fmt::format("{}#{}", _guidSeed, ++_guidCounter));
+    } while (HoldsGuid(guid));
+    return guid;
+}
+
+void Project::SeedGuids(std::string_view seed) {
+    _guidSeed = seed;
+    _guidCounter = 0;
+}
+
+bool Project::HoldsGuid(const QB::Guid& guid) const {
+    const bool view = std::any_of(_views.begin(), _views.end(), [&](const View& entry) {
+        return entry.databaseGuid == guid || entry.navigatorGuid == guid;
+    });
+    const bool hotlink = std::any_of(_hotlinks.begin(), _hotlinks.end(),
+                                     [&](const Hotlink& entry) { return entry.guid == guid; });
+    return view || hotlink || _elements.contains(guid) || _systems.ContainsKey(guid) ||
+           _items.contains(guid) || _groups.ContainsKey(guid) || _definitions.contains(guid) ||
+           addonObjects.ContainsKey(guid) || elementSets.ContainsKey(guid);
 }
 
 // ---- Stories, layers, views ----------------------------------------------------------------
@@ -369,6 +389,37 @@ ClassificationItem& Project::AddItem(ClassificationItem item, const QB::Guid& ne
     system.itemsById.emplace(item.id, item.guid);
     const QB::Guid guid = item.guid;
     return _items.emplace(guid, std::move(item)).first->second;
+}
+
+void Project::DeleteItem(const QB::Guid& guid) {
+    const auto found = _items.find(guid);
+    if (found == _items.end()) {
+        return;
+    }
+    ClassificationSystem* system = _systems.GetPtr(found->second.system);
+    if (system != nullptr) {
+        std::vector<QB::Guid>& siblings =
+            found->second.parent.IsNull() ? system->rootItems : _items.at(found->second.parent).children;
+        std::erase(siblings, guid);
+    }
+    std::vector<QB::Guid> pending = {guid};
+    while (!pending.empty()) {
+        const QB::Guid itemGuid = pending.back();
+        pending.pop_back();
+        const auto item = _items.find(itemGuid);
+        if (item == _items.end()) {
+            continue;
+        }
+        pending.insert(pending.end(), item->second.children.begin(), item->second.children.end());
+        if (system != nullptr) {
+            system->itemsById.erase(item->second.id);
+        }
+        RemoveItemFromElements(itemGuid);
+        for (auto& [definitionGuid, definition] : _definitions) {
+            definition.availability.erase(itemGuid);
+        }
+        _items.erase(item);
+    }
 }
 
 void Project::Classify(Element& element, const QB::Guid& itemGuid) {

@@ -724,7 +724,9 @@ Project ReadProjectJson(std::string_view json, std::string_view sourceName) {
                                            Json::GetParseError_En(document.GetParseError())));
     }
     try {
-        return ProjectReader(std::string(sourceName)).Read(document);
+        Project project = ProjectReader(std::string(sourceName)).Read(document);
+        project.SeedGuids(StableGuid("project-file", json).ToString());
+        return project;
     } catch (const ProjectFileError&) {
         throw;
     } catch (const std::logic_error& error) {

@@ -99,6 +99,36 @@ TEST_F(CommandScope, ANewChangeOrAReceiveLeavesNothingToRedo) {
     }
 }
 
+// Undoing a step made before a receive would take the other user's changes back with it: receiving
+// ends the history, and what both users made stays.
+TEST_F(CommandScope, AReceiveEndsTheUndoHistory) {
+    const QB::UniString mine = "Mine";
+    const QB::UniString theirs = "Theirs";
+    const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{1}}};
+    ASSERT_EQ(NoError, InCommand([&] { return T().VNAPI_ModulData_Store(Tok(), &mine, &record); }, "Store"));
+    ASSERT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "Associate"));
+    ASSERT_TRUE(host.Undo());
+    const IncomingChanges incoming = host.AsOtherUser(2, [&] {
+        EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_ModulData_Store(Tok(), &theirs, &record); }));
+    });
+    EXPECT_EQ(std::vector<QB::UniString>{"Store"}, host.UndoStepNames());
+
+    host.ReceiveChanges(incoming);
+    EXPECT_TRUE(host.UndoStepNames().empty());
+    EXPECT_TRUE(host.RedoStepNames().empty());
+    EXPECT_FALSE(host.Undo());
+    EXPECT_FALSE(host.Redo());
+    EXPECT_TRUE(P().modulData.ContainsKey(mine));
+    EXPECT_TRUE(P().modulData.ContainsKey(theirs));
+    EXPECT_TRUE(ItemOf(wall, system).IsNull());
+
+    // Steps made after the receive undo as before.
+    ASSERT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs25); }, "Associate"));
+    EXPECT_TRUE(host.Undo());
+    EXPECT_TRUE(ItemOf(wall, system).IsNull());
+    EXPECT_TRUE(P().modulData.ContainsKey(theirs));
+}
+
 TEST_F(CommandScope, ACommandAnsweringAnErrorIsRolledBackAndLeavesNoStep) {
     const QB::UniString name = "Record";
     const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{7}}};

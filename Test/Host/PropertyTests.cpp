@@ -2,6 +2,8 @@
 
 #include "HostFixture.hpp"
 
+#include <VantrelSim/ProjectFile.hpp>
+
 namespace VantrelSimTest {
 namespace {
 
@@ -198,6 +200,29 @@ TEST_F(Properties, DeletingAGroupTakesItsDefinitionsAndValuesButADefinitionOnlyI
     ASSERT_EQ(left.GetSize(), 1U);
     EXPECT_EQ(left[0].guid, code);
     EXPECT_EQ(P().FindElement(wall)->values.size(), 1U);
+}
+
+// A project read back from its file makes no guid it holds, nor one of something deleted before the
+// save: a second group's definitions must not take the place of the first's, and the saved project
+// must open again.
+TEST_F(Properties, AProjectReadBackMakesNoGuidItHoldsOrHeld) {
+    host.OpenProject(ReadProjectJson(WriteProjectJson(P()), "hand-made.json"));
+    const API_Guid clause = ClauseOnTheWall();
+    EXPECT_EQ(NoError, SetOnTheWall({ValueFor(clause, "C-1")}));
+    const API_Guid gone = CreateGroup("Deleted");
+    EXPECT_EQ(NoError, InCommand([&] { return T().VNAPI_Property_DeletePropertyGroup(Tok(), &gone); }));
+    host.OpenProject(ReadProjectJson(WriteProjectJson(P()), "saved.json"));
+
+    const API_Guid second = CreateGroup("Second");
+    const API_Guid secondClause = CreateDefinition(StringDefinition(second, "Clause", {itemSs20}));
+    const API_Guid third = CreateGroup("Third");
+    EXPECT_NE(second, clauseGroup);
+    EXPECT_NE(second, gone);
+    EXPECT_NE(third, gone);
+    EXPECT_NE(secondClause, clause);
+    EXPECT_EQ("C-1", ValueOnTheWall(clause).value.singleVariant.uniStringValue);
+    EXPECT_EQ(3U, P().Groups().GetSize());
+    EXPECT_NO_THROW(ReadProjectJson(WriteProjectJson(P()), "saved again.json"));
 }
 
 } // namespace

@@ -232,14 +232,15 @@ INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples
                              return name;
                          });
 
-// A project file that a step saves is what later steps read, not the file an earlier run left there.
+// A project file that a step saves is what later steps read, not the file an earlier run left there;
+// a step opens it from the output folder by its name.
 TEST_F(SimProgram, AProjectFileSavedByAStepIsReadAnewByLaterSteps) {
     const auto steps = [](const std::string& clause, const std::string& row) {
         return Connected(R"({"do": "select", "elements": ["EW-01"]},
             {"do": "page", "action": "associate", "specification": "S-2001", "clause": ")" +
                          clause + R"("},
             {"do": "saveProject", "file": "theirs.project.json"},
-            {"do": "openProject", "file": "out/theirs.project.json",
+            {"do": "openProject", "saved": "theirs.project.json",
              "expect": {"panels": {"clauses": {"rows": [")" +
                          row + R"("]}}}})");
     };

@@ -193,7 +193,8 @@ public:
     // add-on's merge handler (when the add-on registered module-data handling and installed
     // one) with the destination preset to the incoming record; the handler's result is stored
     // when it answers NoError, else this user's record stays. Without a handler the incoming
-    // record wins. Then sends APINotify_ReceiveChanges.
+    // record wins. Then sends APINotify_ReceiveChanges. Receiving ends the undo and redo
+    // history: no step made before it can be undone (it would take the received changes back).
     std::vector<MergeOutcome> ReceiveChanges(const IncomingChanges& changes);
     void SendChanges(); // APINotify_SendChanges
 

@@ -20,6 +20,7 @@
 
 #include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -147,9 +148,16 @@ class Project {
 public:
     Project();
 
-    // A fresh guid for something of `kind`. Deterministic: the same project making the same
-    // things in the same order gets the same guids.
+    // A fresh guid for something of `kind`: never one the project holds. Deterministic: the same
+    // project making the same things in the same order gets the same guids.
     QB::Guid NextGuid(std::string_view kind);
+    // Starts the guids this project makes from `seed`. A project read from a file is seeded
+    // with the file's content, so it does not make again the guids of things that were deleted
+    // before the file was saved (the add-on's data may still name them).
+    void SeedGuids(std::string_view seed);
+    // Whether anything of the project (element, view, hotlink, classification system or item,
+    // property group or definition, add-on object, element set) has this guid.
+    bool HoldsGuid(const QB::Guid& guid) const;
 
     // ---- Identity --------------------------------------------------------------------------
     QB::UniString name; // empty: untitled
@@ -225,6 +233,8 @@ public:
     ClassificationItem* FindItem(const QB::Guid& guid);
     // Adds the item under its parent (or at the top) before `nextSibling` (null: last).
     ClassificationItem& AddItem(ClassificationItem item, const QB::Guid& nextSibling);
+    // Deletes the item with the items below it; elements and definitions forget them.
+    void DeleteItem(const QB::Guid& guid);
     // The element's item in the item's system is replaced.
     void Classify(Element& element, const QB::Guid& itemGuid);
     void Unclassify(Element& element, const QB::Guid& itemGuid);
@@ -273,6 +283,7 @@ private:
     void RemoveItemFromElements(const QB::Guid& itemGuid);
 
     QB::UInt64 _guidCounter = 0;
+    std::string _guidSeed;
     QB::Int16 _firstStory = 0;
     std::vector<Story> _stories;
     std::vector<Layer> _layers;

@@ -1,5 +1,6 @@
 #include "Expect/Expectations.hpp"
 
+#include "Base64.hpp"
 #include "Json.hpp"
 #include "Run/DebugCapture.hpp"
 #include "Run/ProjectRefs.hpp"
@@ -74,6 +75,7 @@ public:
         PageDetails(expect);
         Palette(expect);
         Project(expect);
+        Earlier(expect);
         if (expect.addonRunning) {
             Expect(_context.addonRunning == *expect.addonRunning,
                    *expect.addonRunning ? "the host should run the add-on; it does not"
@@ -97,6 +99,29 @@ private:
         } catch (const StepFailure& error) {
             ++_results.checks;
             _results.failures.push_back(error.what());
+        }
+    }
+
+    void Earlier(const Expectations& expect) {
+        for (const EarlierValueExpectation& wanted : expect.earlier) {
+            const std::string name = fmt::format("{} {}", wanted.kind, wanted.what);
+            const auto taken = _context.earlier == nullptr
+                                   ? EarlierValues::const_iterator()
+                                   : _context.earlier->find({wanted.since, wanted.kind, wanted.what});
+            if (_context.earlier == nullptr || taken == _context.earlier->end()) {
+                Expect(false, fmt::format("{} was not taken after step {}", name, wanted.since));
+                continue;
+            }
+            const std::optional<std::string> now =
+                LiveValue(_context.host, _context.page, wanted.kind, wanted.what);
+            const std::string since = wanted.since == 0 ? "the start" : fmt::format("step {}", wanted.since);
+            if (wanted.same) {
+                Expect(now == taken->second, fmt::format("{} should be as after {} ({}), it is {}", name,
+                                                         since, Quoted(taken->second), Quoted(now)));
+            } else {
+                Expect(now != taken->second, fmt::format("{} should have changed since {}, it is still {}",
+                                                         name, since, Quoted(now)));
+            }
         }
     }
 
@@ -611,6 +636,44 @@ private:
 };
 
 } // namespace
+
+std::optional<std::string> LiveValue(const Host& host, PageDriver& page, const std::string& kind,
+                                     const std::string& what) {
+    if (kind == "pageState") {
+        std::vector<std::string> names;
+        for (std::size_t begin = 0; begin <= what.size();) {
+            const std::size_t dot = std::min(what.find('.', begin), what.size());
+            names.push_back(what.substr(begin, dot - begin));
+            begin = dot + 1;
+        }
+        return page.PageState(names);
+    }
+    if (kind == "pageEval") {
+        std::string error;
+        const std::optional<std::string> value = page.EvaluateJson(what, error);
+        return value ? value : std::optional<std::string>("(not evaluated: " + error + ")");
+    }
+    if (!host.HasProject()) {
+        return std::nullopt;
+    }
+    const API_ModulData* record = host.GetProject().modulData.GetPtr(QB::UniString(what));
+    if (record == nullptr) {
+        return std::nullopt;
+    }
+    return fmt::format("version {}, sign {}, {}", record->dataVersion, record->platformSign,
+                       EncodeBase64(record->dataHdl));
+}
+
+void TakeEarlierValues(const Scenario& scenario, std::size_t step, const Host& host, PageDriver& page,
+                       EarlierValues& values) {
+    for (const Step& later : scenario.steps) {
+        for (const EarlierValueExpectation& wanted : later.expect.earlier) {
+            if (wanted.since == step) {
+                values[{step, wanted.kind, wanted.what}] = LiveValue(host, page, wanted.kind, wanted.what);
+            }
+        }
+    }
+}
 
 ExpectationResults CheckExpectations(const Expectations& expect, const ExpectationContext& context) {
     return Checker(context).Check(expect);

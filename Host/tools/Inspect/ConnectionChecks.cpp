@@ -1,20 +1,32 @@
 #include "ConnectionChecks.hpp"
 
+#include "AddonSession.hpp"
 #include "ProjectNames.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/VirtualType.hpp"
+#include "Util/Resource/ResourceIds.hpp"
+#include "Vantrel/Api/Vantrel.hpp"
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace VantrelSim::Inspect {
 
 namespace {
 
 using TesselConnect::Model::ConnectionWithSpecification;
+namespace Text = TesselConnect::Util::Resource::Text;
+
+// The fixed start of a generated text, up to its first placeholder.
+std::string FixedStart(const QB::UniString& generated) {
+    const std::string text = generated.ToUtf8();
+    return text.substr(0, text.find('{'));
+}
 
 void CheckPropertyGroup(const ConnectionReport& report, std::vector<Finding>& findings) {
     if (!report.groupExists) {
@@ -83,6 +95,48 @@ void CheckIssue(const ConnectionReport& report, const IssueReport& issue, std::v
 }
 
 } // namespace
+
+void CheckLeftOverGroups(AddonSession& session, const std::vector<ConnectionReport>& reports,
+                         std::vector<Finding>& findings) {
+    std::unordered_set<std::string> held;
+    for (const ConnectionReport& report : reports) {
+        if (!report.readable) {
+            return;
+        }
+        held.insert(report.groupGuid);
+    }
+    const std::string groupStart =
+        FixedStart(session.GetVantrel().GetResourceString(Text::PropertyGroupName));
+    const std::string descriptionStart =
+        FixedStart(session.GetVantrel().GetResourceString(Text::PropertyDefinitionDescription));
+    if (groupStart.empty() || descriptionStart.empty()) {
+        return;
+    }
+    const Project& project = session.GetProject();
+    std::vector<std::pair<std::string, std::string>> leftOver; // guid, name
+    for (const auto& [guid, group] : project.Groups()) {
+        const bool named = group.name.ToUtf8().starts_with(groupStart);
+        const bool generated =
+            std::any_of(group.definitions.begin(), group.definitions.end(), [&](const QB::Guid& id) {
+                const PropertyDefinition* definition = project.FindDefinition(id);
+                return definition != nullptr &&
+                       definition->record.description.ToUtf8().starts_with(descriptionStart);
+            });
+        if ((named || generated) && !held.contains(guid.ToString())) {
+            leftOver.emplace_back(guid.ToString(), group.name.ToUtf8());
+        }
+    }
+    // The project's hash order is no order for a report.
+    std::sort(leftOver.begin(), leftOver.end());
+    for (const auto& [guid, name] : leftOver) {
+        findings.push_back({FindingKind::OrphanPropertyGroup, fmt::format("property group {}", guid),
+                            fmt::format("\"{}\" was made by the add-on but no connection holds it: its "
+                                        "definitions and the values on the elements are no longer kept up to "
+                                        "date, and connecting its specification again makes a second group "
+                                        "\"{}*\"; delete it once its values are not needed",
+                                        name, name)});
+    }
+}
 
 void CheckConnection(const ConnectionReport& report, std::vector<Finding>& findings) {
     const std::string expectedName =

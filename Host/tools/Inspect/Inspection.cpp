@@ -140,6 +140,7 @@ Report InspectProject(const Project& project, const std::string& file, const Opt
         CheckElements(session, *read.connection, conn, report.findings);
     }
     CheckAcrossConnections(report.connections, report.findings);
+    CheckLeftOverGroups(session, report.connections, report.findings);
     InspectPlanData(session, options, report.connections.size(), report);
     return report;
 }

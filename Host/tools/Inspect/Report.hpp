@@ -30,6 +30,7 @@ inline constexpr const char* IssueNamesDeletedElement = "issueNamesDeletedElemen
 inline constexpr const char* SharedClassificationSystem = "sharedClassificationSystem";
 inline constexpr const char* PlanIdMissing = "planIdMissing";
 inline constexpr const char* PlanIdDiffers = "planIdDiffers";
+inline constexpr const char* OrphanPropertyGroup = "orphanPropertyGroup";
 } // namespace FindingKind
 
 struct Finding {

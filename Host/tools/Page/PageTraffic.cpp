@@ -241,10 +241,12 @@ PK::JSDialogAnswer RecordingBackend::BackendJSDialog(const PK::JSDialog& dialog)
     static constexpr const char* kinds[] = {"alert", "confirm", "prompt"};
     _traffic.Add({TrafficEntry::Kind::PageDialog, kinds[static_cast<int>(dialog.kind)],
                   dialog.message.ToUtf8(), std::nullopt, false});
+    // The add-on's browser sees every dialog; the user in front of it answers when the step says how.
+    PK::JSDialogAnswer answer{dialog.kind == PK::JSDialog::Kind::Alert, {}};
     if (_client != nullptr) {
-        return _client->BackendJSDialog(dialog);
+        answer = _client->BackendJSDialog(dialog);
     }
-    return PK::JSDialogAnswer{dialog.kind == PK::JSDialog::Kind::Alert, {}};
+    return _traffic.AnswerDialog(dialog).value_or(answer);
 }
 
 PK::BrowserBackendFactory MakeRecordingFactory(

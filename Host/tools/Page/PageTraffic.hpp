@@ -53,10 +53,19 @@ public:
     PK::BrowserBackend* Engine() const { return _engine; }
     void SetEngine(PK::BrowserBackend* engine) { _engine = engine; }
 
+    // The user's answer to a dialog the page opens; without one (or when it answers nullopt) the
+    // add-on's browser answers as it does.
+    using DialogAnswerer = std::function<std::optional<PK::JSDialogAnswer>(const PK::JSDialog&)>;
+    void SetDialogAnswerer(DialogAnswerer answerer) { _dialogAnswerer = std::move(answerer); }
+    std::optional<PK::JSDialogAnswer> AnswerDialog(const PK::JSDialog& dialog) const {
+        return _dialogAnswerer ? _dialogAnswerer(dialog) : std::nullopt;
+    }
+
 private:
     std::vector<TrafficEntry> _entries;
     std::size_t _pendingCalls = 0;
     PK::BrowserBackend* _engine = nullptr;
+    DialogAnswerer _dialogAnswerer;
 };
 
 // Compact JSON-like text of a value the page sent or got: strings quoted, arrays in brackets.

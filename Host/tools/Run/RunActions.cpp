@@ -142,8 +142,89 @@ void RunSession::ApplyOtherUserChange(Project& project, const OtherUserChange& c
         }
         throw StepFailure(fmt::format("{} has no add-on object \"{}\"", object.from->string(), object.name));
     };
+    const auto findGroup = [&](const std::string& name) -> const PropertyGroup* {
+        for (const auto& [guid, group] : project.Groups()) {
+            if (group.name.ToUtf8() == name) {
+                return &group;
+            }
+        }
+        return nullptr;
+    };
+    const auto groupNamed = [&](const std::string& name) -> const PropertyGroup& {
+        const PropertyGroup* group = findGroup(name);
+        if (group == nullptr) {
+            throw StepFailure(fmt::format("the project has no property group \"{}\"", name));
+        }
+        return *group;
+    };
+    const auto definitionIn = [&](const PropertyGroup& group, const std::string& name) -> const QB::Guid* {
+        for (const QB::Guid& guid : group.definitions) {
+            if (const PropertyDefinition* definition = project.FindDefinition(guid);
+                definition != nullptr && definition->record.name.ToUtf8() == name) {
+                return &guid;
+            }
+        }
+        return nullptr;
+    };
     std::visit(
         Overloaded{
+            [&](const PropertyGroupChange& groupChange) {
+                const PropertyGroup* existing = findGroup(groupChange.name);
+                if (groupChange.create) {
+                    if (existing != nullptr) {
+                        throw StepFailure(
+                            fmt::format("the project has a property group \"{}\" already", groupChange.name));
+                    }
+                    ProjectBuilder(project).AddPropertyGroup(QB::UniString(groupChange.name));
+                } else {
+                    project.DeleteGroup(QB::Guid(groupNamed(groupChange.name).guid));
+                }
+            },
+            [&](const PropertyDefinitionChange& definitionChange) {
+                const PropertyGroup& group = groupNamed(definitionChange.group);
+                const QB::Guid* existing = definitionIn(group, definitionChange.name);
+                if (!definitionChange.create) {
+                    if (existing == nullptr) {
+                        throw StepFailure(fmt::format("the property group \"{}\" has no definition \"{}\"",
+                                                      definitionChange.group, definitionChange.name));
+                    }
+                    project.DeleteDefinition(QB::Guid(*existing));
+                    return;
+                }
+                if (existing != nullptr) {
+                    throw StepFailure(fmt::format("the property group \"{}\" has a definition \"{}\" already",
+                                                  definitionChange.group, definitionChange.name));
+                }
+                std::vector<QB::Guid> items;
+                for (const std::string& item : definitionChange.availableFor) {
+                    items.push_back(ProjectRefs(project).Item(item));
+                }
+                ProjectBuilder(project).AddStringProperty(
+                    QB::Guid(group.guid), QB::UniString(definitionChange.name),
+                    QB::UniString(definitionChange.defaultValue), items);
+            },
+            [&](const ClassificationItemChange& itemChange) {
+                const ClassificationSystem& system = ProjectRefs(project).System(itemChange.system);
+                const auto item = system.itemsById.find(QB::UniString(itemChange.id));
+                if (!itemChange.create) {
+                    if (item == system.itemsById.end()) {
+                        throw StepFailure(
+                            fmt::format("\"{}\" has no item \"{}\"", itemChange.system, itemChange.id));
+                    }
+                    project.DeleteItem(QB::Guid(item->second));
+                    return;
+                }
+                if (item != system.itemsById.end()) {
+                    throw StepFailure(
+                        fmt::format("\"{}\" has an item \"{}\" already", itemChange.system, itemChange.id));
+                }
+                const QB::Guid parent =
+                    itemChange.parent.empty()
+                        ? QB::Guid()
+                        : ProjectRefs(project).Item(itemChange.system + "/" + itemChange.parent);
+                ProjectBuilder(project).AddItem(system.guid, QB::UniString(itemChange.id),
+                                                QB::UniString(itemChange.name), parent);
+            },
             [&](const CreateElement& create) {
                 Element element = MakeElement(project, create.element);
                 element.guid = project.NextGuid("element");
@@ -267,11 +348,12 @@ void RunSession::Perform(const Step& step) {
         Overloaded{
             // ---- Project and host ----------------------------------------------------------
             [&](const OpenProject& open) {
-                Project project = ProjectFile(open.path);
+                const std::filesystem::path path = open.saved ? ProjectOutput(open.path.string()) : open.path;
+                Project project = ProjectFile(path);
                 if (project.name.IsEmpty()) {
-                    project.name = QB::UniString(open.path.filename().string());
+                    project.name = QB::UniString(path.filename().string());
                 }
-                project.path = QB::UniString(open.path.string());
+                project.path = QB::UniString(path.string());
                 Act([&] { _host.OpenProject(std::move(project)); });
             },
             [&](const NewProject&) { Act([&] { _host.NewProject(); }); },
@@ -289,6 +371,7 @@ void RunSession::Perform(const Step& step) {
                 const std::filesystem::path file = ProjectOutput(_scenario.Stem() + ".reopened.project.json");
                 Act([&] { _host.SaveProject(); });
                 SaveProjectFile(_host.GetProject(), file);
+                _projects.erase(file);
                 Act([&] { _host.CloseProject(); });
                 Project project = LoadProjectFile(file);
                 _transcript->Line(fmt::format("saved to {}, closed, and read back ({} module-data records)",

@@ -240,6 +240,8 @@ void RunSession::StartHost() {
     QB::MessageLoop::Instance().DiscardPending();
     PK::InteractionRecord::Instance().Clear();
     PK::SetUserResponder(_responder);
+    _traffic.SetDialogAnswerer(
+        [responder = _responder](const PK::JSDialog& dialog) { return responder->AnswerPageDialog(dialog); });
     PK::SetBrowserBackendFactory(MakeRecordingFactory(
         [this](const PK::BrowserSettings& settings) { return _page->MakeEngine(settings); }, _traffic));
     _progress = std::make_unique<ProgressBar>(stderr, ::isatty(STDERR_FILENO) != 0 && !_options.quiet);
@@ -278,6 +280,7 @@ void RunSession::StartHost() {
         Report(record, marks);
         CheckAll("start-up", *_scenario.startup, record);
     }
+    TakeEarlierValues(_scenario, 0, _host, *_page, _earlier);
 }
 
 bool RunSession::StartAddon(std::string& why) {
@@ -456,14 +459,15 @@ void RunSession::RunStep(const Step& step) {
         throw StopRun{};
     }
     CheckAll(label, step.expect, record);
+    TakeEarlierValues(_scenario, step.number, _host, *_page, _earlier);
     if (_options.shots && step.shot) {
         TakeShots(fmt::format("step-{:02}", step.number));
     }
 }
 
 void RunSession::CheckAll(const std::string& label, const Expectations& expect, const StepRecord& record) {
-    const ExpectationResults results =
-        CheckExpectations(expect, ExpectationContext{_host, _palette, record, *_page, _addonRunning});
+    const ExpectationResults results = CheckExpectations(
+        expect, ExpectationContext{_host, _palette, record, *_page, _addonRunning, &_earlier});
     _checks += results.checks;
     for (const std::string& text : results.failures) {
         Fail(label + ": " + text);

@@ -5,6 +5,7 @@
 // RunActions.cpp (carrying out the actions), Report/RunReport.cpp (what a step did, for the
 // transcript), Expect/Expectations.cpp (checking), Pictures/Shots.cpp (pictures).
 
+#include "Expect/Expectations.hpp"
 #include "Page/PageDriver.hpp"
 #include "Page/PageTraffic.hpp"
 #include "Page/WebAppData.hpp"
@@ -118,6 +119,7 @@ private:
     std::vector<std::string> _failures;
     bool _environmentFailed = false; // the browser did not start: exit code Environment
     std::size_t _checks = 0;
+    EarlierValues _earlier; // for later "unchanged" and "changed" expectations
     std::size_t _stepsRun = 0;
     std::size_t _shots = 0;
 };

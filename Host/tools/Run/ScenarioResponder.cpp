@@ -42,6 +42,8 @@ std::vector<std::string> ScenarioResponder::TakeProblems() {
             _problems.push_back(alert->alertId
                                     ? fmt::format("alert {} was expected but never shown", *alert->alertId)
                                     : "an alert was expected but none was shown");
+        } else if (std::holds_alternative<PageDialogAnswer>(answer)) {
+            _problems.push_back("a dialog of the page was expected but the page opened none");
         } else {
             _problems.push_back("the classification system dialog was expected but never shown");
         }
@@ -52,6 +54,22 @@ std::vector<std::string> ScenarioResponder::TakeProblems() {
 
 std::vector<std::string> ScenarioResponder::TakeNotes() {
     return std::exchange(_notes, {});
+}
+
+std::optional<PK::JSDialogAnswer> ScenarioResponder::AnswerPageDialog(const PK::JSDialog& dialog) {
+    if (_answers.empty() || !std::holds_alternative<PageDialogAnswer>(_answers.front())) {
+        return std::nullopt;
+    }
+    const PageDialogAnswer answer = std::get<PageDialogAnswer>(_answers.front());
+    _answers.pop_front();
+    if (answer.text && dialog.kind != PK::JSDialog::Kind::Prompt) {
+        _problems.push_back(
+            fmt::format("the page's dialog \"{}\" takes no typed text", dialog.message.ToUtf8()));
+    }
+    _notes.push_back(fmt::format("the page's dialog \"{}\": {}{}", dialog.message.ToUtf8(),
+                                 answer.ok ? "OK" : "Cancel",
+                                 answer.text ? fmt::format(", typed \"{}\"", *answer.text) : ""));
+    return PK::JSDialogAnswer{answer.ok, QB::UniString(answer.text.value_or(""))};
 }
 
 QB::Int32 ScenarioResponder::AnswerAlert(const PK::AlertRecord& alert) {

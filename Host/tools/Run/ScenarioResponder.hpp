@@ -9,9 +9,11 @@
 
 #include "Scenario/Scenario.hpp"
 
+#include <PK/BrowserBackend.hpp>
 #include <PK/Responder.hpp>
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,8 @@ public:
     std::vector<std::string> TakeNotes();
 
     QB::Int32 AnswerAlert(const PK::AlertRecord& alert) override;
+    // The step's answer to a dialog the page opened itself; nullopt when the step gives none next.
+    std::optional<PK::JSDialogAnswer> AnswerPageDialog(const PK::JSDialog& dialog);
     void RespondToDialog(PK::ModalDialog& dialog) override;
 
 private:

@@ -28,7 +28,10 @@ using Choice = std::variant<QB::Int32, std::string>;
 // ---- Project and host ---------------------------------------------------------------------
 
 struct OpenProject {
-    std::filesystem::path path; // resolved against the scenario's folder
+    std::filesystem::path path; // resolved against the scenario's folder; `saved`: a file name
+    // A file an earlier step of the run saved into the output folder (saveProject, reopenProject,
+    // quitHost, restartHost), read as that step left it.
+    bool saved = false;
 };
 struct NewProject {};
 struct SaveProject {
@@ -125,8 +128,30 @@ struct AddonObjectChange {
     API_DataBlock data;                        // the content (create, change)
     std::optional<std::filesystem::path> from; // or the content of that object in a project file
 };
+// Another user creates or deletes a property group (by name), a definition ("Group/Definition"; a
+// text with a default, for the elements of `availableFor` items) or a classification item (with the
+// items below it).
+struct PropertyGroupChange {
+    bool create = true;
+    std::string name;
+};
+struct PropertyDefinitionChange {
+    bool create = true;
+    std::string group;
+    std::string name;
+    std::string defaultValue;
+    Names availableFor; // "System/ItemId"
+};
+struct ClassificationItemChange {
+    bool create = true;
+    std::string system;
+    std::string id;
+    std::string name;
+    std::string parent; // an item id of the system; "" for the top
+};
 using OtherUserChange = std::variant<CreateElement, DeleteElements, LockElements, SetProperty, CopyModulData,
-                                     EraseModulData, StoreModulData, AddonObjectChange, Reserve>;
+                                     EraseModulData, StoreModulData, AddonObjectChange, Reserve,
+                                     PropertyGroupChange, PropertyDefinitionChange, ClassificationItemChange>;
 struct ReceiveChanges {
     QB::Int32 user = 2;
     std::string mode = "merge"; // "merge" or "keepOriginal": how the host asks the merge handler
@@ -271,7 +296,13 @@ struct AlertAnswer {
 struct SystemChoice {
     std::optional<Choice> system; // none: cancel
 };
-using Answer = std::variant<AlertAnswer, SystemChoice>;
+// The page's own alert(), confirm() or prompt(): OK (with the text typed into a prompt) or Cancel.
+// Without one, the browser's default answers (OK for an alert, Cancel otherwise).
+struct PageDialogAnswer {
+    bool ok = true;
+    std::optional<std::string> text;
+};
+using Answer = std::variant<AlertAnswer, SystemChoice, PageDialogAnswer>;
 
 // ---- Expectations -------------------------------------------------------------------------
 
@@ -359,6 +390,16 @@ struct HostCallLimits {
     std::vector<std::pair<HostFunction, std::size_t>> perFunction;
 };
 
+// A live value against itself right after an earlier step: the same ("unchanged") or not
+// ("changed"). Kinds: "pageState" (a path), "pageEval" (an expression), "modulData" (a record's
+// name: its version, sign and bytes).
+struct EarlierValueExpectation {
+    std::size_t since = 0; // the step after which the value was taken; 0: the start
+    bool same = true;
+    std::string kind;
+    std::string what;
+};
+
 struct Expectations {
     std::optional<std::vector<AlertExpectation>> alerts; // exactly these, in order
     std::optional<std::vector<QB::UInt32>> dialogs;      // ids, exactly, in order
@@ -388,6 +429,7 @@ struct Expectations {
     std::vector<std::pair<std::string, std::string>> pageEval;
     std::optional<std::vector<PageDialogExpectation>> pageDialogs; // exactly these, in order
     std::vector<PageAnswerExpectation> pageAnswerIs;
+    std::vector<EarlierValueExpectation> earlier;
     std::optional<bool>
         addonRunning; // the host runs the add-on (false: it quit, or the add-on did not start)
 

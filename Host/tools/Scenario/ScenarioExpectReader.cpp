@@ -336,7 +336,17 @@ std::vector<Answer> ReadAnswers(const JsonFields& step) {
     for (Json::SizeType i = 0; i < list->Size(); ++i) {
         const std::string key = fmt::format("answers[{}]", i);
         const JsonFields answer = step.ObjectAt((*list)[i], key);
-        if (answer.Has("chooseSystem")) {
+        if (answer.Has("pageDialog")) {
+            const std::string button = answer.String("pageDialog");
+            if (button != "OK" && button != "Cancel") {
+                answer.Fail("pageDialog", "must be \"OK\" or \"Cancel\"");
+            }
+            PageDialogAnswer dialog{button == "OK", answer.OptString("text")};
+            if (dialog.text && !dialog.ok) {
+                answer.Fail("text", "is typed into a prompt answered with \"OK\"");
+            }
+            answers.emplace_back(std::move(dialog));
+        } else if (answer.Has("chooseSystem")) {
             answers.emplace_back(SystemChoice{answer.ChoiceOf("chooseSystem")});
         } else if (answer.Has("cancelDialog")) {
             if (!answer.Bool("cancelDialog", false)) {
@@ -470,6 +480,30 @@ Expectations ReadExpectations(const JsonFields& step) {
     expect.hostCalls = ReadHostCalls(fields);
     expect.addonRunning = fields.OptBool("addonRunning");
     ReadPageExpectations(fields, expect);
+    for (const bool same : {true, false}) {
+        const char* key = same ? "unchanged" : "changed";
+        if (!fields.Has(key)) {
+            continue;
+        }
+        const JsonFields compared = fields.Object(key);
+        const auto since = compared.OptInt("since");
+        if (!since || *since < 0) {
+            compared.Fail("since", "must be the number of an earlier step (0: the start)");
+        }
+        const std::size_t before = expect.earlier.size();
+        for (const char* kind : {"pageState", "pageEval", "modulData"}) {
+            for (const std::string& what : compared.NameList(kind)) {
+                if (what.empty()) {
+                    compared.Fail(kind, "names an empty value");
+                }
+                expect.earlier.push_back({static_cast<std::size_t>(*since), same, kind, what});
+            }
+        }
+        if (expect.earlier.size() == before) {
+            compared.Fail("", "name what to compare: \"pageState\", \"pageEval\" or \"modulData\"");
+        }
+        compared.Done();
+    }
     fields.Done();
     return expect;
 }
@@ -479,7 +513,8 @@ bool Expectations::IsEmpty() const {
            !pageAnswer && !issues && panels.empty() && !paletteOpen && elements.empty() && !selection &&
            !zoomed && log.empty() && logAbsent.empty() && propertyGroups.empty() && modulData.empty() &&
            addonObjects.empty() && addonLog.empty() && addonLogAbsent.empty() && addonLogCount.empty() &&
-           !hostCalls && pageEval.empty() && !pageDialogs && pageAnswerIs.empty() && !addonRunning;
+           !hostCalls && pageEval.empty() && !pageDialogs && pageAnswerIs.empty() && !addonRunning &&
+           earlier.empty();
 }
 
 std::string Scenario::Stem() const {

@@ -32,7 +32,7 @@ std::map<std::filesystem::path, Project> LoadScenarioProjects(const Scenario& sc
     };
     for (const Step& step : scenario.steps) {
         const std::string where = StepLabel(step) + ": ";
-        if (const auto* open = std::get_if<OpenProject>(&step.action)) {
+        if (const auto* open = std::get_if<OpenProject>(&step.action); open != nullptr && !open->saved) {
             loadIfThere(open->path, where);
         }
         const auto changesOf = [&](const std::vector<OtherUserChange>& changes) {

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace VantrelSim::Tool {
@@ -155,6 +156,23 @@ OtherUserChange ReadOtherUserChange(const JsonFields& fields, const std::filesys
     if (kind == "deleteAddonObject") {
         return ReadAddonObjectChange(fields, folder, AddonObjectChange::Kind::Delete);
     }
+    if (kind == "createPropertyGroup" || kind == "deletePropertyGroup") {
+        return PropertyGroupChange{kind.starts_with("create"), NonEmpty(fields, "name")};
+    }
+    if (kind == "createPropertyDefinition") {
+        return PropertyDefinitionChange{true, NonEmpty(fields, "group"), NonEmpty(fields, "name"),
+                                        fields.StringOr("default", ""), fields.NameList("availableFor")};
+    }
+    if (kind == "deletePropertyDefinition") {
+        return PropertyDefinitionChange{false, NonEmpty(fields, "group"), NonEmpty(fields, "name"), {}, {}};
+    }
+    if (kind == "createClassificationItem") {
+        return ClassificationItemChange{true, NonEmpty(fields, "system"), NonEmpty(fields, "id"),
+                                        fields.StringOr("name", ""), fields.StringOr("parent", "")};
+    }
+    if (kind == "deleteClassificationItem") {
+        return ClassificationItemChange{false, NonEmpty(fields, "system"), NonEmpty(fields, "id"), {}, {}};
+    }
     if (kind == "reserve" || kind == "release") {
         Reserve reserve = ReadReserve(fields, kind == "release");
         if (fields.Has("user")) {
@@ -165,7 +183,9 @@ OtherUserChange ReadOtherUserChange(const JsonFields& fields, const std::filesys
     fields.Fail("do", fmt::format("\"{}\" is not something another user does here (createElement, "
                                   "deleteElements, lockElements, setProperty, copyModulData, eraseModulData, "
                                   "storeModulData, createAddonObject, changeAddonObject, deleteAddonObject, "
-                                  "reserve, release)",
+                                  "createPropertyGroup, deletePropertyGroup, createPropertyDefinition, "
+                                  "deletePropertyDefinition, createClassificationItem, "
+                                  "deleteClassificationItem, reserve, release)",
                                   kind));
 }
 
@@ -469,6 +489,15 @@ PageAction ReadPageAction(const JsonFields& fields) {
     return action;
 }
 
+// A file of the output folder: a name inside it, never a way out of it.
+std::string OutputFileName(const JsonFields& fields, const char* key) {
+    const std::string file = NonEmpty(fields, key);
+    if (file.find("..") != std::string::npos || std::filesystem::path(file).is_absolute()) {
+        fields.Fail(key, "must be a file name inside the output folder");
+    }
+    return file;
+}
+
 using ActionReader = std::function<Action(const JsonFields&, const std::filesystem::path&)>;
 
 const std::map<std::string, ActionReader, std::less<>>& ActionReaders() {
@@ -476,16 +505,19 @@ const std::map<std::string, ActionReader, std::less<>>& ActionReaders() {
     static const std::map<std::string, ActionReader, std::less<>> readers = {
         {"openProject",
          [](const JsonFields& f, const Path& folder) {
+             if (f.Has("file") == f.Has("saved")) {
+                 f.Fail("", "say which project: a \"file\" beside the scenario, or one an earlier step "
+                            "\"saved\" into the output folder");
+             }
+             if (f.Has("saved")) {
+                 return Action(OpenProject{OutputFileName(f, "saved"), true});
+             }
              return Action(OpenProject{Resolve(folder, NonEmpty(f, "file"))});
          }},
         {"newProject", [](const JsonFields&, const Path&) { return Action(NewProject{}); }},
         {"saveProject",
          [](const JsonFields& f, const Path&) {
-             const std::string file = f.StringOr("file", "");
-             if (file.find("..") != std::string::npos || std::filesystem::path(file).is_absolute()) {
-                 f.Fail("file", "must be a file name inside the output folder");
-             }
-             return Action(SaveProject{file});
+             return Action(SaveProject{f.Has("file") ? OutputFileName(f, "file") : std::string()});
          }},
         {"reopenProject", [](const JsonFields&, const Path&) { return Action(ReopenProject{}); }},
         {"closeProject", [](const JsonFields&, const Path&) { return Action(CloseProject{}); }},
@@ -618,6 +650,28 @@ const std::map<std::string, ActionReader, std::less<>>& ActionReaders() {
     return readers;
 }
 
+// A step that opens a saved project needs an earlier step that saves it: the file of an earlier
+// run may be there, but it is not what this run means.
+void CheckSavedProjects(const Scenario& scenario) {
+    std::set<std::string> saved;
+    for (const Step& step : scenario.steps) {
+        if (const auto* open = std::get_if<OpenProject>(&step.action); open != nullptr && open->saved) {
+            if (!saved.contains(open->path.string())) {
+                throw ScenarioError(fmt::format(
+                    "{}: {}: saved: no earlier step saves \"{}\" into the output folder (saveProject, "
+                    "reopenProject, quitHost and restartHost do)",
+                    scenario.file.string(), StepLabel(step), open->path.string()));
+            }
+        } else if (const auto* save = std::get_if<SaveProject>(&step.action)) {
+            saved.insert(save->file.empty() ? scenario.Stem() + ".project.json" : save->file);
+        } else if (std::holds_alternative<ReopenProject>(step.action)) {
+            saved.insert(scenario.Stem() + ".reopened.project.json");
+        } else if (const auto* life = std::get_if<HostLife>(&step.action); life != nullptr && life->quit) {
+            saved.insert(scenario.Stem() + ".at-quit.project.json");
+        }
+    }
+}
+
 Step ReadStep(const Value& value, std::size_t number, const std::filesystem::path& file) {
     Step step;
     step.number = number;
@@ -638,6 +692,12 @@ Step ReadStep(const Value& value, std::size_t number, const std::filesystem::pat
     step.action = reader->second(fields, file.parent_path());
     step.answers = ReadAnswers(fields);
     step.expect = ReadExpectations(fields);
+    for (const EarlierValueExpectation& earlier : step.expect.earlier) {
+        if (earlier.since >= number) {
+            fields.Fail(earlier.same ? "expect.unchanged.since" : "expect.changed.since",
+                        fmt::format("must be an earlier step (0: the start, up to {})", number - 1));
+        }
+    }
     step.faults = ReadStepFaults(fields);
     step.meanwhile = ReadMeanwhile(fields, file.parent_path());
     fields.Done();
@@ -687,6 +747,10 @@ Scenario ReadScenarioJson(std::string_view json, const std::filesystem::path& fi
     if (root.Has("startup")) {
         const JsonFields startup = root.Object("startup");
         scenario.startup = ReadExpectations(startup);
+        if (!scenario.startup->earlier.empty()) {
+            startup.Fail("expect", "\"unchanged\" and \"changed\" compare with an earlier step; nothing is "
+                                   "earlier than the start");
+        }
         startup.Done();
     }
     const Value* steps = root.Find("steps");
@@ -697,6 +761,7 @@ Scenario ReadScenarioJson(std::string_view json, const std::filesystem::path& fi
         scenario.steps.push_back(ReadStep((*steps)[i], i + 1u, file));
     }
     root.Done();
+    CheckSavedProjects(scenario);
     return scenario;
 }
 

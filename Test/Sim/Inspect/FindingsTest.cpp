@@ -246,6 +246,14 @@ const std::vector<Case>& Cases() {
          {{Kind::SharedClassificationSystem, "ConnectionWithSpecification:S-2"}},
          "as \"ConnectionWithSpecification:S-1\" does"},
 
+        {"ConnectionDeletedLeavingItsGroup",
+         [](InspectFixture& f) {
+             f.Project().modulData.Delete(InspectFixture::Record);
+             return f.connection->GetPropertyGroup().GetGuid().ToString();
+         },
+         {{Kind::OrphanPropertyGroup, "property group {}"}},
+         "\"Ardo Tessel: Spec - Project\" was made by the add-on but no connection holds it"},
+
         // ---- Plan id ----
         {"PlanDataRemoved",
          Quiet([](InspectFixture& f) { f.Project().addonObjects.Delete(f.planData->GetAddonObjectGuid()); }),
