@@ -374,22 +374,25 @@ bool Host::Redo() {
     return true;
 }
 
-std::vector<QB::UniString> Host::RedoStepNames() const {
+namespace {
+
+template <typename Step> std::vector<QB::UniString> NamesOf(const std::vector<Step>& steps) {
     std::vector<QB::UniString> names;
-    names.reserve(_redoSteps.size());
-    for (const auto& step : _redoSteps) {
+    names.reserve(steps.size());
+    for (const auto& step : steps) {
         names.push_back(step.name);
     }
     return names;
 }
 
+} // namespace
+
+std::vector<QB::UniString> Host::RedoStepNames() const {
+    return NamesOf(_redoSteps);
+}
+
 std::vector<QB::UniString> Host::UndoStepNames() const {
-    std::vector<QB::UniString> names;
-    names.reserve(_undoSteps.size());
-    for (const auto& step : _undoSteps) {
-        names.push_back(step.name);
-    }
-    return names;
+    return NamesOf(_undoSteps);
 }
 
 // ---- Menu and palette ----------------------------------------------------------------------

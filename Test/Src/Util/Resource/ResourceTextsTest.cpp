@@ -60,8 +60,9 @@ const std::vector<ExpectedList> ExpectedLists = {
       "Disconnect VANTREL project from Ardo Tessel specification", "Update specification titles",
       "Update Tessel associated element(s) properties", "Associate element(s) with Ardo Tessel clause",
       "Remove element(s) association from Ardo Tessel clause"}},
-    // The issue texts: each is asserted, resolved, by the tests of the issue that shows it.
-    {32524, {}, 23},
+    // The issue texts: each is asserted, resolved, by the tests of the issue that shows it. The last
+    // is the add-on's own, for an issue that a newer add-on stored in a kind this one does not know.
+    {32524, {}, 24},
     // The element type names, in their order, separated by "|".
     {32525,
      SplitAtBars("Wall|Column|Beam|Window|Wall End|Window Opening|Door|Object|Lamp|Slab|Roof|Mesh|Zone|"
