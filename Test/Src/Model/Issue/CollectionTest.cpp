@@ -207,6 +207,9 @@ TEST_F(CollectionInProject, MergeTakesNewIssuesOnceAndKeepsRemovedOnesOut) {
     auto onlyTheirs = MakeElementIssue<UpdateElementsProperties>(UpdateElementsProperties::LockedElement,
                                                                  {walls[2], walls[3]});
     theirs.Add(onlyTheirs);
+    // Issues that only come over are a change by themselves.
+    Collection empty(connection.get());
+    EXPECT_TRUE(empty.MergeIn(theirs));
     host.DeleteElement(walls[3]);
 
     EXPECT_TRUE(mine.MergeIn(theirs));
