@@ -343,6 +343,20 @@ std::string RunSession::WithLiveValues(const std::string& arguments) {
     return result;
 }
 
+void RunSession::WalkHistory(QB::Int32 times, const std::function<std::vector<QB::UniString>()>& stepNames,
+                             const std::function<bool()>& step, std::string_view verb,
+                             std::string_view done) {
+    for (QB::Int32 i = 0; i < times; ++i) {
+        const std::vector<QB::UniString> names = stepNames();
+        bool stepped = false;
+        Act([&] { stepped = step(); });
+        if (!stepped) {
+            throw StepFailure(fmt::format("there is nothing the host can {}", verb));
+        }
+        _transcript->Line(fmt::format("{}: \"{}\"", done, names.back().ToUtf8()), 2);
+    }
+}
+
 void RunSession::Perform(const Step& step) {
     std::visit(
         Overloaded{
@@ -498,26 +512,14 @@ void RunSession::Perform(const Step& step) {
                 Act([&] { _host.SendChanges(); });
             },
             [&](const Undo& undo) {
-                for (QB::Int32 i = 0; i < undo.times; ++i) {
-                    const std::vector<QB::UniString> names = _host.UndoStepNames();
-                    bool undone = false;
-                    Act([&] { undone = _host.Undo(); });
-                    if (!undone) {
-                        throw StepFailure("there is nothing the host can undo");
-                    }
-                    _transcript->Line(fmt::format("undone: \"{}\"", names.back().ToUtf8()), 2);
-                }
+                WalkHistory(
+                    undo.times, [&] { return _host.UndoStepNames(); }, [&] { return _host.Undo(); }, "undo",
+                    "undone");
             },
             [&](const Redo& redo) {
-                for (QB::Int32 i = 0; i < redo.times; ++i) {
-                    const std::vector<QB::UniString> names = _host.RedoStepNames();
-                    bool redone = false;
-                    Act([&] { redone = _host.Redo(); });
-                    if (!redone) {
-                        throw StepFailure("there is nothing the host can redo");
-                    }
-                    _transcript->Line(fmt::format("redone: \"{}\"", names.back().ToUtf8()), 2);
-                }
+                WalkHistory(
+                    redo.times, [&] { return _host.RedoStepNames(); }, [&] { return _host.Redo(); }, "redo",
+                    "redone");
             },
 
             // ---- Palette ---------------------------------------------------------------------

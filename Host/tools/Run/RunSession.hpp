@@ -24,10 +24,12 @@
 #include <VantrelSim/Project.hpp>
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -71,6 +73,10 @@ private:
 
     // ---- Actions (RunActions.cpp)
     void Perform(const Step& step);
+    // Undoes or redoes `times` steps: `stepNames` lists the steps the next `step` takes, `verb` and
+    // `done` name it in the failure and the transcript.
+    void WalkHistory(QB::Int32 times, const std::function<std::vector<QB::UniString>()>& stepNames,
+                     const std::function<bool()>& step, std::string_view verb, std::string_view done);
     // Runs what the user or the host does, then the message loop, as the host's main loop would.
     template <typename Work> void Act(Work&& work) { _loader->Act(std::forward<Work>(work)); }
     const Project& RequireProject(const char* why) const;

@@ -327,6 +327,15 @@ void CheckLiveValues(const JsonFields& fields, const std::string& arguments) {
     }
 }
 
+// How many steps an undo or redo takes back or makes again.
+QB::Int32 ReadTimes(const JsonFields& fields) {
+    const QB::Int32 times = fields.Int("times", 1);
+    if (times < 1) {
+        fields.Fail("times", "must be at least 1");
+    }
+    return times;
+}
+
 ReceiveChanges ReadReceiveChanges(const JsonFields& fields, const std::filesystem::path& folder) {
     ReceiveChanges receive;
     receive.user = fields.Int("user", 2);
@@ -557,22 +566,8 @@ const std::map<std::string, ActionReader, std::less<>>& ActionReaders() {
         {"receiveChanges",
          [](const JsonFields& f, const Path& folder) { return Action(ReadReceiveChanges(f, folder)); }},
         {"sendChanges", [](const JsonFields&, const Path&) { return Action(SendChanges{}); }},
-        {"undo",
-         [](const JsonFields& f, const Path&) {
-             const QB::Int32 times = f.Int("times", 1);
-             if (times < 1) {
-                 f.Fail("times", "must be at least 1");
-             }
-             return Action(Undo{times});
-         }},
-        {"redo",
-         [](const JsonFields& f, const Path&) {
-             const QB::Int32 times = f.Int("times", 1);
-             if (times < 1) {
-                 f.Fail("times", "must be at least 1");
-             }
-             return Action(Redo{times});
-         }},
+        {"undo", [](const JsonFields& f, const Path&) { return Action(Undo{ReadTimes(f)}); }},
+        {"redo", [](const JsonFields& f, const Path&) { return Action(Redo{ReadTimes(f)}); }},
         {"menu",
          [](const JsonFields& f, const Path&) {
              const QB::Int32 item = f.Int("item", 1);
