@@ -71,7 +71,7 @@ RunSession::~RunSession() {
     QB::MessageLoop::Instance().DiscardPending();
 }
 
-int RunSession::Run() {
+int RunSession::Run(StepSource& source) {
     try {
         LoadProjects();
     } catch (const ScenarioError& error) {
@@ -90,16 +90,9 @@ int RunSession::Run() {
         }
         return ExitCode::Environment;
     }
+    RunSteps(source);
     try {
-        for (const Step& step : _scenario.steps) {
-            RunStep(step);
-        }
-    } catch (const StopRun&) {
-        _transcript->Line("");
-        _transcript->Line("the steps after this one were not run");
-    }
-    try {
-        Finish();
+        Finish(source.Planned());
     } catch (const std::exception& error) {
         Fail(std::string("finishing the run: ") + error.what());
     }
@@ -427,6 +420,31 @@ void RunSession::Fail(const std::string& text) {
     }
 }
 
+LiveRun RunSession::Live() {
+    return LiveRun{_host, _palette, *_page, _webApp, _addonRunning, _stepsRun, [this] { Settle(); }};
+}
+
+void RunSession::RunSteps(StepSource& source) {
+    while (std::optional<Step> step = source.Next(Live())) {
+        const std::size_t failuresBefore = _failures.size();
+        StepOutcome outcome;
+        try {
+            RunStep(*step);
+        } catch (const StopRun&) {
+            outcome.stopped = true;
+        }
+        outcome.failures.assign(_failures.begin() + static_cast<std::ptrdiff_t>(failuresBefore),
+                                _failures.end());
+        if (!source.Ran(*step, outcome)) {
+            if (outcome.stopped) {
+                _transcript->Line("");
+                _transcript->Line("the steps after this one were not run");
+            }
+            return;
+        }
+    }
+}
+
 void RunSession::RunStep(const Step& step) {
     const std::string label = StepLabel(step);
     _transcript->Line("");
@@ -519,7 +537,7 @@ void RunSession::DisarmStep(const Step& step, std::optional<std::string>& failur
 
 // ---- Finishing -------------------------------------------------------------------------------
 
-void RunSession::Finish() {
+void RunSession::Finish(std::optional<std::size_t> planned) {
     _transcript->Line("");
     // The summary also reaches a quiet terminal.
     const auto summary = [this](const std::string& line, int indent = 0) {
@@ -555,8 +573,9 @@ void RunSession::Finish() {
         summary(fmt::format("pictures: {} in {}", _shots, _options.shots->string()));
     }
     summary(fmt::format("browser: {}", _browserName));
-    summary(fmt::format("{} of {} steps run, {} expectations checked, {} failure{}", _stepsRun,
-                        _scenario.steps.size(), _checks, _failures.size(), _failures.size() == 1 ? "" : "s"));
+    summary(fmt::format("{} steps run, {} expectations checked, {} failure{}",
+                        planned ? fmt::format("{} of {}", _stepsRun, *planned) : std::to_string(_stepsRun),
+                        _checks, _failures.size(), _failures.size() == 1 ? "" : "s"));
     for (const std::string& failure : _failures) {
         summary("FAILED: " + failure, 2);
     }

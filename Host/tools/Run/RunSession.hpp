@@ -17,6 +17,7 @@
 #include "Run/Runner.hpp"
 #include "Run/ScenarioResponder.hpp"
 #include "Run/StepRecord.hpp"
+#include "Run/StepSource.hpp"
 #include "Scenario/Scenario.hpp"
 
 #include <VantrelSim/AddonLoader.hpp>
@@ -40,7 +41,7 @@ public:
     RunSession(const Scenario& scenario, RunOptions options);
     ~RunSession();
 
-    int Run();
+    int Run(StepSource& source);
 
 private:
     // ---- Setting up and finishing (RunSession.cpp)
@@ -55,10 +56,14 @@ private:
     void QuitHost();
     // The host starts again with the add-on and opens the project that was open at the quit.
     void StartHostAgain(const Step& step);
-    void Finish();
+    // `planned`: the steps the source meant to run, when it knows.
+    void Finish(std::optional<std::size_t> planned);
     std::filesystem::path ProjectOutput(const std::string& file) const;
 
     // ---- Steps (RunSession.cpp)
+    LiveRun Live();
+    // Runs the source's steps until it has no more or ends the run.
+    void RunSteps(StepSource& source);
     void RunStep(const Step& step);
     StepMarks Mark() const;
     StepRecord Gather(const StepMarks& marks) const;

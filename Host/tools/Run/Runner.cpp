@@ -11,7 +11,12 @@ Runner::Runner(const Scenario& scenario, RunOptions options)
 Runner::~Runner() = default;
 
 int Runner::Run() {
-    return _session->Run();
+    ScenarioSteps steps(_scenario);
+    return _session->Run(steps);
+}
+
+int Runner::Run(StepSource& source) {
+    return _session->Run(source);
 }
 
 } // namespace VantrelSim::Tool

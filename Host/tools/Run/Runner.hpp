@@ -9,6 +9,7 @@
 // Main thread only; one runner per process (the add-on, the dialog library and the message loop
 // are process-wide). Run answers the exit code (ExitCode.hpp).
 
+#include "Run/StepSource.hpp"
 #include "Scenario/Scenario.hpp"
 
 #include <filesystem>
@@ -39,7 +40,10 @@ public:
     Runner(const Runner&) = delete;
     Runner& operator=(const Runner&) = delete;
 
+    // The scenario's own steps.
     int Run();
+    // Steps from elsewhere (the scenario gives the project, preferences and start-up checks).
+    int Run(StepSource& source);
 
 private:
     const Scenario& _scenario;

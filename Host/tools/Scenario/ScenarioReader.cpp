@@ -760,6 +760,17 @@ Scenario ReadScenarioJson(std::string_view json, const std::filesystem::path& fi
     return scenario;
 }
 
+Step ReadStepJson(std::string_view json, std::size_t number, const std::filesystem::path& file) {
+    Json::Document document;
+    document.Parse<Json::kParseIterativeFlag>(json.data(), json.size());
+    if (document.HasParseError()) {
+        const auto [line, column] = PositionOf(json, document.GetErrorOffset());
+        throw ScenarioError(fmt::format("{}: step {}:{}:{}: {}", file.string(), number, line, column,
+                                        Json::GetParseError_En(document.GetParseError())));
+    }
+    return ReadStep(document, number, file);
+}
+
 Scenario LoadScenarioFile(const std::filesystem::path& file) {
     std::ifstream stream(file, std::ios::binary);
     if (!stream) {

@@ -40,5 +40,7 @@ inline constexpr int ScenarioVersion = 1;
 // `file` names the source in messages and is the base of relative paths inside it.
 Scenario ReadScenarioJson(std::string_view json, const std::filesystem::path& file);
 Scenario LoadScenarioFile(const std::filesystem::path& file);
+// One step, as it would stand in a scenario's "steps" (for sources that make steps as they go).
+Step ReadStepJson(std::string_view json, std::size_t number, const std::filesystem::path& file);
 
 } // namespace VantrelSim::Tool
