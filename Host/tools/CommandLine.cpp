@@ -45,6 +45,10 @@ usage:
   vantrel-sim inspect PROJECT [--json] [--plan-id ID]
                                         read and check the add-on's data in a project file, for
                                         support; --plan-id: the project's plan id as the page has it
+  vantrel-sim serve [PROJECT] [--port N] [--browser chromium|none] [--out DIR]
+                                        the sandbox: the add-on live in a web page on 127.0.0.1 (the
+                                        demo project by default); every action is a step, and the
+                                        steps save as a scenario that run replays
   vantrel-sim --help | --version
 
 options of run and shot:
@@ -56,6 +60,9 @@ options of run and shot:
   --webapp DIR       the stand-in web application (default: WebApp of the source tree)
   --chromium FILE    the browser (default: /usr/lib/chromium/chromium)
   --quiet            only the summary on the terminal; the transcript file is complete
+
+options of serve: --port N (default: a free port), --out DIR (default: out/sandbox), --browser,
+  --addon, --webapp, --chromium and --quiet as for run
 
 options of generate:
   --elements N --stories N --layers N --hotlinks N --items N (classification items) --seed N
@@ -80,7 +87,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
     CommandLine line;
     line.run = defaults;
     if (arguments.empty()) {
-        throw UsageError("say what to do: run, shot, check, generate or inspect (see --help)");
+        throw UsageError("say what to do: run, shot, check, generate, inspect or serve (see --help)");
     }
     const std::string& verb = arguments.front();
     if (verb == "--help" || verb == "-h" || verb == "help") {
@@ -101,11 +108,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
         line.command = Command::Generate;
     } else if (verb == "inspect") {
         line.command = Command::Inspect;
+    } else if (verb == "serve") {
+        line.command = Command::Serve;
     } else {
-        throw UsageError(
-            fmt::format("\"{}\" is not a command: run, shot, check, generate or inspect (see --help)", verb));
+        throw UsageError(fmt::format(
+            "\"{}\" is not a command: run, shot, check, generate, inspect or serve (see --help)", verb));
     }
-    const bool runs = line.command == Command::Run || line.command == Command::Shot;
+    const bool serves = line.command == Command::Serve;
+    const bool runs = line.command == Command::Run || line.command == Command::Shot || serves;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
@@ -146,7 +156,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
                 throw UsageError(fmt::format("--browser is chromium or none, not \"{}\"", value));
             }
             line.run.browser = value == "chromium" ? BrowserChoice::Chromium : BrowserChoice::None;
-        } else if (runs && argument == "--shots") {
+        } else if (serves && argument == "--port") {
+            line.port = ParseNumber<int>(argument, value, 0, 65535);
+        } else if (runs && !serves && argument == "--shots") {
             line.run.shots = value;
         } else if (runs && argument == "--addon") {
             line.run.addon = value;
@@ -181,7 +193,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             throw UsageError(fmt::format("{} is not an option of {} (see --help)", argument, verb));
         }
     }
-    if (line.file.empty()) {
+    if (line.file.empty() && !serves) {
         throw UsageError(line.command == Command::Generate  ? "name the project file to write"
                          : line.command == Command::Inspect ? "name the project file to inspect"
                                                             : "name the scenario file");

@@ -20,16 +20,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Help, Version, Run, Shot, Check, Generate, Inspect };
+enum class Command { Help, Version, Run, Shot, Check, Generate, Inspect, Serve };
 
 struct CommandLine {
     Command command = Command::Help;
-    std::filesystem::path file; // the scenario, the project file to generate or to inspect
+    std::filesystem::path file; // the scenario, the project file to generate, inspect or serve
     RunOptions run;             // outDir empty: out/<scenario name>
     bool outGiven = false;
     LargeProjectOptions generate;
     bool json = false;                 // inspect
     std::optional<std::string> planId; // inspect: the plan id the page knows the project by
+    int port = 0;                      // serve: 0 takes a free port
 };
 
 // `defaults` carries the built-in paths (add-on, web application, browser).

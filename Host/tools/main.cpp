@@ -6,6 +6,7 @@
 #include "Run/Runner.hpp"
 #include "Scenario/ScenarioProjects.hpp"
 #include "Scenario/ScenarioReader.hpp"
+#include "Serve/ServeCommand.hpp"
 
 #include <VantrelSim/LargeProject.hpp>
 #include <VantrelSim/ProjectFile.hpp>
@@ -27,6 +28,12 @@
 #endif
 #ifndef ATC_SIM_INSPECTOR
 #define ATC_SIM_INSPECTOR "vantrel-sim-inspect.so"
+#endif
+#ifndef ATC_SIM_SERVE_PAGE
+#define ATC_SIM_SERVE_PAGE "page"
+#endif
+#ifndef ATC_SIM_DEMO_PROJECT
+#define ATC_SIM_DEMO_PROJECT "riverside-library.project.json"
 #endif
 #ifndef ATC_SIM_VERSION
 #define ATC_SIM_VERSION "1.0.0"
@@ -84,6 +91,9 @@ int main(int argc, char** argv) {
             return Generate(line);
         case Command::Inspect:
             return RunInspector(ATC_SIM_INSPECTOR, line.file, line.json, line.planId);
+        case Command::Serve:
+            return Serve(
+                ServeOptions{line.run, line.file, ATC_SIM_DEMO_PROJECT, ATC_SIM_SERVE_PAGE, line.port});
         case Command::Run:
         case Command::Shot:
         case Command::Check:

@@ -113,14 +113,17 @@ public:
         const std::string box = fmt::format("left:{}px;top:{}px;width:{}px;height:{}px;", Int(item, "x"),
                                             Int(item, "y"), Int(item, "width"), Int(item, "height"));
         const std::string tip = Escape(Text(item, "helpText"));
+        // The live page finds what was clicked by these; a picture ignores them.
+        const std::string data =
+            fmt::format(" data-item=\"{}\" data-kind=\"{}\"", Int(item, "index"), Escape(kind));
         if (!Bool(item, "visible")) {
             return {};
         }
         if (kind == "iconButton" || kind == "pushButton") {
             const std::string content =
                 kind == "iconButton" ? Icon(item, "icon") : Escape(Text(item, "text"));
-            return fmt::format("<div class=\"{} button\" style=\"{}\" title=\"{}\">{}</div>", classes, box,
-                               tip, content);
+            return fmt::format("<div class=\"{} button\" style=\"{}\"{} title=\"{}\">{}</div>", classes, box,
+                               data, tip, content);
         }
         if (kind == "popUp") {
             const int selected = Int(item, "selected");
@@ -130,15 +133,15 @@ public:
                 static_cast<Json::SizeType>(selected) <= entries.Size()) {
                 entry = entries[static_cast<Json::SizeType>(selected - 1)].GetString();
             }
-            return fmt::format("<div class=\"{} popup\" style=\"{}height:20px;\">{}</div>", classes, box,
-                               Escape(entry));
+            return fmt::format("<div class=\"{} popup\" style=\"{}height:20px;\"{}>{}</div>", classes, box,
+                               data, Escape(entry));
         }
         if (kind == "text") {
-            return fmt::format("<div class=\"{} text\" style=\"{}text-align:{};\" title=\"{}\">{}</div>",
-                               classes, box, Text(item, "alignment"), tip, Escape(Text(item, "text")));
+            return fmt::format("<div class=\"{} text\" style=\"{}text-align:{};\"{} title=\"{}\">{}</div>",
+                               classes, box, Text(item, "alignment"), data, tip, Escape(Text(item, "text")));
         }
         if (kind == "listBox") {
-            return List(item, classes, box);
+            return List(item, classes, box, data);
         }
         if (kind == "browser") {
             const std::string content =
@@ -146,12 +149,14 @@ public:
                     ? std::string(
                           "<div class=\"placeholder\">web page (pictured with --browser chromium)</div>")
                     : fmt::format("<img src=\"{}\" alt=\"page\">", _inputs.pageImage);
-            return fmt::format("<div class=\"{} browser\" style=\"{}\">{}</div>", classes, box, content);
+            return fmt::format("<div class=\"{} browser\" style=\"{}\"{}>{}</div>", classes, box, data,
+                               content);
         }
-        return fmt::format("<div class=\"{}\" style=\"{}\"></div>", classes, box);
+        return fmt::format("<div class=\"{}\" style=\"{}\"{}></div>", classes, box, data);
     }
 
-    std::string List(const Value& item, const std::string& classes, const std::string& box) const {
+    std::string List(const Value& item, const std::string& classes, const std::string& box,
+                     const std::string& data) const {
         const int rowHeight = Int(item, "rowHeight") > 0 ? Int(item, "rowHeight") : 18;
         const int scrollBar = Int(item, "scrollBarWidth");
         const int first = std::max(Int(item, "scrollPosition"), 1);
@@ -167,24 +172,25 @@ public:
             for (const auto& cell : list[r].GetArray()) {
                 cells += Icon(cell, "icon") + Escape(Text(cell, "text")) + " ";
             }
-            rows += fmt::format(
-                "<div class=\"row{}\" style=\"top:{}px;height:{}px;line-height:{}px;right:{}px;\">{}</div>",
-                number == selected ? " selected" : "", (number - first) * rowHeight, rowHeight, rowHeight,
-                scrollBar, cells);
+            rows += fmt::format("<div class=\"row{}\" data-row=\"{}\" "
+                                "style=\"top:{}px;height:{}px;line-height:{}px;right:{}px;\">{}</div>",
+                                number == selected ? " selected" : "", number, (number - first) * rowHeight,
+                                rowHeight, rowHeight, scrollBar, cells);
         }
-        return fmt::format("<div class=\"{} list\" style=\"{}\">{}<div class=\"scrollbar\" "
+        return fmt::format("<div class=\"{} list\" style=\"{}\"{}>{}<div class=\"scrollbar\" "
                            "style=\"width:{}px\"></div></div>",
-                           classes, box, rows, scrollBar);
+                           classes, box, data, rows, scrollBar);
     }
 
-    std::string Page(const Value& page, int width) const {
+    std::string Page(const Value& page, int width, int panel) const {
         std::string items;
         for (const auto& item : page["items"].GetArray()) {
             items += Item(item);
         }
-        return fmt::format("<div class=\"page{}\" style=\"top:{}px;width:{}px;height:{}px;\">{}</div>",
-                           Bool(page, "itemsEnabled") ? "" : " disabled", Int(page, "y"), width,
-                           Int(page, "height"), items);
+        return fmt::format(
+            "<div class=\"page{}\" data-panel=\"{}\" style=\"top:{}px;width:{}px;height:{}px;\">{}</div>",
+            Bool(page, "itemsEnabled") ? "" : " disabled", panel, Int(page, "y"), width, Int(page, "height"),
+            items);
     }
 
 private:
@@ -206,13 +212,14 @@ PaletteHtml DrawPaletteHtml(const PaletteHtmlInputs& inputs) {
     std::string panels;
     for (const auto& panel : layout["panels"].GetArray()) {
         const bool expanded = Bool(panel, "expanded");
-        panels += fmt::format("<div class=\"header{}\" style=\"top:{}px;width:{}px;\"><span "
-                              "class=\"arrow\">{}</span>{}{}</div>",
-                              Bool(panel, "active") ? "" : " inactive", Int(panel, "y"), width,
-                              expanded ? "&#9662;" : "&#9656;", drawer.Icon(panel, "icon"),
-                              Escape(Text(panel, "title")));
+        panels +=
+            fmt::format("<div class=\"header{}\" data-panel=\"{}\" data-expanded=\"{}\" "
+                        "style=\"top:{}px;width:{}px;\"><span class=\"arrow\">{}</span>{}{}</div>",
+                        Bool(panel, "active") ? "" : " inactive", Int(panel, "index"),
+                        expanded ? "true" : "false", Int(panel, "y"), width, expanded ? "&#9662;" : "&#9656;",
+                        drawer.Icon(panel, "icon"), Escape(Text(panel, "title")));
         if (expanded && panel.HasMember("page") && panel["page"].IsObject()) {
-            panels += drawer.Page(panel["page"], width);
+            panels += drawer.Page(panel["page"], width, Int(panel, "index"));
         }
     }
     PaletteHtml result;

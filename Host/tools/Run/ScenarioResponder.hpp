@@ -12,9 +12,11 @@
 #include <PK/BrowserBackend.hpp>
 #include <PK/Responder.hpp>
 
+#include <cstddef>
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace VantrelSim::Tool {
@@ -28,6 +30,11 @@ public:
     std::vector<std::string> TakeProblems();
     // How each alert and dialog was answered, in order (for the transcript).
     std::vector<std::string> TakeNotes();
+    // The step's next answer, nullptr when it has none left (a live front-end asks its person then).
+    const Answer* NextAnswer() const { return _answers.empty() ? nullptr : &_answers.front(); }
+    std::size_t PendingAnswers() const { return _answers.size(); }
+    // An answer given while the step runs, used before the step's own.
+    void Give(Answer answer) { _answers.push_front(std::move(answer)); }
 
     QB::Int32 AnswerAlert(const PK::AlertRecord& alert) override;
     // The step's answer to a dialog the page opened itself; nullopt when the step gives none next.
