@@ -38,17 +38,18 @@ TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) 
                                 FieldsAre("results", "/build/ArdoTesselConnect.so", "/source/WebApp", _,
                                           "/usr/lib/chromium/chromium", BrowserChoice::None,
                                           std::filesystem::path("pics"), true),
-                                true, _, false, std::nullopt));
+                                true, _, false, std::nullopt, 0));
 
     const CommandLine shot = ParseCommandLine({"shot", "demo.scenario.json"}, Defaults());
     EXPECT_THAT(shot, FieldsAre(Command::Shot, _, Field(&RunOptions::browser, BrowserChoice::Default), false,
-                                _, _, _));
+                                _, _, _, _));
 
     const CommandLine sizes = ParseCommandLine(
         {"generate", "big.json", "--elements", "50000", "--hotlinked", "0.1", "--items", "30", "--seed", "9"},
         Defaults());
-    EXPECT_THAT(sizes, FieldsAre(Command::Generate, "big.json", _, false,
-                                 FieldsAre(50000u, 10, 20, 5, 0.1, _, _, 30u, _, 9u), false, std::nullopt));
+    EXPECT_THAT(sizes,
+                FieldsAre(Command::Generate, "big.json", _, false,
+                          FieldsAre(50000u, 10, 20, 5, 0.1, _, _, 30u, _, 9u), false, std::nullopt, _));
     EXPECT_THAT(Refusal({"generate", "big.json", "--stories", "0"}),
                 HasSubstr("--stories takes a number from 1 to 500, not \"0\""));
     EXPECT_THAT(Refusal({"generate", "big.json", "--classified", "1.5"}),
@@ -57,8 +58,25 @@ TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) 
                 HasSubstr("--elements takes a number"));
 }
 
+// The sandbox takes an optional project, a port and the run's options, but no pictures.
+TEST(CommandLine, ServeTakesAnOptionalProjectAndAPort) {
+    const CommandLine plain = ParseCommandLine({"serve"}, Defaults());
+    EXPECT_EQ(plain.command, Command::Serve);
+    EXPECT_TRUE(plain.file.empty());
+    EXPECT_EQ(plain.port, 0);
+    const CommandLine line = ParseCommandLine(
+        {"serve", "big.project.json", "--port", "8123", "--browser", "none", "--out", "o"}, Defaults());
+    EXPECT_EQ(line.file, "big.project.json");
+    EXPECT_EQ(line.port, 8123);
+    EXPECT_EQ(line.run.browser, BrowserChoice::None);
+    EXPECT_EQ(line.run.outDir, "o");
+    EXPECT_THAT(Refusal({"serve", "--port", "70000"}), HasSubstr("--port takes a number from 0 to 65535"));
+    EXPECT_THAT(Refusal({"serve", "--shots", "x"}), HasSubstr("--shots is not an option of serve"));
+    EXPECT_THAT(Refusal({"run", "a.json", "--port", "1"}), HasSubstr("--port is not an option of run"));
+}
+
 TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
-    EXPECT_THAT(Refusal({}), HasSubstr("say what to do: run, shot, check, generate or inspect"));
+    EXPECT_THAT(Refusal({}), HasSubstr("say what to do: run, shot, check, generate, inspect or serve"));
     EXPECT_THAT(Refusal({"walk", "x"}), HasSubstr("\"walk\" is not a command"));
     EXPECT_THAT(Refusal({"run"}), HasSubstr("name the scenario file"));
     EXPECT_THAT(Refusal({"generate"}), HasSubstr("name the project file to write"));
@@ -72,7 +90,7 @@ TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
 
     const CommandLine line =
         ParseCommandLine({"inspect", "house.project.json", "--json", "--plan-id", "0F3A"}, Defaults());
-    EXPECT_THAT(line, FieldsAre(Command::Inspect, "house.project.json", _, false, _, true, "0F3A"));
+    EXPECT_THAT(line, FieldsAre(Command::Inspect, "house.project.json", _, false, _, true, "0F3A", _));
     EXPECT_FALSE(ParseCommandLine({"inspect", "house.project.json"}, Defaults()).planId.has_value());
     EXPECT_THAT(Refusal({"inspect"}), HasSubstr("name the project file to inspect"));
     EXPECT_THAT(Refusal({"inspect", "a.json", "--quiet"}), HasSubstr("--quiet is not an option of inspect"));

@@ -112,6 +112,8 @@ QB::Int32 PersonResponder::AnswerAlert(const PK::AlertRecord& alert) {
     if (next == nullptr || !std::holds_alternative<AlertAnswer>(*next)) {
         if (std::optional<Answer> answer = _ask(AlertQuestionJson(alert));
             answer && std::holds_alternative<AlertAnswer>(*answer)) {
+            // Recorded with the alert it answered, so a replay checks that the same alert came.
+            std::get<AlertAnswer>(*answer).alertId = alert.alertId;
             Give(std::move(*answer));
         }
     }

@@ -130,7 +130,11 @@ bool Sandbox::Ran(const Step& step, const StepOutcome& outcome) {
     if (!_running) {
         return !_quit;
     }
-    _recorder.Add(_running->json, _person ? _person->AnswersUsed() : step.answers);
+    // A step that could not be carried out is not kept: a replay would stop at it, and the
+    // person's next step would never run.
+    if (!outcome.stopped) {
+        _recorder.Add(_running->json, _person ? _person->AnswersUsed() : step.answers);
+    }
     if (_host != nullptr) {
         _rows.Rebuild(*_host);
     }
@@ -147,12 +151,14 @@ bool Sandbox::Ran(const Step& step, const StepOutcome& outcome) {
         String(writer, failure);
     }
     writer.EndArray();
-    if (outcome.stopped) {
-        writer.Key("warning");
-        writer.String("the step could not be carried out: a replay of the saved scenario stops at it");
-    }
     writer.Key("recorded");
-    String(writer, _recorder.Last());
+    if (outcome.stopped) {
+        writer.Null();
+        writer.Key("warning");
+        writer.String("the step could not be carried out, so it is not recorded");
+    } else {
+        String(writer, _recorder.Last());
+    }
     writer.EndObject();
     Fulfil(_running->slot, Reply{200, buffer.GetString()});
     _running.reset();
