@@ -209,10 +209,9 @@ void SandboxServer::Routes() {
     server.Get("/", [this](const httplib::Request&, httplib::Response& response) {
         response.set_content(_pageHtml, "text/html; charset=utf-8");
         response.set_header("Cache-Control", "no-store");
-        response.set_header(
-            "Content-Security-Policy",
-            "default-src 'self'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
-            "img-src 'self' data: blob:; frame-src 'self' data: blob: about:; frame-ancestors 'none'");
+        response.set_header("Content-Security-Policy",
+                            "default-src 'self'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
+                            "img-src 'self' data: blob:; frame-src 'none'; frame-ancestors 'none'");
     });
     // Everything a task needs is copied into it: the server's thread may stop waiting for it.
     const auto call = [this](std::function<Reply()> work, std::chrono::milliseconds patience) {

@@ -197,15 +197,16 @@
         };
         menu.append(line);
       });
-      const frame = $("palette-frame").getBoundingClientRect();
       const box = item.getBoundingClientRect();
       const pane = $("palette-pane").getBoundingClientRect();
-      menu.style.left = frame.left - pane.left + box.left + "px";
-      menu.style.top = frame.top - pane.top + box.bottom + $("palette-pane").scrollTop + "px";
+      menu.style.left = box.left - pane.left + "px";
+      menu.style.top = box.bottom - pane.top + $("palette-pane").scrollTop + "px";
       menu.hidden = false;
     }
   }
 
+  // The drawn palette lives in a shadow root: its style stays its own, and clicks reach the
+  // page's handlers directly.
   function drawPalette(data) {
     palette = data;
     const body = $("palette-body");
@@ -213,21 +214,20 @@
       body.innerHTML = '<p class="empty">The palette is not open.</p>';
       return;
     }
-    let frame = $("palette-frame");
-    if (!frame) {
+    let host = $("palette-host");
+    if (!host) {
       body.replaceChildren();
-      frame = document.createElement("iframe");
-      frame.id = "palette-frame";
-      body.append(frame);
+      host = document.createElement("div");
+      host.id = "palette-host";
+      const root = host.attachShadow({ mode: "open" });
+      root.addEventListener("click", (event) => paletteClick(event, false));
+      root.addEventListener("dblclick", (event) => paletteClick(event, true));
+      body.append(host);
     }
-    frame.width = data.width;
-    frame.height = data.height;
-    frame.onload = () => {
-      const doc = frame.contentDocument;
-      doc.addEventListener("click", (event) => paletteClick(event, false));
-      doc.addEventListener("dblclick", (event) => paletteClick(event, true));
-    };
-    frame.srcdoc = data.html;
+    host.style.width = data.width + "px";
+    host.style.height = data.height + "px";
+    const drawn = new DOMParser().parseFromString(data.html, "text/html");
+    host.shadowRoot.replaceChildren(...drawn.head.querySelectorAll("style"), ...drawn.body.childNodes);
   }
 
   // ---- The page -----------------------------------------------------------------------------
@@ -250,7 +250,7 @@
     $("page-kind").textContent = data.browser === "chromium"
       ? "the page in Chromium (actions below are done in it)"
       : "the simulated page (its calls reach the add-on as the page's)";
-    $("page-picture").hidden = data.browser !== "chromium";
+    $("page-live").hidden = data.browser !== "chromium";
   }
 
   function pageStep() {
@@ -278,7 +278,7 @@
   }
 
   async function refreshPagePicture() {
-    if ($("page-picture").hidden) {
+    if ($("page-live").hidden) {
       return;
     }
     try {
@@ -292,6 +292,21 @@
       /* no picture yet */
     }
   }
+
+  // A click on the picture and typed text reach the real page as the page's own script, so they
+  // are steps like any other and replay in Chromium.
+  $("page-picture").onclick = (event) => {
+    const picture = $("page-picture");
+    const x = Math.round(event.offsetX * picture.naturalWidth / picture.clientWidth);
+    const y = Math.round(event.offsetY * picture.naturalHeight / picture.clientHeight);
+    step({ do: "page", action: "script", script: "(() => { const at = document.elementFromPoint(" + x + ", " + y +
+      "); if (at) { at.focus(); at.click(); } })()" });
+  };
+  $("page-type-send").onclick = () => {
+    const typed = JSON.stringify($("page-typed").value);
+    step({ do: "page", action: "script", script: "(() => { const at = document.activeElement; if (at && 'value' in at) {" +
+      " at.value += " + typed + "; at.dispatchEvent(new Event('input', { bubbles: true })); } })()" });
+  };
 
   // ---- The project --------------------------------------------------------------------------
 
@@ -375,9 +390,9 @@
       cell(classification);
       const properties = document.createElement("span");
       for (const [property, value] of Object.entries(row.properties)) {
-        const entry = text(property + " = " + value + "; ");
+        const entry = text(property.slice(property.lastIndexOf("/") + 1) + " = " + value + "; ");
         entry.className = "pin";
-        entry.title = "click: pin this value to the last step";
+        entry.title = property + "\nclick: pin this value to the last step";
         entry.onclick = () => pin({ elements: { [row.ref]: { properties: { [property]: value } } } });
         properties.append(entry);
       }
@@ -499,5 +514,6 @@
   }
   setInterval(pollLog, 500);
   setInterval(() => { if (!busy) watchQuestion(); }, 1000);
+  setInterval(() => { if (!busy) refreshPagePicture(); }, 2000);
   loadWebApp().then(refresh, (error) => say(error.message));
 })();
