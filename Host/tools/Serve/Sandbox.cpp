@@ -405,6 +405,10 @@ Reply Sandbox::PagePicture() const {
     if (_page == nullptr) {
         return Error(503, "the host is starting");
     }
+    if (_running) {
+        // Picturing runs the message loop, which must not run inside a step's open dialog.
+        return Error(409, "the page is pictured between steps");
+    }
     const std::filesystem::path png = _options.outDir / "sandbox-page.png";
     std::string why;
     if (!_page->Screenshot(png, why)) {

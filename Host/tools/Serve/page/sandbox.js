@@ -469,7 +469,9 @@
   $("select-rows").onclick = () => step({ do: "select", elements: checkedRefs() });
   $("delete-rows").onclick = () => step({ do: "deleteElements", elements: checkedRefs() });
   $("reserve-rows").onclick = () => step({ do: "reserve", user: 2, elements: checkedRefs() });
-  $("release-rows").onclick = () => step({ do: "release", user: 2, elements: checkedRefs() });
+  $("release-rows").onclick = () => step({ do: "release", elements: checkedRefs() });
+  $("other-connection").onclick = () => step({ do: "receiveChanges", user: 2,
+    changes: [{ do: "eraseModulData", name: "ConnectionWithSpecification:" + $("page-spec").value }] });
   $("other-lock").onclick = () => step({ do: "receiveChanges", user: 2, changes: [{ do: "lockElements", elements: checkedRefs() }] });
   $("select-type").onchange = async () => {
     const type = $("select-type").value;
