@@ -152,12 +152,17 @@ TEST(SimParts, PaletteHtmlPlacesItemsWithTheirStatesAndKeepsTextsAsText) {
     const PaletteHtml drawn = DrawPaletteHtml(inputs);
     EXPECT_EQ(std::pair(drawn.width, drawn.height), std::pair(300 + 2 * 12 + 2, 200 + 24 + 2 * 12 + 2));
     EXPECT_THAT(drawn.html, HasSubstr("<title>Palette &lt;1.3&gt;</title>"));
-    EXPECT_THAT(drawn.html, HasSubstr("<div class=\"row selected\""));
+    EXPECT_THAT(drawn.html, HasSubstr("<div class=\"row selected\" data-row=\"1\""));
     EXPECT_THAT(drawn.html, HasSubstr("<svg id=\"warning\"></svg></span>&lt;b&gt;walls&lt;/b&gt;"));
     EXPECT_THAT(drawn.html,
                 HasSubstr("<div class=\"item disabled button\" style=\"left:3px;top:103px;width:38px;"
-                          "height:26px;\" title=\"Select\"><span class=\"icon\">[9]</span></div>"));
-    EXPECT_THAT(drawn.html, HasSubstr("class=\"header inactive\" style=\"top:142px;"));
+                          "height:26px;\" data-item=\"2\" data-kind=\"iconButton\" title=\"Select\"><span "
+                          "class=\"icon\">[9]</span></div>"));
+    // The live page finds the panel, item and row a click landed on by these.
+    EXPECT_THAT(drawn.html, HasSubstr("class=\"header inactive\" data-panel=\"2\" data-expanded=\"false\" "
+                                      "style=\"top:142px;"));
+    EXPECT_THAT(drawn.html, HasSubstr("<div class=\"page\" data-panel=\"1\""));
+    EXPECT_THAT(drawn.html, HasSubstr("data-item=\"1\" data-kind=\"listBox\">"));
     EXPECT_THROW(DrawPaletteHtml(PaletteHtmlInputs{R"({"kind": "palette"})", {}, {}}), std::runtime_error);
 }
 
