@@ -116,7 +116,8 @@
     if (question.kind === "alert") {
       const icon = document.createElement("div");
       icon.className = "icon";
-      icon.textContent = question.type === 1 ? "\u26d4" : question.type === 2 ? "\u26a0" : "\u2139";
+      // The host's alert kinds: -1 stops (an error), -2 cautions; others inform.
+      icon.textContent = question.type === -1 ? "\u26d4" : question.type === -2 ? "\u26a0" : "\u2139";
       content.append(icon);
       for (const line of [question.largeText, question.smallText]) {
         if (line) {
