@@ -36,6 +36,15 @@ protected:
                 break;
             }
         }
+        // While the question is open, no other step runs and an answer of another kind is refused.
+        const HttpAnswer another = sandbox->Post("/api/step", R"({"do": "check"})");
+        EXPECT_EQ(another.status, 409);
+        EXPECT_THAT(another.body, HasSubstr("answer the open alert or dialog first"));
+        const bool alert = question.find(R"("kind":"alert")") != std::string::npos;
+        const HttpAnswer wrongKind =
+            sandbox->Post("/api/answer", alert ? R"({"cancelDialog": true})" : R"({"button": 1})");
+        EXPECT_EQ(wrongKind.status, 400);
+        EXPECT_EQ(sandbox->Post("/api/answer", R"({"button": )").status, 400);
         const HttpAnswer answered = sandbox->Post("/api/answer", answer);
         posting.join();
         EXPECT_EQ(answered.status, 200) << answered.body;
