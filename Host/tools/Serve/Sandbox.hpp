@@ -3,9 +3,9 @@
 // The live page's run: a StepSource whose steps come from the person. Between steps the main
 // thread waits on the MainQueue for the server's requests, settling the add-on and its page
 // between waits; a posted step (scenario-step JSON, read by ReadStepJson) is the next step of the
-// run, and its reply goes out once the step ran; the steps that could be carried out are recorded. While a
-// step shows an alert or the selector dialog the step's answers do not cover, the main thread keeps serving
-// the panes and waits for the person's answer (PersonResponder).
+// run, and its reply goes out once the step ran; the steps that could be carried out are
+// recorded. While a step shows an alert or the selector dialog the step's answers do not cover,
+// the main thread keeps serving the panes and waits for the person's answer (PersonResponder).
 //
 // Everything here runs on the main thread, inside the tasks the queue runs; the server's threads
 // only post tasks and wait for their replies.

@@ -209,6 +209,8 @@ void SandboxServer::Routes() {
     server.Get("/", [this](const httplib::Request&, httplib::Response& response) {
         response.set_content(_pageHtml, "text/html; charset=utf-8");
         response.set_header("Cache-Control", "no-store");
+        // The address carries the token: it must not travel on as a referrer.
+        response.set_header("Referrer-Policy", "no-referrer");
         response.set_header("Content-Security-Policy",
                             "default-src 'self'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
                             "img-src 'self' data: blob:; frame-src 'none'; frame-ancestors 'none'");

@@ -35,8 +35,8 @@ public:
     // used while it ran, in the order they were used.
     void Add(std::string_view stepJson, const std::vector<Answer>& answers);
     // Adds `expectJson` (an object of expectations) to the last step's "expect": objects merged
-    // key by key, lists joined (each value once), other values replaced. Nothing changes and the reader's
-    // message comes back when the step would no longer read, or when there is no step yet.
+    // key by key, lists joined (each value once), other values replaced. Nothing changes and the
+    // reader's message comes back when the step would no longer read, or when there is no step yet.
     std::optional<std::string> Pin(std::string_view expectJson);
     // The last step as JSON ("" without one).
     std::string Last() const;
