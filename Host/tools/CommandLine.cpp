@@ -49,6 +49,9 @@ usage:
                                         the sandbox: the add-on live in a web page on 127.0.0.1 (the
                                         demo project by default); every action is a step, and the
                                         steps save as a scenario that run replays
+  vantrel-sim inspect --serve           JSON reports of the project files named on standard input,
+                                        one a line, each followed by a line "\x1e" and its exit code
+                                        (a run's "consistent" check reads projects through it)
   vantrel-sim --help | --version
 
 options of run and shot:
@@ -130,6 +133,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             line.file = argument;
             continue;
         }
+        if (argument == "--serve") {
+            if (line.command != Command::Inspect) {
+                throw UsageError(fmt::format("--serve is not an option of {} (see --help)", verb));
+            }
+            line.serve = true;
+            continue;
+        }
         if (argument == "--json") {
             if (line.command != Command::Inspect) {
                 throw UsageError(fmt::format("--json is not an option of {} (see --help)", verb));
@@ -193,7 +203,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             throw UsageError(fmt::format("{} is not an option of {} (see --help)", argument, verb));
         }
     }
-    if (line.file.empty() && !serves) {
+    if (line.serve && !line.file.empty()) {
+        throw UsageError("inspect --serve reads the project files from standard input, not \"" +
+                         line.file.string() + "\"");
+    }
+    if (line.file.empty() && !serves && !line.serve) {
         throw UsageError(line.command == Command::Generate  ? "name the project file to write"
                          : line.command == Command::Inspect ? "name the project file to inspect"
                                                             : "name the scenario file");

@@ -31,6 +31,7 @@ struct CommandLine {
     bool json = false;                 // inspect
     std::optional<std::string> planId; // inspect: the plan id the page knows the project by
     int port = 0;                      // serve: 0 takes a free port
+    bool serve = false;                // inspect: the files come on standard input (InspectCommand.hpp)
 };
 
 // `defaults` carries the built-in paths (add-on, web application, browser).

@@ -78,6 +78,8 @@ int main(int argc, char** argv) {
     defaults.webApp = ATC_SIM_WEBAPP;
     defaults.otherSite = ATC_SIM_OTHER_SITE;
     defaults.chromium = "/usr/lib/chromium/chromium";
+    std::error_code noSelf;
+    defaults.inspectorProgram = std::filesystem::read_symlink("/proc/self/exe", noSelf);
     try {
         const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), defaults);
         switch (line.command) {
@@ -90,7 +92,8 @@ int main(int argc, char** argv) {
         case Command::Generate:
             return Generate(line);
         case Command::Inspect:
-            return RunInspector(ATC_SIM_INSPECTOR, line.file, line.json, line.planId);
+            return line.serve ? ServeInspector(ATC_SIM_INSPECTOR)
+                              : RunInspector(ATC_SIM_INSPECTOR, line.file, line.json, line.planId);
         case Command::Serve:
             return Serve(
                 ServeOptions{line.run, line.file, ATC_SIM_DEMO_PROJECT, ATC_SIM_SERVE_PAGE, line.port});

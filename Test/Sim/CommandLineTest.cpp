@@ -36,9 +36,9 @@ TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) 
         Defaults());
     EXPECT_THAT(line, FieldsAre(Command::Run, "demo.scenario.json",
                                 FieldsAre("results", "/build/ArdoTesselConnect.so", "/source/WebApp", _,
-                                          "/usr/lib/chromium/chromium", BrowserChoice::None,
+                                          "/usr/lib/chromium/chromium", _, BrowserChoice::None,
                                           std::filesystem::path("pics"), true),
-                                true, _, false, std::nullopt, 0));
+                                true, _, false, std::nullopt, 0, false));
 
     const CommandLine shot = ParseCommandLine({"shot", "demo.scenario.json"}, Defaults());
     EXPECT_THAT(shot, FieldsAre(Command::Shot, _, Field(&RunOptions::browser, BrowserChoice::Default), false,
@@ -47,9 +47,9 @@ TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) 
     const CommandLine sizes = ParseCommandLine(
         {"generate", "big.json", "--elements", "50000", "--hotlinked", "0.1", "--items", "30", "--seed", "9"},
         Defaults());
-    EXPECT_THAT(sizes,
-                FieldsAre(Command::Generate, "big.json", _, false,
-                          FieldsAre(50000u, 10, 20, 5, 0.1, _, _, 30u, _, 9u), false, std::nullopt, _));
+    EXPECT_THAT(sizes, FieldsAre(Command::Generate, "big.json", _, false,
+                                 FieldsAre(50000u, 10, 20, 5, 0.1, _, _, 30u, _, 9u), false, std::nullopt, _,
+                                 false));
     EXPECT_THAT(Refusal({"generate", "big.json", "--stories", "0"}),
                 HasSubstr("--stories takes a number from 1 to 500, not \"0\""));
     EXPECT_THAT(Refusal({"generate", "big.json", "--classified", "1.5"}),
@@ -90,7 +90,12 @@ TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
 
     const CommandLine line =
         ParseCommandLine({"inspect", "house.project.json", "--json", "--plan-id", "0F3A"}, Defaults());
-    EXPECT_THAT(line, FieldsAre(Command::Inspect, "house.project.json", _, false, _, true, "0F3A", _));
+    EXPECT_THAT(line, FieldsAre(Command::Inspect, "house.project.json", _, false, _, true, "0F3A", _, false));
+    EXPECT_TRUE(ParseCommandLine({"inspect", "--serve"}, Defaults()).serve);
+    EXPECT_THAT(Refusal({"inspect", "--serve", "a.json"}),
+                HasSubstr("inspect --serve reads the project files from "
+                          "standard input, not \"a.json\""));
+    EXPECT_THAT(Refusal({"run", "a.json", "--serve"}), HasSubstr("--serve is not an option of run"));
     EXPECT_FALSE(ParseCommandLine({"inspect", "house.project.json"}, Defaults()).planId.has_value());
     EXPECT_THAT(Refusal({"inspect"}), HasSubstr("name the project file to inspect"));
     EXPECT_THAT(Refusal({"inspect", "a.json", "--quiet"}), HasSubstr("--quiet is not an option of inspect"));

@@ -32,6 +32,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 struct VNAPI_HostContext;
@@ -219,6 +221,10 @@ public:
     // Told of every call through the table, before it runs and before any fault answers it: a
     // test can let another user act at a chosen moment of the add-on's work.
     void SetCallListener(std::function<void(HostFunction)> listener) { _callListener = std::move(listener); }
+    // Told when a command that is not inside another begins, before its body runs.
+    void SetCommandListener(std::function<void(const QB::UniString& name, bool undoable)> listener) {
+        _commandListener = std::move(listener);
+    }
     // Keeps every call through the table from now on (CallRecording.hpp), until StopRecording
     // hands them over. Starting again drops what was kept. Both throw std::logic_error while a
     // command runs.
@@ -232,6 +238,20 @@ public:
     bool HasNewElementHandler() const { return _newElementHandler != nullptr; }
     bool HasMergeHandler() const { return _mergeHandler != nullptr; }
     bool InCommand() const { return _commandDepth > 0; }
+
+    // Exceptions that came out of the add-on's code into the host (a handler, a callback, a
+    // command body, an entry the loader called), each caught at that boundary, answered as
+    // APIERR_GENERAL (or nothing) and kept here as "<where>: <what>", in order.
+    const std::vector<std::string>& EscapedExceptions() const { return _escaped; }
+    // Inside a catch block only: keeps the exception being handled.
+    void NoteEscapedException(std::string_view where);
+
+    // The undo and redo history as it is now, and putting it back: for a check that receives
+    // changes only to look at the result and then puts the project back as it was (a receive ends
+    // the history). Putting back a history of another project is the caller's mistake.
+    struct SavedHistory;
+    std::shared_ptr<const SavedHistory> SaveHistory() const;
+    void RestoreHistory(const SavedHistory& history);
 
     // How many undo steps keep the project as it was before them.
     void SetUndoDepth(std::size_t depth) { _undoDepth = depth; }
@@ -310,9 +330,11 @@ private:
     std::array<std::size_t, HostFunctionCount> _callCounts{};
     FaultInjector _faults;
     std::function<void(HostFunction)> _callListener;
+    std::function<void(const QB::UniString&, bool)> _commandListener;
     QB::UInt64 _generatedGuids = 0;
     std::unique_ptr<Detail::CallRecorder> _recorder;
     bool _addonHandlersMuted = false; // while a replay runs
+    std::vector<std::string> _escaped;
 };
 
 } // namespace VantrelSim

@@ -1,0 +1,379 @@
+#include "Run/RunSession.hpp"
+
+#include "Expect/Escapes.hpp"
+#include "Expect/ProjectForm.hpp"
+#include "Run/StepFailure.hpp"
+
+#include <VantrelSim/ProjectFile.hpp>
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <type_traits>
+
+namespace VantrelSim::Tool {
+
+namespace {
+
+template <typename... Kinds> struct Overloaded : Kinds... { using Kinds::operator()...; };
+template <typename... Kinds> Overloaded(Kinds...) -> Overloaded<Kinds...>;
+
+// What a step of this kind may take away from the stored data (StoredState.hpp): anything when it
+// replaces the project, walks its history, takes other users' changes or lets the user act on the
+// palette or the page freely; associations (and the issues about them) when it associates,
+// removes associations or changes elements; nothing otherwise.
+unsigned MayLose(const Step& step) {
+    unsigned may =
+        std::visit(Overloaded{
+                       [](const OpenProject&) { return +LoseAnything; },
+                       [](const NewProject&) { return +LoseAnything; },
+                       [](const CloseProject&) { return +LoseAnything; },
+                       [](const Undo&) { return +LoseAnything; },
+                       [](const Redo&) { return +LoseAnything; },
+                       [](const Menu&) { return +LoseAnything; },
+                       [](const Click&) { return +LoseAnything; },
+                       [](const ChoosePopUp&) { return +LoseAnything; },
+                       [](const ClickRow&) { return +LoseAnything; },
+                       // Other users' clauses and associations come over; their removals stay removed.
+                       [](const ReceiveChanges&) { return LoseClauses | LoseAssociations | LoseIssues; },
+                       [](const DeleteElements&) { return LoseAssociations | LoseIssues; },
+                       [](const SetProperty&) { return LoseAssociations | LoseIssues; },
+                       [](const PageAction& page) {
+                           switch (page.kind) {
+                           case PageActionKind::Associate:
+                           case PageActionKind::RemoveAssociation:
+                               return LoseAssociations | LoseIssues;
+                           case PageActionKind::Connect:
+                           case PageActionKind::Open:
+                           case PageActionKind::UpdateClause:
+                           case PageActionKind::Disconnect:
+                           case PageActionKind::Call:
+                           case PageActionKind::Script:
+                               return +LoseAnything;
+                           default:
+                               return +LoseNothing;
+                           }
+                       },
+                       [](const auto&) { return +LoseNothing; },
+                   },
+                   step.action);
+    if (!step.meanwhile.empty()) {
+        may |= LoseAssociations | LoseIssues;
+    }
+    return may;
+}
+
+} // namespace
+
+// ---- Before the step ----------------------------------------------------------------------------
+
+RunSession::HoldsBefore RunSession::TakeHoldsBefore(const Step& step) {
+    HoldsBefore before;
+    before.escaped = _host.EscapedExceptions().size();
+    before.faultsFired = _host.Faults().FiredCount();
+    if (_host.HasProject()) {
+        const Project& project = _host.GetProject();
+        before.modulData = project.modulData;
+        before.selection = _host.SelectedElements();
+        const auto wants = [&](Invariant invariant) {
+            return std::find(step.expect.holds.begin(), step.expect.holds.end(), invariant) !=
+                   step.expect.holds.end();
+        };
+        if (wants(Invariant::Consistent) || wants(Invariant::FaultTold)) {
+            before.file = WriteProjectJson(project);
+        }
+        if (wants(Invariant::UndoRestores) || wants(Invariant::FaultTold)) {
+            before.stored = StoredForm(project);
+            before.model = ModelForm(project);
+        }
+        _atFirstUndoable.reset();
+        _modelAtFirstUndoable.reset();
+        _formAtFirstUndoable = wants(Invariant::UndoRestores);
+    }
+    return before;
+}
+
+// ---- Faults planted for the tests of the checks ------------------------------------------------
+
+// Tests show each check able to fail by planting, through the environment variable
+// VANTREL_SIM_TEST_PLANT naming a check, the kind of fault it is there to find, just before it is
+// made. Nothing else reads the variable.
+void RunSession::Plant(Invariant invariant, HoldsBefore& before) {
+    const char* planted = std::getenv("VANTREL_SIM_TEST_PLANT");
+    if (planted == nullptr || std::string_view(planted) != InvariantName(invariant)) {
+        return;
+    }
+    _transcript->Line(fmt::format("(a fault planted for the test of {})", planted), 2);
+    const auto firstWall = [this]() -> Element* {
+        std::optional<QB::Guid> wall;
+        std::as_const(_host.GetProject()).ForEachElementOfType(API_WallID, [&](const Element& element) {
+            if (!wall) {
+                wall = element.guid;
+            }
+        });
+        return wall ? _host.GetProject().FindElement(*wall) : nullptr;
+    };
+    const auto firstConnection = [this]() -> std::optional<QB::UniString> {
+        for (const auto& [name, record] : _host.GetProject().modulData) {
+            if (name.ToUtf8().starts_with("ConnectionWithSpecification:")) {
+                return name;
+            }
+        }
+        return std::nullopt;
+    };
+    switch (invariant) {
+    case Invariant::NothingEscaped:
+        try {
+            throw std::runtime_error("planted");
+        } catch (...) {
+            _host.NoteEscapedException("a planted handler");
+        }
+        break;
+    case Invariant::Consistent:
+    case Invariant::RestartKeeps:
+        // A connection record lost in a step that removes nothing.
+        if (const auto name = firstConnection()) {
+            _host.GetProject().modulData.Delete(*name);
+        }
+        break;
+    case Invariant::UndoRestores:
+        // A change no undo step holds.
+        if (Element* wall = firstWall()) {
+            wall->locked = !wall->locked;
+        }
+        break;
+    case Invariant::PaletteAgrees: {
+        // A state the page holds that the add-on's model does not give.
+        std::string error;
+        _page->EvaluateJson(
+            "window.tesselStandIn && window.tesselStandIn.state && window.tesselStandIn.state.document"
+            " ? (window.tesselStandIn.state.document.documentName = 'planted') : null",
+            error);
+        break;
+    }
+    case Invariant::Converges:
+        _plantDivergence = true;
+        break;
+    case Invariant::FaultTold:
+        // The user told nothing: the step's alerts and log lines are not looked at.
+        before.silenced = true;
+        break;
+    }
+}
+
+// ---- After it -----------------------------------------------------------------------------------
+
+void RunSession::CheckHolds(const std::string& label, const Step& step, const HoldsBefore& stepBefore,
+                            const StepRecord& record) {
+    _formAtFirstUndoable = false;
+    HoldsBefore before = stepBefore;
+    // Whether the step met a host fault is settled now, before any check acts; the faults still
+    // armed are lifted while the checks act (a restart or a fresh palette is not the step's test)
+    // and armed again after.
+    before.faultFired = _host.Faults().FiredCount() != before.faultsFired;
+    const std::vector<Fault> armed = _host.Faults().Pending();
+    _host.Faults().Clear();
+    for (const Invariant invariant : step.expect.holds) {
+        std::vector<std::string> problems;
+        // A check that cannot be made is a failure of its own: it must never pass unseen.
+        try {
+            Plant(invariant, before);
+            switch (invariant) {
+            case Invariant::NothingEscaped:
+                problems = NothingEscaped(before, record);
+                break;
+            case Invariant::Consistent:
+                problems = Consistent(step, before);
+                break;
+            case Invariant::UndoRestores:
+                problems = UndoRestores(before, record);
+                break;
+            case Invariant::RestartKeeps:
+                problems = RestartKeeps(step, before.faultFired);
+                break;
+            case Invariant::PaletteAgrees:
+                problems = PaletteAgrees(step, before);
+                break;
+            case Invariant::Converges:
+                problems = Converges(before);
+                break;
+            case Invariant::FaultTold:
+                problems = FaultTold(step, before, record);
+                break;
+            }
+        } catch (const StepFailure& error) {
+            problems.push_back(std::string("cannot be checked: ") + error.what());
+        } catch (const std::exception& error) {
+            problems.push_back(std::string("cannot be checked: ") + error.what());
+        }
+        ++_checks;
+        for (const std::string& problem : problems) {
+            Fail(fmt::format("{}: holds {}: {}", label, InvariantName(invariant), problem));
+        }
+    }
+    for (const Fault& fault : armed) {
+        _host.Faults().Add(fault);
+    }
+}
+
+std::vector<std::string> RunSession::NothingEscaped(const HoldsBefore& before, const StepRecord& record) {
+    const std::vector<std::string>& notes = _host.EscapedExceptions();
+    return FindEscapes(
+        std::vector<std::string>(notes.begin() + static_cast<std::ptrdiff_t>(before.escaped), notes.end()),
+        record, before.faultFired);
+}
+
+std::optional<StoredState> RunSession::Inspected(const std::string& file, std::string& error) {
+    if (!_lastInspected.first.empty() && _lastInspected.first == file) {
+        return _lastInspected.second;
+    }
+    if (!_inspector) {
+        _inspector = std::make_unique<InspectorChild>(_options.inspectorProgram,
+                                                      _options.outDir / "inspector-output.txt");
+    }
+    const std::filesystem::path path = _options.outDir / "holds-inspected.project.json";
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << file;
+        if (!out) {
+            error = "cannot write " + path.string();
+            return std::nullopt;
+        }
+    }
+    const std::optional<InspectorChild::Answer> answer = _inspector->Inspect(path, error);
+    if (!answer) {
+        return std::nullopt;
+    }
+    if (answer->exitCode > 1) {
+        error = fmt::format("the inspector could not read the project (exit code {}; see {})",
+                            answer->exitCode, (_options.outDir / "inspector-output.txt").string());
+        return std::nullopt;
+    }
+    _lastInspected = {file, ReadStoredState(answer->json)};
+    return _lastInspected.second;
+}
+
+std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBefore& before) {
+    if (!_host.HasProject()) {
+        return {};
+    }
+    const Project& project = _host.GetProject();
+    std::string error;
+    // What the step started from: the project before it, or the file it opened as the file holds it.
+    StoredState baseline;
+    if (const auto* open = std::get_if<OpenProject>(&step.action)) {
+        const std::filesystem::path path = open->saved ? ProjectOutput(open->path.string()) : open->path;
+        const std::optional<StoredState> opened = Inspected(WriteProjectJson(LoadProjectFile(path)), error);
+        if (!opened) {
+            return {error};
+        }
+        baseline = *opened;
+    } else if (before.file && !std::holds_alternative<NewProject>(step.action)) {
+        const std::optional<StoredState> earlier = Inspected(*before.file, error);
+        if (!earlier) {
+            return {error};
+        }
+        baseline = *earlier;
+    }
+    const std::optional<StoredState> after = Inspected(WriteProjectJson(project), error);
+    if (!after) {
+        return {error};
+    }
+    // Findings about a record the add-on did not write in this step are not its doing: the record
+    // is as it was, or as another user sent it. When other users acted, so are findings about
+    // anything but the records the add-on wrote (another user may delete the plan data object).
+    std::set<std::string> excused;
+    std::set<std::string> written;
+    for (const auto& [name, record] : project.modulData) {
+        const API_ModulData* earlier = before.modulData ? before.modulData->GetPtr(name) : nullptr;
+        bool untouched = earlier != nullptr && *earlier == record;
+        if (_received) {
+            for (const auto& [sentName, sent] : _received->modulData) {
+                untouched = untouched || (sentName == name && sent && *sent == record);
+            }
+        }
+        (untouched ? excused : written).insert(name.ToUtf8());
+    }
+    if (_received || !step.meanwhile.empty()) {
+        for (const StoredFinding& finding : after->findings) {
+            if (const std::string record = finding.Record(); !record.empty() && !written.contains(record)) {
+                excused.insert(record);
+            }
+        }
+    }
+    // A connection another user erased goes with everything it held.
+    if (_received) {
+        for (const auto& [sentName, sent] : _received->modulData) {
+            if (sent) {
+                continue;
+            }
+            const std::string gone = sentName.ToUtf8() + ": ";
+            for (std::set<std::string>* lines :
+                 {&baseline.clauses, &baseline.associations, &baseline.issues, &baseline.removals}) {
+                std::erase_if(*lines, [&](const std::string& line) { return line.starts_with(gone); });
+            }
+        }
+    }
+    return CompareStoredStates(baseline, *after, MayLose(step), excused);
+}
+
+// After a step in which a host fault answered a call: the user was told, the project is as it was
+// or consistent, and with the faults lifted the host is not left inside a command or a progress
+// window and the page gets its state again. (Doing the step's action again is not a test of that:
+// a deletion, a connection or a quit is not the same operation twice.)
+std::vector<std::string> RunSession::FaultTold(const Step& step, const HoldsBefore& before,
+                                               const StepRecord& record) {
+    if (!before.faultFired) {
+        return {};
+    }
+    std::vector<std::string> problems;
+    bool told =
+        before.silenced
+            ? false
+            : !record.alerts.empty() ||
+                  std::any_of(record.addonLog.begin(), record.addonLog.end(), [](const auto& line) {
+                      return line.level == "warning" || line.level == "error" || line.level == "critical";
+                  });
+    if (_host.HasProject()) {
+        const bool unchanged = before.stored && StoredForm(_host.GetProject()) == *before.stored;
+        if (!unchanged) {
+            for (const std::string& problem : Consistent(step, before)) {
+                problems.push_back("the project is neither as before the step nor consistent: " + problem);
+            }
+        }
+        if (!told && !unchanged && before.file && !before.silenced) {
+            // A new issue tells the user too.
+            std::string error;
+            const std::optional<StoredState> earlier = Inspected(*before.file, error);
+            const std::optional<StoredState> now = Inspected(WriteProjectJson(_host.GetProject()), error);
+            told = earlier && now &&
+                   std::any_of(now->issues.begin(), now->issues.end(),
+                               [&](const std::string& issue) { return !earlier->issues.contains(issue); });
+        }
+    }
+    if (!told) {
+        problems.push_back(
+            "a host fault answered the add-on, and the user was told nothing (no alert, no issue, no "
+            "warning in the add-on's log)");
+    }
+    // The faults lifted (CheckHolds), the next operation finds the host and the page usable.
+    if (_host.InCommand()) {
+        problems.push_back("the host is still inside a command");
+    }
+    if (_host.Progress().open) {
+        problems.push_back(
+            fmt::format("the progress window \"{}\" is still open", _host.Progress().title.ToUtf8()));
+    }
+    if (_addonRunning && PageStateNow()) {
+        const std::optional<std::string> fresh = FreshPageState("faultTold");
+        if (!fresh || !fresh->starts_with("{")) {
+            problems.push_back("once the faults are gone the page's getAllState gets no state: " +
+                               fresh.value_or("no answer"));
+        }
+    }
+    return problems;
+}
+
+} // namespace VantrelSim::Tool
