@@ -45,6 +45,10 @@ usage:
   vantrel-sim inspect PROJECT [--json] [--plan-id ID]
                                         read and check the add-on's data in a project file, for
                                         support; --plan-id: the project's plan id as the page has it
+  vantrel-sim explore [PROJECT] --seed N --steps M [options]
+                                        a seeded random walk over the project (default: the demo
+                                        project) until a check fails; the walk and its shrunk form
+                                        are written as scenarios
   vantrel-sim --help | --version
 
 options of run and shot:
@@ -56,6 +60,17 @@ options of run and shot:
   --webapp DIR       the stand-in web application (default: WebApp of the source tree)
   --chromium FILE    the browser (default: /usr/lib/chromium/chromium)
   --quiet            only the summary on the terminal; the transcript file is complete
+
+options of explore:
+  --seed N           the walk's seed (default 1): the same seed and program make the same walk
+  --steps M          steps at most (default 30)
+  --users K          other users of the shared project (default 1; 0: none)
+  --faults RATE      the chance (0 to 1) that a host function fails during a step (default 0)
+  --time SECONDS     stop after that long
+  --out DIR          seed-N.scenario.json, seed-N.shrunk.scenario.json and the walk's run folder
+                     seed-N/ (default: out/explore)
+  --browser WHICH    none (the default) or chromium; --addon, --webapp, --chromium as for run
+  --plant-half-records  other users' connection records arrive half-written (tests the walk)
 
 options of generate:
   --elements N --stories N --layers N --hotlinks N --items N (classification items) --seed N
@@ -80,7 +95,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
     CommandLine line;
     line.run = defaults;
     if (arguments.empty()) {
-        throw UsageError("say what to do: run, shot, check, generate or inspect (see --help)");
+        throw UsageError("say what to do: run, shot, check, generate, inspect or explore (see --help)");
     }
     const std::string& verb = arguments.front();
     if (verb == "--help" || verb == "-h" || verb == "help") {
@@ -101,11 +116,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
         line.command = Command::Generate;
     } else if (verb == "inspect") {
         line.command = Command::Inspect;
+    } else if (verb == "explore") {
+        line.command = Command::Explore;
+        line.run.browser = BrowserChoice::None;
     } else {
-        throw UsageError(
-            fmt::format("\"{}\" is not a command: run, shot, check, generate or inspect (see --help)", verb));
+        throw UsageError(fmt::format(
+            "\"{}\" is not a command: run, shot, check, generate, inspect or explore (see --help)", verb));
     }
-    const bool runs = line.command == Command::Run || line.command == Command::Shot;
+    const bool explores = line.command == Command::Explore;
+    const bool runs = line.command == Command::Run || line.command == Command::Shot || explores;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
@@ -127,6 +146,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             line.json = true;
             continue;
         }
+        if (argument == "--plant-half-records") {
+            if (!explores) {
+                throw UsageError(fmt::format("{} is not an option of {} (see --help)", argument, verb));
+            }
+            line.walk.plantHalfRecords = true;
+            continue;
+        }
         if (argument == "--quiet") {
             if (!runs) {
                 throw UsageError(fmt::format("--quiet is not an option of {} (see --help)", verb));
@@ -146,7 +172,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
                 throw UsageError(fmt::format("--browser is chromium or none, not \"{}\"", value));
             }
             line.run.browser = value == "chromium" ? BrowserChoice::Chromium : BrowserChoice::None;
-        } else if (runs && argument == "--shots") {
+        } else if (explores && argument == "--seed") {
+            line.walk.seed =
+                ParseNumber<std::uint64_t>(argument, value, 0, std::numeric_limits<std::uint64_t>::max());
+        } else if (explores && argument == "--steps") {
+            line.walk.steps = ParseNumber<std::size_t>(argument, value, 1, 1'000'000);
+        } else if (explores && argument == "--users") {
+            line.walk.users = ParseNumber<unsigned>(argument, value, 0, 20);
+        } else if (explores && argument == "--faults") {
+            line.walk.faults = ParseShare(argument, value);
+        } else if (explores && argument == "--time") {
+            line.walk.seconds = ParseNumber<unsigned>(argument, value, 1, 7 * 24 * 3600);
+        } else if (runs && !explores && argument == "--shots") {
             line.run.shots = value;
         } else if (runs && argument == "--addon") {
             line.run.addon = value;
@@ -181,7 +218,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             throw UsageError(fmt::format("{} is not an option of {} (see --help)", argument, verb));
         }
     }
-    if (line.file.empty()) {
+    if (line.file.empty() && !explores) {
         throw UsageError(line.command == Command::Generate  ? "name the project file to write"
                          : line.command == Command::Inspect ? "name the project file to inspect"
                                                             : "name the scenario file");

@@ -1,0 +1,155 @@
+#include "Explore/RandomWalk.hpp"
+
+#include "Explore/StepJson.hpp"
+#include "Explore/WalkFailure.hpp"
+#include "Explore/WalkView.hpp"
+#include "Scenario/ScenarioReader.hpp"
+
+#include <VantrelSim/Host.hpp>
+#include <VantrelSim/HostFunction.hpp>
+
+#include <PK/InteractionRecord.hpp>
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+namespace VantrelSim::Tool {
+
+RandomWalk::RandomWalk(const WalkOptions& options, const WebAppData& webApp)
+    : _options(options), _random(options.seed),
+      _chooser(ChooserSettings{options.users, options.faults, options.projectFile, options.plantHalfRecords},
+               webApp, _random) {}
+
+std::optional<Step> RandomWalk::Next(const LiveRun& live) {
+    if (_steps.size() >= _options.steps || _finding) {
+        return std::nullopt;
+    }
+    if (_options.seconds &&
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - _start).count() >=
+            *_options.seconds) {
+        return std::nullopt;
+    }
+    _host = &live.host;
+    const WalkView view = LookAt(live);
+    const std::size_t number = _steps.size() + 1;
+    WalkStep chosen = _chooser.Choose(view);
+    if (const auto learned = _learnedAnswers.find(chosen.action);
+        chosen.answers.empty() && learned != _learnedAnswers.end()) {
+        chosen.answers = learned->second;
+    }
+    std::optional<Step> step;
+    try {
+        step = ReadStepJson(StepText(chosen, WalkChecks()), number, _options.file);
+    } catch (const ScenarioError& error) {
+        // The walk wrote what no scenario may say: its own fault. A plain check keeps the walk going.
+        _walkErrors.push_back(error.what());
+        chosen = WalkStep{"\"do\": \"check\"", "", "", "", "check"};
+        step = ReadStepJson(StepText(chosen, WalkChecks()), number, _options.file);
+    }
+    _steps.push_back(std::move(chosen));
+    const auto& record = PK::InteractionRecord::Instance();
+    _alertsBefore = record.GetAlerts().size();
+    _dialogsBefore = record.GetDialogs().size();
+    _callsBefore.assign(HostFunctionCount, 0);
+    for (std::size_t i = 0; i < HostFunctionCount; ++i) {
+        _callsBefore[i] = live.host.CallCount(static_cast<HostFunction>(i));
+    }
+    return step;
+}
+
+std::string RandomWalk::AnswersShown() const {
+    const auto& record = PK::InteractionRecord::Instance();
+    struct Shown {
+        QB::UInt64 sequence;
+        std::string answer;
+    };
+    std::vector<Shown> shown;
+    const auto& alerts = record.GetAlerts();
+    for (std::size_t i = _alertsBefore; i < alerts.size(); ++i) {
+        shown.push_back(
+            {alerts[i].sequence,
+             JsonObject().Number("alert", alerts[i].alertId).Number("button", alerts[i].answer).Done()});
+    }
+    const auto& dialogs = record.GetDialogs();
+    const WalkStep& step = _steps.back();
+    for (std::size_t i = _dialogsBefore; i < dialogs.size(); ++i) {
+        // A system chosen as foreseen stays; any other dialog was cancelled.
+        const bool chose = dialogs[i].response == PK::ModalResponse::Accept && !dialogs[i].closedByDefault;
+        std::string answer = "{\"cancelDialog\": true}";
+        if (chose && step.answers.starts_with("[{\"chooseSystem\"")) {
+            answer = step.answers.substr(1, step.answers.size() - 2);
+        }
+        shown.push_back({dialogs[i].sequence, answer});
+    }
+    std::sort(shown.begin(), shown.end(),
+              [](const Shown& a, const Shown& b) { return a.sequence < b.sequence; });
+    std::vector<std::string> answers;
+    for (const Shown& one : shown) {
+        answers.push_back(one.answer);
+    }
+    // The page's own dialogs are not in the host's record: a step that foresaw one keeps it.
+    if (answers.empty() && step.answers.find("pageDialog") != std::string::npos) {
+        return step.answers;
+    }
+    return answers.empty() ? std::string() : JsonList(answers);
+}
+
+bool RandomWalk::Ran(const Step& step, const StepOutcome& outcome) {
+    WalkStep& made = _steps.back();
+    if (_host != nullptr && _callsBefore.size() == HostFunctionCount) {
+        std::vector<std::pair<std::string, std::size_t>> calls;
+        for (std::size_t i = 0; i < HostFunctionCount; ++i) {
+            const auto function = static_cast<HostFunction>(i);
+            if (const std::size_t made_calls = _host->CallCount(function) - _callsBefore[i]; made_calls > 0) {
+                calls.emplace_back(std::string(HostFunctionName(function)), made_calls);
+            }
+        }
+        // Faults and other users' changes change what a step calls; learn from plain steps only.
+        if (made.faults.empty() && made.meanwhile.empty()) {
+            _chooser.Learn(made.kind, std::move(calls));
+        }
+    }
+    if (outcome.failures.empty()) {
+        return true;
+    }
+    bool mismatched = false;
+    bool missed = false;
+    for (const std::string& failure : outcome.failures) {
+        if (IsAnswerMismatch(failure)) {
+            mismatched = true;
+        } else if (IsMeanwhileMissed(failure)) {
+            missed = true;
+        } else {
+            WalkFinding finding{step.number, failure, FailureSignature(failure), ViolatedCheck(failure)};
+            _finding = std::move(finding);
+            return false;
+        }
+    }
+    // Only the walk's own foresight failed: write the step as it really went, and go on.
+    if (mismatched) {
+        made.answers = AnswersShown();
+        _learnedAnswers[made.action] = made.answers;
+        ++_corrected;
+    }
+    if (missed) {
+        made.meanwhile.clear();
+        ++_corrected;
+    }
+    return true;
+}
+
+std::vector<std::string> RandomWalk::StepTexts() const {
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < _steps.size(); ++i) {
+        const bool failed = _finding && i + 1 == _finding->step;
+        if (failed && _finding->check) {
+            texts.push_back(StepText(_steps[i], {*_finding->check}));
+        } else {
+            texts.push_back(StepText(_steps[i], WalkChecks()));
+        }
+    }
+    return texts;
+}
+
+} // namespace VantrelSim::Tool
