@@ -96,7 +96,7 @@ for file in "$out"/seed-*.out; do
         fi
     fi
 done
-rate="$(awk -v n="$total_steps" -v s="$walk_seconds" 'BEGIN { printf "%.1f", s > 0 ? n / s : 0 }')"
+rate="$(awk -v n="$total_steps" -v s="$walk_seconds" 'BEGIN { printf "%.1f", (s > 0 ? n / s : 0) }')"
 echo "explore.sh: $walked seeds from $first, $total_steps steps ($rate steps/s per walk), $checks checks made," \
     "$violations violation(s), ${elapsed} s (results in $out)"
 [ "$violations" -eq 0 ]

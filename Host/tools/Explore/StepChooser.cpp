@@ -84,8 +84,8 @@ WalkStep Do(const JsonObject& action, std::string kind) {
 StepChooser::StepChooser(ChooserSettings settings, const WebAppData& webApp, WalkRandom& random)
     : _settings(std::move(settings)), _webApp(webApp), _random(random) {}
 
-void StepChooser::Learn(const std::string& kind, std::vector<std::pair<std::string, std::size_t>> calls) {
-    _calls[kind] = std::move(calls);
+void StepChooser::Learn(const std::string& action, std::vector<std::pair<std::string, std::size_t>> calls) {
+    _calls[action] = std::move(calls);
 }
 
 const WebAppSpecification& StepChooser::AnySpecification() {
@@ -415,7 +415,7 @@ WalkStep StepChooser::UserWork(const WalkView& view) {
     const bool some = !view.elements.empty();
     const std::vector<unsigned> weights = {
         some ? 30u : 0u,                                       // select
-        view.deletable.size() > 4 ? 3u : 0u,                    // delete
+        view.deletable.size() > 4 ? 3u : 0u,                   // delete
         view.stories.empty() ? 0u : 3u,                        // change story
         view.layers.empty() ? 0u : 4u,                         // layer lock or hide
         some ? 3u : 0u,                                        // lock elements
@@ -602,7 +602,7 @@ WalkStep StepChooser::OtherUsers(const WalkView& view) {
 // ---- Faults and other users in the middle of a step -------------------------------------------
 
 void StepChooser::AddFaults(WalkStep& step) {
-    const auto known = _calls.find(step.kind);
+    const auto known = _calls.find(step.action);
     if (_settings.faults <= 0.0 || known == _calls.end() || known->second.empty() ||
         !_random.Chance(_settings.faults)) {
         return;
@@ -618,7 +618,7 @@ void StepChooser::AddFaults(WalkStep& step) {
 }
 
 void StepChooser::AddMeanwhile(WalkStep& step, const WalkView& view) {
-    const auto known = _calls.find(step.kind);
+    const auto known = _calls.find(step.action);
     if (_settings.users == 0 || !step.faults.empty() || known == _calls.end() || known->second.empty() ||
         !step.kind.starts_with("page ") || !_random.Chance(0.15)) {
         return;

@@ -35,8 +35,9 @@ public:
     StepChooser(ChooserSettings settings, const WebAppData& webApp, WalkRandom& random);
 
     WalkStep Choose(const WalkView& view);
-    // The host functions the last step of this kind called, with how often.
-    void Learn(const std::string& kind, std::vector<std::pair<std::string, std::size_t>> calls);
+    // The host functions the last step with this action called, with how often: a fault or another
+    // user's change for the next such step lands where that step will call.
+    void Learn(const std::string& action, std::vector<std::pair<std::string, std::size_t>> calls);
 
 private:
     WalkStep Life(const WalkView& view);

@@ -13,7 +13,7 @@ struct WalkStep {
     std::string answers;   // a JSON list, "" for none
     std::string faults;    // a JSON list, "" for none
     std::string meanwhile; // a JSON list, "" for none
-    std::string kind;      // what the step does, for learning which host functions it calls
+    std::string kind;      // what the step does ("page connect")
 };
 
 // The checks every walk step is held to.
