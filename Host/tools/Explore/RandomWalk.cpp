@@ -36,7 +36,7 @@ std::optional<Step> RandomWalk::Next(const LiveRun& live) {
     WalkStep chosen = _chooser.Choose(view);
     if (const auto learned = _learnedAnswers.find(chosen.action);
         chosen.answers.empty() && learned != _learnedAnswers.end()) {
-        chosen.answers = learned->second;
+        chosen.answers = AnswersFor(learned->second);
     }
     std::optional<Step> step;
     try {
@@ -58,18 +58,16 @@ std::optional<Step> RandomWalk::Next(const LiveRun& live) {
     return step;
 }
 
-std::string RandomWalk::AnswersShown() const {
+std::vector<RandomWalk::Shown> RandomWalk::ShownSinceStart() const {
     const auto& record = PK::InteractionRecord::Instance();
-    struct Shown {
-        QB::UInt64 sequence;
-        std::string answer;
-    };
-    std::vector<Shown> shown;
+    std::vector<std::pair<QB::UInt64, Shown>> shown;
     const auto& alerts = record.GetAlerts();
     for (std::size_t i = _alertsBefore; i < alerts.size(); ++i) {
         shown.push_back(
             {alerts[i].sequence,
-             JsonObject().Number("alert", alerts[i].alertId).Number("button", alerts[i].answer).Done()});
+             Shown{
+                 alerts[i].alertId, static_cast<QB::Int32>(alerts[i].buttons.size()),
+                 JsonObject().Number("alert", alerts[i].alertId).Number("button", alerts[i].answer).Done()}});
     }
     const auto& dialogs = record.GetDialogs();
     const WalkStep& step = _steps.back();
@@ -78,19 +76,28 @@ std::string RandomWalk::AnswersShown() const {
         const bool chose = dialogs[i].response == PK::ModalResponse::Accept && !dialogs[i].closedByDefault;
         std::string answer = "{\"cancelDialog\": true}";
         if (chose && step.answers.starts_with("[{\"chooseSystem\"")) {
-            answer = step.answers.substr(1, step.answers.size() - 2);
+            answer = step.answers.substr(1, step.answers.find('}'));
         }
-        shown.push_back({dialogs[i].sequence, answer});
+        shown.push_back({dialogs[i].sequence, Shown{0, 0, answer}});
     }
-    std::sort(shown.begin(), shown.end(),
-              [](const Shown& a, const Shown& b) { return a.sequence < b.sequence; });
+    std::sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Shown> inOrder;
+    for (auto& [sequence, one] : shown) {
+        inOrder.push_back(std::move(one));
+    }
+    return inOrder;
+}
+
+std::string RandomWalk::AnswersFor(const std::vector<Shown>& shown) {
     std::vector<std::string> answers;
     for (const Shown& one : shown) {
-        answers.push_back(one.answer);
-    }
-    // The page's own dialogs are not in the host's record: a step that foresaw one keeps it.
-    if (answers.empty() && step.answers.find("pageDialog") != std::string::npos) {
-        return step.answers;
+        if (one.alert != 0 && one.buttons > 0) {
+            const auto button =
+                1 + static_cast<std::int64_t>(_random.Below(static_cast<std::uint64_t>(one.buttons)));
+            answers.push_back(JsonObject().Number("alert", one.alert).Number("button", button).Done());
+        } else {
+            answers.push_back(one.answer);
+        }
     }
     return answers.empty() ? std::string() : JsonList(answers);
 }
@@ -128,8 +135,17 @@ bool RandomWalk::Ran(const Step& step, const StepOutcome& outcome) {
     }
     // Only the walk's own foresight failed: write the step as it really went, and go on.
     if (mismatched) {
-        made.answers = AnswersShown();
-        _learnedAnswers[made.action] = made.answers;
+        std::vector<Shown> shown = ShownSinceStart();
+        std::vector<std::string> answers;
+        for (const Shown& one : shown) {
+            answers.push_back(one.answer);
+        }
+        // The page's own dialogs are not in the host's record: a step that foresaw one keeps it.
+        if (answers.empty() && made.answers.find("pageDialog") != std::string::npos) {
+            answers.push_back(made.answers.substr(1, made.answers.size() - 2));
+        }
+        made.answers = answers.empty() ? std::string() : JsonList(answers);
+        _learnedAnswers[made.action] = std::move(shown);
         ++_corrected;
     }
     if (missed) {

@@ -10,6 +10,8 @@
 #include "Explore/WalkStep.hpp"
 #include "Run/StepSource.hpp"
 
+#include <QB/Types.hpp>
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -56,8 +58,17 @@ public:
     const std::vector<std::string>& WalkErrors() const { return _walkErrors; }
 
 private:
-    // The answers the alerts and dialogs shown since the step began were given, as JSON.
-    std::string AnswersShown() const;
+    // What the step showed since it began, in order: an alert (its id and how many buttons it has)
+    // or a dialog (id 0: answered as the step foresaw, or cancelled).
+    struct Shown {
+        QB::UInt32 alert = 0;
+        QB::Int32 buttons = 0;
+        std::string answer; // as the step answered it, JSON
+    };
+    std::vector<Shown> ShownSinceStart() const;
+    // Answers for what an action showed the last time, each alert answered with a button chosen at
+    // random, so that walks try every answer.
+    std::string AnswersFor(const std::vector<Shown>& shown);
 
     WalkOptions _options;
     WalkRandom _random;
@@ -66,7 +77,7 @@ private:
     std::optional<WalkFinding> _finding;
     std::size_t _corrected = 0;
     std::vector<std::string> _walkErrors;
-    std::map<std::string, std::string> _learnedAnswers; // an action -> the answers it needed last
+    std::map<std::string, std::vector<Shown>> _learnedAnswers; // an action -> what it showed last
     std::chrono::steady_clock::time_point _start = std::chrono::steady_clock::now();
     // Where the step began: the interaction record's lengths and the host's call counts.
     std::size_t _alertsBefore = 0;
