@@ -135,7 +135,9 @@ WalkStep StepChooser::Choose(const WalkView& view) {
         }
         return _random.Chance(0.7) ? UserWork(view) : Life(view);
     }
-    const unsigned others = _settings.users > 0 ? 10 : 0;
+    // A planted fault needs other users' records: they come more often then.
+    const bool planting = _settings.plantHalfRecords && !view.connectionRecords.empty();
+    const unsigned others = _settings.users == 0 ? 0 : planting ? 30 : 10;
     WalkStep step;
     switch (_random.Weighted({50, 14, 18, others, 4, 2})) {
     case 0:
@@ -501,7 +503,7 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
             3,
             records ? 2u : 0u,
             some ? 2u : 0u,
-            !meanwhile && !view.connectionRecords.empty() && _settings.plantHalfRecords ? 6u : 0u};
+            !meanwhile && !view.connectionRecords.empty() && _settings.plantHalfRecords ? 20u : 0u};
         JsonObject change;
         switch (_random.Weighted(weights)) {
         case 0: {
@@ -550,8 +552,17 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
             for (std::size_t at = 0; at < bytes.size() / 2; ++at) {
                 half.push_back(static_cast<std::byte>(bytes[at]));
             }
+            // Mostly for a specification this user is not connected with, so that the host takes
+            // the record over as it came, without the add-on's merge.
+            std::string name = record->first;
+            for (const WebAppSpecification& spec : _webApp.Specifications()) {
+                if (!view.connected.contains(spec.id) && _random.Chance(0.7)) {
+                    name = "ConnectionWithSpecification:" + spec.id;
+                    break;
+                }
+            }
             change.Text("do", "storeModulData")
-                .Text("name", record->first)
+                .Text("name", name)
                 .Text("data", EncodeBase64(half))
                 .Number("dataVersion", record->second.first);
             break;
