@@ -205,24 +205,32 @@ WalkStep StepChooser::Page(const WalkView& view) {
         _offline = false;
         return Do(page("online"), "page online");
     }
+    const bool specifications = !_webApp.Specifications().empty();
     const WebAppSpecification* opened = _webApp.FindSpecification(view.opened);
+    if (opened != nullptr && opened->clauses.empty()) {
+        opened = nullptr; // nothing on it to associate or edit
+    }
     const bool canAssociate =
         opened != nullptr && view.connected.contains(opened->id) && !view.selection.empty();
     // Connect and open first; then mostly associate and edit.
     const std::vector<unsigned> weights = {
-        view.connected.empty() ? 30u : 4u, // connect
-        opened == nullptr ? 20u : 4u,      // open
-        canAssociate ? 30u : 0u,           // associate
-        opened != nullptr ? 6u : 0u,       // removeAssociation
-        opened != nullptr ? 6u : 0u,       // updateClause
-        4,                                 // listTypes
-        view.connected.empty() ? 0u : 3u,  // disconnect
-        view.connected.empty() ? 0u : 3u,  // rename
-        2,                                 // offline
-        2,                                 // getAllState
-        8,                                 // call
-        2,                                 // navigate away
-        2,                                 // script
+        !specifications          ? 0u
+        : view.connected.empty() ? 30u
+                                 : 4u, // connect
+        !specifications     ? 0u
+        : opened == nullptr ? 20u
+                            : 4u,         // open
+        canAssociate ? 30u : 0u,          // associate
+        opened != nullptr ? 6u : 0u,      // removeAssociation
+        opened != nullptr ? 6u : 0u,      // updateClause
+        4,                                // listTypes
+        view.connected.empty() ? 0u : 3u, // disconnect
+        view.connected.empty() ? 0u : 3u, // rename
+        2,                                // offline
+        2,                                // getAllState
+        8,                                // call
+        2,                                // navigate away
+        2,                                // script
     };
     switch (_random.Weighted(weights)) {
     case 0: {
@@ -265,8 +273,10 @@ WalkStep StepChooser::Page(const WalkView& view) {
         if (_random.Chance(0.4)) {
             action.Text("prefix", SomeText());
         }
-        if (_random.Chance(0.4)) {
-            action.Text("suffix", SomeText());
+        const bool typed = action.Body().find("\"title\"") != std::string::npos ||
+                           action.Body().find("\"prefix\"") != std::string::npos;
+        if (_random.Chance(0.4) || !typed) {
+            action.Text("suffix", SomeText()); // an update changes one text at least
         }
         return Do(action, "page updateClause");
     }
