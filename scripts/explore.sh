@@ -5,7 +5,7 @@
 # per second, the checks made and the violations. Exits 1 when a walk found a violation.
 #
 #   scripts/explore.sh [MINUTES] [--seeds N] [--first SEED] [--steps M] [--users K] [--faults RATE]
-#                      [--program FILE] [--out DIR] [--jobs J]
+#                      [--checks LIST] [--program FILE] [--out DIR] [--jobs J]
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -18,6 +18,7 @@ faults=0.05
 program="$here/build/debug/Host/vantrel-sim"
 out="$here/out/explore"
 jobs="$(nproc 2>/dev/null || echo 2)"
+check_names=()
 
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -26,6 +27,7 @@ while [ $# -gt 0 ]; do
         --steps) steps="$2"; shift 2 ;;
         --users) users="$2"; shift 2 ;;
         --faults) faults="$2"; shift 2 ;;
+        --checks) check_names=(--checks "$2"); shift 2 ;;
         --program) program="$2"; shift 2 ;;
         --out) out="$2"; shift 2 ;;
         --jobs) jobs="$2"; shift 2 ;;
@@ -45,7 +47,7 @@ mkdir -p "$out"
 rm -f "$out"/seed-*.out
 
 walk() {
-    "$program" explore --seed "$1" --steps "$steps" --users "$users" --faults "$faults" --out "$out" \
+    "$program" explore --seed "$1" --steps "$steps" --users "$users" --faults "$faults" "${check_names[@]}" --out "$out" \
         >"$out/seed-$1.out" 2>&1 || true
 }
 

@@ -127,7 +127,8 @@ const VNAPI_ExportedFuncs& AddonLoader::Entries() const {
 
 VNAPI_ErrCode AddonLoader::HandOverFunctionTable() {
     Entries();
-    const VNAPI_ErrCode result = _setImported(&_host.FunctionTable());
+    const VNAPI_ErrCode result = Guarded("the add-on's table entry", APIERR_GENERAL,
+                                         [&] { return _setImported(&_host.FunctionTable()); });
     DrainMessageLoop();
     return result;
 }
@@ -139,7 +140,8 @@ API_AddonType AddonLoader::CheckEnvironment() {
     API_AddonType result = APIAddon_DontRegister;
     {
         const StartupScope startup(_host);
-        result = entries.checkEnvironment(&_environment);
+        result = Guarded("the add-on's environment check", APIAddon_DontRegister,
+                         [&] { return entries.checkEnvironment(&_environment); });
     }
     DrainMessageLoop();
     return result;
@@ -151,7 +153,8 @@ VNAPI_ErrCode AddonLoader::RegisterInterface() {
     {
         const StartupScope startup(_host);
         const RegistrationScope registration(_host);
-        result = entries.registerInterface();
+        result = Guarded("the add-on's interface registration", APIERR_GENERAL,
+                         [&] { return entries.registerInterface(); });
     }
     DrainMessageLoop();
     return result;
@@ -161,14 +164,16 @@ VNAPI_ErrCode AddonLoader::Initialize() {
     const VNAPI_ExportedFuncs& entries = Entries();
     _initializeCalled = true;
     _released = false;
-    const VNAPI_ErrCode result = entries.initialize(_host.Token());
+    const VNAPI_ErrCode result = Guarded("the add-on's initialisation", APIERR_GENERAL,
+                                         [&] { return entries.initialize(_host.Token()); });
     DrainMessageLoop();
     return result;
 }
 
 VNAPI_ErrCode AddonLoader::FreeData() {
     const VNAPI_ExportedFuncs& entries = Entries();
-    const VNAPI_ErrCode result = entries.freeData();
+    const VNAPI_ErrCode result =
+        Guarded("the add-on's release", APIERR_GENERAL, [&] { return entries.freeData(); });
     _released = true;
     DrainMessageLoop();
     return result;

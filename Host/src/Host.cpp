@@ -157,7 +157,11 @@ void Host::NotifySelection() {
     if (!selected.empty()) {
         last = NeigOf(*_project->FindElement(selected.back()));
     }
-    _selectionHandler(&last);
+    try {
+        _selectionHandler(&last);
+    } catch (...) {
+        NoteEscapedException("the selection handler");
+    }
 }
 
 QB::Guid Host::DrawElement(Element element, API_ElementNotifyKind kind) {
@@ -196,7 +200,11 @@ void Host::NotifyNewElement(const Element& element, API_ElementNotifyKind kind) 
     API_NotifyElement notification = {};
     notification.notifyKind = kind;
     notification.elemHead = HeaderOf(element);
-    _newElementHandler(&notification);
+    try {
+        _newElementHandler(&notification);
+    } catch (...) {
+        NoteEscapedException("the new-element handler");
+    }
 }
 
 void Host::DeleteElement(const QB::Guid& element) {
@@ -233,7 +241,11 @@ void Host::ChangeStory(QB::Int16 story) {
 void Host::SendProjectEvent(API_NotifyEventID event, QB::Int32 param) {
     if (_projectEventHandler != nullptr && !_addonHandlersMuted && (_projectEventMask & event) == event &&
         event != 0) {
-        _projectEventHandler(event, param);
+        try {
+            _projectEventHandler(event, param);
+        } catch (...) {
+            NoteEscapedException("the project event handler");
+        }
     }
 }
 
@@ -248,6 +260,17 @@ VNAPI_ErrCode Host::BeginChange() {
     }
     _changedInCommand = true;
     return NoError;
+}
+
+void Host::NoteEscapedException(std::string_view where) {
+    std::string what = "an exception of an unknown type";
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        what = error.what();
+    } catch (...) { // NOLINT(bugprone-empty-catch): the unknown type is the note
+    }
+    _escaped.push_back(std::string(where) + ": " + what);
 }
 
 VNAPI_ErrCode Host::RunUndoableCommand(const QB::UniString& name,
@@ -282,6 +305,7 @@ VNAPI_ErrCode Host::RunCommand(const QB::UniString& name, bool undoable,
     try {
         result = body();
     } catch (...) {
+        NoteEscapedException("the body of the command \"" + name.ToUtf8() + "\"");
         result = APIERR_GENERAL;
     }
     _commandDepth = 0;
@@ -410,7 +434,12 @@ VNAPI_ErrCode Host::ChooseMenuItem(QB::Int32 menuResID, QB::Int32 itemIndex) {
         return APIERR_MODULCMDNOTSUPPORTED;
     }
     const API_MenuParams params = {{menuResID, itemIndex}};
-    return menu->handler(&params);
+    try {
+        return menu->handler(&params);
+    } catch (...) {
+        NoteEscapedException("the menu handler");
+        return APIERR_GENERAL;
+    }
 }
 
 VNAPI_ErrCode Host::SendPaletteMessage(QB::Int32 referenceID, API_PaletteMessageID message,
@@ -420,7 +449,12 @@ VNAPI_ErrCode Host::SendPaletteMessage(QB::Int32 referenceID, API_PaletteMessage
     if (palette == _palettes.end()) {
         return APIERR_WINDNOTEXIST;
     }
-    return palette->callback(referenceID, message, param);
+    try {
+        return palette->callback(referenceID, message, param);
+    } catch (...) {
+        NoteEscapedException("the palette callback");
+        return APIERR_GENERAL;
+    }
 }
 
 // ---- Shared projects -----------------------------------------------------------------------
@@ -533,8 +567,13 @@ std::vector<MergeOutcome> Host::ReceiveChanges(const IncomingChanges& changes) {
                 API_ModulData destination = *incoming;
                 outcome.handlerCalled = true;
                 outcome.mode = changes.mode;
-                outcome.handlerResult =
-                    _mergeHandler(changes.mode, &modulName, &original, &toMerge, &destination);
+                try {
+                    outcome.handlerResult =
+                        _mergeHandler(changes.mode, &modulName, &original, &toMerge, &destination);
+                } catch (...) {
+                    NoteEscapedException("the merge handler");
+                    outcome.handlerResult = APIERR_GENERAL;
+                }
                 if (outcome.handlerResult == NoError) {
                     GetProject().modulData.Put(name, std::move(destination));
                 }

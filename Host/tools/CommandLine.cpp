@@ -1,7 +1,9 @@
 #include "CommandLine.hpp"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -45,6 +47,9 @@ usage:
   vantrel-sim inspect PROJECT [--json] [--plan-id ID]
                                         read and check the add-on's data in a project file, for
                                         support; --plan-id: the project's plan id as the page has it
+  vantrel-sim inspect --serve           JSON reports of the project files named on standard input,
+                                        one a line, each followed by a line "\x1e" and its exit code
+                                        (a run's "consistent" check reads projects through it)
   vantrel-sim explore [PROJECT] --seed N --steps M [options]
                                         a seeded random walk over the project (default: the demo
                                         project) until a check fails; the walk and its shrunk form
@@ -70,7 +75,9 @@ options of explore:
   --out DIR          seed-N.scenario.json, seed-N.shrunk.scenario.json and the walk's run folder
                      seed-N/ (default: out/explore)
   --browser WHICH    none (the default) or chromium; --addon, --webapp, --chromium as for run
-  --plant-half-records  other users' connection records arrive half-written (tests the walk)
+  --checks LIST      the checks every step is held to, separated by commas (default: all of them)
+  --plant-half-disconnects  other users' disconnects arrive half-done: the connection's record
+                     erased, its property group left (a planted fault, for testing the walk)
 
 options of generate:
   --elements N --stories N --layers N --hotlinks N --items N (classification items) --seed N
@@ -139,6 +146,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             line.file = argument;
             continue;
         }
+        if (argument == "--serve") {
+            if (line.command != Command::Inspect) {
+                throw UsageError(fmt::format("--serve is not an option of {} (see --help)", verb));
+            }
+            line.serve = true;
+            continue;
+        }
         if (argument == "--json") {
             if (line.command != Command::Inspect) {
                 throw UsageError(fmt::format("--json is not an option of {} (see --help)", verb));
@@ -146,11 +160,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             line.json = true;
             continue;
         }
-        if (argument == "--plant-half-records") {
+        if (argument == "--plant-half-disconnects") {
             if (!explores) {
                 throw UsageError(fmt::format("{} is not an option of {} (see --help)", argument, verb));
             }
-            line.walk.plantHalfRecords = true;
+            line.walk.plantHalfDisconnects = true;
             continue;
         }
         if (argument == "--quiet") {
@@ -181,6 +195,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             line.walk.users = ParseNumber<unsigned>(argument, value, 0, 20);
         } else if (explores && argument == "--faults") {
             line.walk.faults = ParseShare(argument, value);
+        } else if (explores && argument == "--checks") {
+            line.walk.checks.clear();
+            for (std::size_t from = 0; from <= value.size();) {
+                const std::size_t comma = std::min(value.find(',', from), value.size());
+                const std::string name = value.substr(from, comma - from);
+                if (std::find(std::begin(InvariantNames), std::end(InvariantNames), name) ==
+                    std::end(InvariantNames)) {
+                    throw UsageError(fmt::format("--checks takes names of checks ({}), not \"{}\"",
+                                                 fmt::join(InvariantNames, ", "), name));
+                }
+                line.walk.checks.push_back(name);
+                from = comma + 1;
+            }
         } else if (explores && argument == "--time") {
             line.walk.seconds = ParseNumber<unsigned>(argument, value, 1, 7 * 24 * 3600);
         } else if (runs && !explores && argument == "--shots") {
@@ -218,7 +245,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             throw UsageError(fmt::format("{} is not an option of {} (see --help)", argument, verb));
         }
     }
-    if (line.file.empty() && !explores) {
+    if (line.serve && !line.file.empty()) {
+        throw UsageError("inspect --serve reads the project files from standard input, not \"" +
+                         line.file.string() + "\"");
+    }
+    if (line.file.empty() && !line.serve && !explores) {
         throw UsageError(line.command == Command::Generate  ? "name the project file to write"
                          : line.command == Command::Inspect ? "name the project file to inspect"
                                                             : "name the scenario file");

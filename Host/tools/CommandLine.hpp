@@ -31,6 +31,7 @@ struct CommandLine {
     LargeProjectOptions generate;
     bool json = false;                 // inspect
     std::optional<std::string> planId; // inspect: the plan id the page knows the project by
+    bool serve = false;                // inspect: the files come on standard input (InspectCommand.hpp)
     WalkOptions walk;                  // explore (file: the project, empty for the demo project)
 };
 

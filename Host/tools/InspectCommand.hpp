@@ -13,4 +13,11 @@ namespace VantrelSim::Tool {
 int RunInspector(const std::filesystem::path& inspector, const std::filesystem::path& project, bool asJson,
                  const std::optional<std::string>& planId);
 
+// `vantrel-sim inspect --serve`: one loaded inspector for many projects, so that a run checking
+// every step pays for starting it once. Reads a project file's path a line from standard input
+// and writes its JSON report, then a line of the separator InspectServeSeparator followed by the
+// inspector's exit code. Answers 0 at the end of the input.
+inline constexpr char InspectServeSeparator = '\x1e';
+int ServeInspector(const std::filesystem::path& inspector);
+
 } // namespace VantrelSim::Tool

@@ -90,6 +90,8 @@ int main(int argc, char** argv) {
     defaults.webApp = ATC_SIM_WEBAPP;
     defaults.otherSite = ATC_SIM_OTHER_SITE;
     defaults.chromium = "/usr/lib/chromium/chromium";
+    std::error_code noSelf;
+    defaults.inspectorProgram = std::filesystem::read_symlink("/proc/self/exe", noSelf);
     try {
         const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), defaults);
         switch (line.command) {
@@ -102,7 +104,8 @@ int main(int argc, char** argv) {
         case Command::Generate:
             return Generate(line);
         case Command::Inspect:
-            return RunInspector(ATC_SIM_INSPECTOR, line.file, line.json, line.planId);
+            return line.serve ? ServeInspector(ATC_SIM_INSPECTOR)
+                              : RunInspector(ATC_SIM_INSPECTOR, line.file, line.json, line.planId);
         case Command::Explore:
             return Walk(line);
         case Command::Run:

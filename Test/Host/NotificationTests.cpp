@@ -193,6 +193,27 @@ TEST_F(Notifications, AMergeTheHandlerRefusesKeepsThisUsersRecord) {
     EXPECT_EQ(API_DataBlock{std::byte{1}}, P().modulData.Get(name).dataHdl);
 }
 
+// What an add-on's handler or command body throws stops at the host: the caller gets an error
+// answer, this user's data stays, and the host notes where it came from and what it said.
+TEST_F(Notifications, ExceptionsOutOfTheAddOnAreCaughtAnsweredAsErrorsAndNoted) {
+    ShareWithMergeHandler();
+    const QB::UniString name = "ConnectionWithSpecification:a";
+    Build().SetModulData(name, {std::byte{1}});
+    _recorder.merge = [](const API_ModulData&, const API_ModulData&, API_ModulData&) -> VNAPI_ErrCode {
+        throw std::runtime_error("cannot read the record");
+    };
+    IncomingChanges incoming;
+    incoming.modulData.emplace_back(name, API_ModulData{1, API_PlatformSign_LittleEndian, {std::byte{2}}});
+    const auto outcomes = host.ReceiveChanges(incoming);
+    EXPECT_EQ(APIERR_GENERAL, outcomes.at(0).handlerResult);
+    EXPECT_EQ(API_DataBlock{std::byte{1}}, P().modulData.Get(name).dataHdl);
+
+    EXPECT_EQ(APIERR_GENERAL, InCommand([]() -> VNAPI_ErrCode { throw 42; }));
+    EXPECT_THAT(host.EscapedExceptions(),
+                ElementsAre("the merge handler: cannot read the record",
+                            "the body of the command \"Test step\": an exception of an unknown type"));
+}
+
 TEST_F(Notifications, MenusRegisterOnlyDuringRegistrationAndCallTheirHandler) {
     QB::ResourceModuleContents contents;
     contents.AddStringList({32520, {"Ardo Tessel Connect^20010^E3^ES^EE^EI^ET"}});

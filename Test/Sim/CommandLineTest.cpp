@@ -36,20 +36,20 @@ TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) 
         Defaults());
     EXPECT_THAT(line, FieldsAre(Command::Run, "demo.scenario.json",
                                 FieldsAre("results", "/build/ArdoTesselConnect.so", "/source/WebApp", _,
-                                          "/usr/lib/chromium/chromium", BrowserChoice::None,
+                                          "/usr/lib/chromium/chromium", _, BrowserChoice::None,
                                           std::filesystem::path("pics"), true),
-                                true, _, false, std::nullopt, _));
+                                true, _, false, std::nullopt, false, _));
 
     const CommandLine shot = ParseCommandLine({"shot", "demo.scenario.json"}, Defaults());
     EXPECT_THAT(shot, FieldsAre(Command::Shot, _, Field(&RunOptions::browser, BrowserChoice::Default), false,
-                                _, _, _, _));
+                                _, _, _, _, _));
 
     const CommandLine sizes = ParseCommandLine(
         {"generate", "big.json", "--elements", "50000", "--hotlinked", "0.1", "--items", "30", "--seed", "9"},
         Defaults());
-    EXPECT_THAT(sizes,
-                FieldsAre(Command::Generate, "big.json", _, false,
-                          FieldsAre(50000u, 10, 20, 5, 0.1, _, _, 30u, _, 9u), false, std::nullopt, _));
+    EXPECT_THAT(sizes, FieldsAre(Command::Generate, "big.json", _, false,
+                                 FieldsAre(50000u, 10, 20, 5, 0.1, _, _, 30u, _, 9u), false, std::nullopt,
+                                 false, _));
     EXPECT_THAT(Refusal({"generate", "big.json", "--stories", "0"}),
                 HasSubstr("--stories takes a number from 1 to 500, not \"0\""));
     EXPECT_THAT(Refusal({"generate", "big.json", "--classified", "1.5"}),
@@ -73,7 +73,12 @@ TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
 
     const CommandLine line =
         ParseCommandLine({"inspect", "house.project.json", "--json", "--plan-id", "0F3A"}, Defaults());
-    EXPECT_THAT(line, FieldsAre(Command::Inspect, "house.project.json", _, false, _, true, "0F3A", _));
+    EXPECT_THAT(line, FieldsAre(Command::Inspect, "house.project.json", _, false, _, true, "0F3A", false, _));
+    EXPECT_TRUE(ParseCommandLine({"inspect", "--serve"}, Defaults()).serve);
+    EXPECT_THAT(Refusal({"inspect", "--serve", "a.json"}),
+                HasSubstr("inspect --serve reads the project files from "
+                          "standard input, not \"a.json\""));
+    EXPECT_THAT(Refusal({"run", "a.json", "--serve"}), HasSubstr("--serve is not an option of run"));
     EXPECT_FALSE(ParseCommandLine({"inspect", "house.project.json"}, Defaults()).planId.has_value());
     EXPECT_THAT(Refusal({"inspect"}), HasSubstr("name the project file to inspect"));
     EXPECT_THAT(Refusal({"inspect", "a.json", "--quiet"}), HasSubstr("--quiet is not an option of inspect"));
@@ -84,7 +89,7 @@ TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
 TEST(CommandLine, ExploreTakesItsWalkWithTheSimulatorsOwnPageByDefault) {
     const CommandLine line =
         ParseCommandLine({"explore", "--seed", "18446744073709551615", "--steps", "500", "--users", "3",
-                          "--faults", "0.25", "--time", "60", "--out", "walks", "--plant-half-records"},
+                          "--faults", "0.25", "--time", "60", "--out", "walks", "--plant-half-disconnects"},
                          Defaults());
     EXPECT_EQ(line.command, Command::Explore);
     EXPECT_TRUE(line.file.empty()) << "the demo project is the default";
@@ -95,7 +100,10 @@ TEST(CommandLine, ExploreTakesItsWalkWithTheSimulatorsOwnPageByDefault) {
     EXPECT_EQ(line.walk.users, 3u);
     EXPECT_EQ(line.walk.faults, 0.25);
     EXPECT_EQ(line.walk.seconds, 60.0);
-    EXPECT_TRUE(line.walk.plantHalfRecords);
+    EXPECT_TRUE(line.walk.plantHalfDisconnects);
+    EXPECT_EQ(line.walk.checks.size(), 7u) << "every check unless told";
+    EXPECT_THAT(ParseCommandLine({"explore", "--checks", "consistent,converges"}, Defaults()).walk.checks,
+                ::testing::ElementsAre("consistent", "converges"));
 
     const CommandLine plain =
         ParseCommandLine({"explore", "house.project.json", "--browser", "chromium"}, Defaults());
@@ -105,7 +113,7 @@ TEST(CommandLine, ExploreTakesItsWalkWithTheSimulatorsOwnPageByDefault) {
     EXPECT_EQ(plain.walk.steps, 30u);
     EXPECT_EQ(plain.walk.users, 1u);
     EXPECT_FALSE(plain.walk.seconds.has_value());
-    EXPECT_FALSE(plain.walk.plantHalfRecords);
+    EXPECT_FALSE(plain.walk.plantHalfDisconnects);
 }
 
 TEST(CommandLine, ExploreRefusesWhatAWalkCannotTake) {
@@ -119,8 +127,11 @@ TEST(CommandLine, ExploreRefusesWhatAWalkCannotTake) {
         {{"explore", "--faults", "2"}, "--faults takes a share from 0 to 1, not \"2\""},
         {{"explore", "--time", "0"}, "--time takes a number from 1 to"},
         {{"explore", "--shots", "pics"}, "--shots is not an option of explore"},
+        {{"explore", "--checks", "consistent,tidy"},
+         "--checks takes names of checks (nothingEscaped, consistent, "},
+        {{"explore", "--checks", ""}, "not \"\""},
         {{"run", "a.json", "--seed", "3"}, "--seed is not an option of run"},
-        {{"run", "a.json", "--plant-half-records"}, "--plant-half-records is not an option of run"},
+        {{"run", "a.json", "--plant-half-disconnects"}, "--plant-half-disconnects is not an option of run"},
     };
     for (const auto& [arguments, message] : cases) {
         EXPECT_THAT(Refusal(arguments), HasSubstr(message)) << arguments.back();

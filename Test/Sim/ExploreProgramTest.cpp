@@ -12,6 +12,9 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 
+// The checks that see what these walks do.
+constexpr const char* Checks = "nothingEscaped,consistent";
+
 class ExploreProgram : public ProgramTest {
 protected:
     ExploreProgram() : ProgramTest("explore-program") {}
@@ -34,8 +37,8 @@ protected:
 };
 
 TEST_F(ExploreProgram, TheSameSeedWalksTheSameWayAndAnotherSeedDoesNot) {
-    const std::vector<std::string> options = {"--seed",  "11", "--steps",  "40",
-                                              "--users", "2",  "--faults", "0.2"};
+    const std::vector<std::string> options = {"--seed", "11",       "--steps", "40",       "--users",
+                                              "2",      "--faults", "0.2",     "--checks", Checks};
     const ProgramRun first = Explore(options);
     ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
     EXPECT_THAT(first.out,
@@ -50,8 +53,38 @@ TEST_F(ExploreProgram, TheSameSeedWalksTheSameWayAndAnotherSeedDoesNot) {
     EXPECT_EQ(Transcript(11), transcript);
     EXPECT_EQ(ReadFile(out / "seed-11" / "walk-steps.txt"), steps);
 
-    ASSERT_EQ(Explore({"--seed", "12", "--steps", "40", "--users", "2", "--faults", "0.2"}).exitCode, 0);
+    ASSERT_EQ(
+        Explore({"--seed", "12", "--steps", "40", "--users", "2", "--faults", "0.2", "--checks", Checks})
+            .exitCode,
+        0);
     EXPECT_NE(ReadFile(out / "seed-12" / "walk-steps.txt"), steps);
+}
+
+TEST_F(ExploreProgram, FindsAPlantedFaultAndShrinksItToTheFewStepsThatShowIt) {
+    // Another user's disconnect arrives half-done: the record erased, the property group left.
+    const ProgramRun run =
+        Explore({"--seed", "1", "--steps", "40", "--checks", Checks, "--plant-half-disconnects"});
+    ASSERT_EQ(run.exitCode, 1) << run.out << run.err;
+    EXPECT_THAT(run.out, HasSubstr("failed: step "));
+    EXPECT_THAT(run.out, HasSubstr("holds consistent: orphanPropertyGroup"));
+    EXPECT_THAT(
+        run.out,
+        MatchesRegex("(.|\n)*explore: seed 1: [0-9]+ steps in .*, violation: holds consistent "
+                     "\\(shrunk from [0-9]+ to [1-4] steps: .*seed-1\\.shrunk\\.scenario\\.json\\)\n"));
+
+    // Both the walk and its shrunk form replay the failure as scenarios; the shrunk one keeps the
+    // half-done disconnect and the connection it undoes, and nothing of the walk's noise.
+    for (const char* file : {"seed-1.scenario.json", "seed-1.shrunk.scenario.json"}) {
+        const ProgramRun replay = RunSim(
+            {"run", (out / file).string(), "--browser", "none", "--quiet", "--out", (folder / file).string()},
+            folder);
+        EXPECT_EQ(replay.exitCode, 1) << file;
+        EXPECT_THAT(replay.out, HasSubstr("holds consistent: orphanPropertyGroup")) << file;
+    }
+    const std::string shrunk = ReadFile(out / "seed-1.shrunk.scenario.json");
+    EXPECT_THAT(shrunk, HasSubstr(R"("do": "eraseModulData", "name": "ConnectionWithSpecification:)"));
+    EXPECT_THAT(shrunk, HasSubstr(R"("action": "connect")"));
+    EXPECT_THAT(shrunk, ::testing::Not(HasSubstr("deletePropertyGroup")));
 }
 
 TEST_F(ExploreProgram, RefusesAProjectThatIsNotThere) {

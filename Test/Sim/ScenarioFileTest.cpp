@@ -156,6 +156,21 @@ TEST(ScenarioFile, WellFormedScenariosReadIntoStepsAndExpectationsOfEveryBehavio
               VantrelSim::HostFunction::VNAPI_Element_Get);
 }
 
+// The checks a step names are kept once each, in one order, whatever order the file gives them in.
+TEST(ScenarioFile, ChecksThatMustHoldAreReadOnceEachInTheirOwnOrder) {
+    const Scenario scenario = ReadScenarioJson(R"({"steps": [
+          {"do": "check", "expect": {"holds": ["faultTold", "nothingEscaped", "converges", "faultTold"]}},
+          {"do": "check", "expect": {"holds": "paletteAgrees"}},
+          {"do": "check", "expect": {"holds": []}}]})",
+                                               ScenarioPath);
+    EXPECT_THAT(scenario.steps[0].expect.holds,
+                ElementsAre(Invariant::NothingEscaped, Invariant::Converges, Invariant::FaultTold));
+    EXPECT_THAT(scenario.steps[1].expect.holds, ElementsAre(Invariant::PaletteAgrees));
+    EXPECT_TRUE(scenario.steps[2].expect.IsEmpty());
+    EXPECT_FALSE(scenario.steps[1].expect.IsEmpty());
+    EXPECT_STREQ(InvariantName(Invariant::UndoRestores), "undoRestores");
+}
+
 struct Malformed {
     const char* what;
     const char* json;
@@ -293,7 +308,13 @@ const Malformed MalformedCases[] = {
      R"({"steps": [{"do": "check", "expect": {"panels": {"browser": {"items": {"1": {"left": 3}}}}}}]})",
      "step 1 (check): expect.panels.browser.items.1: unknown key \"left\""},
     {"StartupTypo", R"({"startup": {"expect": {"isues": 0}}, "steps": []})",
-     "startup.expect: unknown key \"isues\""}};
+     "startup.expect: unknown key \"isues\""},
+    {"UnknownCheck", R"({"steps": [{"do": "check", "expect": {"holds": ["consistent", "undoRestore"]}}]})",
+     "step 1 (check): expect.holds: \"undoRestore\" is not a check: nothingEscaped, consistent, "
+     "undoRestores, "
+     "restartKeeps, paletteAgrees, converges, faultTold"},
+    {"ChecksNotNames", R"({"steps": [{"do": "check", "expect": {"holds": {"consistent": true}}}]})",
+     "step 1 (check): expect.holds: must be a text or a list of texts"}};
 
 INSTANTIATE_TEST_SUITE_P(ScenarioFile, MalformedScenario, ::testing::ValuesIn(MalformedCases),
                          [](const ::testing::TestParamInfo<Malformed>& param) {

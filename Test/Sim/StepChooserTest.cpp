@@ -34,8 +34,6 @@ WalkView Connected() {
     view.properties = {
         {"EW-01", "Ardo Tessel: Architectural Specification - Riverside Library/ArdoTesselTitle"}};
     view.connected = {"S-2001"};
-    view.connectionRecords = {
-        {"ConnectionWithSpecification:S-2001", {3, std::string("\x01\x02\x03\x04", 4)}}};
     view.opened = "S-2001";
     view.selectionType = "1c2615cd-6465-49a1-847b-73eea685c9d3";
     view.undoSteps = 2;
@@ -165,23 +163,36 @@ TEST(StepChooser, FaultsAndOtherUsersLandOnlyAtCallsAStepIsKnownToMake) {
     EXPECT_GT(faulted, 100);
 }
 
-TEST(StepChooser, PlantedHalfRecordsCarryTheFirstHalfOfARecord) {
-    const auto kinds =
-        Choose(Connected(), ChooserSettings{1, 0.0, "/projects/house.project.json", true}, 300);
-    EXPECT_GT(kinds.at("receiveChanges"), 30);
+TEST(StepChooser, PlantedHalfDisconnectsEraseARecordAndLeaveItsGroup) {
     const WebAppData webApp = DemoWebApp();
     WalkRandom random(3);
     StepChooser chooser(ChooserSettings{1, 0.0, "/projects/house.project.json", true}, webApp, random);
-    bool planted = false;
-    for (int i = 0; i < 300 && !planted; ++i) {
-        const WalkStep step = chooser.Choose(Connected());
-        planted = step.action.find("storeModulData") != std::string::npos;
-        if (planted) {
-            // Two of the record's four bytes, with its version.
-            EXPECT_THAT(step.action, ::testing::HasSubstr(R"("data": "AQI=", "dataVersion": 3)"));
+    WalkView view = Connected();
+    view.groups = {"Ardo Tessel: Architectural Specification - Riverside Library"};
+    int half = 0;
+    int whole = 0;
+    for (int i = 0; i < 400; ++i) {
+        const std::string action = chooser.Choose(view).action;
+        if (action.find(R"({"do": "eraseModulData", "name": "ConnectionWithSpecification:S-2001"})") ==
+            std::string::npos) {
+            continue;
+        }
+        const bool group = action.find(R"({"do": "deletePropertyGroup", "name": "Ardo Tessel: Architectural )"
+                                       R"(Specification - Riverside Library"})") != std::string::npos;
+        ++(group ? whole : half);
+    }
+    EXPECT_GT(half, 20) << "planted: the record goes alone";
+    EXPECT_GT(whole, 0) << "a whole disconnect takes the group with it";
+
+    // Unplanted, another user's disconnect always takes its group along.
+    WalkRandom again(3);
+    StepChooser plain(ChooserSettings{1, 0.0, "/projects/house.project.json", false}, webApp, again);
+    for (int i = 0; i < 400; ++i) {
+        const std::string action = plain.Choose(view).action;
+        if (action.find("eraseModulData") != std::string::npos) {
+            EXPECT_THAT(action, ::testing::HasSubstr("deletePropertyGroup")) << action;
         }
     }
-    EXPECT_TRUE(planted);
 }
 
 } // namespace

@@ -19,7 +19,8 @@
 // Errors: Load throws AddonLoadError when the library cannot be opened, lacks one of the two
 // exports or fills an unusable record; Unload throws it when the library cannot be closed.
 // Calling an entry without a loaded library throws std::logic_error. The entries answer what
-// the add-on answered.
+// the add-on answered; an exception out of the add-on is caught, noted by the host
+// (Host::EscapedExceptions) and answered as an error.
 
 #include <VantrelSim/Host.hpp>
 
@@ -118,6 +119,16 @@ public:
 
 private:
     const VNAPI_ExportedFuncs& Entries() const;
+    // Calls one of the add-on's entries; an exception out of it is noted by the host
+    // (Host::EscapedExceptions) and answered as `onThrow`.
+    template <typename Result, typename Call> Result Guarded(const char* where, Result onThrow, Call&& call) {
+        try {
+            return std::forward<Call>(call)();
+        } catch (...) {
+            _host.NoteEscapedException(where);
+            return onThrow;
+        }
+    }
 
     Host& _host;
     void* _library = nullptr;

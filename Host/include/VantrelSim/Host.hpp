@@ -32,6 +32,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 struct VNAPI_HostContext;
@@ -233,6 +235,13 @@ public:
     bool HasMergeHandler() const { return _mergeHandler != nullptr; }
     bool InCommand() const { return _commandDepth > 0; }
 
+    // Exceptions that came out of the add-on's code into the host (a handler, a callback, a
+    // command body, an entry the loader called), each caught at that boundary, answered as
+    // APIERR_GENERAL (or nothing) and kept here as "<where>: <what>", in order.
+    const std::vector<std::string>& EscapedExceptions() const { return _escaped; }
+    // Inside a catch block only: keeps the exception being handled.
+    void NoteEscapedException(std::string_view where);
+
     // How many undo steps keep the project as it was before them.
     void SetUndoDepth(std::size_t depth) { _undoDepth = depth; }
 
@@ -313,6 +322,7 @@ private:
     QB::UInt64 _generatedGuids = 0;
     std::unique_ptr<Detail::CallRecorder> _recorder;
     bool _addonHandlersMuted = false; // while a replay runs
+    std::vector<std::string> _escaped;
 };
 
 } // namespace VantrelSim

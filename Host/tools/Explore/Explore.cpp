@@ -10,6 +10,7 @@
 #include "Scenario/ScenarioReader.hpp"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -259,7 +260,10 @@ int Explore(const ExploreOptions& options) {
         summary("no violation");
         return ExitCode::Passed;
     }
-    const std::string title = fmt::format("random walk, seed {}: {}", options.walk.seed, signature);
+    // "holds consistent: " reads as "holds consistent" in titles and summaries.
+    const std::string shown =
+        signature.ends_with(": ") ? signature.substr(0, signature.size() - 2) : signature;
+    const std::string title = fmt::format("random walk, seed {}: {}", options.walk.seed, shown);
     WriteAll(files.walk, ScenarioText(options, title, steps));
     fmt::print("seed {}: step {} failed: {}\n", options.walk.seed, failedStep, failure);
     fmt::print("  the walk: {} ({} steps)\n", files.walk.string(), steps.size());
@@ -275,8 +279,9 @@ int Explore(const ExploreOptions& options) {
         return FailedAs(Replay(options.program, file, folder), signature);
     };
     if (!stillFails(steps)) {
-        summary("violation: " + signature +
-                " (the walk's scenario does not fail again when run alone; not shrunk)");
+        summary("violation: " + shown +
+                " (the walk's scenario does not fail again when run alone; not shrunk: " +
+                files.walk.string() + ")");
         return ExitCode::Failed;
     }
     const ShrinkResult shrunk = ShrinkSteps(steps, stillFails, ShrinkLimits{});
@@ -284,7 +289,7 @@ int Explore(const ExploreOptions& options) {
     std::filesystem::remove_all(files.replays);
     fmt::print("  shrunk: {} ({} of {} steps, {} replays)\n", files.shrunk.string(), shrunk.steps.size(),
                steps.size(), shrunk.tries + 1);
-    summary(fmt::format("violation: {} shrunk from {} to {} steps: {}", signature, steps.size(),
+    summary(fmt::format("violation: {} (shrunk from {} to {} steps: {})", shown, steps.size(),
                         shrunk.steps.size(), files.shrunk.string()));
     return ExitCode::Failed;
 }

@@ -18,8 +18,9 @@ namespace VantrelSim::Tool {
 
 RandomWalk::RandomWalk(const WalkOptions& options, const WebAppData& webApp)
     : _options(options), _random(options.seed),
-      _chooser(ChooserSettings{options.users, options.faults, options.projectFile, options.plantHalfRecords},
-               webApp, _random) {}
+      _chooser(
+          ChooserSettings{options.users, options.faults, options.projectFile, options.plantHalfDisconnects},
+          webApp, _random) {}
 
 std::optional<Step> RandomWalk::Next(const LiveRun& live) {
     if (_steps.size() >= _options.steps || _finding) {
@@ -40,12 +41,12 @@ std::optional<Step> RandomWalk::Next(const LiveRun& live) {
     }
     std::optional<Step> step;
     try {
-        step = ReadStepJson(StepText(chosen, WalkChecks()), number, _options.file);
+        step = ReadStepJson(StepText(chosen, _options.checks), number, _options.file);
     } catch (const ScenarioError& error) {
         // The walk wrote what no scenario may say: its own fault. A plain check keeps the walk going.
         _walkErrors.push_back(error.what());
         chosen = WalkStep{"\"do\": \"check\"", "", "", "", "check"};
-        step = ReadStepJson(StepText(chosen, WalkChecks()), number, _options.file);
+        step = ReadStepJson(StepText(chosen, _options.checks), number, _options.file);
     }
     _steps.push_back(std::move(chosen));
     const auto& record = PK::InteractionRecord::Instance();
@@ -162,7 +163,7 @@ std::vector<std::string> RandomWalk::StepTexts() const {
         if (failed && _finding->check) {
             texts.push_back(StepText(_steps[i], {*_finding->check}));
         } else {
-            texts.push_back(StepText(_steps[i], WalkChecks()));
+            texts.push_back(StepText(_steps[i], _options.checks));
         }
     }
     return texts;

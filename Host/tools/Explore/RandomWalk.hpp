@@ -30,7 +30,8 @@ struct WalkOptions {
     std::optional<double> seconds; // stop after that long
     std::filesystem::path file;    // the scenario the walk is written as (steps name paths beside it)
     std::string projectFile;       // the project the walk started with, as steps name it
-    bool plantHalfRecords = false;
+    bool plantHalfDisconnects = false;
+    std::vector<std::string> checks = WalkChecks(); // what every step is held to
 };
 
 struct WalkFinding {

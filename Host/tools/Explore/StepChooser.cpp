@@ -1,6 +1,5 @@
 #include "Explore/StepChooser.hpp"
 
-#include "Base64.hpp"
 #include "Explore/StepJson.hpp"
 
 #include <fmt/format.h>
@@ -136,7 +135,7 @@ WalkStep StepChooser::Choose(const WalkView& view) {
         return _random.Chance(0.7) ? UserWork(view) : Life(view);
     }
     // A planted fault needs other users' records: they come more often then.
-    const bool planting = _settings.plantHalfRecords && !view.connectionRecords.empty();
+    const bool planting = _settings.plantHalfDisconnects && !view.connected.empty();
     const unsigned others = _settings.users == 0 ? 0 : planting ? 30 : 10;
     WalkStep step;
     switch (_random.Weighted({50, 14, 18, others, 4, 2})) {
@@ -505,15 +504,14 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
         const bool some = !view.unlocked.empty();
         const bool records = !meanwhile && !view.connected.empty();
         const bool drawable = !view.stories.empty() && !view.layers.empty();
-        const std::vector<unsigned> weights = {
-            drawable ? 6u : 0u,
-            view.deletable.empty() ? 0u : 4u,
-            some ? 3u : 0u,
-            view.properties.empty() ? 0u : 3u,
-            3,
-            records ? 2u : 0u,
-            some ? 2u : 0u,
-            !meanwhile && !view.connectionRecords.empty() && _settings.plantHalfRecords ? 20u : 0u};
+        const std::vector<unsigned> weights = {drawable ? 6u : 0u,
+                                               view.deletable.empty() ? 0u : 4u,
+                                               some ? 3u : 0u,
+                                               view.properties.empty() ? 0u : 3u,
+                                               3,
+                                               records ? 2u : 0u,
+                                               some ? 2u : 0u,
+                                               records && _settings.plantHalfDisconnects ? 20u : 0u};
         JsonObject change;
         switch (_random.Weighted(weights)) {
         case 0: {
@@ -544,8 +542,18 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
             break;
         }
         case 5: {
+            // The other user disconnects: the record goes, and so does the property group their
+            // add-on made for it (found by the specification's titles; a renamed one is left be).
             const std::string id =
                 _random.Pick(std::vector<std::string>(view.connected.begin(), view.connected.end()));
+            const WebAppSpecification* spec = _webApp.FindSpecification(id);
+            const std::string group =
+                spec == nullptr ? std::string() : "Ardo Tessel: " + spec->title + " - " + spec->projectTitle;
+            if (!view.groups.contains(group)) {
+                change.Text("do", "createPropertyGroup").Text("name", NewName("Other group"));
+                break;
+            }
+            changes.push_back(JsonObject().Text("do", "deletePropertyGroup").Text("name", group).Done());
             change.Text("do", "eraseModulData").Text("name", "ConnectionWithSpecification:" + id);
             break;
         }
@@ -553,28 +561,11 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
             change.Text("do", "reserve").Raw("elements", JsonTexts({_random.Pick(view.unlocked)}));
             break;
         default: {
-            // A record the other user's host stopped writing half-way: its first bytes only.
-            const auto record =
-                std::next(view.connectionRecords.begin(),
-                          static_cast<std::ptrdiff_t>(_random.Below(view.connectionRecords.size())));
-            const std::string& bytes = record->second.second;
-            API_DataBlock half;
-            for (std::size_t at = 0; at < bytes.size() / 2; ++at) {
-                half.push_back(static_cast<std::byte>(bytes[at]));
-            }
-            // Mostly for a specification this user is not connected with, so that the host takes
-            // the record over as it came, without the add-on's merge.
-            std::string name = record->first;
-            for (const WebAppSpecification& spec : _webApp.Specifications()) {
-                if (!view.connected.contains(spec.id) && _random.Chance(0.7)) {
-                    name = "ConnectionWithSpecification:" + spec.id;
-                    break;
-                }
-            }
-            change.Text("do", "storeModulData")
-                .Text("name", name)
-                .Text("data", EncodeBase64(half))
-                .Number("dataVersion", record->second.first);
+            // The other user's disconnect, half of it arrived: the record is gone, the property
+            // group their add-on would have deleted with it is still there.
+            const std::string id =
+                _random.Pick(std::vector<std::string>(view.connected.begin(), view.connected.end()));
+            change.Text("do", "eraseModulData").Text("name", "ConnectionWithSpecification:" + id);
             break;
         }
         }

@@ -25,9 +25,10 @@ struct ChooserSettings {
     unsigned users = 1;      // other users, numbered from 2
     double faults = 0.0;     // the chance of a host fault during a step
     std::string projectFile; // the walk's project, for steps that open it again
-    // Other users' records arrive half-written now and then (a planted fault, for testing that the
+    // Other users' disconnects arrive half-done now and then: the connection's record erased, its
+    // property group left (a planted fault, for testing that the
     // walk finds what the checks see).
-    bool plantHalfRecords = false;
+    bool plantHalfDisconnects = false;
 };
 
 class StepChooser {

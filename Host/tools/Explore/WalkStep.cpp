@@ -1,15 +1,14 @@
 #include "Explore/WalkStep.hpp"
 
 #include "Explore/StepJson.hpp"
+#include "Scenario/Scenario.hpp"
 
-#include <cstdlib>
+#include <iterator>
 
 namespace VantrelSim::Tool {
 
 const std::vector<std::string>& WalkChecks() {
-    static const std::vector<std::string> checks = {"nothingEscaped", "consistent",    "undoRestores",
-                                                    "restartKeeps",   "paletteAgrees", "converges",
-                                                    "faultTold"};
+    static const std::vector<std::string> checks(std::begin(InvariantNames), std::end(InvariantNames));
     return checks;
 }
 
@@ -24,7 +23,7 @@ std::string StepText(const WalkStep& step, const std::vector<std::string>& check
     if (!step.meanwhile.empty()) {
         text += ", \"meanwhile\": " + step.meanwhile;
     }
-    if (!checks.empty() && std::getenv("WALK_DEV_NO_HOLDS") == nullptr) {
+    if (!checks.empty()) {
         text += ", \"expect\": {\"holds\": " + JsonTexts(checks) + "}";
     }
     return text + "}";

@@ -70,9 +70,6 @@ void LookAtProject(const Host& host, WalkView& view) {
         const std::string text = name.ToUtf8();
         if (text.starts_with(ConnectionRecord)) {
             view.connected.insert(text.substr(std::string_view(ConnectionRecord).size()));
-            view.connectionRecords[text] = {
-                record.dataVersion,
-                std::string(reinterpret_cast<const char*>(record.dataHdl.data()), record.dataHdl.size())};
         }
     }
     std::vector<std::pair<std::string, const PropertyDefinition*>> texts;

@@ -6,7 +6,6 @@
 
 #include "Run/StepSource.hpp"
 
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -42,11 +41,9 @@ struct WalkView {
     std::vector<std::string> systems;
     std::vector<PropertySight> properties;
     std::set<std::string> connected; // specification ids the project is connected with
-    // The records of those connections, by record name: their version and bytes.
-    std::map<std::string, std::pair<int, std::string>> connectionRecords;
-    std::set<std::string> groups; // property group names
-    std::string opened;           // the specification the page shows the clauses of
-    std::string selectionType;    // the type id of the selection as the page knows it
+    std::set<std::string> groups;    // property group names
+    std::string opened;              // the specification the page shows the clauses of
+    std::string selectionType;       // the type id of the selection as the page knows it
     std::size_t undoSteps = 0;
     std::size_t redoSteps = 0;
     bool shared = false;

@@ -494,6 +494,7 @@ void RunSession::Perform(const Step& step) {
                     }
                 });
                 incoming.mode = receive.mode == "keepOriginal" ? APIMDMerge_KeepOriginal : APIMDMerge_Merge;
+                _received = incoming;
                 std::vector<MergeOutcome> outcomes;
                 Act([&] { outcomes = _host.ReceiveChanges(incoming); });
                 for (const MergeOutcome& outcome : outcomes) {

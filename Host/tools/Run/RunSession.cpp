@@ -66,6 +66,7 @@ RunSession::RunSession(const Scenario& scenario, RunOptions options)
 RunSession::~RunSession() {
     // The add-on goes first: its browser reports to the traffic and its logger to the capture.
     _loader.reset();
+    _inspector.reset();
     PK::SetBrowserBackendFactory({});
     PK::SetUserResponder(nullptr);
     QB::MessageLoop::Instance().DiscardPending();
@@ -453,7 +454,11 @@ void RunSession::RunStep(const Step& step) {
     const StepMarks marks = Mark();
     _responder->SetAnswers(step.answers);
     std::optional<std::string> failure;
+    HoldsBefore holdsBefore;
     try {
+        if (!step.expect.holds.empty()) {
+            holdsBefore = TakeHoldsBefore(step);
+        }
         ArmStep(step);
         Perform(step);
         Settle();
@@ -477,6 +482,9 @@ void RunSession::RunStep(const Step& step) {
         throw StopRun{};
     }
     CheckAll(label, step.expect, record);
+    if (!step.expect.holds.empty()) {
+        CheckHolds(label, step, holdsBefore, record);
+    }
     TakeEarlierValues(_scenario, step.number, _host, *_page, _earlier);
     if (_options.shots && step.shot) {
         TakeShots(fmt::format("step-{:02}", step.number));
@@ -509,6 +517,7 @@ void RunSession::ArmStep(const Step& step) {
     }
     _meanwhileProblems.clear();
     _meanwhile.clear();
+    _received.reset();
     for (const Meanwhile& meanwhile : step.meanwhile) {
         if (!_host.HasProject()) {
             throw StepFailure("no project is open for other users to change");

@@ -6,12 +6,14 @@
 // transcript), Expect/Expectations.cpp (checking), Pictures/Shots.cpp (pictures).
 
 #include "Expect/Expectations.hpp"
+#include "Expect/StoredState.hpp"
 #include "Page/PageDriver.hpp"
 #include "Page/PageTraffic.hpp"
 #include "Page/WebAppData.hpp"
 #include "Report/Transcript.hpp"
 #include "Run/AddonLogFile.hpp"
 #include "Run/DebugCapture.hpp"
+#include "Run/InspectorChild.hpp"
 #include "Run/PaletteView.hpp"
 #include "Run/ProgressBar.hpp"
 #include "Run/Runner.hpp"
@@ -76,6 +78,23 @@ private:
     void ArmStep(const Step& step);
     void DisarmStep(const Step& step, std::optional<std::string>& failure);
 
+    // ---- What must hold after a step whatever it did ("holds", HoldChecks.cpp)
+    struct HoldsBefore {
+        std::size_t escaped = 0;           // the host's notes of exceptions out of the add-on
+        std::size_t faultsFired = 0;       // calls a host fault answered
+        std::optional<std::string> stored; // the project's stored form (StoredForm), when one is open
+        std::optional<std::string> file;   // the project file's text, when one is open
+        std::optional<decltype(Project::modulData)> modulData;
+    };
+    HoldsBefore TakeHoldsBefore(const Step& step);
+    // Each check the step names; a violation fails the step with "holds <name>: <what>".
+    void CheckHolds(const std::string& label, const Step& step, const HoldsBefore& before,
+                    const StepRecord& record);
+    std::vector<std::string> NothingEscaped(const HoldsBefore& before, const StepRecord& record);
+    std::vector<std::string> Consistent(const Step& step, const HoldsBefore& before);
+    // The inspector's reading of a project file's text (cached for the last text read).
+    std::optional<StoredState> Inspected(const std::string& file, std::string& error);
+
     // ---- Actions (RunActions.cpp)
     void Perform(const Step& step);
     // Undoes or redoes `times` steps: `stepNames` lists the steps the next `step` takes, `verb` and
@@ -133,6 +152,10 @@ private:
     EarlierValues _earlier; // for later "unchanged" and "changed" expectations
     std::size_t _stepsRun = 0;
     std::size_t _shots = 0;
+    // What other users sent in the step (receiveChanges), for the checks after it.
+    std::optional<IncomingChanges> _received;
+    std::unique_ptr<InspectorChild> _inspector;
+    std::pair<std::string, StoredState> _lastInspected;
 };
 
 } // namespace VantrelSim::Tool

@@ -26,6 +26,9 @@ struct RunOptions {
     std::filesystem::path webApp;    // the stand-in web application's folder
     std::filesystem::path otherSite; // the pages of another site (page steps that leave the web app)
     std::filesystem::path chromium;  // the browser's executable
+    // A vantrel-sim whose `inspect --serve` reads the project for the "consistent" check (this
+    // program); empty: that check cannot be made.
+    std::filesystem::path inspectorProgram;
     BrowserChoice browser = BrowserChoice::Default;
     std::optional<std::filesystem::path> shots; // pictures go there
     bool quiet = false;

@@ -400,6 +400,23 @@ struct EarlierValueExpectation {
     std::string what;
 };
 
+// What must hold after a step whatever the step did (README, "holds"): each compares the run with
+// itself (the state before the step, the project after undoing, a restart, a fresh page state,
+// another user) rather than with values the scenario states.
+enum class Invariant {
+    NothingEscaped,
+    Consistent,
+    UndoRestores,
+    RestartKeeps,
+    PaletteAgrees,
+    Converges,
+    FaultTold
+};
+inline constexpr const char* InvariantNames[] = {"nothingEscaped", "consistent",    "undoRestores",
+                                                 "restartKeeps",   "paletteAgrees", "converges",
+                                                 "faultTold"};
+const char* InvariantName(Invariant invariant);
+
 struct Expectations {
     std::optional<std::vector<AlertExpectation>> alerts; // exactly these, in order
     std::optional<std::vector<QB::UInt32>> dialogs;      // ids, exactly, in order
@@ -431,7 +448,8 @@ struct Expectations {
     std::vector<PageAnswerExpectation> pageAnswerIs;
     std::vector<EarlierValueExpectation> earlier;
     std::optional<bool>
-        addonRunning; // the host runs the add-on (false: it quit, or the add-on did not start)
+        addonRunning;             // the host runs the add-on (false: it quit, or the add-on did not start)
+    std::vector<Invariant> holds; // each at most once, in the order of InvariantNames
 
     bool IsEmpty() const;
 };

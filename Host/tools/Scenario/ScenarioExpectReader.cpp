@@ -298,6 +298,31 @@ std::optional<HostCallLimits> ReadHostCalls(const JsonFields& fields) {
     return limits;
 }
 
+// "holds": ["consistent", ...]: known names only, kept once each in a fixed order so that every
+// source checks them alike.
+std::vector<Invariant> ReadInvariants(const JsonFields& fields) {
+    std::vector<Invariant> holds;
+    if (!fields.Has("holds")) {
+        return holds;
+    }
+    const Names names = fields.NameList("holds");
+    std::string known;
+    for (const char* name : InvariantNames) {
+        known += (known.empty() ? "" : ", ") + std::string(name);
+    }
+    for (const std::string& name : names) {
+        const auto* found =
+            std::find(std::begin(InvariantNames), std::end(InvariantNames), std::string_view(name));
+        if (found == std::end(InvariantNames)) {
+            fields.Fail("holds", fmt::format("\"{}\" is not a check: {}", name, known));
+        }
+        holds.push_back(static_cast<Invariant>(found - std::begin(InvariantNames)));
+    }
+    std::sort(holds.begin(), holds.end());
+    holds.erase(std::unique(holds.begin(), holds.end()), holds.end());
+    return holds;
+}
+
 } // namespace
 
 std::string CheckedPanelName(const JsonFields& fields, const std::string& key, const std::string& panel) {
@@ -504,8 +529,13 @@ Expectations ReadExpectations(const JsonFields& step) {
         }
         compared.Done();
     }
+    expect.holds = ReadInvariants(fields);
     fields.Done();
     return expect;
+}
+
+const char* InvariantName(Invariant invariant) {
+    return InvariantNames[static_cast<std::size_t>(invariant)];
 }
 
 bool Expectations::IsEmpty() const {
@@ -514,7 +544,7 @@ bool Expectations::IsEmpty() const {
            !zoomed && log.empty() && logAbsent.empty() && propertyGroups.empty() && modulData.empty() &&
            addonObjects.empty() && addonLog.empty() && addonLogAbsent.empty() && addonLogCount.empty() &&
            !hostCalls && pageEval.empty() && !pageDialogs && pageAnswerIs.empty() && !addonRunning &&
-           earlier.empty();
+           earlier.empty() && holds.empty();
 }
 
 std::string Scenario::Stem() const {
