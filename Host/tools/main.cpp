@@ -76,8 +76,7 @@ int Walk(const CommandLine& line) {
     }
     options.walk = line.walk;
     options.run = line.run;
-    options.out =
-        std::filesystem::absolute(line.outGiven ? line.run.outDir : std::filesystem::path("out") / "explore");
+    options.out = line.outGiven ? line.run.outDir : std::filesystem::path("out") / "explore";
     options.program = std::filesystem::read_symlink("/proc/self/exe");
     return Explore(options);
 }

@@ -78,11 +78,13 @@ std::string ScenarioText(const ExploreOptions& options, const std::string& title
                          const std::vector<std::string>& steps) {
     std::string text = "{\n  \"format\": \"vantrel-sim-scenario\", \"version\": 1,\n";
     text += "  \"title\": " + JsonQuote(title) + ",\n";
-    text += "  \"description\": " +
-            JsonQuote(fmt::format("vantrel-sim explore --seed {} --steps {} --users {} --faults {}",
-                                  options.walk.seed, options.walk.steps, options.walk.users,
-                                  options.walk.faults)) +
-            ",\n";
+    text +=
+        "  \"description\": " +
+        JsonQuote(fmt::format("vantrel-sim explore --seed {} --steps {} --users {} --faults {} --checks {}{}",
+                              options.walk.seed, options.walk.steps, options.walk.users, options.walk.faults,
+                              fmt::join(options.walk.checks, ","),
+                              options.walk.plantHalfDisconnects ? " --plant-half-disconnects" : "")) +
+        ",\n";
     text += "  \"project\": " + JsonQuote(options.project.string()) + ",\n";
     text += "  \"steps\": [\n";
     for (std::size_t i = 0; i < steps.size(); ++i) {
