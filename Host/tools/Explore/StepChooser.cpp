@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <set>
 
 namespace VantrelSim::Tool {
 
@@ -499,6 +500,7 @@ WalkStep StepChooser::UserWork(const WalkView& view) {
 
 std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) {
     std::vector<std::string> changes;
+    std::set<std::string> erased; // records gone with an earlier change of the list
     const std::size_t count = 1 + static_cast<std::size_t>(_random.Below(2));
     for (std::size_t i = 0; i < count; ++i) {
         const bool some = !view.unlocked.empty();
@@ -513,6 +515,9 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
                                                some ? 2u : 0u,
                                                records && _settings.plantHalfDisconnects ? 20u : 0u};
         JsonObject change;
+        // What takes elements or property groups away ends the list, so that no later change of it
+        // names what is gone.
+        bool last = false;
         switch (_random.Weighted(weights)) {
         case 0: {
             JsonObject element;
@@ -522,6 +527,7 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
         }
         case 1:
             change.Text("do", "deleteElements").Raw("elements", JsonTexts({_random.Pick(view.deletable)}));
+            last = true;
             break;
         case 2:
             change.Text("do", "lockElements")
@@ -549,12 +555,15 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
             const WebAppSpecification* spec = _webApp.FindSpecification(id);
             const std::string group =
                 spec == nullptr ? std::string() : "Ardo Tessel: " + spec->title + " - " + spec->projectTitle;
-            if (!view.groups.contains(group)) {
+            const std::string record = "ConnectionWithSpecification:" + id;
+            if (!view.groups.contains(group) || erased.contains(record)) {
                 change.Text("do", "createPropertyGroup").Text("name", NewName("Other group"));
                 break;
             }
             changes.push_back(JsonObject().Text("do", "deletePropertyGroup").Text("name", group).Done());
-            change.Text("do", "eraseModulData").Text("name", "ConnectionWithSpecification:" + id);
+            change.Text("do", "eraseModulData").Text("name", record);
+            erased.insert(record);
+            last = true;
             break;
         }
         case 6:
@@ -565,11 +574,21 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
             // group their add-on would have deleted with it is still there.
             const std::string id =
                 _random.Pick(std::vector<std::string>(view.connected.begin(), view.connected.end()));
-            change.Text("do", "eraseModulData").Text("name", "ConnectionWithSpecification:" + id);
+            const std::string record = "ConnectionWithSpecification:" + id;
+            if (erased.contains(record)) {
+                change.Text("do", "createPropertyGroup").Text("name", NewName("Other group"));
+                break;
+            }
+            change.Text("do", "eraseModulData").Text("name", record);
+            erased.insert(record);
+            last = true;
             break;
         }
         }
         changes.push_back(change.Done());
+        if (last) {
+            break;
+        }
     }
     return JsonList(changes);
 }
