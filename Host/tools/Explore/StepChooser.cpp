@@ -543,8 +543,18 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
             break;
         }
         case 4: {
+            // A group of the other user's own, mostly with a text property for some elements.
             const std::string name = NewName("Other group");
             change.Text("do", "createPropertyGroup").Text("name", name);
+            if (!view.items.empty() && _random.Chance(0.7)) {
+                changes.push_back(change.Done());
+                change = JsonObject();
+                change.Text("do", "createPropertyDefinition")
+                    .Text("group", name)
+                    .Text("name", "Note")
+                    .Text("default", SomeText())
+                    .Raw("availableFor", JsonTexts({_random.Pick(view.items)}));
+            }
             break;
         }
         case 5: {

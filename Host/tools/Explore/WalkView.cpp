@@ -9,12 +9,16 @@
 
 #include <PK/Panel.hpp>
 
+#include <algorithm>
+
 namespace VantrelSim::Tool {
 
 namespace {
 
 constexpr const char* ConnectionRecord = "ConnectionWithSpecification:";
 constexpr std::size_t PropertySightsKept = 64;
+constexpr std::size_t ItemSightsKept = 32;
+constexpr std::string_view AddonGroupPrefix = "Ardo Tessel: ";
 
 void LookAtProject(const Host& host, WalkView& view) {
     const Project& project = host.GetProject();
@@ -66,6 +70,19 @@ void LookAtProject(const Host& host, WalkView& view) {
         view.systems.push_back(system.name.ToUtf8());
     }
     std::sort(view.systems.begin(), view.systems.end());
+    // The items elements are classified with: a property made available for one of them shows.
+    std::set<std::string> used;
+    project.ForEachElementOfType(API_NoElemTypeID, [&](const Element& element) {
+        for (const auto& [systemGuid, itemGuid] : element.classification) {
+            const ClassificationSystem* system = project.FindSystem(systemGuid);
+            const ClassificationItem* item = project.FindItem(itemGuid);
+            if (system != nullptr && item != nullptr) {
+                used.insert(system->name.ToUtf8() + "/" + item->id.ToUtf8());
+            }
+        }
+    });
+    view.items.assign(used.begin(), used.end());
+    view.items.resize(std::min<std::size_t>(view.items.size(), ItemSightsKept));
     for (const auto& [name, record] : project.modulData) {
         const std::string text = name.ToUtf8();
         if (text.starts_with(ConnectionRecord)) {
@@ -75,6 +92,11 @@ void LookAtProject(const Host& host, WalkView& view) {
     std::vector<std::pair<std::string, const PropertyDefinition*>> texts;
     for (const auto& [guid, group] : project.Groups()) {
         view.groups.insert(group.name.ToUtf8());
+        // The add-on's own groups mirror the clauses; a value typed there is the user undoing the
+        // add-on's work by hand, which the checks rightly report, so walks type elsewhere.
+        if (group.name.ToUtf8().starts_with(AddonGroupPrefix)) {
+            continue;
+        }
         for (const QB::Guid& definition : group.definitions) {
             const PropertyDefinition* record = project.FindDefinition(definition);
             if (record != nullptr && record->record.valueType == API_PropertyStringValueType &&

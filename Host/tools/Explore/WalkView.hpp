@@ -39,6 +39,7 @@ struct WalkView {
     std::vector<std::string> views;
     std::vector<std::string> hotlinks;
     std::vector<std::string> systems;
+    std::vector<std::string> items; // classification items as "System/ItemId", some of them
     std::vector<PropertySight> properties;
     std::set<std::string> connected; // specification ids the project is connected with
     std::set<std::string> groups;    // property group names
