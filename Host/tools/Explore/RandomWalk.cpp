@@ -32,7 +32,16 @@ std::optional<Step> RandomWalk::Next(const LiveRun& live) {
         return std::nullopt;
     }
     _host = &live.host;
-    const WalkView view = LookAt(live);
+    WalkView view;
+    try {
+        view = LookAt(live);
+    } catch (const std::exception& error) {
+        // What the run shows could not be read: the walk chooses from what it knows for sure.
+        _walkErrors.push_back(std::string("looking at the run: ") + error.what());
+        view = WalkView{};
+        view.running = live.addonRunning;
+        view.project = live.host.HasProject();
+    }
     const std::size_t number = _steps.size() + 1;
     WalkStep chosen = _chooser.Choose(view);
     if (const auto learned = _learnedAnswers.find(chosen.action);
