@@ -644,7 +644,10 @@ WalkStep StepChooser::OtherUsers(const WalkView& view) {
 
 void StepChooser::AddFaults(WalkStep& step) {
     const auto known = _calls.find(step.action);
-    if (_settings.faults <= 0.0 || known == _calls.end() || known->second.empty() ||
+    // A host that fails while it loads the add-on does not run it: that is the host's to tell,
+    // not the add-on's fault.
+    const bool life = step.kind == "restartHost" || step.kind == "startHost" || step.kind == "quitHost";
+    if (_settings.faults <= 0.0 || life || known == _calls.end() || known->second.empty() ||
         !_random.Chance(_settings.faults)) {
         return;
     }
