@@ -270,7 +270,9 @@ int Explore(const ExploreOptions& options) {
     fmt::print("seed {}: step {} failed: {}\n", options.walk.seed, failedStep, failure);
     fmt::print("  the walk: {} ({} steps)\n", files.walk.string(), steps.size());
 
-    // Shrink: every candidate is a scenario replayed in a child process of its own.
+    // Shrink: every candidate is a scenario replayed in a child process of its own, in the browser
+    // the walk ran in (a failure of the web application's own page shows only there).
+    const std::string browser = options.run.browser == BrowserChoice::Chromium ? "chromium" : "none";
     std::size_t replay = 0;
     const StillFails stillFails = [&](const std::vector<std::string>& candidate) {
         const std::filesystem::path folder = files.replays / std::to_string(++replay % 2);
@@ -278,7 +280,7 @@ int Explore(const ExploreOptions& options) {
         std::filesystem::create_directories(folder);
         const std::filesystem::path file = folder / "candidate.scenario.json";
         WriteAll(file, ScenarioText(options, title, candidate));
-        return FailedAs(Replay(options.program, file, folder), signature);
+        return FailedAs(Replay(options.program, file, folder, browser), signature);
     };
     if (!stillFails(steps)) {
         summary("violation: " + shown +

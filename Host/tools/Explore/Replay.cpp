@@ -28,12 +28,12 @@ std::string ReadAll(const std::filesystem::path& file) {
 } // namespace
 
 ReplayResult Replay(const std::filesystem::path& program, const std::filesystem::path& scenario,
-                    const std::filesystem::path& out) {
+                    const std::filesystem::path& out, const std::string& browser) {
     std::filesystem::create_directories(out);
     const std::filesystem::path stdoutFile = out / "replay-out.txt";
     const std::filesystem::path stderrFile = out / "replay-err.txt";
     std::vector<std::string> line = {program.string(), "run",     scenario.string(), "--browser",
-                                     "none",           "--quiet", "--out",           out.string()};
+                                     browser,          "--quiet", "--out",           out.string()};
     std::vector<char*> argv;
     for (std::string& argument : line) {
         argv.push_back(argument.data());

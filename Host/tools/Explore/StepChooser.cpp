@@ -197,13 +197,21 @@ WalkStep StepChooser::Page(const WalkView& view) {
         object.Text("do", "page").Text("action", action);
         return object;
     };
+    // Back on line before going home: a browser off line cannot load the web application.
+    if (_offline && (_away || !view.pageReady || view.realBrowser || _random.Chance(0.6))) {
+        _offline = false;
+        return Do(page("online"), "page online");
+    }
     if (_away || !view.pageReady) {
         _away = false;
         return Do(page("navigate").Text("site", "home"), "page navigate");
     }
-    if (_offline && _random.Chance(0.6)) {
-        _offline = false;
-        return Do(page("online"), "page online");
+    // The web application's own page offers Connect only for a specification not connected yet.
+    std::vector<const WebAppSpecification*> connectable;
+    for (const WebAppSpecification& spec : _webApp.Specifications()) {
+        if (!view.realBrowser || !view.connected.contains(spec.id)) {
+            connectable.push_back(&spec);
+        }
     }
     const bool specifications = !_webApp.Specifications().empty();
     const WebAppSpecification* opened = _webApp.FindSpecification(view.opened);
@@ -214,7 +222,7 @@ WalkStep StepChooser::Page(const WalkView& view) {
         opened != nullptr && view.connected.contains(opened->id) && !view.selection.empty();
     // Connect and open first; then mostly associate and edit.
     const std::vector<unsigned> weights = {
-        !specifications          ? 0u
+        connectable.empty()      ? 0u
         : view.connected.empty() ? 30u
                                  : 4u, // connect
         !specifications     ? 0u
@@ -234,7 +242,7 @@ WalkStep StepChooser::Page(const WalkView& view) {
     };
     switch (_random.Weighted(weights)) {
     case 0: {
-        const WebAppSpecification& spec = AnySpecification();
+        const WebAppSpecification& spec = *_random.Pick(connectable);
         WalkStep step = Do(page("connect").Text("specification", spec.id), "page connect");
         if (!view.connected.contains(spec.id) && view.systems.empty()) {
             step.answers = "[{\"cancelDialog\": true}]"; // the dialog offers no system to choose

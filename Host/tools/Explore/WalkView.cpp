@@ -165,6 +165,7 @@ WalkView LookAt(const LiveRun& live) {
     if (view.running) {
         LookAtPalette(live.palette, view);
     }
+    view.realBrowser = !live.page.Describe().starts_with("none");
     if (view.palette) {
         try {
             view.pageReady = !live.page.PageState({"document", "documentRef"}).value_or("").empty();

@@ -29,7 +29,8 @@ struct WalkView {
     bool running = false;
     bool project = false;
     bool palette = false;
-    bool pageReady = false; // the page shows the web application with the open project
+    bool pageReady = false;   // the page shows the web application with the open project
+    bool realBrowser = false; // the web application's own page in a browser: its buttons decide
     std::vector<std::string> elements;
     std::vector<std::string> unlocked;  // elements on unlocked layers, not locked themselves
     std::vector<std::string> deletable; // of those, the ones no section element shows
