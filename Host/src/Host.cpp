@@ -262,6 +262,20 @@ VNAPI_ErrCode Host::BeginChange() {
     return NoError;
 }
 
+struct Host::SavedHistory {
+    std::vector<UndoStep> undo;
+    std::vector<RedoStep> redo;
+};
+
+std::shared_ptr<const Host::SavedHistory> Host::SaveHistory() const {
+    return std::make_shared<const SavedHistory>(SavedHistory{_undoSteps, _redoSteps});
+}
+
+void Host::RestoreHistory(const SavedHistory& history) {
+    _undoSteps = history.undo;
+    _redoSteps = history.redo;
+}
+
 void Host::NoteEscapedException(std::string_view where) {
     std::string what = "an exception of an unknown type";
     try {
@@ -297,6 +311,9 @@ VNAPI_ErrCode Host::RunCommand(const QB::UniString& name, bool undoable,
         return result;
     }
 
+    if (_commandListener) {
+        _commandListener(name, undoable);
+    }
     _commandDepth = 1;
     _rollback.reset();
     _changedInCommand = false;

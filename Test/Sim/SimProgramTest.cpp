@@ -6,6 +6,8 @@
 
 #include <VantrelSim/ProjectFile.hpp>
 
+#include <cstdlib>
+
 namespace SimTest {
 namespace {
 
@@ -218,6 +220,9 @@ const Sample Samples[] = {
     {"restart.scenario.json", {"the host quit: the add-on's release passed"}},
     {"other-users.scenario.json", {"user 2 acts before call 1 of VNAPI_"}},
     {"palette-details.scenario.json", {"palette"}},
+    {"invariants.scenario.json",
+     {"(converges: user 2 and this user exchange 1 record(s) both ways)", "(restartKeeps: restartHost)",
+      "(paletteAgrees: menu)", "(faultTold: page)"}},
     {"undo-redo-followed.scenario.json",
      {"undone: \"Disconnect VANTREL project from Ardo Tessel specification\""}},
     {"undo-redo.scenario.json",
@@ -230,6 +235,53 @@ INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples
                              name = name.substr(0, name.find('.'));
                              std::erase(name, '-');
                              return name;
+                         });
+
+// Each check a step's "holds" names fails, naming itself, when the kind of fault it is there to find
+// is planted just before it is made (through the simulator's test-only VANTREL_SIM_TEST_PLANT); the
+// steps of the invariants sample it is planted into pass without it (SampleScenario).
+struct PlantedFault {
+    const char* check;
+    const char* failure; // the first failure the run shows
+};
+
+class PlantedFaults : public SimProgram, public ::testing::WithParamInterface<PlantedFault> {};
+
+TEST_P(PlantedFaults, AreFoundByTheirCheck) {
+    ::setenv("VANTREL_SIM_TEST_PLANT", GetParam().check, 1);
+    const ProgramRun run = Run(SourceDir() / "Samples/Scenarios/invariants.scenario.json");
+    ::unsetenv("VANTREL_SIM_TEST_PLANT");
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_THAT(run.out, HasSubstr(GetParam().failure));
+    EXPECT_THAT(ReadFile(out / "transcript.txt"),
+                HasSubstr(std::string("(a fault planted for the test of ") + GetParam().check + ")"));
+}
+
+const PlantedFault PlantedFaultCases[] = {
+    {"nothingEscaped",
+     "FAILED: step 1 (shareProject): holds nothingEscaped: an exception reached the host from a planted "
+     "handler: planted"},
+    {"consistent", "FAILED: step 4 (page connect): holds consistent: orphanPropertyGroup at property group "},
+    {"undoRestores", "FAILED: step 4 (page connect): holds undoRestores: undoing the step's 1 undo step(s) "
+                     "does not give back "
+                     "the project as its first one began: line "},
+    {"restartKeeps",
+     "FAILED: step 4 (page connect): holds restartKeeps: the palette shows other than before the "
+     "restart: line 2: (*) Architectural Specification - Riverside Library before, (*) "
+     "<Specification is not selected> after"},
+    {"paletteAgrees",
+     "FAILED: step 3 (menu): holds paletteAgrees: the page's state is not what a fresh getAllState answers: "
+     "documentState: "},
+    {"converges", "FAILED: step 8 (page associate): holds converges: \"ConnectionWithSpecification:S-2001\" "
+                  "differs between "
+                  "the users after they exchanged their changes both ways ("},
+    {"faultTold",
+     "FAILED: step 10 (page associate): holds faultTold: a host fault answered the add-on, and the user was "
+     "told nothing"}};
+
+INSTANTIATE_TEST_SUITE_P(SimProgram, PlantedFaults, ::testing::ValuesIn(PlantedFaultCases),
+                         [](const ::testing::TestParamInfo<PlantedFault>& param) {
+                             return std::string(param.param.check);
                          });
 
 // A project file that a step saves is what later steps read, not the file an earlier run left there;

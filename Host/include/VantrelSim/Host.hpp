@@ -221,6 +221,10 @@ public:
     // Told of every call through the table, before it runs and before any fault answers it: a
     // test can let another user act at a chosen moment of the add-on's work.
     void SetCallListener(std::function<void(HostFunction)> listener) { _callListener = std::move(listener); }
+    // Told when a command that is not inside another begins, before its body runs.
+    void SetCommandListener(std::function<void(const QB::UniString& name, bool undoable)> listener) {
+        _commandListener = std::move(listener);
+    }
     // Keeps every call through the table from now on (CallRecording.hpp), until StopRecording
     // hands them over. Starting again drops what was kept. Both throw std::logic_error while a
     // command runs.
@@ -241,6 +245,13 @@ public:
     const std::vector<std::string>& EscapedExceptions() const { return _escaped; }
     // Inside a catch block only: keeps the exception being handled.
     void NoteEscapedException(std::string_view where);
+
+    // The undo and redo history as it is now, and putting it back: for a check that receives
+    // changes only to look at the result and then puts the project back as it was (a receive ends
+    // the history). Putting back a history of another project is the caller's mistake.
+    struct SavedHistory;
+    std::shared_ptr<const SavedHistory> SaveHistory() const;
+    void RestoreHistory(const SavedHistory& history);
 
     // How many undo steps keep the project as it was before them.
     void SetUndoDepth(std::size_t depth) { _undoDepth = depth; }
@@ -319,6 +330,7 @@ private:
     std::array<std::size_t, HostFunctionCount> _callCounts{};
     FaultInjector _faults;
     std::function<void(HostFunction)> _callListener;
+    std::function<void(const QB::UniString&, bool)> _commandListener;
     QB::UInt64 _generatedGuids = 0;
     std::unique_ptr<Detail::CallRecorder> _recorder;
     bool _addonHandlersMuted = false; // while a replay runs

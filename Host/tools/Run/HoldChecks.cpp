@@ -1,6 +1,7 @@
 #include "Run/RunSession.hpp"
 
 #include "Expect/Escapes.hpp"
+#include "Expect/ProjectForm.hpp"
 #include "Run/StepFailure.hpp"
 
 #include <VantrelSim/ProjectFile.hpp>
@@ -8,6 +9,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <type_traits>
 
@@ -74,25 +76,110 @@ RunSession::HoldsBefore RunSession::TakeHoldsBefore(const Step& step) {
     if (_host.HasProject()) {
         const Project& project = _host.GetProject();
         before.modulData = project.modulData;
+        before.selection = _host.SelectedElements();
         const auto wants = [&](Invariant invariant) {
             return std::find(step.expect.holds.begin(), step.expect.holds.end(), invariant) !=
                    step.expect.holds.end();
         };
-        if (wants(Invariant::Consistent)) {
+        if (wants(Invariant::Consistent) || wants(Invariant::FaultTold)) {
             before.file = WriteProjectJson(project);
         }
+        if (wants(Invariant::UndoRestores) || wants(Invariant::FaultTold)) {
+            before.stored = StoredForm(project);
+            before.model = ModelForm(project);
+        }
+        _atFirstUndoable.reset();
+        _modelAtFirstUndoable.reset();
+        _formAtFirstUndoable = wants(Invariant::UndoRestores);
     }
     return before;
 }
 
+// ---- Faults planted for the tests of the checks ------------------------------------------------
+
+// Tests show each check able to fail by planting, through the environment variable
+// VANTREL_SIM_TEST_PLANT naming a check, the kind of fault it is there to find, just before it is
+// made. Nothing else reads the variable.
+void RunSession::Plant(Invariant invariant, HoldsBefore& before) {
+    const char* planted = std::getenv("VANTREL_SIM_TEST_PLANT");
+    if (planted == nullptr || std::string_view(planted) != InvariantName(invariant)) {
+        return;
+    }
+    _transcript->Line(fmt::format("(a fault planted for the test of {})", planted), 2);
+    const auto firstWall = [this]() -> Element* {
+        std::optional<QB::Guid> wall;
+        std::as_const(_host.GetProject()).ForEachElementOfType(API_WallID, [&](const Element& element) {
+            if (!wall) {
+                wall = element.guid;
+            }
+        });
+        return wall ? _host.GetProject().FindElement(*wall) : nullptr;
+    };
+    const auto firstConnection = [this]() -> std::optional<QB::UniString> {
+        for (const auto& [name, record] : _host.GetProject().modulData) {
+            if (name.ToUtf8().starts_with("ConnectionWithSpecification:")) {
+                return name;
+            }
+        }
+        return std::nullopt;
+    };
+    switch (invariant) {
+    case Invariant::NothingEscaped:
+        try {
+            throw std::runtime_error("planted");
+        } catch (...) {
+            _host.NoteEscapedException("a planted handler");
+        }
+        break;
+    case Invariant::Consistent:
+    case Invariant::RestartKeeps:
+        // A connection record lost in a step that removes nothing.
+        if (const auto name = firstConnection()) {
+            _host.GetProject().modulData.Delete(*name);
+        }
+        break;
+    case Invariant::UndoRestores:
+        // A change no undo step holds.
+        if (Element* wall = firstWall()) {
+            wall->locked = !wall->locked;
+        }
+        break;
+    case Invariant::PaletteAgrees: {
+        // A state the page holds that the add-on's model does not give.
+        std::string error;
+        _page->EvaluateJson(
+            "window.tesselStandIn && window.tesselStandIn.state && window.tesselStandIn.state.document"
+            " ? (window.tesselStandIn.state.document.documentName = 'planted') : null",
+            error);
+        break;
+    }
+    case Invariant::Converges:
+        _plantDivergence = true;
+        break;
+    case Invariant::FaultTold:
+        // The user told nothing: the step's alerts and log lines are not looked at.
+        before.silenced = true;
+        break;
+    }
+}
+
 // ---- After it -----------------------------------------------------------------------------------
 
-void RunSession::CheckHolds(const std::string& label, const Step& step, const HoldsBefore& before,
+void RunSession::CheckHolds(const std::string& label, const Step& step, const HoldsBefore& stepBefore,
                             const StepRecord& record) {
+    _formAtFirstUndoable = false;
+    HoldsBefore before = stepBefore;
+    // Whether the step met a host fault is settled now, before any check acts; the faults still
+    // armed are lifted while the checks act (a restart or a fresh palette is not the step's test)
+    // and armed again after.
+    before.faultFired = _host.Faults().FiredCount() != before.faultsFired;
+    const std::vector<Fault> armed = _host.Faults().Pending();
+    _host.Faults().Clear();
     for (const Invariant invariant : step.expect.holds) {
         std::vector<std::string> problems;
         // A check that cannot be made is a failure of its own: it must never pass unseen.
         try {
+            Plant(invariant, before);
             switch (invariant) {
             case Invariant::NothingEscaped:
                 problems = NothingEscaped(before, record);
@@ -100,8 +187,20 @@ void RunSession::CheckHolds(const std::string& label, const Step& step, const Ho
             case Invariant::Consistent:
                 problems = Consistent(step, before);
                 break;
-            default:
-                problems.push_back("not checked by this simulator yet");
+            case Invariant::UndoRestores:
+                problems = UndoRestores(before, record);
+                break;
+            case Invariant::RestartKeeps:
+                problems = RestartKeeps(step, before.faultFired);
+                break;
+            case Invariant::PaletteAgrees:
+                problems = PaletteAgrees(step, before);
+                break;
+            case Invariant::Converges:
+                problems = Converges(before);
+                break;
+            case Invariant::FaultTold:
+                problems = FaultTold(step, before, record);
                 break;
             }
         } catch (const StepFailure& error) {
@@ -114,13 +213,16 @@ void RunSession::CheckHolds(const std::string& label, const Step& step, const Ho
             Fail(fmt::format("{}: holds {}: {}", label, InvariantName(invariant), problem));
         }
     }
+    for (const Fault& fault : armed) {
+        _host.Faults().Add(fault);
+    }
 }
 
 std::vector<std::string> RunSession::NothingEscaped(const HoldsBefore& before, const StepRecord& record) {
     const std::vector<std::string>& notes = _host.EscapedExceptions();
     return FindEscapes(
         std::vector<std::string>(notes.begin() + static_cast<std::ptrdiff_t>(before.escaped), notes.end()),
-        record, _host.Faults().FiredCount() != before.faultsFired);
+        record, before.faultFired);
 }
 
 std::optional<StoredState> RunSession::Inspected(const std::string& file, std::string& error) {
@@ -215,6 +317,63 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
         }
     }
     return CompareStoredStates(baseline, *after, MayLose(step), excused);
+}
+
+// After a step in which a host fault answered a call: the user was told, the project is as it was
+// or consistent, and with the faults lifted the host is not left inside a command or a progress
+// window and the page gets its state again. (Doing the step's action again is not a test of that:
+// a deletion, a connection or a quit is not the same operation twice.)
+std::vector<std::string> RunSession::FaultTold(const Step& step, const HoldsBefore& before,
+                                               const StepRecord& record) {
+    if (!before.faultFired) {
+        return {};
+    }
+    std::vector<std::string> problems;
+    bool told =
+        before.silenced
+            ? false
+            : !record.alerts.empty() ||
+                  std::any_of(record.addonLog.begin(), record.addonLog.end(), [](const auto& line) {
+                      return line.level == "warning" || line.level == "error" || line.level == "critical";
+                  });
+    if (_host.HasProject()) {
+        const bool unchanged = before.stored && StoredForm(_host.GetProject()) == *before.stored;
+        if (!unchanged) {
+            for (const std::string& problem : Consistent(step, before)) {
+                problems.push_back("the project is neither as before the step nor consistent: " + problem);
+            }
+        }
+        if (!told && !unchanged && before.file && !before.silenced) {
+            // A new issue tells the user too.
+            std::string error;
+            const std::optional<StoredState> earlier = Inspected(*before.file, error);
+            const std::optional<StoredState> now = Inspected(WriteProjectJson(_host.GetProject()), error);
+            told = earlier && now &&
+                   std::any_of(now->issues.begin(), now->issues.end(),
+                               [&](const std::string& issue) { return !earlier->issues.contains(issue); });
+        }
+    }
+    if (!told) {
+        problems.push_back(
+            "a host fault answered the add-on, and the user was told nothing (no alert, no issue, no "
+            "warning in the add-on's log)");
+    }
+    // The faults lifted (CheckHolds), the next operation finds the host and the page usable.
+    if (_host.InCommand()) {
+        problems.push_back("the host is still inside a command");
+    }
+    if (_host.Progress().open) {
+        problems.push_back(
+            fmt::format("the progress window \"{}\" is still open", _host.Progress().title.ToUtf8()));
+    }
+    if (_addonRunning && PageStateNow()) {
+        const std::optional<std::string> fresh = FreshPageState("faultTold");
+        if (!fresh || !fresh->starts_with("{")) {
+            problems.push_back("once the faults are gone the page's getAllState gets no state: " +
+                               fresh.value_or("no answer"));
+        }
+    }
+    return problems;
 }
 
 } // namespace VantrelSim::Tool

@@ -2,6 +2,7 @@
 
 #include "ExitCode.hpp"
 #include "Expect/Expectations.hpp"
+#include "Expect/ProjectForm.hpp"
 #include "Page/ChromiumPage.hpp"
 #include "Page/SimulatedPage.hpp"
 #include "Run/StepFailure.hpp"
@@ -229,6 +230,12 @@ void RunSession::StartHost() {
                                                          armed.what->user, HostFunctionName(function),
                                                          error.what()));
             }
+        }
+    });
+    _host.SetCommandListener([this](const QB::UniString&, bool undoable) {
+        if (undoable && _formAtFirstUndoable && !_atFirstUndoable && _host.HasProject()) {
+            _atFirstUndoable = StoredForm(_host.GetProject());
+            _modelAtFirstUndoable = ModelForm(_host.GetProject());
         }
     });
     QB::MessageLoop::Instance().DiscardPending();

@@ -82,16 +82,43 @@ private:
     struct HoldsBefore {
         std::size_t escaped = 0;           // the host's notes of exceptions out of the add-on
         std::size_t faultsFired = 0;       // calls a host fault answered
+        bool faultFired = false;           // during the step (set when the checks begin)
+        bool silenced = false;             // planted: the step's alerts and log lines are not read
         std::optional<std::string> stored; // the project's stored form (StoredForm), when one is open
         std::optional<std::string> file;   // the project file's text, when one is open
+        std::optional<std::string> model;  // ModelForm, with `stored`
         std::optional<decltype(Project::modulData)> modulData;
+        std::vector<QB::Guid> selection;
     };
     HoldsBefore TakeHoldsBefore(const Step& step);
+    void Plant(Invariant invariant, HoldsBefore& before);
     // Each check the step names; a violation fails the step with "holds <name>: <what>".
     void CheckHolds(const std::string& label, const Step& step, const HoldsBefore& before,
                     const StepRecord& record);
     std::vector<std::string> NothingEscaped(const HoldsBefore& before, const StepRecord& record);
     std::vector<std::string> Consistent(const Step& step, const HoldsBefore& before);
+    std::vector<std::string> FaultTold(const Step& step, const HoldsBefore& before, const StepRecord& record);
+    // The checks that act on the run (HoldActs.cpp).
+    std::vector<std::string> UndoRestores(const HoldsBefore& before, const StepRecord& record);
+    std::vector<std::string> RestartKeeps(const Step& step, bool faultFired);
+    std::vector<std::string> PaletteAgrees(const Step& step, const HoldsBefore& before);
+    std::vector<std::string> Converges(const HoldsBefore& before);
+    // The palette's panels as the user reads them (titles, pop-up entries, rows); nullopt when closed.
+    std::optional<std::string> PaletteSummary() const;
+    // The connection chosen in the browser panel's pop-up.
+    std::optional<std::string> ChosenConnection() const;
+    // The page's state as the add-on last sent it, as JSON in the form of getAllState's answer
+    // (with "opened": the specification open in the page); nullopt without a page that has one.
+    std::optional<std::string> PageStateNow();
+    // A fresh getAllState's answer; nullopt (with `why`) when the page got none.
+    std::optional<std::string> FreshPageState(const char* why);
+    // Carries out a step of a check's own, as a scenario's step would be, answering what it shows
+    // as a careful user.
+    void ActForCheck(const Step& step, const char* why);
+    // Closes the palette if it is open, opens it, and chooses the connection and opens the
+    // specification in the page as they were.
+    void OpenPaletteAgain(const std::optional<std::string>& connection,
+                          const std::optional<std::string>& opened, const char* why);
     // The inspector's reading of a project file's text (cached for the last text read).
     std::optional<StoredState> Inspected(const std::string& file, std::string& error);
 
@@ -155,6 +182,11 @@ private:
     // What other users sent in the step (receiveChanges), for the checks after it.
     std::optional<IncomingChanges> _received;
     std::unique_ptr<InspectorChild> _inspector;
+    // The project's stored form when the step's first undoable command began (undoRestores).
+    bool _formAtFirstUndoable = false;
+    std::optional<std::string> _atFirstUndoable;
+    std::optional<std::string> _modelAtFirstUndoable;
+    bool _plantDivergence = false;
     std::pair<std::string, StoredState> _lastInspected;
 };
 

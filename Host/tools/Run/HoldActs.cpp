@@ -1,0 +1,489 @@
+// The checks of "holds" that act on the run to see what the user would see: undoing and redoing the
+// step, quitting and starting the host, opening the palette afresh, another user exchanging changes
+// with this one. Each leaves the project as the step left it (the run goes on from there); what they
+// do goes through the same actions as a scenario's steps.
+
+#include "Run/RunSession.hpp"
+
+#include "Expect/ProjectForm.hpp"
+#include "Run/StepFailure.hpp"
+
+#include "Json.hpp"
+
+#include <VantrelSim/ProjectFile.hpp>
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+namespace VantrelSim::Tool {
+
+namespace {
+
+constexpr const char* PanelNames[] = {"browser", "clauses", "disassociated", "issues"};
+
+// The page's state as the add-on last sent it, in the form of getAllState's answer.
+constexpr const char* PageStateExpression =
+    "(function (s) { return s && s.document ? {appState: s.app, documentState: s.document, selectionState: "
+    "s.selection, opened: s.openedSpecificationId} : null; })(window.tesselStandIn && "
+    "window.tesselStandIn.state)";
+
+std::optional<Json::Document> ParseJson(const std::optional<std::string>& text) {
+    if (!text) {
+        return std::nullopt;
+    }
+    Json::Document document;
+    document.Parse(text->data(), text->size());
+    if (document.HasParseError()) {
+        return std::nullopt;
+    }
+    return document;
+}
+
+std::string JsonText(const Json::Value& value) {
+    Json::StringBuffer buffer;
+    Json::Writer<Json::StringBuffer> writer(buffer);
+    value.Accept(writer);
+    return {buffer.GetString(), buffer.GetSize()};
+}
+
+const Json::Value* Member(const Json::Value& object, const char* key) {
+    if (!object.IsObject()) {
+        return nullptr;
+    }
+    const auto member = object.FindMember(key);
+    return member != object.MemberEnd() ? &member->value : nullptr;
+}
+
+// The members of getAllState's answer that `state` and `fresh` disagree on.
+std::vector<std::string> StateDifferences(const Json::Value& state, const Json::Value& fresh,
+                                          std::initializer_list<const char*> keys) {
+    std::vector<std::string> differences;
+    for (const char* key : keys) {
+        const Json::Value* a = Member(state, key);
+        const Json::Value* b = Member(fresh, key);
+        if (a == nullptr || b == nullptr || !(*a == *b)) {
+            differences.push_back(fmt::format("{}: {} before, {} now", key, a ? JsonText(*a) : "nothing",
+                                              b ? JsonText(*b) : "nothing"));
+        }
+    }
+    return differences;
+}
+
+// A step of a check's own.
+Step CheckStep(std::string kind, Action action) {
+    Step step;
+    step.kind = std::move(kind);
+    step.action = std::move(action);
+    return step;
+}
+
+} // namespace
+
+// ---- What the user sees -------------------------------------------------------------------------
+
+std::optional<std::string> RunSession::PaletteSummary() const {
+    if (_palette.FindPalette() == nullptr) {
+        return std::nullopt;
+    }
+    std::string summary;
+    for (const char* name : PanelNames) {
+        summary +=
+            fmt::format("{} panel \"{}\"\n", name, _palette.RequireRollPanel(name).GetTitle().ToUtf8());
+        const PK::TabPage& page = _palette.RequirePage(name);
+        if (const QB::Int32 item = PaletteView::FindItemOfKind(page, PK::ItemKind::PopUp); item > 0) {
+            const PK::PopUpState& popUp = page.GetItemControl(item)->popUp;
+            for (QB::Int32 i = 0; i < static_cast<QB::Int32>(popUp.entries.size()); ++i) {
+                summary += fmt::format("  {} {}\n", i + 1 == popUp.selected ? "(*)" : "( )",
+                                       popUp.entries[static_cast<std::size_t>(i)].ToUtf8());
+            }
+        }
+        for (const ListRowView& row : PaletteView::Rows(page)) {
+            summary += fmt::format("  row {}{}\n", row.text, row.icon.empty() ? "" : " [" + row.icon + "]");
+        }
+    }
+    return summary;
+}
+
+std::optional<std::string> RunSession::ChosenConnection() const {
+    if (_palette.FindPalette() == nullptr) {
+        return std::nullopt;
+    }
+    const PK::TabPage& page = _palette.RequirePage("browser");
+    const QB::Int32 item = PaletteView::FindItemOfKind(page, PK::ItemKind::PopUp);
+    if (item <= 0) {
+        return std::nullopt;
+    }
+    const PK::PopUpState& popUp = page.GetItemControl(item)->popUp;
+    if (popUp.selected < 1 || static_cast<std::size_t>(popUp.selected) > popUp.entries.size()) {
+        return std::nullopt;
+    }
+    return popUp.entries[static_cast<std::size_t>(popUp.selected) - 1].ToUtf8();
+}
+
+std::optional<std::string> RunSession::PageStateNow() {
+    if (_traffic.Engine() == nullptr) {
+        return std::nullopt;
+    }
+    std::string error;
+    std::optional<std::string> state = _page->EvaluateJson(PageStateExpression, error);
+    if (!state || *state == "null") {
+        return std::nullopt;
+    }
+    return state;
+}
+
+std::optional<std::string> RunSession::FreshPageState(const char* why) {
+    const std::size_t mark = _traffic.Size();
+    PageAction ask;
+    ask.kind = PageActionKind::GetAllState;
+    ActForCheck(CheckStep("page", ask), why);
+    std::optional<std::string> answer;
+    for (const TrafficEntry& entry : _traffic.Since(mark)) {
+        if (entry.kind == TrafficEntry::Kind::PageCall && entry.name.ends_with("getAllState") &&
+            !entry.refused) {
+            answer = entry.answer;
+        }
+    }
+    return answer;
+}
+
+void RunSession::ActForCheck(const Step& step, const char* why) {
+    _transcript->Line(fmt::format("({}: {})", why, step.kind), 2);
+    _responder->SetAnswers(step.answers);
+    Perform(step);
+    Settle();
+    // What the step's own answers did not foresee is answered as a careful user would.
+    _responder->TakeProblems();
+    _responder->TakeNotes();
+}
+
+void RunSession::OpenPaletteAgain(const std::optional<std::string>& connection,
+                                  const std::optional<std::string>& opened, const char* why) {
+    if (_palette.FindPalette() != nullptr) {
+        ActForCheck(CheckStep("closePalette", ClosePalette{}), why);
+    }
+    ActForCheck(CheckStep("menu", Menu{1}), why);
+    // The specification the page had open first: choosing a connection takes the page home.
+    if (opened && _traffic.Engine() != nullptr) {
+        PageAction open;
+        open.kind = PageActionKind::Open;
+        open.specification = *opened;
+        ActForCheck(CheckStep("page", open), why);
+    }
+    if (connection && ChosenConnection() != connection && _palette.FindPalette() != nullptr) {
+        const PK::TabPage& page = _palette.RequirePage("browser");
+        const QB::Int32 item = PaletteView::FindItemOfKind(page, PK::ItemKind::PopUp);
+        const auto& entries = page.GetItemControl(item)->popUp.entries;
+        if (item > 0 && std::any_of(entries.begin(), entries.end(), [&](const QB::UniString& entry) {
+                return entry.ToUtf8() == *connection;
+            })) {
+            ActForCheck(CheckStep("choosePopUp", ChoosePopUp{"browser", *connection}), why);
+        }
+    }
+}
+
+// ---- undoRestores -------------------------------------------------------------------------------
+
+std::vector<std::string> RunSession::UndoRestores(const HoldsBefore& before, const StepRecord& record) {
+    if (!before.stored || !_host.HasProject()) {
+        return {};
+    }
+    std::vector<QB::UniString> made;
+    for (const CommandRecord& command : record.commands) {
+        if (command.undoable && !command.nested && command.result == NoError) {
+            made.push_back(command.name);
+        }
+    }
+    // Only the steps this user made in the step, still at the top of the history.
+    const std::vector<QB::UniString> history = _host.UndoStepNames();
+    if (made.empty() || history.size() < made.size() ||
+        !std::equal(made.begin(), made.end(), history.end() - static_cast<std::ptrdiff_t>(made.size()))) {
+        return {};
+    }
+    if (!_atFirstUndoable) {
+        return {"the step made undo steps, and its first undoable command was not seen beginning"};
+    }
+    std::vector<std::string> problems;
+    // What the add-on stores before its first undo step begins (a new clause, the plan data object)
+    // no undo step holds: only its own records may change so, never the user's model.
+    const Project& project = _host.GetProject();
+    if (_modelAtFirstUndoable && before.model && *_modelAtFirstUndoable != *before.model) {
+        problems.push_back("before its first undo step the step changed the model outside any undo step: " +
+                           FirstDifference(*before.model, *_modelAtFirstUndoable, "before", "then"));
+    }
+    const std::string after = StoredForm(project);
+    std::size_t undone = 0;
+    for (bool stepped = true; stepped && undone < made.size(); undone += stepped ? 1 : 0) {
+        _loader->Act([&] { stepped = _host.Undo(); });
+    }
+    if (undone == made.size()) {
+        const std::string back = StoredForm(_host.GetProject());
+        if (back != *_atFirstUndoable) {
+            problems.push_back(
+                fmt::format("undoing the step's {} undo step(s) does not give back the project as "
+                            "its first one began: {}",
+                            made.size(), FirstDifference(*_atFirstUndoable, back, "then", "undone")));
+        }
+    }
+    std::size_t redone = 0;
+    for (bool stepped = true; stepped && redone < undone; redone += stepped ? 1 : 0) {
+        _loader->Act([&] { stepped = _host.Redo(); });
+    }
+    Settle();
+    if (redone < undone) {
+        problems.push_back(fmt::format("the host redid {} of the {} undone step(s)", redone, undone));
+    } else if (const std::string again = StoredForm(_host.GetProject()); again != after) {
+        problems.push_back(fmt::format("redoing them does not give the project after the step back: {}",
+                                       FirstDifference(after, again, "after the step", "redone")));
+    }
+    return problems;
+}
+
+// ---- restartKeeps -------------------------------------------------------------------------------
+
+std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFired) {
+    if (!_addonRunning || !_host.HasProject()) {
+        return {};
+    }
+    std::string error;
+    const std::optional<StoredState> storedBefore = Inspected(WriteProjectJson(_host.GetProject()), error);
+    if (!storedBefore) {
+        return {"cannot be checked: " + error};
+    }
+    const std::vector<QB::Guid> selection = _host.SelectedElements();
+    // Without its plan data object a project has no identity the page could keep: the add-on makes a
+    // plan id up at each opening.
+    bool identified = false;
+    for (const auto& [guid, object] : _host.GetProject().addonObjects) {
+        identified = identified || (object.name == QB::UniString("PlanData") && !object.data.empty());
+    }
+    const std::shared_ptr<const Host::SavedHistory> history = _host.SaveHistory();
+    // After an undo or a redo, of which the host tells the add-on nothing, the palette and the page
+    // may show the project as before it; only what is stored is compared then.
+    // So may they after a host fault, until the add-on reads again at its next need.
+    const bool walked =
+        std::holds_alternative<Undo>(step.action) || std::holds_alternative<Redo>(step.action) || faultFired;
+    const std::optional<std::string> palette = walked ? std::nullopt : PaletteSummary();
+    const bool paletteWasOpen = _palette.FindPalette() != nullptr;
+    const std::optional<std::string> connection = ChosenConnection();
+    const std::optional<Json::Document> held = walked ? std::nullopt : ParseJson(PageStateNow());
+    const Json::Value* openedValue = held ? Member(*held, "opened") : nullptr;
+    const std::optional<std::string> opened = openedValue && openedValue->IsString()
+                                                  ? std::optional<std::string>(openedValue->GetString())
+                                                  : std::nullopt;
+    // What the page would get now (its own state may lag behind, see PaletteAgrees).
+    const std::optional<Json::Document> page =
+        held ? ParseJson(FreshPageState("restartKeeps")) : std::nullopt;
+
+    Step restart = CheckStep("restartHost", HostLife{true, true});
+    restart.expect.addonRunning = step.expect.addonRunning;
+    ActForCheck(restart, "restartKeeps");
+    if (!_addonRunning || !_host.HasProject()) {
+        return {"after the restart the host does not run the add-on with the project open"};
+    }
+    // A restart forgets the selection and the history; the user selects the same elements again, and
+    // the run goes on with the history it had.
+    _loader->Act([&] { _host.SetSelection(selection); });
+    Settle();
+    _host.RestoreHistory(*history);
+    if (paletteWasOpen) {
+        OpenPaletteAgain(connection, opened, "restartKeeps");
+    }
+
+    std::vector<std::string> problems;
+    const std::optional<StoredState> storedAfter = Inspected(WriteProjectJson(_host.GetProject()), error);
+    if (!storedAfter) {
+        return {"cannot be checked: " + error};
+    }
+    const auto compare = [&](const char* what, const std::set<std::string>& a,
+                             const std::set<std::string>& b) {
+        if (a != b) {
+            std::vector<std::string> gone;
+            std::vector<std::string> come;
+            std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(gone));
+            std::set_difference(b.begin(), b.end(), a.begin(), a.end(), std::back_inserter(come));
+            problems.push_back(fmt::format(
+                "{} differ after the restart: {} gone, {} new{}", what, gone.size(), come.size(),
+                gone.empty() ? (come.empty() ? "" : " (" + come.front() + ")") : " (" + gone.front() + ")"));
+        }
+    };
+    compare("the connections' clauses", storedBefore->clauses, storedAfter->clauses);
+    compare("the associations", storedBefore->associations, storedAfter->associations);
+    compare("the issues", storedBefore->issues, storedAfter->issues);
+    compare("the removal records", storedBefore->removals, storedAfter->removals);
+    if (palette) {
+        const std::optional<std::string> now = PaletteSummary();
+        if (now != palette) {
+            problems.push_back("the palette shows other than before the restart: " +
+                               FirstDifference(*palette, now.value_or(""), "before", "after"));
+        }
+    }
+    if (page) {
+        const std::optional<Json::Document> pageNow = ParseJson(FreshPageState("restartKeeps"));
+        if (!pageNow) {
+            problems.push_back("the page has no state from the add-on after the restart");
+        } else {
+            const std::vector<std::string> differences =
+                identified
+                    ? StateDifferences(*page, *pageNow, {"appState", "documentState", "selectionState"})
+                    : StateDifferences(*page, *pageNow, {"appState", "selectionState"});
+            for (const std::string& difference : differences) {
+                problems.push_back("the page's state differs after the restart: " + difference);
+            }
+        }
+    }
+    return problems;
+}
+
+// ---- paletteAgrees ------------------------------------------------------------------------------
+
+std::vector<std::string> RunSession::PaletteAgrees(const Step& step, const HoldsBefore& before) {
+    std::vector<std::string> problems;
+    // The host tells the add-on nothing of an undo or a redo: what it shows may be as before it. After
+    // a host fault it may too, until the add-on reads again at its next need (faultTold judges that).
+    if (!_addonRunning || std::holds_alternative<Undo>(step.action) ||
+        std::holds_alternative<Redo>(step.action) || before.faultFired) {
+        return problems;
+    }
+    // The states the page holds against what it would get asking now.
+    if (const std::optional<Json::Document> page = ParseJson(PageStateNow())) {
+        const std::optional<Json::Document> fresh = ParseJson(FreshPageState("paletteAgrees"));
+        if (!fresh || !fresh->IsObject()) {
+            problems.push_back("a fresh getAllState got no state");
+        } else {
+            // The page gets a new selection state when the selection changes, not when the selected
+            // elements do (it hears of associations by their own notices).
+            const bool selected = _host.HasProject() && _host.SelectedElements() != before.selection;
+            const std::vector<std::string> differences =
+                selected ? StateDifferences(*page, *fresh, {"appState", "documentState", "selectionState"})
+                         : StateDifferences(*page, *fresh, {"appState", "documentState"});
+            for (const std::string& difference : differences) {
+                problems.push_back("the page's state is not what a fresh getAllState answers: " + difference);
+            }
+        }
+    }
+    // The palette against the palette opened afresh on the same connection.
+    if (const std::optional<std::string> palette = PaletteSummary()) {
+        const std::optional<Json::Document> page = ParseJson(PageStateNow());
+        const Json::Value* openedValue = page ? Member(*page, "opened") : nullptr;
+        const std::optional<std::string> opened = openedValue && openedValue->IsString()
+                                                      ? std::optional<std::string>(openedValue->GetString())
+                                                      : std::nullopt;
+        OpenPaletteAgain(ChosenConnection(), opened, "paletteAgrees");
+        const std::optional<std::string> fresh = PaletteSummary();
+        if (fresh != palette) {
+            problems.push_back("the palette shows other than the palette opened afresh: " +
+                               FirstDifference(*palette, fresh.value_or(""), "shown", "afresh"));
+        }
+    }
+    return problems;
+}
+
+// ---- converges ----------------------------------------------------------------------------------
+
+std::vector<std::string> RunSession::Converges(const HoldsBefore& before) {
+    if (!_host.HasProject() || !_host.GetProject().shared || !before.modulData || !_host.HasMergeHandler()) {
+        return {};
+    }
+    Project& project = _host.GetProject();
+    QB::Int32 other = 0;
+    for (const User& user : project.teamwork.users) {
+        if (user.id != project.teamwork.currentUser && other == 0) {
+            other = user.id;
+        }
+    }
+    // The records the step changed: the other user still has them as they were before it.
+    std::vector<std::pair<QB::UniString, API_ModulData>> theirs;
+    std::vector<std::pair<QB::UniString, API_ModulData>> mine;
+    for (const auto& [name, record] : *before.modulData) {
+        const API_ModulData* now = project.modulData.GetPtr(name);
+        if (now != nullptr && !(*now == record)) {
+            theirs.emplace_back(name, record);
+            mine.emplace_back(name, *now);
+        }
+    }
+    if (theirs.empty() || other == 0) {
+        return {};
+    }
+    std::string error;
+    const std::optional<StoredState> stepped = Inspected(WriteProjectJson(project), error);
+    if (!stepped) {
+        return {"cannot be checked: " + error};
+    }
+    const std::shared_ptr<const Host::SavedHistory> history = _host.SaveHistory();
+    _transcript->Line(fmt::format("(converges: user {} and this user exchange {} record(s) both ways)", other,
+                                  theirs.size()),
+                      2);
+    // This user receives the other's records, then the other user receives the result: the same
+    // merge made from the other side, the other user's records put in place for it.
+    IncomingChanges toMe;
+    for (const auto& [name, record] : theirs) {
+        toMe.modulData.emplace_back(name, record);
+    }
+    _loader->Act([&] { _host.ReceiveChanges(toMe); });
+    Settle();
+    IncomingChanges toThem;
+    for (const auto& [name, record] : theirs) {
+        const API_ModulData* merged = project.modulData.GetPtr(name);
+        toThem.modulData.emplace_back(name, merged != nullptr ? std::optional<API_ModulData>(*merged)
+                                                              : std::nullopt);
+        project.modulData.Put(name, record);
+    }
+    _loader->Act([&] { _host.ReceiveChanges(toThem); });
+    Settle();
+    if (std::exchange(_plantDivergence, false)) {
+        // Planted for a test: the other user ends up with a record of one byte more.
+        if (API_ModulData* record = project.modulData.GetPtr(toThem.modulData.front().first)) {
+            record->dataHdl.push_back(std::byte{0});
+        }
+    }
+
+    std::vector<std::string> problems;
+    for (const auto& [name, merged] : toThem.modulData) {
+        const API_ModulData* theirsNow = project.modulData.GetPtr(name);
+        if (!merged || theirsNow == nullptr || !(*theirsNow == *merged)) {
+            problems.push_back(
+                fmt::format("\"{}\" differs between the users after they exchanged their changes "
+                            "both ways ({} bytes here, {} for user {})",
+                            name.ToUtf8(), merged ? merged->dataHdl.size() : 0,
+                            theirsNow != nullptr ? theirsNow->dataHdl.size() : 0, other));
+        }
+    }
+    if (problems.empty()) {
+        if (const std::optional<StoredState> both = Inspected(WriteProjectJson(project), error); !both) {
+            problems.push_back("cannot be checked: " + error);
+        } else {
+            // Nothing this user had is lost, unless it is remembered as removed.
+            std::vector<std::string> lost;
+            for (const std::string& issue : stepped->issues) {
+                const std::string removal = issue.substr(0, issue.find(": ")) + ": removal record " +
+                                            issue.substr(issue.rfind(' ') + 1);
+                if (!both->issues.contains(issue) && !both->removals.contains(removal)) {
+                    lost.push_back(issue);
+                }
+            }
+            for (const std::string& removal : stepped->removals) {
+                const auto kept = both->removed.find(removal.substr(0, removal.find(": ")));
+                if (!both->removals.contains(removal) &&
+                    (kept == both->removed.end() || kept->second != RemovalRecordsKept)) {
+                    lost.push_back(removal);
+                }
+            }
+            if (!lost.empty()) {
+                problems.push_back(
+                    fmt::format("the exchange lost {} thing(s), first {}", lost.size(), lost.front()));
+            }
+        }
+    }
+    // The run goes on from the step's own result: its records, its history, and the add-on told.
+    for (const auto& [name, record] : mine) {
+        project.modulData.Put(name, record);
+    }
+    _loader->Act([&] { _host.ReceiveChanges(IncomingChanges()); });
+    Settle();
+    _host.RestoreHistory(*history);
+    return problems;
+}
+
+} // namespace VantrelSim::Tool
