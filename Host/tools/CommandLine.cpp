@@ -1,7 +1,9 @@
 #include "CommandLine.hpp"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -52,6 +54,10 @@ usage:
   vantrel-sim inspect --serve           JSON reports of the project files named on standard input,
                                         one a line, each followed by a line "\x1e" and its exit code
                                         (a run's "consistent" check reads projects through it)
+  vantrel-sim explore [PROJECT] --seed N --steps M [options]
+                                        a seeded random walk over the project (default: the demo
+                                        project) until a check fails; the walk and its shrunk form
+                                        are written as scenarios
   vantrel-sim --help | --version
 
 options of run and shot:
@@ -66,6 +72,19 @@ options of run and shot:
 
 options of serve: --port N (default: a free port), --out DIR (default: out/sandbox), --browser,
   --addon, --webapp, --chromium and --quiet as for run
+
+options of explore:
+  --seed N           the walk's seed (default 1): the same seed and program make the same walk
+  --steps M          steps at most (default 30)
+  --users K          other users of the shared project (default 1; 0: none)
+  --faults RATE      the chance (0 to 1) that a host function fails during a step (default 0)
+  --time SECONDS     stop after that long
+  --out DIR          seed-N.scenario.json, seed-N.shrunk.scenario.json and the walk's run folder
+                     seed-N/ (default: out/explore)
+  --browser WHICH    none (the default) or chromium; --addon, --webapp, --chromium as for run
+  --checks LIST      the checks every step is held to, separated by commas (default: all of them)
+  --plant-half-disconnects  other users' disconnects arrive half-done: the connection's record
+                     erased, its property group left (a planted fault, for testing the walk)
 
 options of generate:
   --elements N --stories N --layers N --hotlinks N --items N (classification items) --seed N
@@ -90,7 +109,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
     CommandLine line;
     line.run = defaults;
     if (arguments.empty()) {
-        throw UsageError("say what to do: run, shot, check, generate, inspect or serve (see --help)");
+        throw UsageError(
+            "say what to do: run, shot, check, generate, inspect, serve or explore (see --help)");
     }
     const std::string& verb = arguments.front();
     if (verb == "--help" || verb == "-h" || verb == "help") {
@@ -113,12 +133,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
         line.command = Command::Inspect;
     } else if (verb == "serve") {
         line.command = Command::Serve;
+    } else if (verb == "explore") {
+        line.command = Command::Explore;
+        line.run.browser = BrowserChoice::None;
     } else {
         throw UsageError(fmt::format(
-            "\"{}\" is not a command: run, shot, check, generate, inspect or serve (see --help)", verb));
+            "\"{}\" is not a command: run, shot, check, generate, inspect, serve or explore (see --help)",
+            verb));
     }
     const bool serves = line.command == Command::Serve;
-    const bool runs = line.command == Command::Run || line.command == Command::Shot || serves;
+    const bool explores = line.command == Command::Explore;
+    const bool runs = line.command == Command::Run || line.command == Command::Shot || serves || explores;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
@@ -147,6 +172,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             line.json = true;
             continue;
         }
+        if (argument == "--plant-half-disconnects") {
+            if (!explores) {
+                throw UsageError(fmt::format("{} is not an option of {} (see --help)", argument, verb));
+            }
+            line.walk.plantHalfDisconnects = true;
+            continue;
+        }
         if (argument == "--quiet") {
             if (!runs) {
                 throw UsageError(fmt::format("--quiet is not an option of {} (see --help)", verb));
@@ -168,7 +200,31 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
             line.run.browser = value == "chromium" ? BrowserChoice::Chromium : BrowserChoice::None;
         } else if (serves && argument == "--port") {
             line.port = ParseNumber<int>(argument, value, 0, 65535);
-        } else if (runs && !serves && argument == "--shots") {
+        } else if (explores && argument == "--seed") {
+            line.walk.seed =
+                ParseNumber<std::uint64_t>(argument, value, 0, std::numeric_limits<std::uint64_t>::max());
+        } else if (explores && argument == "--steps") {
+            line.walk.steps = ParseNumber<std::size_t>(argument, value, 1, 1'000'000);
+        } else if (explores && argument == "--users") {
+            line.walk.users = ParseNumber<unsigned>(argument, value, 0, 20);
+        } else if (explores && argument == "--faults") {
+            line.walk.faults = ParseShare(argument, value);
+        } else if (explores && argument == "--checks") {
+            line.walk.checks.clear();
+            for (std::size_t from = 0; from <= value.size();) {
+                const std::size_t comma = std::min(value.find(',', from), value.size());
+                const std::string name = value.substr(from, comma - from);
+                if (std::find(std::begin(InvariantNames), std::end(InvariantNames), name) ==
+                    std::end(InvariantNames)) {
+                    throw UsageError(fmt::format("--checks takes names of checks ({}), not \"{}\"",
+                                                 fmt::join(InvariantNames, ", "), name));
+                }
+                line.walk.checks.push_back(name);
+                from = comma + 1;
+            }
+        } else if (explores && argument == "--time") {
+            line.walk.seconds = ParseNumber<unsigned>(argument, value, 1, 7 * 24 * 3600);
+        } else if (runs && !serves && !explores && argument == "--shots") {
             line.run.shots = value;
         } else if (runs && argument == "--addon") {
             line.run.addon = value;
@@ -207,7 +263,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, const Ru
         throw UsageError("inspect --serve reads the project files from standard input, not \"" +
                          line.file.string() + "\"");
     }
-    if (line.file.empty() && !serves && !line.serve) {
+    if (line.file.empty() && !line.serve && !serves && !explores) {
         throw UsageError(line.command == Command::Generate  ? "name the project file to write"
                          : line.command == Command::Inspect ? "name the project file to inspect"
                                                             : "name the scenario file");

@@ -3,6 +3,7 @@
 // The command line of vantrel-sim: sub-command, scenario or output file, and options. Parsing
 // never exits the program; a malformed command line gives UsageError with a message for the user.
 
+#include "Explore/RandomWalk.hpp"
 #include "Run/Runner.hpp"
 
 #include <VantrelSim/LargeProject.hpp>
@@ -20,7 +21,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Help, Version, Run, Shot, Check, Generate, Inspect, Serve };
+enum class Command { Help, Version, Run, Shot, Check, Generate, Inspect, Serve, Explore };
 
 struct CommandLine {
     Command command = Command::Help;
@@ -32,6 +33,7 @@ struct CommandLine {
     std::optional<std::string> planId; // inspect: the plan id the page knows the project by
     int port = 0;                      // serve: 0 takes a free port
     bool serve = false;                // inspect: the files come on standard input (InspectCommand.hpp)
+    WalkOptions walk;                  // explore (file: the project, empty for the demo project)
 };
 
 // `defaults` carries the built-in paths (add-on, web application, browser).

@@ -2,6 +2,7 @@
 
 #include "CommandLine.hpp"
 #include "ExitCode.hpp"
+#include "Explore/Explore.hpp"
 #include "InspectCommand.hpp"
 #include "Run/Runner.hpp"
 #include "Scenario/ScenarioProjects.hpp"
@@ -70,6 +71,23 @@ int RunOrCheck(CommandLine line) {
     return Runner(scenario, line.run).Run();
 }
 
+int Walk(const CommandLine& line) {
+    ExploreOptions options;
+    // The demo project sits beside the web application in the source tree.
+    options.project = line.file.empty() ? line.run.webApp.parent_path() / "Samples" / "Demo" /
+                                              "riverside-library.project.json"
+                                        : line.file;
+    options.project = std::filesystem::absolute(options.project).lexically_normal();
+    if (!std::filesystem::is_regular_file(options.project)) {
+        throw UsageError(fmt::format("no project file {}", options.project.string()));
+    }
+    options.walk = line.walk;
+    options.run = line.run;
+    options.out = line.outGiven ? line.run.outDir : std::filesystem::path("out") / "explore";
+    options.program = std::filesystem::read_symlink("/proc/self/exe");
+    return Explore(options);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +115,8 @@ int main(int argc, char** argv) {
         case Command::Serve:
             return Serve(
                 ServeOptions{line.run, line.file, ATC_SIM_DEMO_PROJECT, ATC_SIM_SERVE_PAGE, line.port});
+        case Command::Explore:
+            return Walk(line);
         case Command::Run:
         case Command::Shot:
         case Command::Check:

@@ -38,7 +38,7 @@ TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) 
                                 FieldsAre("results", "/build/ArdoTesselConnect.so", "/source/WebApp", _,
                                           "/usr/lib/chromium/chromium", _, BrowserChoice::None,
                                           std::filesystem::path("pics"), true),
-                                true, _, false, std::nullopt, 0, false));
+                                true, _, false, std::nullopt, 0, false, _));
 
     const CommandLine shot = ParseCommandLine({"shot", "demo.scenario.json"}, Defaults());
     EXPECT_THAT(shot, FieldsAre(Command::Shot, _, Field(&RunOptions::browser, BrowserChoice::Default), false,
@@ -49,7 +49,7 @@ TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) 
         Defaults());
     EXPECT_THAT(sizes, FieldsAre(Command::Generate, "big.json", _, false,
                                  FieldsAre(50000u, 10, 20, 5, 0.1, _, _, 30u, _, 9u), false, std::nullopt, _,
-                                 false));
+                                 false, _));
     EXPECT_THAT(Refusal({"generate", "big.json", "--stories", "0"}),
                 HasSubstr("--stories takes a number from 1 to 500, not \"0\""));
     EXPECT_THAT(Refusal({"generate", "big.json", "--classified", "1.5"}),
@@ -76,7 +76,8 @@ TEST(CommandLine, ServeTakesAnOptionalProjectAndAPort) {
 }
 
 TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
-    EXPECT_THAT(Refusal({}), HasSubstr("say what to do: run, shot, check, generate, inspect or serve"));
+    EXPECT_THAT(Refusal({}),
+                HasSubstr("say what to do: run, shot, check, generate, inspect, serve or explore"));
     EXPECT_THAT(Refusal({"walk", "x"}), HasSubstr("\"walk\" is not a command"));
     EXPECT_THAT(Refusal({"run"}), HasSubstr("name the scenario file"));
     EXPECT_THAT(Refusal({"generate"}), HasSubstr("name the project file to write"));
@@ -90,7 +91,8 @@ TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
 
     const CommandLine line =
         ParseCommandLine({"inspect", "house.project.json", "--json", "--plan-id", "0F3A"}, Defaults());
-    EXPECT_THAT(line, FieldsAre(Command::Inspect, "house.project.json", _, false, _, true, "0F3A", _, false));
+    EXPECT_THAT(line,
+                FieldsAre(Command::Inspect, "house.project.json", _, false, _, true, "0F3A", _, false, _));
     EXPECT_TRUE(ParseCommandLine({"inspect", "--serve"}, Defaults()).serve);
     EXPECT_THAT(Refusal({"inspect", "--serve", "a.json"}),
                 HasSubstr("inspect --serve reads the project files from "
@@ -101,6 +103,58 @@ TEST(CommandLine, MistakesAreNamedAndInspectTakesJsonAndAPlanIdOnly) {
     EXPECT_THAT(Refusal({"inspect", "a.json", "--quiet"}), HasSubstr("--quiet is not an option of inspect"));
     EXPECT_THAT(Refusal({"inspect", "a.json", "--out", "x"}), HasSubstr("--out is not an option of inspect"));
     EXPECT_THAT(Refusal({"run", "a.json", "--json"}), HasSubstr("--json is not an option of run"));
+}
+
+TEST(CommandLine, ExploreTakesItsWalkWithTheSimulatorsOwnPageByDefault) {
+    const CommandLine line =
+        ParseCommandLine({"explore", "--seed", "18446744073709551615", "--steps", "500", "--users", "3",
+                          "--faults", "0.25", "--time", "60", "--out", "walks", "--plant-half-disconnects"},
+                         Defaults());
+    EXPECT_EQ(line.command, Command::Explore);
+    EXPECT_TRUE(line.file.empty()) << "the demo project is the default";
+    EXPECT_EQ(line.run.browser, BrowserChoice::None);
+    EXPECT_EQ(line.run.outDir, "walks");
+    EXPECT_EQ(line.walk.seed, 18446744073709551615u);
+    EXPECT_EQ(line.walk.steps, 500u);
+    EXPECT_EQ(line.walk.users, 3u);
+    EXPECT_EQ(line.walk.faults, 0.25);
+    EXPECT_EQ(line.walk.seconds, 60.0);
+    EXPECT_TRUE(line.walk.plantHalfDisconnects);
+    EXPECT_EQ(line.walk.checks.size(), 7u) << "every check unless told";
+    EXPECT_THAT(ParseCommandLine({"explore", "--checks", "consistent,converges"}, Defaults()).walk.checks,
+                ::testing::ElementsAre("consistent", "converges"));
+
+    const CommandLine plain =
+        ParseCommandLine({"explore", "house.project.json", "--browser", "chromium"}, Defaults());
+    EXPECT_EQ(plain.file, "house.project.json");
+    EXPECT_EQ(plain.run.browser, BrowserChoice::Chromium);
+    EXPECT_EQ(plain.walk.seed, 1u);
+    EXPECT_EQ(plain.walk.steps, 30u);
+    EXPECT_EQ(plain.walk.users, 1u);
+    EXPECT_FALSE(plain.walk.seconds.has_value());
+    EXPECT_FALSE(plain.walk.plantHalfDisconnects);
+}
+
+TEST(CommandLine, ExploreRefusesWhatAWalkCannotTake) {
+    const struct {
+        std::vector<std::string> arguments;
+        const char* message;
+    } cases[] = {
+        {{"explore", "--steps", "0"}, "--steps takes a number from 1 to 1000000, not \"0\""},
+        {{"explore", "--seed", "-1"}, "--seed takes a number from 0 to"},
+        {{"explore", "--users", "21"}, "--users takes a number from 0 to 20"},
+        {{"explore", "--faults", "2"}, "--faults takes a share from 0 to 1, not \"2\""},
+        {{"explore", "--time", "0"}, "--time takes a number from 1 to"},
+        {{"explore", "--shots", "pics"}, "--shots is not an option of explore"},
+        {{"explore", "--checks", "consistent,tidy"},
+         "--checks takes names of checks (nothingEscaped, consistent, "},
+        {{"explore", "--checks", ""}, "not \"\""},
+        {{"run", "a.json", "--seed", "3"}, "--seed is not an option of run"},
+        {{"run", "a.json", "--plant-half-disconnects"}, "--plant-half-disconnects is not an option of run"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        EXPECT_THAT(Refusal(arguments), HasSubstr(message)) << arguments.back();
+    }
 }
 
 } // namespace
