@@ -42,7 +42,7 @@ TEST(CommandLine, RunAndGenerateTakeTheirOptionsWithinRangesAndKeepTheDefaults) 
 
     const CommandLine shot = ParseCommandLine({"shot", "demo.scenario.json"}, Defaults());
     EXPECT_THAT(shot, FieldsAre(Command::Shot, _, Field(&RunOptions::browser, BrowserChoice::Default), false,
-                                _, _, _, _, _));
+                                _, _, _, _, _, _));
 
     const CommandLine sizes = ParseCommandLine(
         {"generate", "big.json", "--elements", "50000", "--hotlinked", "0.1", "--items", "30", "--seed", "9"},
