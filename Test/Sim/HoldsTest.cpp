@@ -5,6 +5,7 @@
 #include "SimProgram.hpp"
 
 #include <Expect/Escapes.hpp>
+#include <Expect/ProjectForm.hpp>
 #include <Expect/StoredState.hpp>
 
 #include <fmt/format.h>
@@ -220,6 +221,15 @@ TEST(StoredStateReading, RefusesWhatIsNotAnInspectorReport) {
     EXPECT_THAT(state.clauses, ElementsAre("C: clause K1", "C: clause K2"));
     EXPECT_THAT(state.removals, ElementsAre("C: removal record R1", "C: removal record R2"));
     EXPECT_THAT(state.wrong, IsEmpty());
+}
+
+// Where two stored forms first differ names the line and both versions of it.
+TEST(ProjectFormDifference, NamesTheFirstLineThatDiffersOrNothing) {
+    EXPECT_EQ(FirstDifference("a\n  b: 1\nc", "a\n  b: 1\nc", "before", "after"), "");
+    EXPECT_EQ(FirstDifference("a\n  b: 1\nc", "a\n  b: 2\nc", "before", "after"),
+              "line 2: b: 1 before, b: 2 after");
+    EXPECT_EQ(FirstDifference("a\nb\nc", "a\nb\nd", "then", "undone"), "line 3: c then, d undone");
+    EXPECT_EQ(FirstDifference("a", "", "then", "undone"), "line 1: a then, (the end) undone");
 }
 
 } // namespace

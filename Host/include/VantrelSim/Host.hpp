@@ -249,6 +249,10 @@ public:
     // The undo and redo history as it is now, and putting it back: for a check that receives
     // changes only to look at the result and then puts the project back as it was (a receive ends
     // the history). Putting back a history of another project is the caller's mistake.
+    // Whether the undo step `fromTop` steps below the top (0: the top) holds a change to take back.
+    bool UndoStepChanged(std::size_t fromTop) const {
+        return fromTop < _undoSteps.size() && _undoSteps[_undoSteps.size() - 1 - fromTop].changed;
+    }
     struct SavedHistory;
     std::shared_ptr<const SavedHistory> SaveHistory() const;
     void RestoreHistory(const SavedHistory& history);

@@ -201,16 +201,37 @@ std::vector<std::string> RunSession::UndoRestores(const HoldsBefore& before, con
         !std::equal(made.begin(), made.end(), history.end() - static_cast<std::ptrdiff_t>(made.size()))) {
         return {};
     }
-    if (!_atFirstUndoable) {
+    // Undo steps that changed nothing take nothing back: what the step stored outside them stays.
+    bool changed = false;
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        changed = changed || _host.UndoStepChanged(i);
+    }
+    if (!changed) {
+        return {};
+    }
+    // The first of them: the first undoable command of the step that succeeded.
+    std::optional<std::pair<std::string, std::string>> first;
+    std::size_t topLevel = 0;
+    for (const CommandRecord& command : record.commands) {
+        if (command.nested) {
+            continue;
+        }
+        if (command.undoable && command.result == NoError && topLevel < _atCommands.size()) {
+            first = _atCommands[topLevel];
+            break;
+        }
+        ++topLevel;
+    }
+    if (!first) {
         return {"the step made undo steps, and its first undoable command was not seen beginning"};
     }
     std::vector<std::string> problems;
     // What the add-on stores before its first undo step begins (a new clause, the plan data object)
     // no undo step holds: only its own records may change so, never the user's model.
     const Project& project = _host.GetProject();
-    if (_modelAtFirstUndoable && before.model && *_modelAtFirstUndoable != *before.model) {
+    if (before.model && first->second != *before.model) {
         problems.push_back("before its first undo step the step changed the model outside any undo step: " +
-                           FirstDifference(*before.model, *_modelAtFirstUndoable, "before", "then"));
+                           FirstDifference(*before.model, first->second, "before", "then"));
     }
     const std::string after = StoredForm(project);
     std::size_t undone = 0;
@@ -219,11 +240,11 @@ std::vector<std::string> RunSession::UndoRestores(const HoldsBefore& before, con
     }
     if (undone == made.size()) {
         const std::string back = StoredForm(_host.GetProject());
-        if (back != *_atFirstUndoable) {
+        if (back != first->first) {
             problems.push_back(
                 fmt::format("undoing the step's {} undo step(s) does not give back the project as "
                             "its first one began: {}",
-                            made.size(), FirstDifference(*_atFirstUndoable, back, "then", "undone")));
+                            made.size(), FirstDifference(first->first, back, "then", "undone")));
         }
     }
     std::size_t redone = 0;
@@ -454,12 +475,16 @@ std::vector<std::string> RunSession::Converges(const HoldsBefore& before) {
         if (const std::optional<StoredState> both = Inspected(WriteProjectJson(project), error); !both) {
             problems.push_back("cannot be checked: " + error);
         } else {
-            // Nothing this user had is lost, unless it is remembered as removed.
+            // Nothing both users had is lost, unless it is remembered as removed: an issue one of them
+            // alone had may end through the merge (its elements are fine on the other side).
+            const std::optional<StoredState> earlier =
+                before.file ? Inspected(*before.file, error) : std::optional<StoredState>();
             std::vector<std::string> lost;
             for (const std::string& issue : stepped->issues) {
                 const std::string removal = issue.substr(0, issue.find(": ")) + ": removal record " +
                                             issue.substr(issue.rfind(' ') + 1);
-                if (!both->issues.contains(issue) && !both->removals.contains(removal)) {
+                if (earlier && earlier->issues.contains(issue) && !both->issues.contains(issue) &&
+                    !both->removals.contains(removal)) {
                     lost.push_back(issue);
                 }
             }

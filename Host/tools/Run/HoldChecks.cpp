@@ -81,16 +81,15 @@ RunSession::HoldsBefore RunSession::TakeHoldsBefore(const Step& step) {
             return std::find(step.expect.holds.begin(), step.expect.holds.end(), invariant) !=
                    step.expect.holds.end();
         };
-        if (wants(Invariant::Consistent) || wants(Invariant::FaultTold)) {
+        if (wants(Invariant::Consistent) || wants(Invariant::FaultTold) || wants(Invariant::Converges)) {
             before.file = WriteProjectJson(project);
         }
         if (wants(Invariant::UndoRestores) || wants(Invariant::FaultTold)) {
             before.stored = StoredForm(project);
             before.model = ModelForm(project);
         }
-        _atFirstUndoable.reset();
-        _modelAtFirstUndoable.reset();
-        _formAtFirstUndoable = wants(Invariant::UndoRestores);
+        _atCommands.clear();
+        _formAtCommands = wants(Invariant::UndoRestores);
     }
     return before;
 }
@@ -167,7 +166,7 @@ void RunSession::Plant(Invariant invariant, HoldsBefore& before) {
 
 void RunSession::CheckHolds(const std::string& label, const Step& step, const HoldsBefore& stepBefore,
                             const StepRecord& record) {
-    _formAtFirstUndoable = false;
+    _formAtCommands = false;
     HoldsBefore before = stepBefore;
     // Whether the step met a host fault is settled now, before any check acts; the faults still
     // armed are lifted while the checks act (a restart or a fresh palette is not the step's test)

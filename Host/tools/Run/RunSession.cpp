@@ -233,9 +233,11 @@ void RunSession::StartHost() {
         }
     });
     _host.SetCommandListener([this](const QB::UniString&, bool undoable) {
-        if (undoable && _formAtFirstUndoable && !_atFirstUndoable && _host.HasProject()) {
-            _atFirstUndoable = StoredForm(_host.GetProject());
-            _modelAtFirstUndoable = ModelForm(_host.GetProject());
+        if (_formAtCommands) {
+            _atCommands.push_back(
+                undoable && _host.HasProject()
+                    ? std::optional(std::pair(StoredForm(_host.GetProject()), ModelForm(_host.GetProject())))
+                    : std::nullopt);
         }
     });
     QB::MessageLoop::Instance().DiscardPending();

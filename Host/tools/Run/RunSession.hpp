@@ -183,9 +183,10 @@ private:
     std::optional<IncomingChanges> _received;
     std::unique_ptr<InspectorChild> _inspector;
     // The project's stored form when the step's first undoable command began (undoRestores).
-    bool _formAtFirstUndoable = false;
-    std::optional<std::string> _atFirstUndoable;
-    std::optional<std::string> _modelAtFirstUndoable;
+    // The project's stored and model forms as each command of the step (not inside another) began,
+    // undoable ones only (undoRestores).
+    bool _formAtCommands = false;
+    std::vector<std::optional<std::pair<std::string, std::string>>> _atCommands;
     bool _plantDivergence = false;
     std::pair<std::string, StoredState> _lastInspected;
 };
