@@ -104,7 +104,9 @@ private:
     std::vector<std::string> PaletteAgrees(const Step& step, const HoldsBefore& before);
     std::vector<std::string> Converges(const HoldsBefore& before);
     // The palette's panels as the user reads them (titles, pop-up entries, rows); nullopt when closed.
-    std::optional<std::string> PaletteSummary() const;
+    // `snapshots`: with the rows of the disassociated elements, which the add-on lists as they were at
+    // the last rebuild of its cache (a deleted element stays until the user refreshes).
+    std::optional<std::string> PaletteSummary(bool snapshots = true) const;
     // The connection chosen in the browser panel's pop-up.
     std::optional<std::string> ChosenConnection() const;
     // The page's state as the add-on last sent it, as JSON in the form of getAllState's answer
