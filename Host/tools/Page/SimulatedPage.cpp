@@ -179,8 +179,11 @@ void SimulatedPage::Perform(const PageAction& action) {
             throw StepFailure(
                 "the page knows no open project (it got no document state), so it offers no Connect");
         }
-        Call("specAssociationRequested", CallArgument({spec.projectId, spec.id, spec.projectTitle, spec.title,
-                                                       "", spec.classificationType}));
+        const auto told = _titles.find(spec.id);
+        const auto& [projectTitle, title] =
+            told != _titles.end() ? told->second : std::pair(spec.projectTitle, spec.title);
+        Call("specAssociationRequested",
+             CallArgument({spec.projectId, spec.id, projectTitle, title, "", spec.classificationType}));
         return;
     }
     case PageActionKind::Open:
@@ -192,9 +195,13 @@ void SimulatedPage::Perform(const PageAction& action) {
             engine.RunPageScript(
                 QB::UniString("window.tesselStandIn.state.openedSpecificationId = " + JsString(spec.id)));
         }
+        // Titles the page told once are the specification's titles from then on, as the web
+        // application keeps them: opening it again tells them, not the ones it started with.
+        auto& titles = *_titles.try_emplace(spec.id, spec.projectTitle, spec.title).first;
+        titles.second = {action.projectTitle.value_or(titles.second.first),
+                         action.specificationTitle.value_or(titles.second.second)};
         Call("specOpened",
-             CallArgument({spec.projectId, spec.id, action.projectTitle.value_or(spec.projectTitle),
-                           action.specificationTitle.value_or(spec.title)}));
+             CallArgument({spec.projectId, spec.id, titles.second.first, titles.second.second}));
         return;
     }
     case PageActionKind::Associate:

@@ -59,6 +59,8 @@ private:
     std::filesystem::path _otherSite;
     std::optional<std::string> _opened; // the specification whose clauses the page shows
     std::map<std::string, WebAppClause> _edits;
+    // Specification id -> (project title, specification title) as the page last told them.
+    std::map<std::string, std::pair<std::string, std::string>> _titles;
     std::vector<std::pair<std::string, std::string>> _types; // id, title of the last listing
     std::string _stored; // the state's "stored" part, as JSON, carried from page to page
 };

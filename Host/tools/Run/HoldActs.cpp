@@ -369,7 +369,9 @@ std::vector<std::string> RunSession::PaletteAgrees(const Step& step, const Holds
     std::vector<std::string> problems;
     // The host tells the add-on nothing of an undo or a redo: what it shows may be as before it. After
     // a host fault it may too, until the add-on reads again at its next need (faultTold judges that).
-    if (!_addonRunning || std::holds_alternative<Undo>(step.action) ||
+    // With no project open, the palette and the page keep showing the closed project: the host
+    // follows a close with a new or an opened project at once, and that event renews both.
+    if (!_addonRunning || !_host.HasProject() || std::holds_alternative<Undo>(step.action) ||
         std::holds_alternative<Redo>(step.action) || before.faultFired) {
         return problems;
     }
@@ -382,12 +384,7 @@ std::vector<std::string> RunSession::PaletteAgrees(const Step& step, const Holds
             // The page gets a new selection state when the selection changes, not when the selected
             // elements do (it hears of associations by their own notices).
             const bool selected = _host.HasProject() && _host.SelectedElements() != before.selection;
-            std::vector<std::string> compared = {"appState"};
-            // With no project open the page keeps the closed project's document: the host follows a
-            // close with a new or an opened project at once, and that event sends the page its states.
-            if (_host.HasProject()) {
-                compared.emplace_back("documentState");
-            }
+            std::vector<std::string> compared = {"appState", "documentState"};
             if (selected) {
                 compared.emplace_back("selectionState");
             }
