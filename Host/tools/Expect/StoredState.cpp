@@ -66,6 +66,8 @@ void ReadConnection(const Value& connection, StoredState& state) {
         for (const Value& issue : issues->GetArray()) {
             const std::string guid = TextOf(issue, "guid");
             state.issues.insert(fmt::format("{}: issue {}", record, guid));
+            state.issueContents.insert(
+                fmt::format("{}: {}: {}", record, TextOf(issue, "kind"), TextOf(issue, "text")));
             if (TextOf(issue, "kind") == "MissingConnectionPart") {
                 state.partIssueRecords.insert(record);
             }

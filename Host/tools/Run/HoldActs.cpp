@@ -323,8 +323,7 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
     if (!storedAfter) {
         return {"cannot be checked: " + error};
     }
-    const auto compare = [&](const char* what, const std::set<std::string>& a,
-                             const std::set<std::string>& b) {
+    const auto compare = [&](const char* what, const auto& a, const auto& b) {
         if (a != b) {
             std::vector<std::string> gone;
             std::vector<std::string> come;
@@ -337,9 +336,20 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
     };
     compare("the connections' clauses", storedBefore->clauses, storedAfter->clauses);
     compare("the associations", storedBefore->associations, storedAfter->associations);
-    compare("the issues", storedBefore->issues, storedAfter->issues);
+    // The page asks again at loading what it asked before (a title change the host refuses is
+    // refused again and recorded anew, under a new id): issues are the same by what they say.
+    // Its titles too: where they differ from the stored ones (an undo took a rename back), the
+    // change is asked again and, refused, recorded again.
+    std::multiset<std::string> issuesAfter = storedAfter->issueContents;
+    std::erase_if(issuesAfter, [&](const std::string& issue) {
+        return issue.find(": CoudntUpdateProjectOrSpecTitle: ") != std::string::npos &&
+               !storedBefore->issueContents.contains(issue);
+    });
+    compare("the issues", storedBefore->issueContents, issuesAfter);
+    const bool askedAgain = issuesAfter.size() != storedAfter->issueContents.size();
     compare("the removal records", storedBefore->removals, storedAfter->removals);
-    if (palette) {
+    // The issues panel then shows the issue recorded again.
+    if (palette && !askedAgain) {
         const std::optional<std::string> now = PaletteSummary(false);
         if (now != palette) {
             problems.push_back("the palette shows other than before the restart: " +
