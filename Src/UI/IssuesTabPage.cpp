@@ -165,6 +165,14 @@ void IssuesTabPage::ConnEvent_IssuesChanged(const std::shared_ptr<Model::Connect
     }
 }
 
+// The rows name their clause by its texts, which change with the clause.
+void IssuesTabPage::ConnEvent_VirtualTypesChanged(
+    const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
+    if (_selectedConn.Is(conn)) {
+        RebuildList();
+    }
+}
+
 // ---- Rows ----------------------------------------------------------------------------------------
 
 void IssuesTabPage::FollowConnection(const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {

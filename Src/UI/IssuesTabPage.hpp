@@ -61,6 +61,8 @@ public:
         const std::shared_ptr<Model::ConnectionWithSpecification>& conn) override;
     void ManagerEvent_SelectionChanged(const Model::SelectionCache& selectionCache) override;
     void ConnEvent_IssuesChanged(const std::shared_ptr<Model::ConnectionWithSpecification>& conn) override;
+    void
+    ConnEvent_VirtualTypesChanged(const std::shared_ptr<Model::ConnectionWithSpecification>& conn) override;
 
 private:
     using IssueRecord = Model::ConnectionWithSpecification::IssueWithText;

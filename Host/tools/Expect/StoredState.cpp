@@ -68,6 +68,9 @@ void ReadConnection(const Value& connection, StoredState& state) {
             state.issues.insert(fmt::format("{}: issue {}", record, guid));
             state.issueContents.insert(
                 fmt::format("{}: {}: {}", record, TextOf(issue, "kind"), TextOf(issue, "text")));
+            if (TextOf(issue, "kind") == "CoudntUpdateProjectOrSpecTitle") {
+                state.titleIssueRemovals.insert(fmt::format("{}: removal record {}", record, guid));
+            }
             if (TextOf(issue, "kind") == "MissingConnectionPart") {
                 state.partIssueRecords.insert(record);
             }

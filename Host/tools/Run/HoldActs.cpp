@@ -338,17 +338,25 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
     compare("the associations", storedBefore->associations, storedAfter->associations);
     // The page asks again at loading what it asked before (a title change the host refuses is
     // refused again and recorded anew, under a new id): issues are the same by what they say.
-    // Its titles too: where they differ from the stored ones (an undo took a rename back), the
-    // change is asked again and, refused, recorded again.
+    // Its titles too: where they differ from the stored ones (an undo took a rename back, or the
+    // host refused it), the change is asked again, and is refused and recorded again, or now done.
+    const auto titleIssue = [](const std::string& issue) {
+        return issue.find(": CoudntUpdateProjectOrSpecTitle: ") != std::string::npos;
+    };
+    std::multiset<std::string> issuesBefore = storedBefore->issueContents;
     std::multiset<std::string> issuesAfter = storedAfter->issueContents;
-    std::erase_if(issuesAfter, [&](const std::string& issue) {
-        return issue.find(": CoudntUpdateProjectOrSpecTitle: ") != std::string::npos &&
-               !storedBefore->issueContents.contains(issue);
+    std::erase_if(issuesBefore, titleIssue);
+    std::erase_if(issuesAfter, titleIssue);
+    compare("the issues", issuesBefore, issuesAfter);
+    const bool askedAgain = storedBefore->issueContents != storedAfter->issueContents;
+    // A title issue that went when its change was asked again leaves its removal record.
+    std::set<std::string> removalsAfter = storedAfter->removals;
+    std::erase_if(removalsAfter, [&](const std::string& removal) {
+        return storedBefore->titleIssueRemovals.contains(removal) &&
+               !storedBefore->removals.contains(removal);
     });
-    compare("the issues", storedBefore->issueContents, issuesAfter);
-    const bool askedAgain = issuesAfter.size() != storedAfter->issueContents.size();
-    compare("the removal records", storedBefore->removals, storedAfter->removals);
-    // The issues panel then shows the issue recorded again.
+    compare("the removal records", storedBefore->removals, removalsAfter);
+    // The issues panel then shows the title issues as they are now.
     if (palette && !askedAgain) {
         const std::optional<std::string> now = PaletteSummary(false);
         if (now != palette) {
