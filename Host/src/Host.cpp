@@ -210,6 +210,14 @@ void Host::NotifyNewElement(const Element& element, API_ElementNotifyKind kind) 
 void Host::DeleteElement(const QB::Guid& element) {
     GetProject().DeleteElement(element);
     _redoSteps.clear();
+    // A deleted element (and what it owned) leaves the selection, whoever deleted it, and the
+    // selection's owners are told.
+    const Project& project = GetProject();
+    if (std::erase_if(_selection, [&](const API_Neig& neig) {
+            return project.FindElement(APIGuid2QBGuid(neig.guid)) == nullptr;
+        }) > 0) {
+        NotifySelection();
+    }
 }
 
 void Host::ChangeWindow(const API_WindowInfo& window) {
