@@ -210,8 +210,11 @@ void Host::NotifyNewElement(const Element& element, API_ElementNotifyKind kind) 
 void Host::DeleteElement(const QB::Guid& element) {
     GetProject().DeleteElement(element);
     _redoSteps.clear();
-    // A deleted element (and what it owned) leaves the selection, whoever deleted it, and the
-    // selection's owners are told.
+    DropDeletedFromSelection();
+}
+
+void Host::DropDeletedFromSelection() {
+    // Deleted elements leave the selection, whoever deleted them, and the selection's owners are told.
     const Project& project = GetProject();
     if (std::erase_if(_selection, [&](const API_Neig& neig) {
             return project.FindElement(APIGuid2QBGuid(neig.guid)) == nullptr;
@@ -609,6 +612,7 @@ std::vector<MergeOutcome> Host::ReceiveChanges(const IncomingChanges& changes) {
         outcomes.push_back(std::move(outcome));
     }
     SendProjectEvent(APINotify_ReceiveChanges);
+    DropDeletedFromSelection();
     return outcomes;
 }
 

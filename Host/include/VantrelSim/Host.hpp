@@ -280,6 +280,7 @@ private:
 
     void ReplaceProject(std::optional<Project> project, API_NotifyEventID event);
     void NotifySelection();
+    void DropDeletedFromSelection();
     void NotifyNewElement(const Element& element, API_ElementNotifyKind kind);
     // NoError when the project may change now (taking the rollback copy on the first change of
     // a command), APIERR_NEEDSUNDOSCOPE outside a command.
