@@ -1,8 +1,10 @@
-// Every kept input of every fuzz target, fed to the target as the fuzzer feeds it: the minimised
-// corpora and the inputs of mended faults. A target that aborts, throws or trips a sanitizer on one
+// Every kept input of every fuzz target, fed to the target as the fuzzer feeds it (one reused
+// world, checked against a fresh one at the end): the minimised corpora and the inputs of mended
+// faults. A target that aborts, throws or trips a sanitizer on one
 // of them fails here, without a fuzzer.
 
 #include "Support/FuzzTarget.hpp"
+#include "Support/ReuseCheck.hpp"
 
 #include <gtest/gtest.h>
 
@@ -37,8 +39,10 @@ TEST_P(CorpusReplay, EveryKeptInputIsHandled) {
     for (const std::filesystem::path& file : files) {
         SCOPED_TRACE(file.filename().string());
         const std::vector<std::uint8_t> bytes = ReadFile(file);
-        EXPECT_EQ(0, GetParam().entry(bytes.data(), bytes.size()));
+        EXPECT_EQ(0, RunInput(GetParam().entry, bytes.data(), bytes.size()));
     }
+    // After every kept input, the reused world still answers as a fresh one (a difference aborts).
+    (void)CheckReuse(GetParam().entry);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, ::testing::ValuesIn(Targets()),

@@ -8,19 +8,12 @@
 // scripts/fuzz.sh merges these into the minimised corpora (Fuzz/corpus).
 
 #include "Support/FuzzWorld.hpp"
+#include "Support/Samples.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Collection.hpp"
-#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
-#include "Model/Issue/ElementsAssociation.hpp"
-#include "Model/Issue/MissingClassificationItem.hpp"
-#include "Model/Issue/MissingConnectionPart.hpp"
-#include "Model/Issue/UnknownError.hpp"
-#include "Model/Issue/UpdateElementsProperties.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/VirtualType.hpp"
-#include "Tessel/Api/Properties.hpp"
-#include "Vantrel/Api/Structs/WindowId.hpp"
 
 #include <VantrelSim/ProjectFile.hpp>
 
@@ -80,14 +73,6 @@ template <typename T> void SaveStored(const std::string& target, const std::stri
     }
 }
 
-Api::Properties Clause(const char* id, const char* code, const char* title) {
-    return {{Api::Properties::Name::ClauseId, id},
-            {Api::Properties::Name::Code, code},
-            {Api::Properties::Name::Title, title},
-            {Api::Properties::Name::Prefix, "Pr"},
-            {Api::Properties::Name::Suffix, "Su"}};
-}
-
 void StoredForms() {
     Fuzz::FuzzWorld world;
     Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
@@ -99,30 +84,19 @@ void StoredForms() {
         [](const Model::VirtualType& type) { SaveStored("VirtualType", "C-1", type); });
     SaveStored("IssueCollection", "connected", connection->GetIssueCollection());
 
-    const Api::WindowId window = Api::CaptureCurrentWindow(*world.vantrel);
-    auto association = std::make_shared<Model::Issue::ElementsAssociation>(
-        Model::Issue::ElementsAssociation::AssocOnLockedLayer, Fuzz::ClauseId, window);
-    association->AddErroredElement(Fuzz::Ids().lockedWall);
-    auto update = std::make_shared<Model::Issue::UpdateElementsProperties>(
-        Model::Issue::UpdateElementsProperties::LockedElement, Fuzz::ClauseId, window);
-    update->AddErroredElement(Fuzz::Ids().walls[1]);
-    update->AddErroredElement(Fuzz::Ids().walls[2]);
-    auto missing = std::make_shared<Model::Issue::MissingClassificationItem>(Clause("C-9", "Z99", "Missing"));
-    auto unknown = std::make_shared<Model::Issue::UnknownError>("Issue::Collection read error: unknown");
-    auto titles = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("Spec (Stage 4)", "Tower");
-    auto part = std::make_shared<Model::Issue::MissingConnectionPart>(
-        Model::Issue::MissingConnectionPart::Part::Property, "ArdoTesselCode");
-    SaveStored("IssueElementsAssociation", "locked-layer", *association);
-    SaveStored("IssueUpdateElementsProperties", "locked-element", *update);
-    SaveStored("IssueMissingClassificationItem", "z99", *missing);
-    SaveStored("IssueUnknownError", "hint", *unknown);
-    SaveStored("IssueCoudntUpdateProjectOrSpecTitle", "titles", *titles);
-
-    for (const Model::Issue::IssuePtr& issue :
-         std::vector<Model::Issue::IssuePtr>{association, update, missing, unknown, titles, part}) {
+    const std::vector<std::string> kinds{"IssueElementsAssociation", "IssueUpdateElementsProperties",
+                                         "IssueMissingClassificationItem", "IssueUnknownError",
+                                         "IssueCoudntUpdateProjectOrSpecTitle"};
+    const std::vector<std::string> names{"locked-layer", "locked-element", "z99", "hint", "titles"};
+    const Model::Issue::Issues issues = Fuzz::SampleIssues(*world.vantrel);
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        SaveStored(kinds[i], names[i], *issues[i]);
+    }
+    for (const Model::Issue::IssuePtr& issue : issues) {
         connection->AddIssue(issue);
     }
-    connection->Associate("C-2", Clause("C-2", "G20", "Floors \"screed\" {ArdoTesselProjectTitle}"),
+    connection->Associate("C-2",
+                          Fuzz::SampleClause("C-2", "G20", "Floors \"screed\" {ArdoTesselProjectTitle}"),
                           {Fuzz::Ids().column}, false);
     SaveStored("ConnectionRecord", "every-issue", *connection);
     SaveStored("IssueCollection", "every-issue", connection->GetIssueCollection());

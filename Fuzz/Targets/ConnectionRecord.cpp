@@ -7,6 +7,8 @@
 
 #include "Support/FuzzWorld.hpp"
 #include "Support/IssuesKept.hpp"
+#include "Support/ReuseCheck.hpp"
+#include "Support/Samples.hpp"
 #include "Support/StoredForm.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
@@ -148,7 +150,9 @@ void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
 } // namespace
 
 ATC_FUZZ_TARGET(ConnectionRecord) {
-    Fuzz::FuzzWorld world;
+    Fuzz::FuzzWorld& world = Fuzz::FuzzWorld::Reused();
+    Fuzz::CheckInputIs(
+        [] { return Fuzz::AsInput(Fuzz::ConnectedProject().modulData.Get(Fuzz::RecordName).dataHdl); });
     for (const QB::UInt16 sign : Fuzz::PlatformSigns) {
         API_ModulData record;
         record.dataVersion = 1;

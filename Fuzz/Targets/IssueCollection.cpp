@@ -5,6 +5,8 @@
 
 #include "Support/FuzzWorld.hpp"
 #include "Support/IssuesKept.hpp"
+#include "Support/ReuseCheck.hpp"
+#include "Support/Samples.hpp"
 #include "Support/StoredForm.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
@@ -65,11 +67,12 @@ void CheckRefusalIsDamage(std::span<const std::byte> bytes, QB::Protocol protoco
 } // namespace
 
 ATC_FUZZ_TARGET(IssueCollection) {
-    Fuzz::FuzzWorld world;
+    Fuzz::FuzzWorld& world = Fuzz::FuzzWorld::Reused();
     Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
     const std::shared_ptr<Model::ConnectionWithSpecification> connection =
         manager.GetConnection(Fuzz::SpecId);
     FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
+    Fuzz::CheckInputIs([&] { return Fuzz::AsInput(Fuzz::StoredForm(connection->GetIssueCollection())); });
     const std::vector<std::byte> bytes = Fuzz::Bytes(data, size);
     Fuzz::CheckStoredForm(
         bytes, [&] { return std::make_unique<Model::Issue::Collection>(connection.get()); },
