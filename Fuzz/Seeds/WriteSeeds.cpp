@@ -8,12 +8,14 @@
 // scripts/fuzz.sh merges these into the minimised corpora (Fuzz/corpus).
 
 #include "Support/FuzzWorld.hpp"
+#include "Support/RecordPair.hpp"
 #include "Support/Samples.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Collection.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/VirtualType.hpp"
+#include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
 
 #include <VantrelSim/ProjectFile.hpp>
 
@@ -40,6 +42,10 @@ void Save(const std::string& target, const std::string& name, const void* data, 
     fs::create_directories(out / target);
     std::ofstream stream(out / target / ("seed-" + name), std::ios::binary);
     stream.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+void SaveInput(const std::string& target, const std::string& name, const std::vector<std::uint8_t>& input) {
+    Save(target, name, input.data(), input.size());
 }
 
 void SaveText(const std::string& target, const std::string& name, const std::string& text) {
@@ -78,6 +84,7 @@ void StoredForms() {
     Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
     const auto connection = manager.GetConnection(Fuzz::SpecId);
     SaveStored("ConnectionRecord", "connected", *connection);
+    const API_ModulData connected = Api::ModulDataWrapper::CreateForObject(*connection);
     SaveStored("ClassificationSystem", "connected", connection->GetClassificationSystem());
     SaveStored("PropertyGroup", "connected", connection->GetPropertyGroup());
     connection->ForEachVirtualType(
@@ -99,6 +106,16 @@ void StoredForms() {
                           Fuzz::SampleClause("C-2", "G20", "Floors \"screed\" {ArdoTesselProjectTitle}"),
                           {Fuzz::Ids().column}, false);
     SaveStored("ConnectionRecord", "every-issue", *connection);
+    // Two users' records as a receive meets them: one user's work against the other's unchanged
+    // record, both ways, and a removal against the record that still holds the removed issue.
+    const API_ModulData everyIssue = Api::ModulDataWrapper::CreateForObject(*connection);
+    connection->RemoveIssue(issues[0]);
+    const API_ModulData removed = Api::ModulDataWrapper::CreateForObject(*connection);
+    SaveInput("ConnectionMerge", "same", Fuzz::EncodePair({connected, connected}));
+    SaveInput("ConnectionMerge", "theirs-added", Fuzz::EncodePair({connected, everyIssue}));
+    SaveInput("ConnectionMerge", "mine-added", Fuzz::EncodePair({everyIssue, connected}));
+    SaveInput("ConnectionMerge", "mine-removed", Fuzz::EncodePair({removed, everyIssue}));
+    SaveInput("ConnectionMerge", "theirs-removed", Fuzz::EncodePair({everyIssue, removed}));
     SaveStored("IssueCollection", "every-issue", connection->GetIssueCollection());
     connection->ForEachVirtualType([](const Model::VirtualType& type) {
         SaveStored("VirtualType", fmt::format("{}", type.GetVirtualTypeId()), type);

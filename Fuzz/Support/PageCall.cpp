@@ -145,9 +145,9 @@ int CheckPageCall(std::string_view function, const std::uint8_t* data, std::size
         const std::string call = RealisticCall(function, manager.GetPlanData()->GetId().ToUtf8());
         return std::vector<std::uint8_t>(call.begin(), call.end());
     });
-    manager.ResetTesselApi(world.Browser());
+    // Attaching the page reads the host's selection: one read and one message to the page.
     world.host.SetSelection({Ids().walls[0], Ids().walls[1], Ids().column});
-    manager.VNEvent_SelectionChanged(API_Neig{});
+    manager.ResetTesselApi(world.Browser());
 
     const QB::UniString object(Implementation::TesselBrowser::IntegratorName);
     (void)backend.CallJSFunction(object, QB::UniString(std::string(function)), Argument(data, size));

@@ -7,6 +7,7 @@
 
 #include "Support/FuzzWorld.hpp"
 #include "Support/IssuesKept.hpp"
+#include "Support/ReadRecord.hpp"
 #include "Support/ReuseCheck.hpp"
 #include "Support/Samples.hpp"
 #include "Support/StoredForm.hpp"
@@ -30,11 +31,6 @@ namespace {
 using namespace TesselConnect;
 using Connection = Model::ConnectionWithSpecification;
 
-std::shared_ptr<Connection> Empty(Fuzz::FuzzWorld& world) {
-    return std::make_shared<Connection>(world.vantrel, world.manager->GetTesselPtr(),
-                                        world.manager->GetPlanData());
-}
-
 // The stored form without what every read invents anew: an issue collection that does not read is
 // replaced by one unknown-error issue, and that issue's guid and creation time are new on each read.
 std::vector<std::byte> Comparable(const Connection& connection) {
@@ -54,22 +50,9 @@ std::vector<std::byte> Comparable(const Connection& connection) {
     return form;
 }
 
-// The record read on its own into a fresh connection; nothing when it does not read completely.
-std::shared_ptr<Connection> ReadConnection(Fuzz::FuzzWorld& world, const API_ModulData& record) {
-    const auto connection = Empty(world);
-    try {
-        if (Api::ModulDataWrapper::ReadObject(record, *connection) != QB::NoError) {
-            return nullptr;
-        }
-    } catch (const Model::Error::VersionIncompatibility&) {
-        return nullptr;
-    }
-    return connection;
-}
-
 // The record read on its own: its comparable form, or nothing when it does not read completely.
 std::optional<std::vector<std::byte>> ReadAlone(Fuzz::FuzzWorld& world, const API_ModulData& record) {
-    const auto connection = ReadConnection(world, record);
+    const auto connection = Fuzz::ReadRecord(world, record);
     return connection != nullptr ? std::optional(Comparable(*connection)) : std::nullopt;
 }
 
@@ -119,7 +102,7 @@ void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
     const std::shared_ptr<Connection> connection = manager.GetConnection(Fuzz::SpecId);
     FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
     const API_ModulData mine = world.host.GetProject().modulData.Get(Fuzz::RecordName);
-    const std::shared_ptr<Connection> theirs = ReadConnection(world, record);
+    const std::shared_ptr<Connection> theirs = Fuzz::ReadRecord(world, record);
     for (const bool theirsIsIncoming : {true, false}) {
         const API_ModulData& original = theirsIsIncoming ? mine : record;
         const API_ModulData& toMerge = theirsIsIncoming ? record : mine;
@@ -129,7 +112,7 @@ void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
                                                 Fuzz::RecordName, &original, &toMerge, &destination);
         FUZZ_CHECK(result == NoError, fmt::format("merge answered {}", result));
         if (destination.dataHdl != toMerge.dataHdl) {
-            const std::shared_ptr<Connection> merged = ReadConnection(world, destination);
+            const std::shared_ptr<Connection> merged = Fuzz::ReadRecord(world, destination);
             FUZZ_CHECK(merged != nullptr, "a merge produced an unreadable record");
             if (theirs != nullptr) {
                 Fuzz::CheckIssuesKept(theirs->GetIssueCollection(), merged->GetIssueCollection(), "merged");
