@@ -65,6 +65,20 @@ std::vector<std::string> TakeLog();
         ::TesselConnect::Fuzz::Register(#Name, &AtcFuzzTarget_##Name);
 #endif
 
+// A target's structure-aware mutation (libFuzzer's custom mutator): ATC_FUZZ_MUTATOR(function),
+// the function taking (data, size, maxSize, seed) and answering the new size. Only the fuzz
+// programs use it; the tests call the functions themselves.
+#if defined(ATC_FUZZ_LIBFUZZER)
+#define ATC_FUZZ_MUTATOR(...)                                                                                \
+    extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size,                     \
+                                                   std::size_t maxSize, unsigned int seed) {                 \
+        ::TesselConnect::Fuzz::PrepareProcess();                                                             \
+        return (__VA_ARGS__)(data, size, maxSize, seed);                                                     \
+    }
+#else
+#define ATC_FUZZ_MUTATOR(...)
+#endif
+
 #define ATC_FUZZ_TARGET(Name)                                                                                \
     static int AtcFuzzTarget_##Name(const std::uint8_t* data, std::size_t size);                             \
     ATC_FUZZ_ENTRY_(Name)                                                                                    \

@@ -1,7 +1,13 @@
 #include "RecordPair.hpp"
 
+#include "ReadRecord.hpp"
+#include "Samples.hpp"
+#include "StoredMutator.hpp"
+
 #include <algorithm>
+#include <cstring>
 #include <iterator>
+#include <random>
 
 namespace TesselConnect::Fuzz {
 
@@ -51,6 +57,42 @@ std::vector<std::uint8_t> EncodePair(const RecordPair& pair) {
         input.insert(input.end(), first, first + record->dataHdl.size());
     }
     return input;
+}
+
+// One of the two records changed as the connection record's mutation changes it, one user's record
+// taken for the other's before that (the records of a receive mostly differ by little), or a record
+// of another platform; a quarter of the calls are left to byte-level mutation.
+std::size_t MutateRecordPair(std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed) {
+    std::minstd_rand random(seed);
+    if (random() % 4 == 0) {
+        return MutateBytes(data, size, maxSize, seed);
+    }
+    RecordPair pair = DecodePair(std::span(data, size));
+    switch (random() % 6) {
+    case 0:
+        pair.theirs.dataHdl = pair.mine.dataHdl;
+        break;
+    case 1:
+        pair.mine.platformSign = PlatformSigns[random() % std::size(PlatformSigns)];
+        pair.theirs.platformSign = PlatformSigns[random() % std::size(PlatformSigns)];
+        break;
+    default:
+        break;
+    }
+    API_ModulData& record = random() % 2 == 0 ? pair.mine : pair.theirs;
+    std::vector<std::uint8_t> bytes = AsInput(record.dataHdl);
+    const std::size_t room = maxSize > size ? maxSize - size + bytes.size() : bytes.size();
+    bytes.resize(std::max(room, bytes.size()));
+    bytes.resize(MutateStoredAs([] { return EmptyConnection(); }, bytes.data(), record.dataHdl.size(),
+                                bytes.size(), static_cast<unsigned int>(random())));
+    record.dataHdl.assign(reinterpret_cast<const std::byte*>(bytes.data()),
+                          reinterpret_cast<const std::byte*>(bytes.data()) + bytes.size());
+    const std::vector<std::uint8_t> input = EncodePair(pair);
+    if (input.size() > maxSize) {
+        return MutateBytes(data, size, maxSize, seed);
+    }
+    std::memcpy(data, input.data(), input.size());
+    return input.size();
 }
 
 } // namespace TesselConnect::Fuzz

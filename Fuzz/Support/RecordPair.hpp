@@ -24,4 +24,10 @@ struct RecordPair {
 RecordPair DecodePair(std::span<const std::uint8_t> input);
 std::vector<std::uint8_t> EncodePair(const RecordPair& pair);
 
+// One of the two records changed as the connection record's mutation (StoredMutator.hpp) changes
+// it, after one user's record was, at times, taken for the other's (the records of a receive
+// mostly differ by little) or the platform signs changed; a quarter of the calls are left to
+// byte-level mutation.
+std::size_t MutateRecordPair(std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed);
+
 } // namespace TesselConnect::Fuzz

@@ -92,3 +92,5 @@ ATC_FUZZ_TARGET(ConnectionMerge) {
                           "the other user's, merged");
     return 0;
 }
+
+ATC_FUZZ_MUTATOR(Fuzz::MutateRecordPair)

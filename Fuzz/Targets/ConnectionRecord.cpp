@@ -11,6 +11,7 @@
 #include "Support/ReuseCheck.hpp"
 #include "Support/Samples.hpp"
 #include "Support/StoredForm.hpp"
+#include "Support/StoredMutator.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/ConnectionWithSpecificationFactory.hpp"
@@ -146,3 +147,7 @@ ATC_FUZZ_TARGET(ConnectionRecord) {
     }
     return 0;
 }
+
+ATC_FUZZ_MUTATOR([](std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed) {
+    return Fuzz::MutateStoredAs([] { return Fuzz::EmptyConnection(); }, data, size, maxSize, seed);
+})

@@ -7,6 +7,7 @@
 #include "Support/FuzzWorld.hpp"
 #include "Support/ReuseCheck.hpp"
 #include "Support/Samples.hpp"
+#include "Support/StoredMutator.hpp"
 
 #include "Model/PlanData.hpp"
 
@@ -60,3 +61,9 @@ ATC_FUZZ_TARGET(PlanData) {
     }
     return 0;
 }
+
+ATC_FUZZ_MUTATOR([](std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed) {
+    return Fuzz::MutateStoredAs(
+        [] { return std::make_unique<Model::PlanData>(Fuzz::FuzzWorld::Reused().vantrel); }, data, size,
+        maxSize, seed);
+})
