@@ -150,6 +150,16 @@ FuzzWorld& FuzzWorld::Reused() {
     return *world;
 }
 
+void FuzzWorld::PutAway() {
+    if (FuzzWorld* world = ReusedWorld().get()) {
+        world->Close();
+        if (world->host.HasProject()) {
+            world->host.CloseProject();
+        }
+        QB::MessageLoop::Instance().DiscardPending();
+    }
+}
+
 std::unique_ptr<FuzzWorld> FuzzWorld::Replace(std::unique_ptr<FuzzWorld> world) {
     return std::exchange(ReusedWorld(), std::move(world));
 }

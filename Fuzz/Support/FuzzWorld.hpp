@@ -86,6 +86,9 @@ public:
 
     // The world of this process's inputs; a target opens it for every input.
     static FuzzWorld& Reused();
+    // Lets the reused world, if any, go of what the last input made: its manager, its project and
+    // what was queued.
+    static void PutAway();
     // Puts `world` in the reused one's place and hands back the one it replaces.
     static std::unique_ptr<FuzzWorld> Replace(std::unique_ptr<FuzzWorld> world);
 

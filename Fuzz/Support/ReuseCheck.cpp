@@ -161,6 +161,8 @@ Observation Observe(Entry entry, const std::vector<std::uint8_t>& input) {
 int RunInput(Entry entry, const std::uint8_t* data, std::size_t size) {
     running = entry;
     const int result = entry(data, size);
+    // What an input made goes with it, so that the process's memory stays level between inputs.
+    FuzzWorld::PutAway();
     if (++inputsSinceCheck >= CheckEvery) {
         inputsSinceCheck = 0;
         (void)CheckReuse(entry);
