@@ -63,40 +63,38 @@ std::vector<StoredCase> StoredCases() {
     };
 }
 
-class StoredMutation : public ::testing::TestWithParam<StoredCase> {};
-
 // Most structure-aware mutations read completely again; byte flips in a framed form almost never
 // do. Every output fits, and a seed always makes the same output.
-TEST_P(StoredMutation, KeepsMostInputsReadableAndIsRepeatable) {
-    const StoredCodec codec = GetParam().codec();
-    const std::vector<std::uint8_t> seed = GetParam().seed();
-    ASSERT_FALSE(seed.empty());
-    std::size_t readable = 0;
-    std::size_t changed = 0;
-    for (unsigned int i = 1; i <= Mutations; ++i) {
-        std::vector<std::uint8_t> first = seed;
-        first.resize(MaxSize);
-        first.resize(MutateStored(codec, first.data(), seed.size(), MaxSize, i));
-        std::vector<std::uint8_t> second = seed;
-        second.resize(MaxSize);
-        second.resize(MutateStored(codec, second.data(), seed.size(), MaxSize, i));
-        ASSERT_EQ(first, second) << "seed " << i;
-        changed += first != seed ? 1U : 0U;
-        const auto* bytes = reinterpret_cast<const std::byte*>(first.data());
-        for (const QB::Protocol protocol : Protocols) {
-            if (ReadFields(codec, std::span(bytes, first.size()), protocol).has_value()) {
-                ++readable;
-                break;
+TEST(StoredMutation, KeepsMostInputsReadableAndIsRepeatable) {
+    for (const StoredCase& storedCase : StoredCases()) {
+        SCOPED_TRACE(storedCase.name);
+        const StoredCodec codec = storedCase.codec();
+        const std::vector<std::uint8_t> seed = storedCase.seed();
+        ASSERT_FALSE(seed.empty());
+        std::size_t readable = 0;
+        std::size_t changed = 0;
+        for (unsigned int i = 1; i <= Mutations; ++i) {
+            std::vector<std::uint8_t> first = seed;
+            first.resize(MaxSize);
+            first.resize(MutateStored(codec, first.data(), seed.size(), MaxSize, i));
+            std::vector<std::uint8_t> second = seed;
+            second.resize(MaxSize);
+            second.resize(MutateStored(codec, second.data(), seed.size(), MaxSize, i));
+            ASSERT_EQ(first, second) << "seed " << i;
+            changed += first != seed ? 1U : 0U;
+            const auto* bytes = reinterpret_cast<const std::byte*>(first.data());
+            for (const QB::Protocol protocol : Protocols) {
+                if (ReadFields(codec, std::span(bytes, first.size()), protocol).has_value()) {
+                    ++readable;
+                    break;
+                }
             }
         }
+        EXPECT_GE(changed, Mutations * 4 / 5);
+        EXPECT_GE(readable, Mutations / 3) << "of " << Mutations;
+        EXPECT_LT(readable, Mutations) << "nothing was damaged";
     }
-    EXPECT_GE(changed, Mutations * 4 / 5);
-    EXPECT_GE(readable, Mutations / 3) << "of " << Mutations;
-    EXPECT_LT(readable, Mutations) << "nothing was damaged";
 }
-
-INSTANTIATE_TEST_SUITE_P(Fuzz, StoredMutation, ::testing::ValuesIn(StoredCases()),
-                         [](const ::testing::TestParamInfo<StoredCase>& c) { return c.param.name; });
 
 // Every field of a connection record is one the reader took, frame headers included.
 TEST(StoredFields, ListEveryFieldTheReaderTakes) {
@@ -142,27 +140,26 @@ struct PairCase {
     bool encodesBack = true; // the input is the pair's own encoding
 };
 
-class RecordPairs : public ::testing::TestWithParam<PairCase> {};
-
-TEST_P(RecordPairs, SplitAsDeclared) {
-    const RecordPair pair = DecodePair(GetParam().input);
-    EXPECT_EQ(GetParam().mine, pair.mine.dataHdl.size());
-    EXPECT_EQ(GetParam().theirs, pair.theirs.dataHdl.size());
-    EXPECT_EQ(GetParam().mineSign, pair.mine.platformSign);
-    EXPECT_EQ(GetParam().theirSign, pair.theirs.platformSign);
-    if (GetParam().encodesBack) {
-        EXPECT_EQ(GetParam().input, EncodePair(pair));
+TEST(RecordPairs, SplitAsDeclared) {
+    const std::vector<PairCase> cases{
+        {"Empty", {}, 0, 0, 22359, 22359, false},
+        {"HeaderOnly", {0, 0, 0, 0, 0}, 0, 0, 22359, 22359},
+        {"Split", {0x09, 2, 0, 0, 0, 1, 2, 3}, 2, 1, 19789, 0},
+        {"SizePastTheEnd", {0x01, 0xff, 0xff, 0, 0, 1, 2}, 2, 0, 19789, 22359, false},
+        {"SignsTakenModuloThree", {0x0f, 0, 0, 0, 0, 7}, 0, 1, 22359, 22359, false},
+    };
+    for (const PairCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RecordPair pair = DecodePair(c.input);
+        EXPECT_EQ(c.mine, pair.mine.dataHdl.size());
+        EXPECT_EQ(c.theirs, pair.theirs.dataHdl.size());
+        EXPECT_EQ(c.mineSign, pair.mine.platformSign);
+        EXPECT_EQ(c.theirSign, pair.theirs.platformSign);
+        if (c.encodesBack) {
+            EXPECT_EQ(c.input, EncodePair(pair));
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Fuzz, RecordPairs,
-    ::testing::Values(PairCase{"Empty", {}, 0, 0, 22359, 22359, false},
-                      PairCase{"HeaderOnly", {0, 0, 0, 0, 0}, 0, 0, 22359, 22359},
-                      PairCase{"Split", {0x09, 2, 0, 0, 0, 1, 2, 3}, 2, 1, 19789, 0},
-                      PairCase{"SizePastTheEnd", {0x01, 0xff, 0xff, 0, 0, 1, 2}, 2, 0, 19789, 22359, false},
-                      PairCase{"SignsTakenModuloThree", {0x0f, 0, 0, 0, 0, 7}, 0, 1, 22359, 22359, false}),
-    [](const ::testing::TestParamInfo<PairCase>& c) { return c.param.name; });
 
 // A record pair's mutation decodes again as a pair of the sizes it says.
 TEST(RecordPairMutation, KeepsThePairLayout) {
