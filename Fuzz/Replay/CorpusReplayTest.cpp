@@ -24,7 +24,7 @@ std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
 }
 
 // One test for all targets: a process of its own per target would cost more than its corpus.
-TEST(CorpusReplay, EveryKeptInputOfEveryTargetIsHandled) {
+TEST(FuzzCorpusReplay, EveryKeptInputOfEveryTargetIsHandled) {
     ASSERT_FALSE(Targets().empty());
     for (const Target& target : Targets()) {
         SCOPED_TRACE(target.name);

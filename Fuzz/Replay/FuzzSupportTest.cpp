@@ -65,7 +65,7 @@ std::vector<StoredCase> StoredCases() {
 
 // Most structure-aware mutations read completely again; byte flips in a framed form almost never
 // do. Every output fits, and a seed always makes the same output.
-TEST(StoredMutation, KeepsMostInputsReadableAndIsRepeatable) {
+TEST(FuzzStoredMutation, KeepsMostInputsReadableAndIsRepeatable) {
     for (const StoredCase& storedCase : StoredCases()) {
         SCOPED_TRACE(storedCase.name);
         const StoredCodec codec = storedCase.codec();
@@ -97,7 +97,7 @@ TEST(StoredMutation, KeepsMostInputsReadableAndIsRepeatable) {
 }
 
 // Every field of a connection record is one the reader took, frame headers included.
-TEST(StoredFields, ListEveryFieldTheReaderTakes) {
+TEST(FuzzStoredFields, ListEveryFieldTheReaderTakes) {
     const StoredCodec codec = CodecOf([] { return EmptyConnection(); });
     const API_DataBlock& record = ConnectedProject().modulData.Get(RecordName).dataHdl;
     const auto fields = ReadFields(codec, record, QB::PlatformProtocol);
@@ -111,7 +111,7 @@ TEST(StoredFields, ListEveryFieldTheReaderTakes) {
         ReadFields(codec, std::span(record).first(record.size() - 1), QB::PlatformProtocol).has_value());
 }
 
-TEST(PageMutation, ChangesTheCallAndKeepsItJson) {
+TEST(FuzzPageMutation, ChangesTheCallAndKeepsItJson) {
     const std::string call =
         R"(["type","S-1","C-1","{\"ArdoTesselClauseId\":\"C-1\",\"ArdoTesselCode\":\"F10\"}"])";
     std::size_t json = 0;
@@ -140,7 +140,7 @@ struct PairCase {
     bool encodesBack = true; // the input is the pair's own encoding
 };
 
-TEST(RecordPairs, SplitAsDeclared) {
+TEST(FuzzRecordPairs, SplitAsDeclared) {
     const std::vector<PairCase> cases{
         {"Empty", {}, 0, 0, 22359, 22359, false},
         {"HeaderOnly", {0, 0, 0, 0, 0}, 0, 0, 22359, 22359},
@@ -162,7 +162,7 @@ TEST(RecordPairs, SplitAsDeclared) {
 }
 
 // A record pair's mutation decodes again as a pair of the sizes it says.
-TEST(RecordPairMutation, KeepsThePairLayout) {
+TEST(FuzzRecordPairMutation, KeepsThePairLayout) {
     const API_ModulData& record = ConnectedProject().modulData.Get(RecordName);
     const std::vector<std::uint8_t> seed = EncodePair(RecordPair{record, record});
     std::size_t bothRead = 0;
@@ -201,14 +201,14 @@ int ForgetfulEntry(const std::uint8_t* data, std::size_t size) {
     return 0;
 }
 
-TEST(ReuseCheck, PassesAWorldThatForgetsEachInput) {
+TEST(FuzzReuseCheck, PassesAWorldThatForgetsEachInput) {
     const std::uint8_t change = 2;
     EXPECT_EQ(0, RunInput(&ForgetfulEntry, &change, 1));
     EXPECT_TRUE(CheckReuse(&ForgetfulEntry));
     EXPECT_FALSE(CheckReuse(&LeakyEntry)) << "no input ran, so there is no check input";
 }
 
-TEST(ReuseCheckDeathTest, StopsAtAWorldThatRemembersAnInput) {
+TEST(FuzzReuseCheckDeathTest, StopsAtAWorldThatRemembersAnInput) {
     EXPECT_DEATH(
         {
             const std::uint8_t input = 1;
