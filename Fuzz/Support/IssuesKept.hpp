@@ -48,7 +48,8 @@ inline void CheckIssuesKept(const Model::Issue::Collection& read, const Model::I
             const std::unique_ptr<Model::Issue::Base> copy = issue->CloneIssue();
             superseded = superseded || (other != nullptr && copy != nullptr && other->Merge(*copy).isEmpty);
         }
-        FUZZ_CHECK(superseded, fmt::format("{}: the issue {} is gone", after, issue->ToString()));
+        FUZZ_CHECK(superseded, fmt::format("{}: the issue {} is gone from {}", after, issue->ToString(),
+                                           now.ToString().substr(0, 4000)));
     }
     if (read.GetDeletedIssues().GetSize() >= Model::Issue::Collection::DeletedEntriesLimit) {
         return;

@@ -5,23 +5,45 @@
 
 #include "CollectionRefusal.hpp"
 #include "FuzzWorld.hpp"
+#include "IssuesKept.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Error/Errors.hpp"
+#include "Model/PlanData.hpp"
+#include "Model/TesselPtr.hpp"
 #include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
 
+#include <algorithm>
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 namespace TesselConnect::Fuzz {
 
-// An empty connection over the reused world's manager (opened on the connected project when none is).
-inline std::shared_ptr<Model::ConnectionWithSpecification> EmptyConnection() {
-    FuzzWorld& world = FuzzWorld::Reused();
-    if (world.manager == nullptr) {
-        world.Open(ConnectedProject());
+// The stored form without what every read invents anew: an issue collection that does not read is
+// replaced by one unknown-error issue, and that issue's guid and creation time are new on each read.
+inline std::vector<std::byte> ComparableForm(const Model::ConnectionWithSpecification& connection) {
+    std::vector<std::byte> form = StoredForm(connection);
+    for (const auto& issue : connection.GetIssueCollection().GetIssues()) {
+        if (issue == nullptr || !IsReadError(*issue)) {
+            continue;
+        }
+        QB::MemoryOChannel oc(QB::PlatformProtocol);
+        oc.Write(issue->GetGuid());
+        const std::vector<std::byte> guid = oc.TakeData();
+        const auto at = std::search(form.begin(), form.end(), guid.begin(), guid.end());
+        // The guid, then the creation time.
+        std::fill(at, at + std::min<std::ptrdiff_t>(form.end() - at, std::ssize(guid) + 4), std::byte{0});
     }
-    return std::make_shared<Model::ConnectionWithSpecification>(world.vantrel, world.manager->GetTesselPtr(),
-                                                                world.manager->GetPlanData());
+    return form;
+}
+
+// An empty connection over the reused world's host interface, without a page and with a plan data
+// of its own: enough to read and write a record, which touches no project.
+inline std::shared_ptr<Model::ConnectionWithSpecification> EmptyConnection() {
+    const std::shared_ptr<Api::Vantrel>& vantrel = FuzzWorld::Reused().vantrel;
+    return std::make_shared<Model::ConnectionWithSpecification>(vantrel, std::make_shared<Model::TesselPtr>(),
+                                                                std::make_shared<Model::PlanData>(vantrel));
 }
 
 // Nothing when the record does not read completely or a newer add-on wrote it. A record that reads

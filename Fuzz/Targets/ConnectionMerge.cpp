@@ -82,8 +82,9 @@ ATC_FUZZ_TARGET(ConnectionMerge) {
     const std::shared_ptr<Connection> read = Fuzz::ReadRecord(world, merged);
     FUZZ_CHECK(read != nullptr, "the merged record does not read: " + Fuzz::Hex(merged.dataHdl));
     if (mine->TesselSpecificationId() != theirs->TesselSpecificationId()) {
-        FUZZ_CHECK(Fuzz::StoredForm(*read) == Fuzz::StoredForm(*mine),
-                   "records of two specifications merged into one");
+        FUZZ_CHECK(Fuzz::ComparableForm(*read) == Fuzz::ComparableForm(*mine),
+                   "records of two specifications merged into one: " +
+                       Fuzz::Difference(Fuzz::ComparableForm(*mine), Fuzz::ComparableForm(*read)));
         return 0;
     }
     CheckClausesKept(*mine, *theirs, *read);

@@ -32,23 +32,8 @@ namespace {
 using namespace TesselConnect;
 using Connection = Model::ConnectionWithSpecification;
 
-// The stored form without what every read invents anew: an issue collection that does not read is
-// replaced by one unknown-error issue, and that issue's guid and creation time are new on each read.
 std::vector<std::byte> Comparable(const Connection& connection) {
-    std::vector<std::byte> form = Fuzz::StoredForm(connection);
-    for (const auto& issue : connection.GetIssueCollection().GetIssues()) {
-        const auto* unknown = dynamic_cast<const Model::Issue::UnknownError*>(issue.get());
-        if (unknown == nullptr || !unknown->GetHint().ToUtf8().starts_with("Issue::Collection read error")) {
-            continue;
-        }
-        QB::MemoryOChannel oc(QB::PlatformProtocol);
-        oc.Write(issue->GetGuid());
-        const std::vector<std::byte> guid = oc.TakeData();
-        const auto at = std::search(form.begin(), form.end(), guid.begin(), guid.end());
-        // The guid, then the creation time.
-        std::fill(at, at + std::min<std::ptrdiff_t>(form.end() - at, std::ssize(guid) + 4), std::byte{0});
-    }
-    return form;
+    return Fuzz::ComparableForm(connection);
 }
 
 // The record read on its own: its comparable form, or nothing when it does not read completely.
@@ -97,7 +82,9 @@ void Load(Fuzz::FuzzWorld& world, const API_ModulData& record) {
 }
 
 // This user's live connection meets the record twice: merged with it in both roles during a
-// receive, then re-reading it as its own stored record.
+// receive, then re-reading it as its own stored record. A merge takes the live connection for this
+// user's record whatever the host passes as that: what it held and the incoming record's issues
+// (when it is of the same specification) are kept, not those of a record passed as this user's.
 void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
     Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
     const std::shared_ptr<Connection> connection = manager.GetConnection(Fuzz::SpecId);
@@ -108,6 +95,7 @@ void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
         const API_ModulData& original = theirsIsIncoming ? mine : record;
         const API_ModulData& toMerge = theirsIsIncoming ? record : mine;
         API_ModulData destination = toMerge;
+        const Model::Issue::Collection live = connection->GetIssueCollection();
         const VNAPI_ErrCode result =
             manager.HandleModulDataMergeRequest(Model::ConnectionWithSpecificationFactory::MergeModeMerge,
                                                 Fuzz::RecordName, &original, &toMerge, &destination);
@@ -115,9 +103,13 @@ void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
         if (destination.dataHdl != toMerge.dataHdl) {
             const std::shared_ptr<Connection> merged = Fuzz::ReadRecord(world, destination);
             FUZZ_CHECK(merged != nullptr, "a merge produced an unreadable record");
-            if (theirs != nullptr) {
-                Fuzz::CheckIssuesKept(theirs->GetIssueCollection(), merged->GetIssueCollection(), "merged");
+            // A record of another specification under this one's name is not merged in.
+            if (theirs != nullptr && theirsIsIncoming &&
+                theirs->TesselSpecificationId() == connection->TesselSpecificationId()) {
+                Fuzz::CheckIssuesKept(theirs->GetIssueCollection(), merged->GetIssueCollection(),
+                                      "merged in");
             }
+            Fuzz::CheckIssuesKept(live, merged->GetIssueCollection(), "this user's, merged");
         }
     }
 
