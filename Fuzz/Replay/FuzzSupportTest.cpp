@@ -165,6 +165,8 @@ TEST(FuzzRecordPairs, SplitAsDeclared) {
 TEST(FuzzRecordPairMutation, KeepsThePairLayout) {
     const API_ModulData& record = ConnectedProject().modulData.Get(RecordName);
     const std::vector<std::uint8_t> seed = EncodePair(RecordPair{record, record});
+    FuzzWorld& world = FuzzWorld::Reused();
+    world.Open(ConnectedProject());
     std::size_t bothRead = 0;
     for (unsigned int i = 1; i <= Mutations / 4; ++i) {
         std::vector<std::uint8_t> input = seed;
@@ -172,8 +174,7 @@ TEST(FuzzRecordPairMutation, KeepsThePairLayout) {
         input.resize(MutateRecordPair(input.data(), seed.size(), MaxSize, i));
         const RecordPair pair = DecodePair(input);
         EXPECT_EQ(input.size(), pair.mine.dataHdl.size() + pair.theirs.dataHdl.size() + 5);
-        bothRead +=
-            ReadRecord(FuzzWorld::Reused(), pair.mine) && ReadRecord(FuzzWorld::Reused(), pair.theirs);
+        bothRead += ReadRecord(world, pair.mine) && ReadRecord(world, pair.theirs);
     }
     EXPECT_GE(bothRead, Mutations / 16);
 }
