@@ -8,19 +8,14 @@
 // scripts/fuzz.sh merges these into the minimised corpora (Fuzz/corpus).
 
 #include "Support/FuzzWorld.hpp"
+#include "Support/RecordPair.hpp"
+#include "Support/Samples.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Collection.hpp"
-#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
-#include "Model/Issue/ElementsAssociation.hpp"
-#include "Model/Issue/MissingClassificationItem.hpp"
-#include "Model/Issue/MissingConnectionPart.hpp"
-#include "Model/Issue/UnknownError.hpp"
-#include "Model/Issue/UpdateElementsProperties.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/VirtualType.hpp"
-#include "Tessel/Api/Properties.hpp"
-#include "Vantrel/Api/Structs/WindowId.hpp"
+#include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
 
 #include <VantrelSim/ProjectFile.hpp>
 
@@ -47,6 +42,10 @@ void Save(const std::string& target, const std::string& name, const void* data, 
     fs::create_directories(out / target);
     std::ofstream stream(out / target / ("seed-" + name), std::ios::binary);
     stream.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+void SaveInput(const std::string& target, const std::string& name, const std::vector<std::uint8_t>& input) {
+    Save(target, name, input.data(), input.size());
 }
 
 void SaveText(const std::string& target, const std::string& name, const std::string& text) {
@@ -80,51 +79,43 @@ template <typename T> void SaveStored(const std::string& target, const std::stri
     }
 }
 
-Api::Properties Clause(const char* id, const char* code, const char* title) {
-    return {{Api::Properties::Name::ClauseId, id},
-            {Api::Properties::Name::Code, code},
-            {Api::Properties::Name::Title, title},
-            {Api::Properties::Name::Prefix, "Pr"},
-            {Api::Properties::Name::Suffix, "Su"}};
-}
-
 void StoredForms() {
     Fuzz::FuzzWorld world;
     Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
     const auto connection = manager.GetConnection(Fuzz::SpecId);
     SaveStored("ConnectionRecord", "connected", *connection);
+    const API_ModulData connected = Api::ModulDataWrapper::CreateForObject(*connection);
     SaveStored("ClassificationSystem", "connected", connection->GetClassificationSystem());
     SaveStored("PropertyGroup", "connected", connection->GetPropertyGroup());
     connection->ForEachVirtualType(
         [](const Model::VirtualType& type) { SaveStored("VirtualType", "C-1", type); });
     SaveStored("IssueCollection", "connected", connection->GetIssueCollection());
 
-    const Api::WindowId window = Api::CaptureCurrentWindow(*world.vantrel);
-    auto association = std::make_shared<Model::Issue::ElementsAssociation>(
-        Model::Issue::ElementsAssociation::AssocOnLockedLayer, Fuzz::ClauseId, window);
-    association->AddErroredElement(Fuzz::Ids().lockedWall);
-    auto update = std::make_shared<Model::Issue::UpdateElementsProperties>(
-        Model::Issue::UpdateElementsProperties::LockedElement, Fuzz::ClauseId, window);
-    update->AddErroredElement(Fuzz::Ids().walls[1]);
-    update->AddErroredElement(Fuzz::Ids().walls[2]);
-    auto missing = std::make_shared<Model::Issue::MissingClassificationItem>(Clause("C-9", "Z99", "Missing"));
-    auto unknown = std::make_shared<Model::Issue::UnknownError>("Issue::Collection read error: unknown");
-    auto titles = std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("Spec (Stage 4)", "Tower");
-    auto part = std::make_shared<Model::Issue::MissingConnectionPart>(
-        Model::Issue::MissingConnectionPart::Part::Property, "ArdoTesselCode");
-    SaveStored("IssueElementsAssociation", "locked-layer", *association);
-    SaveStored("IssueUpdateElementsProperties", "locked-element", *update);
-    SaveStored("IssueMissingClassificationItem", "z99", *missing);
-    SaveStored("IssueUnknownError", "hint", *unknown);
-    SaveStored("IssueCoudntUpdateProjectOrSpecTitle", "titles", *titles);
-
-    for (const Model::Issue::IssuePtr& issue :
-         std::vector<Model::Issue::IssuePtr>{association, update, missing, unknown, titles, part}) {
+    const std::vector<std::string> kinds{"IssueElementsAssociation", "IssueUpdateElementsProperties",
+                                         "IssueMissingClassificationItem", "IssueUnknownError",
+                                         "IssueCoudntUpdateProjectOrSpecTitle"};
+    const std::vector<std::string> names{"locked-layer", "locked-element", "z99", "hint", "titles"};
+    const Model::Issue::Issues issues = Fuzz::SampleIssues(*world.vantrel);
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        SaveStored(kinds[i], names[i], *issues[i]);
+    }
+    for (const Model::Issue::IssuePtr& issue : issues) {
         connection->AddIssue(issue);
     }
-    connection->Associate("C-2", Clause("C-2", "G20", "Floors \"screed\" {ArdoTesselProjectTitle}"),
+    connection->Associate("C-2",
+                          Fuzz::SampleClause("C-2", "G20", "Floors \"screed\" {ArdoTesselProjectTitle}"),
                           {Fuzz::Ids().column}, false);
     SaveStored("ConnectionRecord", "every-issue", *connection);
+    // Two users' records as a receive meets them: one user's work against the other's unchanged
+    // record, both ways, and a removal against the record that still holds the removed issue.
+    const API_ModulData everyIssue = Api::ModulDataWrapper::CreateForObject(*connection);
+    connection->RemoveIssue(issues[0]);
+    const API_ModulData removed = Api::ModulDataWrapper::CreateForObject(*connection);
+    SaveInput("ConnectionMerge", "same", Fuzz::EncodePair({connected, connected}));
+    SaveInput("ConnectionMerge", "theirs-added", Fuzz::EncodePair({connected, everyIssue}));
+    SaveInput("ConnectionMerge", "mine-added", Fuzz::EncodePair({everyIssue, connected}));
+    SaveInput("ConnectionMerge", "mine-removed", Fuzz::EncodePair({removed, everyIssue}));
+    SaveInput("ConnectionMerge", "theirs-removed", Fuzz::EncodePair({everyIssue, removed}));
     SaveStored("IssueCollection", "every-issue", connection->GetIssueCollection());
     connection->ForEachVirtualType([](const Model::VirtualType& type) {
         SaveStored("VirtualType", fmt::format("{}", type.GetVirtualTypeId()), type);

@@ -1,8 +1,12 @@
 #include "FuzzTarget.hpp"
 
 #include <QB/Pref.hpp>
+#include <QB/Time.hpp>
 
+#include <fmt/format.h>
+#include <spdlog/details/null_mutex.h>
 #include <spdlog/logger.h>
+#include <spdlog/sinks/base_sink.h>
 #include <spdlog/spdlog.h>
 
 #include <cstdio>
@@ -11,6 +15,7 @@
 #include <memory>
 #include <stdexcept>
 #include <unistd.h>
+#include <utility>
 
 namespace TesselConnect::Fuzz {
 
@@ -28,6 +33,30 @@ std::filesystem::path ProcessFolder() {
     }
     return pattern;
 }
+
+// Keeps the lines while capturing: the reuse check compares a reused world's lines with a fresh one's.
+class CaptureSink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
+public:
+    bool capturing = false;
+    std::vector<std::string> lines;
+
+protected:
+    void sink_it_(const spdlog::details::log_msg& message) override {
+        if (capturing) {
+            lines.push_back(fmt::format("{} {}", spdlog::level::to_string_view(message.level),
+                                        std::string_view(message.payload.data(), message.payload.size())));
+        }
+    }
+    void flush_() override {}
+};
+
+const std::shared_ptr<CaptureSink>& Sink() {
+    static const auto sink = std::make_shared<CaptureSink>();
+    return sink;
+}
+
+// Issues and removal records carry the time they were made: one time for every input.
+constexpr QB::Int32 FixedTime = 1'765'000'000;
 
 } // namespace
 
@@ -50,8 +79,9 @@ void PrepareProcess() {
     static const bool prepared = [] {
         // Every message is still formatted (a hostile value must not break a log line), but
         // nothing is written: the fuzzer's speed and output stay the inputs'.
-        auto logger = std::make_shared<spdlog::logger>("fuzz");
+        auto logger = std::make_shared<spdlog::logger>("fuzz", Sink());
         logger->set_level(spdlog::level::trace);
+        static QB::ScopedTimeOverride clock(FixedTime);
         spdlog::set_default_logger(std::move(logger));
         static const std::filesystem::path prefs = ProcessFolder();
         QBPref::SetDirectory(prefs);
@@ -62,6 +92,14 @@ void PrepareProcess() {
         return true;
     }();
     (void)prepared;
+}
+
+void CaptureLog(bool on) {
+    Sink()->capturing = on;
+}
+
+std::vector<std::string> TakeLog() {
+    return std::exchange(Sink()->lines, {});
 }
 
 } // namespace TesselConnect::Fuzz

@@ -29,11 +29,20 @@ struct Target {
 const std::vector<Target>& Targets();
 bool Register(std::string_view name, Entry entry);
 
+// Runs one input through `entry` as the fuzzer does, with the reuse check when it is due
+// (ReuseCheck.hpp).
+int RunInput(Entry entry, const std::uint8_t* data, std::size_t size);
+
 [[noreturn]] void Fail(const char* condition, const char* file, int line, const std::string& detail);
 
 // Quiet, bounded process state for every target: the add-on's logger formats every level but
-// writes nowhere, and the host's preference store lives in a folder of the process's own.
+// writes nowhere (unless captured), the host's preference store lives in a folder of the
+// process's own, and the host's clock stands still.
 void PrepareProcess();
+
+// The add-on's log lines ("<level> <text>") are kept while capturing is on, until taken.
+void CaptureLog(bool on);
+std::vector<std::string> TakeLog();
 
 } // namespace TesselConnect::Fuzz
 
@@ -48,12 +57,26 @@ void PrepareProcess();
 #define ATC_FUZZ_ENTRY_(Name)                                                                                \
     extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {                      \
         ::TesselConnect::Fuzz::PrepareProcess();                                                             \
-        return AtcFuzzTarget_##Name(data, size);                                                             \
+        return ::TesselConnect::Fuzz::RunInput(&AtcFuzzTarget_##Name, data, size);                           \
     }
 #else
 #define ATC_FUZZ_ENTRY_(Name)                                                                                \
     [[maybe_unused]] static const bool atcFuzzRegistered_##Name =                                            \
         ::TesselConnect::Fuzz::Register(#Name, &AtcFuzzTarget_##Name);
+#endif
+
+// A target's structure-aware mutation (libFuzzer's custom mutator): ATC_FUZZ_MUTATOR(function),
+// the function taking (data, size, maxSize, seed) and answering the new size. Only the fuzz
+// programs use it; the tests call the functions themselves.
+#if defined(ATC_FUZZ_LIBFUZZER)
+#define ATC_FUZZ_MUTATOR(...)                                                                                \
+    extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size,                     \
+                                                   std::size_t maxSize, unsigned int seed) {                 \
+        ::TesselConnect::Fuzz::PrepareProcess();                                                             \
+        return (__VA_ARGS__)(data, size, maxSize, seed);                                                     \
+    }
+#else
+#define ATC_FUZZ_MUTATOR(...)
 #endif
 
 #define ATC_FUZZ_TARGET(Name)                                                                                \

@@ -4,16 +4,22 @@
 
 #include "Model/AddonVersion.hpp"
 #include "Tessel/Api/Properties.hpp"
+#include "Tessel/Implementation/TesselBrowser.hpp"
 #include "Util/Resource/OwnModule.hpp"
 #include "Vantrel/Implementation/HostFunctions.hpp"
 #include "Vantrel/Implementation/Vantrel.hpp"
 
 #include <VantrelSim/ProjectBuilder.hpp>
 
+#include <PK/InProcessBrowserBackend.hpp>
+
+#include <QB/Runnable.hpp>
+
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace TesselConnect::Fuzz {
 
@@ -85,7 +91,28 @@ const Projects& BuiltProjects() {
     return projects;
 }
 
+std::unique_ptr<FuzzWorld>& ReusedWorld() {
+    static std::unique_ptr<FuzzWorld> world;
+    return world;
+}
+
+// The host functions the add-on calls are those of the world last opened.
+const FuzzWorld* current = nullptr;
+
+std::vector<std::string> Texts(const QB::Array<QB::UniString>& texts, std::size_t from) {
+    std::vector<std::string> out;
+    for (std::size_t i = from; i < texts.GetSize(); ++i) {
+        out.push_back(texts[i].ToUtf8());
+    }
+    return out;
+}
+
 } // namespace
+
+struct FuzzWorld::PageState {
+    PK::InProcessBrowserBackend* backend = nullptr; // owned by the browser
+    std::shared_ptr<Implementation::TesselBrowser> browser;
+};
 
 const SmallProjectIds& Ids() {
     return BuiltProjects().ids;
@@ -107,21 +134,131 @@ FuzzWorld::FuzzWorld() {
 
 FuzzWorld::~FuzzWorld() {
     Close();
-    Implementation::HostFunctions::Clear();
+    _page.reset();
+    QB::MessageLoop::Instance().DiscardPending();
+    if (current == this) {
+        Implementation::HostFunctions::Clear();
+        current = nullptr;
+    }
+}
+
+FuzzWorld& FuzzWorld::Reused() {
+    std::unique_ptr<FuzzWorld>& world = ReusedWorld();
+    if (world == nullptr) {
+        world = std::make_unique<FuzzWorld>();
+    }
+    return *world;
+}
+
+void FuzzWorld::PutAway() {
+    if (FuzzWorld* world = ReusedWorld().get()) {
+        world->Close();
+        if (world->host.HasProject()) {
+            world->host.CloseProject();
+        }
+        QB::MessageLoop::Instance().DiscardPending();
+    }
+}
+
+std::unique_ptr<FuzzWorld> FuzzWorld::Replace(std::unique_ptr<FuzzWorld> world) {
+    return std::exchange(ReusedWorld(), std::move(world));
 }
 
 Model::Manager& FuzzWorld::Open(const VantrelSim::Project& project) {
     Close();
+    // What the last input left queued would run inside this one.
+    QB::MessageLoop::Instance().DiscardPending();
     // The projects are built (once) in a world of their own, which leaves the host functions unset.
     Implementation::HostFunctions::Set(host.FunctionTable());
     Implementation::HostFunctions::SetToken(host.Token());
+    current = this;
     host.OpenProject(project);
+    if (!_observing) {
+        (void)TakeLog();
+    }
+    if (_page != nullptr) {
+        _scriptsAtOpen = _page->backend->GetExecutedScripts().GetSize();
+        _refusedAtOpen = _page->backend->GetRefusedScripts().GetSize();
+        _consoleAtOpen = _page->backend->GetConsoleMessages().size();
+    }
     manager = Model::Manager::Create(CurrentAddonVersion, vantrel);
     return *manager;
 }
 
 void FuzzWorld::Close() {
+    if (manager != nullptr) {
+        manager->ResetTesselApi(nullptr);
+    }
     manager.reset();
+}
+
+PK::InProcessBrowserBackend& FuzzWorld::Page() {
+    if (_page == nullptr) {
+        auto page = std::make_unique<PageState>();
+        auto owned = std::make_unique<PK::InProcessBrowserBackend>();
+        page->backend = owned.get();
+        page->browser = std::make_shared<Implementation::TesselBrowser>(std::move(owned));
+        page->backend->FinishLoad();
+        page->browser->InitCallbacks();
+        _page = std::move(page);
+        _scriptsAtOpen = _scriptsAtObserve = _page->backend->GetExecutedScripts().GetSize();
+        _refusedAtOpen = _page->backend->GetRefusedScripts().GetSize();
+        _consoleAtOpen = _consoleAtObserve = _page->backend->GetConsoleMessages().size();
+    }
+    return *_page->backend;
+}
+
+const std::shared_ptr<Implementation::TesselBrowser>& FuzzWorld::Browser() {
+    (void)Page();
+    return _page->browser;
+}
+
+std::vector<std::string> FuzzWorld::ScriptsSinceOpen() const {
+    return _page != nullptr ? Texts(_page->backend->GetExecutedScripts(), _scriptsAtOpen)
+                            : std::vector<std::string>{};
+}
+
+std::vector<std::string> FuzzWorld::RefusedSinceOpen() const {
+    return _page != nullptr ? Texts(_page->backend->GetRefusedScripts(), _refusedAtOpen)
+                            : std::vector<std::string>{};
+}
+
+void FuzzWorld::StartObserving() {
+    _observing = true;
+    (void)TakeLog();
+    CaptureLog(true);
+    if (_page != nullptr) {
+        _scriptsAtObserve = _page->backend->GetExecutedScripts().GetSize();
+        _consoleAtObserve = _page->backend->GetConsoleMessages().size();
+    }
+}
+
+Observation FuzzWorld::StopObserving() {
+    Observation seen;
+    CaptureLog(false);
+    _observing = false;
+    seen.log = TakeLog();
+    if (_page != nullptr) {
+        seen.page = Texts(_page->backend->GetExecutedScripts(), _scriptsAtObserve);
+        const auto& console = _page->backend->GetConsoleMessages();
+        for (std::size_t i = _consoleAtObserve; i < console.size(); ++i) {
+            seen.page.push_back(
+                fmt::format("console {}: {}", console[i].level.ToUtf8(), console[i].text.ToUtf8()));
+        }
+    }
+    if (host.HasProject()) {
+        for (const auto& [name, record] : host.GetProject().modulData) {
+            seen.stored.emplace_back(fmt::format("module data {} ({}, {})", name.ToUtf8(), record.dataVersion,
+                                                 record.platformSign),
+                                     record.dataHdl);
+        }
+        for (const auto& [guid, object] : host.GetProject().addonObjects) {
+            seen.stored.emplace_back(
+                fmt::format("add-on object {} {}", guid.ToString(), object.name.ToUtf8()), object.data);
+        }
+        std::sort(seen.stored.begin(), seen.stored.end());
+    }
+    return seen;
 }
 
 std::vector<std::byte> Bytes(const std::uint8_t* data, std::size_t size) {

@@ -7,8 +7,16 @@
 // and associated the walls (the locked one fails) with clause "C-1" (code F10), as a user would; it
 // holds the connection's record, the plan data object and the property group.
 //
-// One world at a time (the host functions are process-wide); the projects are built once per
-// process and copied for every input, so every input starts from the same state.
+// One world serves every input of a process (Reused): building a host, an add-on and a page for
+// each input would cost far more than the input itself. Open puts the world back into the state of
+// a fresh one: a copy of the project (its module data, add-on objects and elements, no undo
+// history, nothing selected), a new manager (the add-on's connections, caches and selection), an
+// empty message loop, and the page traffic and log lines counted from there. What the world keeps
+// (its host's recordings, the page's script list) only grows until the next reuse check
+// (ReuseCheck.hpp) puts a fresh world in its place.
+//
+// The host functions are process-wide: the world last opened is the one the add-on talks to.
+// The projects are built once per process; the clock stands still, so every input sees one time.
 
 #include "Model/Manager/Manager.hpp"
 #include "Vantrel/Api/Vantrel.hpp"
@@ -24,7 +32,16 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
+
+namespace PK {
+class InProcessBrowserBackend;
+}
+
+namespace TesselConnect::Implementation {
+class TesselBrowser;
+}
 
 namespace TesselConnect::Fuzz {
 
@@ -52,6 +69,14 @@ inline constexpr QB::Protocol Protocols[] = {QB::Protocol::LittleEndian, QB::Pro
 // A record sign of each protocol (any sign but the two known ones means big-endian UTF-16).
 inline constexpr QB::UInt16 PlatformSigns[] = {22359, 19789, 0};
 
+// What a world answered since it was opened: the page's scripts and console, the project's
+// stored bytes (module data and add-on objects, by name) and the add-on's log lines.
+struct Observation {
+    std::vector<std::string> page;
+    std::vector<std::pair<std::string, std::vector<std::byte>>> stored; // by name, in name order
+    std::vector<std::string> log;
+};
+
 class FuzzWorld {
 public:
     FuzzWorld();
@@ -59,13 +84,47 @@ public:
     FuzzWorld(const FuzzWorld&) = delete;
     FuzzWorld& operator=(const FuzzWorld&) = delete;
 
-    // Opens a copy of `project` and creates the manager over it, as the add-on's start does.
+    // The world of this process's inputs; a target opens it for every input.
+    static FuzzWorld& Reused();
+    // Lets the reused world, if any, go of what the last input made: its manager, its project and
+    // what was queued.
+    static void PutAway();
+    // Puts `world` in the reused one's place and hands back the one it replaces.
+    static std::unique_ptr<FuzzWorld> Replace(std::unique_ptr<FuzzWorld> world);
+
+    // Puts the world back as described above over a copy of `project` and creates the manager
+    // over it, as the add-on's start does.
     Model::Manager& Open(const VantrelSim::Project& project);
     void Close();
+
+    // The add-on's browser on the in-process engine, the home page loaded and the add-on's object
+    // registered; made once per world and attached to the manager of each Open.
+    PK::InProcessBrowserBackend& Page();
+    bool HasPage() const noexcept { return _page != nullptr; }
+    const std::shared_ptr<Implementation::TesselBrowser>& Browser();
+
+    // The page traffic since the last Open.
+    std::vector<std::string> ScriptsSinceOpen() const;
+    std::vector<std::string> RefusedSinceOpen() const;
+
+    // Starts gathering what this world answers (the log lines are captured only meanwhile), and
+    // hands it over.
+    void StartObserving();
+    Observation StopObserving();
 
     VantrelSim::Host host;
     std::shared_ptr<Api::Vantrel> vantrel;
     std::shared_ptr<Model::Manager> manager;
+
+private:
+    struct PageState;
+    std::unique_ptr<PageState> _page;
+    std::size_t _scriptsAtOpen = 0;
+    std::size_t _refusedAtOpen = 0;
+    std::size_t _consoleAtOpen = 0;
+    bool _observing = false;
+    std::size_t _scriptsAtObserve = 0;
+    std::size_t _consoleAtObserve = 0;
 };
 
 std::vector<std::byte> Bytes(const std::uint8_t* data, std::size_t size);

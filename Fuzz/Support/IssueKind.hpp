@@ -5,6 +5,8 @@
 // refresh, a merge with an older copy of itself and, when fixable, its fix.
 
 #include "FuzzWorld.hpp"
+#include "ReuseCheck.hpp"
+#include "Samples.hpp"
 #include "StoredForm.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
@@ -17,8 +19,16 @@
 namespace TesselConnect::Fuzz {
 
 template <typename Kind> int CheckIssueKind(const std::uint8_t* data, std::size_t size) {
-    FuzzWorld world;
+    FuzzWorld& world = FuzzWorld::Reused();
     Model::Manager& manager = world.Open(ConnectedProject());
+    CheckInputIs([&] {
+        for (const Model::Issue::IssuePtr& issue : SampleIssues(*world.vantrel)) {
+            if (dynamic_cast<const Kind*>(issue.get()) != nullptr) {
+                return AsInput(StoredForm(*issue));
+            }
+        }
+        return std::vector<std::uint8_t>{};
+    });
     const std::shared_ptr<Model::ConnectionWithSpecification> connection = manager.GetConnection(SpecId);
     FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
     CheckStoredForm(

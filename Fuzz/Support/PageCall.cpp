@@ -2,9 +2,11 @@
 
 #include "FuzzTarget.hpp"
 #include "FuzzWorld.hpp"
+#include "ReuseCheck.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Error/Errors.hpp"
+#include "Model/PlanData.hpp"
 #include "Tessel/Implementation/TesselBrowser.hpp"
 #include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
 
@@ -100,26 +102,59 @@ void CheckRecordsReadBack(FuzzWorld& world) {
     }
 }
 
+// A call as the page makes it while a user works, for the reuse check.
+std::string RealisticCall(std::string_view function, const std::string& documentRef) {
+    const std::string clause =
+        R"({\"ArdoTesselClauseId\":\"C-1\",\"ArdoTesselCode\":\"F10\",)"
+        R"(\"ArdoTesselTitle\":\"Walls\",\"ArdoTesselPrefix\":\"A\",\"ArdoTesselSuffix\":\"B\"})";
+    const std::string names = R"([\"ArdoTesselClauseId\",\"ArdoTesselCode\",\"ArdoTesselTitle\"])";
+    if (function == "tvk_onlineStateChanged") {
+        return R"("offline")";
+    }
+    if (function == "selectInstancesOfType") {
+        return R"("C-1")";
+    }
+    if (function == "getAllTypesInDocument") {
+        return fmt::format(R"(["{}","{}"])", documentRef, names);
+    }
+    if (function == "updateProperties") {
+        return fmt::format(R"(["{}","","{{\"C-1\":{}}}"])", documentRef, clause);
+    }
+    if (function == "specOpened") {
+        return R"(["P-1","S-1","Riverside Library","Architectural Specification"])";
+    }
+    if (function == "specAssociationRequested") {
+        return R"(["P-1","S-2","Riverside Library","Structure","","Uniclass"])";
+    }
+    if (function == "removeSpecAssociationRequested") {
+        return fmt::format(R"(["P-1","S-1","{}"])", documentRef);
+    }
+    if (function == "associationRequested" || function == "removeAssociationRequested") {
+        return fmt::format(R"(["type","S-1","C-1","{}"])", clause);
+    }
+    return "null";
+}
+
 } // namespace
 
 int CheckPageCall(std::string_view function, const std::uint8_t* data, std::size_t size) {
-    FuzzWorld world;
+    FuzzWorld& world = FuzzWorld::Reused();
+    PK::InProcessBrowserBackend& backend = world.Page();
     Model::Manager& manager = world.Open(ConnectedProject());
-    auto owned = std::make_unique<PK::InProcessBrowserBackend>();
-    PK::InProcessBrowserBackend& backend = *owned;
-    const auto browser = std::make_shared<Implementation::TesselBrowser>(std::move(owned));
-    backend.FinishLoad();
-    browser->InitCallbacks();
-    manager.ResetTesselApi(browser);
+    CheckInputIs([&] {
+        const std::string call = RealisticCall(function, manager.GetPlanData()->GetId().ToUtf8());
+        return std::vector<std::uint8_t>(call.begin(), call.end());
+    });
+    // Attaching the page reads the host's selection: one read and one message to the page.
     world.host.SetSelection({Ids().walls[0], Ids().walls[1], Ids().column});
-    manager.VNEvent_SelectionChanged(API_Neig{});
+    manager.ResetTesselApi(world.Browser());
 
     const QB::UniString object(Implementation::TesselBrowser::IntegratorName);
     (void)backend.CallJSFunction(object, QB::UniString(std::string(function)), Argument(data, size));
     QB::MessageLoop::Instance().RunPending();
 
-    FUZZ_CHECK(backend.GetRefusedScripts().IsEmpty(),
-               fmt::format("the page refused: {}", backend.GetRefusedScripts()[0]));
+    const std::vector<std::string> refused = world.RefusedSinceOpen();
+    FUZZ_CHECK(refused.empty(), fmt::format("the page refused: {}", refused.empty() ? "" : refused[0]));
     CheckRecordsReadBack(world);
     const PK::JSCallResult state = backend.CallJSFunction(object, "getAllState", PK::MakeDefaultValue());
     const auto* text = dynamic_cast<const PK::JSValue*>(state.value.get());
@@ -134,8 +169,7 @@ int CheckPageCall(std::string_view function, const std::uint8_t* data, std::size
     }
     FUZZ_CHECK(parsed && answer.IsObject(), text->GetString().ToUtf8());
 
-    manager.ResetTesselApi(nullptr);
-    QB::MessageLoop::Instance().DiscardPending();
+    world.Close();
     return 0;
 }
 

@@ -7,7 +7,11 @@
 
 #include "Support/FuzzWorld.hpp"
 #include "Support/IssuesKept.hpp"
+#include "Support/ReadRecord.hpp"
+#include "Support/ReuseCheck.hpp"
+#include "Support/Samples.hpp"
 #include "Support/StoredForm.hpp"
+#include "Support/StoredMutator.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/ConnectionWithSpecificationFactory.hpp"
@@ -28,46 +32,13 @@ namespace {
 using namespace TesselConnect;
 using Connection = Model::ConnectionWithSpecification;
 
-std::shared_ptr<Connection> Empty(Fuzz::FuzzWorld& world) {
-    return std::make_shared<Connection>(world.vantrel, world.manager->GetTesselPtr(),
-                                        world.manager->GetPlanData());
-}
-
-// The stored form without what every read invents anew: an issue collection that does not read is
-// replaced by one unknown-error issue, and that issue's guid and creation time are new on each read.
 std::vector<std::byte> Comparable(const Connection& connection) {
-    std::vector<std::byte> form = Fuzz::StoredForm(connection);
-    for (const auto& issue : connection.GetIssueCollection().GetIssues()) {
-        const auto* unknown = dynamic_cast<const Model::Issue::UnknownError*>(issue.get());
-        if (unknown == nullptr || !unknown->GetHint().ToUtf8().starts_with("Issue::Collection read error")) {
-            continue;
-        }
-        QB::MemoryOChannel oc(QB::PlatformProtocol);
-        oc.Write(issue->GetGuid());
-        const std::vector<std::byte> guid = oc.TakeData();
-        const auto at = std::search(form.begin(), form.end(), guid.begin(), guid.end());
-        // The guid, then the creation time.
-        std::fill(at, at + std::min<std::ptrdiff_t>(form.end() - at, std::ssize(guid) + 4), std::byte{0});
-    }
-    return form;
-}
-
-// The record read on its own into a fresh connection; nothing when it does not read completely.
-std::shared_ptr<Connection> ReadConnection(Fuzz::FuzzWorld& world, const API_ModulData& record) {
-    const auto connection = Empty(world);
-    try {
-        if (Api::ModulDataWrapper::ReadObject(record, *connection) != QB::NoError) {
-            return nullptr;
-        }
-    } catch (const Model::Error::VersionIncompatibility&) {
-        return nullptr;
-    }
-    return connection;
+    return Fuzz::ComparableForm(connection);
 }
 
 // The record read on its own: its comparable form, or nothing when it does not read completely.
 std::optional<std::vector<std::byte>> ReadAlone(Fuzz::FuzzWorld& world, const API_ModulData& record) {
-    const auto connection = ReadConnection(world, record);
+    const auto connection = Fuzz::ReadRecord(world, record);
     return connection != nullptr ? std::optional(Comparable(*connection)) : std::nullopt;
 }
 
@@ -111,27 +82,34 @@ void Load(Fuzz::FuzzWorld& world, const API_ModulData& record) {
 }
 
 // This user's live connection meets the record twice: merged with it in both roles during a
-// receive, then re-reading it as its own stored record.
+// receive, then re-reading it as its own stored record. A merge takes the live connection for this
+// user's record whatever the host passes as that: what it held and the incoming record's issues
+// (when it is of the same specification) are kept, not those of a record passed as this user's.
 void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
     Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
     const std::shared_ptr<Connection> connection = manager.GetConnection(Fuzz::SpecId);
     FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
     const API_ModulData mine = world.host.GetProject().modulData.Get(Fuzz::RecordName);
-    const std::shared_ptr<Connection> theirs = ReadConnection(world, record);
+    const std::shared_ptr<Connection> theirs = Fuzz::ReadRecord(world, record);
     for (const bool theirsIsIncoming : {true, false}) {
         const API_ModulData& original = theirsIsIncoming ? mine : record;
         const API_ModulData& toMerge = theirsIsIncoming ? record : mine;
         API_ModulData destination = toMerge;
+        const Model::Issue::Collection live = connection->GetIssueCollection();
         const VNAPI_ErrCode result =
             manager.HandleModulDataMergeRequest(Model::ConnectionWithSpecificationFactory::MergeModeMerge,
                                                 Fuzz::RecordName, &original, &toMerge, &destination);
         FUZZ_CHECK(result == NoError, fmt::format("merge answered {}", result));
         if (destination.dataHdl != toMerge.dataHdl) {
-            const std::shared_ptr<Connection> merged = ReadConnection(world, destination);
+            const std::shared_ptr<Connection> merged = Fuzz::ReadRecord(world, destination);
             FUZZ_CHECK(merged != nullptr, "a merge produced an unreadable record");
-            if (theirs != nullptr) {
-                Fuzz::CheckIssuesKept(theirs->GetIssueCollection(), merged->GetIssueCollection(), "merged");
+            // A record of another specification under this one's name is not merged in.
+            if (theirs != nullptr && theirsIsIncoming &&
+                theirs->TesselSpecificationId() == connection->TesselSpecificationId()) {
+                Fuzz::CheckIssuesKept(theirs->GetIssueCollection(), merged->GetIssueCollection(),
+                                      "merged in");
             }
+            Fuzz::CheckIssuesKept(live, merged->GetIssueCollection(), "this user's, merged");
         }
     }
 
@@ -148,7 +126,9 @@ void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
 } // namespace
 
 ATC_FUZZ_TARGET(ConnectionRecord) {
-    Fuzz::FuzzWorld world;
+    Fuzz::FuzzWorld& world = Fuzz::FuzzWorld::Reused();
+    Fuzz::CheckInputIs(
+        [] { return Fuzz::AsInput(Fuzz::ConnectedProject().modulData.Get(Fuzz::RecordName).dataHdl); });
     for (const QB::UInt16 sign : Fuzz::PlatformSigns) {
         API_ModulData record;
         record.dataVersion = 1;
@@ -159,3 +139,7 @@ ATC_FUZZ_TARGET(ConnectionRecord) {
     }
     return 0;
 }
+
+ATC_FUZZ_MUTATOR([](std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed) {
+    return Fuzz::MutateStoredAs([] { return Fuzz::EmptyConnection(); }, data, size, maxSize, seed);
+})

@@ -3,9 +3,13 @@
 // turns that into an unknown-error issue); anything else must not escape. An issue of a class it
 // does not know is kept; storing and merging drop no issue and no removal record.
 
+#include "Support/CollectionRefusal.hpp"
 #include "Support/FuzzWorld.hpp"
 #include "Support/IssuesKept.hpp"
+#include "Support/ReuseCheck.hpp"
+#include "Support/Samples.hpp"
 #include "Support/StoredForm.hpp"
+#include "Support/StoredMutator.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Collection.hpp"
@@ -22,54 +26,15 @@
 #include <span>
 #include <vector>
 
-namespace {
-
 using namespace TesselConnect;
 
-// A refused collection must be damaged: one whose stored issues are all whole (each a class guid
-// and a complete frame, the known ones readable on their own) and whose removal table reads was
-// refused for an issue of a class the reader does not know, which would cost every issue with it.
-void CheckRefusalIsDamage(std::span<const std::byte> bytes, QB::Protocol protocol) {
-    QB::MemoryIChannel ic(bytes.data(), bytes.size(), protocol);
-    QB::InputFrame collection(ic, Model::Issue::Collection::classInfo);
-    QB::UInt32 count = 0;
-    if (collection.GetMainVersion() > Model::Issue::Collection::classInfo.GetMainVersion() ||
-        ic.Read(count) != QB::NoError) {
-        return;
-    }
-    for (QB::UInt32 i = 0; i < count; ++i) {
-        const QB::USize start = ic.GetPosition();
-        QB::Guid classId;
-        ic.Read(classId);
-        { QB::InputFrame frame(ic); }
-        if (ic.GetStatus() != QB::NoError) {
-            return;
-        }
-        if (QB::ClassManager::Instance().Find(classId) == nullptr) {
-            continue;
-        }
-        QB::MemoryIChannel alone(bytes.data() + start, ic.GetPosition() - start, protocol);
-        try {
-            (void)Model::Issue::CreateAndRead(alone);
-        } catch (...) {
-            return;
-        }
-    }
-    QB::HashTable<QB::Guid, QB::Int32> removed;
-    if (QB::ReadHashTable(ic, removed) != QB::NoError || collection.End() != QB::NoError) {
-        return;
-    }
-    FUZZ_CHECK(false, "a collection of whole issues was refused: " + Fuzz::Hex(bytes));
-}
-
-} // namespace
-
 ATC_FUZZ_TARGET(IssueCollection) {
-    Fuzz::FuzzWorld world;
+    Fuzz::FuzzWorld& world = Fuzz::FuzzWorld::Reused();
     Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
     const std::shared_ptr<Model::ConnectionWithSpecification> connection =
         manager.GetConnection(Fuzz::SpecId);
     FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
+    Fuzz::CheckInputIs([&] { return Fuzz::AsInput(Fuzz::StoredForm(connection->GetIssueCollection())); });
     const std::vector<std::byte> bytes = Fuzz::Bytes(data, size);
     Fuzz::CheckStoredForm(
         bytes, [&] { return std::make_unique<Model::Issue::Collection>(connection.get()); },
@@ -96,11 +61,16 @@ ATC_FUZZ_TARGET(IssueCollection) {
                 return collection.Read(ic);
             } catch (const Model::Error::VersionIncompatibility&) {
             } catch (const Api::GeneralError&) {
-                CheckRefusalIsDamage(bytes, ic.GetProtocol());
+                Fuzz::CheckRefusalIsDamage(bytes, ic.GetProtocol());
             } catch (const AddonRuntimeError&) {
-                CheckRefusalIsDamage(bytes, ic.GetProtocol());
+                Fuzz::CheckRefusalIsDamage(bytes, ic.GetProtocol());
             }
             return std::nullopt;
         });
     return 0;
 }
+
+ATC_FUZZ_MUTATOR([](std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed) {
+    return Fuzz::MutateStoredAs([] { return std::make_unique<Model::Issue::Collection>(); }, data, size,
+                                maxSize, seed);
+})

@@ -5,6 +5,9 @@
 
 #include "Support/FuzzTarget.hpp"
 #include "Support/FuzzWorld.hpp"
+#include "Support/ReuseCheck.hpp"
+#include "Support/Samples.hpp"
+#include "Support/StoredMutator.hpp"
 
 #include "Model/PlanData.hpp"
 
@@ -30,7 +33,15 @@ VantrelSim::Project WithPlanData(const std::uint8_t* data, std::size_t size) {
 } // namespace
 
 ATC_FUZZ_TARGET(PlanData) {
-    Fuzz::FuzzWorld world;
+    Fuzz::FuzzWorld& world = Fuzz::FuzzWorld::Reused();
+    Fuzz::CheckInputIs([] {
+        for (const auto& [guid, object] : Fuzz::ConnectedProject().addonObjects) {
+            if (object.name == Model::PlanData::AddonObjectName) {
+                return Fuzz::AsInput(object.data);
+            }
+        }
+        return std::vector<std::uint8_t>{};
+    });
     Model::Manager& manager = world.Open(WithPlanData(data, size));
     const std::shared_ptr<Model::PlanData> planData = manager.GetPlanData();
     FUZZ_CHECK(!planData->GetId().IsEmpty(), "the project has no document reference");
@@ -50,3 +61,9 @@ ATC_FUZZ_TARGET(PlanData) {
     }
     return 0;
 }
+
+ATC_FUZZ_MUTATOR([](std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed) {
+    return Fuzz::MutateStoredAs(
+        [] { return std::make_unique<Model::PlanData>(Fuzz::FuzzWorld::Reused().vantrel); }, data, size,
+        maxSize, seed);
+})

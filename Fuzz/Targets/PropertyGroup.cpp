@@ -1,6 +1,7 @@
 // The property group's stored form (its guid and the definitions by clause property name).
 
 #include "Support/StoredForm.hpp"
+#include "Support/StoredMutator.hpp"
 
 #include "Model/PropertyGroup.hpp"
 
@@ -13,3 +14,9 @@ ATC_FUZZ_TARGET(PropertyGroup) {
         [](const Model::PropertyGroup& group) { (void)group.ToString(); });
     return 0;
 }
+
+ATC_FUZZ_MUTATOR([](std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed) {
+    return TesselConnect::Fuzz::MutateStoredAs(
+        [] { return std::make_unique<TesselConnect::Model::PropertyGroup>(nullptr); }, data, size, maxSize,
+        seed);
+})

@@ -2,6 +2,7 @@
 // names of the properties still to be written.
 
 #include "Support/StoredForm.hpp"
+#include "Support/StoredMutator.hpp"
 
 #include "Model/VirtualType.hpp"
 
@@ -14,3 +15,9 @@ ATC_FUZZ_TARGET(VirtualType) {
         [](const Model::VirtualType& type) { (void)type.ToString(); });
     return 0;
 }
+
+ATC_FUZZ_MUTATOR([](std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed) {
+    return TesselConnect::Fuzz::MutateStoredAs(
+        [] { return std::make_unique<TesselConnect::Model::VirtualType>(nullptr); }, data, size, maxSize,
+        seed);
+})

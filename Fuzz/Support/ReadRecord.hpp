@@ -1,0 +1,66 @@
+#pragma once
+
+// A connection record read on its own, as the add-on reads one from the project, into a fresh
+// connection over the world's manager.
+
+#include "CollectionRefusal.hpp"
+#include "FuzzWorld.hpp"
+#include "IssuesKept.hpp"
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Error/Errors.hpp"
+#include "Model/PlanData.hpp"
+#include "Model/TesselPtr.hpp"
+#include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace TesselConnect::Fuzz {
+
+// The stored form without what every read invents anew: an issue collection that does not read is
+// replaced by one unknown-error issue, and that issue's guid and creation time are new on each read.
+inline std::vector<std::byte> ComparableForm(const Model::ConnectionWithSpecification& connection) {
+    std::vector<std::byte> form = StoredForm(connection);
+    for (const auto& issue : connection.GetIssueCollection().GetIssues()) {
+        if (issue == nullptr || !IsReadError(*issue)) {
+            continue;
+        }
+        QB::MemoryOChannel oc(QB::PlatformProtocol);
+        oc.Write(issue->GetGuid());
+        const std::vector<std::byte> guid = oc.TakeData();
+        const auto at = std::search(form.begin(), form.end(), guid.begin(), guid.end());
+        // The guid, then the creation time.
+        std::fill(at, at + std::min<std::ptrdiff_t>(form.end() - at, std::ssize(guid) + 4), std::byte{0});
+    }
+    return form;
+}
+
+// An empty connection over the reused world's host interface, without a page and with a plan data
+// of its own: enough to read and write a record, which touches no project.
+inline std::shared_ptr<Model::ConnectionWithSpecification> EmptyConnection() {
+    const std::shared_ptr<Api::Vantrel>& vantrel = FuzzWorld::Reused().vantrel;
+    return std::make_shared<Model::ConnectionWithSpecification>(vantrel, std::make_shared<Model::TesselPtr>(),
+                                                                std::make_shared<Model::PlanData>(vantrel));
+}
+
+// Nothing when the record does not read completely or a newer add-on wrote it. A record that reads
+// but whose issue collection was refused must have a damaged collection (CollectionRefusal.hpp).
+inline std::shared_ptr<Model::ConnectionWithSpecification> ReadRecord(FuzzWorld& world,
+                                                                      const API_ModulData& record) {
+    auto connection = std::make_shared<Model::ConnectionWithSpecification>(
+        world.vantrel, world.manager->GetTesselPtr(), world.manager->GetPlanData());
+    try {
+        if (Api::ModulDataWrapper::ReadObject(record, *connection) != QB::NoError) {
+            return nullptr;
+        }
+    } catch (const Model::Error::VersionIncompatibility&) {
+        return nullptr;
+    }
+    CheckRecordCollectionKept(record);
+    return connection;
+}
+
+} // namespace TesselConnect::Fuzz
