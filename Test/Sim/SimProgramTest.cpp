@@ -227,7 +227,13 @@ const Sample Samples[] = {
      {"undone: \"Disconnect VANTREL project from Ardo Tessel specification\""}},
     {"undo-redo.scenario.json",
      {"undone: \"Associate element(s) with Ardo Tessel clause\"",
-      "redone: \"Connect VANTREL project with Ardo Tessel specification\""}}};
+      "redone: \"Connect VANTREL project with Ardo Tessel specification\""}},
+    // Random walks found these; each step holds to every check.
+    {"walk-issue-texts-follow-clause.scenario.json",
+     {"icon 20007 \"[Ground Floor] Stair flights x (23.10): 1 element(s) could not be associated"}},
+    {"walk-selection-deleted-by-another-user.scenario.json", {"(restartKeeps: restartHost)"}},
+    {"walk-title-asked-again.scenario.json", {"(restartKeeps: restartHost)"}},
+    {"walk-title-done-at-restart.scenario.json", {"(restartKeeps: restartHost)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {
