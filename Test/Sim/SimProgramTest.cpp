@@ -231,6 +231,7 @@ const Sample Samples[] = {
     // Random walks found these; each step holds to every check.
     {"walk-issue-texts-follow-clause.scenario.json",
      {"icon 20007 \"[Ground Floor] Stair flights x (23.10): 1 element(s) could not be associated"}},
+    {"walk-issue-of-deleted-elements.scenario.json", {"(restartKeeps: restartHost)"}},
     {"walk-selection-deleted-by-another-user.scenario.json", {"(restartKeeps: restartHost)"}},
     {"walk-title-asked-again.scenario.json", {"(restartKeeps: restartHost)"}},
     {"walk-title-done-at-restart.scenario.json", {"(restartKeeps: restartHost)"}}};

@@ -68,6 +68,19 @@ void ReadConnection(const Value& connection, StoredState& state) {
             state.issues.insert(fmt::format("{}: issue {}", record, guid));
             state.issueContents.insert(
                 fmt::format("{}: {}: {}", record, TextOf(issue, "kind"), TextOf(issue, "text")));
+            if (const Value* elements = ArrayOf(issue, "elements");
+                elements != nullptr && !elements->Empty()) {
+                const auto gone = [](const Value& element) {
+                    const auto exists =
+                        element.IsObject() ? element.FindMember("exists") : element.MemberEnd();
+                    return element.IsObject() && exists != element.MemberEnd() && exists->value.IsBool() &&
+                           !exists->value.GetBool();
+                };
+                if (std::all_of(elements->Begin(), elements->End(), gone)) {
+                    state.aboutGoneElements.insert(
+                        fmt::format("{}: {}: {}", record, TextOf(issue, "kind"), TextOf(issue, "text")));
+                }
+            }
             if (TextOf(issue, "kind") == "CoudntUpdateProjectOrSpecTitle") {
                 state.titleIssueRemovals.insert(fmt::format("{}: removal record {}", record, guid));
             }

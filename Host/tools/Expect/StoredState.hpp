@@ -34,6 +34,7 @@ struct StoredState {
     std::set<std::string> issues;               // "<record>: issue <guid>"
     std::multiset<std::string> issueContents;   // "<record>: <kind>: <text>"
     std::set<std::string> titleIssueRemovals;   // "<record>: removal record <guid>" of each title issue
+    std::set<std::string> aboutGoneElements;    // issueContents of issues whose elements are all gone
     std::set<std::string> removals;             // "<record>: removal record <guid>"
     std::map<std::string, std::size_t> removed; // record -> removal records
     std::set<std::string> partIssueRecords;     // records whose issues name a missing part of theirs
