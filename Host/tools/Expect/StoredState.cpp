@@ -68,17 +68,18 @@ void ReadConnection(const Value& connection, StoredState& state) {
             state.issues.insert(fmt::format("{}: issue {}", record, guid));
             state.issueContents.insert(
                 fmt::format("{}: {}: {}", record, TextOf(issue, "kind"), TextOf(issue, "text")));
-            if (const Value* elements = ArrayOf(issue, "elements");
-                elements != nullptr && !elements->Empty()) {
+            const std::string key = fmt::format("{}: issue {}", record, guid);
+            state.issueContentOf[key] =
+                fmt::format("{}: {}: {}", record, TextOf(issue, "kind"), TextOf(issue, "text"));
+            if (const Value* elements = ArrayOf(issue, "elements")) {
                 const auto gone = [](const Value& element) {
                     const auto exists =
                         element.IsObject() ? element.FindMember("exists") : element.MemberEnd();
                     return element.IsObject() && exists != element.MemberEnd() && exists->value.IsBool() &&
                            !exists->value.GetBool();
                 };
-                if (std::all_of(elements->Begin(), elements->End(), gone)) {
-                    state.aboutGoneElements.insert(
-                        fmt::format("{}: {}: {}", record, TextOf(issue, "kind"), TextOf(issue, "text")));
+                if (std::any_of(elements->Begin(), elements->End(), gone)) {
+                    state.touchingGone.insert(key);
                 }
             }
             if (TextOf(issue, "kind") == "CoudntUpdateProjectOrSpecTitle") {

@@ -29,16 +29,17 @@ struct StoredFinding {
 
 struct StoredState {
     std::vector<StoredFinding> findings;
-    std::set<std::string> clauses;              // "<record>: clause <id>"
-    std::set<std::string> associations;         // "<record>: clause <id>, element <guid>"
-    std::set<std::string> issues;               // "<record>: issue <guid>"
-    std::multiset<std::string> issueContents;   // "<record>: <kind>: <text>"
-    std::set<std::string> titleIssueRemovals;   // "<record>: removal record <guid>" of each title issue
-    std::set<std::string> aboutGoneElements;    // issueContents of issues whose elements are all gone
-    std::set<std::string> removals;             // "<record>: removal record <guid>"
-    std::map<std::string, std::size_t> removed; // record -> removal records
-    std::set<std::string> partIssueRecords;     // records whose issues name a missing part of theirs
-    std::vector<std::string> wrong;             // what is wrong whatever the step did
+    std::set<std::string> clauses;            // "<record>: clause <id>"
+    std::set<std::string> associations;       // "<record>: clause <id>, element <guid>"
+    std::set<std::string> issues;             // "<record>: issue <guid>"
+    std::multiset<std::string> issueContents; // "<record>: <kind>: <text>"
+    std::set<std::string> titleIssueRemovals; // "<record>: removal record <guid>" of each title issue
+    std::map<std::string, std::string> issueContentOf; // "<record>: issue <guid>" -> its issueContents line
+    std::set<std::string> touchingGone;                // "<record>: issue <guid>" naming an element now gone
+    std::set<std::string> removals;                    // "<record>: removal record <guid>"
+    std::map<std::string, std::size_t> removed;        // record -> removal records
+    std::set<std::string> partIssueRecords;            // records whose issues name a missing part of theirs
+    std::vector<std::string> wrong;                    // what is wrong whatever the step did
 };
 
 // Throws std::runtime_error when the text is not an inspector's JSON report.
