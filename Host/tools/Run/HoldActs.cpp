@@ -231,9 +231,10 @@ std::vector<std::string> RunSession::UndoRestores(const HoldsBefore& before, con
     }
     std::vector<std::string> problems;
     // What the add-on stores before its first undo step begins (a new clause, the plan data object)
-    // no undo step holds: only its own records may change so, never the user's model.
+    // no undo step holds: only its own records may change so, never the user's model (other users'
+    // changes that land meanwhile aside).
     const Project& project = _host.GetProject();
-    if (before.model && first->second != *before.model) {
+    if (before.model && !before.othersActMeanwhile && first->second != *before.model) {
         problems.push_back("before its first undo step the step changed the model outside any undo step: " +
                            FirstDifference(*before.model, first->second, "before", "then"));
     }

@@ -84,6 +84,7 @@ private:
         std::size_t faultsFired = 0;       // calls a host fault answered
         bool faultFired = false;           // during the step (set when the checks begin)
         bool silenced = false;             // planted: the step's alerts and log lines are not read
+        bool othersActMeanwhile = false;   // other users change the model while the step runs
         std::optional<std::string> stored; // the project's stored form (StoredForm), when one is open
         std::optional<std::string> file;   // the project file's text, when one is open
         std::optional<std::string> model;  // ModelForm, with `stored`
