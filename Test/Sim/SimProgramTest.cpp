@@ -40,9 +40,12 @@ TEST_F(SimProgram, DemoScenarioPassesAndLeavesItsResults) {
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_THAT(run.out, HasSubstr("39 of 39 steps run"));
     EXPECT_THAT(run.out, HasSubstr("PASSED"));
+    // Quiet: the progress windows are in the transcript only.
+    EXPECT_THAT(run.err, ::testing::Not(HasSubstr("Enumerating elements")));
 
     const std::string transcript = ReadFile(out / "transcript.txt");
     EXPECT_THAT(transcript, HasSubstr("browser: none"));
+    EXPECT_THAT(transcript, HasSubstr("progress window \"Enumerating elements\""));
     EXPECT_THAT(transcript,
                 HasSubstr("undo step \"Connect VANTREL project with Ardo Tessel specification\""));
     EXPECT_THAT(transcript, HasSubstr("alert 32564 \"ArdoTessel Connect: Warning.\""));

@@ -247,9 +247,12 @@ void RunSession::StartHost() {
         [responder = _responder](const PK::JSDialog& dialog) { return responder->AnswerPageDialog(dialog); });
     PK::SetBrowserBackendFactory(MakeRecordingFactory(
         [this](const PK::BrowserSettings& settings) { return _page->MakeEngine(settings); }, _traffic));
-    _progress = std::make_unique<ProgressBar>(stderr, ::isatty(STDERR_FILENO) != 0 && !_options.quiet);
+    _progress = std::make_unique<ProgressBar>(stderr, ::isatty(STDERR_FILENO) != 0);
     _host.SetProgressListener([this](ProgressChange change, const ProgressState& state) {
-        _progress->Show(change, state);
+        // Quiet runs keep the terminal to the summary; the transcript still notes each window.
+        if (!_options.quiet) {
+            _progress->Show(change, state);
+        }
         if (change == ProgressChange::Closed) {
             _progressNotes.push_back(fmt::format("progress window \"{}\": {} of {} steps",
                                                  state.title.ToUtf8(), state.steps, state.phases));
