@@ -74,8 +74,12 @@ watch_plateau() {
             break
         fi
     done
-    echo "$grew"
+    echo "${grew}s"
 }
+
+# A fuzzer running in the background goes when the script does.
+fuzzer=
+trap '[[ -n "$fuzzer" ]] && kill -TERM "$fuzzer" 2>/dev/null; true' EXIT
 
 summary=()
 for target in "${targets[@]}"; do
@@ -117,7 +121,7 @@ for target in "${targets[@]}"; do
         find "$corpus" -type f ! -name 'regression-*' -delete
         cp "$merged"/* "$corpus"/ 2>/dev/null || true
     fi
-    line=$(printf '%-36s executions %10s  exec/s %6s  %-22s grew until %6ss  findings %s  load %s' "$target" \
+    line=$(printf '%-36s executions %10s  exec/s %6s  %-22s grew until %7s  findings %s  load %s' "$target" \
         "${runs:-?}" "${speed:-?}" "${cov:-cov: ?}" "$grew" "$found" "$load")
     echo "$line"
     summary+=("$line")
