@@ -4,6 +4,9 @@
 # project writes; prints executions, executions a second, coverage, features, findings and the
 # machine's load per target (the load is other work competing for the cores).
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
+#   scripts/fuzz.sh --plateau[=MINUTES] [TARGET...]
+# With --plateau a target runs until its coverage (libFuzzer's cov:) has not grown for MINUTES
+# (default 10) and the summary gives, per target, when it last grew (seconds from the start).
 # Findings (crash-*, leak-*, timeout-*, oom-*) are left in build/fuzz/findings/<Target>/: keep each as
 # a regression input in Fuzz/corpus/<Target>/ once the fault is mended. ATC_FUZZ_RUNS=N stops a
 # target after N executions instead (whichever comes first); ATC_FUZZ_MERGE=1 replaces each corpus
@@ -12,8 +15,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ATC_WITH_FUZZ=1 ATC_WITH_BROWSER=0 scripts/setup.sh
 
-seconds=${1:-60}
-shift || true
+plateau=0
+seconds=60
+case "${1:-}" in
+--plateau) plateau=10 && shift ;;
+--plateau=*) plateau=${1#--plateau=} && shift ;;
+[0-9]*) seconds=$1 && shift ;;
+esac
+if ((plateau > 0)); then
+    # No time limit: the watch below stops the target.
+    seconds=0
+fi
 targets=("$@")
 if ((${#targets[@]} == 0)); then
     for source in Fuzz/Targets/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
@@ -41,13 +53,45 @@ dictionary() {
 # for little a harness of bounded inputs would find; heap errors are all still found.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_stack_use_after_return=0:max_malloc_fill_size=0}"
 
+# Latest coverage libFuzzer printed to LOG (0 before its first line).
+coverage() {
+    { grep -oE 'cov: [0-9]+' "$1" || echo 'cov: 0'; } | tail -1 | cut -d' ' -f2
+}
+
+# Follows the fuzzer PID writing LOG until its coverage has not grown for the plateau's minutes,
+# then interrupts it (libFuzzer prints its final figures when terminated); prints the seconds from
+# the start at which coverage last grew.
+watch_plateau() {
+    local fuzzer=$1 log=$2 started=$SECONDS best=0 grew=0 now
+    while kill -0 "$fuzzer" 2>/dev/null; do
+        sleep 5
+        now=$(coverage "$log")
+        if ((now > best)); then
+            best=$now
+            grew=$((SECONDS - started))
+        elif ((SECONDS - started - grew >= plateau * 60)); then
+            kill -TERM "$fuzzer" 2>/dev/null || true
+            break
+        fi
+    done
+    echo "${grew}s"
+}
+
+# A fuzzer running in the background goes when the script does.
+fuzzer=
+trap '[[ -n "$fuzzer" ]] && kill -TERM "$fuzzer" 2>/dev/null; true' EXIT
+
 summary=()
 for target in "${targets[@]}"; do
     corpus=Fuzz/corpus/$target
     findings=build/fuzz/findings/$target
     mkdir -p "$corpus" "$work/$target" "$findings"
     log=build/fuzz/$target.log
-    echo "fuzz: $target for ${seconds}s"
+    if ((plateau > 0)); then
+        echo "fuzz: $target until its coverage has not grown for ${plateau} min"
+    else
+        echo "fuzz: $target for ${seconds}s"
+    fi
     load=$(cut -d' ' -f1 /proc/loadavg)
     # A read may take at most a second; a count in the data may not make it allocate more than
     # the data can hold (inputs are at most 64 KiB). The world a target reuses keeps what it
@@ -57,7 +101,13 @@ for target in "${targets[@]}"; do
     nice -n 19 "$bin/fuzz-$target" "$work/$target" "$corpus" "build/fuzz/seeds/$target" \
         -max_total_time="$seconds" -runs="${ATC_FUZZ_RUNS:--1}" -timeout=1 -rss_limit_mb=2048 \
         -detect_leaks=0 -malloc_limit_mb=256 -max_len=65536 -dict="$(dictionary "$target")" \
-        -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 || true
+        -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 &
+    fuzzer=$!
+    grew=-
+    if ((plateau > 0)); then
+        grew=$(watch_plateau "$fuzzer" "$log")
+    fi
+    wait "$fuzzer" || true
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
     load="$load-$(cut -d' ' -f1 /proc/loadavg)"
@@ -71,8 +121,8 @@ for target in "${targets[@]}"; do
         find "$corpus" -type f ! -name 'regression-*' -delete
         cp "$merged"/* "$corpus"/ 2>/dev/null || true
     fi
-    line=$(printf '%-36s executions %10s  exec/s %6s  %-22s findings %s  load %s' "$target" "${runs:-?}" \
-        "${speed:-?}" "${cov:-cov: ?}" "$found" "$load")
+    line=$(printf '%-36s executions %10s  exec/s %6s  %-22s grew until %7s  findings %s  load %s' "$target" \
+        "${runs:-?}" "${speed:-?}" "${cov:-cov: ?}" "$grew" "$found" "$load")
     echo "$line"
     summary+=("$line")
 done

@@ -164,7 +164,7 @@ std::unique_ptr<FuzzWorld> FuzzWorld::Replace(std::unique_ptr<FuzzWorld> world) 
     return std::exchange(ReusedWorld(), std::move(world));
 }
 
-Model::Manager& FuzzWorld::Open(const VantrelSim::Project& project) {
+Model::Manager& FuzzWorld::Open(VantrelSim::Project project) {
     Close();
     // What the last input left queued would run inside this one.
     QB::MessageLoop::Instance().DiscardPending();
@@ -172,7 +172,7 @@ Model::Manager& FuzzWorld::Open(const VantrelSim::Project& project) {
     Implementation::HostFunctions::Set(host.FunctionTable());
     Implementation::HostFunctions::SetToken(host.Token());
     current = this;
-    host.OpenProject(project);
+    host.OpenProject(std::move(project));
     if (!_observing) {
         (void)TakeLog();
     }

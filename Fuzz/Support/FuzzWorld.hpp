@@ -92,9 +92,9 @@ public:
     // Puts `world` in the reused one's place and hands back the one it replaces.
     static std::unique_ptr<FuzzWorld> Replace(std::unique_ptr<FuzzWorld> world);
 
-    // Puts the world back as described above over a copy of `project` and creates the manager
-    // over it, as the add-on's start does.
-    Model::Manager& Open(const VantrelSim::Project& project);
+    // Puts the world back as described above over `project` (a copy, or one made for this input)
+    // and creates the manager over it, as the add-on's start does.
+    Model::Manager& Open(VantrelSim::Project project);
     void Close();
 
     // The add-on's browser on the in-process engine, the home page loaded and the add-on's object

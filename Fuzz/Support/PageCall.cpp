@@ -90,6 +90,11 @@ PK::JSBaseRef Argument(const std::uint8_t* data, std::size_t size) {
 
 void CheckRecordsReadBack(FuzzWorld& world) {
     for (const auto& [name, record] : world.host.GetProject().modulData) {
+        // A record the call left as the project had it is the one the world was opened with, read then.
+        if (const API_ModulData* opened = ConnectedProject().modulData.GetPtr(name);
+            opened != nullptr && *opened == record) {
+            continue;
+        }
         auto connection = std::make_shared<Model::ConnectionWithSpecification>(
             world.vantrel, world.manager->GetTesselPtr(), world.manager->GetPlanData());
         QB::ErrCode status = QB::NoError;

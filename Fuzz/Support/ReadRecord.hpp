@@ -22,8 +22,9 @@ namespace TesselConnect::Fuzz {
 
 // The stored form without what every read invents anew: an issue collection that does not read is
 // replaced by one unknown-error issue, and that issue's guid and creation time are new on each read.
-inline std::vector<std::byte> ComparableForm(const Model::ConnectionWithSpecification& connection) {
-    std::vector<std::byte> form = StoredForm(connection);
+// `form` is the connection's stored form, when written already.
+inline std::vector<std::byte> ComparableForm(const Model::ConnectionWithSpecification& connection,
+                                             std::vector<std::byte> form) {
     for (const auto& issue : connection.GetIssueCollection().GetIssues()) {
         if (issue == nullptr || !IsReadError(*issue)) {
             continue;
@@ -36,6 +37,10 @@ inline std::vector<std::byte> ComparableForm(const Model::ConnectionWithSpecific
         std::fill(at, at + std::min<std::ptrdiff_t>(form.end() - at, std::ssize(guid) + 4), std::byte{0});
     }
     return form;
+}
+
+inline std::vector<std::byte> ComparableForm(const Model::ConnectionWithSpecification& connection) {
+    return ComparableForm(connection, StoredForm(connection));
 }
 
 // An empty connection over the reused world's host interface, without a page and with a plan data

@@ -3,6 +3,7 @@
 
 #include "Base64.hpp"
 #include "Json.hpp"
+#include "JsonExactNumbers.hpp"
 #include "ProjectFileNames.hpp"
 #include "StableGuid.hpp"
 
@@ -716,12 +717,9 @@ private:
 
 Project ReadProjectJson(std::string_view json, std::string_view sourceName) {
     Json::Document document;
-    // Iterative, so that deep nesting in a hand-made or damaged file is refused, not a stack overflow.
-    document.Parse<Json::kParseFullPrecisionFlag | Json::kParseIterativeFlag>(json.data(), json.size());
-    if (document.HasParseError()) {
-        const auto [line, column] = PositionOf(json, document.GetErrorOffset());
-        throw ProjectFileError(fmt::format("{}:{}:{}: {}", sourceName, line, column,
-                                           Json::GetParseError_En(document.GetParseError())));
+    if (const auto failure = ParseJsonExactNumbers(document, json)) {
+        const auto [line, column] = PositionOf(json, failure->offset);
+        throw ProjectFileError(fmt::format("{}:{}:{}: {}", sourceName, line, column, failure->message));
     }
     try {
         Project project = ProjectReader(std::string(sourceName)).Read(document);

@@ -6,6 +6,10 @@
 #include <VantrelSim/LargeProject.hpp>
 #include <VantrelSim/ProjectFile.hpp>
 
+#include <fmt/format.h>
+
+#include <utility>
+
 #include "Support/TempDir.hpp"
 
 namespace VantrelSimTest {
@@ -103,6 +107,24 @@ TEST(ProjectFile, SavedAndGeneratedProjectsReadBackTheSame) {
     EXPECT_EQ(WriteProjectJson(large), WriteProjectJson(LoadProjectFile(folder / "large.json")));
 }
 
+// Numbers are converted exactly, zero with any exponent and values beyond 64-bit integers included.
+TEST(ProjectFile, NumbersReadAsTheValuesTheyWrite) {
+    const std::pair<const char*, double> cases[] = {
+        {"0e40", 0.0},
+        {"-0E+300", 0.0},
+        {"2.8", 2.8},
+        {"0.1000000000000000055511151231257827", 0.1},
+        {"123456789012345678901234", 1.2345678901234568e23},
+        {"4.9406564584124654e-324", 4.9406564584124654e-324},
+        {"1e-400", 0.0},
+    };
+    for (const auto& [text, height] : cases) {
+        const Project project = ReadProjectJson(
+            fmt::format(R"({{"stories": [{{"name": "G", "height": {}}}, {{"name": "F"}}]}})", text));
+        EXPECT_EQ(height, project.GetStory(1).elevation) << text;
+    }
+}
+
 void ExpectRefused(const std::string& json, const std::string& message) {
     EXPECT_THAT([&] { ReadProjectJson(json, "broken.json"); },
                 ::testing::ThrowsMessage<ProjectFileError>(::testing::StrEq(message)));
@@ -141,6 +163,9 @@ TEST(ProjectFile, BrokenFilesAreRefusedNamingThePlaceOfTheFault) {
                       "elements": [{"name": "A", "type": "Wall"}, {"name": "A", "type": "Wall"}]})",
                   "broken.json: /elements/1/name: the element name \"A\" is used twice");
     ExpectRefused(R"({"firstStory": 70000})", "broken.json: /firstStory: is out of range");
+    ExpectRefused(R"({"firstStory": 9223372036854775808})", "broken.json: /firstStory: must be an integer");
+    ExpectRefused(R"({"stories": [{"name": "G", "height": 1.8e308}]})",
+                  "broken.json:1:38: Number too big to be stored in double.");
 }
 
 } // namespace
