@@ -535,11 +535,13 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
     const QB::Int32 me = CurrentUser();
     const std::size_t myUndoSteps = _undoSteps.size();
     std::vector<RedoStep> myRedoSteps = _redoSteps;
+    std::optional<ElementJournal> myJournal = GetProject().PauseJournal();
     SetCurrentUser(user);
     const auto restore = [&] {
         if (_project) {
             _project->teamwork.currentUser = me;
             _project->modulData = mine;
+            _project->ResumeJournal(std::move(myJournal));
         }
         // The other user's steps are in that user's history, not in this one's.
         if (_undoSteps.size() > myUndoSteps) {

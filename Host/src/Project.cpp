@@ -250,6 +250,9 @@ void Project::Index(const Element& element) {
     if (!element.owner.IsNull()) {
         _parts[element.owner].insert(element.guid);
     }
+    if (!element.sectionParent.IsNull()) {
+        _sections[element.sectionParent].insert(element.guid);
+    }
     for (const auto& [system, item] : element.classification) {
         auto& withItem = _byItem[item];
         withItem.emplace_hint(withItem.end(), element.sequence, element.guid);
@@ -263,6 +266,11 @@ void Project::Unindex(const Element& element) {
     if (!element.owner.IsNull()) {
         if (const auto siblings = _parts.find(element.owner); siblings != _parts.end()) {
             siblings->second.erase(element.guid);
+        }
+    }
+    if (!element.sectionParent.IsNull()) {
+        if (const auto sections = _sections.find(element.sectionParent); sections != _sections.end()) {
+            sections->second.erase(element.guid);
         }
     }
     for (const auto& [system, item] : element.classification) {
@@ -296,6 +304,15 @@ void Project::DeleteElement(const QB::Guid& guid) {
             DeleteElement(child);
         }
         _parts.erase(guid);
+    }
+    // A section element shows its element and nothing else: it goes with it, as it would in any host,
+    // and a project never names an element that is not there (its file could not be read back).
+    if (const auto sections = _sections.find(guid); sections != _sections.end()) {
+        const std::vector<QB::Guid> shown(sections->second.begin(), sections->second.end());
+        for (const auto& section : shown) {
+            DeleteElement(section);
+        }
+        _sections.erase(guid);
     }
     const Element& element = it->second;
     Keep(element);
@@ -536,16 +553,18 @@ struct Project::ElementMaps {
     std::unordered_map<QB::Guid, Element> elements;
     std::unordered_map<API_ElemTypeID, std::map<QB::UInt64, QB::Guid>> byType;
     std::unordered_map<QB::Guid, std::unordered_set<QB::Guid>> parts;
+    std::unordered_map<QB::Guid, std::unordered_set<QB::Guid>> sections;
     std::unordered_map<QB::Guid, std::map<QB::UInt64, QB::Guid>> byItem;
     std::optional<ElementJournal> journal;
 };
 
 Project::ElementMaps Project::TakeElementMaps() {
-    ElementMaps maps{std::move(_elements), std::move(_byType), std::move(_parts), std::move(_byItem),
-                     std::move(_journal)};
+    ElementMaps maps{std::move(_elements), std::move(_byType), std::move(_parts),
+                     std::move(_sections), std::move(_byItem), std::move(_journal)};
     _elements.clear();
     _byType.clear();
     _parts.clear();
+    _sections.clear();
     _byItem.clear();
     _journal.reset();
     return maps;
@@ -555,6 +574,7 @@ void Project::PutElementMaps(ElementMaps maps) {
     _elements = std::move(maps.elements);
     _byType = std::move(maps.byType);
     _parts = std::move(maps.parts);
+    _sections = std::move(maps.sections);
     _byItem = std::move(maps.byItem);
     _journal = std::move(maps.journal);
 }

@@ -129,6 +129,29 @@ TEST_F(CommandScope, AReceiveEndsTheUndoHistory) {
     EXPECT_TRUE(P().modulData.ContainsKey(theirs));
 }
 
+// Another user's elements that arrive while this user's command runs are not this user's to undo.
+TEST_F(CommandScope, UndoingACommandKeepsWhatAnotherUserDidWhileItRan) {
+    const auto door = Build().AddElement({.type = API_DoorID, .layer = walls});
+    QB::Guid theirs;
+    ASSERT_EQ(NoError, InCommand(
+                           [&] {
+                               EXPECT_EQ(NoError, Classify(wall, itemSs20));
+                               host.AsOtherUser(2, [&] {
+                                   theirs = Build().AddElement({.type = API_SlabID, .layer = walls});
+                                   P().DeleteElement(door);
+                               });
+                               return NoError;
+                           },
+                           "Associate"));
+    ASSERT_TRUE(host.Undo());
+    EXPECT_TRUE(ItemOf(wall, system).IsNull());
+    EXPECT_NE(nullptr, P().FindElement(theirs));
+    EXPECT_EQ(nullptr, P().FindElement(door));
+    ASSERT_TRUE(host.Redo());
+    EXPECT_EQ(itemSs20, ItemOf(wall, system));
+    EXPECT_NE(nullptr, P().FindElement(theirs));
+}
+
 TEST_F(CommandScope, ACommandAnsweringAnErrorIsRolledBackAndLeavesNoStep) {
     const QB::UniString name = "Record";
     const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{7}}};

@@ -2,6 +2,8 @@
 
 #include "HostFixture.hpp"
 
+#include <VantrelSim/ProjectFile.hpp>
+
 namespace VantrelSimTest {
 namespace {
 
@@ -141,6 +143,36 @@ TEST_F(ElementRules, HierarchicalOwnersTellMainPartsAndSinglesAndSectionsShowThe
     EXPECT_EQ(A(wall), element.sectElem.parentGuid);
     EXPECT_EQ(API_WallID, element.sectElem.parentTypeID);
     EXPECT_EQ(APIERR_BADCLASSIFICATIONFORELEM, InKeptCommand([&] { return Classify(section, itemSs20); }));
+}
+
+// A section element that outlived its element would name a missing one, and the saved project
+// could not be read back.
+TEST_F(ElementRules, SectionElementsGoWithTheElementTheyShowAndComeBackWithItsUndo) {
+    auto build = Build();
+    const auto door = build.AddElement({.type = API_DoorID, .layer = walls, .name = "D1"});
+    const auto ofWall = build.AddElement({.type = API_SectionElemID, .layer = walls, .sectionParent = wall});
+    const auto ofDoor = build.AddElement({.type = API_SectionElemID, .layer = walls, .sectionParent = door});
+    const auto present = [&](const QB::Guid& element) { return P().FindElement(element) != nullptr; };
+
+    host.DeleteElement(wall);
+    EXPECT_FALSE(present(ofWall));
+    EXPECT_TRUE(present(ofDoor));
+    const std::string saved = WriteProjectJson(P());
+    EXPECT_EQ(saved, WriteProjectJson(ReadProjectJson(saved, "saved.json")));
+
+    // A command that changes the project (so that it is an undo step) and deletes the door.
+    EXPECT_EQ(NoError, InCommand([&] {
+                  EXPECT_EQ(NoError, Classify(door, itemSs20));
+                  host.DeleteElement(door);
+                  return NoError;
+              }));
+    EXPECT_FALSE(present(ofDoor));
+    ASSERT_TRUE(host.Undo());
+    ASSERT_TRUE(present(ofDoor));
+    EXPECT_EQ(door, P().FindElement(ofDoor)->sectionParent);
+    // Indexed again with its element: the next deletion takes it too.
+    host.DeleteElement(door);
+    EXPECT_FALSE(present(ofDoor));
 }
 
 TEST_F(ElementRules, SelectionKeepsOrderSkipsDeletedElementsAndCountsEditableOnes) {

@@ -242,7 +242,16 @@ const Sample Samples[] = {
     {"walk-selection-deleted-by-another-user.scenario.json", {"(restartKeeps: restartHost)"}},
 #endif
     {"walk-title-asked-again.scenario.json", {"(restartKeeps: restartHost)"}},
-    {"walk-title-done-at-restart.scenario.json", {"(restartKeeps: restartHost)"}}};
+    {"walk-title-done-at-restart.scenario.json", {"(restartKeeps: restartHost)"}},
+    {"walk-clause-value-typed-by-hand.scenario.json", {"redone: ", "(restartKeeps: restartHost)"}},
+    {"walk-element-deleted-meanwhile-during-connect.scenario.json",
+     {"user 2 acts before call 33 of VNAPI_Element_GetElemList"}},
+    {"walk-element-drawn-meanwhile-during-connect.scenario.json",
+     {"user 2 acts before call 82 of VNAPI_Classification_GetClassificationItemChildren"}},
+    {"walk-titles-asked-again-after-reopening.scenario.json",
+     {"page -> add-on: specOpened(\"P-1001\", \"S-2002\", \"x\", \"\")"}},
+    {"walk-shared-project-question-failing.scenario.json",
+     {"host fault: VNAPI_Syncwork_IsSharedProject answered APIERR_GENERAL"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

@@ -24,6 +24,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace VantrelSim {
@@ -266,6 +267,10 @@ public:
     // is kept as it was. A journal open already is replaced.
     void OpenJournal();
     ElementJournal CloseJournal();
+    // Another user's changes that land while a command runs are theirs, not the command's: the
+    // journal pauses for them, so that undoing the command keeps them.
+    std::optional<ElementJournal> PauseJournal() { return std::exchange(_journal, std::nullopt); }
+    void ResumeJournal(std::optional<ElementJournal> journal) { _journal = std::move(journal); }
     // Everything but the elements and their indexes.
     Project CopyWithoutElements();
     // Puts back `before` (from CopyWithoutElements) and the journalled elements.
@@ -292,7 +297,8 @@ private:
 
     std::unordered_map<QB::Guid, Element> _elements;
     std::unordered_map<API_ElemTypeID, std::map<QB::UInt64, QB::Guid>> _byType;
-    std::unordered_map<QB::Guid, std::unordered_set<QB::Guid>> _parts; // owner -> direct parts
+    std::unordered_map<QB::Guid, std::unordered_set<QB::Guid>> _parts;    // owner -> direct parts
+    std::unordered_map<QB::Guid, std::unordered_set<QB::Guid>> _sections; // shown -> its section elements
     QB::UInt64 _sequenceCounter = 0;
     QB::UInt64 _stampCounter = 1;
 

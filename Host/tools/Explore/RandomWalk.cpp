@@ -124,7 +124,7 @@ bool RandomWalk::Ran(const Step& step, const StepOutcome& outcome) {
         }
         // Faults and other users' changes change what a step calls; learn from plain steps only.
         if (made.faults.empty() && made.meanwhile.empty()) {
-            _chooser.Learn(made.action, std::move(calls));
+            _chooser.Learn(made.kind, calls);
         }
     }
     if (outcome.failures.empty()) {

@@ -70,7 +70,20 @@ void DropSteps(std::vector<std::string>& steps, Budget& budget) {
         }
         if (!dropped) {
             if (chunk == 1) {
-                return;
+                // A step and the next one that takes it back (an undo) go only together.
+                for (std::size_t first = 0; first + 1 < steps.size() && budget.Left() && !dropped; ++first) {
+                    std::vector<std::string> candidate = steps;
+                    candidate.erase(candidate.begin() + static_cast<std::ptrdiff_t>(first),
+                                    candidate.begin() + static_cast<std::ptrdiff_t>(first + 2));
+                    if (!candidate.empty() && budget.Fails(candidate)) {
+                        steps = std::move(candidate);
+                        dropped = true;
+                    }
+                }
+                if (!dropped) {
+                    return;
+                }
+                continue;
             }
             parts = std::min(parts * 2, steps.size());
         }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Makes a failing scenario small while it still fails the same way: drops steps (chunks first,
-// then single steps, as delta debugging does), then simplifies what is left of each step (drops its
+// then single steps, as delta debugging does, then a step with the next one: a connect and the undo
+// that takes it back go only together), then simplifies what is left of each step (drops its
 // answers, faults, other users' changes in the middle of it, keeps fewer elements and changes,
 // shortens texts). Whether a candidate still fails is the caller's to say (a replay in a child
 // process); the shrinker only proposes.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 namespace VantrelSim::Tool {
 
@@ -75,6 +76,24 @@ const std::vector<std::string>& ElementTypes() {
     return types;
 }
 
+// The page's steps after which the add-on has written its records (connections, clauses,
+// associations, titles).
+bool WritesRecords(const std::string& kind) {
+    static const std::set<std::string> writing = {"page connect",           "page associate",
+                                                  "page removeAssociation", "page updateClause",
+                                                  "page disconnect",        "page rename"};
+    return writing.contains(kind);
+}
+
+bool ChangesProject(const std::string& function) {
+    for (const char* verb : {"Create", "Store", "Modify", "Change", "Set", "Delete", "Add", "Remove"}) {
+        if (function.find(verb) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 WalkStep Do(const JsonObject& action, std::string kind) {
     return WalkStep{action.Body(), "", "", "", std::move(kind)};
 }
@@ -84,8 +103,18 @@ WalkStep Do(const JsonObject& action, std::string kind) {
 StepChooser::StepChooser(ChooserSettings settings, const WebAppData& webApp, WalkRandom& random)
     : _settings(std::move(settings)), _webApp(webApp), _random(random) {}
 
-void StepChooser::Learn(const std::string& action, std::vector<std::pair<std::string, std::size_t>> calls) {
-    _calls[action] = std::move(calls);
+void StepChooser::Learn(const std::string& kind,
+                        const std::vector<std::pair<std::string, std::size_t>>& calls) {
+    auto& known = _calls[kind];
+    for (const auto& [function, count] : calls) {
+        const auto same = std::find_if(known.begin(), known.end(),
+                                       [&](const auto& entry) { return entry.first == function; });
+        if (same == known.end()) {
+            known.emplace_back(function, count);
+        } else {
+            same->second = std::max(same->second, count);
+        }
+    }
 }
 
 const WebAppSpecification& StepChooser::AnySpecification() {
@@ -124,6 +153,10 @@ WalkStep StepChooser::Choose(const WalkView& view) {
         _queued.erase(_queued.begin());
         return next;
     }
+    // The user takes back what the add-on just wrote now and then: the add-on must follow the undo.
+    if (std::exchange(_wrote, false) && view.undoSteps > 0 && _random.Chance(0.25)) {
+        return Do(JsonObject().Text("do", "undo").Number("times", 1), "undo");
+    }
     if (!_restorePalette.empty()) {
         const std::string message = std::exchange(_restorePalette, {});
         return Do(JsonObject().Text("do", "paletteMessage").Text("message", message), "paletteMessage");
@@ -161,6 +194,7 @@ WalkStep StepChooser::Choose(const WalkView& view) {
     }
     AddFaults(step);
     AddMeanwhile(step, view);
+    _wrote = WritesRecords(step.kind);
     return step;
 }
 
@@ -207,8 +241,14 @@ WalkStep StepChooser::Page(const WalkView& view) {
         return Do(page("navigate").Text("site", "home"), "page navigate");
     }
     // The web application's own page offers Connect only for a specification not connected yet.
+    // Connects that make a connection come first: they write the most, so walks make many (between
+    // disconnects).
     std::vector<const WebAppSpecification*> connectable;
+    std::vector<const WebAppSpecification*> fresh;
     for (const WebAppSpecification& spec : _webApp.Specifications()) {
+        if (!view.connected.contains(spec.id)) {
+            fresh.push_back(&spec);
+        }
         if (!view.realBrowser || !view.connected.contains(spec.id)) {
             connectable.push_back(&spec);
         }
@@ -224,7 +264,8 @@ WalkStep StepChooser::Page(const WalkView& view) {
     const std::vector<unsigned> weights = {
         connectable.empty()      ? 0u
         : view.connected.empty() ? 30u
-                                 : 4u, // connect
+        : !fresh.empty()         ? 6u
+                                 : 2u, // connect
         !specifications     ? 0u
         : opened == nullptr ? 20u
                             : 4u,         // open
@@ -232,7 +273,7 @@ WalkStep StepChooser::Page(const WalkView& view) {
         opened != nullptr ? 6u : 0u,      // removeAssociation
         opened != nullptr ? 6u : 0u,      // updateClause
         4,                                // listTypes
-        view.connected.empty() ? 0u : 3u, // disconnect
+        view.connected.empty() ? 0u : 5u, // disconnect
         view.connected.empty() ? 0u : 3u, // rename
         2,                                // offline
         2,                                // getAllState
@@ -242,7 +283,8 @@ WalkStep StepChooser::Page(const WalkView& view) {
     };
     switch (_random.Weighted(weights)) {
     case 0: {
-        const WebAppSpecification& spec = *_random.Pick(connectable);
+        const WebAppSpecification& spec =
+            !fresh.empty() && _random.Chance(0.8) ? *_random.Pick(fresh) : *_random.Pick(connectable);
         WalkStep step = Do(page("connect").Text("specification", spec.id), "page connect");
         if (!view.connected.contains(spec.id) && view.systems.empty()) {
             step.answers = "[{\"cancelDialog\": true}]"; // the dialog offers no system to choose
@@ -435,7 +477,7 @@ WalkStep StepChooser::UserWork(const WalkView& view) {
     const bool some = !view.elements.empty();
     const std::vector<unsigned> weights = {
         some ? 30u : 0u,                                       // select
-        view.deletable.size() > 4 ? 3u : 0u,                   // delete
+        view.unlocked.size() > 4 ? 3u : 0u,                    // delete
         view.stories.empty() ? 0u : 3u,                        // change story
         view.layers.empty() ? 0u : 4u,                         // layer lock or hide
         some ? 3u : 0u,                                        // lock elements
@@ -451,7 +493,7 @@ WalkStep StepChooser::UserWork(const WalkView& view) {
     case 0:
         return Do(action("select").Raw("elements", JsonTexts(SomeElements(view.elements, 4))), "select");
     case 1:
-        return Do(action("deleteElements").Raw("elements", JsonTexts(SomeElements(view.deletable, 2))),
+        return Do(action("deleteElements").Raw("elements", JsonTexts(SomeElements(view.unlocked, 2))),
                   "deleteElements");
     case 2:
         return Do(action("changeStory").Text("story", _random.Pick(view.stories)), "changeStory");
@@ -515,7 +557,7 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
         const bool records = !meanwhile && !view.connected.empty();
         const bool drawable = !view.stories.empty() && !view.layers.empty();
         const std::vector<unsigned> weights = {drawable ? 6u : 0u,
-                                               view.deletable.empty() ? 0u : 4u,
+                                               view.unlocked.empty() ? 0u : 4u,
                                                some ? 3u : 0u,
                                                view.properties.empty() ? 0u : 3u,
                                                3,
@@ -534,7 +576,7 @@ std::string StepChooser::OtherUserChanges(const WalkView& view, bool meanwhile) 
             break;
         }
         case 1:
-            change.Text("do", "deleteElements").Raw("elements", JsonTexts({_random.Pick(view.deletable)}));
+            change.Text("do", "deleteElements").Raw("elements", JsonTexts({_random.Pick(view.unlocked)}));
             last = true;
             break;
         case 2:
@@ -651,15 +693,24 @@ WalkStep StepChooser::OtherUsers(const WalkView& view) {
 // ---- Faults and other users in the middle of a step -------------------------------------------
 
 void StepChooser::AddFaults(WalkStep& step) {
-    const auto known = _calls.find(step.action);
+    const auto known = _calls.find(step.kind);
     // A host that fails while it loads the add-on does not run it: that is the host's to tell,
     // not the add-on's fault.
     const bool life = step.kind == "restartHost" || step.kind == "startHost" || step.kind == "quitHost";
+    // The steps that write the add-on's records are where a fault halfway can leave them half-made:
+    // they meet faults more often.
+    const double chance = std::min(1.0, _settings.faults * (WritesRecords(step.kind) ? 4.0 : 1.0));
     if (_settings.faults <= 0.0 || life || known == _calls.end() || known->second.empty() ||
-        !_random.Chance(_settings.faults)) {
+        !_random.Chance(chance)) {
         return;
     }
-    const auto& [function, calls] = _random.Pick(known->second);
+    // Mostly a function that changes the project: failing halfway through the changes is what
+    // leaves them half-made.
+    std::vector<unsigned> weights;
+    for (const auto& [name, count] : known->second) {
+        weights.push_back(ChangesProject(name) ? 4u : 1u);
+    }
+    const auto& [function, calls] = known->second[_random.Weighted(weights)];
     step.faults = "[" +
                   JsonObject()
                       .Text("function", function)
@@ -670,7 +721,7 @@ void StepChooser::AddFaults(WalkStep& step) {
 }
 
 void StepChooser::AddMeanwhile(WalkStep& step, const WalkView& view) {
-    const auto known = _calls.find(step.action);
+    const auto known = _calls.find(step.kind);
     if (_settings.users == 0 || !step.faults.empty() || known == _calls.end() || known->second.empty() ||
         !step.kind.starts_with("page ") || !_random.Chance(0.15)) {
         return;

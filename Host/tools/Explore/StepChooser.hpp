@@ -36,9 +36,11 @@ public:
     StepChooser(ChooserSettings settings, const WebAppData& webApp, WalkRandom& random);
 
     WalkStep Choose(const WalkView& view);
-    // The host functions the last step with this action called, with how often: a fault or another
-    // user's change for the next such step lands where that step will call.
-    void Learn(const std::string& action, std::vector<std::pair<std::string, std::size_t>> calls);
+    // The host functions a plain step of this kind ("page connect") called, with how often: a fault
+    // or another user's change for a later step of the kind lands where such steps call. Kinds, not
+    // whole actions, so that what a rare step (a connect) calls is known the next time it comes,
+    // whatever it names.
+    void Learn(const std::string& kind, const std::vector<std::pair<std::string, std::size_t>>& calls);
 
 private:
     WalkStep Life(const WalkView& view);
@@ -59,8 +61,10 @@ private:
     ChooserSettings _settings;
     const WebAppData& _webApp;
     WalkRandom& _random;
+    // Per kind: every host function its steps called so far, with the most calls one step made.
     std::map<std::string, std::vector<std::pair<std::string, std::size_t>>> _calls;
     bool _saved = false;           // a step saved "walk.project.json" into the output folder
+    bool _wrote = false;           // the last step was one that writes the add-on's records
     bool _offline = false;         // the browser is off line
     bool _away = false;            // the browser shows another site
     std::string _restorePalette;   // "show" after "hide", "enable" after "disable": the next step

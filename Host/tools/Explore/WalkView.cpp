@@ -18,18 +18,9 @@ namespace {
 constexpr const char* ConnectionRecord = "ConnectionWithSpecification:";
 constexpr std::size_t PropertySightsKept = 64;
 constexpr std::size_t ItemSightsKept = 32;
-constexpr std::string_view AddonGroupPrefix = "Ardo Tessel: ";
 
 void LookAtProject(const Host& host, WalkView& view) {
     const Project& project = host.GetProject();
-    // The host keeps a section element when the element it shows goes, and then cannot read its
-    // own project file back: the walk does not delete those.
-    std::set<QB::Guid> shown;
-    project.ForEachElementOfType(API_NoElemTypeID, [&](const Element& element) {
-        if (element.sectionParent != QB::Guid{}) {
-            shown.insert(element.sectionParent);
-        }
-    });
     project.ForEachElementOfType(API_NoElemTypeID, [&](const Element& element) {
         if (element.name.IsEmpty()) {
             return;
@@ -39,9 +30,6 @@ void LookAtProject(const Host& host, WalkView& view) {
         const Layer* layer = project.FindLayer(element.layer);
         if (!element.locked && (layer == nullptr || !layer->locked)) {
             view.unlocked.push_back(name);
-            if (!shown.contains(element.guid)) {
-                view.deletable.push_back(name);
-            }
         }
     });
     const ProjectRefs refs(project);
@@ -92,11 +80,6 @@ void LookAtProject(const Host& host, WalkView& view) {
     std::vector<std::pair<std::string, const PropertyDefinition*>> texts;
     for (const auto& [guid, group] : project.Groups()) {
         view.groups.insert(group.name.ToUtf8());
-        // The add-on's own groups mirror the clauses; a value typed there is the user undoing the
-        // add-on's work by hand, which the checks rightly report, so walks type elsewhere.
-        if (group.name.ToUtf8().starts_with(AddonGroupPrefix)) {
-            continue;
-        }
         for (const QB::Guid& definition : group.definitions) {
             const PropertyDefinition* record = project.FindDefinition(definition);
             if (record != nullptr && record->record.valueType == API_PropertyStringValueType &&

@@ -32,8 +32,7 @@ struct WalkView {
     bool pageReady = false;   // the page shows the web application with the open project
     bool realBrowser = false; // the web application's own page in a browser: its buttons decide
     std::vector<std::string> elements;
-    std::vector<std::string> unlocked;  // elements on unlocked layers, not locked themselves
-    std::vector<std::string> deletable; // of those, the ones no section element shows
+    std::vector<std::string> unlocked; // elements on unlocked layers, not locked themselves
     std::vector<std::string> selection;
     std::vector<std::string> layers;
     std::vector<std::string> stories;

@@ -15,6 +15,9 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <iterator>
+#include <set>
+#include <sstream>
 
 namespace VantrelSim::Tool {
 
@@ -69,6 +72,43 @@ std::vector<std::string> StateDifferences(const Json::Value& state, const Json::
         }
     }
     return differences;
+}
+
+std::multiset<std::string> LinesOf(const std::string& text) {
+    std::multiset<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.insert(std::move(line));
+    }
+    return lines;
+}
+
+std::string Joined(const std::multiset<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+// The lines of `form` with what another user changed between `before` and `after` changed likewise
+// (sorted: where a line sits is not known then).
+std::multiset<std::string> WithTheirChange(const std::string& form, const std::string& before,
+                                           const std::string& after) {
+    const std::multiset<std::string> was = LinesOf(before);
+    const std::multiset<std::string> is = LinesOf(after);
+    std::multiset<std::string> lines = LinesOf(form);
+    std::vector<std::string> removed;
+    std::vector<std::string> added;
+    std::set_difference(was.begin(), was.end(), is.begin(), is.end(), std::back_inserter(removed));
+    std::set_difference(is.begin(), is.end(), was.begin(), was.end(), std::back_inserter(added));
+    for (const std::string& line : removed) {
+        if (const auto found = lines.find(line); found != lines.end()) {
+            lines.erase(found);
+        }
+    }
+    lines.insert(added.begin(), added.end());
+    return lines;
 }
 
 // A step of a check's own.
@@ -226,6 +266,15 @@ std::vector<std::string> RunSession::UndoRestores(const HoldsBefore& before, con
         }
         ++topLevel;
     }
+    // Another user's changes that landed once the first undo step had begun are theirs: undoing this
+    // user's steps keeps them.
+    std::optional<std::multiset<std::string>> theirsKept;
+    for (const LandedForms& landed : _landedForms) {
+        if (first && landed.commandsBegun > topLevel) {
+            theirsKept =
+                WithTheirChange(theirsKept ? Joined(*theirsKept) : first->first, landed.before, landed.after);
+        }
+    }
     if (!first) {
         return {"the step made undo steps, and its first undoable command was not seen beginning"};
     }
@@ -245,7 +294,14 @@ std::vector<std::string> RunSession::UndoRestores(const HoldsBefore& before, con
     }
     if (undone == made.size()) {
         const std::string back = StoredForm(_host.GetProject());
-        if (back != first->first) {
+        if (theirsKept) {
+            if (const std::multiset<std::string> backLines = LinesOf(back); backLines != *theirsKept) {
+                problems.push_back(fmt::format(
+                    "undoing the step's {} undo step(s) does not give back the project as its first one "
+                    "began with the changes other users made meanwhile (lines sorted): {}",
+                    made.size(), FirstDifference(Joined(*theirsKept), Joined(backLines), "then", "undone")));
+            }
+        } else if (back != first->first) {
             problems.push_back(
                 fmt::format("undoing the step's {} undo step(s) does not give back the project as "
                             "its first one began: {}",
@@ -285,14 +341,20 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
         identified = identified || (object.name == QB::UniString("PlanData") && !object.data.empty());
     }
     const std::shared_ptr<const Host::SavedHistory> history = _host.SaveHistory();
+    const auto recordsBefore = _host.GetProject().modulData;
     // After an undo or a redo, of which the host tells the add-on nothing, the palette and the page
     // may show the project as before it; only what is stored is compared then.
     // So may they after a host fault, until the add-on reads again at its next need.
-    const bool walked =
-        std::holds_alternative<Undo>(step.action) || std::holds_alternative<Redo>(step.action) || faultFired;
+    const bool historyWalked =
+        std::holds_alternative<Undo>(step.action) || std::holds_alternative<Redo>(step.action);
+    const bool walked = historyWalked || faultFired;
+    // Once the page asks the add-on for its state, though, the add-on has followed the undo or the
+    // redo, palette too: then the palette is held to what a restart shows.
+    const bool followed = historyWalked && !faultFired && _addonRunning && PageStateNow() &&
+                          FreshPageState("restartKeeps").has_value();
     // A restart rebuilds the disassociated elements' list, which the running add-on keeps as it was
     // at its last rebuild until the user refreshes it: only the other panels must come back as shown.
-    const std::optional<std::string> palette = walked ? std::nullopt : PaletteSummary(false);
+    const std::optional<std::string> palette = walked && !followed ? std::nullopt : PaletteSummary(false);
     const bool paletteWasOpen = _palette.FindPalette() != nullptr;
     const std::optional<std::string> connection = ChosenConnection();
     const std::optional<Json::Document> held = walked ? std::nullopt : ParseJson(PageStateNow());
@@ -363,7 +425,14 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
         dropIssue(issuesAfter, *storedAfter, key);
     }
     compare("the issues", issuesBefore, issuesAfter);
-    const bool askedAgain = storedBefore->issueContents != storedAfter->issueContents;
+    // The page may also ask for titles other than the stored ones when it opens the specification
+    // again, and the add-on then writes them: the palette shows the records as they are now.
+    bool recordsRewritten = false;
+    for (const auto& [name, record] : _host.GetProject().modulData) {
+        const API_ModulData* earlier = recordsBefore.GetPtr(name);
+        recordsRewritten = recordsRewritten || earlier == nullptr || !(*earlier == record);
+    }
+    const bool askedAgain = storedBefore->issueContents != storedAfter->issueContents || recordsRewritten;
     // A title issue that went when its change was asked again leaves its removal record.
     std::set<std::string> removalsAfter = storedAfter->removals;
     std::erase_if(removalsAfter, [&](const std::string& removal) {

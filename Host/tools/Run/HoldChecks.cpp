@@ -65,6 +65,37 @@ unsigned MayLose(const Step& step) {
     return may;
 }
 
+// The elements whose property values a user typed in the step, the walk's own or another user's.
+std::set<std::string> TypedElements(const Step& step) {
+    std::set<std::string> typed;
+    const auto note = [&](const std::vector<OtherUserChange>& changes) {
+        for (const OtherUserChange& change : changes) {
+            if (const auto* set = std::get_if<SetProperty>(&change)) {
+                typed.insert(set->element);
+            }
+        }
+    };
+    if (const auto* set = std::get_if<SetProperty>(&step.action)) {
+        typed.insert(set->element);
+    } else if (const auto* received = std::get_if<ReceiveChanges>(&step.action)) {
+        note(received->changes);
+    }
+    for (const Meanwhile& meanwhile : step.meanwhile) {
+        note(meanwhile.changes);
+    }
+    return typed;
+}
+
+// A finding about the value an element carries, which a user's typing makes.
+bool AboutTypedValue(const StoredFinding& finding, const std::set<std::string>& typed) {
+    if (finding.kind != "propertyValuesDisagree" && finding.kind != "classificationDisagrees") {
+        return false;
+    }
+    return std::any_of(typed.begin(), typed.end(), [&](const std::string& element) {
+        return finding.where.ends_with(", element " + element);
+    });
+}
+
 } // namespace
 
 // ---- Before the step ----------------------------------------------------------------------------
@@ -90,6 +121,7 @@ RunSession::HoldsBefore RunSession::TakeHoldsBefore(const Step& step) {
             before.model = ModelForm(project);
         }
         _atCommands.clear();
+        _landedForms.clear();
         _formAtCommands = wants(Invariant::UndoRestores);
     }
     return before;
@@ -316,7 +348,16 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
             }
         }
     }
-    return CompareStoredStates(baseline, *after, MayLose(step), excused);
+    StoredState judged = *after;
+    const std::set<std::string> typed = TypedElements(step);
+    for (const StoredFinding& finding : judged.findings) {
+        if (AboutTypedValue(finding, typed)) {
+            _typedFindings.insert(finding);
+        }
+    }
+    std::erase_if(judged.findings,
+                  [&](const StoredFinding& finding) { return _typedFindings.contains(finding); });
+    return CompareStoredStates(baseline, judged, MayLose(step), excused);
 }
 
 // After a step in which a host fault answered a call: the user was told, the project is as it was
@@ -332,7 +373,8 @@ std::vector<std::string> RunSession::FaultTold(const Step& step, const HoldsBefo
     // a "no", which the add-on takes as the host's answer.
     const auto answersYesOrNo = [](const HostFaultSpec& fault) {
         return fault.function == HostFunction::VNAPI_Element_PassesFilter ||
-               fault.function == HostFunction::VNAPI_Element_IsPropertyAvailable;
+               fault.function == HostFunction::VNAPI_Element_IsPropertyAvailable ||
+               fault.function == HostFunction::VNAPI_Syncwork_IsSharedProject;
     };
     if (!step.faults.empty() && std::all_of(step.faults.begin(), step.faults.end(), answersYesOrNo)) {
         return {};

@@ -220,11 +220,17 @@ void RunSession::StartHost() {
                                      HostFunctionName(function)));
             // A failure must not escape into the host function: the step reports it afterwards.
             try {
+                const bool formed = _formAtCommands && _host.HasProject();
+                std::string formBefore = formed ? StoredForm(_host.GetProject()) : std::string();
                 _host.AsOtherUser(armed.what->user, [&] {
                     for (const OtherUserChange& change : armed.what->changes) {
                         ApplyOtherUserChange(_host.GetProject(), change, armed.what->user);
                     }
                 });
+                if (formed) {
+                    _landedForms.push_back(
+                        {_atCommands.size(), std::move(formBefore), StoredForm(_host.GetProject())});
+                }
             } catch (const std::exception& error) {
                 _meanwhileProblems.push_back(fmt::format("the changes of user {} before {}: {}",
                                                          armed.what->user, HostFunctionName(function),

@@ -31,6 +31,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -190,8 +191,20 @@ private:
     // undoable ones only (undoRestores).
     bool _formAtCommands = false;
     std::vector<std::optional<std::pair<std::string, std::string>>> _atCommands;
+    // Other users' changes that landed in the middle of the step (undoRestores): the stored form just
+    // before and just after each, and how many of the step's commands had begun by then.
+    struct LandedForms {
+        std::size_t commandsBegun = 0;
+        std::string before;
+        std::string after;
+    };
+    std::vector<LandedForms> _landedForms;
     bool _plantDivergence = false;
     std::pair<std::string, StoredState> _lastInspected;
+    // Findings that came with a value a user typed into the add-on's own properties: the user
+    // changed the element on purpose, so while the element stays so they are not the add-on's doing
+    // (an undo and a redo of the typing bring the same finding back).
+    std::set<StoredFinding> _typedFindings;
 };
 
 } // namespace VantrelSim::Tool
