@@ -7,7 +7,7 @@
 # page on 127.0.0.1, at the address it prints.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+ATC_WITH_TESTS=0 scripts/setup.sh
 cmake --preset release >/dev/null
 # Only what the demo needs: the add-on library and the simulator (with what they link).
 cmake --build --preset release -j "$(nproc)" --target ArdoTesselConnect vantrel-sim

@@ -4,12 +4,15 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang-format
-    libspdlog-dev libfmt-dev rapidjson-dev
-    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    build-essential cmake ninja-build pkg-config
+    libspdlog-dev libfmt-dev rapidjson-dev libbenchmark-dev
     duktape-dev libssl-dev libcpp-httplib-dev
-    jq time
 )
+# The tests, the formatter and the benchmark script's tools; scripts/run.sh sets ATC_WITH_TESTS=0,
+# since a user's first command builds neither tests nor benchmarks and every package costs time.
+if [[ "${ATC_WITH_TESTS:-1}" == "1" ]]; then
+    packages+=(clang-format libgtest-dev libgmock-dev googletest jq time)
+fi
 # The browser tests and the simulator's pages need Chromium; ATC_WITH_BROWSER=0 leaves it out.
 if [[ "${ATC_WITH_BROWSER:-1}" == "1" ]]; then
     packages+=(chromium)

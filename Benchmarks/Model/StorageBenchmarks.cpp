@@ -20,21 +20,21 @@ using Bench::AddonSession;
 using Bench::LargeConnectionSession;
 using namespace TesselConnect;
 
-std::size_t Elements(const benchmark::State& state) {
+std::size_t StoredElements(const benchmark::State& state) {
     return static_cast<std::size_t>(state.range(0));
 }
 
 void StoreLargeConnection(benchmark::State& state) {
-    LargeConnectionSession large(Elements(state));
+    LargeConnectionSession large(StoredElements(state));
     auto& connection = large.session.Connection();
     Bench::MeasureAgainstFloor(state, large.session.host,
-                               {.run = [&] { connection.Store(); }, .elements = Elements(state)});
+                               {.run = [&] { connection.Store(); }, .elements = StoredElements(state)});
     state.counters["recordBytes"] = static_cast<double>(large.record.dataHdl.size());
 }
 
 // A factory that has loaded nothing reads the connection from its record.
 void ReadLargeConnection(benchmark::State& state) {
-    LargeConnectionSession large(Elements(state));
+    LargeConnectionSession large(StoredElements(state));
     std::unique_ptr<Model::ConnectionWithSpecificationFactory> factory;
     Bench::MeasureAgainstFloor(state, large.session.host,
                                {.run =
@@ -42,11 +42,11 @@ void ReadLargeConnection(benchmark::State& state) {
                                         factory = large.NewFactory();
                                         benchmark::DoNotOptimize(factory->Get(AddonSession::SpecificationId));
                                     },
-                                .elements = Elements(state)});
+                                .elements = StoredElements(state)});
 }
 
 void MergeLargeConnections(benchmark::State& state) {
-    LargeConnectionSession large(Elements(state));
+    LargeConnectionSession large(StoredElements(state));
     const QB::UniString name = large.session.Connection().ModulDataName();
     Bench::MeasureAgainstFloor(state, large.session.host,
                                {.run =
@@ -58,14 +58,14 @@ void MergeLargeConnections(benchmark::State& state) {
                                             &large.record, &large.otherRecord, &merged);
                                         benchmark::DoNotOptimize(merged.dataHdl.size());
                                     },
-                                .elements = Elements(state)});
+                                .elements = StoredElements(state)});
 }
 
 // A project with a connection per hundred elements, each over a classification system of its
 // own, listed by a factory that has loaded none of them.
 void ListConnections(benchmark::State& state) {
-    AddonSession session(Elements(state));
-    const std::size_t count = Elements(state) / 100;
+    AddonSession session(StoredElements(state));
+    const std::size_t count = StoredElements(state) / 100;
     {
         VantrelSim::ProjectBuilder build(session.host.GetProject());
         std::vector<QB::Guid> systems;

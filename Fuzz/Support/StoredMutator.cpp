@@ -46,7 +46,7 @@ struct Frame {
     std::size_t end = 0; // past the body
 };
 
-struct Text {
+struct StoredText {
     std::size_t lengthAt = 0;
     std::size_t size = 0; // bytes of text
 };
@@ -55,7 +55,7 @@ struct Layout {
     QB::Protocol protocol = QB::Protocol::LittleEndian;
     std::vector<Field> fields;
     std::vector<Frame> frames;
-    std::vector<Text> texts;
+    std::vector<StoredText> texts;
 };
 
 std::uint64_t Get(const ByteVector& bytes, std::size_t at, std::size_t width, QB::Protocol protocol) {
@@ -91,7 +91,7 @@ Layout Analyse(const ByteVector& bytes, QB::Protocol protocol, std::vector<Field
         if (f[i].width == 4 && i + 1 < f.size() && f[i + 1].offset == f[i].offset + 4) {
             const std::size_t count = Get(bytes, f[i].offset, 4, protocol);
             if (count > 0 && ((unit == 1 && f[i + 1].width == count) || (unit == 2 && f[i + 1].width == 2))) {
-                layout.texts.push_back(Text{f[i].offset, count * unit});
+                layout.texts.push_back(StoredText{f[i].offset, count * unit});
             }
         }
     }
@@ -258,7 +258,7 @@ bool ChangeOnce(Random& random, const Layout& layout, ByteVector& bytes) {
         if (layout.texts.empty()) {
             return false;
         }
-        const Text& text = layout.texts[random() % layout.texts.size()];
+        const StoredText& text = layout.texts[random() % layout.texts.size()];
         std::string value(InterestingTexts[random() % InterestingTexts.size()]);
         if (random() % 4 == 0) {
             value = std::string(1 + random() % 2000, 'W');

@@ -9,6 +9,7 @@
 
 #include <fmt/format.h>
 
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -748,8 +749,12 @@ Project LoadProjectFile(const std::filesystem::path& path) {
         text.resize(static_cast<std::size_t>(file.gcount()));
     }
     // Whatever the size said, the rest of the file (a file still growing, or no size) comes too.
+    // Chunks rather than a character iterator, which the optimiser reports as a possible null read.
     file.clear();
-    text.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::array<char, 64 * 1024> chunk{};
+    while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0) {
+        text.append(chunk.data(), static_cast<std::size_t>(file.gcount()));
+    }
     return ReadProjectJson(text, path.string());
 }
 

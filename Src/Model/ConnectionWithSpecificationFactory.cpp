@@ -28,7 +28,7 @@ namespace {
 // Syncwork_FindReservableSet's kind for the "ClassificationsAndProperties" set.
 constexpr QB::Int32 ClassificationsAndPropertiesSetKind = 1;
 
-std::string DescribeRecord(const API_ModulData& record) {
+std::string DescribeStoredRecord(const API_ModulData& record) {
     return fmt::format("{{dataVersion: {}, platformSign: {}, size: {}}}", record.dataVersion,
                        record.platformSign, record.dataHdl.size());
 }
@@ -209,7 +209,7 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
     } catch (const Error::VersionIncompatibility& e) {
         // Another user's newer add-on wrote it: it is theirs to keep, and ours to leave alone.
         if (_newerRecords.Add(modulDataName)) {
-            LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));
+            LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeStoredRecord(record));
             LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
             LOG_WARN("{} was written by a newer add-on ({} version {}); it is kept as it is and skipped",
                      modulDataName, e.GetClassName(), e.GetStoredMainVersion());
@@ -223,12 +223,12 @@ ConnectionWithSpecificationFactory::ReadFromModulData(const QB::UniString& modul
             _notHandedOut.Add(modulDataName);
             throw RecordNotHandedOutError(e.what());
         }
-        LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeRecord(record));
+        LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, DescribeStoredRecord(record));
         LOG_ERROR("ConnectionWithSpecification read error: {}", e.what());
         EraseModulData(modulDataName);
         throw;
     } catch (...) {
-        LOG_DEBUG("type: name: {}, data: {}", modulDataName, DescribeRecord(record));
+        LOG_DEBUG("type: name: {}, data: {}", modulDataName, DescribeStoredRecord(record));
         LOG_ERROR("ConnectionWithSpecification read error: unknown exception ");
         if (eraseOnFailure) {
             EraseModulData(modulDataName);

@@ -21,7 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* Chromium = "/usr/lib/chromium/chromium";
+constexpr const char* ChromiumProgram = "/usr/lib/chromium/chromium";
 
 // The person's browser: it only shows the page, which calls nothing of the host.
 class PersonClient final : public PK::BrowserBackendClient {
@@ -40,8 +40,8 @@ protected:
     SimChromiumSandbox() : ProgramTest("sim-chromium-sandbox") {}
 
     void SetUp() override {
-        if (!std::filesystem::exists(Chromium)) {
-            GTEST_SKIP() << "no Chromium at " << Chromium;
+        if (!std::filesystem::exists(ChromiumProgram)) {
+            GTEST_SKIP() << "no Chromium at " << ChromiumProgram;
         }
         sandbox.emplace(folder,
                         std::vector<std::string>{"--browser", "none", "--out", out.string(), "--quiet"});

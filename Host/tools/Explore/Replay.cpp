@@ -18,7 +18,7 @@ namespace VantrelSim::Tool {
 
 namespace {
 
-std::string ReadAll(const std::filesystem::path& file) {
+std::string ReadFileText(const std::filesystem::path& file) {
     std::ifstream stream(file, std::ios::binary);
     std::ostringstream text;
     text << stream.rdbuf();
@@ -56,10 +56,10 @@ ReplayResult Replay(const std::filesystem::path& program, const std::filesystem:
     }
     ReplayResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    const std::string errors = ReadAll(stderrFile);
+    const std::string errors = ReadFileText(stderrFile);
     result.crashed = WIFSIGNALED(status) || errors.find("Sanitizer") != std::string::npos ||
                      errors.find("runtime error: ") != std::string::npos;
-    std::istringstream transcript(ReadAll(out / "transcript.txt"));
+    std::istringstream transcript(ReadFileText(out / "transcript.txt"));
     for (std::string text; std::getline(transcript, text);) {
         const std::size_t mark = text.find("FAILED: ");
         if (mark != std::string::npos && text.find_first_not_of(' ') == mark) {

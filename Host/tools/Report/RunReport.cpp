@@ -24,7 +24,7 @@ std::string Title(const std::string& html) {
     return html.substr(begin + 7, end - begin - 7);
 }
 
-std::string FunctionOf(const std::string& name) {
+std::string ReportedFunctionOf(const std::string& name) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(dot + 1);
 }
@@ -88,8 +88,8 @@ void RunSession::Report(const StepRecord& record, const StepMarks& marks) {
                                  : entry.refused         ? "rejected: " + *entry.answer
                                  : entry.answer->empty() ? std::string("nothing")
                                                          : *entry.answer;
-            out.Line(fmt::format("page -> add-on: {}({})  answered: {}", FunctionOf(entry.name), entry.text,
-                                 answer),
+            out.Line(fmt::format("page -> add-on: {}({})  answered: {}", ReportedFunctionOf(entry.name),
+                                 entry.text, answer),
                      2);
             break;
         }

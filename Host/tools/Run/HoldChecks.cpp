@@ -2,6 +2,7 @@
 
 #include "Expect/Escapes.hpp"
 #include "Expect/ProjectForm.hpp"
+#include "Run/Overloaded.hpp"
 #include "Run/StepFailure.hpp"
 
 #include <VantrelSim/ProjectFile.hpp>
@@ -16,9 +17,6 @@
 namespace VantrelSim::Tool {
 
 namespace {
-
-template <typename... Kinds> struct Overloaded : Kinds... { using Kinds::operator()...; };
-template <typename... Kinds> Overloaded(Kinds...) -> Overloaded<Kinds...>;
 
 // What a step of this kind may take away from the stored data (StoredState.hpp): anything when it
 // replaces the project, walks its history, takes other users' changes or lets the user act on the

@@ -16,7 +16,7 @@ namespace VantrelSim::Tool {
 
 namespace {
 
-constexpr std::array<const char*, 4> PanelNames = {"browser", "clauses", "disassociated", "issues"};
+constexpr std::array<const char*, 4> PalettePanelNames = {"browser", "clauses", "disassociated", "issues"};
 
 bool IsButton(const PK::ItemControl& item) {
     return item.kind == PK::ItemKind::IconButton || item.kind == PK::ItemKind::PushButton;
@@ -54,8 +54,8 @@ QB::Int32 PaletteView::RequireItem(const PK::Panel& page, const std::string& pan
 }
 
 QB::Int32 PaletteView::PanelIndex(const std::string& panel) {
-    for (std::size_t i = 0; i < PanelNames.size(); ++i) {
-        if (panel == PanelNames[i]) {
+    for (std::size_t i = 0; i < PalettePanelNames.size(); ++i) {
+        if (panel == PalettePanelNames[i]) {
             return static_cast<QB::Int32>(i + 1);
         }
     }

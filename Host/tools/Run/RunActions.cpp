@@ -1,6 +1,7 @@
 #include "Run/RunSession.hpp"
 
 #include "Run/ChoiceText.hpp"
+#include "Run/Overloaded.hpp"
 #include "Run/ProjectRefs.hpp"
 #include "Run/StepFailure.hpp"
 
@@ -18,9 +19,6 @@
 namespace VantrelSim::Tool {
 
 namespace {
-
-template <typename... Handlers> struct Overloaded : Handlers... { using Handlers::operator()...; };
-template <typename... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 void Deliver(PK::User::ActionResult result, const std::string& what) {
     if (result != PK::User::ActionResult::Delivered) {

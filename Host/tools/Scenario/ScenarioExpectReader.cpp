@@ -13,7 +13,8 @@ namespace {
 
 using Value = Json::Value;
 
-constexpr std::array<std::string_view, 4> PanelNames = {"browser", "clauses", "disassociated", "issues"};
+constexpr std::array<std::string_view, 4> ExpectedPanelNames = {"browser", "clauses", "disassociated",
+                                                                "issues"};
 
 std::optional<std::string> TextOrNull(const JsonFields& fields, const Value& value, const std::string& key) {
     if (value.IsNull()) {
@@ -326,13 +327,13 @@ std::vector<Invariant> ReadInvariants(const JsonFields& fields) {
 } // namespace
 
 std::string CheckedPanelName(const JsonFields& fields, const std::string& key, const std::string& panel) {
-    for (const std::string_view name : PanelNames) {
+    for (const std::string_view name : ExpectedPanelNames) {
         if (panel == name) {
             return panel;
         }
     }
     if (panel.size() == 1 && panel[0] >= '1' && panel[0] <= '4') {
-        return std::string(PanelNames[static_cast<std::size_t>(panel[0] - '1')]);
+        return std::string(ExpectedPanelNames[static_cast<std::size_t>(panel[0] - '1')]);
     }
     fields.Fail(
         key, fmt::format("\"{}\" is not a panel (browser, clauses, disassociated, issues or 1 to 4)", panel));

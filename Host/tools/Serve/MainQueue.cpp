@@ -12,7 +12,7 @@ Reply Gone() {
     return Reply{503, R"({"error":"the sandbox is shutting down"})"};
 }
 
-void Answer(const ReplySlot& slot, Reply reply) {
+void SettleReply(const ReplySlot& slot, Reply reply) {
     try {
         slot->set_value(std::move(reply));
     } catch (const std::future_error&) {
@@ -50,10 +50,10 @@ std::size_t MainQueue::RunFor(std::chrono::milliseconds wait) {
         try {
             task(slot);
         } catch (const std::exception& error) {
-            Answer(slot, Reply{500, R"({"error":"the request failed; the sandbox's output says why"})"});
+            SettleReply(slot, Reply{500, R"({"error":"the request failed; the sandbox's output says why"})"});
             std::fprintf(stderr, "vantrel-sim serve: a request failed: %s\n", error.what());
         } catch (...) {
-            Answer(slot, Reply{500, R"({"error":"the sandbox failed"})"});
+            SettleReply(slot, Reply{500, R"({"error":"the sandbox failed"})"});
         }
     }
     return tasks.size();
@@ -67,7 +67,7 @@ void MainQueue::Close() {
         tasks.swap(_tasks);
     }
     for (auto& entry : tasks) {
-        Answer(entry.second, Gone());
+        SettleReply(entry.second, Gone());
     }
     _posted.notify_all();
 }

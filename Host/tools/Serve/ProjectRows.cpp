@@ -16,13 +16,13 @@ using Writer = Json::Writer<Json::StringBuffer>;
 
 constexpr std::size_t MaxRows = 500;
 
-void String(Writer& writer, const std::string& text) {
+void RowString(Writer& writer, const std::string& text) {
     writer.String(text.c_str(), static_cast<Json::SizeType>(text.size()));
 }
 
 void Field(Writer& writer, const char* key, const std::string& text) {
     writer.Key(key);
-    String(writer, text);
+    RowString(writer, text);
 }
 
 std::string RefOf(const Element& element) {
@@ -130,7 +130,7 @@ std::string ProjectRows::PageJson(const Host& host, std::size_t offset, std::siz
     writer.Key("types");
     writer.StartArray();
     for (const auto& [name, type] : _types) {
-        String(writer, name);
+        RowString(writer, name);
     }
     writer.EndArray();
     writer.Key("groups");
@@ -151,13 +151,13 @@ std::string ProjectRows::PageJson(const Host& host, std::size_t offset, std::siz
     writer.Key("undo");
     writer.StartArray();
     for (const QB::UniString& name : host.UndoStepNames()) {
-        String(writer, name.ToUtf8());
+        RowString(writer, name.ToUtf8());
     }
     writer.EndArray();
     writer.Key("redo");
     writer.StartArray();
     for (const QB::UniString& name : host.RedoStepNames()) {
-        String(writer, name.ToUtf8());
+        RowString(writer, name.ToUtf8());
     }
     writer.EndArray();
     offset = std::min(offset, _order.size());

@@ -31,9 +31,9 @@ using Writer = Json::Writer<Json::StringBuffer>;
 constexpr auto WaitBetweenSettles = 40ms;
 
 // The panels as steps name them, in the order the palette stacks them.
-constexpr const char* PanelNames[] = {"browser", "clauses", "disassociated", "issues"};
+constexpr const char* SandboxPanelNames[] = {"browser", "clauses", "disassociated", "issues"};
 
-void String(Writer& writer, const std::string& text) {
+void ReplyString(Writer& writer, const std::string& text) {
     writer.String(text.c_str(), static_cast<Json::SizeType>(text.size()));
 }
 
@@ -42,7 +42,7 @@ std::string ErrorJson(const std::string& message) {
     Writer writer(buffer);
     writer.StartObject();
     writer.Key("error");
-    String(writer, message);
+    ReplyString(writer, message);
     writer.EndObject();
     return buffer.GetString();
 }
@@ -148,7 +148,7 @@ bool Sandbox::Ran(const Step& step, const StepOutcome& outcome) {
     writer.Key("failures");
     writer.StartArray();
     for (const std::string& failure : outcome.failures) {
-        String(writer, failure);
+        ReplyString(writer, failure);
     }
     writer.EndArray();
     writer.Key("recorded");
@@ -157,7 +157,7 @@ bool Sandbox::Ran(const Step& step, const StepOutcome& outcome) {
         writer.Key("warning");
         writer.String("the step could not be carried out, so it is not recorded");
     } else {
-        String(writer, _recorder.Last());
+        ReplyString(writer, _recorder.Last());
     }
     writer.EndObject();
     Fulfil(_running->slot, Reply{200, buffer.GetString()});
@@ -237,7 +237,7 @@ Reply Sandbox::PostExpect(const std::string& body) {
     Writer writer(buffer);
     writer.StartObject();
     writer.Key("recorded");
-    String(writer, _recorder.Last());
+    ReplyString(writer, _recorder.Last());
     writer.EndObject();
     return Reply{200, buffer.GetString()};
 }
@@ -269,7 +269,7 @@ Reply Sandbox::PostSave(const std::string& body) {
     Writer writer(buffer);
     writer.StartObject();
     writer.Key("path");
-    String(writer, std::filesystem::absolute(path).string());
+    ReplyString(writer, std::filesystem::absolute(path).string());
     writer.Key("steps");
     writer.Uint64(_recorder.Count());
     writer.EndObject();
@@ -292,7 +292,7 @@ Reply Sandbox::State() const {
     writer.Key("running");
     writer.Bool(_running.has_value());
     writer.Key("browser");
-    String(writer, _options.browser);
+    ReplyString(writer, _options.browser);
     writer.Key("question");
     if (_question) {
         writer.RawValue(_question->c_str(), _question->size(), Json::kObjectType);
@@ -326,14 +326,14 @@ Reply Sandbox::Palette() const {
     writer.Key("open");
     writer.Bool(true);
     writer.Key("html");
-    String(writer, drawn.html);
+    ReplyString(writer, drawn.html);
     writer.Key("width");
     writer.Int(drawn.width);
     writer.Key("height");
     writer.Int(drawn.height);
     writer.Key("panels");
     writer.StartArray();
-    for (const char* name : PanelNames) {
+    for (const char* name : SandboxPanelNames) {
         writer.String(name);
     }
     writer.EndArray();
@@ -360,7 +360,7 @@ Reply Sandbox::Names(std::size_t offset, std::size_t count, const std::string& t
     Writer writer(buffer);
     writer.StartArray();
     for (const std::string& name : names) {
-        String(writer, name);
+        ReplyString(writer, name);
     }
     writer.EndArray();
     return Reply{200, buffer.GetString()};
@@ -374,29 +374,29 @@ Reply Sandbox::WebApp() const {
     Writer writer(buffer);
     writer.StartObject();
     writer.Key("browser");
-    String(writer, _options.browser);
+    ReplyString(writer, _options.browser);
     writer.Key("specifications");
     writer.StartArray();
     for (const WebAppSpecification& specification : _webApp->Specifications()) {
         writer.StartObject();
         writer.Key("id");
-        String(writer, specification.id);
+        ReplyString(writer, specification.id);
         writer.Key("title");
-        String(writer, specification.title);
+        ReplyString(writer, specification.title);
         writer.Key("projectTitle");
-        String(writer, specification.projectTitle);
+        ReplyString(writer, specification.projectTitle);
         writer.Key("classificationType");
-        String(writer, specification.classificationType);
+        ReplyString(writer, specification.classificationType);
         writer.Key("clauses");
         writer.StartArray();
         for (const WebAppClause& clause : specification.clauses) {
             writer.StartObject();
             writer.Key("id");
-            String(writer, clause.id);
+            ReplyString(writer, clause.id);
             writer.Key("code");
-            String(writer, clause.code);
+            ReplyString(writer, clause.code);
             writer.Key("title");
-            String(writer, clause.title);
+            ReplyString(writer, clause.title);
             writer.EndObject();
         }
         writer.EndArray();

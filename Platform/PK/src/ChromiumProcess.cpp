@@ -31,7 +31,7 @@ constexpr int BrowserWritesFd = 4;
 // a descriptor that already is 3 or 4 (and would keep its close-on-exec flag).
 constexpr int FirstPrivateFd = 10;
 
-std::string ErrorText(int error) {
+std::string StartErrorText(int error) {
     return std::system_category().message(error);
 }
 
@@ -40,7 +40,7 @@ int MoveAboveFixedFds(int fd) {
     const int error = errno;
     close(fd);
     if (moved < 0) {
-        throw ChromiumStartError("cannot set up the browser's pipe: " + ErrorText(error));
+        throw ChromiumStartError("cannot set up the browser's pipe: " + StartErrorText(error));
     }
     return moved;
 }
@@ -155,7 +155,7 @@ Process::Process(const ChromiumOptions& options)
     try {
         std::array<int, 2> ends{-1, -1};
         if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends.data()) != 0) {
-            throw ChromiumStartError("cannot set up the browser's pipe: " + ErrorText(errno));
+            throw ChromiumStartError("cannot set up the browser's pipe: " + StartErrorText(errno));
         }
         _channel = FileDescriptor(MoveAboveFixedFds(ends[0]));
         const FileDescriptor childEnd(MoveAboveFixedFds(ends[1]));
@@ -186,7 +186,7 @@ void Process::MakeFolders(const ChromiumOptions& options) {
     std::string pattern = (root / "pk-chromium-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         throw ChromiumStartError("cannot make the browser's profile folder under " + root.string() + ": " +
-                                 ErrorText(errno));
+                                 StartErrorText(errno));
     }
     _folder = pattern;
     _profile = _folder / "profile";
@@ -226,7 +226,7 @@ void Process::Spawn(const ChromiumOptions& options, int childChannel) {
     if (error != 0) {
         _pid = -1;
         throw ChromiumStartError("cannot start the browser " + _executable.string() + ": " +
-                                 ErrorText(error));
+                                 StartErrorText(error));
     }
     _pidFd = FileDescriptor(static_cast<int>(syscall(SYS_pidfd_open, _pid, 0)));
 }

@@ -41,7 +41,7 @@ void Bool(Writer& w, std::string_view key, bool value) {
     w.Bool(value);
 }
 
-std::string_view KindName(ItemKind kind) noexcept {
+std::string_view JsonKindName(ItemKind kind) noexcept {
     switch (kind) {
     case ItemKind::Browser:
         return "browser";
@@ -86,7 +86,7 @@ void WriteIcon(Writer& w, std::string_view key, const Icon& icon) {
 void WriteItem(Writer& w, const Panel& panel, const ItemControl& item) {
     w.StartObject();
     Int(w, "index", item.index);
-    String(w, "kind", KindName(item.kind));
+    String(w, "kind", JsonKindName(item.kind));
     Int(w, "x", item.rect.x);
     Int(w, "y", item.rect.y);
     Int(w, "width", item.rect.width);
