@@ -615,14 +615,38 @@ Project Project::CopyWithoutElements() {
 
 void Project::Restore(Project before, ElementJournal journal) {
     ElementMaps maps = TakeElementMaps();
+    // Counters only go forward: elements another user added meanwhile keep their numbers, and a
+    // later element must not take one of them.
+    const QB::UInt64 sequenceCounter = std::max(_sequenceCounter, before._sequenceCounter);
+    const QB::UInt64 stampCounter = std::max(_stampCounter, before._stampCounter);
     *this = std::move(before);
+    _sequenceCounter = sequenceCounter;
+    _stampCounter = stampCounter;
     PutElementMaps(std::move(maps));
+    // A kept element's number may meanwhile be another's (the project was read again and
+    // numbered afresh): two elements with one number would hide one of them from every list.
+    std::unordered_set<QB::UInt64> taken;
+    taken.reserve(_elements.size());
+    for (const auto& [guid, element] : _elements) {
+        const auto kept = journal.find(guid);
+        if (kept == journal.end() || kept->second) {
+            taken.insert(element.sequence);
+        }
+    }
     for (auto& [guid, kept] : journal) {
+        std::optional<QB::UInt64> sequenceNow;
         if (const auto now = _elements.find(guid); now != _elements.end()) {
+            sequenceNow = now->second.sequence;
             Unindex(now->second);
             _elements.erase(now);
         }
         if (kept) {
+            if (sequenceNow) {
+                kept->sequence = *sequenceNow;
+            } else if (taken.contains(kept->sequence)) {
+                kept->sequence = ++_sequenceCounter;
+            }
+            taken.insert(kept->sequence);
             const auto [it, added] = _elements.emplace(guid, std::move(*kept));
             Index(it->second);
         }

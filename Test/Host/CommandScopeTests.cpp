@@ -152,6 +152,42 @@ TEST_F(CommandScope, UndoingACommandKeepsWhatAnotherUserDidWhileItRan) {
     EXPECT_NE(nullptr, P().FindElement(theirs));
 }
 
+// A project read again numbers its elements afresh; what an undo puts back must not take the number of
+// an element that stays (the one it took was left out of the saved file, which named it as an owner).
+TEST_F(CommandScope, UndoAfterTheProjectWasReadAgainKeepsEveryElement) {
+    const auto gone = Build().AddElement({.type = API_SlabID, .layer = walls});
+    const auto door = Build().AddElement({.type = API_DoorID, .layer = walls});
+    const auto next = Build().AddElement({.type = API_ColumnID, .layer = walls});
+    const auto part = Build().AddElement({.type = API_ColumnSegmentID, .layer = walls, .owner = next});
+    ASSERT_EQ(NoError, InCommand(
+                           [&] {
+                               EXPECT_EQ(NoError, Classify(door, itemSs20));
+                               host.AsOtherUser(2, [&] { P().DeleteElement(gone); });
+                               return NoError;
+                           },
+                           "Associate"));
+    const auto history = host.SaveHistory();
+    host.OpenProject(ReadProjectJson(WriteProjectJson(P()), "saved.json"));
+    host.RestoreHistory(*history);
+
+    ASSERT_TRUE(host.Undo());
+    EXPECT_TRUE(ItemOf(door, system).IsNull());
+    std::size_t listed = 0;
+    P().ForEachElementOfType(API_NoElemTypeID, [&](const Element&) { ++listed; });
+    EXPECT_EQ(P().ElementCount(), listed);
+    const Project readBack = ReadProjectJson(WriteProjectJson(P()), "undone.json");
+    EXPECT_NE(nullptr, readBack.FindElement(next));
+    EXPECT_NE(nullptr, readBack.FindElement(part));
+    EXPECT_EQ(nullptr, readBack.FindElement(gone));
+
+    // What is made after the undo takes a number of its own.
+    const auto added = Build().AddElement({.type = API_BeamID, .layer = walls});
+    listed = 0;
+    P().ForEachElementOfType(API_NoElemTypeID, [&](const Element&) { ++listed; });
+    EXPECT_EQ(P().ElementCount(), listed);
+    EXPECT_NE(nullptr, P().FindElement(added));
+}
+
 TEST_F(CommandScope, ACommandAnsweringAnErrorIsRolledBackAndLeavesNoStep) {
     const QB::UniString name = "Record";
     const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{7}}};

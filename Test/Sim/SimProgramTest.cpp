@@ -248,7 +248,9 @@ const Sample Samples[] = {
     {"walk-titles-asked-again-after-reopening.scenario.json",
      {"page -> add-on: specOpened(\"P-1001\", \"S-2002\", \"x\", \"\")"}},
     {"walk-shared-project-question-failing.scenario.json",
-     {"host fault: VNAPI_Syncwork_IsSharedProject answered APIERR_GENERAL"}}};
+     {"host fault: VNAPI_Syncwork_IsSharedProject answered APIERR_GENERAL"}},
+    {"walk-undo-after-element-deleted-meanwhile-during-associate.scenario.json",
+     {"undone: \"Associate element(s) with Ardo Tessel clause\"", "(restartKeeps: restartHost)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {
