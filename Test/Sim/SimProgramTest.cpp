@@ -250,7 +250,9 @@ const Sample Samples[] = {
     {"walk-shared-project-question-failing.scenario.json",
      {"host fault: VNAPI_Syncwork_IsSharedProject answered APIERR_GENERAL"}},
     {"walk-undo-after-element-deleted-meanwhile-during-associate.scenario.json",
-     {"undone: \"Associate element(s) with Ardo Tessel clause\"", "(restartKeeps: restartHost)"}}};
+     {"undone: \"Associate element(s) with Ardo Tessel clause\"", "(restartKeeps: restartHost)"}},
+    {"walk-property-group-made-meanwhile-during-connect.scenario.json",
+     {"user 2 acts before call 53 of VNAPI_Classification_GetClassificationItemChildren"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {
