@@ -252,7 +252,9 @@ const Sample Samples[] = {
     {"walk-undo-after-element-deleted-meanwhile-during-associate.scenario.json",
      {"undone: \"Associate element(s) with Ardo Tessel clause\"", "(restartKeeps: restartHost)"}},
     {"walk-property-group-made-meanwhile-during-connect.scenario.json",
-     {"user 2 acts before call 53 of VNAPI_Classification_GetClassificationItemChildren"}}};
+     {"user 2 acts before call 53 of VNAPI_Classification_GetClassificationItemChildren"}},
+    {"walk-element-said-gone-while-associating.scenario.json",
+     {"host fault: VNAPI_Element_SetProperties answered APIERR_BADID (0x81060065)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {
