@@ -254,7 +254,9 @@ const Sample Samples[] = {
     {"walk-property-group-made-meanwhile-during-connect.scenario.json",
      {"user 2 acts before call 53 of VNAPI_Classification_GetClassificationItemChildren"}},
     {"walk-element-said-gone-while-associating.scenario.json",
-     {"host fault: VNAPI_Element_SetProperties answered APIERR_BADID (0x81060065)"}}};
+     {"host fault: VNAPI_Element_SetProperties answered APIERR_BADID (0x81060065)"}},
+    {"walk-disconnect-refused-in-shared-project.scenario.json",
+     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {
