@@ -536,8 +536,24 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
     const std::size_t myUndoSteps = _undoSteps.size();
     std::vector<RedoStep> myRedoSteps = _redoSteps;
     std::optional<ElementJournal> myJournal = GetProject().PauseJournal();
+    // The same for what is not an element: the command's rollback copy takes the other user's
+    // changes, and a change of theirs alone does not make the command one that changed the project.
+    const bool hadRollback = _rollback.has_value();
+    const bool changedInCommand = _changedInCommand;
+    std::optional<Project> othersBefore;
+    if (hadRollback) {
+        othersBefore = GetProject().CopyWithoutElements();
+    }
     SetCurrentUser(user);
     const auto restore = [&] {
+        if (_commandDepth > 0) {
+            if (!hadRollback) {
+                _rollback.reset();
+                _changedInCommand = changedInCommand;
+            } else if (_rollback && othersBefore && _project) {
+                _rollback->TakeOtherUsersChanges(*othersBefore, _project->CopyWithoutElements());
+            }
+        }
         if (_project) {
             _project->teamwork.currentUser = me;
             _project->modulData = mine;

@@ -549,6 +549,105 @@ API_Property Project::PropertyOf(const Element& element, const PropertyDefinitio
 
 // ---- Rollback and undo -----------------------------------------------------------------------
 
+namespace {
+
+template <typename Map, typename Key> auto* Find(Map& map, const Key& key) {
+    if constexpr (requires { map.GetPtr(key); }) {
+        return map.GetPtr(key);
+    } else {
+        const auto it = map.find(key);
+        return it == map.end() ? nullptr : &it->second;
+    }
+}
+
+template <typename Map, typename Key, typename Value> void Put(Map& map, const Key& key, Value value) {
+    if constexpr (requires { map.Put(key, std::move(value)); }) {
+        map.Put(key, std::move(value));
+    } else {
+        map.insert_or_assign(key, std::move(value));
+    }
+}
+
+template <typename Map, typename Key> void Erase(Map& map, const Key& key) {
+    if constexpr (requires { map.Delete(key); }) {
+        map.Delete(key);
+    } else {
+        map.erase(key);
+    }
+}
+
+// `mine` without the members `after` lost since `before`, with those it gained at the end.
+std::vector<QB::Guid> MergeMembers(const std::vector<QB::Guid>& mine, const std::vector<QB::Guid>& before,
+                                   const std::vector<QB::Guid>& after) {
+    const std::unordered_set<QB::Guid> was(before.begin(), before.end());
+    const std::unordered_set<QB::Guid> is(after.begin(), after.end());
+    std::unordered_set<QB::Guid> held;
+    std::vector<QB::Guid> merged;
+    merged.reserve(mine.size() + after.size());
+    for (const auto& member : mine) {
+        if ((!was.contains(member) || is.contains(member)) && held.insert(member).second) {
+            merged.push_back(member);
+        }
+    }
+    for (const auto& member : after) {
+        if (!was.contains(member) && held.insert(member).second) {
+            merged.push_back(member);
+        }
+    }
+    return merged;
+}
+
+// Into `mine`, each entry that changed from `before` to `after`; `merge` keeps in a changed entry
+// what `mine` holds of its own (members the command added or took away).
+template <typename Map, typename Merge>
+void TakeChanged(Map& mine, const Map& before, const Map& after, const Merge& merge) {
+    for (const auto& [key, theirs] : after) {
+        const auto* was = Find(before, key);
+        if (was != nullptr && *was == theirs) {
+            continue;
+        }
+        auto taken = theirs;
+        if (const auto* own = Find(std::as_const(mine), key); own != nullptr && was != nullptr) {
+            merge(taken, *own, *was);
+        }
+        Put(mine, key, std::move(taken));
+    }
+    for (const auto& [key, was] : before) {
+        if (Find(after, key) == nullptr) {
+            Erase(mine, key);
+        }
+    }
+}
+
+constexpr auto TakeAsItIs = [](auto&, const auto&, const auto&) {};
+
+} // namespace
+
+void Project::TakeOtherUsersChanges(const Project& before, const Project& after) {
+    TakeChanged(
+        _systems, before._systems, after._systems,
+        [](ClassificationSystem& taken, const ClassificationSystem& own, const ClassificationSystem& was) {
+            taken.rootItems = MergeMembers(own.rootItems, was.rootItems, taken.rootItems);
+            auto itemsById = own.itemsById;
+            TakeChanged(itemsById, was.itemsById, taken.itemsById, TakeAsItIs);
+            taken.itemsById = std::move(itemsById);
+        });
+    TakeChanged(_items, before._items, after._items,
+                [](ClassificationItem& taken, const ClassificationItem& own, const ClassificationItem& was) {
+                    taken.children = MergeMembers(own.children, was.children, taken.children);
+                });
+    TakeChanged(_groups, before._groups, after._groups,
+                [](PropertyGroup& taken, const PropertyGroup& own, const PropertyGroup& was) {
+                    taken.definitions = MergeMembers(own.definitions, was.definitions, taken.definitions);
+                });
+    TakeChanged(_definitions, before._definitions, after._definitions, TakeAsItIs);
+    TakeChanged(addonObjects, before.addonObjects, after.addonObjects, TakeAsItIs);
+    TakeChanged(elementSets, before.elementSets, after.elementSets,
+                [](ElementSet& taken, const ElementSet& own, const ElementSet& was) {
+                    taken.elements = MergeMembers(own.elements, was.elements, taken.elements);
+                });
+}
+
 struct Project::ElementMaps {
     std::unordered_map<QB::Guid, Element> elements;
     std::unordered_map<API_ElemTypeID, std::map<QB::UInt64, QB::Guid>> byType;
@@ -615,14 +714,38 @@ Project Project::CopyWithoutElements() {
 
 void Project::Restore(Project before, ElementJournal journal) {
     ElementMaps maps = TakeElementMaps();
+    // Counters only go forward: elements another user added meanwhile keep their numbers, and a
+    // later element must not take one of them.
+    const QB::UInt64 sequenceCounter = std::max(_sequenceCounter, before._sequenceCounter);
+    const QB::UInt64 stampCounter = std::max(_stampCounter, before._stampCounter);
     *this = std::move(before);
+    _sequenceCounter = sequenceCounter;
+    _stampCounter = stampCounter;
     PutElementMaps(std::move(maps));
+    // A kept element's number may meanwhile be another's (the project was read again and
+    // numbered afresh): two elements with one number would hide one of them from every list.
+    std::unordered_set<QB::UInt64> taken;
+    taken.reserve(_elements.size());
+    for (const auto& [guid, element] : _elements) {
+        const auto kept = journal.find(guid);
+        if (kept == journal.end() || kept->second) {
+            taken.insert(element.sequence);
+        }
+    }
     for (auto& [guid, kept] : journal) {
+        std::optional<QB::UInt64> sequenceNow;
         if (const auto now = _elements.find(guid); now != _elements.end()) {
+            sequenceNow = now->second.sequence;
             Unindex(now->second);
             _elements.erase(now);
         }
         if (kept) {
+            if (sequenceNow) {
+                kept->sequence = *sequenceNow;
+            } else if (taken.contains(kept->sequence)) {
+                kept->sequence = ++_sequenceCounter;
+            }
+            taken.insert(kept->sequence);
             const auto [it, added] = _elements.emplace(guid, std::move(*kept));
             Index(it->second);
         }

@@ -12,6 +12,7 @@
 #include "Util/Resource/Placeholder.hpp"
 #include "Util/Resource/ResourceIds.hpp"
 #include "Vantrel/Api/Error/Assert.hpp"
+#include "Vantrel/Api/Error/CommandTakenBack.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 #include "Vantrel/Api/Error/ThrowError.hpp"
 #include "Vantrel/Api/ModulDataWrapper/ModulDataWrapper.hpp"
@@ -166,7 +167,8 @@ bool ConnectionWithSpecification::Disconnect(bool tellThePage) {
     const std::shared_ptr<ConnectionWithSpecification> keepAlive = weak_from_this().lock();
     const QB::UniString undoName =
         ResolveStringVariables(_vnApi->GetResourceString(Util::Resource::Text::UndoDisconnect));
-    ExecuteUndoable(undoName, [this, tellThePage] {
+    bool refused = false;
+    const auto disconnect = [this, tellThePage, &refused] {
         // The record goes first and comes back when the property group cannot be removed: a
         // disconnect that fails halfway leaves the connection as it was, never without its group.
         try {
@@ -179,6 +181,12 @@ bool ConnectionWithSpecification::Disconnect(bool tellThePage) {
         _recordKnown = false;
         try {
             _propertyGroup.Remove();
+        } catch (const Api::ErrorPropertyManagerNoAccessRight&) {
+            // Refused before anything went: the host takes the whole command back, so the record
+            // stays as it was, where it was, and no undo step claims a disconnect.
+            refused = true;
+            _recordKnown = true;
+            throw;
         } catch (...) {
             try {
                 Store();
@@ -194,6 +202,13 @@ bool ConnectionWithSpecification::Disconnect(bool tellThePage) {
         Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
             observer.ConnEvent_Disconnected(conn);
         });
+    };
+    _vnApi->CallUndoableCommand(undoName, [this, &disconnect, &refused] {
+        const CommandScope scope(*this);
+        HandleExceptions(disconnect);
+        if (refused) {
+            throw Api::CommandTakenBack();
+        }
     });
     return _markedAsDeleted;
 }

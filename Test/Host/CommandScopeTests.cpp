@@ -152,6 +152,108 @@ TEST_F(CommandScope, UndoingACommandKeepsWhatAnotherUserDidWhileItRan) {
     EXPECT_NE(nullptr, P().FindElement(theirs));
 }
 
+// The same holds for what is not an element: another user's groups and classification items stay, and
+// a list both changed keeps the other user's part only.
+TEST_F(CommandScope, UndoingACommandKeepsTheClassificationAndPropertiesAnotherUserChangedWhileItRan) {
+    QB::Guid theirGroup;
+    QB::Guid theirItem;
+    API_ClassificationItem mine;
+    mine.id = "Ss_40";
+    const API_Guid systemGuid = A(system);
+    const API_Guid parentGuid = A(itemSs);
+    const API_Guid last = {};
+    ASSERT_EQ(NoError, InCommand(
+                           [&] {
+                               EXPECT_EQ(NoError, Classify(wall, itemSs20));
+                               EXPECT_EQ(NoError, T().VNAPI_Classification_CreateClassificationItem(
+                                                      Tok(), &mine, &systemGuid, &parentGuid, &last));
+                               host.AsOtherUser(2, [&] {
+                                   theirGroup = Build().AddPropertyGroup("Theirs");
+                                   theirItem = Build().AddItem(system, "Ss_30", "Roofs", itemSs);
+                                   P().DeleteItem(itemLocal);
+                               });
+                               return NoError;
+                           },
+                           "Connect"));
+    const QB::Guid mineGuid = APIGuid2QBGuid(mine.guid);
+    const auto childrenOfSs = [&] { return P().FindItem(itemSs)->children; };
+    EXPECT_EQ((std::vector<QB::Guid>{itemSs20, itemSs25, mineGuid, theirItem}), childrenOfSs());
+
+    ASSERT_TRUE(host.Undo());
+    EXPECT_TRUE(ItemOf(wall, system).IsNull());
+    EXPECT_EQ(nullptr, P().FindItem(mineGuid));
+    EXPECT_NE(nullptr, P().FindGroup(theirGroup));
+    EXPECT_NE(nullptr, P().FindItem(theirItem));
+    EXPECT_EQ(nullptr, P().FindItem(itemLocal));
+    EXPECT_EQ((std::vector<QB::Guid>{itemSs20, itemSs25, theirItem}), childrenOfSs());
+    EXPECT_EQ(theirItem, P().FindSystem(system)->itemsById.at("Ss_30"));
+    EXPECT_FALSE(P().FindSystem(system)->itemsById.contains("Ss_40"));
+    const std::string undone = WriteProjectJson(P());
+    EXPECT_EQ(undone, WriteProjectJson(ReadProjectJson(undone, "undone.json")));
+
+    ASSERT_TRUE(host.Redo());
+    EXPECT_EQ(itemSs20, ItemOf(wall, system));
+    EXPECT_NE(nullptr, P().FindGroup(theirGroup));
+    EXPECT_EQ((std::vector<QB::Guid>{itemSs20, itemSs25, mineGuid, theirItem}), childrenOfSs());
+}
+
+// Another user's change alone does not make a command one that changed the project.
+TEST_F(CommandScope, ACommandWhereOnlyAnotherUserChangedLeavesNothingToTakeBack) {
+    QB::Guid theirGroup;
+    ASSERT_EQ(NoError, InCommand(
+                           [&] {
+                               // Through the host's functions, as the other user's own command would.
+                               host.AsOtherUser(2, [&] {
+                                   API_PropertyGroup group;
+                                   group.groupType = API_PropertyCustomGroupType;
+                                   group.name = "Theirs";
+                                   EXPECT_EQ(NoError, T().VNAPI_Property_CreatePropertyGroup(Tok(), &group));
+                                   theirGroup = APIGuid2QBGuid(group.guid);
+                               });
+                               return NoError;
+                           },
+                           "Look"));
+    EXPECT_FALSE(host.UndoStepChanged(0));
+    ASSERT_TRUE(host.Undo());
+    EXPECT_NE(nullptr, P().FindGroup(theirGroup));
+}
+
+// A project read again numbers its elements afresh; what an undo puts back must not take the number of
+// an element that stays (the one it took was left out of the saved file, which named it as an owner).
+TEST_F(CommandScope, UndoAfterTheProjectWasReadAgainKeepsEveryElement) {
+    const auto gone = Build().AddElement({.type = API_SlabID, .layer = walls});
+    const auto door = Build().AddElement({.type = API_DoorID, .layer = walls});
+    const auto next = Build().AddElement({.type = API_ColumnID, .layer = walls});
+    const auto part = Build().AddElement({.type = API_ColumnSegmentID, .layer = walls, .owner = next});
+    ASSERT_EQ(NoError, InCommand(
+                           [&] {
+                               EXPECT_EQ(NoError, Classify(door, itemSs20));
+                               host.AsOtherUser(2, [&] { P().DeleteElement(gone); });
+                               return NoError;
+                           },
+                           "Associate"));
+    const auto history = host.SaveHistory();
+    host.OpenProject(ReadProjectJson(WriteProjectJson(P()), "saved.json"));
+    host.RestoreHistory(*history);
+
+    ASSERT_TRUE(host.Undo());
+    EXPECT_TRUE(ItemOf(door, system).IsNull());
+    std::size_t listed = 0;
+    P().ForEachElementOfType(API_NoElemTypeID, [&](const Element&) { ++listed; });
+    EXPECT_EQ(P().ElementCount(), listed);
+    const Project readBack = ReadProjectJson(WriteProjectJson(P()), "undone.json");
+    EXPECT_NE(nullptr, readBack.FindElement(next));
+    EXPECT_NE(nullptr, readBack.FindElement(part));
+    EXPECT_EQ(nullptr, readBack.FindElement(gone));
+
+    // What is made after the undo takes a number of its own.
+    const auto added = Build().AddElement({.type = API_BeamID, .layer = walls});
+    listed = 0;
+    P().ForEachElementOfType(API_NoElemTypeID, [&](const Element&) { ++listed; });
+    EXPECT_EQ(P().ElementCount(), listed);
+    EXPECT_NE(nullptr, P().FindElement(added));
+}
+
 TEST_F(CommandScope, ACommandAnsweringAnErrorIsRolledBackAndLeavesNoStep) {
     const QB::UniString name = "Record";
     const API_ModulData record{1, API_PlatformSign_LittleEndian, {std::byte{7}}};

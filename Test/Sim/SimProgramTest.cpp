@@ -251,7 +251,15 @@ const Sample Samples[] = {
     {"walk-titles-asked-again-after-reopening.scenario.json",
      {"page -> add-on: specOpened(\"P-1001\", \"S-2002\", \"x\", \"\")"}},
     {"walk-shared-project-question-failing.scenario.json",
-     {"host fault: VNAPI_Syncwork_IsSharedProject answered APIERR_GENERAL"}}};
+     {"host fault: VNAPI_Syncwork_IsSharedProject answered APIERR_GENERAL"}},
+    {"walk-undo-after-element-deleted-meanwhile-during-associate.scenario.json",
+     {"undone: \"Associate element(s) with Ardo Tessel clause\"", "(restartKeeps: restartHost)"}},
+    {"walk-property-group-made-meanwhile-during-connect.scenario.json",
+     {"user 2 acts before call 53 of VNAPI_Classification_GetClassificationItemChildren"}},
+    {"walk-element-said-gone-while-associating.scenario.json",
+     {"host fault: VNAPI_Element_SetProperties answered APIERR_BADID (0x81060065)"}},
+    {"walk-disconnect-refused-in-shared-project.scenario.json",
+     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

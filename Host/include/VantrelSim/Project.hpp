@@ -86,6 +86,8 @@ struct ClassificationItem {
     QB::UniString name;
     QB::UniString description;
     std::vector<QB::Guid> children;
+
+    friend bool operator==(const ClassificationItem&, const ClassificationItem&) = default;
 };
 
 struct ClassificationSystem {
@@ -96,6 +98,8 @@ struct ClassificationSystem {
     QB::UniString editionVersion;
     std::vector<QB::Guid> rootItems;
     std::unordered_map<QB::UniString, QB::Guid> itemsById;
+
+    friend bool operator==(const ClassificationSystem&, const ClassificationSystem&) = default;
 };
 
 struct PropertyGroup {
@@ -104,23 +108,31 @@ struct PropertyGroup {
     QB::UniString name;
     QB::UniString description;
     std::vector<QB::Guid> definitions;
+
+    friend bool operator==(const PropertyGroup&, const PropertyGroup&) = default;
 };
 
 struct PropertyDefinition {
     API_PropertyDefinition record;             // availability kept in `availability` below
     std::unordered_set<QB::Guid> availability; // classification items whose elements have it
+
+    friend bool operator==(const PropertyDefinition&, const PropertyDefinition&) = default;
 };
 
 struct AddonObject {
     QB::Guid guid;
     QB::UniString name;
     API_DataBlock data;
+
+    friend bool operator==(const AddonObject&, const AddonObject&) = default;
 };
 
 struct ElementSet {
     QB::Guid guid;
     std::vector<QB::Guid> elements;
     API_DataBlock data;
+
+    friend bool operator==(const ElementSet&, const ElementSet&) = default;
 };
 
 struct User {
@@ -275,6 +287,10 @@ public:
     Project CopyWithoutElements();
     // Puts back `before` (from CopyWithoutElements) and the journalled elements.
     void Restore(Project before, ElementJournal journal);
+    // Into this copy of a project as a command found it (from CopyWithoutElements), what another
+    // user changed, other than elements, from `before` to `after` while the command ran: undoing the
+    // command then keeps that user's classification, properties and add-on objects.
+    void TakeOtherUsersChanges(const Project& before, const Project& after);
 
 private:
     struct ElementMaps;

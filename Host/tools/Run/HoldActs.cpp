@@ -74,10 +74,22 @@ std::vector<std::string> StateDifferences(const Json::Value& state, const Json::
     return differences;
 }
 
+// Sorted lines tell nothing of which entry of a list is the last, nor whether it is empty: a list's
+// entries are compared without their separating commas, and an empty list as an opened and a closed one,
+// so that another user's entry added to a list the step had left empty is seen as that entry alone.
 std::multiset<std::string> LinesOf(const std::string& text) {
     std::multiset<std::string> lines;
     std::istringstream stream(text);
     for (std::string line; std::getline(stream, line);) {
+        if (line.ends_with(',')) {
+            line.pop_back();
+        }
+        if (line.ends_with("[]") || line.ends_with("{}")) {
+            const std::size_t indent = line.find_first_not_of(' ');
+            const char closing = line.back();
+            line.pop_back();
+            lines.insert(std::string(indent, ' ') + closing);
+        }
         lines.insert(std::move(line));
     }
     return lines;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <type_traits>
 
 namespace VantrelSim::Tool {
@@ -377,10 +378,31 @@ std::vector<std::string> RunSession::FaultTold(const Step& step, const HoldsBefo
     if (!step.faults.empty() && std::all_of(step.faults.begin(), step.faults.end(), answersYesOrNo)) {
         return {};
     }
+    // APIERR_BADID from a function given one element says that element is gone (another user deleted
+    // it): the add-on leaves it out, as it does an element deleted before the step, and may only log
+    // it. The rest holds all the same: the project is as before or consistent, the host usable.
+    const auto elementGone = [](const HostFaultSpec& fault) {
+        static constexpr HostFunction givenOneElement[] = {
+            HostFunction::VNAPI_Element_GetHeader,
+            HostFunction::VNAPI_Element_Get,
+            HostFunction::VNAPI_Element_AddClassificationItem,
+            HostFunction::VNAPI_Element_RemoveClassificationItem,
+            HostFunction::VNAPI_Element_GetClassificationInSystem,
+            HostFunction::VNAPI_Element_SetProperties,
+            HostFunction::VNAPI_Element_GetPropertyValuesByGuid,
+        };
+        return fault.code == APIERR_BADID && std::find(std::begin(givenOneElement), std::end(givenOneElement),
+                                                       fault.function) != std::end(givenOneElement);
+    };
+    const bool mayStaySilent =
+        !step.faults.empty() &&
+        std::all_of(step.faults.begin(), step.faults.end(),
+                    [&](const HostFaultSpec& fault) { return answersYesOrNo(fault) || elementGone(fault); });
     std::vector<std::string> problems;
     bool told =
-        before.silenced
-            ? false
+        before.silenced ? false
+        : mayStaySilent
+            ? true
             : !record.alerts.empty() ||
                   std::any_of(record.addonLog.begin(), record.addonLog.end(), [](const auto& line) {
                       return line.level == "warning" || line.level == "error" || line.level == "critical";

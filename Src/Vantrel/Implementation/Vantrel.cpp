@@ -3,6 +3,7 @@
 #include "Util/Log/CatchAndLog.hpp"
 #include "Util/Log/Log.hpp"
 #include "Vantrel/Api/Error/Assert.hpp"
+#include "Vantrel/Api/Error/CommandTakenBack.hpp"
 #include "Vantrel/Api/Error/Error.hpp"
 #include "Vantrel/Api/Error/ThrowError.hpp"
 #include "Vantrel/Implementation/HostFunctions.hpp"
@@ -49,6 +50,7 @@ VNAPI_ErrCode RunCommand(void* userData) noexcept {
     try {
         run.body();
         return NoError;
+    } catch (const Api::CommandTakenBack&) { // NOLINT(bugprone-empty-catch): the body told the user
     }
     LOG_CATCH_ALL
     run.failed = true;

@@ -81,11 +81,20 @@ TEST_F(ConnectionState, DisconnectWhenAnotherUserAlreadyRemovedEverything) {
 
 TEST_F(ConnectionState, DisconnectRefusedOrFailingHalfwayLeavesTheConnectionWhole) {
     const QB::Guid groupGuid = connection->GetPropertyGroup().GetGuid();
+    // A refusal takes nothing: the records stay as they were and in their order (a restart chooses
+    // the first connection), and no undo step claims a disconnect.
+    Project().modulData.Put("Other", API_ModulData{1, API_PlatformSign_LittleEndian, {std::byte{1}}});
+    const auto recordsBefore = Project().modulData;
+    const auto namesBefore = Project().modulData.GetKeys();
+    const auto stepsBefore = host.UndoStepNames();
     host.Faults().Always(VantrelSim::HostFunction::VNAPI_Property_DeletePropertyGroup, APIERR_NOACCESSRIGHT);
     EXPECT_FALSE(connection->Disconnect(true));
     EXPECT_FALSE(connection->IsMarkedAsDeleted());
-    EXPECT_TRUE(Project().modulData.ContainsKey(ModulDataName));
+    EXPECT_TRUE(Project().modulData == recordsBefore);
+    EXPECT_EQ(Project().modulData.GetKeys(), namesBefore);
+    EXPECT_EQ(host.UndoStepNames(), stepsBefore);
     EXPECT_EQ(observer.events, (std::vector<std::string>{"PropertyManagerNotReserved"}));
+    EXPECT_TRUE(log.Messages(spdlog::level::err).empty());
     host.Faults().Clear();
     for (const auto function : {VantrelSim::HostFunction::VNAPI_ModulData_Store,
                                 VantrelSim::HostFunction::VNAPI_Property_DeletePropertyGroup}) {
