@@ -167,8 +167,7 @@ bool ConnectionWithSpecification::Disconnect(bool tellThePage) {
     const std::shared_ptr<ConnectionWithSpecification> keepAlive = weak_from_this().lock();
     const QB::UniString undoName =
         ResolveStringVariables(_vnApi->GetResourceString(Util::Resource::Text::UndoDisconnect));
-    bool refused = false;
-    const auto disconnect = [this, tellThePage, &refused] {
+    ExecuteUndoable(undoName, [this, tellThePage] {
         // The record goes first and comes back when the property group cannot be removed: a
         // disconnect that fails halfway leaves the connection as it was, never without its group.
         try {
@@ -184,7 +183,7 @@ bool ConnectionWithSpecification::Disconnect(bool tellThePage) {
         } catch (const Api::ErrorPropertyManagerNoAccessRight&) {
             // Refused before anything went: the host takes the whole command back, so the record
             // stays as it was, where it was, and no undo step claims a disconnect.
-            refused = true;
+            _takeCommandBack = true;
             _recordKnown = true;
             throw;
         } catch (...) {
@@ -202,13 +201,6 @@ bool ConnectionWithSpecification::Disconnect(bool tellThePage) {
         Notify([](ConnectionWithSpecificationObserver& observer, const auto& conn) {
             observer.ConnEvent_Disconnected(conn);
         });
-    };
-    _vnApi->CallUndoableCommand(undoName, [this, &disconnect, &refused] {
-        const CommandScope scope(*this);
-        HandleExceptions(disconnect);
-        if (refused) {
-            throw Api::CommandTakenBack();
-        }
     });
     return _markedAsDeleted;
 }
@@ -593,6 +585,9 @@ bool ConnectionWithSpecification::ExecuteUndoable(const QB::UniString& undoName,
     _vnApi->CallUndoableCommand(undoName, [this, &function, &succeeded] {
         const CommandScope scope(*this);
         succeeded = HandleExceptions(function);
+        if (std::exchange(_takeCommandBack, false)) {
+            throw Api::CommandTakenBack();
+        }
     });
     return succeeded;
 }

@@ -302,6 +302,9 @@ private:
     int _commandDepth = 0;
     // The project held this connection's record (it was read from or stored into it); not stored.
     bool _recordKnown = false;
+    // Set by a command body that told the user of its own refusal and did nothing worth keeping:
+    // ExecuteUndoable then has the host take the whole command back.
+    bool _takeCommandBack = false;
     // The record as this connection last stored or read it; empty when a read failed, so that the
     // next FollowStoredRecord reads it again. Not stored.
     API_ModulData _knownRecord;
