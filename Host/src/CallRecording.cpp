@@ -113,7 +113,9 @@ std::vector<std::unique_ptr<OpaqueValue>> SelectorParameters(API_RequestCode cod
 }
 
 std::unique_ptr<PreparedCall> RecordedCommand::Prepare() const {
-    return std::make_unique<PreparedCommand>(Function(), _name, _bodyResult, PrepareAll(_nested));
+    return std::make_unique<PreparedCommand>(Function(),
+                                             _named ? std::optional<QB::UniString>(_name) : std::nullopt,
+                                             _bodyResult, PrepareAll(_nested));
 }
 
 void PreparedCall::Tally(std::size_t call, Answer replayed, ReplayResult& result) const {
@@ -144,7 +146,8 @@ void PreparedCommand::Run(const VNAPI_FunctionTable& table, VNAPI_Token token, R
     const auto call = _function == HostFunction::VNAPI_CallUndoableCommand ? table.VNAPI_CallUndoableCommand
                                                                            : table.VNAPI_CallCommand;
     if (call != nullptr) {
-        replayed = call(token, &_name, &Body, this);
+        // A command recorded without a name replays without one: the host names such steps itself.
+        replayed = call(token, _name ? &*_name : nullptr, &Body, this);
     }
     Tally(number, replayed, result);
 }

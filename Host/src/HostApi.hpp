@@ -189,7 +189,8 @@ public:
         return project;
     }
     template <typename... P> static void RequirePointers(P... required) {
-        if ((... || (required == nullptr))) {
+        const bool anyMissing = (... || (required == nullptr));
+        if (anyMissing) {
             throw Refused{APIERR_BADPARS};
         }
     }

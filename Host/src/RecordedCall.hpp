@@ -260,7 +260,7 @@ private:
 
 class PreparedCommand final : public PreparedCall {
 public:
-    PreparedCommand(HostFunction function, QB::UniString name, VNAPI_ErrCode bodyResult,
+    PreparedCommand(HostFunction function, std::optional<QB::UniString> name, VNAPI_ErrCode bodyResult,
                     std::vector<std::unique_ptr<PreparedCall>> nested)
         : PreparedCall(function, bodyResult, true), _function(function), _name(std::move(name)),
           _bodyResult(bodyResult), _nested(std::move(nested)) {}
@@ -271,7 +271,7 @@ private:
     static VNAPI_ErrCode Body(void* userData);
 
     HostFunction _function;
-    QB::UniString _name;
+    std::optional<QB::UniString> _name;
     VNAPI_ErrCode _bodyResult;
     std::vector<std::unique_ptr<PreparedCall>> _nested;
     VNAPI_FunctionTable const* _table = nullptr;

@@ -4,6 +4,7 @@
 #include "HostFixture.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace VantrelSimTest {
@@ -99,6 +100,17 @@ TEST_F(CallRecordingTest, ACommandWhoseBodyFailedFailsAgainAndRecordingIsOutside
               }));
     EXPECT_FALSE(host.IsRecording());
     EXPECT_EQ(0U, host.StopRecording().CallCount());
+}
+
+// A command recorded without a name must replay without one, or the replay answers otherwise.
+TEST_F(CallRecordingTest, ACommandWithoutANameReplaysWithoutOne) {
+    host.StartRecording();
+    std::function<VNAPI_ErrCode()> body = [] { return NoError; };
+    EXPECT_EQ(APIERR_BADPARS, T().VNAPI_CallUndoableCommand(Tok(), nullptr, &RunBody, &body));
+    const CallRecording recording = host.StopRecording();
+
+    EXPECT_THAT(recording.Prepare().Run(host), FieldsAre(1U, 0U, ""));
+    EXPECT_TRUE(host.UndoStepNames().empty());
 }
 
 // A replay that meets another state than the recording's is cheaper and would flatter every ratio
