@@ -259,7 +259,11 @@ const Sample Samples[] = {
     {"walk-element-said-gone-while-associating.scenario.json",
      {"host fault: VNAPI_Element_SetProperties answered APIERR_BADID (0x81060065)"}},
     {"walk-disconnect-refused-in-shared-project.scenario.json",
-     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}}};
+     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}},
+    {"walk-connect-cancelled-after-plan-data-made.scenario.json",
+     {"host fault: VNAPI_AddOnObject_GetObjectContent answered APIERR_CANCEL (0x81060003)"}},
+    {"walk-connect-cancelled-after-plan-id-stored.scenario.json",
+     {"host fault: VNAPI_ModulData_GetList answered APIERR_CANCEL (0x81060003)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

@@ -2,6 +2,7 @@
 
 #include "Expect/Escapes.hpp"
 #include "Expect/ProjectForm.hpp"
+#include "Expect/QuietFaults.hpp"
 #include "Run/Overloaded.hpp"
 #include "Run/StepFailure.hpp"
 
@@ -103,10 +104,12 @@ RunSession::HoldsBefore RunSession::TakeHoldsBefore(const Step& step) {
     HoldsBefore before;
     before.escaped = _host.EscapedExceptions().size();
     before.faultsFired = _host.Faults().FiredCount();
+    before.firedFrom = _firedFaults.size();
     before.othersActMeanwhile = !step.meanwhile.empty();
     if (_host.HasProject()) {
         const Project& project = _host.GetProject();
         before.modulData = project.modulData;
+        before.addonObjects = project.addonObjects;
         before.selection = _host.SelectedElements();
         const auto wants = [&](Invariant invariant) {
             return std::find(step.expect.holds.begin(), step.expect.holds.end(), invariant) !=
@@ -359,6 +362,42 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
     return CompareStoredStates(baseline, judged, MayLose(step), excused);
 }
 
+std::vector<FiredFault> RunSession::FiredSince(const HoldsBefore& before) const {
+    return {_firedFaults.begin() +
+                static_cast<std::ptrdiff_t>(std::min(before.firedFrom, _firedFaults.size())),
+            _firedFaults.end()};
+}
+
+// The user's model and the connections' records are as before the step, and the only add-on object
+// that changed is the plan data, now holding an id: the add-on stores the project's id ahead of
+// its first connection and keeps it whatever becomes of that connection. (Whether the id reads is
+// the inspector's to judge, in the consistency check that follows.)
+bool RunSession::AsBeforeButThePlanId(const HoldsBefore& before) const {
+    if (!_host.HasProject() || !before.model || !before.modulData || !before.addonObjects) {
+        return false;
+    }
+    const Project& project = _host.GetProject();
+    if (!(project.modulData == *before.modulData) || ModelForm(project) != *before.model) {
+        return false;
+    }
+    const QB::UniString planData("PlanData");
+    const auto othersEqual = [&](const auto& these, const auto& those) {
+        for (const auto& [guid, object] : these) {
+            const AddonObject* other = those.GetPtr(guid);
+            if (object.name != planData && (other == nullptr || !(*other == object))) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const bool planIdHeld =
+        std::any_of(project.addonObjects.begin(), project.addonObjects.end(), [&](const auto& entry) {
+            return entry.second.name == planData && !entry.second.data.empty();
+        });
+    return planIdHeld && othersEqual(project.addonObjects, *before.addonObjects) &&
+           othersEqual(*before.addonObjects, project.addonObjects);
+}
+
 // After a step in which a host fault answered a call: the user was told, the project is as it was
 // or consistent, and with the faults lifted the host is not left inside a command or a progress
 // window and the page gets its state again. (Doing the step's action again is not a test of that:
@@ -368,53 +407,29 @@ std::vector<std::string> RunSession::FaultTold(const Step& step, const HoldsBefo
     if (!before.faultFired) {
         return {};
     }
-    // A host function that answers yes or no has no way to tell the add-on it failed: its fault is
-    // a "no", which the add-on takes as the host's answer.
-    const auto answersYesOrNo = [](const HostFaultSpec& fault) {
-        return fault.function == HostFunction::VNAPI_Element_PassesFilter ||
-               fault.function == HostFunction::VNAPI_Element_IsPropertyAvailable ||
-               fault.function == HostFunction::VNAPI_Syncwork_IsSharedProject;
-    };
-    if (!step.faults.empty() && std::all_of(step.faults.begin(), step.faults.end(), answersYesOrNo)) {
+    const bool projectAsBefore =
+        _host.HasProject() && before.stored && StoredForm(_host.GetProject()) == *before.stored;
+    const FaultSilence silence =
+        SilenceAllowed(FiredSince(before), record.addonLog, projectAsBefore || AsBeforeButThePlanId(before));
+    if (silence == FaultSilence::NothingToTell) {
         return {};
     }
-    // APIERR_BADID from a function given one element says that element is gone (another user deleted
-    // it): the add-on leaves it out, as it does an element deleted before the step, and may only log
-    // it. The rest holds all the same: the project is as before or consistent, the host usable.
-    const auto elementGone = [](const HostFaultSpec& fault) {
-        static constexpr HostFunction givenOneElement[] = {
-            HostFunction::VNAPI_Element_GetHeader,
-            HostFunction::VNAPI_Element_Get,
-            HostFunction::VNAPI_Element_AddClassificationItem,
-            HostFunction::VNAPI_Element_RemoveClassificationItem,
-            HostFunction::VNAPI_Element_GetClassificationInSystem,
-            HostFunction::VNAPI_Element_SetProperties,
-            HostFunction::VNAPI_Element_GetPropertyValuesByGuid,
-        };
-        return fault.code == APIERR_BADID && std::find(std::begin(givenOneElement), std::end(givenOneElement),
-                                                       fault.function) != std::end(givenOneElement);
-    };
-    const bool mayStaySilent =
-        !step.faults.empty() &&
-        std::all_of(step.faults.begin(), step.faults.end(),
-                    [&](const HostFaultSpec& fault) { return answersYesOrNo(fault) || elementGone(fault); });
     std::vector<std::string> problems;
     bool told =
         before.silenced ? false
-        : mayStaySilent
+        : silence == FaultSilence::MayStaySilent
             ? true
             : !record.alerts.empty() ||
                   std::any_of(record.addonLog.begin(), record.addonLog.end(), [](const auto& line) {
                       return line.level == "warning" || line.level == "error" || line.level == "critical";
                   });
     if (_host.HasProject()) {
-        const bool unchanged = before.stored && StoredForm(_host.GetProject()) == *before.stored;
-        if (!unchanged) {
+        if (!projectAsBefore) {
             for (const std::string& problem : Consistent(step, before)) {
                 problems.push_back("the project is neither as before the step nor consistent: " + problem);
             }
         }
-        if (!told && !unchanged && before.file && !before.silenced) {
+        if (!told && !projectAsBefore && before.file && !before.silenced) {
             // A new issue tells the user too.
             std::string error;
             const std::optional<StoredState> earlier = Inspected(*before.file, error);
