@@ -96,6 +96,34 @@ bool AboutTypedValue(const StoredFinding& finding, const std::set<std::string>& 
     });
 }
 
+// An issue names elements as they were when the add-on recorded it, and drops the deleted ones at
+// the add-on's next refresh of its issues. So an issue naming a deleted element is the add-on's
+// doing only where it recorded the issue after the deletion: not where another user deleted the
+// element while the step ran (it was there when the add-on looked), nor where an undo or a redo
+// brought back an issue recorded before the user deleted it.
+bool IssueRecordedBeforeTheDeletion(const StoredFinding& finding, const StoredState& after, const Step& step,
+                                    const std::set<std::string>& elementsBefore) {
+    constexpr std::string_view issueAt = ", issue ";
+    const std::size_t at = finding.where.find(issueAt);
+    if (finding.kind != "issueNamesDeletedElement" || at == std::string::npos) {
+        return false;
+    }
+    const std::string key =
+        finding.where.substr(0, at) + ": issue " + finding.where.substr(at + issueAt.size());
+    const auto gone = after.goneElementsOf.find(key);
+    if (gone == after.goneElementsOf.end() || gone->second.empty()) {
+        return false;
+    }
+    const auto allGone = [&](bool wereThere) {
+        return std::all_of(gone->second.begin(), gone->second.end(), [&](const std::string& element) {
+            return elementsBefore.contains(element) == wereThere;
+        });
+    };
+    const bool historyWalked =
+        std::holds_alternative<Undo>(step.action) || std::holds_alternative<Redo>(step.action);
+    return (!step.meanwhile.empty() && allGone(true)) || (historyWalked && allGone(false));
+}
+
 } // namespace
 
 // ---- Before the step ----------------------------------------------------------------------------
@@ -117,6 +145,9 @@ RunSession::HoldsBefore RunSession::TakeHoldsBefore(const Step& step) {
         };
         if (wants(Invariant::Consistent) || wants(Invariant::FaultTold) || wants(Invariant::Converges)) {
             before.file = WriteProjectJson(project);
+            project.ForEachElementOfType(API_NoElemTypeID, [&](const Element& element) {
+                before.elements.insert(element.guid.ToString());
+            });
         }
         if (wants(Invariant::UndoRestores) || wants(Invariant::FaultTold)) {
             before.stored = StoredForm(project);
@@ -304,6 +335,15 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
             return {error};
         }
         baseline = *opened;
+    } else if (const auto* life = std::get_if<HostLife>(&step.action);
+               life != nullptr && !life->quit && life->start && _quitProject) {
+        // The host started again with the project it saved at its quit.
+        const std::optional<StoredState> saved =
+            Inspected(WriteProjectJson(LoadProjectFile(*_quitProject)), error);
+        if (!saved) {
+            return {error};
+        }
+        baseline = *saved;
     } else if (before.file && !std::holds_alternative<NewProject>(step.action)) {
         const std::optional<StoredState> earlier = Inspected(*before.file, error);
         if (!earlier) {
@@ -359,6 +399,15 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
     }
     std::erase_if(judged.findings,
                   [&](const StoredFinding& finding) { return _typedFindings.contains(finding); });
+    const std::vector<FiredFault> fired = FiredSince(before);
+    const bool groupSaidGone = std::any_of(fired.begin(), fired.end(), [](const FiredFault& fault) {
+        return fault.function == HostFunction::VNAPI_Property_DeletePropertyGroup &&
+               fault.code == APIERR_BADID;
+    });
+    std::erase_if(judged.findings, [&](const StoredFinding& finding) {
+        return (groupSaidGone && finding.kind == "orphanPropertyGroup") ||
+               IssueRecordedBeforeTheDeletion(finding, *after, step, before.elements);
+    });
     return CompareStoredStates(baseline, judged, MayLose(step), excused);
 }
 

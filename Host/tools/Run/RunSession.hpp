@@ -92,6 +92,7 @@ private:
         std::optional<std::string> model;  // ModelForm, with `stored`
         std::optional<decltype(Project::modulData)> modulData;
         std::optional<decltype(Project::addonObjects)> addonObjects;
+        std::set<std::string> elements; // the guids of the project's elements, with `file`
         std::vector<QB::Guid> selection;
     };
     HoldsBefore TakeHoldsBefore(const Step& step);
