@@ -160,6 +160,7 @@ bool PlanData::Load() {
 
 bool PlanData::Sync() {
     LOG_TRACE("{}", ToString());
+    const QB::Guid knownObject = _addonObject;
     try {
         try {
             return SyncWithAddonObject();
@@ -174,10 +175,15 @@ bool PlanData::Sync() {
             return SyncWithAddonObject();
         }
     } catch (const Api::Error<APIERR_NOTMINE>&) {
+        _addonObject = knownObject;
         LOG_INFO(
             "AnotherUserIsInitingThePlanId: If it coninuosly happening probably the other client 'forget' to "
             "release it. User interaction is required.");
         throw AnotherUserIsInitingThePlanId();
+    } catch (...) {
+        // The failed command takes back an object made in it: the next attempt looks again.
+        _addonObject = knownObject;
+        throw;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <Expect/Escapes.hpp>
 #include <Expect/ProjectForm.hpp>
+#include <Expect/QuietFaults.hpp>
 #include <Expect/StoredState.hpp>
 
 #include <fmt/format.h>
@@ -16,6 +17,7 @@ namespace {
 using namespace VantrelSim::Tool;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using VantrelSim::FiredFault;
 
 // ---- nothingEscaped --------------------------------------------------------------------------
 
@@ -90,6 +92,72 @@ const EscapeCase EscapeCases[] = {
      {}}};
 
 INSTANTIATE_TEST_SUITE_P(Holds, Escapes, ::testing::ValuesIn(EscapeCases),
+                         [](const auto& param) { return std::string(param.param.what); });
+
+// ---- faultTold: the faults the user need not hear of ---------------------------------------------
+
+struct SilenceCase {
+    const char* what;
+    std::vector<FiredFault> fired;
+    std::vector<AddonLogLine> addonLog;
+    bool projectAsBefore = true;
+    FaultSilence silence;
+};
+
+class Silences : public ::testing::TestWithParam<SilenceCase> {};
+
+TEST_P(Silences, AreAllowedOnlyWhereEveryFaultHasItsExcuse) {
+    EXPECT_EQ(SilenceAllowed(GetParam().fired, GetParam().addonLog, GetParam().projectAsBefore),
+              GetParam().silence);
+}
+
+using enum VantrelSim::HostFunction;
+const AddonLogLine CancelTakenByConnect{
+    "info", "[info] [UI/TesselPalette/ConnectWorkflow.cpp:126] (Connect) ConnectWithSpecification: "
+            "APIERR_CANCEL(-2130313213), specId(S-2001), specTitle(A), projectId(P-1001), projectTitle(B)"};
+
+const SilenceCase SilenceCases[] = {
+    {"YesOrNoAnswers",
+     {{VNAPI_Element_PassesFilter, APIERR_GENERAL}, {VNAPI_Syncwork_IsSharedProject, APIERR_BADID}},
+     {},
+     false,
+     FaultSilence::NothingToTell},
+    {"ElementGone", {{VNAPI_Element_GetHeader, APIERR_BADID}}, {}, false, FaultSilence::MayStaySilent},
+    {"ElementGoneBesideANo",
+     {{VNAPI_Element_PassesFilter, APIERR_GENERAL}, {VNAPI_Element_SetProperties, APIERR_BADID}},
+     {},
+     false,
+     FaultSilence::MayStaySilent},
+    {"GroupGone",
+     {{VNAPI_Property_DeletePropertyGroup, APIERR_BADID}},
+     {},
+     false,
+     FaultSilence::MayStaySilent},
+    {"BadIdOfAnObject", {{VNAPI_AddOnObject_ModifyObject, APIERR_BADID}}, {}, true, FaultSilence::MustTell},
+    {"OtherCodeOfAnElement", {{VNAPI_Element_GetHeader, APIERR_GENERAL}}, {}, true, FaultSilence::MustTell},
+    {"CancelTakenByTheConnect",
+     {{VNAPI_AddOnObject_GetObjectContent, APIERR_CANCEL}},
+     {CancelTakenByConnect},
+     true,
+     FaultSilence::MayStaySilent},
+    {"CancelLeavingTheProjectChanged",
+     {{VNAPI_AddOnObject_GetObjectContent, APIERR_CANCEL}},
+     {CancelTakenByConnect},
+     false,
+     FaultSilence::MustTell},
+    {"CancelNoQuietHandlerTook",
+     {{VNAPI_Element_Get, APIERR_CANCEL}},
+     {{"info", "[info] ConnectWithSpecification: APIERR_NOSYNCWORKPROJECT(-2130312191), specId(S-2001)"}},
+     true,
+     FaultSilence::MustTell},
+    {"CancelBesideAnotherFailure",
+     {{VNAPI_ModulData_GetList, APIERR_CANCEL}, {VNAPI_ModulData_Store, APIERR_GENERAL}},
+     {CancelTakenByConnect},
+     true,
+     FaultSilence::MustTell},
+    {"NoFault", {}, {}, true, FaultSilence::MustTell}};
+
+INSTANTIATE_TEST_SUITE_P(Holds, Silences, ::testing::ValuesIn(SilenceCases),
                          [](const auto& param) { return std::string(param.param.what); });
 
 // ---- consistent: what an inspection after a step has wrong -------------------------------------

@@ -259,7 +259,19 @@ const Sample Samples[] = {
     {"walk-element-said-gone-while-associating.scenario.json",
      {"host fault: VNAPI_Element_SetProperties answered APIERR_BADID (0x81060065)"}},
     {"walk-disconnect-refused-in-shared-project.scenario.json",
-     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}}};
+     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}},
+    {"walk-connect-cancelled-after-plan-data-made.scenario.json",
+     {"host fault: VNAPI_AddOnObject_GetObjectContent answered APIERR_CANCEL (0x81060003)"}},
+    {"walk-connect-cancelled-after-plan-id-stored.scenario.json",
+     {"host fault: VNAPI_ModulData_GetList answered APIERR_CANCEL (0x81060003)"}},
+    {"walk-disconnect-told-group-is-gone.scenario.json",
+     {"host fault: VNAPI_Property_DeletePropertyGroup answered APIERR_BADID (0x81060065)"}},
+    {"walk-undo-brings-back-issue-of-deleted-element.scenario.json",
+     {"undone: \"Update specification titles\"", "(restartKeeps: restartHost)"}},
+    {"walk-restart-keeps-issue-of-element-deleted-by-another-user.scenario.json",
+     {"the host quit: the add-on's release passed"}},
+    {"walk-element-deleted-meanwhile-after-issue-recorded.scenario.json",
+     {"user 2 acts before call 1 of VNAPI_CallCommand"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

@@ -78,8 +78,11 @@ void ReadConnection(const Value& connection, StoredState& state) {
                     return element.IsObject() && exists != element.MemberEnd() && exists->value.IsBool() &&
                            !exists->value.GetBool();
                 };
-                if (std::any_of(elements->Begin(), elements->End(), gone)) {
-                    state.touchingGone.insert(key);
+                for (const Value& element : elements->GetArray()) {
+                    if (gone(element)) {
+                        state.touchingGone.insert(key);
+                        state.goneElementsOf[key].insert(TextOf(element, "guid"));
+                    }
                 }
             }
             if (TextOf(issue, "kind") == "CoudntUpdateProjectOrSpecTitle") {

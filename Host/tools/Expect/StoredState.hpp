@@ -40,6 +40,9 @@ struct StoredState {
     std::map<std::string, std::size_t> removed;        // record -> removal records
     std::set<std::string> partIssueRecords;            // records whose issues name a missing part of theirs
     std::vector<std::string> wrong;                    // what is wrong whatever the step did
+
+    // For each of touchingGone, the guids of the elements it names that are gone.
+    std::map<std::string, std::set<std::string>> goneElementsOf;
 };
 
 // Throws std::runtime_error when the text is not an inspector's JSON report.

@@ -2,6 +2,7 @@
 
 #include "Expect/Escapes.hpp"
 #include "Expect/ProjectForm.hpp"
+#include "Expect/QuietFaults.hpp"
 #include "Run/Overloaded.hpp"
 #include "Run/StepFailure.hpp"
 
@@ -95,6 +96,34 @@ bool AboutTypedValue(const StoredFinding& finding, const std::set<std::string>& 
     });
 }
 
+// An issue names elements as they were when the add-on recorded it, and drops the deleted ones at
+// the add-on's next refresh of its issues. So an issue naming a deleted element is the add-on's
+// doing only where it recorded the issue after the deletion: not where another user deleted the
+// element while the step ran (it was there when the add-on looked), nor where an undo or a redo
+// brought back an issue recorded before the user deleted it.
+bool IssueRecordedBeforeTheDeletion(const StoredFinding& finding, const StoredState& after, const Step& step,
+                                    const std::set<std::string>& elementsBefore) {
+    constexpr std::string_view issueAt = ", issue ";
+    const std::size_t at = finding.where.find(issueAt);
+    if (finding.kind != "issueNamesDeletedElement" || at == std::string::npos) {
+        return false;
+    }
+    const std::string key =
+        finding.where.substr(0, at) + ": issue " + finding.where.substr(at + issueAt.size());
+    const auto gone = after.goneElementsOf.find(key);
+    if (gone == after.goneElementsOf.end() || gone->second.empty()) {
+        return false;
+    }
+    const auto allGone = [&](bool wereThere) {
+        return std::all_of(gone->second.begin(), gone->second.end(), [&](const std::string& element) {
+            return elementsBefore.contains(element) == wereThere;
+        });
+    };
+    const bool historyWalked =
+        std::holds_alternative<Undo>(step.action) || std::holds_alternative<Redo>(step.action);
+    return (!step.meanwhile.empty() && allGone(true)) || (historyWalked && allGone(false));
+}
+
 } // namespace
 
 // ---- Before the step ----------------------------------------------------------------------------
@@ -103,10 +132,12 @@ RunSession::HoldsBefore RunSession::TakeHoldsBefore(const Step& step) {
     HoldsBefore before;
     before.escaped = _host.EscapedExceptions().size();
     before.faultsFired = _host.Faults().FiredCount();
+    before.firedFrom = _firedFaults.size();
     before.othersActMeanwhile = !step.meanwhile.empty();
     if (_host.HasProject()) {
         const Project& project = _host.GetProject();
         before.modulData = project.modulData;
+        before.addonObjects = project.addonObjects;
         before.selection = _host.SelectedElements();
         const auto wants = [&](Invariant invariant) {
             return std::find(step.expect.holds.begin(), step.expect.holds.end(), invariant) !=
@@ -114,6 +145,9 @@ RunSession::HoldsBefore RunSession::TakeHoldsBefore(const Step& step) {
         };
         if (wants(Invariant::Consistent) || wants(Invariant::FaultTold) || wants(Invariant::Converges)) {
             before.file = WriteProjectJson(project);
+            project.ForEachElementOfType(API_NoElemTypeID, [&](const Element& element) {
+                before.elements.insert(element.guid.ToString());
+            });
         }
         if (wants(Invariant::UndoRestores) || wants(Invariant::FaultTold)) {
             before.stored = StoredForm(project);
@@ -301,6 +335,15 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
             return {error};
         }
         baseline = *opened;
+    } else if (const auto* life = std::get_if<HostLife>(&step.action);
+               life != nullptr && !life->quit && life->start && _quitProject) {
+        // The host started again with the project it saved at its quit.
+        const std::optional<StoredState> saved =
+            Inspected(WriteProjectJson(LoadProjectFile(*_quitProject)), error);
+        if (!saved) {
+            return {error};
+        }
+        baseline = *saved;
     } else if (before.file && !std::holds_alternative<NewProject>(step.action)) {
         const std::optional<StoredState> earlier = Inspected(*before.file, error);
         if (!earlier) {
@@ -356,7 +399,52 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
     }
     std::erase_if(judged.findings,
                   [&](const StoredFinding& finding) { return _typedFindings.contains(finding); });
+    const std::vector<FiredFault> fired = FiredSince(before);
+    const bool groupSaidGone = std::any_of(fired.begin(), fired.end(), [](const FiredFault& fault) {
+        return fault.function == HostFunction::VNAPI_Property_DeletePropertyGroup &&
+               fault.code == APIERR_BADID;
+    });
+    std::erase_if(judged.findings, [&](const StoredFinding& finding) {
+        return (groupSaidGone && finding.kind == "orphanPropertyGroup") ||
+               IssueRecordedBeforeTheDeletion(finding, *after, step, before.elements);
+    });
     return CompareStoredStates(baseline, judged, MayLose(step), excused);
+}
+
+std::vector<FiredFault> RunSession::FiredSince(const HoldsBefore& before) const {
+    return {_firedFaults.begin() +
+                static_cast<std::ptrdiff_t>(std::min(before.firedFrom, _firedFaults.size())),
+            _firedFaults.end()};
+}
+
+// The user's model and the connections' records are as before the step, and the only add-on object
+// that changed is the plan data, now holding an id: the add-on stores the project's id ahead of
+// its first connection and keeps it whatever becomes of that connection. (Whether the id reads is
+// the inspector's to judge, in the consistency check that follows.)
+bool RunSession::AsBeforeButThePlanId(const HoldsBefore& before) const {
+    if (!_host.HasProject() || !before.model || !before.modulData || !before.addonObjects) {
+        return false;
+    }
+    const Project& project = _host.GetProject();
+    if (!(project.modulData == *before.modulData) || ModelForm(project) != *before.model) {
+        return false;
+    }
+    const QB::UniString planData("PlanData");
+    const auto othersEqual = [&](const auto& these, const auto& those) {
+        for (const auto& [guid, object] : these) {
+            const AddonObject* other = those.GetPtr(guid);
+            if (object.name != planData && (other == nullptr || !(*other == object))) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const bool planIdHeld =
+        std::any_of(project.addonObjects.begin(), project.addonObjects.end(), [&](const auto& entry) {
+            return entry.second.name == planData && !entry.second.data.empty();
+        });
+    return planIdHeld && othersEqual(project.addonObjects, *before.addonObjects) &&
+           othersEqual(*before.addonObjects, project.addonObjects);
 }
 
 // After a step in which a host fault answered a call: the user was told, the project is as it was
@@ -368,53 +456,29 @@ std::vector<std::string> RunSession::FaultTold(const Step& step, const HoldsBefo
     if (!before.faultFired) {
         return {};
     }
-    // A host function that answers yes or no has no way to tell the add-on it failed: its fault is
-    // a "no", which the add-on takes as the host's answer.
-    const auto answersYesOrNo = [](const HostFaultSpec& fault) {
-        return fault.function == HostFunction::VNAPI_Element_PassesFilter ||
-               fault.function == HostFunction::VNAPI_Element_IsPropertyAvailable ||
-               fault.function == HostFunction::VNAPI_Syncwork_IsSharedProject;
-    };
-    if (!step.faults.empty() && std::all_of(step.faults.begin(), step.faults.end(), answersYesOrNo)) {
+    const bool projectAsBefore =
+        _host.HasProject() && before.stored && StoredForm(_host.GetProject()) == *before.stored;
+    const FaultSilence silence =
+        SilenceAllowed(FiredSince(before), record.addonLog, projectAsBefore || AsBeforeButThePlanId(before));
+    if (silence == FaultSilence::NothingToTell) {
         return {};
     }
-    // APIERR_BADID from a function given one element says that element is gone (another user deleted
-    // it): the add-on leaves it out, as it does an element deleted before the step, and may only log
-    // it. The rest holds all the same: the project is as before or consistent, the host usable.
-    const auto elementGone = [](const HostFaultSpec& fault) {
-        static constexpr HostFunction givenOneElement[] = {
-            HostFunction::VNAPI_Element_GetHeader,
-            HostFunction::VNAPI_Element_Get,
-            HostFunction::VNAPI_Element_AddClassificationItem,
-            HostFunction::VNAPI_Element_RemoveClassificationItem,
-            HostFunction::VNAPI_Element_GetClassificationInSystem,
-            HostFunction::VNAPI_Element_SetProperties,
-            HostFunction::VNAPI_Element_GetPropertyValuesByGuid,
-        };
-        return fault.code == APIERR_BADID && std::find(std::begin(givenOneElement), std::end(givenOneElement),
-                                                       fault.function) != std::end(givenOneElement);
-    };
-    const bool mayStaySilent =
-        !step.faults.empty() &&
-        std::all_of(step.faults.begin(), step.faults.end(),
-                    [&](const HostFaultSpec& fault) { return answersYesOrNo(fault) || elementGone(fault); });
     std::vector<std::string> problems;
     bool told =
         before.silenced ? false
-        : mayStaySilent
+        : silence == FaultSilence::MayStaySilent
             ? true
             : !record.alerts.empty() ||
                   std::any_of(record.addonLog.begin(), record.addonLog.end(), [](const auto& line) {
                       return line.level == "warning" || line.level == "error" || line.level == "critical";
                   });
     if (_host.HasProject()) {
-        const bool unchanged = before.stored && StoredForm(_host.GetProject()) == *before.stored;
-        if (!unchanged) {
+        if (!projectAsBefore) {
             for (const std::string& problem : Consistent(step, before)) {
                 problems.push_back("the project is neither as before the step nor consistent: " + problem);
             }
         }
-        if (!told && !unchanged && before.file && !before.silenced) {
+        if (!told && !projectAsBefore && before.file && !before.silenced) {
             // A new issue tells the user too.
             std::string error;
             const std::optional<StoredState> earlier = Inspected(*before.file, error);

@@ -207,6 +207,7 @@ void RunSession::StartHost() {
     _debug = std::make_unique<DebugCapture>(_options.outDir / "host-debug-output.txt");
     _addonLog = std::make_unique<AddonLogFile>(_options.outDir / AddonLogName);
     _host.Faults().SetListener([this](const FiredFault& fault) {
+        _firedFaults.push_back(fault);
         _debug->Note(fmt::format("host fault: {} answered {}", HostFunctionName(fault.function),
                                  DescribeHostError(fault.code)));
     });

@@ -83,6 +83,7 @@ private:
     struct HoldsBefore {
         std::size_t escaped = 0;           // the host's notes of exceptions out of the add-on
         std::size_t faultsFired = 0;       // calls a host fault answered
+        std::size_t firedFrom = 0;         // where _firedFaults stood
         bool faultFired = false;           // during the step (set when the checks begin)
         bool silenced = false;             // planted: the step's alerts and log lines are not read
         bool othersActMeanwhile = false;   // other users change the model while the step runs
@@ -90,9 +91,13 @@ private:
         std::optional<std::string> file;   // the project file's text, when one is open
         std::optional<std::string> model;  // ModelForm, with `stored`
         std::optional<decltype(Project::modulData)> modulData;
+        std::optional<decltype(Project::addonObjects)> addonObjects;
+        std::set<std::string> elements; // the guids of the project's elements, with `file`
         std::vector<QB::Guid> selection;
     };
     HoldsBefore TakeHoldsBefore(const Step& step);
+    bool AsBeforeButThePlanId(const HoldsBefore& before) const;
+    std::vector<FiredFault> FiredSince(const HoldsBefore& before) const;
     void Plant(Invariant invariant, HoldsBefore& before);
     // Each check the step names; a violation fails the step with "holds <name>: <what>".
     void CheckHolds(const std::string& label, const Step& step, const HoldsBefore& before,
@@ -157,6 +162,7 @@ private:
     std::unique_ptr<Transcript> _transcript;
     std::unique_ptr<DebugCapture> _debug;
     std::unique_ptr<AddonLogFile> _addonLog;
+    std::vector<FiredFault> _firedFaults; // every call a host fault answered, in order
     PageTraffic _traffic;
     std::unique_ptr<PageDriver> _page;
     std::string _browserName;

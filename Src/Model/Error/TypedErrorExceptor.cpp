@@ -1,5 +1,6 @@
 #include "Model/Error/TypedErrorExceptor.hpp"
 
+#include "Vantrel/Api/Error/CommandTakenBack.hpp"
 #include "Vantrel/Api/Error/ThrowError.hpp"
 #include "Vantrel/Api/Vantrel.hpp"
 
@@ -39,6 +40,12 @@ void RunInHostCommand(Api::Vantrel& vnApi, const QB::UniString& commandName,
     vnApi.CallCommand(commandName, [&exceptor, &ran, &change] {
         ran = true;
         exceptor.Capture(change);
+        // What the change made before it failed goes back with the command: an add-on object
+        // created but never filled would otherwise stay in the project. The caller handles (and
+        // logs) the failure itself, so the command does not log it again.
+        if (exceptor.HasCaptured()) {
+            throw Api::CommandTakenBack();
+        }
     });
     exceptor.Rethrow();
     if (!ran) {

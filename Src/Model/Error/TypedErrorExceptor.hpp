@@ -39,8 +39,8 @@ private:
 };
 
 // Runs `change` inside a host command that adds no undo step (the project takes changes only inside
-// a command) and throws what it threw, with its type; a command the host refused to run throws
-// APIERR_REFUSEDCMD.
+// a command) and throws what it threw, with its type, after the host took back what it changed; a
+// command the host refused to run throws APIERR_REFUSEDCMD.
 void RunInHostCommand(Api::Vantrel& vnApi, const QB::UniString& commandName,
                       const std::function<void()>& change);
 

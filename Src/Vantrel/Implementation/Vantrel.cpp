@@ -50,7 +50,7 @@ VNAPI_ErrCode RunCommand(void* userData) noexcept {
     try {
         run.body();
         return NoError;
-    } catch (const Api::CommandTakenBack&) { // NOLINT(bugprone-empty-catch): the body told the user
+    } catch (const Api::CommandTakenBack&) { // NOLINT(bugprone-empty-catch): handled elsewhere
     }
     LOG_CATCH_ALL
     run.failed = true;

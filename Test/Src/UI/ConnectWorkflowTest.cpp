@@ -300,6 +300,65 @@ INSTANTIATE_TEST_SUITE_P(
                        "; specId: spec-1; specTitle: Spec; projectId: proj-1; projectTitle: Tower"}),
     TestSupport::CaseName);
 
+// The user cancels while the first connection stores the plan id, after its object was made:
+// nothing of it stays (an empty object would greet every later opening with a warning), the
+// cancel is only logged, and connecting again stores the id.
+class ConnectCancelledWhileStoringThePlanId : public ConnectWorkflow,
+                                              public ::testing::WithParamInterface<HostFunction> {
+protected:
+    // A project no specification was connected with yet.
+    void SetUp() override {
+        ConnectWorkflow::SetUp();
+        VantrelSim::Project project;
+        VantrelSim::ProjectBuilder build(project);
+        build.AddSystem("Specs", "1");
+        host.OpenProject(std::move(project));
+        manager->VNEvent_Project_Open();
+    }
+
+    std::vector<API_DataBlock> PlanDataContents() const {
+        std::vector<API_DataBlock> contents;
+        for (const auto& [guid, object] : host.GetProject().addonObjects) {
+            if (object.name == Model::PlanData::AddonObjectName) {
+                contents.push_back(object.data);
+            }
+        }
+        return contents;
+    }
+};
+
+TEST_P(ConnectCancelledWhileStoringThePlanId, LeavesNoObjectAndASecondConnectStoresTheId) {
+    ASSERT_THAT(PlanDataContents(), IsEmpty());
+    host.Faults().NthCall(GetParam(), APIERR_CANCEL, 1);
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_THAT(PlanDataContents(), IsEmpty());
+    EXPECT_FALSE(IsConnected("spec-1"));
+    EXPECT_THAT(AlertIds(), IsEmpty());
+    EXPECT_TRUE(log.ContainsPart(spdlog::level::info, "ConnectWithSpecification: APIERR_CANCEL("));
+    for (const auto& line : log.Lines()) {
+        EXPECT_LT(line.level, spdlog::level::warn) << line.message;
+    }
+
+    RequestAndChoose("spec-1");
+
+    EXPECT_TRUE(IsConnected("spec-1"));
+    const std::vector<API_DataBlock> contents = PlanDataContents();
+    ASSERT_EQ(contents.size(), 1U);
+    Model::PlanData stored(vantrel);
+    QB::MemoryIChannel ic(contents[0].data(), contents[0].size());
+    ASSERT_EQ(stored.Read(ic), QB::NoError);
+    EXPECT_EQ(stored.GetId(), manager->GetPlanData()->GetId());
+}
+
+INSTANTIATE_TEST_SUITE_P(Host, ConnectCancelledWhileStoringThePlanId,
+                         ::testing::Values(HostFunction::VNAPI_AddOnObject_GetObjectContent,
+                                           HostFunction::VNAPI_AddOnObject_ModifyObject),
+                         [](const auto& param) {
+                             return std::string(VantrelSim::HostFunctionName(param.param)).substr(6);
+                         });
+
 // The host refuses one call in the middle of connecting, after the property group was made: the
 // project is left as it was, the page hears of nothing, and connecting again makes one group.
 struct HalfwayFailure {
