@@ -348,9 +348,10 @@ VNAPI_ErrCode Host::RunCommand(const QB::UniString& name, bool undoable,
             _redoSteps.clear();
         }
         if (undoable && _changedInCommand) {
-            PushUndoStep({name, std::move(_rollback), std::move(journal), true});
+            PushUndoStep(
+                {name, std::move(_rollback), std::move(journal), true, _project->CopyWithoutElements()});
         } else if (undoable) {
-            PushUndoStep({name, std::nullopt, {}, false});
+            PushUndoStep({name, std::nullopt, {}, false, std::nullopt});
         }
     }
     _rollback.reset();
@@ -377,6 +378,7 @@ void Host::PushUndoStep(UndoStep step) {
         if (older->before && ++kept > _undoDepth) {
             older->before.reset();
             older->elementsBefore.clear();
+            older->after.reset();
         }
     }
 }
@@ -395,15 +397,19 @@ bool Host::Undo() {
         return false;
     }
     UndoStep& step = _undoSteps.back();
-    RedoStep redo{step.name, std::nullopt, {}};
+    RedoStep redo{step.name, std::nullopt, {}, std::nullopt};
     if (step.changed) {
         if (!step.before) {
             return false;
         }
-        auto [after, elementsAfter] = Snapshot(step.elementsBefore);
-        redo.after = std::move(after);
-        redo.elementsAfter = std::move(elementsAfter);
+        auto [now, elementsNow] = Snapshot(step.elementsBefore);
+        if (step.after) {
+            step.before->TakeChangesNotOfTheStep(*step.after, now);
+        }
+        redo.after = std::move(now);
+        redo.elementsAfter = std::move(elementsNow);
         RestoreProject(std::move(*step.before), std::move(step.elementsBefore));
+        redo.undone = _project->CopyWithoutElements();
     }
     _undoSteps.pop_back();
     _redoSteps.push_back(std::move(redo));
@@ -417,12 +423,16 @@ bool Host::Redo() {
     RedoStep step = std::move(_redoSteps.back());
     _redoSteps.pop_back();
     if (!step.after) {
-        PushUndoStep({std::move(step.name), std::nullopt, {}, false});
+        PushUndoStep({std::move(step.name), std::nullopt, {}, false, std::nullopt});
         return true;
     }
     auto [before, elementsBefore] = Snapshot(step.elementsAfter);
+    if (step.undone) {
+        step.after->TakeChangesNotOfTheStep(*step.undone, before);
+    }
     RestoreProject(std::move(*step.after), std::move(step.elementsAfter));
-    PushUndoStep({std::move(step.name), std::move(before), std::move(elementsBefore), true});
+    PushUndoStep({std::move(step.name), std::move(before), std::move(elementsBefore), true,
+                  _project->CopyWithoutElements()});
     return true;
 }
 
@@ -551,7 +561,7 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
                 _rollback.reset();
                 _changedInCommand = changedInCommand;
             } else if (_rollback && othersBefore && _project) {
-                _rollback->TakeOtherUsersChanges(*othersBefore, _project->CopyWithoutElements());
+                _rollback->TakeChangesNotOfTheStep(*othersBefore, _project->CopyWithoutElements());
             }
         }
         if (_project) {

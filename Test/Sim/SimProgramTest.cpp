@@ -259,7 +259,9 @@ const Sample Samples[] = {
     {"walk-element-said-gone-while-associating.scenario.json",
      {"host fault: VNAPI_Element_SetProperties answered APIERR_BADID (0x81060065)"}},
     {"walk-disconnect-refused-in-shared-project.scenario.json",
-     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}}};
+     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}},
+    {"walk-undo-keeps-a-group-made-after-the-step.scenario.json",
+     {"user 2 acts before call 25 of VNAPI_Interface"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

@@ -270,12 +270,16 @@ private:
         std::optional<Project> before; // without its elements; nullopt: changed nothing, or too old
         ElementJournal elementsBefore; // the elements the step changed, as they were
         bool changed = false;
+        // Without its elements, as the step left it: what changed after it (another user's group, a
+        // later command's add-on object) is not the step's, and undoing the step keeps it.
+        std::optional<Project> after;
     };
     // An undone step as it left the project; Redo puts it back.
     struct RedoStep {
         QB::UniString name;
-        std::optional<Project> after; // without its elements; nullopt: changed nothing
-        ElementJournal elementsAfter; // the elements the step changed, as the step left them
+        std::optional<Project> after;  // without its elements; nullopt: changed nothing
+        ElementJournal elementsAfter;  // the elements the step changed, as the step left them
+        std::optional<Project> undone; // without its elements, as the undo left it
     };
 
     void ReplaceProject(std::optional<Project> project, API_NotifyEventID event);
