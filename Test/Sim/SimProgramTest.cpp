@@ -261,7 +261,9 @@ const Sample Samples[] = {
     {"walk-disconnect-refused-in-shared-project.scenario.json",
      {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}},
     {"walk-undo-keeps-a-group-made-after-the-step.scenario.json",
-     {"user 2 acts before call 25 of VNAPI_Interface"}}};
+     {"user 2 acts before call 25 of VNAPI_Interface"}},
+    {"walk-undone-rename-of-a-specification-not-selected.scenario.json",
+     {"undone: \"Update specification titles\"", "(restartKeeps: restartHost)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {
