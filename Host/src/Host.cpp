@@ -5,7 +5,10 @@
 #include "RecordedCall.hpp"
 #include "Records.hpp"
 
+#include <QB/Runnable.hpp>
+
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -221,6 +224,34 @@ void Host::DropDeletedFromSelection() {
         }) > 0) {
         NotifySelection();
     }
+}
+
+namespace {
+
+class DropDeletedLater : public QB::Runnable {
+public:
+    DropDeletedLater(std::weak_ptr<Host*> host, std::function<void(Host&)> drop)
+        : _host(std::move(host)), _drop(std::move(drop)) {}
+    void Run() override {
+        if (const std::shared_ptr<Host*> host = _host.lock()) {
+            _drop(**host);
+        }
+    }
+
+private:
+    std::weak_ptr<Host*> _host;
+    std::function<void(Host&)> _drop;
+};
+
+} // namespace
+
+void Host::PostDropDeletedFromSelection() {
+    QB::MessageLoop::Instance().Post(
+        QB::RunnableTask(std::make_shared<DropDeletedLater>(_self, [](Host& host) {
+            if (host._project) {
+                host.DropDeletedFromSelection();
+            }
+        })));
 }
 
 void Host::ChangeWindow(const API_WindowInfo& window) {
@@ -568,6 +599,13 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
             _project->teamwork.currentUser = me;
             _project->modulData = mine;
             _project->ResumeJournal(std::move(myJournal));
+        }
+        // The other user's deletions leave this user's selection as any deletion does; the add-on
+        // hears of it from the main loop once its call in progress returns, not in the middle of it.
+        if (_project && std::any_of(_selection.begin(), _selection.end(), [&](const API_Neig& neig) {
+                return _project->FindElement(APIGuid2QBGuid(neig.guid)) == nullptr;
+            })) {
+            PostDropDeletedFromSelection();
         }
         // The other user's steps are in that user's history, not in this one's.
         if (_undoSteps.size() > myUndoSteps) {

@@ -263,7 +263,9 @@ const Sample Samples[] = {
     {"walk-undo-keeps-a-group-made-after-the-step.scenario.json",
      {"user 2 acts before call 25 of VNAPI_Interface"}},
     {"walk-undone-rename-of-a-specification-not-selected.scenario.json",
-     {"undone: \"Update specification titles\"", "(restartKeeps: restartHost)"}}};
+     {"undone: \"Update specification titles\"", "(restartKeeps: restartHost)"}},
+    {"walk-selection-deleted-meanwhile-during-connect.scenario.json",
+     {"user 2 acts before call 1 of VNAPI_Property_CreatePropertyGroup", "(restartKeeps: restartHost)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

@@ -188,7 +188,9 @@ public:
     // Runs `work` as another user and returns the module-data records that user changed,
     // leaving this user's records as they were (the other user's element, object and
     // reservation changes stay: they are on the team server already). Then call
-    // ReceiveChanges with the result to receive them.
+    // ReceiveChanges with the result to receive them. Selected elements the other user deleted
+    // leave the selection; the add-on's selection handler hears of it from the main loop
+    // (QB::MessageLoop), once the add-on's call in progress has returned.
     IncomingChanges AsOtherUser(QB::Int32 user, const std::function<void()>& work);
     // Receives another user's changes: a record only the other user has is taken over, one the
     // other user erased goes, and one both users have but differently goes through the
@@ -285,6 +287,8 @@ private:
     void ReplaceProject(std::optional<Project> project, API_NotifyEventID event);
     void NotifySelection();
     void DropDeletedFromSelection();
+    // DropDeletedFromSelection once the add-on's call in progress has returned.
+    void PostDropDeletedFromSelection();
     void NotifyNewElement(const Element& element, API_ElementNotifyKind kind);
     // NoError when the project may change now (taking the rollback copy on the first change of
     // a command), APIERR_NEEDSUNDOSCOPE outside a command.
@@ -344,6 +348,9 @@ private:
     std::unique_ptr<Detail::CallRecorder> _recorder;
     bool _addonHandlersMuted = false; // while a replay runs
     std::vector<std::string> _escaped;
+    // Stands for this host in the tasks it posts to the main loop: one that runs after the host
+    // has gone finds it expired.
+    std::shared_ptr<Host*> _self = std::make_shared<Host*>(this);
 };
 
 } // namespace VantrelSim
