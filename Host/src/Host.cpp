@@ -5,7 +5,10 @@
 #include "RecordedCall.hpp"
 #include "Records.hpp"
 
+#include <QB/Runnable.hpp>
+
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -223,6 +226,34 @@ void Host::DropDeletedFromSelection() {
     }
 }
 
+namespace {
+
+class DropDeletedLater : public QB::Runnable {
+public:
+    DropDeletedLater(std::weak_ptr<Host*> host, std::function<void(Host&)> drop)
+        : _host(std::move(host)), _drop(std::move(drop)) {}
+    void Run() override {
+        if (const std::shared_ptr<Host*> host = _host.lock()) {
+            _drop(**host);
+        }
+    }
+
+private:
+    std::weak_ptr<Host*> _host;
+    std::function<void(Host&)> _drop;
+};
+
+} // namespace
+
+void Host::PostDropDeletedFromSelection() {
+    QB::MessageLoop::Instance().Post(
+        QB::RunnableTask(std::make_shared<DropDeletedLater>(_self, [](Host& host) {
+            if (host._project) {
+                host.DropDeletedFromSelection();
+            }
+        })));
+}
+
 void Host::ChangeWindow(const API_WindowInfo& window) {
     Project& project = GetProject();
     const View* view = project.FindView(window.typeID, window.index, APIGuid2QBGuid(window.databaseUnId));
@@ -348,9 +379,10 @@ VNAPI_ErrCode Host::RunCommand(const QB::UniString& name, bool undoable,
             _redoSteps.clear();
         }
         if (undoable && _changedInCommand) {
-            PushUndoStep({name, std::move(_rollback), std::move(journal), true});
+            PushUndoStep(
+                {name, std::move(_rollback), std::move(journal), true, _project->CopyWithoutElements()});
         } else if (undoable) {
-            PushUndoStep({name, std::nullopt, {}, false});
+            PushUndoStep({name, std::nullopt, {}, false, std::nullopt});
         }
     }
     _rollback.reset();
@@ -377,6 +409,7 @@ void Host::PushUndoStep(UndoStep step) {
         if (older->before && ++kept > _undoDepth) {
             older->before.reset();
             older->elementsBefore.clear();
+            older->after.reset();
         }
     }
 }
@@ -395,15 +428,19 @@ bool Host::Undo() {
         return false;
     }
     UndoStep& step = _undoSteps.back();
-    RedoStep redo{step.name, std::nullopt, {}};
+    RedoStep redo{step.name, std::nullopt, {}, std::nullopt};
     if (step.changed) {
         if (!step.before) {
             return false;
         }
-        auto [after, elementsAfter] = Snapshot(step.elementsBefore);
-        redo.after = std::move(after);
-        redo.elementsAfter = std::move(elementsAfter);
+        auto [now, elementsNow] = Snapshot(step.elementsBefore);
+        if (step.after) {
+            step.before->TakeChangesNotOfTheStep(*step.after, now);
+        }
+        redo.after = std::move(now);
+        redo.elementsAfter = std::move(elementsNow);
         RestoreProject(std::move(*step.before), std::move(step.elementsBefore));
+        redo.undone = _project->CopyWithoutElements();
     }
     _undoSteps.pop_back();
     _redoSteps.push_back(std::move(redo));
@@ -417,12 +454,16 @@ bool Host::Redo() {
     RedoStep step = std::move(_redoSteps.back());
     _redoSteps.pop_back();
     if (!step.after) {
-        PushUndoStep({std::move(step.name), std::nullopt, {}, false});
+        PushUndoStep({std::move(step.name), std::nullopt, {}, false, std::nullopt});
         return true;
     }
     auto [before, elementsBefore] = Snapshot(step.elementsAfter);
+    if (step.undone) {
+        step.after->TakeChangesNotOfTheStep(*step.undone, before);
+    }
     RestoreProject(std::move(*step.after), std::move(step.elementsAfter));
-    PushUndoStep({std::move(step.name), std::move(before), std::move(elementsBefore), true});
+    PushUndoStep({std::move(step.name), std::move(before), std::move(elementsBefore), true,
+                  _project->CopyWithoutElements()});
     return true;
 }
 
@@ -551,13 +592,20 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
                 _rollback.reset();
                 _changedInCommand = changedInCommand;
             } else if (_rollback && othersBefore && _project) {
-                _rollback->TakeOtherUsersChanges(*othersBefore, _project->CopyWithoutElements());
+                _rollback->TakeChangesNotOfTheStep(*othersBefore, _project->CopyWithoutElements());
             }
         }
         if (_project) {
             _project->teamwork.currentUser = me;
             _project->modulData = mine;
             _project->ResumeJournal(std::move(myJournal));
+        }
+        // The other user's deletions leave this user's selection as any deletion does; the add-on
+        // hears of it from the main loop once its call in progress returns, not in the middle of it.
+        if (_project && std::any_of(_selection.begin(), _selection.end(), [&](const API_Neig& neig) {
+                return _project->FindElement(APIGuid2QBGuid(neig.guid)) == nullptr;
+            })) {
+            PostDropDeletedFromSelection();
         }
         // The other user's steps are in that user's history, not in this one's.
         if (_undoSteps.size() > myUndoSteps) {

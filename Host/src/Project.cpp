@@ -623,7 +623,7 @@ constexpr auto TakeAsItIs = [](auto&, const auto&, const auto&) {};
 
 } // namespace
 
-void Project::TakeOtherUsersChanges(const Project& before, const Project& after) {
+void Project::TakeChangesNotOfTheStep(const Project& before, const Project& after) {
     TakeChanged(
         _systems, before._systems, after._systems,
         [](ClassificationSystem& taken, const ClassificationSystem& own, const ClassificationSystem& was) {

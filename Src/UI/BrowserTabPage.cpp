@@ -129,14 +129,14 @@ void BrowserTabPage::ConnEvent_TitlesChanged(const std::shared_ptr<Model::Connec
 // ---- Connections pop-up --------------------------------------------------------------------------
 
 void BrowserTabPage::RefillConnections() {
-    _connIds.Clear();
+    _listedConnections.Clear();
     _connections.DeleteAllItems();
     const auto connections = _manager->GetConnections();
     const auto selected = _manager->GetSelectedConnection();
     const QB::UniString line = _manager->GetVantrel()->GetResourceString(Ids::Text::ConnectionLine);
     bool selectedListed = false;
     for (const auto& conn : connections) {
-        _connIds.Push(conn->TesselSpecificationId());
+        _listedConnections.Push(conn);
         const QB::Int32 entry = _connections.AppendItem(conn->ResolveStringVariables(line));
         if (selected != nullptr && conn->TesselSpecificationId() == selected->TesselSpecificationId()) {
             _connections.SelectItem(entry);
@@ -152,14 +152,14 @@ void BrowserTabPage::RefillConnections() {
 
 void BrowserTabPage::SelectConnectionOfEntry(QB::Int32 entry) {
     _browser->GotoHome();
-    const std::optional<QB::USize> index =
-        RowIndex(entry, _connIds.GetSize(), "static_cast<USize>(sel) <= this->_connIds.GetSize()");
+    const std::optional<QB::USize> index = RowIndex(
+        entry, _listedConnections.GetSize(), "static_cast<USize>(sel) <= this->_listedConnections.GetSize()");
     if (!index) {
         return;
     }
     // Looked up again: the entry may name a connection that has gone meanwhile, the host's undo
     // and redo included (following the project refills the entries, so the entry is read first).
-    const QB::UniString specId = _connIds[*index];
+    const QB::UniString specId = _listedConnections[*index]->TesselSpecificationId();
     _manager->FollowProject();
     _manager->ResetSelectedConnection(_manager->GetConnection(specId));
 }

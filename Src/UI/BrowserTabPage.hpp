@@ -76,8 +76,10 @@ private:
     PK::IconButton _guidesButton;
     PK::PopUp _connections;
     std::shared_ptr<Implementation::TesselBrowser> _browser;
-    // The specification ids of the pop-up's entries, in entry order.
-    QB::Array<QB::UniString> _connIds;
+    // The connections of the pop-up's entries, in entry order. Held so that following the project
+    // reads each again when its record changes (an undone rename): one nobody holds is not followed,
+    // and its entry would keep the titles it was listed with.
+    QB::Array<std::shared_ptr<Model::ConnectionWithSpecification>> _listedConnections;
     std::shared_ptr<Model::Manager> _manager;
     ObservedConnection _selectedConn;
 };

@@ -197,6 +197,49 @@ TEST_F(CommandScope, UndoingACommandKeepsTheClassificationAndPropertiesAnotherUs
     EXPECT_EQ((std::vector<QB::Guid>{itemSs20, itemSs25, mineGuid, theirItem}), childrenOfSs());
 }
 
+// A step takes back its own changes only: a group another user made after it, or one this user's later
+// command made outside the history, stays through the undo, and what changed after the undo through
+// the redo.
+TEST_F(CommandScope, UndoAndRedoKeepWhatChangedAfterTheStep) {
+    // Through the host's function, so that the step holds it.
+    const auto createGroup = [&](const char* name) {
+        API_PropertyGroup group;
+        group.groupType = API_PropertyCustomGroupType;
+        group.name = name;
+        EXPECT_EQ(NoError, T().VNAPI_Property_CreatePropertyGroup(Tok(), &group));
+        return APIGuid2QBGuid(group.guid);
+    };
+    QB::Guid mine;
+    ASSERT_EQ(NoError, InCommand(
+                           [&] {
+                               mine = createGroup("Mine");
+                               return Classify(wall, itemSs20);
+                           },
+                           "Connect"));
+    QB::Guid theirs;
+    host.AsOtherUser(2, [&] { theirs = Build().AddPropertyGroup("Theirs"); });
+    QB::Guid later;
+    std::function<VNAPI_ErrCode()> outsideHistory = [&] {
+        later = createGroup("Later");
+        return NoError;
+    };
+    const QB::UniString name = "Outside the history";
+    ASSERT_EQ(NoError, T().VNAPI_CallCommand(Tok(), &name, &HostTest::RunBody, &outsideHistory));
+
+    ASSERT_TRUE(host.Undo());
+    EXPECT_TRUE(ItemOf(wall, system).IsNull());
+    EXPECT_EQ(nullptr, P().FindGroup(mine));
+    EXPECT_NE(nullptr, P().FindGroup(theirs));
+    EXPECT_NE(nullptr, P().FindGroup(later));
+
+    host.AsOtherUser(2, [&] { P().DeleteGroup(theirs); });
+    ASSERT_TRUE(host.Redo());
+    EXPECT_EQ(itemSs20, ItemOf(wall, system));
+    EXPECT_NE(nullptr, P().FindGroup(mine));
+    EXPECT_EQ(nullptr, P().FindGroup(theirs));
+    EXPECT_NE(nullptr, P().FindGroup(later));
+}
+
 // Another user's change alone does not make a command one that changed the project.
 TEST_F(CommandScope, ACommandWhereOnlyAnotherUserChangedLeavesNothingToTakeBack) {
     QB::Guid theirGroup;

@@ -3,6 +3,7 @@
 #include "HostFixture.hpp"
 
 #include <QB/Resource.hpp>
+#include <QB/Runnable.hpp>
 
 namespace VantrelSimTest {
 namespace {
@@ -91,6 +92,40 @@ TEST_F(Notifications, SelectionChangesAndNewElementsOfTheAskedTypesAreReported) 
     ASSERT_EQ(NoError, T().VNAPI_Notify_CatchNewElement(Tok(), nullptr, &OnNewElement));
     host.DrawElement(column);
     EXPECT_EQ(2U, _recorder.newElements.size());
+}
+
+// A selected element another user deletes leaves the selection as the host's own deletions do; the add-on
+// hears of it from the main loop once its call in progress returns, and a host gone by then is passed by.
+TEST_F(Notifications, AnotherUsersDeletionLeavesTheSelectionOnceTheCallInProgressReturns) {
+    QB::MessageLoop& loop = QB::MessageLoop::Instance();
+    loop.DiscardPending();
+    ASSERT_EQ(NoError, T().VNAPI_Notify_CatchSelectionChange(Tok(), &OnSelection));
+    const auto other = Build().AddElement({.type = API_ColumnID, .layer = walls});
+    const auto unselected = Build().AddElement({.type = API_ColumnID, .layer = walls});
+    host.SetSelection({wall, other});
+    _recorder.selections.clear();
+
+    ASSERT_EQ(NoError, InCommand([&] {
+                  host.AsOtherUser(2, [&] { P().DeleteElement(other); });
+                  EXPECT_TRUE(_recorder.selections.empty());
+                  return NoError;
+              }));
+    EXPECT_TRUE(_recorder.selections.empty());
+    EXPECT_EQ(1U, loop.RunPending());
+    EXPECT_EQ((std::vector<API_Neig>{{APINeig_Wall, 0, A(wall)}}), _recorder.selections);
+    EXPECT_EQ(std::vector<QB::Guid>{wall}, host.SelectedElements());
+
+    host.AsOtherUser(2, [&] { P().DeleteElement(unselected); });
+    EXPECT_EQ(0U, loop.RunPending());
+
+    {
+        Host gone;
+        gone.OpenProject(Project(P()));
+        gone.SetSelection({wall});
+        gone.AsOtherUser(2, [&] { gone.GetProject().DeleteElement(wall); });
+    }
+    EXPECT_EQ(1U, loop.RunPending());
+    EXPECT_EQ(1U, _recorder.selections.size());
 }
 
 TEST_F(Notifications, ProjectEventsFollowTheCatchMaskAndTheProgressWindowIsReported) {

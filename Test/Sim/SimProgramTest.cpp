@@ -271,7 +271,13 @@ const Sample Samples[] = {
     {"walk-restart-keeps-issue-of-element-deleted-by-another-user.scenario.json",
      {"the host quit: the add-on's release passed"}},
     {"walk-element-deleted-meanwhile-after-issue-recorded.scenario.json",
-     {"user 2 acts before call 1 of VNAPI_CallCommand"}}};
+     {"user 2 acts before call 1 of VNAPI_CallCommand"}},
+    {"walk-undo-keeps-a-group-made-after-the-step.scenario.json",
+     {"user 2 acts before call 25 of VNAPI_Interface"}},
+    {"walk-undone-rename-of-a-specification-not-selected.scenario.json",
+     {"undone: \"Update specification titles\"", "(restartKeeps: restartHost)"}},
+    {"walk-selection-deleted-meanwhile-during-connect.scenario.json",
+     {"user 2 acts before call 1 of VNAPI_Property_CreatePropertyGroup", "(restartKeeps: restartHost)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

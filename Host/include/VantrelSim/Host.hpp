@@ -188,7 +188,9 @@ public:
     // Runs `work` as another user and returns the module-data records that user changed,
     // leaving this user's records as they were (the other user's element, object and
     // reservation changes stay: they are on the team server already). Then call
-    // ReceiveChanges with the result to receive them.
+    // ReceiveChanges with the result to receive them. Selected elements the other user deleted
+    // leave the selection; the add-on's selection handler hears of it from the main loop
+    // (QB::MessageLoop), once the add-on's call in progress has returned.
     IncomingChanges AsOtherUser(QB::Int32 user, const std::function<void()>& work);
     // Receives another user's changes: a record only the other user has is taken over, one the
     // other user erased goes, and one both users have but differently goes through the
@@ -270,17 +272,23 @@ private:
         std::optional<Project> before; // without its elements; nullopt: changed nothing, or too old
         ElementJournal elementsBefore; // the elements the step changed, as they were
         bool changed = false;
+        // Without its elements, as the step left it: what changed after it (another user's group, a
+        // later command's add-on object) is not the step's, and undoing the step keeps it.
+        std::optional<Project> after;
     };
     // An undone step as it left the project; Redo puts it back.
     struct RedoStep {
         QB::UniString name;
-        std::optional<Project> after; // without its elements; nullopt: changed nothing
-        ElementJournal elementsAfter; // the elements the step changed, as the step left them
+        std::optional<Project> after;  // without its elements; nullopt: changed nothing
+        ElementJournal elementsAfter;  // the elements the step changed, as the step left them
+        std::optional<Project> undone; // without its elements, as the undo left it
     };
 
     void ReplaceProject(std::optional<Project> project, API_NotifyEventID event);
     void NotifySelection();
     void DropDeletedFromSelection();
+    // DropDeletedFromSelection once the add-on's call in progress has returned.
+    void PostDropDeletedFromSelection();
     void NotifyNewElement(const Element& element, API_ElementNotifyKind kind);
     // NoError when the project may change now (taking the rollback copy on the first change of
     // a command), APIERR_NEEDSUNDOSCOPE outside a command.
@@ -340,6 +348,9 @@ private:
     std::unique_ptr<Detail::CallRecorder> _recorder;
     bool _addonHandlersMuted = false; // while a replay runs
     std::vector<std::string> _escaped;
+    // Stands for this host in the tasks it posts to the main loop: one that runs after the host
+    // has gone finds it expired.
+    std::shared_ptr<Host*> _self = std::make_shared<Host*>(this);
 };
 
 } // namespace VantrelSim

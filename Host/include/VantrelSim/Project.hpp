@@ -287,10 +287,11 @@ public:
     Project CopyWithoutElements();
     // Puts back `before` (from CopyWithoutElements) and the journalled elements.
     void Restore(Project before, ElementJournal journal);
-    // Into this copy of a project as a command found it (from CopyWithoutElements), what another
-    // user changed, other than elements, from `before` to `after` while the command ran: undoing the
-    // command then keeps that user's classification, properties and add-on objects.
-    void TakeOtherUsersChanges(const Project& before, const Project& after);
+    // Into this copy of a project as a step found it (from CopyWithoutElements), what changed, other
+    // than elements, from `before` to `after` that was not the step's doing (another user's change
+    // while it ran, anything made after it): undoing the step then keeps those classification items,
+    // properties and add-on objects.
+    void TakeChangesNotOfTheStep(const Project& before, const Project& after);
 
 private:
     struct ElementMaps;

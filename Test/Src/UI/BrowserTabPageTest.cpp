@@ -56,8 +56,9 @@ TEST_F(BrowserTab, ChoosingThePlaceholderOnlySendsTheBrowserHome) {
     EXPECT_EQ(LoadCount(), loads + 1);
     EXPECT_TRUE(IsOfflinePageFor(LastLoad(), "https://app.tessel.example/"));
     EXPECT_EQ(manager->GetSelectedConnection(), nullptr);
-    EXPECT_TRUE(log.Contains(spdlog::level::err,
-                             "failed assertion: static_cast<USize>(sel) <= this->_connIds.GetSize()"));
+    EXPECT_TRUE(
+        log.Contains(spdlog::level::err,
+                     "failed assertion: static_cast<USize>(sel) <= this->_listedConnections.GetSize()"));
 }
 
 // An entry of the pop-up selects its connection everywhere, Home the first one; both send the
@@ -93,6 +94,22 @@ TEST_F(BrowserTab, ChoosingAnEntryOrHomeSelectsAConnectionEverywhere) {
     EXPECT_EQ(manager->GetSelectedConnection(), second);
     PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 2);
     EXPECT_EQ(manager->GetSelectedConnection(), third);
+}
+
+// Nothing but the pop-up holds a connection that is not selected; the host's undo of its rename still
+// reaches its entry once the add-on follows the project.
+TEST_F(BrowserTab, AnEntryShowsTheTitlesAnUndoPutBack) {
+    Connect("spec-1", systemGuid);
+    Connect("spec-2", otherSystemGuid)->UpdateTitles("Roofs", "Annex");
+    OpenPalette();
+    PK::User::ChoosePopUpEntry(BrowserPage(), Connections, 1);
+    ASSERT_THAT(RenderPanel(BrowserPanel), HasSubstr("          2 \"Roofs - Annex\"\n"));
+
+    ASSERT_TRUE(host.Undo());
+    manager->FollowProject();
+
+    EXPECT_THAT(RenderPanel(BrowserPanel), HasSubstr("        * 1 \"Spec spec-1 - Tower\"\n"
+                                                     "          2 \"Spec spec-2 - Tower\"\n"));
 }
 
 TEST_F(BrowserTab, ReloadForgetsTheCookiesReloadsGoesHomeAndResendsTheStates) {
