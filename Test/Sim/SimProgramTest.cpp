@@ -259,7 +259,11 @@ const Sample Samples[] = {
     {"walk-element-said-gone-while-associating.scenario.json",
      {"host fault: VNAPI_Element_SetProperties answered APIERR_BADID (0x81060065)"}},
     {"walk-disconnect-refused-in-shared-project.scenario.json",
-     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}}};
+     {"alert 32550 \"Ardo Tessel Connect: Property Manager reservation.\"", "(restartKeeps: restartHost)"}},
+    {"walk-issues-merged-both-ways-in-one-order.scenario.json",
+     {"(converges: user 2 and this user exchange 1 record(s) both ways)"}},
+    {"walk-issues-of-two-clauses-merged-both-ways.scenario.json",
+     {"(converges: user 2 and this user exchange 1 record(s) both ways)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {
