@@ -517,6 +517,7 @@ bool ConnectionWithSpecification::MergeIn(ConnectionWithSpecification& toMerge) 
         _virtualTypes.Put(id, AdoptVirtualType(*virtualType));
         virtualTypesChanged = true;
     }
+    PutVirtualTypesInMergedOrder(toMerge);
     const bool issuesChanged = _issueCollection.MergeIn(toMerge._issueCollection);
 
     if (virtualTypesChanged) {
@@ -530,6 +531,21 @@ bool ConnectionWithSpecification::MergeIn(ConnectionWithSpecification& toMerge) 
         });
     }
     return virtualTypesChanged || issuesChanged;
+}
+
+void ConnectionWithSpecification::PutVirtualTypesInMergedOrder(const ConnectionWithSpecification& toMerge) {
+    // As with the issues: the other's clauses first, in its order, then those only this one holds,
+    // so that the other user merging the result back stores the same record.
+    VirtualTypeTable ordered;
+    for (const auto& [id, virtualType] : toMerge._virtualTypes) {
+        if (const std::shared_ptr<VirtualType>* mine = _virtualTypes.GetPtr(id); mine != nullptr) {
+            ordered.Add(id, *mine);
+        }
+    }
+    for (const auto& [id, virtualType] : _virtualTypes) {
+        ordered.Add(id, virtualType);
+    }
+    _virtualTypes = std::move(ordered);
 }
 
 std::shared_ptr<VirtualType> ConnectionWithSpecification::AdoptVirtualType(const VirtualType& other) {

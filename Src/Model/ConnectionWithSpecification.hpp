@@ -190,8 +190,10 @@ public:
     // Needs shared ownership (raises ConnEvent_VirtualTypesChanged and ConnEvent_IssuesChanged).
     QB::ErrCode Read(QB::IChannel& ic);
     // Takes over another user's copy of this connection (same specification id): its flags, parts
-    // and titles, the virtual types this one lacks (re-owned by this connection) and its issues.
-    // True when virtual types or issues changed. `toMerge` is to be discarded afterwards.
+    // and titles, the virtual types this one lacks (re-owned by this connection) and its issues;
+    // what both list is then in the other's order, so that merging the result back into the other
+    // gives the same record. True when virtual types or issues changed. `toMerge` is to be discarded
+    // afterwards.
     bool MergeIn(ConnectionWithSpecification& toMerge);
 
     // ---- Failure handling ----
@@ -269,6 +271,8 @@ private:
     void MarkGoneFromProject(const QB::UniString& name);
     // Takes the stored content of `source` (read completely) as this connection's own.
     void TakeOverStoredContent(ConnectionWithSpecification& source);
+    // The other's virtual types first, in its order, then those only this one holds.
+    void PutVirtualTypesInMergedOrder(const ConnectionWithSpecification& toMerge);
     // A virtual type equal to `other`, owned by this connection.
     std::shared_ptr<VirtualType> AdoptVirtualType(const VirtualType& other);
 

@@ -11,6 +11,10 @@
 
 #include <fmt/format.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace SimTest {
 namespace {
 
@@ -290,6 +294,70 @@ TEST(StoredStateReading, RefusesWhatIsNotAnInspectorReport) {
     EXPECT_THAT(state.removals, ElementsAre("C: removal record R1", "C: removal record R2"));
     EXPECT_THAT(state.wrong, IsEmpty());
 }
+
+// The merge drops gone elements from the issues: an issue whose elements are all gone may go with
+// them, one that names some still there may not.
+TEST(StoredStateReading, KnowsTheIssuesWhoseElementsAreAllGone) {
+    const StoredState state = ReadStoredState(Report(Clauses, R"(
+        {"guid": "I1", "elements": [{"guid": "E1", "exists": false}, {"guid": "E2", "exists": false}]},
+        {"guid": "I2", "elements": [{"guid": "E1", "exists": false}, {"guid": "E3", "exists": true}]},
+        {"guid": "I3", "elements": []})",
+                                                     Removed));
+    EXPECT_THAT(state.allElementsGone, ElementsAre("C: issue I1"));
+    EXPECT_THAT(state.touchingGone, ElementsAre("C: issue I1", "C: issue I2"));
+}
+
+// A clause both users held keeps each one's texts through the merge; only that may tell the two
+// users' records apart after they exchanged them both ways.
+struct KeptCase {
+    const char* what;
+    std::string here;
+    std::string there;
+    std::optional<std::vector<std::string>> kept;
+};
+
+std::string Clause(const char* id, const char* title) {
+    return fmt::format(R"({{"id": "{}", "properties": {{"Title": "{}"}}, "dirty": []}})", id, title);
+}
+
+class ClausesKeptOwnCases : public ::testing::TestWithParam<KeptCase> {};
+
+TEST_P(ClausesKeptOwnCases, ExplainTheRecordsDifferingOnlyByTheTextsEachUserKept) {
+    // This user changed K1's title; the other user held the record from before, and K2 alone.
+    const StoredState mine = ReadStoredState(Report(Clause("K1", "new"), OneIssue, Removed));
+    const StoredState theirs =
+        ReadStoredState(Report(Clause("K1", "old") + ", " + Clause("K2", "b"), OneIssue, Removed));
+    EXPECT_EQ(ClausesKeptOwn("C", mine, theirs, ReadStoredState(GetParam().here),
+                             ReadStoredState(GetParam().there)),
+              GetParam().kept);
+}
+
+const std::string BothClauses = Clause("K1", "new") + ", " + Clause("K2", "b");
+const KeptCase KeptCases[] = {
+    {"EachKeptItsOwn", Report(BothClauses, OneIssue, Removed),
+     Report(Clause("K1", "old") + ", " + Clause("K2", "b"), OneIssue, Removed),
+     std::vector<std::string>{"K1"}},
+    {"ThisUserLostItsOwn", Report(Clause("K1", "old") + ", " + Clause("K2", "b"), OneIssue, Removed),
+     Report(Clause("K1", "old") + ", " + Clause("K2", "b"), OneIssue, Removed), std::nullopt},
+    {"TheOtherTookThisUsersTexts", Report(BothClauses, OneIssue, Removed),
+     Report(BothClauses, OneIssue, Removed), std::nullopt},
+    {"AClauseOnlyTheOtherHeldChanged",
+     Report(Clause("K1", "new") + ", " + Clause("K2", "x"), OneIssue, Removed),
+     Report(Clause("K1", "old") + ", " + Clause("K2", "x"), OneIssue, Removed), std::nullopt},
+    {"IssueTextsFollowTheirClause",
+     Report(BothClauses, R"({"guid": "I1", "virtualType": "K1", "text": "new: refused"})", Removed),
+     Report(Clause("K1", "old") + ", " + Clause("K2", "b"),
+            R"({"guid": "I1", "virtualType": "K1", "text": "old: refused"})", Removed),
+     std::vector<std::string>{"K1"}},
+    {"AnotherIssuesTextDiffers", Report(BothClauses, R"({"guid": "U1", "text": "a"})", Removed),
+     Report(Clause("K1", "old") + ", " + Clause("K2", "b"), R"({"guid": "U1", "text": "b"})", Removed),
+     std::nullopt},
+    {"MoreThanTextsDiffer", Report(BothClauses, OneIssue, Removed),
+     Report(Clause("K1", "old") + ", " + Clause("K2", "b"), "", Removed), std::nullopt},
+};
+
+INSTANTIATE_TEST_SUITE_P(Holds, ClausesKeptOwnCases, ::testing::ValuesIn(KeptCases),
+                         [](const auto& param) { return std::string(param.param.what); });
 
 // Where two stored forms first differ names the line and both versions of it.
 TEST(ProjectFormDifference, NamesTheFirstLineThatDiffersOrNothing) {

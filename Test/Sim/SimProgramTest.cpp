@@ -277,7 +277,16 @@ const Sample Samples[] = {
     {"walk-undone-rename-of-a-specification-not-selected.scenario.json",
      {"undone: \"Update specification titles\"", "(restartKeeps: restartHost)"}},
     {"walk-selection-deleted-meanwhile-during-connect.scenario.json",
-     {"user 2 acts before call 1 of VNAPI_Property_CreatePropertyGroup", "(restartKeeps: restartHost)"}}};
+     {"user 2 acts before call 1 of VNAPI_Property_CreatePropertyGroup", "(restartKeeps: restartHost)"}},
+    {"walk-issues-merged-both-ways-in-one-order.scenario.json",
+     {"(converges: user 2 and this user exchange 1 record(s) both ways)"}},
+    {"walk-issues-of-two-clauses-merged-both-ways.scenario.json",
+     {"(converges: user 2 and this user exchange 1 record(s) both ways)"}},
+    {"walk-clause-texts-each-user-keeps.scenario.json",
+     {"(converges: clause C-4003 of \"ConnectionWithSpecification:S-2002\" keeps each user's own texts, as "
+      "both held it)"}},
+    {"walk-issue-of-deleted-element-goes-in-merge.scenario.json",
+     {"(converges: user 2 and this user exchange 1 record(s) both ways)"}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <stdexcept>
 
 namespace VantrelSim::Tool {
@@ -32,6 +33,39 @@ const Value* ArrayOf(const Value& object, const char* key) {
     return member != object.MemberEnd() && member->value.IsArray() ? &member->value : nullptr;
 }
 
+std::string JsonText(const Value& value) {
+    Json::StringBuffer buffer;
+    Json::Writer<Json::StringBuffer> writer(buffer);
+    value.Accept(writer);
+    return {buffer.GetString(), buffer.GetSize()};
+}
+
+// The connection as the inspector reports it, without what may differ between two users' records
+// that hold the same but for the texts of their clauses: those texts, the texts of the issues about
+// a clause (made from the clause's texts) and the record's size.
+std::string RecordForm(const Value& connection) {
+    Json::Document form;
+    form.CopyFrom(connection, form.GetAllocator());
+    form.RemoveMember("size");
+    const auto withoutMembers = [&form](const char* array, std::initializer_list<const char*> members) {
+        const auto found = form.FindMember(array);
+        if (found == form.MemberEnd() || !found->value.IsArray()) {
+            return;
+        }
+        for (Value& entry : found->value.GetArray()) {
+            if (entry.IsObject() &&
+                (std::string_view(array) != "issues" || !TextOf(entry, "virtualType").empty())) {
+                for (const char* member : members) {
+                    entry.RemoveMember(member);
+                }
+            }
+        }
+    };
+    withoutMembers("virtualTypes", {"properties", "dirty"});
+    withoutMembers("issues", {"text"});
+    return JsonText(form);
+}
+
 std::string RecordOf(const std::string& line) {
     return line.substr(0, line.find(": "));
 }
@@ -48,11 +82,16 @@ void ReadConnection(const Value& connection, StoredState& state) {
         !connection["readable"].GetBool()) {
         return;
     }
+    state.recordForms[record] = RecordForm(connection);
     std::set<std::string> clauseIds;
     if (const Value* clauses = ArrayOf(connection, "virtualTypes")) {
         for (const Value& clause : clauses->GetArray()) {
             const std::string id = TextOf(clause, "id");
             clauseIds.insert(id);
+            if (clause.IsObject() && clause.HasMember("properties") && clause.HasMember("dirty")) {
+                state.clauseTexts[fmt::format("{}: clause {}", record, id)] =
+                    JsonText(clause["properties"]) + " " + JsonText(clause["dirty"]);
+            }
             state.clauses.insert(fmt::format("{}: clause {}", record, id));
             if (const Value* elements = ArrayOf(clause, "associatedElements")) {
                 for (const Value& element : elements->GetArray()) {
@@ -83,6 +122,9 @@ void ReadConnection(const Value& connection, StoredState& state) {
                         state.touchingGone.insert(key);
                         state.goneElementsOf[key].insert(TextOf(element, "guid"));
                     }
+                }
+                if (!elements->Empty() && std::all_of(elements->Begin(), elements->End(), gone)) {
+                    state.allElementsGone.insert(key);
                 }
             }
             if (TextOf(issue, "kind") == "CoudntUpdateProjectOrSpecTitle") {
@@ -217,6 +259,42 @@ std::vector<std::string> CompareStoredStates(const StoredState& before, const St
         lost("removal records", gone);
     }
     return problems;
+}
+
+std::optional<std::vector<std::string>> ClausesKeptOwn(const std::string& record, const StoredState& mine,
+                                                       const StoredState& theirs, const StoredState& here,
+                                                       const StoredState& there) {
+    const auto form = [&record](const StoredState& state) {
+        const auto found = state.recordForms.find(record);
+        return found != state.recordForms.end() ? std::optional<std::string>(found->second) : std::nullopt;
+    };
+    if (!form(here) || form(here) != form(there)) {
+        return std::nullopt;
+    }
+    const auto textOf = [](const StoredState& state, const std::string& key) {
+        const auto found = state.clauseTexts.find(key);
+        return found != state.clauseTexts.end() ? std::optional<std::string>(found->second) : std::nullopt;
+    };
+    const std::string prefix = record + ": clause ";
+    std::vector<std::string> kept;
+    for (const auto& [key, hereText] : here.clauseTexts) {
+        if (!key.starts_with(prefix)) {
+            continue;
+        }
+        const std::optional<std::string> ownHere =
+            textOf(mine, key) ? textOf(mine, key) : textOf(theirs, key);
+        const std::optional<std::string> ownThere = textOf(theirs, key) ? textOf(theirs, key) : hereText;
+        if (ownHere != hereText || ownThere != textOf(there, key)) {
+            return std::nullopt;
+        }
+        if (hereText != *ownThere) {
+            kept.push_back(key.substr(prefix.size()));
+        }
+    }
+    if (kept.empty()) {
+        return std::nullopt;
+    }
+    return kept;
 }
 
 } // namespace VantrelSim::Tool

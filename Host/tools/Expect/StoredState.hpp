@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -36,10 +37,14 @@ struct StoredState {
     std::set<std::string> titleIssueRemovals; // "<record>: removal record <guid>" of each title issue
     std::map<std::string, std::string> issueContentOf; // "<record>: issue <guid>" -> its issueContents line
     std::set<std::string> touchingGone;                // "<record>: issue <guid>" naming an element now gone
-    std::set<std::string> removals;                    // "<record>: removal record <guid>"
-    std::map<std::string, std::size_t> removed;        // record -> removal records
-    std::set<std::string> partIssueRecords;            // records whose issues name a missing part of theirs
-    std::vector<std::string> wrong;                    // what is wrong whatever the step did
+    std::set<std::string> allElementsGone;             // the same, of issues whose elements are all gone
+    std::map<std::string, std::string>
+        clauseTexts; // "<record>: clause <id>" -> its properties and dirty names
+    std::map<std::string, std::string> recordForms; // record -> all it holds but its clauses' texts
+    std::set<std::string> removals;                 // "<record>: removal record <guid>"
+    std::map<std::string, std::size_t> removed;     // record -> removal records
+    std::set<std::string> partIssueRecords;         // records whose issues name a missing part of theirs
+    std::vector<std::string> wrong;                 // what is wrong whatever the step did
 
     // For each of touchingGone, the guids of the elements it names that are gone.
     std::map<std::string, std::set<std::string>> goneElementsOf;
@@ -65,5 +70,14 @@ enum StoredLoss : unsigned {
 // removal records that went are not lost when their connection kept exactly RemovalRecordsKept.
 std::vector<std::string> CompareStoredStates(const StoredState& before, const StoredState& after,
                                              unsigned mayLose, const std::set<std::string>& excused);
+
+// A merge takes the other user's clauses only where it has none: a clause both users held keeps each
+// one's own texts (properties and dirty names). Given the record as this user (`mine`) and the other
+// user (`theirs`) held it before exchanging it both ways, and as each holds it after (`here`,
+// `there`): the clauses whose texts differ between `here` and `there`, when all else is the same and
+// each side kept its own texts; nothing when anything else explains the difference.
+std::optional<std::vector<std::string>> ClausesKeptOwn(const std::string& record, const StoredState& mine,
+                                                       const StoredState& theirs, const StoredState& here,
+                                                       const StoredState& there);
 
 } // namespace VantrelSim::Tool

@@ -13,6 +13,7 @@
 #include <VantrelSim/ProjectFile.hpp>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include <algorithm>
 #include <iterator>
@@ -129,6 +130,22 @@ Step CheckStep(std::string kind, Action action) {
     step.kind = std::move(kind);
     step.action = std::move(action);
     return step;
+}
+
+// The project as it is, with the records the other user received put back as this user holds them.
+std::string ProjectWithRecords(Project& project, const IncomingChanges& received) {
+    std::vector<std::pair<QB::UniString, API_ModulData>> theirs;
+    for (const auto& [name, record] : received.modulData) {
+        if (const API_ModulData* now = project.modulData.GetPtr(name); now != nullptr && record) {
+            theirs.emplace_back(name, *now);
+            project.modulData.Put(name, *record);
+        }
+    }
+    std::string file = WriteProjectJson(project);
+    for (const auto& [name, record] : theirs) {
+        project.modulData.Put(name, record);
+    }
+    return file;
 }
 
 } // namespace
@@ -585,44 +602,68 @@ std::vector<std::string> RunSession::Converges(const HoldsBefore& before) {
     }
 
     std::vector<std::string> problems;
+    std::optional<StoredState> both;
+    std::optional<StoredState> earlier;
+    std::optional<StoredState> here;
+    const auto inspectBoth = [&] {
+        if (!both && (both = Inspected(WriteProjectJson(project), error)) && before.file) {
+            earlier = Inspected(*before.file, error);
+        }
+        return both.has_value();
+    };
     for (const auto& [name, merged] : toThem.modulData) {
         const API_ModulData* theirsNow = project.modulData.GetPtr(name);
-        if (!merged || theirsNow == nullptr || !(*theirsNow == *merged)) {
-            problems.push_back(
-                fmt::format("\"{}\" differs between the users after they exchanged their changes "
-                            "both ways ({} bytes here, {} for user {})",
-                            name.ToUtf8(), merged ? merged->dataHdl.size() : 0,
-                            theirsNow != nullptr ? theirsNow->dataHdl.size() : 0, other));
+        if (merged && theirsNow != nullptr && *theirsNow == *merged) {
+            continue;
         }
+        // A clause both users held keeps each one's own texts: the records may differ in them alone.
+        if (merged && theirsNow != nullptr && inspectBoth() && earlier) {
+            if (!here) {
+                here = Inspected(ProjectWithRecords(project, toThem), error);
+            }
+            const std::optional<std::vector<std::string>> kept =
+                here ? ClausesKeptOwn(name.ToUtf8(), *stepped, *earlier, *here, *both) : std::nullopt;
+            if (kept) {
+                const bool one = kept->size() == 1;
+                _transcript->Line(fmt::format("(converges: {} {} of \"{}\" {} each user's own texts, as both "
+                                              "held {})",
+                                              one ? "clause" : "clauses", fmt::join(*kept, ", "),
+                                              name.ToUtf8(), one ? "keeps" : "keep", one ? "it" : "them"),
+                                  2);
+                continue;
+            }
+        }
+        problems.push_back(fmt::format("\"{}\" differs between the users after they exchanged their changes "
+                                       "both ways ({} bytes here, {} for user {})",
+                                       name.ToUtf8(), merged ? merged->dataHdl.size() : 0,
+                                       theirsNow != nullptr ? theirsNow->dataHdl.size() : 0, other));
+    }
+    if (problems.empty() && !inspectBoth()) {
+        problems.push_back("cannot be checked: " + error);
     }
     if (problems.empty()) {
-        if (const std::optional<StoredState> both = Inspected(WriteProjectJson(project), error); !both) {
-            problems.push_back("cannot be checked: " + error);
-        } else {
-            // Nothing both users had is lost, unless it is remembered as removed: an issue one of them
-            // alone had may end through the merge (its elements are fine on the other side).
-            const std::optional<StoredState> earlier =
-                before.file ? Inspected(*before.file, error) : std::optional<StoredState>();
-            std::vector<std::string> lost;
-            for (const std::string& issue : stepped->issues) {
-                const std::string removal = issue.substr(0, issue.find(": ")) + ": removal record " +
-                                            issue.substr(issue.rfind(' ') + 1);
-                if (earlier && earlier->issues.contains(issue) && !both->issues.contains(issue) &&
-                    !both->removals.contains(removal)) {
-                    lost.push_back(issue);
-                }
+        // Nothing both users had is lost, unless it is remembered as removed: an issue one of them
+        // alone had may end through the merge (its elements are fine on the other side), and the
+        // merge drops gone elements from the issues, so an issue whose elements are all gone goes.
+        std::vector<std::string> lost;
+        for (const std::string& issue : stepped->issues) {
+            const std::string removal =
+                issue.substr(0, issue.find(": ")) + ": removal record " + issue.substr(issue.rfind(' ') + 1);
+            if (earlier && earlier->issues.contains(issue) && !both->issues.contains(issue) &&
+                !both->removals.contains(removal) && !stepped->allElementsGone.contains(issue)) {
+                lost.push_back(issue);
             }
-            for (const std::string& removal : stepped->removals) {
-                const auto kept = both->removed.find(removal.substr(0, removal.find(": ")));
-                if (!both->removals.contains(removal) &&
-                    (kept == both->removed.end() || kept->second != RemovalRecordsKept)) {
-                    lost.push_back(removal);
-                }
+        }
+        for (const std::string& removal : stepped->removals) {
+            const auto kept = both->removed.find(removal.substr(0, removal.find(": ")));
+            if (!both->removals.contains(removal) &&
+                (kept == both->removed.end() || kept->second != RemovalRecordsKept)) {
+                lost.push_back(removal);
             }
-            if (!lost.empty()) {
-                problems.push_back(
-                    fmt::format("the exchange lost {} thing(s), first {}", lost.size(), lost.front()));
-            }
+        }
+        if (!lost.empty()) {
+            problems.push_back(
+                fmt::format("the exchange lost {} thing(s), first {}", lost.size(), lost.front()));
         }
     }
     // The run goes on from the step's own result: its records, its history, and the add-on told.

@@ -161,8 +161,40 @@ bool Collection::MergeIn(const Collection& other) {
     }
 
     changed = RefreshAll(ElementGuidSet()) || changed;
+    PutInMergedOrder(other);
     PruneDeletedIssues();
     return changed;
+}
+
+void Collection::PutInMergedOrder(const Collection& other) {
+    // Each side of a merge would append what only the other had, so two users exchanging their
+    // changes both ways would store the same issues in different orders and never hold the same
+    // record. What the other listed comes first, in its order, and what only this side has after it:
+    // the other user, merging that result, then keeps it as it is.
+    QB::HashTable<QB::Guid, QB::USize> otherPlace;
+    for (const IssuePtr& issue : other._container) {
+        if (issue != nullptr) {
+            otherPlace.Add(issue->GetGuid(), otherPlace.GetSize());
+        }
+    }
+    const auto placeOf = [&otherPlace](const IssuePtr& issue) {
+        const QB::USize* place = issue != nullptr ? otherPlace.GetPtr(issue->GetGuid()) : nullptr;
+        return place != nullptr ? *place : otherPlace.GetSize();
+    };
+    std::stable_sort(
+        _container.begin(), _container.end(),
+        [&placeOf](const IssuePtr& left, const IssuePtr& right) { return placeOf(left) < placeOf(right); });
+
+    QB::HashTable<QB::Guid, QB::Int32> removals;
+    for (const auto& [guid, removalTime] : other._deletedIssues) {
+        if (const QB::Int32* kept = _deletedIssues.GetPtr(guid)) {
+            removals.Put(guid, *kept);
+        }
+    }
+    for (const auto& [guid, removalTime] : _deletedIssues) {
+        removals.Add(guid, removalTime);
+    }
+    _deletedIssues = std::move(removals);
 }
 
 void Collection::AddUnknownError(const QB::UniString& hint) {

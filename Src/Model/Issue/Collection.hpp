@@ -1,7 +1,7 @@
 #pragma once
 
-// The issues of one connection, in insertion order, and the guids of the issues the user
-// removed (with the removal time), so that merging older module data of another user does not
+// The issues of one connection, in insertion order (after a merge, the other's first), and the guids of the
+// issues the user removed (with the removal time), so that merging older module data of another user does not
 // bring them back.
 //
 // Owned by its connection (a plain back pointer, not owned), stored with it and merged when
@@ -62,7 +62,9 @@ public:
     void Remove(const IssuePtr& issue);
     void Remove(const Issues& issues);
     // Takes over the other's deleted guids and its issues that are not deleted here, then
-    // refreshes. Returns whether anything changed.
+    // refreshes. What the other lists comes first, in its order, then what only this one has, so
+    // that the other user merging the result back stores the same record. Returns whether anything
+    // changed.
     bool MergeIn(const Collection& other);
     // Adds an UnknownError issue with `hint`.
     void AddUnknownError(const QB::UniString& hint);
@@ -94,6 +96,7 @@ public:
 
 private:
     bool RefreshAll(const ElementGuidSet& succeeded);
+    void PutInMergedOrder(const Collection& other);
     void PruneDeletedIssues();
 
     ConnectionWithSpecification* _owner = nullptr;

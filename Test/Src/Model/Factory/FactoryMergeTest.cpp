@@ -112,6 +112,22 @@ TEST_F(FactoryMerge, RecordsOfAConnectionNobodyHoldsAreMergedFromTheirBytes) {
     EXPECT_FALSE(connection->HasVirtualType("c-2"));
 }
 
+// The other user, merging the result back into the record this user merged, stores what this user
+// stores: the clauses each added alone are in one order on both sides.
+TEST_F(FactoryMerge, MergingTheResultBackGivesTheOtherUserTheSameRecord) {
+    DivergeFromAnotherUser();
+    factory = std::make_unique<Model::ConnectionWithSpecificationFactory>(vantrel, tesselPtr, planData);
+
+    ASSERT_EQ(Merge(&original, &toMerge), NoError);
+    const API_ModulData mergedHere = destination;
+    ASSERT_EQ(Merge(&toMerge, &mergedHere), NoError);
+
+    EXPECT_EQ(destination, mergedHere);
+    const auto merged = ReadBack(mergedHere);
+    EXPECT_TRUE(merged->HasVirtualType("c-1"));
+    EXPECT_TRUE(merged->HasVirtualType("c-2"));
+}
+
 // Another platform's record is read with its own protocol, like the connection's own read.
 TEST_F(FactoryMerge, RecordFromAnotherPlatformMerges) {
     DivergeFromAnotherUser();

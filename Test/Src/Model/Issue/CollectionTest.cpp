@@ -8,6 +8,7 @@
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 
+#include <QB/ContainerChannel.hpp>
 #include <QB/Time.hpp>
 
 #include <gtest/gtest.h>
@@ -224,6 +225,42 @@ TEST_F(CollectionInProject, MergeTakesNewIssuesOnceAndKeepsRemovedOnesOut) {
     EXPECT_TRUE(theirs.MergeIn(mine));
     EXPECT_EQ(theirs.GetIssues(), (Issues{onlyTheirs}));
     EXPECT_TRUE(theirs.GetDeletedIssues().ContainsKey(shared->GetGuid()));
+}
+
+// The exchange of a shared project: this user merges the other's record, then the other user merges
+// the result into their own. Both must then store the same bytes, whichever side listed what first.
+TEST_F(CollectionInProject, MergingBothWaysGivesBothUsersTheSameRecord) {
+    const QB::ScopedTimeOverride sameSecond(1000);
+    const auto stored = [](const Collection& collection) {
+        QB::MemoryOChannel oc;
+        EXPECT_EQ(collection.Write(oc), QB::NoError);
+        return oc.TakeData();
+    };
+    const auto readBack = [&](const std::vector<std::byte>& bytes) {
+        Collection copy(connection.get());
+        QB::MemoryIChannel ic(bytes);
+        EXPECT_EQ(copy.Read(ic), QB::NoError);
+        return copy;
+    };
+    Collection mine(connection.get());
+    Collection theirs(connection.get());
+    for (Collection* side : {&mine, &theirs}) {
+        auto removed = std::make_shared<Model::Issue::UnknownError>("removed");
+        side->Add(removed);
+        side->Remove(removed);
+        side->Add(MakeElementIssue<ElementsAssociation>(ElementsAssociation::AssocLockedElement,
+                                                        {side == &mine ? walls[1] : walls[2]}));
+    }
+    mine.AddUnknownError("only mine");
+
+    Collection mergedHere = readBack(stored(mine));
+    EXPECT_TRUE(mergedHere.MergeIn(readBack(stored(theirs))));
+    Collection mergedThere = readBack(stored(theirs));
+    EXPECT_TRUE(mergedThere.MergeIn(readBack(stored(mergedHere))));
+
+    EXPECT_EQ(mergedHere.GetIssues().GetSize(), 3u);
+    EXPECT_EQ(mergedHere.GetDeletedIssues().GetSize(), 2u);
+    EXPECT_EQ(stored(mergedThere), stored(mergedHere));
 }
 
 // Removal records that reach the limit only together, through a merge, are cut there too.
