@@ -282,9 +282,8 @@ const Sample Samples[] = {
      {"(converges: user 2 and this user exchange 1 record(s) both ways)"}},
     {"walk-issues-of-two-clauses-merged-both-ways.scenario.json",
      {"(converges: user 2 and this user exchange 1 record(s) both ways)"}},
-    {"walk-clause-texts-each-user-keeps.scenario.json",
-     {"(converges: clause C-4003 of \"ConnectionWithSpecification:S-2002\" keeps each user's own texts, as "
-      "both held it)"}},
+    {"walk-clause-texts-updated-in-shared-project.scenario.json",
+     {"(converges: user 2 and this user exchange 1 record(s) both ways)"}},
     {"walk-issue-of-deleted-element-goes-in-merge.scenario.json",
      {"(converges: user 2 and this user exchange 1 record(s) both ways)"}}};
 
