@@ -341,7 +341,8 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
         return {};
     }
     std::string error;
-    const std::optional<StoredState> storedBefore = Inspected(WriteProjectJson(_host.GetProject()), error);
+    const std::optional<StoredState> storedBefore =
+        Inspected(WriteCompactProjectJson(_host.GetProject()), error);
     if (!storedBefore) {
         return {"cannot be checked: " + error};
     }
@@ -394,7 +395,8 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
     }
 
     std::vector<std::string> problems;
-    const std::optional<StoredState> storedAfter = Inspected(WriteProjectJson(_host.GetProject()), error);
+    const std::optional<StoredState> storedAfter =
+        Inspected(WriteCompactProjectJson(_host.GetProject()), error);
     if (!storedAfter) {
         return {"cannot be checked: " + error};
     }
@@ -552,7 +554,7 @@ std::vector<std::string> RunSession::Converges(const HoldsBefore& before) {
         return {};
     }
     std::string error;
-    const std::optional<StoredState> stepped = Inspected(WriteProjectJson(project), error);
+    const std::optional<StoredState> stepped = Inspected(WriteCompactProjectJson(project), error);
     if (!stepped) {
         return {"cannot be checked: " + error};
     }
@@ -596,7 +598,8 @@ std::vector<std::string> RunSession::Converges(const HoldsBefore& before) {
         }
     }
     if (problems.empty()) {
-        if (const std::optional<StoredState> both = Inspected(WriteProjectJson(project), error); !both) {
+        if (const std::optional<StoredState> both = Inspected(WriteCompactProjectJson(project), error);
+            !both) {
             problems.push_back("cannot be checked: " + error);
         } else {
             // Nothing both users had is lost, unless it is remembered as removed: an issue one of them
