@@ -357,7 +357,7 @@ void RunSession::StartHostAgain(const Step& step) {
         return;
     }
     if (_quitProject) {
-        Project project = _reopened.Load(*_quitProject);
+        Project project = LoadProjectFile(*_quitProject);
         project.path = QB::UniString(_quitProject->string());
         Act([&] { _host.OpenProject(std::move(project)); });
         _transcript->Line("opened " + _quitProject->string() + " again", 2);

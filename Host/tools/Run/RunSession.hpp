@@ -16,7 +16,6 @@
 #include "Run/InspectorChild.hpp"
 #include "Run/PaletteView.hpp"
 #include "Run/ProgressBar.hpp"
-#include "Run/ReopenedProject.hpp"
 #include "Run/Runner.hpp"
 #include "Run/ScenarioResponder.hpp"
 #include "Run/StepRecord.hpp"
@@ -170,7 +169,6 @@ private:
     bool _addonRunning = false;
     std::string _notRunningWhy;                        // why the add-on is not running
     std::optional<std::filesystem::path> _quitProject; // saved at the quit, opened at the start
-    ReopenedProject _reopened;                         // _quitProject as last read
     struct ArmedMeanwhile {
         const Meanwhile* what = nullptr;
         std::size_t seen = 0;
