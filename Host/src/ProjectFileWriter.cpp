@@ -11,9 +11,8 @@ namespace VantrelSim {
 
 namespace {
 
-using Writer = Json::PrettyWriter<Json::StringBuffer>;
-
-class ProjectWriter {
+// Writer: a RapidJSON writer, indented for files people read, or not for text only a reader reads.
+template <typename Writer> class ProjectWriter {
 public:
     explicit ProjectWriter(Writer& writer) : _w(writer) {}
 
@@ -461,19 +460,30 @@ private:
     Writer& _w;
 };
 
-} // namespace
-
-std::string WriteProjectJson(const Project& project) {
-    Json::StringBuffer buffer;
-    Writer writer(buffer);
-    writer.SetIndent(' ', 2);
-    ProjectWriter(writer).Write(project);
-    // Large projects give tens of megabytes: one copy of the text, not two.
+// Large projects give tens of megabytes: one copy of the text, not two.
+std::string TextOf(const Json::StringBuffer& buffer) {
     std::string text;
     text.reserve(buffer.GetSize() + 1);
     text.append(buffer.GetString(), buffer.GetSize());
     text += '\n';
     return text;
+}
+
+} // namespace
+
+std::string WriteProjectJson(const Project& project) {
+    Json::StringBuffer buffer;
+    Json::PrettyWriter<Json::StringBuffer> writer(buffer);
+    writer.SetIndent(' ', 2);
+    ProjectWriter(writer).Write(project);
+    return TextOf(buffer);
+}
+
+std::string WriteCompactProjectJson(const Project& project) {
+    Json::StringBuffer buffer;
+    Json::Writer<Json::StringBuffer> writer(buffer);
+    ProjectWriter(writer).Write(project);
+    return TextOf(buffer);
 }
 
 void SaveProjectFile(const Project& project, const std::filesystem::path& path) {

@@ -159,6 +159,7 @@ TEST_F(ElementRules, SectionElementsGoWithTheElementTheyShowAndComeBackWithItsUn
     EXPECT_TRUE(present(ofDoor));
     const std::string saved = WriteProjectJson(P());
     EXPECT_EQ(saved, WriteProjectJson(ReadProjectJson(saved, "saved.json")));
+    EXPECT_EQ(saved, WriteProjectJson(ReadProjectJson(WriteCompactProjectJson(P()), "compact.json")));
 
     // A command that changes the project (so that it is an undo step) and deletes the door.
     EXPECT_EQ(NoError, InCommand([&] {

@@ -37,6 +37,8 @@ public:
 
 Project ReadProjectJson(std::string_view json, std::string_view sourceName = "project");
 std::string WriteProjectJson(const Project& project);
+// The same content on one line: for text that is only read back or compared, never shown.
+std::string WriteCompactProjectJson(const Project& project);
 
 Project LoadProjectFile(const std::filesystem::path& path);
 void SaveProjectFile(const Project& project, const std::filesystem::path& path);

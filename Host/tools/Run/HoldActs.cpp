@@ -358,7 +358,8 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
         return {};
     }
     std::string error;
-    const std::optional<StoredState> storedBefore = Inspected(WriteProjectJson(_host.GetProject()), error);
+    const std::optional<StoredState> storedBefore =
+        Inspected(WriteCompactProjectJson(_host.GetProject()), error);
     if (!storedBefore) {
         return {"cannot be checked: " + error};
     }
@@ -411,7 +412,8 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
     }
 
     std::vector<std::string> problems;
-    const std::optional<StoredState> storedAfter = Inspected(WriteProjectJson(_host.GetProject()), error);
+    const std::optional<StoredState> storedAfter =
+        Inspected(WriteCompactProjectJson(_host.GetProject()), error);
     if (!storedAfter) {
         return {"cannot be checked: " + error};
     }
@@ -569,7 +571,7 @@ std::vector<std::string> RunSession::Converges(const HoldsBefore& before) {
         return {};
     }
     std::string error;
-    const std::optional<StoredState> stepped = Inspected(WriteProjectJson(project), error);
+    const std::optional<StoredState> stepped = Inspected(WriteCompactProjectJson(project), error);
     if (!stepped) {
         return {"cannot be checked: " + error};
     }
@@ -606,7 +608,7 @@ std::vector<std::string> RunSession::Converges(const HoldsBefore& before) {
     std::optional<StoredState> earlier;
     std::optional<StoredState> here;
     const auto inspectBoth = [&] {
-        if (!both && (both = Inspected(WriteProjectJson(project), error)) && before.file) {
+        if (!both && (both = Inspected(WriteCompactProjectJson(project), error)) && before.file) {
             earlier = Inspected(*before.file, error);
         }
         return both.has_value();

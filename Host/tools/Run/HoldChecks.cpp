@@ -144,7 +144,7 @@ RunSession::HoldsBefore RunSession::TakeHoldsBefore(const Step& step) {
                    step.expect.holds.end();
         };
         if (wants(Invariant::Consistent) || wants(Invariant::FaultTold) || wants(Invariant::Converges)) {
-            before.file = WriteProjectJson(project);
+            before.file = WriteCompactProjectJson(project);
             project.ForEachElementOfType(API_NoElemTypeID, [&](const Element& element) {
                 before.elements.insert(element.guid.ToString());
             });
@@ -291,8 +291,10 @@ std::vector<std::string> RunSession::NothingEscaped(const HoldsBefore& before, c
 }
 
 std::optional<StoredState> RunSession::Inspected(const std::string& file, std::string& error) {
-    if (!_lastInspected.first.empty() && _lastInspected.first == file) {
-        return _lastInspected.second;
+    const auto known = std::find_if(_inspected.begin(), _inspected.end(),
+                                    [&](const auto& reading) { return reading.first == file; });
+    if (known != _inspected.end()) {
+        return known->second;
     }
     if (!_inspector) {
         _inspector = std::make_unique<InspectorChild>(_options.inspectorProgram,
@@ -316,8 +318,12 @@ std::optional<StoredState> RunSession::Inspected(const std::string& file, std::s
                             answer->exitCode, (_options.outDir / "inspector-output.txt").string());
         return std::nullopt;
     }
-    _lastInspected = {file, ReadStoredState(answer->json)};
-    return _lastInspected.second;
+    constexpr std::size_t ReadingsKept = 8;
+    if (_inspected.size() == ReadingsKept) {
+        _inspected.pop_front();
+    }
+    _inspected.emplace_back(file, ReadStoredState(answer->json));
+    return _inspected.back().second;
 }
 
 std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBefore& before) {
@@ -330,7 +336,8 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
     StoredState baseline;
     if (const auto* open = std::get_if<OpenProject>(&step.action)) {
         const std::filesystem::path path = open->saved ? ProjectOutput(open->path.string()) : open->path;
-        const std::optional<StoredState> opened = Inspected(WriteProjectJson(LoadProjectFile(path)), error);
+        const std::optional<StoredState> opened =
+            Inspected(WriteCompactProjectJson(LoadProjectFile(path)), error);
         if (!opened) {
             return {error};
         }
@@ -339,7 +346,7 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
                life != nullptr && !life->quit && life->start && _quitProject) {
         // The host started again with the project it saved at its quit.
         const std::optional<StoredState> saved =
-            Inspected(WriteProjectJson(LoadProjectFile(*_quitProject)), error);
+            Inspected(WriteCompactProjectJson(LoadProjectFile(*_quitProject)), error);
         if (!saved) {
             return {error};
         }
@@ -351,7 +358,7 @@ std::vector<std::string> RunSession::Consistent(const Step& step, const HoldsBef
         }
         baseline = *earlier;
     }
-    const std::optional<StoredState> after = Inspected(WriteProjectJson(project), error);
+    const std::optional<StoredState> after = Inspected(WriteCompactProjectJson(project), error);
     if (!after) {
         return {error};
     }
@@ -482,7 +489,8 @@ std::vector<std::string> RunSession::FaultTold(const Step& step, const HoldsBefo
             // A new issue tells the user too.
             std::string error;
             const std::optional<StoredState> earlier = Inspected(*before.file, error);
-            const std::optional<StoredState> now = Inspected(WriteProjectJson(_host.GetProject()), error);
+            const std::optional<StoredState> now =
+                Inspected(WriteCompactProjectJson(_host.GetProject()), error);
             told = earlier && now &&
                    std::any_of(now->issues.begin(), now->issues.end(),
                                [&](const std::string& issue) { return !earlier->issues.contains(issue); });

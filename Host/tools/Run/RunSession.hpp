@@ -27,6 +27,7 @@
 #include <VantrelSim/Project.hpp>
 
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -206,7 +207,10 @@ private:
     };
     std::vector<LandedForms> _landedForms;
     bool _plantDivergence = false;
-    std::pair<std::string, StoredState> _lastInspected;
+    // The inspector's readings of the texts read last, the latest at the back: a step's checks read
+    // the project before the step, after it, after a restart and after an exchange, and the next
+    // step starts from one of them.
+    std::deque<std::pair<std::string, StoredState>> _inspected;
     // Findings that came with a value a user typed into the add-on's own properties: the user
     // changed the element on purpose, so while the element stays so they are not the add-on's doing
     // (an undo and a redo of the typing bring the same finding back).
