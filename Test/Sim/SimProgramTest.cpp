@@ -278,6 +278,9 @@ const Sample Samples[] = {
      {"undone: \"Update specification titles\"", "(restartKeeps: restartHost)"}},
     {"walk-selection-deleted-meanwhile-during-connect.scenario.json",
      {"user 2 acts before call 1 of VNAPI_Property_CreatePropertyGroup", "(restartKeeps: restartHost)"}},
+    {"walk-titles-asked-again-after-undone-rename.scenario.json",
+     {"undone: \"Update specification titles\"", "(paletteAgrees: the page opened afresh had the records "
+                                                 "written again; the palettes are not compared)"}},
     {"walk-issues-merged-both-ways-in-one-order.scenario.json",
      {"(converges: user 2 and this user exchange 1 record(s) both ways)"}},
     {"walk-issues-of-two-clauses-merged-both-ways.scenario.json",

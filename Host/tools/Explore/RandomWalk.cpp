@@ -170,7 +170,16 @@ std::vector<std::string> RandomWalk::StepTexts() const {
     for (std::size_t i = 0; i < _steps.size(); ++i) {
         const bool failed = _finding && i + 1 == _finding->step;
         if (failed && _finding->check) {
-            texts.push_back(StepText(_steps[i], {*_finding->check}));
+            // The checks before the violated one act (a restart, a fresh palette, an exchange with
+            // another user) and what they leave is what the violated one saw: they stay.
+            std::vector<std::string> upToViolated;
+            for (const std::string& check : _options.checks) {
+                upToViolated.push_back(check);
+                if (check == *_finding->check) {
+                    break;
+                }
+            }
+            texts.push_back(StepText(_steps[i], upToViolated));
         } else {
             texts.push_back(StepText(_steps[i], _options.checks));
         }

@@ -50,7 +50,7 @@ public:
     std::optional<std::size_t> Planned() const override { return _options.steps; }
 
     // The steps that ran, as a scenario's "steps" (answers as the steps needed them); the failed
-    // step, when there is a finding, checks only what it violated.
+    // step, when there is a finding, checks what it checked up to the check it violated.
     std::vector<std::string> StepTexts() const;
     const std::optional<WalkFinding>& Finding() const { return _finding; }
     // Steps whose answers the walk foresaw wrongly and wrote as they were needed.
