@@ -3,6 +3,7 @@
 #include "Model/Error/Errors.hpp"
 #include "Model/Error/TypedErrorExceptor.hpp"
 #include "Model/Issue/UnknownError.hpp"
+#include "Model/MergedOrder.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/TesselPtr.hpp"
 #include "Model/VirtualType.hpp"
@@ -517,7 +518,7 @@ bool ConnectionWithSpecification::MergeIn(ConnectionWithSpecification& toMerge) 
         _virtualTypes.Put(id, AdoptVirtualType(*virtualType));
         virtualTypesChanged = true;
     }
-    PutVirtualTypesInMergedOrder(toMerge);
+    _virtualTypes = InTheOthersOrder(_virtualTypes, toMerge._virtualTypes);
     const bool issuesChanged = _issueCollection.MergeIn(toMerge._issueCollection);
 
     if (virtualTypesChanged) {
@@ -531,21 +532,6 @@ bool ConnectionWithSpecification::MergeIn(ConnectionWithSpecification& toMerge) 
         });
     }
     return virtualTypesChanged || issuesChanged;
-}
-
-void ConnectionWithSpecification::PutVirtualTypesInMergedOrder(const ConnectionWithSpecification& toMerge) {
-    // As with the issues: the other's clauses first, in its order, then those only this one holds,
-    // so that the other user merging the result back stores the same record.
-    VirtualTypeTable ordered;
-    for (const auto& [id, virtualType] : toMerge._virtualTypes) {
-        if (const std::shared_ptr<VirtualType>* mine = _virtualTypes.GetPtr(id); mine != nullptr) {
-            ordered.Add(id, *mine);
-        }
-    }
-    for (const auto& [id, virtualType] : _virtualTypes) {
-        ordered.Add(id, virtualType);
-    }
-    _virtualTypes = std::move(ordered);
 }
 
 std::shared_ptr<VirtualType> ConnectionWithSpecification::AdoptVirtualType(const VirtualType& other) {

@@ -271,8 +271,6 @@ private:
     void MarkGoneFromProject(const QB::UniString& name);
     // Takes the stored content of `source` (read completely) as this connection's own.
     void TakeOverStoredContent(ConnectionWithSpecification& source);
-    // The other's virtual types first, in its order, then those only this one holds.
-    void PutVirtualTypesInMergedOrder(const ConnectionWithSpecification& toMerge);
     // A virtual type equal to `other`, owned by this connection.
     std::shared_ptr<VirtualType> AdoptVirtualType(const VirtualType& other);
 

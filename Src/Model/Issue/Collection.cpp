@@ -3,6 +3,7 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Error/Errors.hpp"
 #include "Model/Issue/UnknownError.hpp"
+#include "Model/MergedOrder.hpp"
 #include "Vantrel/Api/Error/Assert.hpp"
 
 #include <QB/ContainerChannel.hpp>
@@ -167,10 +168,7 @@ bool Collection::MergeIn(const Collection& other) {
 }
 
 void Collection::PutInMergedOrder(const Collection& other) {
-    // Each side of a merge would append what only the other had, so two users exchanging their
-    // changes both ways would store the same issues in different orders and never hold the same
-    // record. What the other listed comes first, in its order, and what only this side has after it:
-    // the other user, merging that result, then keeps it as it is.
+    // As InTheOthersOrder does for keyed tables (MergedOrder.hpp), for the issues' list.
     QB::HashTable<QB::Guid, QB::USize> otherPlace;
     for (const IssuePtr& issue : other._container) {
         if (issue != nullptr) {
@@ -185,16 +183,7 @@ void Collection::PutInMergedOrder(const Collection& other) {
         _container.begin(), _container.end(),
         [&placeOf](const IssuePtr& left, const IssuePtr& right) { return placeOf(left) < placeOf(right); });
 
-    QB::HashTable<QB::Guid, QB::Int32> removals;
-    for (const auto& [guid, removalTime] : other._deletedIssues) {
-        if (const QB::Int32* kept = _deletedIssues.GetPtr(guid)) {
-            removals.Put(guid, *kept);
-        }
-    }
-    for (const auto& [guid, removalTime] : _deletedIssues) {
-        removals.Add(guid, removalTime);
-    }
-    _deletedIssues = std::move(removals);
+    _deletedIssues = InTheOthersOrder(_deletedIssues, other._deletedIssues);
 }
 
 void Collection::AddUnknownError(const QB::UniString& hint) {
