@@ -51,6 +51,11 @@ public:
     // Why the browser engine could not be started, once an engine was asked for; "" when it ran.
     virtual std::string StartError() const { return {}; }
 
+    // All that the web application keeps beyond its page (what a page loaded afresh starts from),
+    // as text that is equal exactly when that is; nullopt where the simulator cannot see all of it
+    // (a real browser's storage).
+    virtual std::optional<std::string> Storage() const { return std::nullopt; }
+
 protected:
     PageDriver() = default;
     // The script that answers PageState: a text, or "\u0001" for nothing.

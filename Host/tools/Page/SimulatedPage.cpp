@@ -338,4 +338,33 @@ bool SimulatedPage::Screenshot(const std::filesystem::path&, std::string& why) {
     return false;
 }
 
+std::optional<std::string> SimulatedPage::Storage() const {
+    // Each text with its length in front, so that no two storages read the same.
+    std::string text;
+    const auto add = [&](std::string_view part) { text += fmt::format("{}:{};", part.size(), part); };
+    add(_opened.value_or(""));
+    add(_opened ? "opened" : "none");
+    for (const auto& [id, clause] : _edits) {
+        for (const std::string* part :
+             {&id, &clause.id, &clause.code, &clause.title, &clause.prefix, &clause.suffix}) {
+            add(*part);
+        }
+    }
+    add("titles");
+    for (const auto& [id, titles] : _titles) {
+        add(id);
+        add(titles.first);
+        add(titles.second);
+    }
+    add("types");
+    for (const auto& [id, title] : _types) {
+        add(id);
+        add(title);
+    }
+    add(_stored);
+    // What the page holds now and has not yet carried over, too.
+    add(FindEngine() != nullptr ? PageText("JSON.stringify(window.tesselStandIn.state.stored)") : "");
+    return text;
+}
+
 } // namespace VantrelSim::Tool

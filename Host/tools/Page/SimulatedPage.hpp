@@ -39,6 +39,7 @@ public:
     bool Screenshot(const std::filesystem::path& png, std::string& why) override;
     std::optional<std::string> PageState(const std::vector<std::string>& path) override;
     std::optional<std::string> EvaluateJson(const std::string& expression, std::string& error) override;
+    std::optional<std::string> Storage() const override;
     static constexpr const char* OtherSiteURL = "https://other-site.invalid/";
 
 private:

@@ -160,6 +160,39 @@ bool AnyRecordWritten(const QB::HashTable<QB::UniString, API_ModulData>& before,
     return false;
 }
 
+// The page's state before a restart against a fresh getAllState after it: without the plan data
+// object the add-on makes a new plan id at each opening, so the document state may differ then.
+void PageKeptOverRestart(const Json::Document& before, const std::optional<Json::Document>& after,
+                         bool identified, std::vector<std::string>& problems) {
+    if (!after) {
+        problems.push_back("the page has no state from the add-on after the restart");
+        return;
+    }
+    const std::vector<std::string> differences =
+        identified ? StateDifferences(before, *after, {"appState", "documentState", "selectionState"})
+                   : StateDifferences(before, *after, {"appState", "selectionState"});
+    for (const std::string& difference : differences) {
+        problems.push_back("the page's state differs after the restart: " + difference);
+    }
+}
+
+// What restartKeeps compares after a restart, with what an earlier restart from the same showed.
+std::vector<std::string> RestartShowsAgain(const RestartShown& shown,
+                                           const std::optional<std::string>& palette,
+                                           const std::optional<Json::Document>& page, bool identified) {
+    // The stored project came back as it was (only such restarts are kept): the records compare
+    // equal, and no title was asked again.
+    std::vector<std::string> problems;
+    if (palette && shown.palette != palette) {
+        problems.push_back("the palette shows other than before the restart: " +
+                           FirstDifference(*palette, shown.palette.value_or(""), "before", "after"));
+    }
+    if (page) {
+        PageKeptOverRestart(*page, ParseJson(shown.page), identified, problems);
+    }
+    return problems;
+}
+
 } // namespace
 
 // ---- What the user sees -------------------------------------------------------------------------
@@ -370,8 +403,8 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
         return {};
     }
     std::string error;
-    const std::optional<StoredState> storedBefore =
-        Inspected(WriteCompactProjectJson(_host.GetProject()), error);
+    const std::string projectBefore = WriteCompactProjectJson(_host.GetProject());
+    const std::optional<StoredState> storedBefore = Inspected(projectBefore, error);
     if (!storedBefore) {
         return {"cannot be checked: " + error};
     }
@@ -407,6 +440,23 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
     // What the page would get now (its own state may lag behind, see PaletteAgrees).
     const std::optional<Json::Document> page =
         held ? ParseJson(FreshPageState("restartKeeps")) : std::nullopt;
+
+    // A restart leaves the palette shown (when it was open) and nothing else open: only a run in
+    // that state already goes on the same without one.
+    const bool asRestartLeavesIt = (!paletteWasOpen || _palette.FindPalette()->IsVisible()) &&
+                                   !_host.InCommand() && !_host.Progress().open;
+    const std::optional<std::string> startsFrom =
+        asRestartLeavesIt
+            ? RestartStartsFrom(projectBefore, selection, connection, opened, paletteWasOpen, step)
+            : std::nullopt;
+    if (const RestartShown* shown = startsFrom ? _restarts.Find(*startsFrom) : nullptr;
+        shown != nullptr && (!page || shown->page)) {
+        _transcript->Line(fmt::format("(restartKeeps: the host would restart from all that it restarted from "
+                                      "after step {}: compared with what that restart showed)",
+                                      shown->afterStep),
+                          2);
+        return RestartShowsAgain(*shown, palette, page, identified);
+    }
 
     Step restart = CheckStep("restartHost", HostLife{true, true});
     restart.expect.addonRunning = step.expect.addonRunning;
@@ -480,28 +530,48 @@ std::vector<std::string> RunSession::RestartKeeps(const Step& step, bool faultFi
     });
     compare("the removal records", storedBefore->removals, removalsAfter);
     // The issues panel then shows the title issues as they are now.
-    if (palette && !askedAgain) {
-        const std::optional<std::string> now = PaletteSummary(false);
-        if (now != palette) {
-            problems.push_back("the palette shows other than before the restart: " +
-                               FirstDifference(*palette, now.value_or(""), "before", "after"));
-        }
+    const std::optional<std::string> paletteAfter = PaletteSummary(false);
+    if (palette && !askedAgain && paletteAfter != palette) {
+        problems.push_back("the palette shows other than before the restart: " +
+                           FirstDifference(*palette, paletteAfter.value_or(""), "before", "after"));
     }
+    std::optional<std::string> pageAfter;
     if (page) {
-        const std::optional<Json::Document> pageNow = ParseJson(FreshPageState("restartKeeps"));
-        if (!pageNow) {
-            problems.push_back("the page has no state from the add-on after the restart");
-        } else {
-            const std::vector<std::string> differences =
-                identified
-                    ? StateDifferences(*page, *pageNow, {"appState", "documentState", "selectionState"})
-                    : StateDifferences(*page, *pageNow, {"appState", "selectionState"});
-            for (const std::string& difference : differences) {
-                problems.push_back("the page's state differs after the restart: " + difference);
-            }
-        }
+        pageAfter = FreshPageState("restartKeeps");
+        PageKeptOverRestart(*page, ParseJson(pageAfter), identified, problems);
+    }
+    // A restart that changed nothing stored shows the same whenever the host restarts from the same.
+    if (startsFrom && problems.empty() && WriteCompactProjectJson(_host.GetProject()) == projectBefore) {
+        _restarts.Keep(*startsFrom, RestartShown{_stepsRun, paletteAfter, pageAfter});
     }
     return problems;
+}
+
+std::optional<std::string> RunSession::RestartStartsFrom(const std::string& project,
+                                                         const std::vector<QB::Guid>& selection,
+                                                         const std::optional<std::string>& connection,
+                                                         const std::optional<std::string>& opened,
+                                                         bool paletteWasOpen, const Step& step) const {
+    const std::optional<std::string> storage = _page->Storage();
+    const std::optional<std::string> preferences = FolderText(_options.outDir / "preferences");
+    const std::optional<std::string> appData = FolderText(_options.outDir / "appdata");
+    if (!storage || !preferences || !appData) {
+        return std::nullopt;
+    }
+    // Each part with its length in front, so that no two starts read the same.
+    std::string text;
+    const auto add = [&](std::string_view part) { text += fmt::format("{}:{};", part.size(), part); };
+    for (const std::string* part : {&project, &*storage, &*preferences, &*appData}) {
+        add(*part);
+    }
+    for (const QB::Guid& element : selection) {
+        add(element.ToString());
+    }
+    add(connection ? "connection " + *connection : "no connection");
+    add(opened ? "opened " + *opened : "none opened");
+    add(paletteWasOpen ? "palette open" : "palette closed");
+    add(step.expect.addonRunning ? "runs" : "may not run");
+    return text;
 }
 
 // ---- paletteAgrees ------------------------------------------------------------------------------

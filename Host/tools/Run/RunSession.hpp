@@ -16,6 +16,7 @@
 #include "Run/InspectorChild.hpp"
 #include "Run/PaletteView.hpp"
 #include "Run/ProgressBar.hpp"
+#include "Run/RestartMemo.hpp"
 #include "Run/Runner.hpp"
 #include "Run/ScenarioResponder.hpp"
 #include "Run/StepRecord.hpp"
@@ -109,6 +110,13 @@ private:
     // The checks that act on the run (HoldActs.cpp).
     std::vector<std::string> UndoRestores(const HoldsBefore& before, const StepRecord& record);
     std::vector<std::string> RestartKeeps(const Step& step, bool faultFired);
+    // All that a restart now would start from (RestartMemo.hpp); nullopt when not all of it can be
+    // seen.
+    std::optional<std::string> RestartStartsFrom(const std::string& project,
+                                                 const std::vector<QB::Guid>& selection,
+                                                 const std::optional<std::string>& connection,
+                                                 const std::optional<std::string>& opened,
+                                                 bool paletteWasOpen, const Step& step) const;
     std::vector<std::string> PaletteAgrees(const Step& step, const HoldsBefore& before);
     std::vector<std::string> Converges(const HoldsBefore& before);
     // The palette's panels as the user reads them (titles, pop-up entries, rows); nullopt when closed.
@@ -215,6 +223,7 @@ private:
     // changed the element on purpose, so while the element stays so they are not the add-on's doing
     // (an undo and a redo of the typing bring the same finding back).
     std::set<StoredFinding> _typedFindings;
+    RestartMemo _restarts; // what restarts that changed nothing stored showed (restartKeeps)
 };
 
 } // namespace VantrelSim::Tool
