@@ -577,6 +577,9 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
     const std::size_t myUndoSteps = _undoSteps.size();
     std::vector<RedoStep> myRedoSteps = _redoSteps;
     std::optional<ElementJournal> myJournal = GetProject().PauseJournal();
+    // An element this user's command changed and the other user changes too keeps their change
+    // through the command's undo: had the command not run, it would be as they left it.
+    const ElementJournal myElementsBefore = myJournal ? GetProject().CopiesOf(*myJournal) : ElementJournal();
     // The same for what is not an element: the command's rollback copy takes the other user's
     // changes, and a change of theirs alone does not make the command one that changed the project.
     const bool hadRollback = _rollback.has_value();
@@ -598,6 +601,9 @@ IncomingChanges Host::AsOtherUser(QB::Int32 user, const std::function<void()>& w
         if (_project) {
             _project->teamwork.currentUser = me;
             _project->modulData = mine;
+            if (myJournal) {
+                _project->TakeElementChangesNotOfTheStep(*myJournal, myElementsBefore);
+            }
             _project->ResumeJournal(std::move(myJournal));
         }
         // The other user's deletions leave this user's selection as any deletion does; the add-on

@@ -648,6 +648,57 @@ void Project::TakeChangesNotOfTheStep(const Project& before, const Project& afte
                 });
 }
 
+ElementJournal Project::CopiesOf(const ElementJournal& journal) const {
+    ElementJournal copies;
+    copies.reserve(journal.size());
+    for (const auto& [guid, kept] : journal) {
+        const Element* now = FindElement(guid);
+        copies.emplace(guid, now != nullptr ? std::optional<Element>(*now) : std::nullopt);
+    }
+    return copies;
+}
+
+void Project::TakeElementChangesNotOfTheStep(ElementJournal& journal, const ElementJournal& before) const {
+    for (auto& [guid, kept] : journal) {
+        const auto was = before.find(guid);
+        const Element* now = FindElement(guid);
+        // An element the step made is the step's to take back, whatever was done to it since.
+        if (!kept || was == before.end() || !was->second) {
+            continue;
+        }
+        if (now == nullptr) {
+            kept.reset();
+            continue;
+        }
+        const Element& from = *was->second;
+        if (from == *now) {
+            continue;
+        }
+        // Every field but the sequence, which Restore keeps as the project numbers it now.
+        const auto take = [&](auto Element::*field) {
+            if (!(from.*field == now->*field)) {
+                (*kept).*field = now->*field;
+            }
+        };
+        take(&Element::name);
+        take(&Element::type);
+        take(&Element::variation);
+        take(&Element::story);
+        take(&Element::layer);
+        take(&Element::locked);
+        take(&Element::hotlink);
+        take(&Element::owner);
+        take(&Element::sectionParent);
+        take(&Element::unknownHierarchy);
+        take(&Element::shownIn3D);
+        take(&Element::shownByRenovation);
+        take(&Element::shownByStructure);
+        take(&Element::modiStamp);
+        TakeChanged(kept->classification, from.classification, now->classification, TakeAsItIs);
+        TakeChanged(kept->values, from.values, now->values, TakeAsItIs);
+    }
+}
+
 struct Project::ElementMaps {
     std::unordered_map<QB::Guid, Element> elements;
     std::unordered_map<API_ElemTypeID, std::map<QB::UInt64, QB::Guid>> byType;
@@ -679,9 +730,39 @@ void Project::PutElementMaps(ElementMaps maps) {
 }
 
 void Project::Keep(const Element& element) {
-    if (_journal && !_journal->contains(element.guid)) {
-        _journal->emplace(element.guid, element);
+    if (!_journal || _journal->contains(element.guid)) {
+        return;
     }
+    _journal->emplace(element.guid, element);
+    const bool alone = element.owner.IsNull() && element.sectionParent.IsNull() &&
+                       !_parts.contains(element.guid) && !_sections.contains(element.guid);
+    if (alone) {
+        return;
+    }
+    for (const QB::Guid& member : FamilyOf(element)) {
+        if (const auto found = _elements.find(member); found != _elements.end()) {
+            _journal->emplace(member, found->second);
+        }
+    }
+}
+
+std::vector<QB::Guid> Project::FamilyOf(const Element& element) const {
+    const Element* shown = element.sectionParent.IsNull() ? nullptr : FindElement(element.sectionParent);
+    std::vector<QB::Guid> family{RootOwner(shown != nullptr ? *shown : element)};
+    // A set as well as the list: a hand-written project file could make an owner cycle.
+    std::unordered_set<QB::Guid> seen(family.begin(), family.end());
+    for (std::size_t next = 0; next < family.size(); ++next) {
+        for (const auto* below : {&_parts, &_sections}) {
+            if (const auto found = below->find(family[next]); found != below->end()) {
+                for (const QB::Guid& member : found->second) {
+                    if (seen.insert(member).second) {
+                        family.push_back(member);
+                    }
+                }
+            }
+        }
+    }
+    return family;
 }
 
 void Project::KeepAbsent(const QB::Guid& guid) {

@@ -152,6 +152,85 @@ TEST_F(CommandScope, UndoingACommandKeepsWhatAnotherUserDidWhileItRan) {
     EXPECT_NE(nullptr, P().FindElement(theirs));
 }
 
+// An element both changed while the command ran comes back from the undo as the other user left it: a
+// value both wrote is theirs (as if the command had never run), the command's own changes go.
+TEST_F(CommandScope, UndoingACommandKeepsAnotherUsersChangesOfAnElementItChangedToo) {
+    const auto group = Build().AddPropertyGroup("Ardo");
+    const auto clauseId = Build().AddStringProperty(group, "ClauseId", "");
+    const auto prefix = Build().AddStringProperty(group, "Prefix", "");
+    Build().SetStringValue(wall, clauseId, "C-1");
+    const auto valueOf = [&](const QB::Guid& definition) {
+        return P()
+            .PropertyOf(*std::as_const(P()).FindElement(wall), *P().FindDefinition(definition))
+            .value.singleVariant.uniStringValue;
+    };
+    ASSERT_EQ(NoError, InCommand(
+                           [&] {
+                               EXPECT_EQ(NoError, Classify(wall, itemSs20));
+                               host.AsOtherUser(2, [&] {
+                                   Build().SetStringValue(wall, clauseId, "theirs");
+                                   Build().SetStringValue(wall, prefix, "theirs");
+                                   Build().Classify(wall, itemLocal);
+                               });
+                               Build().SetStringValue(wall, clauseId, "C-2");
+                               return NoError;
+                           },
+                           "Associate"));
+
+    ASSERT_TRUE(host.Undo());
+    EXPECT_TRUE(ItemOf(wall, system).IsNull());
+    EXPECT_EQ(itemLocal, ItemOf(wall, otherSystem));
+    EXPECT_EQ("theirs", valueOf(clauseId));
+    EXPECT_EQ("theirs", valueOf(prefix));
+
+    ASSERT_TRUE(host.Redo());
+    EXPECT_EQ(itemSs20, ItemOf(wall, system));
+    EXPECT_EQ(itemLocal, ItemOf(wall, otherSystem));
+    EXPECT_EQ("C-2", valueOf(clauseId));
+    EXPECT_EQ("theirs", valueOf(prefix));
+}
+
+TEST_F(CommandScope, AnElementTheCommandChangedAndAnotherUserDeletedStaysDeletedThroughUndoAndRedo) {
+    ASSERT_EQ(NoError, InCommand(
+                           [&] {
+                               EXPECT_EQ(NoError, Classify(wall, itemSs20));
+                               host.AsOtherUser(2, [&] { P().DeleteElement(wall); });
+                               return NoError;
+                           },
+                           "Associate"));
+    ASSERT_TRUE(host.Undo());
+    EXPECT_EQ(nullptr, P().FindElement(wall));
+    ASSERT_TRUE(host.Redo());
+    EXPECT_EQ(nullptr, P().FindElement(wall));
+}
+
+// A stair's parts and the section element showing it exist only with the stair: deleting the stair
+// after a step changed one of them, the undo brings them all back, and the project reads back.
+TEST_F(CommandScope, UndoAfterTheOwnerWasDeletedBringsBackOwnerPartsAndSectionsTogether) {
+    const auto stair = Build().AddElement({.type = API_StairID, .layer = walls, .name = "ST"});
+    const auto tread = Build().AddElement({.type = API_StairTreadID, .layer = walls, .owner = stair});
+    const auto riser = Build().AddElement({.type = API_StairRiserID, .layer = walls, .owner = stair});
+    const auto section =
+        Build().AddElement({.type = API_SectionElemID, .layer = walls, .sectionParent = stair});
+    const std::pair<const char*, QB::Guid> changed[] = {{"a part", tread}, {"the owner", stair}};
+    const Project initial = P();
+    for (const auto& [what, element] : changed) {
+        SCOPED_TRACE(what);
+        host.OpenProject(Project(initial));
+        ASSERT_EQ(NoError, InCommand([&] { return Classify(element, itemSs20); }, "Associate"));
+        host.DeleteElement(stair);
+        ASSERT_EQ(nullptr, P().FindElement(tread));
+
+        ASSERT_TRUE(host.Undo());
+        const Project readBack = ReadProjectJson(WriteProjectJson(P()), "undone.json");
+        for (const auto& member : {stair, tread, riser, section}) {
+            EXPECT_NE(nullptr, readBack.FindElement(member));
+        }
+        EXPECT_EQ(stair, readBack.FindElement(tread)->owner);
+        EXPECT_TRUE(ItemOf(element, system).IsNull());
+    }
+}
+
 // The same holds for what is not an element: another user's groups and classification items stay, and
 // a list both changed keeps the other user's part only.
 TEST_F(CommandScope, UndoingACommandKeepsTheClassificationAndPropertiesAnotherUserChangedWhileItRan) {

@@ -288,7 +288,12 @@ const Sample Samples[] = {
     {"walk-clause-texts-updated-in-shared-project.scenario.json",
      {"(converges: user 2 and this user exchange 1 record(s) both ways)"}},
     {"walk-issue-of-deleted-element-goes-in-merge.scenario.json",
-     {"(converges: user 2 and this user exchange 1 record(s) both ways)"}}};
+     {"(converges: user 2 and this user exchange 1 record(s) both ways)"}},
+    {"walk-undo-keeps-values-another-user-wrote-during-associate.scenario.json",
+     {"user 2 acts before call 1 of VNAPI_Element_SetProperties",
+      "undone: \"Associate element(s) with Ardo Tessel clause\""}},
+    {"walk-undo-after-stair-deleted-brings-back-its-parts.scenario.json",
+     {"undone: \"Associate element(s) with Ardo Tessel clause\""}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),
                          [](const ::testing::TestParamInfo<Sample>& param) {

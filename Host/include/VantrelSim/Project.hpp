@@ -76,6 +76,8 @@ struct Element {
     QB::UInt64 sequence = 0;                                  // creation order, which element lists keep
     std::unordered_map<QB::Guid, QB::Guid> classification{};  // system -> item
     std::unordered_map<QB::Guid, API_PropertyValue> values{}; // definition -> the element's own value
+
+    friend bool operator==(const Element&, const Element&) = default;
 };
 
 struct ClassificationItem {
@@ -292,12 +294,21 @@ public:
     // while it ran, anything made after it): undoing the step then keeps those classification items,
     // properties and add-on objects.
     void TakeChangesNotOfTheStep(const Project& before, const Project& after);
+    // The journalled elements as they are now (nullopt: not in the project).
+    ElementJournal CopiesOf(const ElementJournal& journal) const;
+    // The same for the elements a command kept: into `journal`, what changed in them from `before`
+    // (CopiesOf) to now, field by field and value by value. Undoing the command then keeps another
+    // user's change of an element the command changed too, and an element they deleted stays deleted.
+    void TakeElementChangesNotOfTheStep(ElementJournal& journal, const ElementJournal& before) const;
 
 private:
     struct ElementMaps;
     ElementMaps TakeElementMaps();
     void PutElementMaps(ElementMaps maps);
+    // Keeps the element with its owners, parts and section elements: they exist together, and taking
+    // one back alone could leave an element naming one that is not there.
     void Keep(const Element& element);
+    std::vector<QB::Guid> FamilyOf(const Element& element) const;
     void KeepAbsent(const QB::Guid& guid);
     void Index(const Element& element);
     void Unindex(const Element& element);
