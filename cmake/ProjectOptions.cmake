@@ -19,6 +19,23 @@ endfunction()
 set(ATC_TEST_PRECOMPILED_HEADERS <gmock/gmock.h> <gtest/gtest.h> <fmt/format.h> <memory> <string> <vector>
     <functional> <unordered_map>)
 
+# GCC collects its garbage from a small heap on; a batch of sources needs several hundred megabytes
+# anyway, and collecting less often took a tenth of the compiling time off a batch.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    add_compile_options(--param=ggc-min-expand=100 --param=ggc-min-heapsize=524288)
+endif()
+
+# mold links the large debug programs in a third of the time the default linker takes; without
+# it the default linker is used.
+include(CheckLinkerFlag)
+find_program(ATC_MOLD mold)
+if(ATC_MOLD)
+    check_linker_flag(CXX -fuse-ld=mold ATC_LINKER_MOLD_WORKS)
+    if(ATC_LINKER_MOLD_WORKS)
+        add_link_options(-fuse-ld=mold)
+    endif()
+endif()
+
 if(ATC_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config mold
     libspdlog-dev libfmt-dev rapidjson-dev libbenchmark-dev
     duktape-dev libssl-dev libcpp-httplib-dev
 )

@@ -5,6 +5,7 @@
 // A misuse of a value (the wrong type) throws instead of aborting; callers check types first.
 
 #include <stdexcept>
+#include <string>
 
 #define RAPIDJSON_NAMESPACE vantrelsim_rapidjson
 #define RAPIDJSON_NAMESPACE_BEGIN namespace vantrelsim_rapidjson {
@@ -21,4 +22,12 @@
 
 namespace VantrelSim {
 namespace Json = ::vantrelsim_rapidjson;
+
+// A value as one line of JSON: for messages and comparisons, where indentation is only noise.
+inline std::string CompactText(const Json::Value& value) {
+    Json::StringBuffer buffer;
+    Json::Writer<Json::StringBuffer> writer(buffer);
+    value.Accept(writer);
+    return {buffer.GetString(), buffer.GetSize()};
+}
 } // namespace VantrelSim

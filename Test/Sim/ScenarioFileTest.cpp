@@ -125,7 +125,7 @@ TEST(ScenarioFile, WellFormedScenariosReadIntoStepsAndExpectationsOfEveryBehavio
     EXPECT_EQ(created.data, (API_DataBlock{std::byte{0}, std::byte{1}}));
     EXPECT_TRUE(std::get<Reserve>(menu.meanwhile[0].changes[1]).release);
 
-    const Expectations& expect = menu.expect;
+    const VantrelSim::Tool::Expectations& expect = menu.expect;
     EXPECT_EQ(expect.hostCalls->total, 40u);
     EXPECT_EQ(expect.hostCalls->perFunction[0].second, 3u);
     EXPECT_EQ(expect.addonLogCount[0], std::pair(std::string("error"), std::size_t{0}));

@@ -33,13 +33,6 @@ const Value* ArrayOf(const Value& object, const char* key) {
     return member != object.MemberEnd() && member->value.IsArray() ? &member->value : nullptr;
 }
 
-std::string JsonText(const Value& value) {
-    Json::StringBuffer buffer;
-    Json::Writer<Json::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return {buffer.GetString(), buffer.GetSize()};
-}
-
 // The connection as the inspector reports it, without what may differ between two users' records
 // that hold the same but for the texts of their clauses: those texts, the texts of the issues about
 // a clause (made from the clause's texts) and the record's size.
@@ -63,7 +56,7 @@ std::string RecordForm(const Value& connection) {
     };
     withoutMembers("virtualTypes", {"properties", "dirty"});
     withoutMembers("issues", {"text"});
-    return JsonText(form);
+    return CompactText(form);
 }
 
 std::string RecordOf(const std::string& line) {
@@ -90,7 +83,7 @@ void ReadConnection(const Value& connection, StoredState& state) {
             clauseIds.insert(id);
             if (clause.IsObject() && clause.HasMember("properties") && clause.HasMember("dirty")) {
                 state.clauseTexts[fmt::format("{}: clause {}", record, id)] =
-                    JsonText(clause["properties"]) + " " + JsonText(clause["dirty"]);
+                    CompactText(clause["properties"]) + " " + CompactText(clause["dirty"]);
             }
             state.clauses.insert(fmt::format("{}: clause {}", record, id));
             if (const Value* elements = ArrayOf(clause, "associatedElements")) {

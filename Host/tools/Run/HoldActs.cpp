@@ -44,13 +44,6 @@ std::optional<Json::Document> ParseJson(const std::optional<std::string>& text) 
     return document;
 }
 
-std::string JsonText(const Json::Value& value) {
-    Json::StringBuffer buffer;
-    Json::Writer<Json::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return {buffer.GetString(), buffer.GetSize()};
-}
-
 const Json::Value* Member(const Json::Value& object, const char* key) {
     if (!object.IsObject()) {
         return nullptr;
@@ -68,8 +61,8 @@ std::vector<std::string> StateDifferences(const Json::Value& state, const Json::
         const Json::Value* a = Member(state, key);
         const Json::Value* b = Member(fresh, key);
         if (a == nullptr || b == nullptr || !(*a == *b)) {
-            differences.push_back(fmt::format("{}: {} before, {} now", key, a ? JsonText(*a) : "nothing",
-                                              b ? JsonText(*b) : "nothing"));
+            differences.push_back(fmt::format("{}: {} before, {} now", key, a ? CompactText(*a) : "nothing",
+                                              b ? CompactText(*b) : "nothing"));
         }
     }
     return differences;

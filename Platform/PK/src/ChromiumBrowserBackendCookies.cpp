@@ -5,6 +5,7 @@
 
 #include "ChromiumConnection.hpp"
 #include "Diagnostics.hpp"
+#include "LowerAscii.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -15,12 +16,6 @@ namespace {
 
 using Chromium::CommandParams;
 using Chromium::Reply;
-
-std::string LowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // The host of a URL that can carry cookies, lower-cased; empty for any other URL.
 std::string HostOfURL(const QB::UniString& url) {

@@ -3,6 +3,7 @@
 #include <PK/JSValue.hpp>
 
 #include "InProcessPage.hpp"
+#include "LowerAscii.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -12,12 +13,6 @@
 namespace PK {
 
 namespace {
-
-std::string LowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // The inline scripts of an HTML text in document order; external ones (src=) cannot load here.
 QB::Array<QB::UniString> InlineScriptsOf(const QB::UniString& html) {
