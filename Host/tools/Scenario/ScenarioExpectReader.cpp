@@ -212,13 +212,6 @@ std::vector<LogLineExpectation> ReadLogLines(const JsonFields& fields, const cha
     return lines;
 }
 
-std::string JsonText(const Value& value) {
-    Json::StringBuffer buffer;
-    Json::Writer<Json::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return buffer.GetString();
-}
-
 void ReadPageExpectations(const JsonFields& fields, Expectations& expect) {
     if (fields.Has("pageEval")) {
         const JsonFields eval = fields.Object("pageEval");
@@ -229,7 +222,7 @@ void ReadPageExpectations(const JsonFields& fields, Expectations& expect) {
             if (expression.find_first_not_of(" \t\r\n") == std::string::npos) {
                 eval.Fail("", "an expression must not be empty");
             }
-            expect.pageEval.emplace_back(expression, JsonText(it->value));
+            expect.pageEval.emplace_back(expression, CompactText(it->value));
         }
     }
     if (const Value* dialogs = fields.Find("pageDialogs")) {
@@ -263,7 +256,7 @@ void ReadPageExpectations(const JsonFields& fields, Expectations& expect) {
             if (it->value.IsString()) {
                 expectation.answer = std::string(it->value.GetString(), it->value.GetStringLength());
             } else if (!it->value.IsNull()) {
-                expectation.answer = JsonText(it->value);
+                expectation.answer = CompactText(it->value);
                 expectation.json = true;
             }
             expect.pageAnswerIs.push_back(expectation);
