@@ -80,11 +80,12 @@ watch_plateau() {
     echo "${grew}s"
 }
 
-# Processor seconds (user and system) of the children this shell has waited for. The machine is
-# shared, so a target's speed is also given per processor second, which other work does not lower.
+# Processor seconds (user and system) of the children this shell has waited for, as `times` wrote
+# them to FILE (`times` itself must run in this shell, not in a command substitution's). The
+# machine is shared, so a target's speed is also given per processor second, which other work does
+# not lower.
 children_cpu() {
-    times >"$work/times"
-    tail -1 "$work/times" | awk '{ total = 0; for (i = 1; i <= 2; ++i) { split($i, t, /[ms]/); total += t[1] * 60 + t[2] } printf "%.2f", total }'
+    tail -1 "$1" | awk '{ total = 0; for (i = 1; i <= 2; ++i) { split($i, t, /[ms]/); total += t[1] * 60 + t[2] } printf "%.2f", total }'
 }
 
 # A fuzzer running in the background goes when the script does.
@@ -103,7 +104,8 @@ for target in "${targets[@]}"; do
         echo "fuzz: $target for ${seconds}s"
     fi
     load=$(cut -d' ' -f1 /proc/loadavg)
-    cpuBefore=$(children_cpu)
+    times >"$work/times"
+    cpuBefore=$(children_cpu "$work/times")
     # A read may take at most a second; a count in the data may not make it allocate more than
     # the data can hold (inputs are at most 64 KiB). The world a target reuses keeps what it
     # records (the host's commands, the page's scripts) from one input to the next, which
@@ -119,7 +121,8 @@ for target in "${targets[@]}"; do
         grew=$(watch_plateau "$fuzzer" "$log")
     fi
     wait "$fuzzer" || true
-    cpu=$(awk -v after="$(children_cpu)" -v before="$cpuBefore" 'BEGIN { printf "%.1f", after - before }')
+    times >"$work/times"
+    cpu=$(awk -v after="$(children_cpu "$work/times")" -v before="$cpuBefore" 'BEGIN { printf "%.1f", after - before }')
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
     load="$load-$(cut -d' ' -f1 /proc/loadavg)"
@@ -133,7 +136,7 @@ for target in "${targets[@]}"; do
         find "$corpus" -type f ! -name 'regression-*' -delete
         cp "$merged"/* "$corpus"/ 2>/dev/null || true
     fi
-    perCpu=$(awk -v runs="${runs:-0}" -v cpu="$cpu" 'BEGIN { printf "%d", cpu > 0 ? runs / cpu : 0 }')
+    perCpu=$(awk -v runs="${runs:-0}" -v cpu="$cpu" 'BEGIN { printf "%d", (cpu > 0 ? runs / cpu : 0) }')
     line=$(printf '%-36s executions %10s  exec/s %6s  exec/cpu-s %6s (%ss)  %-22s grew until %7s  findings %s  load %s' \
         "$target" "${runs:-?}" "${speed:-?}" "$perCpu" "$cpu" "${cov:-cov: ?}" "$grew" "$found" "$load")
     echo "$line"
