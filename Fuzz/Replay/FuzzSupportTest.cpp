@@ -20,6 +20,7 @@
 
 #include <rapidjson/document.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -218,6 +219,28 @@ TEST(FuzzReuseCheckDeathTest, StopsAtAWorldThatRemembersAnInput) {
             CheckReuse(&LeakyEntry);
         },
         "reused world's log lines part from a fresh world's at line [0-9]+");
+}
+
+// The load of a project made once per process is left unformatted only while no check reads its lines;
+// the add-on's lines after it are formatted again.
+TEST(FuzzWorldLog, FormatsTheLoadOfAFixedProjectOnlyWhileObserved) {
+    FuzzWorld& world = FuzzWorld::Reused();
+    world.StartObserving();
+    world.OpenFixed(ConnectedProject());
+    const Observation observed = world.StopObserving();
+    CaptureLog(true);
+    world.OpenFixed(ConnectedProject());
+    const std::vector<std::string> unobserved = TakeLog();
+    LOG_INFO("after the {}", "open");
+    const std::vector<std::string> after = TakeLog();
+    CaptureLog(false);
+    world.Close();
+
+    EXPECT_TRUE(std::any_of(observed.log.begin(), observed.log.end(), [](const std::string& line) {
+        return line.starts_with("info Loaded: ConnectionWithSpecification:S-1: ");
+    }));
+    EXPECT_EQ(std::vector<std::string>{}, unobserved);
+    EXPECT_EQ(std::vector<std::string>{"info after the open"}, after);
 }
 
 } // namespace

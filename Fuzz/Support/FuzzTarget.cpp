@@ -78,7 +78,8 @@ void Fail(const char* condition, const char* file, int line, const std::string& 
 void PrepareProcess() {
     static const bool prepared = [] {
         // Every message is still formatted (a hostile value must not break a log line), but
-        // nothing is written: the fuzzer's speed and output stay the inputs'.
+        // nothing is written: the fuzzer's speed and output stay the inputs'. Only work that holds
+        // nothing of the input goes unformatted (UnformattedLog).
         auto logger = std::make_shared<spdlog::logger>("fuzz", Sink());
         logger->set_level(spdlog::level::trace);
         static QB::ScopedTimeOverride clock(FixedTime);
@@ -100,6 +101,14 @@ void CaptureLog(bool on) {
 
 std::vector<std::string> TakeLog() {
     return std::exchange(Sink()->lines, {});
+}
+
+UnformattedLog::UnformattedLog() : _level(spdlog::default_logger_raw()->level()) {
+    spdlog::default_logger_raw()->set_level(spdlog::level::off);
+}
+
+UnformattedLog::~UnformattedLog() {
+    spdlog::default_logger_raw()->set_level(static_cast<spdlog::level::level_enum>(_level));
 }
 
 } // namespace TesselConnect::Fuzz

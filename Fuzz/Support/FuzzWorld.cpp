@@ -18,6 +18,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -183,6 +184,14 @@ Model::Manager& FuzzWorld::Open(VantrelSim::Project project) {
     }
     manager = Model::Manager::Create(CurrentAddonVersion, vantrel);
     return *manager;
+}
+
+Model::Manager& FuzzWorld::OpenFixed(const VantrelSim::Project& fixed) {
+    std::optional<UnformattedLog> unformatted;
+    if (!_observing) {
+        unformatted.emplace();
+    }
+    return Open(fixed);
 }
 
 void FuzzWorld::Close() {

@@ -95,6 +95,10 @@ public:
     // Puts the world back as described above over `project` (a copy, or one made for this input)
     // and creates the manager over it, as the add-on's start does.
     Model::Manager& Open(VantrelSim::Project project);
+    // Open over a copy of a project made once per process (the connected one, say). What its load
+    // logs holds nothing of any input and is the same for every one, so it is formatted only while
+    // the world is observed.
+    Model::Manager& OpenFixed(const VantrelSim::Project& fixed);
     void Close();
 
     // The add-on's browser on the in-process engine, the home page loaded and the add-on's object

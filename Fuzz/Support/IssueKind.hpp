@@ -20,7 +20,7 @@ namespace TesselConnect::Fuzz {
 
 template <typename Kind> int CheckIssueKind(const std::uint8_t* data, std::size_t size) {
     FuzzWorld& world = FuzzWorld::Reused();
-    Model::Manager& manager = world.Open(ConnectedProject());
+    Model::Manager& manager = world.OpenFixed(ConnectedProject());
     CheckInputIs([&] {
         for (const Model::Issue::IssuePtr& issue : SampleIssues(*world.vantrel)) {
             if (dynamic_cast<const Kind*>(issue.get()) != nullptr) {

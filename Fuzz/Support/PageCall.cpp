@@ -145,7 +145,7 @@ std::string RealisticCall(std::string_view function, const std::string& document
 int CheckPageCall(std::string_view function, const std::uint8_t* data, std::size_t size) {
     FuzzWorld& world = FuzzWorld::Reused();
     PK::InProcessBrowserBackend& backend = world.Page();
-    Model::Manager& manager = world.Open(ConnectedProject());
+    Model::Manager& manager = world.OpenFixed(ConnectedProject());
     CheckInputIs([&] {
         const std::string call = RealisticCall(function, manager.GetPlanData()->GetId().ToUtf8());
         return std::vector<std::uint8_t>(call.begin(), call.end());

@@ -64,7 +64,7 @@ ATC_FUZZ_TARGET(ConnectionMerge) {
         const API_ModulData& record = Fuzz::ConnectedProject().modulData.Get(Fuzz::RecordName);
         return Fuzz::EncodePair(Fuzz::RecordPair{record, record});
     });
-    Model::Manager& manager = world.Open(ProjectWithoutRecord());
+    Model::Manager& manager = world.OpenFixed(ProjectWithoutRecord());
     const Fuzz::RecordPair pair = Fuzz::DecodePair(std::span(data, size));
     const std::shared_ptr<Connection> mine = Fuzz::ReadRecord(world, pair.mine);
     const std::shared_ptr<Connection> theirs = Fuzz::ReadRecord(world, pair.theirs);

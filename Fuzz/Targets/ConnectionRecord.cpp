@@ -87,7 +87,7 @@ void Load(Fuzz::FuzzWorld& world, const API_ModulData& record) {
 // user's record whatever the host passes as that: what it held and the incoming record's issues
 // (when it is of the same specification) are kept, not those of a record passed as this user's.
 void MergeAndRefresh(Fuzz::FuzzWorld& world, const API_ModulData& record) {
-    Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
+    Model::Manager& manager = world.OpenFixed(Fuzz::ConnectedProject());
     const std::shared_ptr<Connection> connection = manager.GetConnection(Fuzz::SpecId);
     FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
     const API_ModulData mine = world.host.GetProject().modulData.Get(Fuzz::RecordName);

@@ -30,7 +30,7 @@ using namespace TesselConnect;
 
 ATC_FUZZ_TARGET(IssueCollection) {
     Fuzz::FuzzWorld& world = Fuzz::FuzzWorld::Reused();
-    Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
+    Model::Manager& manager = world.OpenFixed(Fuzz::ConnectedProject());
     const std::shared_ptr<Model::ConnectionWithSpecification> connection =
         manager.GetConnection(Fuzz::SpecId);
     FUZZ_CHECK(connection != nullptr, "the connected project lost its connection");
