@@ -395,7 +395,11 @@ void Host::RestoreProject(Project before, ElementJournal elementsBefore) {
     if (!_project) {
         return;
     }
-    // Reservations and the view belong to the team server and the window, not to the undo history.
+    // Reservations and the view belong to the team server and the window, not to the undo history;
+    // nor does the project's identity: undoing a change made before a "save as" keeps the new name.
+    before.name = std::move(_project->name);
+    before.path = std::move(_project->path);
+    before.shared = _project->shared;
     before.teamwork = std::move(_project->teamwork);
     before.currentWindow = _project->currentWindow;
     before.currentStory = _project->currentStory;

@@ -279,6 +279,18 @@ TEST_F(CommandScope, UndoingACommandKeepsTheClassificationAndPropertiesAnotherUs
 // A step takes back its own changes only: a group another user made after it, or one this user's later
 // command made outside the history, stays through the undo, and what changed after the undo through
 // the redo.
+TEST_F(CommandScope, UndoAndRedoKeepTheNameTheProjectWasSavedUnderSinceTheStep) {
+    ASSERT_EQ(NoError, InCommand([&] { return Classify(wall, itemSs20); }, "Associate"));
+    host.SaveProject(QB::UniString("Saved As"));
+
+    ASSERT_TRUE(host.Undo());
+    EXPECT_TRUE(ItemOf(wall, system).IsNull());
+    EXPECT_EQ(QB::UniString("Saved As"), P().name);
+    ASSERT_TRUE(host.Redo());
+    EXPECT_EQ(itemSs20, ItemOf(wall, system));
+    EXPECT_EQ(QB::UniString("Saved As"), P().name);
+}
+
 TEST_F(CommandScope, UndoAndRedoKeepWhatChangedAfterTheStep) {
     // Through the host's function, so that the step holds it.
     const auto createGroup = [&](const char* name) {

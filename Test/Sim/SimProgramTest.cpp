@@ -272,6 +272,8 @@ const Sample Samples[] = {
      {"the host quit: the add-on's release passed"}},
     {"walk-element-deleted-meanwhile-after-issue-recorded.scenario.json",
      {"user 2 acts before call 1 of VNAPI_CallCommand"}},
+    {"walk-undo-after-save-as-keeps-the-project-name.scenario.json",
+     {"step 9 (saveProject)", "undone: \"Associate element(s) with Ardo Tessel clause\""}},
     {"walk-undo-keeps-a-group-made-after-the-step.scenario.json",
      {"user 2 acts before call 25 of VNAPI_Interface"}},
     {"walk-undone-rename-of-a-specification-not-selected.scenario.json",
