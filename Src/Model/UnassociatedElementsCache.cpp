@@ -7,6 +7,7 @@
 #include "Util/Log/Log.hpp"
 #include "Util/Resource/String.hpp"
 #include "Vantrel/Api/Error/Assert.hpp"
+#include "Vantrel/Api/Error/Error.hpp"
 #include "Vantrel/Api/ProgressWindow.hpp"
 #include "Vantrel/Api/Vantrel.hpp"
 
@@ -122,14 +123,7 @@ const QB::Array<ElementType>* UnassociatedElementsCache::FindPartTypes(API_ElemT
 void UnassociatedElementsCache::Reset(bool notify) {
     Api::Vantrel& vnApi = _conn.GetVantrel();
     ResetProgress progress(_conn.GetVantrelShared(), ProgressStepCount());
-
-    // A window the host cannot name is filtered like the 3D window.
-    API_DatabaseTypeID windowType = APIWind_3DModelID;
-    try {
-        windowType = vnApi.Database_GetCurrentWindow().typeID;
-    }
-    LOG_CATCH_ALL
-    const API_ElemFilterFlags filterFlags = FilterFlagsForWindow(windowType);
+    const API_ElemFilterFlags filterFlags = CurrentFilterFlags();
 
     Table table;
     for (const ListedType& listed : GetListedTypes()) {
@@ -147,6 +141,16 @@ void UnassociatedElementsCache::Reset(bool notify) {
         }
         NotifyChanged(changedTypes);
     }
+}
+
+API_ElemFilterFlags UnassociatedElementsCache::CurrentFilterFlags() const {
+    // A window the host cannot name is filtered like the 3D window.
+    API_DatabaseTypeID windowType = APIWind_3DModelID;
+    try {
+        windowType = _conn.GetVantrel().Database_GetCurrentWindow().typeID;
+    }
+    LOG_CATCH_ALL
+    return FilterFlagsForWindow(windowType);
 }
 
 void UnassociatedElementsCache::CollectType(API_ElemTypeID typeID, const QB::UniString& typeName,
@@ -190,11 +194,18 @@ bool UnassociatedElementsCache::IsUnassociatedCandidate(const Element& element) 
            !_conn.HasVirtualType(ConnectionWithSpecification::GetVirtualTypeIdForClauseId(clauseId));
 }
 
+bool UnassociatedElementsCache::WouldBeListed(const Element& element, API_ElemFilterFlags filterFlags) const {
+    return ElementTypeTable::Contains(element.GetType()) &&
+           _conn.GetVantrel().Element_PassesFilter(element.GetGuid(), filterFlags) &&
+           IsUnassociatedCandidate(element);
+}
+
 // ---- Incremental changes -----------------------------------------------------------------------
 
 bool UnassociatedElementsCache::AddElements(const QB::Array<QB::Guid>& elemGuids) {
     Api::Vantrel& vnApi = _conn.GetVantrel();
     TypeSet changedTypes;
+    QB::Array<std::pair<QB::Guid, QB::UInt64>> taken;
     for (const QB::Guid& elemGuid : elemGuids) {
         try {
             const Element element(vnApi, elemGuid);
@@ -202,6 +213,7 @@ bool UnassociatedElementsCache::AddElements(const QB::Array<QB::Guid>& elemGuids
             if (!ElementTypeTable::Contains(element.GetType())) {
                 continue;
             }
+            taken.Push({element.GetGuid(), element.GetHeader().modiStamp});
             if (SetOf(_table, element.GetType()).Add(element.GetGuid())) {
                 changedTypes.Add(element.GetType());
             }
@@ -211,6 +223,7 @@ bool UnassociatedElementsCache::AddElements(const QB::Array<QB::Guid>& elemGuids
             LOG_ERROR("unknown exception; element: {}", elemGuid);
         }
     }
+    RememberStep(taken);
     if (changedTypes.IsEmpty()) {
         return false;
     }
@@ -221,9 +234,13 @@ bool UnassociatedElementsCache::AddElements(const QB::Array<QB::Guid>& elemGuids
 bool UnassociatedElementsCache::RemoveElements(const QB::Array<QB::Guid>& elemGuids) {
     Api::Vantrel& vnApi = _conn.GetVantrel();
     TypeSet changedTypes;
+    QB::Array<std::pair<QB::Guid, QB::UInt64>> taken;
     for (const QB::Guid& elemGuid : elemGuids) {
         try {
             const Element element(vnApi, elemGuid);
+            if (ElementTypeTable::Contains(element.GetType())) {
+                taken.Push({element.GetGuid(), element.GetHeader().modiStamp});
+            }
             if (ElementSet* set = _table.GetPtr(element.GetType());
                 set != nullptr && set->Delete(element.GetGuid())) {
                 changedTypes.Add(element.GetType());
@@ -234,10 +251,118 @@ bool UnassociatedElementsCache::RemoveElements(const QB::Array<QB::Guid>& elemGu
             LOG_ERROR("unknown exception; element: {}", elemGuid);
         }
     }
+    RememberStep(taken);
     if (changedTypes.IsEmpty()) {
         return false;
     }
     NotifyChanged(changedTypes);
+    return true;
+}
+
+void UnassociatedElementsCache::RememberStep(const QB::Array<std::pair<QB::Guid, QB::UInt64>>& elements) {
+    if (elements.IsEmpty()) {
+        return;
+    }
+    const auto last = std::max_element(elements.begin(), elements.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    TakenStep& step = _takenSteps.PushNew();
+    step.elements.Reserve(elements.GetSize());
+    for (const auto& [guid, stamp] : elements) {
+        step.elements.Push(guid);
+    }
+    step.witness = last->first;
+    step.witnessStamp = last->second;
+}
+
+bool UnassociatedElementsCache::FollowElementsChangedHere() {
+    Api::Vantrel& vnApi = _conn.GetVantrel();
+    std::optional<API_ElemFilterFlags> filterFlags;
+    TypeSet changedTypes;
+    _takenSteps.DeleteIf([&](TakenStep& step) {
+        try {
+            const Element witness(vnApi, step.witness);
+            if (witness.GetHeader().modiStamp == step.witnessStamp) {
+                return false;
+            }
+        } catch (const Api::Error<APIERR_BADID>&) {
+            // Gone: the elements left tell what the step still changes.
+        } catch (const std::exception& e) {
+            LOG_ERROR("exception: {}; element: {}", e.what(), step.witness);
+            return false;
+        } catch (...) {
+            LOG_ERROR("unknown exception; element: {}", step.witness);
+            return false;
+        }
+        if (!filterFlags) {
+            filterFlags = CurrentFilterFlags();
+        }
+        return !FollowStep(step, *filterFlags, changedTypes);
+    });
+    if (changedTypes.IsEmpty()) {
+        return false;
+    }
+    LOG_INFO("UnassociatedElementsCache::FollowElementsChangedHere: {} type(s) changed unannounced",
+             changedTypes.GetSize());
+    NotifyChanged(changedTypes);
+    return true;
+}
+
+bool UnassociatedElementsCache::FollowStep(TakenStep& step, API_ElemFilterFlags filterFlags,
+                                           TypeSet& changedTypes) {
+    Api::Vantrel& vnApi = _conn.GetVantrel();
+    bool allRead = true;
+    bool witnessGone = false;
+    std::optional<QB::UInt64> witnessStamp;
+    QB::Guid lastChanged;
+    QB::UInt64 lastStamp = 0;
+    step.elements.DeleteIf([&](const QB::Guid& elemGuid) {
+        try {
+            const Element element(vnApi, elemGuid);
+            const ElementType& type = element.GetType();
+            ElementSet* set = _table.GetPtr(type);
+            const bool changed = WouldBeListed(element, filterFlags)
+                                     ? SetOf(_table, type).Add(elemGuid)
+                                     : set != nullptr && set->Delete(elemGuid);
+            if (changed) {
+                changedTypes.Add(type);
+            }
+            const QB::UInt64 stamp = element.GetHeader().modiStamp;
+            if (elemGuid == step.witness) {
+                witnessStamp = stamp;
+            }
+            if (stamp >= lastStamp) {
+                lastChanged = elemGuid;
+                lastStamp = stamp;
+            }
+            return false;
+        } catch (const Api::Error<APIERR_BADID>&) {
+            // Gone since (an undone creation, another user's deletion): no rebuild would list it.
+            for (auto& [type, elements] : _table) {
+                if (elements.Delete(elemGuid)) {
+                    changedTypes.Add(type);
+                }
+            }
+            witnessGone = witnessGone || elemGuid == step.witness;
+            return true;
+        } catch (const std::exception& e) {
+            LOG_ERROR("exception: {}; element: {}", e.what(), elemGuid);
+        } catch (...) {
+            LOG_ERROR("unknown exception; element: {}", elemGuid);
+        }
+        allRead = false;
+        return false;
+    });
+    if (step.elements.IsEmpty()) {
+        return false;
+    }
+    if (witnessGone && !lastChanged.IsNull()) {
+        // The best guess left: the element changed last is the likeliest to change with the step.
+        step.witness = lastChanged;
+        step.witnessStamp = allRead ? lastStamp : 0;
+    } else if (allRead && witnessStamp) {
+        step.witnessStamp = *witnessStamp;
+    }
+    // Otherwise the old stamp stays, so that the next follow reads the step again.
     return true;
 }
 

@@ -8,8 +8,12 @@
 // plain reference for the host interface, the property group and the virtual types; never stored.
 // Empty until the first Reset. It rebuilds itself on the host events that change the view (window,
 // story, 3D filter) or the shared project; the connection updates it after associations and
-// disassociations. Every change of a type's set is announced through the connection
-// (ConnEvent_UnassociatedElementTypeChanged), which needs the connection to be shared-owned.
+// disassociations, and when asked to follow the project reads again the elements of each
+// association or disassociation that an undo or redo has since taken back or made again: the host
+// does that without a word to the add-on, also after a rebuild. Every change of a type's set is
+// announced through the
+// connection (ConnEvent_UnassociatedElementTypeChanged), which needs the connection to be
+// shared-owned.
 //
 // Host main thread only. Reset never throws for host failures: it rebuilds what it can read and
 // logs the rest. AddElements and RemoveElements skip (and log) an element the host cannot read.
@@ -26,6 +30,8 @@
 #include <QB/HashTable.hpp>
 #include <QB/Types.hpp>
 #include <QB/UniString.hpp>
+
+#include <utility>
 
 namespace TesselConnect::Model {
 
@@ -56,6 +62,10 @@ public:
     bool AddElements(const QB::Array<QB::Guid>& elemGuids);
     // The just associated elements leave their types' sets; true (and announced) when a set shrank.
     bool RemoveElements(const QB::Array<QB::Guid>& elemGuids);
+    // For each call of AddElements and RemoveElements whose elements an undo or redo (or any other
+    // change) may have changed since, lists those elements again as a rebuild would; true (and
+    // announced) when a set changed. One header read per such call, more only for a changed one.
+    bool FollowElementsChangedHere();
 
     const Table& GetTable() const noexcept { return _table; }
     // 0 for a type without entry.
@@ -83,10 +93,29 @@ private:
                      Table& table, ResetProgress& progress) const;
     // True when the element is a candidate and carries no clause of this connection.
     bool IsUnassociatedCandidate(const Element& element) const;
+    // True when a rebuild with `filterFlags` would list the element.
+    bool WouldBeListed(const Element& element, API_ElemFilterFlags filterFlags) const;
+    API_ElemFilterFlags CurrentFilterFlags() const;
     void NotifyChanged(const TypeSet& changedTypes) const;
+
+    // The elements of one association or disassociation, which the host's undo and redo change
+    // together, and the one of them the step changed last: the highest modification stamp among
+    // them right after the step belongs to an element the step changed, so an undo or redo of the
+    // step changes that element's stamp too. Watching that one header tells whether to read the rest.
+    struct TakenStep {
+        QB::Array<QB::Guid> elements;
+        QB::Guid witness;
+        QB::UInt64 witnessStamp = 0;
+    };
+    // Records what AddElements or RemoveElements took; `elements` hold stamps as just read.
+    void RememberStep(const QB::Array<std::pair<QB::Guid, QB::UInt64>>& elements);
+    // Lists the step's elements again as a rebuild would and forgets those gone; false when the step
+    // has no element left.
+    bool FollowStep(TakenStep& step, API_ElemFilterFlags filterFlags, TypeSet& changedTypes);
 
     ConnectionWithSpecification& _conn;
     Table _table;
+    QB::Array<TakenStep> _takenSteps;
 };
 
 } // namespace TesselConnect::Model

@@ -295,6 +295,8 @@ const Sample Samples[] = {
      {"user 2 acts before call 1 of VNAPI_Element_SetProperties",
       "undone: \"Associate element(s) with Ardo Tessel clause\""}},
     {"walk-undo-after-stair-deleted-brings-back-its-parts.scenario.json",
+     {"undone: \"Associate element(s) with Ardo Tessel clause\""}},
+    {"walk-undone-associate-lists-the-element-again.scenario.json",
      {"undone: \"Associate element(s) with Ardo Tessel clause\""}}};
 
 INSTANTIATE_TEST_SUITE_P(SimProgram, SampleScenario, ::testing::ValuesIn(Samples),

@@ -203,6 +203,10 @@ void Manager::FollowProject() {
                     tessel->SetSelectionState(GetSelectionState());
                 }
             }
+            // The undo or redo may instead have taken back or made again an association alone.
+            if (_selectedConnection != nullptr) {
+                _selectedConnection->GetUnassociatedElementsCache().FollowElementsChangedHere();
+            }
         }
     }
     LOG_CATCH_ALL

@@ -138,9 +138,12 @@ public:
     // The host's undo and redo change the project without a word to the add-on: this reads again
     // every held connection whose record is no longer the one it last stored or read, lets go of
     // those whose record went, and tells the observers (and the page the selection state) when the
-    // project's connections changed, records that came back included. Called where the add-on is
-    // about to act or show: every page call, every palette action, the palette shown, and the
-    // host's selection change. One list and one read per held connection. Never throws.
+    // project's connections changed, records that came back included; then the selected
+    // connection's unassociated elements follow its associations and disassociations that an undo
+    // may have taken back or a redo made again. Called where the add-on is about to act or show:
+    // every page call, every palette action, the palette shown, and the host's selection change.
+    // One list and one read per held connection, one element header per association or
+    // disassociation made in the session (more only for one that changed). Never throws.
     void FollowProject();
 
     // ---- State records for the page ----

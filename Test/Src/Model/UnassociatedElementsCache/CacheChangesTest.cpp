@@ -1,5 +1,5 @@
 // Keeping the unassociated-elements cache up to date without a rebuild: associations,
-// disassociations and new elements.
+// disassociations, their undoing and redoing, and new elements.
 
 #include "CacheFixture.hpp"
 
@@ -60,6 +60,67 @@ TEST_F(CacheChanges, NothingToChangeMeansNoNotification) {
     EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall), Key(Column)}}));
     EXPECT_TRUE(Cache().AddElements({wall1}));
     EXPECT_EQ(Cache().GetCount(Wall), 3U);
+}
+
+// The host's undo and redo say nothing to the add-on, and the list may have been rebuilt since the
+// association (a palette opened afresh): following reads the associated elements again.
+TEST_F(CacheChanges, FollowingListsAnUndoneAssociationAgainAndARedoneOneNoMore) {
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1, wall2, wallUpstairs}, false);
+    Cache().Reset(false);
+    observer.typeChanges.clear();
+
+    ASSERT_TRUE(host.Undo());
+    EXPECT_TRUE(Cache().FollowElementsChangedHere());
+    EXPECT_EQ(ElementsOf(Wall), Sorted({wall1, wall2, wallUpstairs}));
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}}));
+    // Nothing changed since: one header tells, however many elements the association had.
+    std::vector<VantrelSim::HostFunction> calls;
+    host.SetCallListener([&](VantrelSim::HostFunction function) { calls.push_back(function); });
+    EXPECT_FALSE(Cache().FollowElementsChangedHere());
+    host.SetCallListener({});
+    EXPECT_EQ(calls, std::vector{VantrelSim::HostFunction::VNAPI_Element_GetHeader});
+
+    ASSERT_TRUE(host.Redo());
+    EXPECT_TRUE(Cache().FollowElementsChangedHere());
+    EXPECT_EQ(ElementsOf(Wall), std::vector<QB::Guid>{});
+    EXPECT_EQ(observer.typeChanges, (std::vector<TypeKeys>{{Key(Wall)}, {Key(Wall)}}));
+    EXPECT_TRUE(log.Contains(spdlog::level::info, "UnassociatedElementsCache::FollowElementsChangedHere: 1 "
+                                                  "type(s) changed unannounced"));
+}
+
+// Whichever header fails, the association is read again at the next follow, not taken as followed.
+TEST_F(CacheChanges, FollowingThatCouldNotReadAnElementReadsTheAssociationAgain) {
+    for (const bool failFirst : {true, false}) {
+        SCOPED_TRACE(failFirst);
+        connection->Associate("c-1", Clause("c-1", "F10"), {wall1, wall2}, false);
+        ASSERT_TRUE(host.Undo());
+        const QB::Guid failing = failFirst ? wall1 : wall2;
+        host.Faults().ForGuid(VantrelSim::HostFunction::VNAPI_Element_GetHeader, APIERR_GENERAL, failing);
+
+        Cache().FollowElementsChangedHere();
+        EXPECT_FALSE(Cache().GetTable().Get(Wall).Contains(failing));
+
+        host.Faults().Clear();
+        Cache().FollowElementsChangedHere();
+        EXPECT_EQ(ElementsOf(Wall), Sorted({wall1, wall2, wallUpstairs}));
+    }
+}
+
+TEST_F(CacheChanges, FollowingForgetsAnAssociationWhoseElementsAreGone) {
+    connection->Associate("c-1", Clause("c-1", "F10"), {wall1, wall2}, false);
+    ASSERT_TRUE(host.Undo());
+    Project().DeleteElement(wall1);
+    Project().DeleteElement(wall2);
+    observer.typeChanges.clear();
+
+    EXPECT_FALSE(Cache().FollowElementsChangedHere());
+
+    EXPECT_EQ(ElementsOf(Wall), Sorted({wallUpstairs}));
+    EXPECT_TRUE(observer.typeChanges.empty());
+    host.SetCallListener(
+        [](VantrelSim::HostFunction function) { ADD_FAILURE() << static_cast<int>(function); });
+    EXPECT_FALSE(Cache().FollowElementsChangedHere());
+    host.SetCallListener({});
 }
 
 TEST_F(CacheChanges, ElementTheHostCannotReadIsSkippedAndTheOthersGoOn) {

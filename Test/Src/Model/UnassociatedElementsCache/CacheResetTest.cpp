@@ -122,7 +122,7 @@ TEST_F(CacheReset, UnknownWindowFallsBackToThe3DFilter) {
         return line.level == spdlog::level::err && line.message.starts_with("exception: APIERR_GENERAL(");
     });
     ASSERT_NE(failure, lines.end());
-    EXPECT_EQ(failure->function, "Reset");
+    EXPECT_EQ(failure->function, "CurrentFilterFlags");
 }
 
 TEST_F(CacheReset, ListingFailureSkipsOnlyThatType) {
