@@ -424,6 +424,13 @@ void Manager::VNEvent_Project_ReceiveChanges() {
     }
 }
 
+void Manager::VNEvent_Project_Save() {
+    if (_tesselPtr->Get() != nullptr && _planData->Title() != _documentNameTold) {
+        LOG_DEBUG("VNEvent_Project_Save: the project was saved under another name");
+        SendDocumentState();
+    }
+}
+
 void Manager::ConnEvent_Disconnected(const std::shared_ptr<ConnectionWithSpecification>& conn) {
     // This add-on took the record away: nothing for FollowProject to tell.
     _listedRecords.DeleteFirst(conn->ModulDataName());

@@ -150,6 +150,8 @@ public:
 
     void SendAllStates();
     Api::AppState GetAppState();
+    // What the page is told of the project; remembers the name told, which a save under a new name
+    // makes stale.
     Api::DocumentState GetDocumentState() const;
     Api::SelectionState GetSelectionState();
 
@@ -190,6 +192,8 @@ public:
     void VNEvent_Project_NewAndReset() override;
     void VNEvent_Project_Open() override;
     void VNEvent_Project_ReceiveChanges() override;
+    // A save under a new name renames the project: the page is told the new name.
+    void VNEvent_Project_Save() override;
 
     // ---- Connection events ----
 
@@ -240,6 +244,8 @@ private:
     std::shared_ptr<TesselPtr> _tesselPtr;
     std::shared_ptr<TesselCallbacks> _callbacks;
     std::shared_ptr<PlanData> _planData;
+    // The project name of the last document state made for the page.
+    mutable QB::UniString _documentNameTold;
     std::unique_ptr<ConnectionWithSpecificationFactory> _factory;
     std::shared_ptr<ConnectionWithSpecification> _selectedConnection;
     QB::UniString _selectedSpecId;

@@ -25,7 +25,9 @@ Api::AppState Manager::GetAppState() {
 }
 
 Api::DocumentState Manager::GetDocumentState() const {
-    return Api::DocumentState{_planData->GetId(), _planData->Title()};
+    Api::DocumentState state{_planData->GetId(), _planData->Title()};
+    _documentNameTold = state.documentName;
+    return state;
 }
 
 Api::SelectionState Manager::GetSelectionState() {

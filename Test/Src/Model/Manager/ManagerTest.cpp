@@ -314,6 +314,26 @@ TEST_F(ManagerTest, ProjectEventsReloadConnectionsAndPlanIdentity) {
     EXPECT_EQ(page->documentStates.back().documentRef, planId);
 }
 
+// A save under a new name renames the project the page shows; a plain save tells the page nothing.
+TEST_F(ManagerTest, SavingUnderANewNameTellsThePageTheNewName) {
+    CreateConnectedManager();
+    manager->SendAllStates();
+    page->documentStates.clear();
+
+    host.SaveProject();
+    manager->VNEvent_Project_Save();
+    EXPECT_THAT(page->documentStates, IsEmpty());
+
+    host.SaveProject(QB::UniString("Renamed project"));
+    manager->VNEvent_Project_Save();
+    ASSERT_EQ(page->documentStates.size(), 1U);
+    EXPECT_EQ(page->documentStates[0].documentName, "Renamed project");
+    EXPECT_EQ(page->documentStates[0].documentRef, manager->GetPlanData()->GetId());
+
+    manager->VNEvent_Project_Save();
+    EXPECT_EQ(page->documentStates.size(), 1U);
+}
+
 TEST_F(ManagerTest, CorruptedConnectionDataIsReportedAndRemoved) {
     CreateConnectedManager(false);
     Project().modulData.Put("ConnectionWithSpecification:broken",
