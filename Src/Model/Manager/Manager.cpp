@@ -203,9 +203,14 @@ void Manager::FollowProject() {
                     tessel->SetSelectionState(GetSelectionState());
                 }
             }
-            // The undo or redo may instead have taken back or made again an association alone.
-            if (_selectedConnection != nullptr) {
-                _selectedConnection->GetUnassociatedElementsCache().FollowElementsChangedHere();
+            // The undo or redo may instead have taken back or made again an association alone; the
+            // page then shows the selected elements with clauses they no longer carry, or without
+            // those they carry again.
+            if (_selectedConnection != nullptr &&
+                _selectedConnection->GetUnassociatedElementsCache().FollowElementsChangedHere()) {
+                if (const auto tessel = _tesselPtr->Get(); tessel != nullptr) {
+                    tessel->SetSelectionState(GetSelectionState());
+                }
             }
         }
     }

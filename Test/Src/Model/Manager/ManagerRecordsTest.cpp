@@ -254,6 +254,44 @@ TEST_F(ManagerUndo, AClauseTextChangeUndoneIsMadeAgainWhenSentAgain) {
     EXPECT_EQ(host.UndoStepNames().back(), "Update Tessel associated element(s) properties");
 }
 
+// Undoing an association alone leaves every record as it was: the next page call finds the elements
+// unassociated again, lists them among the unassociated ones and tells the page the selection's
+// state; a redo is followed the same way, and a call with nothing undone tells the page nothing.
+TEST_F(ManagerUndo, AnAssociationUndoneAndRedoneIsToldThePage) {
+    CreateConnectedManager();
+    Select({walls[0]});
+    Associate("c1", "F10");
+    Select({walls[1]});
+    Associate("c1", "F10");
+    const auto listed = [&] {
+        for (const auto& [type, elements] :
+             manager->GetSelectedConnection()->GetUnassociatedElementsCache().GetTable()) {
+            if (elements.Contains(walls[1])) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const auto typeSent = [&] { return page->selectionStates.back().type.id.ToUtf8(); };
+    ASSERT_FALSE(listed());
+
+    ASSERT_TRUE(host.Undo());
+    page->selectionStates.clear();
+    AnyPageCall();
+    ASSERT_EQ(page->selectionStates.size(), 1U);
+    EXPECT_EQ(typeSent(), "1c2615cd-6465-49a1-847b-73eea685c9d3");
+    EXPECT_TRUE(listed());
+
+    ASSERT_TRUE(host.Redo());
+    AnyPageCall();
+    ASSERT_EQ(page->selectionStates.size(), 2U);
+    EXPECT_EQ(typeSent(), "c1");
+    EXPECT_FALSE(listed());
+
+    AnyPageCall();
+    EXPECT_EQ(page->selectionStates.size(), 2U);
+}
+
 // An issue that a fix removed comes back with the undo, and what is stored next keeps it.
 TEST_F(ManagerUndo, AnIssueBroughtBackByTheUndoIsShownAndKept) {
     CreateConnectedManager();
