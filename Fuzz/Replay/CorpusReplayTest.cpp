@@ -4,7 +4,10 @@
 // of them fails here, without a fuzzer.
 
 #include "Support/FuzzTarget.hpp"
+#include "Support/FuzzWorld.hpp"
+#include "Support/ReadRecord.hpp"
 #include "Support/ReuseCheck.hpp"
+#include "Support/SignedRecord.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <vector>
 
 namespace TesselConnect::Fuzz {
@@ -23,21 +27,27 @@ std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
-// One test for all targets: a process of its own per target would cost more than its corpus.
-TEST(FuzzCorpusReplay, EveryKeptInputOfEveryTargetIsHandled) {
-    ASSERT_FALSE(Targets().empty());
-    for (const Target& target : Targets()) {
-        SCOPED_TRACE(target.name);
-        const std::filesystem::path folder = std::filesystem::path(ATC_FUZZ_CORPUS_DIR) / target.name;
-        ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
-        std::vector<std::filesystem::path> files;
+std::vector<std::filesystem::path> CorpusFiles(const std::string& target) {
+    const std::filesystem::path folder = std::filesystem::path(ATC_FUZZ_CORPUS_DIR) / target;
+    std::vector<std::filesystem::path> files;
+    if (std::filesystem::is_directory(folder)) {
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             if (entry.is_regular_file()) {
                 files.push_back(entry.path());
             }
         }
-        std::sort(files.begin(), files.end());
-        ASSERT_FALSE(files.empty()) << folder;
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// One test for all targets: a process of its own per target would cost more than its corpus.
+TEST(FuzzCorpusReplay, EveryKeptInputOfEveryTargetIsHandled) {
+    ASSERT_FALSE(Targets().empty());
+    for (const Target& target : Targets()) {
+        SCOPED_TRACE(target.name);
+        const std::vector<std::filesystem::path> files = CorpusFiles(target.name);
+        ASSERT_FALSE(files.empty()) << "no corpus in " << ATC_FUZZ_CORPUS_DIR << "/" << target.name;
         for (const std::filesystem::path& file : files) {
             SCOPED_TRACE(file.filename().string());
             const std::vector<std::uint8_t> bytes = ReadFile(file);
@@ -46,6 +56,22 @@ TEST(FuzzCorpusReplay, EveryKeptInputOfEveryTargetIsHandled) {
         // After every kept input, the reused world still answers as a fresh one (a difference aborts).
         (void)CheckReuse(target.entry);
     }
+}
+
+// An input of the connection record target names the one platform sign its record is read under:
+// the corpus keeps every sign reached with a record that reads.
+TEST(FuzzCorpusReplay, ConnectionRecordsReadUnderEverySign) {
+    FuzzWorld& world = FuzzWorld::Reused();
+    world.Open(ConnectedProject());
+    std::set<QB::UInt16> signsRead;
+    for (const std::filesystem::path& file : CorpusFiles("ConnectionRecord")) {
+        const API_ModulData record = DecodeSignedRecord(ReadFile(file));
+        if (ReadRecord(world, record) != nullptr) {
+            signsRead.insert(record.platformSign);
+        }
+    }
+    world.Close();
+    EXPECT_EQ((std::set<QB::UInt16>{0, 19789, 22359}), signsRead);
 }
 
 } // namespace

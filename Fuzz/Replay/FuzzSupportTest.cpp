@@ -8,6 +8,7 @@
 #include "Support/RecordPair.hpp"
 #include "Support/ReuseCheck.hpp"
 #include "Support/Samples.hpp"
+#include "Support/SignedRecord.hpp"
 #include "Support/StoredMutator.hpp"
 
 #include "Model/ClassificationSystem.hpp"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -178,6 +180,56 @@ TEST(FuzzRecordPairMutation, KeepsThePairLayout) {
         bothRead += ReadRecord(world, pair.mine) && ReadRecord(world, pair.theirs);
     }
     EXPECT_GE(bothRead, Mutations / 16);
+}
+
+struct SignedCase {
+    const char* name;
+    std::vector<std::uint8_t> input;
+    QB::UInt16 sign;
+    std::vector<std::uint8_t> record;
+    bool encodesBack = true; // the input is the record's own encoding
+};
+
+TEST(FuzzSignedRecords, TakeTheSignFromTheFirstByte) {
+    const std::vector<SignedCase> cases{
+        {"Empty", {}, 22359, {}, false},
+        {"ThisPlatform", {0, 7, 8}, 22359, {7, 8}},
+        {"BigEndian", {1, 7}, 19789, {7}},
+        {"Utf16SignOnly", {2}, 0, {}},
+        {"SignTakenModuloThree", {4, 9}, 19789, {9}, false},
+    };
+    for (const SignedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const API_ModulData record = DecodeSignedRecord(c.input);
+        EXPECT_EQ(c.sign, record.platformSign);
+        EXPECT_EQ(c.record, AsInput(record.dataHdl));
+        if (c.encodesBack) {
+            EXPECT_EQ(c.input, EncodeSignedRecord(record));
+        }
+    }
+    EXPECT_EQ(2, SignByte(28013)) << "a sign read as big-endian UTF-16 is named as the third";
+}
+
+// The sign follows the byte order the mutation wrote the record in: most mutated records read under
+// the sign their input names, and some under each sign.
+TEST(FuzzSignedRecordMutation, KeepsTheSignWithTheByteOrder) {
+    const std::vector<std::uint8_t> seed = EncodeSignedRecord(ConnectedProject().modulData.Get(RecordName));
+    FuzzWorld& world = FuzzWorld::Reused();
+    world.Open(ConnectedProject());
+    std::size_t read = 0;
+    std::set<QB::UInt16> signsRead;
+    for (unsigned int i = 1; i <= Mutations; ++i) {
+        std::vector<std::uint8_t> input = seed;
+        input.resize(MaxSize);
+        input.resize(MutateSignedRecord(input.data(), seed.size(), MaxSize, i));
+        const API_ModulData record = DecodeSignedRecord(input);
+        if (ReadRecord(world, record) != nullptr) {
+            ++read;
+            signsRead.insert(record.platformSign);
+        }
+    }
+    EXPECT_GE(read, Mutations / 3);
+    EXPECT_EQ((std::set<QB::UInt16>{0, 19789, 22359}), signsRead);
 }
 
 // An entry whose answer depends on how many inputs came before it, as a world that keeps state

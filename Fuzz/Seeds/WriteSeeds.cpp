@@ -10,6 +10,7 @@
 #include "Support/FuzzWorld.hpp"
 #include "Support/RecordPair.hpp"
 #include "Support/Samples.hpp"
+#include "Support/SignedRecord.hpp"
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Collection.hpp"
@@ -79,11 +80,26 @@ template <typename T> void SaveStored(const std::string& target, const std::stri
     }
 }
 
+// The connection record target's inputs name the sign of their record: each protocol's form under
+// the sign of that protocol.
+void SaveSignedRecords(const std::string& name, const Model::ConnectionWithSpecification& connection) {
+    for (const QB::Protocol protocol : Fuzz::Protocols) {
+        QB::MemoryOChannel oc(protocol);
+        connection.Write(oc);
+        API_ModulData record;
+        record.dataVersion = 1;
+        record.platformSign = Fuzz::SignOfProtocol(protocol);
+        record.dataHdl = oc.TakeData();
+        SaveInput("ConnectionRecord", fmt::format("{}-{}", name, ProtocolName(protocol)),
+                  Fuzz::EncodeSignedRecord(record));
+    }
+}
+
 void StoredForms() {
     Fuzz::FuzzWorld world;
     Model::Manager& manager = world.Open(Fuzz::ConnectedProject());
     const auto connection = manager.GetConnection(Fuzz::SpecId);
-    SaveStored("ConnectionRecord", "connected", *connection);
+    SaveSignedRecords("connected", *connection);
     const API_ModulData connected = Api::ModulDataWrapper::CreateForObject(*connection);
     SaveStored("ClassificationSystem", "connected", connection->GetClassificationSystem());
     SaveStored("PropertyGroup", "connected", connection->GetPropertyGroup());
@@ -105,7 +121,7 @@ void StoredForms() {
     connection->Associate("C-2",
                           Fuzz::SampleClause("C-2", "G20", "Floors \"screed\" {ArdoTesselProjectTitle}"),
                           {Fuzz::Ids().column}, false);
-    SaveStored("ConnectionRecord", "every-issue", *connection);
+    SaveSignedRecords("every-issue", *connection);
     // Two users' records as a receive meets them: one user's work against the other's unchanged
     // record, both ways, and a removal against the record that still holds the removed issue.
     const API_ModulData everyIssue = Api::ModulDataWrapper::CreateForObject(*connection);

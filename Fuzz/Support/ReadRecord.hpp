@@ -64,7 +64,14 @@ inline std::shared_ptr<Model::ConnectionWithSpecification> ReadRecord(FuzzWorld&
     } catch (const Model::Error::VersionIncompatibility&) {
         return nullptr;
     }
-    CheckRecordCollectionKept(record);
+    // Only a read that put its read-error issue in place of the collection refused it; a record whose
+    // collection read needs no second look.
+    for (const auto& issue : connection->GetIssueCollection().GetIssues()) {
+        if (issue != nullptr && IsReadError(*issue)) {
+            CheckRecordCollectionKept(record);
+            break;
+        }
+    }
     return connection;
 }
 

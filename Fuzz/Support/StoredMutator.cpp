@@ -342,7 +342,7 @@ std::size_t MutateBytes(std::uint8_t* data, std::size_t size, std::size_t maxSiz
 }
 
 std::size_t MutateStored(const StoredCodec& codec, std::uint8_t* data, std::size_t size, std::size_t maxSize,
-                         unsigned int seed) {
+                         unsigned int seed, QB::Protocol* byteOrder) {
     Random random(seed);
     if (random() % 4 == 0) {
         return MutateBytes(data, size, maxSize, seed);
@@ -354,19 +354,22 @@ std::size_t MutateStored(const StoredCodec& codec, std::uint8_t* data, std::size
         return MutateBytes(data, size, maxSize, seed);
     }
     bool changed = false;
+    QB::Protocol protocol = layout->protocol;
     if (random() % 8 == 0) {
         // Another platform's record of the same content.
-        ByteVector other = codec.rewrite(bytes, layout->protocol, Protocols[random() % std::size(Protocols)]);
-        changed = !other.empty();
+        const QB::Protocol other = Protocols[random() % std::size(Protocols)];
+        ByteVector rewritten = codec.rewrite(bytes, layout->protocol, other);
+        changed = !rewritten.empty();
         if (changed) {
-            bytes = std::move(other);
+            bytes = std::move(rewritten);
+            protocol = other;
         }
     }
     for (int attempt = 0; attempt < 8 && !changed; ++attempt) {
         changed = ChangeOnce(random, *layout, bytes);
     }
     if (changed && random() % 2 == 0) {
-        if (ByteVector again = codec.rewrite(bytes, layout->protocol, layout->protocol); !again.empty()) {
+        if (ByteVector again = codec.rewrite(bytes, protocol, protocol); !again.empty()) {
             bytes = std::move(again);
         }
     }
@@ -374,6 +377,9 @@ std::size_t MutateStored(const StoredCodec& codec, std::uint8_t* data, std::size
         return MutateBytes(data, size, maxSize, seed);
     }
     std::memcpy(data, bytes.data(), bytes.size());
+    if (byteOrder != nullptr) {
+        *byteOrder = protocol;
+    }
     return bytes.size();
 }
 

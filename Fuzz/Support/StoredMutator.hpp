@@ -67,15 +67,17 @@ std::optional<std::vector<Field>> ReadFields(const StoredCodec& codec, std::span
                                              QB::Protocol protocol);
 
 // The stored form mutated in place as described above; answers the new size (at most maxSize).
+// `byteOrder`, when given, is set to the protocol a structure-aware change read and wrote the form
+// in, and left alone by a byte-level one.
 std::size_t MutateStored(const StoredCodec& codec, std::uint8_t* data, std::size_t size, std::size_t maxSize,
-                         unsigned int seed);
+                         unsigned int seed, QB::Protocol* byteOrder = nullptr);
 
 // MutateStored with the codec of the objects `make` creates (made once per process).
 template <typename Make>
 std::size_t MutateStoredAs(Make make, std::uint8_t* data, std::size_t size, std::size_t maxSize,
-                           unsigned int seed) {
+                           unsigned int seed, QB::Protocol* byteOrder = nullptr) {
     static const StoredCodec codec = CodecOf(make);
-    return MutateStored(codec, data, size, maxSize, seed);
+    return MutateStored(codec, data, size, maxSize, seed, byteOrder);
 }
 
 // Byte-level mutation: libFuzzer's own in the fuzz programs, a few flipped bits elsewhere.
