@@ -72,32 +72,36 @@ done
 wait
 elapsed=$(( $(date +%s) - start ))
 
-walked=0 total_steps=0 checks=0 violations=0 walk_seconds=0
-for file in "$out"/seed-*.out; do
-    [ -e "$file" ] || continue
-    line="$(grep '^explore: seed ' "$file" | tail -1 || true)"
-    walked=$((walked + 1))
-    if [ -z "$line" ]; then
-        violations=$((violations + 1))
-        echo "VIOLATION: $(basename "$file" .out): the walk did not finish:"
-        sed 's/^/  /' "$file"
-        continue
-    fi
-    n="$(sed -E 's/.*: ([0-9]+) steps in.*/\1/' <<<"$line")"
-    c="$(sed -E 's/.*, ([0-9]+) checks made.*/\1/' <<<"$line")"
-    s="$(sed -E 's/.* steps in ([0-9.]+) s .*/\1/' <<<"$line")"
-    total_steps=$((total_steps + n))
-    checks=$((checks + c))
-    walk_seconds="$(awk -v a="$walk_seconds" -v b="$s" 'BEGIN { print a + b }')"
-    if grep -q 'violation: ' <<<"$line"; then
-        violations=$((violations + 1))
-        echo "VIOLATION: ${line#explore: }"
-        shrunk="$(grep -o '[^ ]*\.shrunk\.scenario\.json' <<<"$line" || true)"
-        if [ -n "$shrunk" ] && [ -f "$shrunk" ]; then
-            sed 's/^/  /' "$shrunk"
-        fi
-    fi
+# A few processes for the whole summary: a long run leaves thousands of files.
+files=("$out"/seed-*.out)
+[ -e "${files[0]}" ] || files=()
+walked=${#files[@]}
+violations=0
+unfinished=()
+if [ "$walked" -gt 0 ]; then
+    mapfile -t unfinished < <(grep -L '^explore: seed ' "${files[@]}" || true)
+fi
+for file in "${unfinished[@]}"; do
+    violations=$((violations + 1))
+    echo "VIOLATION: $(basename "$file" .out): the walk did not finish:"
+    sed 's/^/  /' "$file"
 done
+last_lines="$( ((walked > 0)) && awk '/^explore: seed / { last[FILENAME] = $0 } END { for (f in last) print last[f] }' "${files[@]}")"
+read -r total_steps checks walk_seconds found <<<"$(awk '
+    { match($0, /: [0-9]+ steps in /); steps += substr($0, RSTART + 2, RLENGTH - 12) + 0
+      match($0, /, [0-9]+ checks made/); checks += substr($0, RSTART + 2, RLENGTH - 14) + 0
+      match($0, / steps in [0-9.]+ s /); seconds += substr($0, RSTART + 10, RLENGTH - 13) + 0
+      if (index($0, "violation: ")) found++ }
+    END { printf "%d %d %.3f %d\n", steps, checks, seconds, found }' <<<"$last_lines")"
+violations=$((violations + found))
+while IFS= read -r line; do
+    [ -n "$line" ] || continue
+    echo "VIOLATION: ${line#explore: }"
+    shrunk="$(grep -o '[^ ]*\.shrunk\.scenario\.json' <<<"$line" || true)"
+    if [ -n "$shrunk" ] && [ -f "$shrunk" ]; then
+        sed 's/^/  /' "$shrunk"
+    fi
+done < <(grep 'violation: ' <<<"$last_lines" | sort || true)
 rate="$(awk -v n="$total_steps" -v s="$walk_seconds" 'BEGIN { printf "%.1f", (s > 0 ? n / s : 0) }')"
 echo "explore.sh: $walked seeds from $first, $total_steps steps ($rate steps/s per walk), $checks checks made," \
     "$violations violation(s), ${elapsed} s (results in $out)"
