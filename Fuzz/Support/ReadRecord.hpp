@@ -66,11 +66,10 @@ inline std::shared_ptr<Model::ConnectionWithSpecification> ReadRecord(FuzzWorld&
     }
     // Only a read that put its read-error issue in place of the collection refused it; a record whose
     // collection read needs no second look.
-    for (const auto& issue : connection->GetIssueCollection().GetIssues()) {
-        if (issue != nullptr && IsReadError(*issue)) {
-            CheckRecordCollectionKept(record);
-            break;
-        }
+    const auto& issues = connection->GetIssueCollection().GetIssues();
+    if (std::any_of(issues.begin(), issues.end(),
+                    [](const auto& issue) { return issue != nullptr && IsReadError(*issue); })) {
+        CheckRecordCollectionKept(record);
     }
     return connection;
 }
