@@ -7,13 +7,19 @@
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 #   scripts/fuzz.sh --plateau[=MINUTES] [TARGET...]
 # With --plateau a target runs until its coverage (libFuzzer's cov:) has not grown for MINUTES
-# (default 10) and the summary gives, per target, when it last grew (seconds from the start).
+# (default 10) and the summary gives, per target, when it last grew (seconds from the start);
+# ATC_FUZZ_LIMIT=SECONDS stops it after that long all the same.
 # Findings (crash-*, leak-*, timeout-*, oom-*) are left in build/fuzz/findings/<Target>/: keep each as
 # a regression input in Fuzz/corpus/<Target>/ once the fault is mended. ATC_FUZZ_RUNS=N stops a
 # target after N executions instead (whichever comes first); ATC_FUZZ_MERGE=1 replaces each corpus
 # with the minimised union of the corpus and what the run found (regression inputs are kept).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Runs side by side (one target on each core) take turns to install, configure, build and write
+# their seeds; the fuzzers then run together.
+mkdir -p build
+exec 9>build/fuzz.lock
+flock 9
 ATC_WITH_FUZZ=1 ATC_WITH_BROWSER=0 scripts/setup.sh
 
 plateau=0
@@ -24,8 +30,8 @@ case "${1:-}" in
 [0-9]*) seconds=$1 && shift ;;
 esac
 if ((plateau > 0)); then
-    # No time limit: the watch below stops the target.
-    seconds=0
+    # The watch below stops the target; ATC_FUZZ_LIMIT=SECONDS also stops one that is still growing.
+    seconds=${ATC_FUZZ_LIMIT:-0}
 fi
 targets=("$@")
 if ((${#targets[@]} == 0)); then
@@ -38,8 +44,11 @@ nice -n 10 cmake --build --preset fuzz -j "$(nproc)" --target fuzz-seeds "${targ
 
 bin=build/fuzz/Fuzz
 work=build/fuzz/work
-rm -rf build/fuzz/seeds
-"$bin/fuzz-seeds" build/fuzz/seeds
+# Each run writes the seeds afresh to a folder of its own, so two runs side by side (one target on
+# each core) never take the seeds from under each other's fuzzer.
+seeds=$(mktemp -d build/fuzz/seeds.XXXXXX)
+"$bin/fuzz-seeds" "$seeds"
+flock -u 9
 
 dictionary() {
     case "$1" in
@@ -90,7 +99,7 @@ children_cpu() {
 
 # A fuzzer running in the background goes when the script does.
 fuzzer=
-trap '[[ -n "$fuzzer" ]] && kill -TERM "$fuzzer" 2>/dev/null; true' EXIT
+trap '[[ -n "$fuzzer" ]] && kill -TERM "$fuzzer" 2>/dev/null; rm -rf "$seeds"; true' EXIT
 
 summary=()
 for target in "${targets[@]}"; do
@@ -111,7 +120,7 @@ for target in "${targets[@]}"; do
     # records (the host's commands, the page's scripts) from one input to the next, which
     # libFuzzer's leak check after each input would take for a leak and scan the whole heap for;
     # leaks are reported once, when the process ends.
-    nice -n 19 "$bin/fuzz-$target" "$work/$target" "$corpus" "build/fuzz/seeds/$target" \
+    nice -n 19 "$bin/fuzz-$target" "$work/$target" "$corpus" "$seeds/$target" \
         -max_total_time="$seconds" -runs="${ATC_FUZZ_RUNS:--1}" -timeout=1 -rss_limit_mb=2048 \
         -detect_leaks=0 -malloc_limit_mb=256 -max_len=65536 -dict="$(dictionary "$target")" \
         -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 &
@@ -132,7 +141,7 @@ for target in "${targets[@]}"; do
         merged=build/fuzz/merged/$target
         rm -rf "$merged" && mkdir -p "$merged"
         nice -n 19 "$bin/fuzz-$target" -merge=1 -timeout=1 -rss_limit_mb=2048 -detect_leaks=0 -malloc_limit_mb=256 \
-            "$merged" "$corpus" "$work/$target" "build/fuzz/seeds/$target" >>"$log" 2>&1 || true
+            "$merged" "$corpus" "$work/$target" "$seeds/$target" >>"$log" 2>&1 || true
         find "$corpus" -type f ! -name 'regression-*' -delete
         cp "$merged"/* "$corpus"/ 2>/dev/null || true
     fi
