@@ -80,8 +80,8 @@ template <typename T> void SaveStored(const std::string& target, const std::stri
     }
 }
 
-// The connection record target's inputs name the sign of their record: each protocol's form under
-// the sign of that protocol.
+// The connection record targets' inputs name the sign of their record: each protocol's form under
+// the sign of that protocol; the receive's first byte also names one of its three meetings.
 void SaveSignedRecords(const std::string& name, const Model::ConnectionWithSpecification& connection) {
     for (const QB::Protocol protocol : Fuzz::Protocols) {
         QB::MemoryOChannel oc(protocol);
@@ -90,8 +90,13 @@ void SaveSignedRecords(const std::string& name, const Model::ConnectionWithSpeci
         record.dataVersion = 1;
         record.platformSign = Fuzz::SignOfProtocol(protocol);
         record.dataHdl = oc.TakeData();
-        SaveInput("ConnectionRecord", fmt::format("{}-{}", name, ProtocolName(protocol)),
-                  Fuzz::EncodeSignedRecord(record));
+        std::vector<std::uint8_t> input = Fuzz::EncodeSignedRecord(record);
+        SaveInput("ConnectionRecord", fmt::format("{}-{}", name, ProtocolName(protocol)), input);
+        for (const int meeting : {0, 1, 2}) {
+            SaveInput("ConnectionReceive", fmt::format("{}-{}-{}", name, ProtocolName(protocol), meeting),
+                      input);
+            input[0] = static_cast<std::uint8_t>(input[0] + 3);
+        }
     }
 }
 

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <unistd.h>
 #include <utility>
 
@@ -70,7 +72,14 @@ bool Register(std::string_view name, Entry entry) {
 }
 
 void Fail(const char* condition, const char* file, int line, const std::string& detail) {
-    std::fprintf(stderr, "%s:%d: fuzz check failed: %s\n%s\n", file, line, condition, detail.c_str());
+    // A detail may quote stored text with a NUL in it, which would end a printed C string early.
+    std::string printable;
+    for (const char c : detail) {
+        printable += c == '\0' ? std::string_view("\\0") : std::string_view(&c, 1);
+    }
+    std::fprintf(stderr, "%s:%d: fuzz check failed: %s\n", file, line, condition);
+    std::fwrite(printable.data(), 1, printable.size(), stderr);
+    std::fputc('\n', stderr);
     std::fflush(stderr);
     std::abort();
 }

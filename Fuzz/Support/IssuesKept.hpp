@@ -27,8 +27,22 @@ inline bool IsReadError(const Model::Issue::Base& issue) {
     return unknown != nullptr && unknown->GetHint().ToUtf8().starts_with("Issue::Collection read error");
 }
 
+inline bool IsElementIssue(const Model::Issue::Base& issue) {
+    return dynamic_cast<const Model::Issue::ElementsAssociationBase*>(&issue) != nullptr;
+}
+
+// `alongside`, when `now` is `read` merged with another collection: an issue listed there under the
+// same identity is the same issue, and where that copy is an element issue, the issue may go with it.
 inline void CheckIssuesKept(const Model::Issue::Collection& read, const Model::Issue::Collection& now,
-                            std::string_view after) {
+                            std::string_view after, const Model::Issue::Collection* alongside = nullptr) {
+    QB::HashSet<QB::Guid> mayGo;
+    if (alongside != nullptr) {
+        for (const Model::Issue::IssuePtr& issue : alongside->GetIssues()) {
+            if (issue != nullptr && IsElementIssue(*issue)) {
+                mayGo.Add(issue->GetGuid());
+            }
+        }
+    }
     QB::HashSet<QB::Guid> listed;
     for (const Model::Issue::IssuePtr& issue : now.GetIssues()) {
         if (issue != nullptr) {
@@ -36,8 +50,8 @@ inline void CheckIssuesKept(const Model::Issue::Collection& read, const Model::I
         }
     }
     for (const Model::Issue::IssuePtr& issue : read.GetIssues()) {
-        if (issue == nullptr || dynamic_cast<const Model::Issue::ElementsAssociationBase*>(issue.get()) ||
-            IsReadError(*issue)) {
+        if (issue == nullptr || IsElementIssue(*issue) || IsReadError(*issue) ||
+            mayGo.Contains(issue->GetGuid())) {
             continue;
         }
         if (listed.Contains(issue->GetGuid()) || now.GetDeletedIssues().ContainsKey(issue->GetGuid())) {
@@ -48,8 +62,9 @@ inline void CheckIssuesKept(const Model::Issue::Collection& read, const Model::I
             const std::unique_ptr<Model::Issue::Base> copy = issue->CloneIssue();
             superseded = superseded || (other != nullptr && copy != nullptr && other->Merge(*copy).isEmpty);
         }
-        FUZZ_CHECK(superseded, fmt::format("{}: the issue {} is gone from {}", after, issue->ToString(),
-                                           now.ToString().substr(0, 4000)));
+        FUZZ_CHECK(superseded,
+                   fmt::format("{}: the issue {} is gone from {}\nread as {}", after, issue->ToString(),
+                               now.ToString().substr(0, 4000), read.ToString().substr(0, 4000)));
     }
     if (read.GetDeletedIssues().GetSize() >= Model::Issue::Collection::DeletedEntriesLimit) {
         return;

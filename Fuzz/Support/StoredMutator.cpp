@@ -32,7 +32,9 @@ public:
 protected:
     void CopyOut(QB::USize position, std::span<std::byte> out) const override {
         _fields.push_back(Field{position, out.size()});
-        std::memcpy(out.data(), _bytes.data() + position, out.size());
+        if (!out.empty()) {
+            std::memcpy(out.data(), _bytes.data() + position, out.size());
+        }
     }
 
 private:
@@ -90,7 +92,7 @@ Layout Analyse(const ByteVector& bytes, QB::Protocol protocol, std::vector<Field
         }
         if (f[i].width == 4 && i + 1 < f.size() && f[i + 1].offset == f[i].offset + 4) {
             const std::size_t count = Get(bytes, f[i].offset, 4, protocol);
-            if (count > 0 && ((unit == 1 && f[i + 1].width == count) || (unit == 2 && f[i + 1].width == 2))) {
+            if (count > 0 && f[i + 1].width == count * unit) {
                 layout.texts.push_back(StoredText{f[i].offset, count * unit});
             }
         }

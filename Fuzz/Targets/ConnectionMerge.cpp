@@ -88,9 +88,10 @@ ATC_FUZZ_TARGET(ConnectionMerge) {
         return 0;
     }
     CheckClausesKept(*mine, *theirs, *read);
-    Fuzz::CheckIssuesKept(mine->GetIssueCollection(), read->GetIssueCollection(), "this user's, merged");
+    Fuzz::CheckIssuesKept(mine->GetIssueCollection(), read->GetIssueCollection(), "this user's, merged",
+                          &theirs->GetIssueCollection());
     Fuzz::CheckIssuesKept(theirs->GetIssueCollection(), read->GetIssueCollection(),
-                          "the other user's, merged");
+                          "the other user's, merged", &mine->GetIssueCollection());
     return 0;
 }
 

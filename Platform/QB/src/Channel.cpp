@@ -7,6 +7,8 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace QB {
 
@@ -203,15 +205,17 @@ ErrCode IChannel::Read(UniString& value) {
         return _status;
     }
     if (wide) {
+        // One read for the whole text: a read per unit costs a channel call for every character.
+        std::vector<std::byte> raw(count * unitSize);
+        if (ReadBytes(raw) != NoError) {
+            return _status;
+        }
         std::u16string units(count, u'\0');
-        for (char16_t& unit : units) {
-            UInt16 raw = 0;
-            Read(raw);
-            unit = static_cast<char16_t>(raw);
+        for (USize i = 0; i < count; ++i) {
+            std::array<std::byte, sizeof(UInt16)> unit{raw[unitSize * i], raw[unitSize * i + 1]};
+            units[i] = static_cast<char16_t>(Decode<UInt16>(unit, _protocol));
         }
-        if (_status == NoError) {
-            value = UniString::FromUtf16(units);
-        }
+        value = UniString::FromUtf16(units);
         return _status;
     }
     std::string bytes(count, '\0');
@@ -243,6 +247,10 @@ MemoryIChannel::MemoryIChannel(std::vector<std::byte> data, Protocol protocol)
 }
 
 void MemoryIChannel::CopyOut(USize position, std::span<std::byte> bytes) const {
+    // An empty span may have no storage at all, which memcpy may not be given.
+    if (bytes.empty()) {
+        return;
+    }
     std::memcpy(bytes.data(), _data.data() + position, bytes.size());
 }
 

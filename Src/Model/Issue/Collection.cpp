@@ -155,7 +155,10 @@ bool Collection::MergeIn(const Collection& other) {
         }
         // Both copies of the module data hold the issues that existed before they parted; the
         // copy here is already listed, and a second one with the same identity would show twice.
-        if (!present.Add(issue->GetGuid())) {
+        // A record that lists one identity twice itself is damaged, but both of its entries are
+        // kept as its read kept them: taking only the first would lose the second for good once a
+        // newer issue supersedes the first.
+        if (present.Contains(issue->GetGuid())) {
             continue;
         }
         changed = Add(issue) || changed;

@@ -263,6 +263,27 @@ TEST_F(CollectionInProject, MergingBothWaysGivesBothUsersTheSameRecord) {
     EXPECT_EQ(stored(mergedThere), stored(mergedHere));
 }
 
+// A damaged record lists one identity twice: an issue here supersedes the first entry, and the
+// second, of another kind of failure, stays.
+TEST_F(CollectionInProject, MergeKeepsBothEntriesOfAnIdentityTheOtherRecordListsTwice) {
+    const QB::ScopedTimeOverride first(100);
+    auto older = std::make_shared<Model::Issue::UnknownError>("superseded");
+    const QB::ScopedTimeOverride second(300);
+    auto sameIdentity = std::make_shared<Model::Issue::UnknownError>(*older, "kept");
+    Collection theirs(connection.get());
+    theirs.Add(older);
+    theirs.Add(sameIdentity);
+    ASSERT_EQ(theirs.GetIssues(), (Issues{older, sameIdentity}));
+    const QB::ScopedTimeOverride third(200);
+    auto newer = std::make_shared<Model::Issue::UnknownError>("superseded");
+    Collection mine(connection.get());
+    mine.Add(newer);
+
+    EXPECT_TRUE(mine.MergeIn(theirs));
+
+    EXPECT_EQ(mine.GetIssues(), (Issues{sameIdentity, newer}));
+}
+
 // Removal records that reach the limit only together, through a merge, are cut there too.
 TEST_F(CollectionInProject, MergeCutsTheRemovalRecordsAtTheLimit) {
     Collection mine(connection.get());
