@@ -32,14 +32,16 @@ inline bool IsElementIssue(const Model::Issue::Base& issue) {
 }
 
 // `alongside`, when `now` is `read` merged with another collection: an issue listed there under the
-// same identity is the same issue, and where that copy is an element issue, the issue may go with it.
+// same identity is the same issue, whatever its kind on each side (another release may store it in a
+// form this one does not know), and the merge keeps one copy. The check of that side accounts for
+// it: its copy may go only as any issue may (an element issue on its own, or superseded).
 inline void CheckIssuesKept(const Model::Issue::Collection& read, const Model::Issue::Collection& now,
                             std::string_view after, const Model::Issue::Collection* alongside = nullptr) {
-    QB::HashSet<QB::Guid> mayGo;
+    QB::HashSet<QB::Guid> checkedThere;
     if (alongside != nullptr) {
         for (const Model::Issue::IssuePtr& issue : alongside->GetIssues()) {
-            if (issue != nullptr && IsElementIssue(*issue)) {
-                mayGo.Add(issue->GetGuid());
+            if (issue != nullptr) {
+                checkedThere.Add(issue->GetGuid());
             }
         }
     }
@@ -51,7 +53,7 @@ inline void CheckIssuesKept(const Model::Issue::Collection& read, const Model::I
     }
     for (const Model::Issue::IssuePtr& issue : read.GetIssues()) {
         if (issue == nullptr || IsElementIssue(*issue) || IsReadError(*issue) ||
-            mayGo.Contains(issue->GetGuid())) {
+            checkedThere.Contains(issue->GetGuid())) {
             continue;
         }
         if (listed.Contains(issue->GetGuid()) || now.GetDeletedIssues().ContainsKey(issue->GetGuid())) {

@@ -63,13 +63,15 @@ void Merge(Fuzz::FuzzWorld& world, const Connection& connection, const API_Modul
     }
     const std::shared_ptr<Connection> merged = Fuzz::ReadRecord(world, destination);
     FUZZ_CHECK(merged != nullptr, "a merge produced an unreadable record");
-    // A record of another specification under this one's name is not merged in.
-    if (theirs != nullptr && theirsIsIncoming &&
-        theirs->TesselSpecificationId() == connection.TesselSpecificationId()) {
+    // A record of another specification under this one's name is not merged in, nor one passed as
+    // this user's.
+    const bool mergedIn = theirs != nullptr && theirsIsIncoming &&
+                          theirs->TesselSpecificationId() == connection.TesselSpecificationId();
+    if (mergedIn) {
         Fuzz::CheckIssuesKept(theirs->GetIssueCollection(), merged->GetIssueCollection(), "merged in", &live);
     }
     Fuzz::CheckIssuesKept(live, merged->GetIssueCollection(), "this user's, merged",
-                          theirs != nullptr ? &theirs->GetIssueCollection() : nullptr);
+                          mergedIn ? &theirs->GetIssueCollection() : nullptr);
 }
 
 // The record re-read as the connection's own stored one, as after a receive.
