@@ -24,6 +24,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <random>
@@ -35,13 +36,14 @@ namespace {
 using namespace TesselConnect;
 using Connection = Model::ConnectionWithSpecification;
 
-// How the record meets the live connection: the first byte's value divided by three (its value
-// modulo three names the sign).
-enum class Meeting { MergedIn, MergedAsMine, ReadAsStored };
+// How the record meets the live connection: the first byte's value divided by the number of signs
+// (its value modulo that names the sign).
+enum class Meeting : std::uint8_t { MergedIn, MergedAsMine, ReadAsStored };
 constexpr std::uint8_t Meetings = 3;
+constexpr std::uint8_t Signs = std::size(Fuzz::PlatformSigns);
 
 Meeting MeetingOf(std::span<const std::uint8_t> input) {
-    return input.empty() ? Meeting::MergedIn : static_cast<Meeting>(input[0] / 3 % Meetings);
+    return input.empty() ? Meeting::MergedIn : static_cast<Meeting>(input[0] / Signs % Meetings);
 }
 
 // A merge takes the live connection for this user's record whatever the host passes as that: what
@@ -95,13 +97,13 @@ void Refresh(Fuzz::FuzzWorld& world, Connection& connection, const API_ModulData
 [[maybe_unused]] std::size_t MutateMeetingRecord(std::uint8_t* data, std::size_t size, std::size_t maxSize,
                                                  unsigned int seed) {
     std::minstd_rand random(seed);
-    const auto meeting = static_cast<std::uint8_t>(
-        random() % 8 == 0 ? random() % Meetings
-                          : static_cast<std::uint8_t>(MeetingOf(std::span(data, size))));
+    const std::uint8_t meeting = random() % 8 == 0
+                                     ? static_cast<std::uint8_t>(random() % Meetings)
+                                     : static_cast<std::uint8_t>(MeetingOf(std::span(data, size)));
     const std::size_t newSize =
         Fuzz::MutateSignedRecord(data, size, maxSize, static_cast<unsigned int>(random()));
     if (newSize > 0) {
-        data[0] = static_cast<std::uint8_t>(data[0] % 3 + 3 * meeting);
+        data[0] = static_cast<std::uint8_t>(data[0] % Signs + Signs * meeting);
     }
     return newSize;
 }

@@ -11,9 +11,8 @@
 // disassociations, and when asked to follow the project reads again the elements of each
 // association or disassociation that an undo or redo has since taken back or made again: the host
 // does that without a word to the add-on, also after a rebuild. Every change of a type's set is
-// announced through the
-// connection (ConnEvent_UnassociatedElementTypeChanged), which needs the connection to be
-// shared-owned.
+// announced through the connection (ConnEvent_UnassociatedElementTypeChanged), which needs the
+// connection to be shared-owned.
 //
 // Host main thread only. Reset never throws for host failures: it rebuilds what it can read and
 // logs the rest. AddElements and RemoveElements skip (and log) an element the host cannot read.

@@ -187,6 +187,7 @@ void Manager::FollowProject() {
         if (projectOpen) {
             const QB::Array<QB::UniString> before = std::exchange(_listedRecords, listed);
             const bool reread = _factory->FollowStored(listed);
+            bool selectionStale = false;
             if (reread || listed != before || _factory->HasRecordsToReadAgain()) {
                 LOG_DEBUG("FollowProject: the project's connections changed since they were last read");
                 TellThePageOfRecordsThatCameOrWent(before, listed);
@@ -198,9 +199,9 @@ void Manager::FollowProject() {
                     if (const auto connections = GetConnections(); !connections.IsEmpty()) {
                         ResetSelectedConnection(connections.GetFirst());
                     }
-                } else if (const auto tessel = _tesselPtr->Get(); tessel != nullptr) {
+                } else {
                     // The selected elements may carry other clauses now.
-                    tessel->SetSelectionState(GetSelectionState());
+                    selectionStale = true;
                 }
             }
             // The undo or redo may instead have taken back or made again an association alone; the
@@ -208,9 +209,10 @@ void Manager::FollowProject() {
             // those they carry again.
             if (_selectedConnection != nullptr &&
                 _selectedConnection->GetUnassociatedElementsCache().FollowElementsChangedHere()) {
-                if (const auto tessel = _tesselPtr->Get(); tessel != nullptr) {
-                    tessel->SetSelectionState(GetSelectionState());
-                }
+                selectionStale = true;
+            }
+            if (const auto tessel = _tesselPtr->Get(); selectionStale && tessel != nullptr) {
+                tessel->SetSelectionState(GetSelectionState());
             }
         }
     }
