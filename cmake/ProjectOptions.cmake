@@ -42,7 +42,13 @@ if(ATC_SANITIZE)
 endif()
 # Coverage for the fuzzer in every library; only the fuzz programs link its driver.
 if(ATC_BUILD_FUZZ)
-    add_compile_options(-fsanitize=fuzzer-no-link)
+    # The code the fuzzers take no coverage from; its digest is in every compile line, so that a
+    # change to the list compiles everything again.
+    set(ATC_COVERAGE_IGNORE ${PROJECT_SOURCE_DIR}/Fuzz/coverage-ignore.txt)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ATC_COVERAGE_IGNORE})
+    file(MD5 ${ATC_COVERAGE_IGNORE} ATC_COVERAGE_IGNORE_DIGEST)
+    add_compile_options(-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=${ATC_COVERAGE_IGNORE}
+        -DATC_COVERAGE_IGNORE_DIGEST=${ATC_COVERAGE_IGNORE_DIGEST})
     # Clang before 17 refuses the log macros' consteval helpers inside templates (it cannot see
     # __func__ as a constant there); evaluated as constexpr they give the same texts.
     if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 17)

@@ -1,5 +1,8 @@
 #include "Utf8.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 namespace QB::Utf {
 
 namespace {
@@ -38,6 +41,21 @@ USize WellFormedLength(std::string_view s, USize pos) noexcept {
         return c1 >= low && c1 <= high && IsContinuation(at(pos + 2)) && IsContinuation(at(pos + 3)) ? 4 : 0;
     }
     return 0;
+}
+
+// The end of the run of ASCII bytes from `pos`, taken eight at a time: most of the text the add-on
+// and the page exchange is ASCII, and every text made is checked.
+USize SkipAscii(std::string_view s, USize pos) noexcept {
+    constexpr std::uint64_t HighBits = 0x8080808080808080u;
+    while (s.size() - pos >= sizeof(std::uint64_t)) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, s.data() + pos, sizeof word);
+        if ((word & HighBits) != 0) {
+            break;
+        }
+        pos += sizeof word;
+    }
+    return pos;
 }
 
 } // namespace
@@ -94,7 +112,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 std::string Sanitise(std::string_view bytes) {
     USize pos = 0;
     // Fast path: most text is valid and is taken over unchanged.
-    while (pos < bytes.size()) {
+    while ((pos = SkipAscii(bytes, pos)) < bytes.size()) {
         const USize length = WellFormedLength(bytes, pos);
         if (length == 0) {
             break;

@@ -29,6 +29,14 @@ TEST(UniString, LengthsAndIndicesCountCodePointsMalformedUtf8IsReplacedAndTextHa
                                  "c\xEF\xBF\xBD"
                                  "d\xEF\xBF\xBD");
     EXPECT_EQ(repaired.GetLength(), 8u);
+    // ASCII is taken eight bytes at a time: a broken byte at each place of a word and after it.
+    for (std::size_t at = 0; at < 18; ++at) {
+        std::string bytes(18, 'x');
+        bytes[at] = '\xFF';
+        std::string expected(bytes);
+        expected.replace(at, 1, "\xEF\xBF\xBD");
+        EXPECT_EQ(UniString(bytes).ToUtf8(), expected) << "broken byte at " << at;
+    }
 
     std::unordered_set<UniString> set{"a", "b", "a"};
     EXPECT_EQ(set.size(), 2u);
