@@ -90,7 +90,8 @@ watch_plateau() {
 }
 
 # Processor seconds (user and system) of the children this shell has waited for, as `times` wrote
-# them to FILE (`times` itself must run in this shell, not in a command substitution's). The
+# them to FILE (`times` itself must run in this shell, not in a command substitution's; the file is
+# in this run's own folder, as two runs side by side would read each other's). The
 # machine is shared, so a target's speed is also given per processor second, which other work does
 # not lower.
 children_cpu() {
@@ -113,8 +114,8 @@ for target in "${targets[@]}"; do
         echo "fuzz: $target for ${seconds}s"
     fi
     load=$(cut -d' ' -f1 /proc/loadavg)
-    times >"$work/times"
-    cpuBefore=$(children_cpu "$work/times")
+    times >"$seeds/times"
+    cpuBefore=$(children_cpu "$seeds/times")
     # A read may take at most a second; a count in the data may not make it allocate more than
     # the data can hold (inputs are at most 64 KiB). The world a target reuses keeps what it
     # records (the host's commands, the page's scripts) from one input to the next, which
@@ -134,8 +135,8 @@ for target in "${targets[@]}"; do
         grew=$(watch_plateau "$fuzzer" "$log")
     fi
     wait "$fuzzer" || true
-    times >"$work/times"
-    cpu=$(awk -v after="$(children_cpu "$work/times")" -v before="$cpuBefore" 'BEGIN { printf "%.1f", after - before }')
+    times >"$seeds/times"
+    cpu=$(awk -v after="$(children_cpu "$seeds/times")" -v before="$cpuBefore" 'BEGIN { printf "%.1f", after - before }')
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
     load="$load-$(cut -d' ' -f1 /proc/loadavg)"
