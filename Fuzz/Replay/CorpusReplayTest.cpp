@@ -15,16 +15,36 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ATC_REPLAY_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ATC_REPLAY_UNDER_ASAN 1
+#endif
+#endif
+
+#ifdef ATC_REPLAY_UNDER_ASAN
+// Ten frames of each allocation's stack, as the fuzzers keep, instead of thirty: recording them took
+// a tenth of the replay. ASAN_OPTIONS still overrides it.
+extern "C" const char* __asan_default_options();
+extern "C" const char* __asan_default_options() {
+    return "malloc_context_size=10";
+}
+#endif
 
 namespace TesselConnect::Fuzz {
 namespace {
 
+// In one read: a byte at a time through the stream's iterator took a tenth of the replay in asan.
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
+    std::vector<std::uint8_t> bytes(std::filesystem::file_size(path));
     std::ifstream stream(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(stream.gcount()));
+    return bytes;
 }
 
 std::vector<std::filesystem::path> CorpusFiles(const std::string& target) {
