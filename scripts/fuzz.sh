@@ -91,9 +91,8 @@ watch_plateau() {
 
 # Processor seconds (user and system) of the children this shell has waited for, as `times` wrote
 # them to FILE (`times` itself must run in this shell, not in a command substitution's; the file is
-# in this run's own folder, as two runs side by side would read each other's). The
-# machine is shared, so a target's speed is also given per processor second, which other work does
-# not lower.
+# in this run's own folder, as two runs side by side would read each other's). The machine is
+# shared, so a target's speed is also given per processor second, which other work does not lower.
 children_cpu() {
     tail -1 "$1" | awk '{ total = 0; for (i = 1; i <= 2; ++i) { split($i, t, /[ms]/); total += t[1] * 60 + t[2] } printf "%.2f", total }'
 }
