@@ -18,22 +18,13 @@
 #include <set>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ATC_REPLAY_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ATC_REPLAY_UNDER_ASAN 1
-#endif
-#endif
-
-#ifdef ATC_REPLAY_UNDER_ASAN
-// Ten frames of each allocation's stack, as the fuzzers keep, instead of thirty: recording them took
-// a tenth of the replay. ASAN_OPTIONS still overrides it.
+// Read by ASan at start (and unused without it): ten frames of each allocation's stack, as the
+// fuzzers keep, instead of thirty; recording them took a tenth of the replay. ASAN_OPTIONS still
+// overrides it.
 extern "C" const char* __asan_default_options();
 extern "C" const char* __asan_default_options() {
     return "malloc_context_size=10";
 }
-#endif
 
 namespace TesselConnect::Fuzz {
 namespace {
