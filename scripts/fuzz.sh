@@ -123,7 +123,9 @@ for target in "${targets[@]}"; do
     # every feature it counts as rare, after every input: the targets that touch twenty thousand
     # features an input spent a third of their time on it at the default of 255, and reached the
     # same coverage in as many inputs with 16.
-    nice -n 19 "$bin/fuzz-$target" "$work/$target" "$corpus" "$seeds/$target" \
+    # The fuzzer's temporary folder (its preference store) is this run's: a fuzzer stopped by a
+    # signal leaves without its exit handlers, which would have removed it.
+    TMPDIR=$seeds nice -n 19 "$bin/fuzz-$target" "$work/$target" "$corpus" "$seeds/$target" \
         -max_total_time="$seconds" -runs="${ATC_FUZZ_RUNS:--1}" -timeout=1 -rss_limit_mb=2048 \
         -detect_leaks=0 -malloc_limit_mb=256 -max_len=65536 -dict="$(dictionary "$target")" \
         -entropic_feature_frequency_threshold=16 \
@@ -142,12 +144,17 @@ for target in "${targets[@]}"; do
     cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1 || true)
     found=$(find "$findings" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
     if [[ "${ATC_FUZZ_MERGE:-0}" == "1" ]]; then
+        # The regression inputs go in first, so the merge keeps only what reaches code they do not.
+        # It keeps an input for the code it reaches, not for how often (-use_counters=0): the test
+        # build replays every kept input, and keeping one input per loop count made ConnectionRecord's
+        # corpus four times as long to replay for no more code reached.
         merged=build/fuzz/merged/$target
         rm -rf "$merged" && mkdir -p "$merged"
-        nice -n 19 "$bin/fuzz-$target" -merge=1 -timeout=1 -rss_limit_mb=2048 -detect_leaks=0 -malloc_limit_mb=256 \
-            "$merged" "$corpus" "$work/$target" "$seeds/$target" >>"$log" 2>&1 || true
+        find "$corpus" -maxdepth 1 -type f -name 'regression-*' -exec cp {} "$merged"/ \;
+        TMPDIR=$seeds nice -n 19 "$bin/fuzz-$target" -merge=1 -use_counters=0 -timeout=1 -rss_limit_mb=2048 \
+            -detect_leaks=0 -malloc_limit_mb=256 "$merged" "$corpus" "$work/$target" "$seeds/$target" >>"$log" 2>&1 || true
         find "$corpus" -type f ! -name 'regression-*' -delete
-        cp "$merged"/* "$corpus"/ 2>/dev/null || true
+        find "$merged" -maxdepth 1 -type f ! -name 'regression-*' -exec cp {} "$corpus"/ \;
     fi
     perCpu=$(awk -v runs="${runs:-0}" -v cpu="$cpu" 'BEGIN { printf "%d", (cpu > 0 ? runs / cpu : 0) }')
     line=$(printf '%-36s executions %10s  exec/s %6s  exec/cpu-s %6s (%ss)  %-22s grew until %7s  findings %s  load %s' \
