@@ -103,6 +103,15 @@ trap '[[ -n "$fuzzer" ]] && kill -TERM "$fuzzer" 2>/dev/null; rm -rf "$seeds"; t
 
 summary=()
 for target in "${targets[@]}"; do
+    # One run of a target at a time: two would write one log, and the plateau watch of one would
+    # read the other's coverage. The fuzzer holds the lock too, so it is free once the fuzzer is gone.
+    exec {targetLock}>"build/fuzz/$target.lock"
+    if ! flock -n "$targetLock"; then
+        echo "fuzz: $target is running in another run; left out"
+        summary+=("$(printf '%-36s left out: running in another run' "$target")")
+        exec {targetLock}>&-
+        continue
+    fi
     corpus=Fuzz/corpus/$target
     findings=build/fuzz/findings/$target
     mkdir -p "$corpus" "$work/$target" "$findings"
@@ -161,6 +170,7 @@ for target in "${targets[@]}"; do
         "$target" "${runs:-?}" "${speed:-?}" "$perCpu" "$cpu" "${cov:-cov: ?}" "$grew" "$found" "$load")
     echo "$line"
     summary+=("$line")
+    exec {targetLock}>&-
 done
 
 echo
