@@ -99,7 +99,8 @@ children_cpu() {
 
 # A fuzzer running in the background goes when the script does.
 fuzzer=
-trap '[[ -n "$fuzzer" ]] && kill -TERM "$fuzzer" 2>/dev/null; rm -rf "$seeds"; true' EXIT
+# (An `&&` list ending in a failed kill would stop the trap under `set -e` before the seeds go.)
+trap 'if [[ -n "$fuzzer" ]]; then kill -TERM "$fuzzer" 2>/dev/null || true; fi; rm -rf "$seeds"' EXIT
 
 summary=()
 for target in "${targets[@]}"; do

@@ -2,6 +2,7 @@
 // add-on (or they would be byte flips by another name), the record pair's layout, and the reuse
 // check telling a world that carries state from one input to the next from a fresh one.
 
+#include "Support/FuzzTarget.hpp"
 #include "Support/FuzzWorld.hpp"
 #include "Support/PageMutator.hpp"
 #include "Support/ReadRecord.hpp"
@@ -263,6 +264,8 @@ TEST(FuzzReuseCheck, PassesAWorldThatForgetsEachInput) {
 }
 
 TEST(FuzzReuseCheckDeathTest, StopsAtAWorldThatRemembersAnInput) {
+    // The process's temporary folder is made here, not in the child that dies without removing it.
+    PrepareProcess();
     EXPECT_DEATH(
         {
             const std::uint8_t input = 1;
