@@ -102,6 +102,13 @@ fuzzer=
 # (An `&&` list ending in a failed kill would stop the trap under `set -e` before the seeds go.)
 trap 'if [[ -n "$fuzzer" ]]; then kill -TERM "$fuzzer" 2>/dev/null || true; fi; rm -rf "$seeds"' EXIT
 
+# A read may take at most a second; a count in the data may not make it allocate more than the data
+# can hold (inputs are at most 64 KiB). The world a target reuses keeps what it records (the host's
+# commands, the page's scripts) from one input to the next, which libFuzzer's leak check after each
+# input would take for a leak and scan the whole heap for; leaks are reported once, when the
+# process ends. The merge runs every input under the same limits.
+limits=(-timeout=1 -rss_limit_mb=2048 -detect_leaks=0 -malloc_limit_mb=256)
+
 summary=()
 for target in "${targets[@]}"; do
     # One run of a target at a time: two would write one log, and the plateau watch of one would
@@ -125,20 +132,14 @@ for target in "${targets[@]}"; do
     load=$(cut -d' ' -f1 /proc/loadavg)
     times >"$seeds/times"
     cpuBefore=$(children_cpu "$seeds/times")
-    # A read may take at most a second; a count in the data may not make it allocate more than
-    # the data can hold (inputs are at most 64 KiB). The world a target reuses keeps what it
-    # records (the host's commands, the page's scripts) from one input to the next, which
-    # libFuzzer's leak check after each input would take for a leak and scan the whole heap for;
-    # leaks are reported once, when the process ends. The entropic schedule keeps a tally for
-    # every feature it counts as rare, after every input: the targets that touch twenty thousand
-    # features an input spent a third of their time on it at the default of 255, and reached the
-    # same coverage in as many inputs with 16.
-    # The fuzzer's temporary folder (its preference store) is this run's: a fuzzer stopped by a
-    # signal leaves without its exit handlers, which would have removed it.
+    # The entropic schedule keeps a tally for every feature it counts as rare, after every input:
+    # the targets that touch twenty thousand features an input spent a third of their time on it at
+    # the default of 255, and reached the same coverage in as many inputs with 16. The fuzzer's
+    # temporary folder (its preference store) is this run's: a fuzzer stopped by a signal leaves
+    # without its exit handlers, which would have removed it.
     TMPDIR=$seeds nice -n 19 "$bin/fuzz-$target" "$work/$target" "$corpus" "$seeds/$target" \
-        -max_total_time="$seconds" -runs="${ATC_FUZZ_RUNS:--1}" -timeout=1 -rss_limit_mb=2048 \
-        -detect_leaks=0 -malloc_limit_mb=256 -max_len=65536 -dict="$(dictionary "$target")" \
-        -entropic_feature_frequency_threshold=16 \
+        -max_total_time="$seconds" -runs="${ATC_FUZZ_RUNS:--1}" "${limits[@]}" -max_len=65536 \
+        -dict="$(dictionary "$target")" -entropic_feature_frequency_threshold=16 \
         -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 &
     fuzzer=$!
     grew=-
@@ -160,11 +161,16 @@ for target in "${targets[@]}"; do
         # corpus four times as long to replay for no more code reached.
         merged=build/fuzz/merged/$target
         rm -rf "$merged" && mkdir -p "$merged"
+        # A merge that fails part way (an input the fuzzer removed meanwhile, a crash) leaves the
+        # corpus as it was: replacing it with what the merge had kept so far would lose inputs.
         find "$corpus" -maxdepth 1 -type f -name 'regression-*' -exec cp {} "$merged"/ \;
-        TMPDIR=$seeds nice -n 19 "$bin/fuzz-$target" -merge=1 -use_counters=0 -timeout=1 -rss_limit_mb=2048 \
-            -detect_leaks=0 -malloc_limit_mb=256 "$merged" "$corpus" "$work/$target" "$seeds/$target" >>"$log" 2>&1 || true
-        find "$corpus" -type f ! -name 'regression-*' -delete
-        find "$merged" -maxdepth 1 -type f ! -name 'regression-*' -exec cp {} "$corpus"/ \;
+        if TMPDIR=$seeds nice -n 19 "$bin/fuzz-$target" -merge=1 -use_counters=0 "${limits[@]}" \
+            "$merged" "$corpus" "$work/$target" "$seeds/$target" >>"$log" 2>&1; then
+            find "$corpus" -type f ! -name 'regression-*' -delete
+            find "$merged" -maxdepth 1 -type f ! -name 'regression-*' -exec cp {} "$corpus"/ \;
+        else
+            echo "fuzz: $target: the merge failed (see $log); its corpus is as it was"
+        fi
     fi
     perCpu=$(awk -v runs="${runs:-0}" -v cpu="$cpu" 'BEGIN { printf "%d", (cpu > 0 ? runs / cpu : 0) }')
     line=$(printf '%-36s executions %10s  exec/s %6s  exec/cpu-s %6s (%ss)  %-22s grew until %7s  findings %s  load %s' \
