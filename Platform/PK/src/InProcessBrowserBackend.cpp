@@ -194,19 +194,48 @@ void InProcessBrowserBackend::FailLoad(const QB::UniString& url) {
 }
 
 bool InProcessBrowserBackend::ExecuteScript(const QB::UniString& script) {
-    QB::UniString error;
-    if (_page == nullptr || !_page->Compiles(script, &error)) {
+    if (_page == nullptr) {
         _refused.Push(script);
         return false;
     }
-    _executed.Push(script);
-    _tasks.push_back(script);
+    if (_draining || _page->IsRunning() || !_tasks.empty()) {
+        // It waits behind what is running or queued; whether it parses is known now all the same.
+        QB::UniString error;
+        if (!_page->Compiles(script, &error)) {
+            _refused.Push(script);
+            return false;
+        }
+        _executed.Push(script);
+        _tasks.push_back(script);
+        DrainTasks();
+        return true;
+    }
+    // The page is idle: compiled once and run at once. It counts as executed from when it parsed,
+    // before the scripts its run causes, which wait until it is done.
+    bool parsed = false;
+    _draining = true;
+    const InProcess::RunResult result = _page->Run(script, [&] {
+        parsed = true;
+        _executed.Push(script);
+    });
+    if (parsed) {
+        HandleRunResult(result);
+    } else {
+        _refused.Push(script);
+        if (result.status == InProcess::RunResult::Status::Stopped) {
+            HandleStoppedPage();
+        }
+    }
+    _draining = false;
     DrainTasks();
-    return true;
+    return parsed;
 }
 
 void InProcessBrowserBackend::RunTask(const QB::UniString& script) {
-    const InProcess::RunResult result = _page->Run(script);
+    HandleRunResult(_page->Run(script));
+}
+
+void InProcessBrowserBackend::HandleRunResult(const InProcess::RunResult& result) {
     switch (result.status) {
     case InProcess::RunResult::Status::Completed:
         break;
@@ -246,19 +275,8 @@ JSBaseRef InProcessBrowserBackend::RunPageScript(const QB::UniString& script) {
         return nullptr;
     }
     const InProcess::RunResult result = _page->Run(script);
-    JSBaseRef value;
-    switch (result.status) {
-    case InProcess::RunResult::Status::Completed:
-        value = result.value;
-        break;
-    case InProcess::RunResult::Status::Threw:
-    case InProcess::RunResult::Status::Refused:
-        _console.push_back(ConsoleMessage{"error", "Uncaught " + result.error});
-        break;
-    case InProcess::RunResult::Status::Stopped:
-        HandleStoppedPage();
-        break;
-    }
+    HandleRunResult(result);
+    const JSBaseRef value = result.status == InProcess::RunResult::Status::Completed ? result.value : nullptr;
     DrainTasks();
     return value;
 }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -381,27 +382,27 @@ struct ScriptRun {
     duk_context* ctx;
     const char* source;
     duk_size_t length;
-    bool compileOnly;
     duk_int_t status; // DUK_EXEC_SUCCESS or DUK_EXEC_ERROR of the failing step
-    bool compiled;
 };
 
-// Leaves one value on the stack: the snapshot of the completion value, or the error text.
-void RunScriptBody(void* data) {
+// Leaves one value on the stack: the compiled script, or the syntax error's text.
+void CompileScriptBody(void* data) {
     auto& run = *static_cast<ScriptRun*>(data);
     duk_context* ctx = run.ctx;
     duk_push_string(ctx, "page");
     run.status = duk_compile_raw(ctx, run.source, run.length,
                                  1 | DUK_COMPILE_EVAL | DUK_COMPILE_SAFE | DUK_COMPILE_NOSOURCE);
-    run.compiled = run.status == DUK_EXEC_SUCCESS;
-    if (run.compiled && run.compileOnly) {
-        duk_pop(ctx);
-        duk_push_undefined(ctx);
-        return;
+    if (run.status != DUK_EXEC_SUCCESS) {
+        duk_safe_to_string(ctx, -1);
     }
-    if (run.compiled) {
-        run.status = duk_pcall(ctx, 0);
-    }
+}
+
+// Replaces the compiled script on the stack by the snapshot of its completion value, or by the
+// error's text.
+void CallScriptBody(void* data) {
+    auto& run = *static_cast<ScriptRun*>(data);
+    duk_context* ctx = run.ctx;
+    run.status = duk_pcall(ctx, 0);
     if (run.status != DUK_EXEC_SUCCESS) {
         duk_safe_to_string(ctx, -1);
         return;
@@ -500,32 +501,52 @@ RunResult Page::Guarded(void (*body)(void*), void* data) {
 
 bool Page::Compiles(const QB::UniString& script, QB::UniString* error) {
     const std::string source = ToEngineSource(script.ToUtf8());
-    ScriptRun run{_context, source.c_str(), source.size(), true, DUK_EXEC_ERROR, false};
-    RunResult result = Guarded(RunScriptBody, &run);
+    ScriptRun run{_context, source.c_str(), source.size(), DUK_EXEC_ERROR};
+    RunResult result = Guarded(CompileScriptBody, &run);
     if (result.status != RunResult::Status::Completed) {
         if (error != nullptr) {
             *error = result.error;
         }
         return false;
     }
-    if (error != nullptr && !run.compiled) {
+    if (error != nullptr && run.status != DUK_EXEC_SUCCESS) {
         *error = StringAt(_context, -1);
     }
     duk_pop(_context);
-    return run.compiled;
+    return run.status == DUK_EXEC_SUCCESS;
 }
 
-RunResult Page::Run(const QB::UniString& script) {
+RunResult Page::Run(const QB::UniString& script, const std::function<void()>& compiled) {
     const std::string source = ToEngineSource(script.ToUtf8());
-    ScriptRun run{_context, source.c_str(), source.size(), false, DUK_EXEC_ERROR, false};
-    RunResult result = Guarded(RunScriptBody, &run);
+    ScriptRun run{_context, source.c_str(), source.size(), DUK_EXEC_ERROR};
+    RunResult result = Guarded(CompileScriptBody, &run);
+    if (result.status != RunResult::Status::Completed) {
+        return result;
+    }
+    if (run.status != DUK_EXEC_SUCCESS) {
+        result.status = RunResult::Status::Refused;
+        result.error = StringAt(_context, -1);
+        duk_pop(_context);
+        return result;
+    }
+    // Outside the guard: the caller's bookkeeping must not be cut short by the budget. The compiled
+    // script waits on the stack meanwhile.
+    if (compiled) {
+        try {
+            compiled();
+        } catch (...) {
+            duk_pop(_context);
+            throw;
+        }
+    }
+    result = Guarded(CallScriptBody, &run);
     if (result.status != RunResult::Status::Completed) {
         return result;
     }
     if (run.status == DUK_EXEC_SUCCESS) {
         result.value = ToJSBase(_context, -1, 0);
     } else {
-        result.status = run.compiled ? RunResult::Status::Threw : RunResult::Status::Refused;
+        result.status = RunResult::Status::Threw;
         result.error = StringAt(_context, -1);
     }
     duk_pop(_context);

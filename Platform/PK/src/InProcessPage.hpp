@@ -14,6 +14,7 @@
 #include <QB/UniString.hpp>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 struct duk_hthread;
@@ -58,7 +59,9 @@ public:
 
     // Parses without running; false with the syntax error's text when it does not parse.
     bool Compiles(const QB::UniString& script, QB::UniString* error);
-    RunResult Run(const QB::UniString& script);
+    // Compiles and runs `script`; `compiled`, if given, is called once the script parsed and before it
+    // runs (a script that does not parse is Refused with the syntax error's text).
+    RunResult Run(const QB::UniString& script, const std::function<void()>& compiled = {});
     void Expose(const JSObjectShape& shape);
     void RecordCallsOn(const QB::UniString& objectName);
     void SetOnline(bool online);

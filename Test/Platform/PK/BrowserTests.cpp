@@ -353,6 +353,15 @@ TEST_F(BrowserScript, ScriptsRunByNativeFunctionsWaitAndWindowEventsTimersAndLoc
     ASSERT_TRUE(browser.RegisterAsynchJSObject(object));
     Backend().RunPageScript("var order = []; integrator.ping(); order.push('after call');");
     EXPECT_EQ(PageValue("order"), R"(["after call","pushed by native"])");
+    // A script the host runs is executed before the ones its run causes, which wait for it.
+    const std::size_t executedBefore = Backend().GetExecutedScripts().GetSize();
+    EXPECT_TRUE(browser.ExecuteJS("order = []; integrator.ping(); order.push('after call');"));
+    EXPECT_EQ(PageValue("order"), R"(["after call","pushed by native"])");
+    const auto& executed = Backend().GetExecutedScripts();
+    ASSERT_EQ(executed.GetSize(), executedBefore + 2);
+    EXPECT_EQ(executed[executedBefore],
+              QB::UniString("order = []; integrator.ping(); order.push('after call');"));
+    EXPECT_EQ(executed[executedBefore + 1], QB::UniString("order.push('pushed by native')"));
 
     // The window features that injected page scripts rely on: online/offline events, timers on
     // the test's clock, console output and location changes.

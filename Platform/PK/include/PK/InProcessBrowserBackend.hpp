@@ -36,6 +36,7 @@ namespace PK {
 
 namespace InProcess {
 class Page;
+struct RunResult;
 } // namespace InProcess
 
 class InProcessBrowserBackend : public BrowserBackend {
@@ -126,6 +127,7 @@ private:
     void Navigate(const QB::UniString& url, std::optional<Load> load);
     void ReplacePage(const QB::UniString& url, const QB::UniString& html);
     void RunTask(const QB::UniString& script);
+    void HandleRunResult(const InProcess::RunResult& result);
     void DrainTasks();
     void HandleStoppedPage();
     void ReportLoading(bool isLoading);
