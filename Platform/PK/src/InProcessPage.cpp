@@ -1,5 +1,7 @@
 #include "InProcessPage.hpp"
 
+#include "InProcessScriptCache.hpp"
+
 #include <PK/JSArray.hpp>
 #include <PK/JSObject.hpp>
 #include <PK/JSValue.hpp>
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -382,19 +385,34 @@ struct ScriptRun {
     duk_context* ctx;
     const char* source;
     duk_size_t length;
-    duk_int_t status; // DUK_EXEC_SUCCESS or DUK_EXEC_ERROR of the failing step
+    const std::string* bytecode; // the script compiled before, if the cache has it
+    duk_int_t status;            // DUK_EXEC_SUCCESS or DUK_EXEC_ERROR of the failing step
 };
 
 // Leaves one value on the stack: the compiled script, or the syntax error's text.
 void CompileScriptBody(void* data) {
     auto& run = *static_cast<ScriptRun*>(data);
     duk_context* ctx = run.ctx;
+    if (run.bytecode != nullptr) {
+        void* buffer = duk_push_fixed_buffer(ctx, run.bytecode->size());
+        std::memcpy(buffer, run.bytecode->data(), run.bytecode->size());
+        duk_load_function(ctx);
+        run.status = DUK_EXEC_SUCCESS;
+        return;
+    }
     duk_push_string(ctx, "page");
     run.status = duk_compile_raw(ctx, run.source, run.length,
                                  1 | DUK_COMPILE_EVAL | DUK_COMPILE_SAFE | DUK_COMPILE_NOSOURCE);
     if (run.status != DUK_EXEC_SUCCESS) {
         duk_safe_to_string(ctx, -1);
     }
+}
+
+// Pushes the bytecode of the compiled script on the stack's top.
+void DumpScriptBody(void* data) {
+    duk_context* ctx = static_cast<ScriptRun*>(data)->ctx;
+    duk_dup(ctx, -1);
+    duk_dump_function(ctx);
 }
 
 // Replaces the compiled script on the stack by the snapshot of its completion value, or by the
@@ -501,7 +519,10 @@ RunResult Page::Guarded(void (*body)(void*), void* data) {
 
 bool Page::Compiles(const QB::UniString& script, QB::UniString* error) {
     const std::string source = ToEngineSource(script.ToUtf8());
-    ScriptRun run{_context, source.c_str(), source.size(), DUK_EXEC_ERROR};
+    if (!_discarded && ScriptCache::Shared().Find(source).bytecode != nullptr) {
+        return true;
+    }
+    ScriptRun run{_context, source.c_str(), source.size(), nullptr, DUK_EXEC_ERROR};
     RunResult result = Guarded(CompileScriptBody, &run);
     if (result.status != RunResult::Status::Completed) {
         if (error != nullptr) {
@@ -516,9 +537,9 @@ bool Page::Compiles(const QB::UniString& script, QB::UniString* error) {
     return run.status == DUK_EXEC_SUCCESS;
 }
 
-RunResult Page::Run(const QB::UniString& script, const std::function<void()>& compiled) {
-    const std::string source = ToEngineSource(script.ToUtf8());
-    ScriptRun run{_context, source.c_str(), source.size(), DUK_EXEC_ERROR};
+RunResult Page::Compile(const std::string& source) {
+    const ScriptCache::Lookup cached = ScriptCache::Shared().Find(source);
+    ScriptRun run{_context, source.c_str(), source.size(), cached.bytecode.get(), DUK_EXEC_ERROR};
     RunResult result = Guarded(CompileScriptBody, &run);
     if (result.status != RunResult::Status::Completed) {
         return result;
@@ -527,6 +548,26 @@ RunResult Page::Run(const QB::UniString& script, const std::function<void()>& co
         result.status = RunResult::Status::Refused;
         result.error = StringAt(_context, -1);
         duk_pop(_context);
+        return result;
+    }
+    if (cached.bytecode == nullptr && cached.seenBefore) {
+        result = Guarded(DumpScriptBody, &run);
+        if (result.status != RunResult::Status::Completed) {
+            return result;
+        }
+        duk_size_t size = 0;
+        const auto* bytes = static_cast<const char*>(duk_get_buffer(_context, -1, &size));
+        std::string bytecode(bytes != nullptr ? bytes : "", bytes != nullptr ? size : 0);
+        duk_pop(_context);
+        ScriptCache::Shared().Store(source, std::move(bytecode));
+    }
+    return result;
+}
+
+RunResult Page::Run(const QB::UniString& script, const std::function<void()>& compiled) {
+    const std::string source = ToEngineSource(script.ToUtf8());
+    RunResult result = Compile(source);
+    if (result.status != RunResult::Status::Completed) {
         return result;
     }
     // Outside the guard: the caller's bookkeeping must not be cut short by the budget. The compiled
@@ -539,6 +580,7 @@ RunResult Page::Run(const QB::UniString& script, const std::function<void()>& co
             throw;
         }
     }
+    ScriptRun run{_context, nullptr, 0, nullptr, DUK_EXEC_ERROR};
     result = Guarded(CallScriptBody, &run);
     if (result.status != RunResult::Status::Completed) {
         return result;

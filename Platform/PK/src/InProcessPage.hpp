@@ -16,6 +16,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 
 struct duk_hthread;
 
@@ -70,6 +71,8 @@ public:
 private:
     struct Native;
     // Calls __pkPage.<function>(arguments pushed by `push`) under the guard.
+    // Leaves the compiled script on the stack when Completed; a script that does not parse is Refused.
+    RunResult Compile(const std::string& source);
     RunResult CallPageFunction(const char* function, int (*push)(duk_hthread*, const void*),
                                const void* data);
     RunResult Guarded(void (*body)(void*), void* data);

@@ -321,6 +321,31 @@ TEST_F(BrowserScript, LineSeparatorsOutsideStringsStayLineBreaks) {
     EXPECT_FALSE(browser.ExecuteJS("window.ardoTesselState.f('open\u2028)"));
 }
 
+// The page keeps the compiled form of scripts it is sent again; from it they behave as the first time.
+TEST_F(BrowserScript, ScriptsRunAgainBehaveAsTheFirstTime) {
+    const char* counting = "var runs = (typeof runs === 'number' ? runs : 0) + 1; function twice(x) { return "
+                           "2 * x; } twice(runs)";
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(PageValue(counting), std::to_string(2 * i));
+    }
+    EXPECT_EQ(PageValue("typeof twice"), R"("function")");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(browser.ExecuteJS("runs = runs + 10; undefinedFunction()"));
+        EXPECT_FALSE(browser.ExecuteJS("f(1,)x"));
+    }
+    EXPECT_EQ(PageValue("runs"), "34");
+    EXPECT_EQ(Backend().GetConsoleMessages().size(), 3U);
+    EXPECT_EQ(Backend().GetRefusedScripts().GetSize(), 3U);
+    EXPECT_EQ(Backend().GetExecutedScripts().GetSize(), 3U);
+    // A page made anew, its prelude compiled before, starts clean and works.
+    for (int i = 0; i < 3; ++i) {
+        browser.LoadURL("https://app.example.com/");
+        Backend().FinishLoad();
+        EXPECT_EQ(PageValue("typeof runs"), R"("undefined")");
+        EXPECT_EQ(PageValue("location.origin"), R"("https://app.example.com")");
+    }
+}
+
 TEST_F(BrowserScript, RunawayScriptIsStoppedAndThePageReplaced) {
     PK::BrowserSettings settings;
     settings.scriptTimeBudget = std::chrono::milliseconds(50);
