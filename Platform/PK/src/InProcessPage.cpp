@@ -518,23 +518,15 @@ RunResult Page::Guarded(void (*body)(void*), void* data) {
 }
 
 bool Page::Compiles(const QB::UniString& script, QB::UniString* error) {
-    const std::string source = ToEngineSource(script.ToUtf8());
-    if (!_discarded && ScriptCache::Shared().Find(source).bytecode != nullptr) {
-        return true;
-    }
-    ScriptRun run{_context, source.c_str(), source.size(), nullptr, DUK_EXEC_ERROR};
-    RunResult result = Guarded(CompileScriptBody, &run);
+    const RunResult result = Compile(ToEngineSource(script.ToUtf8()));
     if (result.status != RunResult::Status::Completed) {
         if (error != nullptr) {
             *error = result.error;
         }
         return false;
     }
-    if (error != nullptr && run.status != DUK_EXEC_SUCCESS) {
-        *error = StringAt(_context, -1);
-    }
     duk_pop(_context);
-    return run.status == DUK_EXEC_SUCCESS;
+    return true;
 }
 
 RunResult Page::Compile(const std::string& source) {
