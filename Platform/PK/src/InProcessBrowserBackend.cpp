@@ -14,6 +14,19 @@ namespace PK {
 
 namespace {
 
+// Marks the backend as running its scripts until the scope ends, however it ends: a flag left set
+// would hold every later script back in the queue.
+class DrainingScope {
+public:
+    explicit DrainingScope(bool& draining) noexcept : _draining(draining) { _draining = true; }
+    ~DrainingScope() { _draining = false; }
+    DrainingScope(const DrainingScope&) = delete;
+    DrainingScope& operator=(const DrainingScope&) = delete;
+
+private:
+    bool& _draining;
+};
+
 // The inline scripts of an HTML text in document order; external ones (src=) cannot load here.
 QB::Array<QB::UniString> InlineScriptsOf(const QB::UniString& html) {
     QB::Array<QB::UniString> scripts;
@@ -213,20 +226,21 @@ bool InProcessBrowserBackend::ExecuteScript(const QB::UniString& script) {
     // The page is idle: compiled once and run at once. It counts as executed from when it parsed,
     // before the scripts its run causes, which wait until it is done.
     bool parsed = false;
-    _draining = true;
-    const InProcess::RunResult result = _page->Run(script, [&] {
-        parsed = true;
-        _executed.Push(script);
-    });
-    if (parsed) {
-        HandleRunResult(result);
-    } else {
-        _refused.Push(script);
-        if (result.status == InProcess::RunResult::Status::Stopped) {
-            HandleStoppedPage();
+    {
+        const DrainingScope draining(_draining);
+        const InProcess::RunResult result = _page->Run(script, [&] {
+            _executed.Push(script);
+            parsed = true;
+        });
+        if (parsed) {
+            HandleRunResult(result);
+        } else {
+            _refused.Push(script);
+            if (result.status == InProcess::RunResult::Status::Stopped) {
+                HandleStoppedPage();
+            }
         }
     }
-    _draining = false;
     DrainTasks();
     return parsed;
 }
@@ -254,13 +268,14 @@ void InProcessBrowserBackend::DrainTasks() {
     if (_draining || _page == nullptr || _page->IsRunning()) {
         return;
     }
-    _draining = true;
-    while (!_tasks.empty()) {
-        const QB::UniString script = std::move(_tasks.front());
-        _tasks.pop_front();
-        RunTask(script);
+    {
+        const DrainingScope draining(_draining);
+        while (!_tasks.empty()) {
+            const QB::UniString script = std::move(_tasks.front());
+            _tasks.pop_front();
+            RunTask(script);
+        }
     }
-    _draining = false;
     std::erase_if(_retiredPages, [](const auto& page) { return !page->IsRunning(); });
 }
 

@@ -530,7 +530,12 @@ bool Page::Compiles(const QB::UniString& script, QB::UniString* error) {
 }
 
 RunResult Page::Compile(const std::string& source) {
-    const ScriptCache::Lookup cached = ScriptCache::Shared().Find(source);
+    // The cache only saves time: when it cannot take a script (no memory), the script is compiled.
+    ScriptCache::Lookup cached;
+    try {
+        cached = ScriptCache::Shared().Find(source);
+    } catch (const std::exception&) {
+    }
     ScriptRun run{_context, source.c_str(), source.size(), cached.bytecode.get(), DUK_EXEC_ERROR};
     RunResult result = Guarded(CompileScriptBody, &run);
     if (result.status != RunResult::Status::Completed) {
@@ -549,9 +554,12 @@ RunResult Page::Compile(const std::string& source) {
         }
         duk_size_t size = 0;
         const auto* bytes = static_cast<const char*>(duk_get_buffer(_context, -1, &size));
-        std::string bytecode(bytes != nullptr ? bytes : "", bytes != nullptr ? size : 0);
-        duk_pop(_context);
-        ScriptCache::Shared().Store(source, std::move(bytecode));
+        try {
+            ScriptCache::Shared().Store(
+                source, std::string(bytes != nullptr ? bytes : "", bytes != nullptr ? size : 0));
+        } catch (const std::exception&) {
+        }
+        duk_pop(_context); // the bytecode; the compiled script stays
     }
     return result;
 }
