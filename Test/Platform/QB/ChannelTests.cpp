@@ -181,6 +181,29 @@ TEST(Channel, HostileLengthsAndImpossibleValuesAreErrorsNotAllocations) {
     EXPECT_EQ(QB::ReadArray(arrayInput, guids), QB::ErrorEndOfInput);
     EXPECT_EQ(guids.GetSize(), 1u);
 
+    // The same for a table and a set, which make room before reading: no more than the bytes hold.
+    MemoryOChannel tableOut;
+    {
+        QB::OutputFrame frame(tableOut, QB::HashTableClassInfo());
+        tableOut.Write(QB::UInt32{0xFFFFFFFF});
+        tableOut.Write(Guid::Generate());
+        tableOut.Write(QB::Int32{7});
+    }
+    MemoryIChannel tableInput(tableOut.GetData());
+    QB::HashTable<Guid, QB::Int32> table;
+    EXPECT_EQ(QB::ReadHashTable(tableInput, table), QB::ErrorEndOfInput);
+    EXPECT_EQ(table.GetSize(), 1u);
+    MemoryOChannel setOut;
+    {
+        QB::OutputFrame frame(setOut, QB::HashSetClassInfo());
+        setOut.Write(QB::UInt32{0xFFFFFFFF});
+        setOut.Write(UniString("only"));
+    }
+    MemoryIChannel setInput(setOut.GetData());
+    QB::HashSet<UniString> names;
+    EXPECT_EQ(QB::ReadHashSet(setInput, names), QB::ErrorEndOfInput);
+    EXPECT_EQ(names.GetSize(), 1u);
+
     // Bytes that cannot be a value.
     MemoryIChannel flagInput(Bytes({2}));
     bool flag = true;

@@ -7,13 +7,16 @@
 //              in the table's (insertion) order.
 //   HashSet:   frame of HashSetClassInfo():   UInt32 count, then each item.
 // Reading empties the destination first and stops at the first error; a hostile count
-// costs no memory beyond the entries actually present. All return the channel's status.
+// costs no memory beyond what the remaining bytes could hold. All return the channel's status.
 
 #include <QB/Array.hpp>
 #include <QB/Channel.hpp>
 #include <QB/HashSet.hpp>
 #include <QB/HashTable.hpp>
 #include <QB/Object.hpp>
+
+#include <algorithm>
+#include <type_traits>
 
 namespace QB {
 
@@ -28,6 +31,25 @@ inline ErrCode WriteCount(OChannel& oc, USize count) {
         return oc.GetStatus();
     }
     return oc.Write(static_cast<UInt32>(count));
+}
+
+// The fewest bytes a stored T takes (a string at least its length).
+template <typename T> constexpr USize MinStoredSize() {
+    if constexpr (std::is_same_v<T, Guid>) {
+        return Guid::ByteCount;
+    } else if constexpr (std::is_same_v<T, UniString>) {
+        return sizeof(UInt32);
+    } else if constexpr (std::is_arithmetic_v<T>) {
+        return sizeof(T);
+    } else {
+        return 1;
+    }
+}
+
+// Room for `count` entries of at least `entryBytes` each, but no more than the remaining bytes could
+// hold: growing a table entry by entry rehashes it again and again.
+inline USize CountToReserve(const IChannel& ic, UInt32 count, USize entryBytes) {
+    return std::min<USize>(count, ic.GetRemaining() / entryBytes);
 }
 } // namespace Detail
 
@@ -75,6 +97,7 @@ ErrCode ReadHashTable(IChannel& ic, HashTable<K, V, H, E>& table) {
     InputFrame frame(ic, HashTableClassInfo());
     UInt32 count = 0;
     ic.Read(count);
+    table.Reserve(Detail::CountToReserve(ic, count, Detail::MinStoredSize<K>() + Detail::MinStoredSize<V>()));
     for (UInt32 i = 0; i < count && ic.GetStatus() == NoError; ++i) {
         K key{};
         V value{};
@@ -102,6 +125,7 @@ template <typename T, typename H, typename E> ErrCode ReadHashSet(IChannel& ic, 
     InputFrame frame(ic, HashSetClassInfo());
     UInt32 count = 0;
     ic.Read(count);
+    set.Reserve(Detail::CountToReserve(ic, count, Detail::MinStoredSize<T>()));
     for (UInt32 i = 0; i < count && ic.GetStatus() == NoError; ++i) {
         T item{};
         if (ic.Read(item) == NoError) {
