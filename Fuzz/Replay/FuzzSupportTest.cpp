@@ -14,6 +14,7 @@
 
 #include "Model/ClassificationSystem.hpp"
 #include "Model/Issue/Collection.hpp"
+#include "Model/Issue/UnknownError.hpp"
 #include "Model/PropertyGroup.hpp"
 #include "Model/VirtualType.hpp"
 #include "Util/Log/Log.hpp"
@@ -181,6 +182,36 @@ TEST(FuzzRecordPairMutation, KeepsThePairLayout) {
         bothRead += ReadRecord(world, pair.mine) && ReadRecord(world, pair.theirs);
     }
     EXPECT_GE(bothRead, Mutations / 16);
+}
+
+// A read-error issue that a record stores (a merge stores the one a refused collection became) is
+// not taken for a refusal by this read: in every protocol, the record reads with the issue kept and
+// the collection is not held to be damaged.
+TEST(FuzzReadRecord, TellsAStoredReadErrorFromARefusal) {
+    FuzzWorld& world = FuzzWorld::Reused();
+    world.Open(ConnectedProject());
+    const std::shared_ptr<Model::ConnectionWithSpecification> connection =
+        ReadRecord(world, ConnectedProject().modulData.Get(RecordName));
+    ASSERT_NE(nullptr, connection);
+    const auto stored = std::make_shared<Model::Issue::UnknownError>(
+        QB::UniString("Issue::Collection read error: an earlier read"));
+    connection->AddIssue(stored);
+    for (std::size_t i = 0; i < std::size(Protocols); ++i) {
+        SCOPED_TRACE(i);
+        QB::MemoryOChannel oc(Protocols[i]);
+        ASSERT_EQ(QB::NoError, connection->Write(oc));
+        API_ModulData record;
+        record.platformSign = PlatformSigns[i];
+        record.dataHdl = oc.TakeData();
+        EXPECT_TRUE(IsStoredIn(record, *stored));
+        const std::shared_ptr<Model::ConnectionWithSpecification> read = ReadRecord(world, record);
+        ASSERT_NE(nullptr, read);
+        const auto& issues = read->GetIssueCollection().GetIssues();
+        EXPECT_TRUE(std::any_of(issues.begin(), issues.end(), [&](const auto& issue) {
+            return issue != nullptr && issue->GetGuid() == stored->GetGuid() && IsReadError(*issue);
+        }));
+        EXPECT_FALSE(IsStoredIn(record, Model::Issue::UnknownError(QB::UniString("a new one"))));
+    }
 }
 
 struct SignedCase {

@@ -3,7 +3,7 @@
 // An issue collection the add-on refuses costs every issue and removal record in it: a refusal is
 // only right for a damaged collection, never for one of whole issues (an issue of a class this
 // add-on does not know is kept as it was read). Inside a connection record, a refused collection
-// becomes a read-error issue, so a record's collection is read once more on its own.
+// becomes a read-error issue, so a record's collection is found and looked at on its own.
 
 #include "FuzzTarget.hpp"
 #include "FuzzWorld.hpp"
@@ -63,11 +63,18 @@ inline void CheckRefusalIsDamage(std::span<const std::byte> bytes, QB::Protocol 
     FUZZ_CHECK(false, "a collection of whole issues was refused: " + Hex(bytes));
 }
 
-// The collection of a connection record that reads: where it starts, read on its own.
+// The protocol a record's platform sign names.
+inline QB::Protocol ProtocolOf(const API_ModulData& record) {
+    return record.platformSign == PlatformSigns[0]   ? Protocols[0]
+           : record.platformSign == PlatformSigns[1] ? Protocols[1]
+                                                     : Protocols[2];
+}
+
+// The collection of a connection record whose read refused it, found where it starts (after the
+// fields the record stores before it) and checked to be damaged. The collection is not read again
+// to learn that it is refused: the connection's read said so.
 inline void CheckRecordCollectionKept(const API_ModulData& record) {
-    const QB::Protocol protocol = record.platformSign == PlatformSigns[0]   ? Protocols[0]
-                                  : record.platformSign == PlatformSigns[1] ? Protocols[1]
-                                                                            : Protocols[2];
+    const QB::Protocol protocol = ProtocolOf(record);
     const std::span<const std::byte> bytes(record.dataHdl);
     QB::MemoryIChannel ic(bytes.data(), bytes.size(), protocol);
     QB::InputFrame connection(ic, Model::ConnectionWithSpecification::classInfo);
@@ -91,14 +98,7 @@ inline void CheckRecordCollectionKept(const API_ModulData& record) {
     } catch (const Model::Error::VersionIncompatibility&) {
         return;
     }
-    const QB::USize start = ic.GetPosition();
-    Model::Issue::Collection collection;
-    try {
-        (void)collection.Read(ic);
-    } catch (const Model::Error::VersionIncompatibility&) {
-    } catch (...) {
-        CheckRefusalIsDamage(bytes.subspan(start), protocol);
-    }
+    CheckRefusalIsDamage(bytes.subspan(ic.GetPosition()), protocol);
 }
 
 } // namespace TesselConnect::Fuzz

@@ -51,6 +51,15 @@ inline std::shared_ptr<Model::ConnectionWithSpecification> EmptyConnection() {
                                                                 std::make_shared<Model::PlanData>(vantrel));
 }
 
+// Whether the issue's guid, as `record`'s protocol writes it, is in the record's bytes.
+inline bool IsStoredIn(const API_ModulData& record, const Model::Issue::Base& issue) {
+    QB::MemoryOChannel oc(ProtocolOf(record));
+    oc.Write(issue.GetGuid());
+    const std::vector<std::byte> guid = oc.TakeData();
+    return std::search(record.dataHdl.begin(), record.dataHdl.end(), guid.begin(), guid.end()) !=
+           record.dataHdl.end();
+}
+
 // Nothing when the record does not read completely or a newer add-on wrote it. A record that reads
 // but whose issue collection was refused must have a damaged collection (CollectionRefusal.hpp).
 inline std::shared_ptr<Model::ConnectionWithSpecification> ReadRecord(FuzzWorld& world,
@@ -64,11 +73,13 @@ inline std::shared_ptr<Model::ConnectionWithSpecification> ReadRecord(FuzzWorld&
     } catch (const Model::Error::VersionIncompatibility&) {
         return nullptr;
     }
-    // Only a read that put its read-error issue in place of the collection refused it; a record whose
-    // collection read needs no second look.
+    // A read that refused the collection put a read-error issue of its own in its place, with a new
+    // (random) guid; one stored in the record, as a merge of a refused collection stores it, has its
+    // guid in the record's bytes and needs no second look.
     const auto& issues = connection->GetIssueCollection().GetIssues();
-    if (std::any_of(issues.begin(), issues.end(),
-                    [](const auto& issue) { return issue != nullptr && IsReadError(*issue); })) {
+    if (std::any_of(issues.begin(), issues.end(), [&](const auto& issue) {
+            return issue != nullptr && IsReadError(*issue) && !IsStoredIn(record, *issue);
+        })) {
         CheckRecordCollectionKept(record);
     }
     return connection;
