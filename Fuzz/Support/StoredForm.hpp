@@ -17,6 +17,7 @@
 #include <optional>
 #include <span>
 #include <sstream>
+#include <type_traits>
 
 namespace TesselConnect::Fuzz {
 
@@ -53,7 +54,11 @@ void CheckStoredForm(std::span<const std::byte> bytes, Make make, Use use, Read 
         const std::vector<std::byte> second = StoredForm(*again);
         FUZZ_CHECK(second == first, Difference(first, second));
         (void)Printed(*object);
-        use(*object);
+        if constexpr (std::is_invocable_v<Use&, decltype(*object), decltype(*again)>) {
+            use(*object, *again);
+        } else {
+            use(*object);
+        }
     }
 }
 
